@@ -1,0 +1,26 @@
+# Every library the runner links, found the way Debian packages them.
+find_package(PkgConfig REQUIRED)
+find_package(Threads REQUIRED)
+find_package(ZLIB REQUIRED)
+find_package(PNG REQUIRED)
+find_package(CURL REQUIRED)
+find_package(SDL2 CONFIG REQUIRED)
+find_package(SDL2_image CONFIG REQUIRED)
+set(OpenGL_GL_PREFERENCE GLVND)
+find_package(OpenGL REQUIRED COMPONENTS OpenGL EGL)
+find_package(OpenAL REQUIRED)
+find_package(json-c CONFIG REQUIRED)
+find_package(box2d CONFIG REQUIRED)
+pkg_check_modules(ALUT REQUIRED IMPORTED_TARGET freealut)
+pkg_check_modules(FFI REQUIRED IMPORTED_TARGET libffi)
+pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
+pkg_check_modules(FLUIDSYNTH REQUIRED IMPORTED_TARGET fluidsynth)
+
+set(KF_DEPENDENCIES
+  ZLIB::ZLIB PNG::PNG CURL::libcurl
+  SDL2::SDL2 SDL2_image::SDL2_image
+  OpenGL::OpenGL OpenGL::EGL
+  OpenAL::OpenAL PkgConfig::ALUT
+  json-c::json-c box2d::box2d
+  PkgConfig::FFI PkgConfig::MPG123 PkgConfig::FLUIDSYNTH
+  Threads::Threads ${CMAKE_DL_LIBS})

@@ -1,0 +1,91 @@
+#include "support/runner_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <stdexcept>
+
+RunnerResult RunProcess(const std::string& program, const std::vector<std::string>& args,
+                        const RunnerOptions& options) {
+  RunnerResult result;
+  int pipeFds[2];
+  if (pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+
+  pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    dup2(pipeFds[1], STDOUT_FILENO);
+    dup2(pipeFds[1], STDERR_FILENO);
+    int devNull = open("/dev/null", O_RDONLY);
+    if (devNull >= 0) dup2(devNull, STDIN_FILENO);
+    if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) _exit(126);
+    for (const auto& [key, value] : options.environment) setenv(key.c_str(), value.c_str(), 1);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  close(pipeFds[1]);
+
+  auto deadline = std::chrono::steady_clock::now() +
+                  std::chrono::milliseconds(static_cast<long long>(options.timeoutSeconds * 1000));
+  char buffer[4096];
+  for (;;) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now())
+                    .count();
+    if (left <= 0) {
+      result.timedOut = true;
+      kill(pid, SIGKILL);
+      break;
+    }
+    pollfd p{pipeFds[0], POLLIN, 0};
+    int ready = poll(&p, 1, static_cast<int>(left));
+    if (ready <= 0) continue;
+    ssize_t n = read(pipeFds[0], buffer, sizeof buffer);
+    if (n <= 0) break;
+    result.output.append(buffer, static_cast<size_t>(n));
+  }
+  close(pipeFds[0]);
+
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+  else if (WIFSIGNALED(status)) result.exitCode = 128 + WTERMSIG(status);
+  return result;
+}
+
+RunnerResult RunRunner(const std::vector<std::string>& args, const RunnerOptions& options) {
+  RunnerOptions withDefaults = options;
+  withDefaults.environment.emplace("SDL_VIDEODRIVER", "offscreen");
+  withDefaults.environment.emplace("ALSOFT_DRIVERS", "null");
+  withDefaults.environment.emplace("EGL_PLATFORM", "surfaceless");
+  return RunProcess(KILNFORGE_BINARY, args, withDefaults);
+}
+
+TempFolder::TempFolder() {
+  std::random_device rd;
+  auto base = std::filesystem::path(KF_TEST_BINARY_DIR) / "tmp";
+  std::filesystem::create_directories(base);
+  for (;;) {
+    auto candidate = base / ("t" + std::to_string(getpid()) + "_" + std::to_string(rd()));
+    if (std::filesystem::create_directory(candidate)) {
+      path_ = candidate.string();
+      return;
+    }
+  }
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
