@@ -1,0 +1,3 @@
+#include "runner/main_loop.h"
+
+void MainLoop_Run() {}
