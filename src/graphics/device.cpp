@@ -123,6 +123,11 @@ bool GR_D3D_Init(SDL_Window* window, int width, int height, uint32_t flags) {
   }
 
   bool result = Graphics_CreateDevice(window, settings.areaWidth, settings.areaHeight, flags);
+  // A new device holds its own defaults: nothing cached about an earlier one may filter
+  // what is sent to it.
+  Graphics_ClearShadows();
+  GR_D3D_Batch_EndFrame();
+  GR_D3D_Batch_NoteFVF(0);
 
   GR_Texture_Clear_Table();
   GR_D3D_Settings_Init();

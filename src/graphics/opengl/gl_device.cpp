@@ -383,7 +383,9 @@ bool CGLDevice::ResizeBackBuffer(int width, int height) {
   return complete;
 }
 
-void CGLDevice::SetRenderTarget(const RenderSurface& surface) {
+void CGLDevice::SetRenderTarget(const RenderSurface& requested) {
+  // A saved back buffer may be older than the last resize.
+  RenderSurface surface = requested.fbo == backBuffer_.fbo ? backBuffer_ : requested;
   target_ = surface;
   glBindFramebuffer(GL_FRAMEBUFFER, surface.fbo);
   // Direct3D resets the viewport to the whole new target.
@@ -463,8 +465,9 @@ void CGLDevice::ApplyCull() {
   if (mode == d3d::kCullClockwise || mode == d3d::kCullCounterClockwise) {
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
-    // With the upper-left origin, GL's counter-clockwise is clockwise on screen.
-    glFrontFace(mode == d3d::kCullClockwise ? GL_CW : GL_CCW);
+    // Direct3D culls the winding it is given, as seen on screen; the front faces are
+    // the other one.
+    glFrontFace(mode == d3d::kCullClockwise ? GL_CCW : GL_CW);
   } else {
     glDisable(GL_CULL_FACE);
   }

@@ -100,7 +100,7 @@ class CGLDevice {
   // Targets.
   RenderSurface BackBuffer() const { return backBuffer_; }
   RenderSurface GetRenderTarget() const { return target_; }
-  void SetRenderTarget(const RenderSurface& surface);
+  void SetRenderTarget(const RenderSurface& requested);
   bool ResizeBackBuffer(int width, int height);
   // Rows top first, bytes B, G, R, A. The rectangle must lie inside the surface.
   bool ReadPixels(const RenderSurface& surface, int x, int y, int width, int height, void* out);
