@@ -332,7 +332,8 @@ CGLDevice::~CGLDevice() {
   if (eglDisplay_ != nullptr) {
     eglMakeCurrent(eglDisplay_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (eglContext_ != nullptr) eglDestroyContext(eglDisplay_, eglContext_);
-    eglTerminate(eglDisplay_);
+    // The display is left initialised: terminating it unloads the driver, and a later
+    // device of the same process gets the same display back.
   }
 }
 

@@ -251,6 +251,11 @@ bool MainWindow_Create(int width, int height, const MainWindowSettings& settings
   MainWindowState& w = MainWindow();
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0 && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
   SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+  // The OpenGL driver stays loaded for the life of the process, as a window of its own
+  // would keep it: a window made again later finds it, and it is never unloaded while
+  // a device may still be released.
+  static const bool glLoaded = SDL_GL_LoadLibrary(nullptr) == 0;
+  (void)glLoaded;
   int screenWidth = 0, screenHeight = 0;
   Window_ScreenSize(screenWidth, screenHeight);
   width = std::clamp(width, 1, screenWidth);
