@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cmath>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -117,10 +118,52 @@ std::string String_PrintfC(const char* format, ...) {
   return text;
 }
 
+std::string String_FixedPoint(double value, int32_t precision) {
+  if (precision < 0) precision = 6;
+  if (!std::isfinite(value) || value == 0.0) return String_PrintfC("%.*f", precision, value);
+  // Seventeen significant digits, d.dddddddddddddddde[+-]x, then rounded by hand.
+  std::string scientific = String_PrintfC("%.16e", std::fabs(value));
+  std::string digits = scientific.substr(0, 1) + scientific.substr(2, 16);
+  int64_t integer_digits = std::strtol(scientific.c_str() + 19, nullptr, 10) + 1;
+  int64_t keep = integer_digits + precision;  // significant digits that stay
+  if (keep < 0) {
+    digits.clear();
+  } else if (keep < static_cast<int64_t>(digits.size())) {
+    bool round_up = digits[static_cast<size_t>(keep)] >= '5';
+    digits.resize(static_cast<size_t>(keep));
+    if (round_up) {
+      int64_t i = keep - 1;
+      for (; i >= 0 && digits[static_cast<size_t>(i)] == '9'; --i) digits[static_cast<size_t>(i)] = '0';
+      if (i >= 0) {
+        ++digits[static_cast<size_t>(i)];
+      } else {
+        digits.insert(digits.begin(), '1');
+        ++integer_digits;
+      }
+    }
+  }
+  // Digit k of the value counts from the first significant one; outside the kept digits it is 0.
+  auto digit_at = [&](int64_t k) {
+    return k >= 0 && k < static_cast<int64_t>(digits.size()) ? digits[static_cast<size_t>(k)] : '0';
+  };
+  std::string out;
+  if (value < 0) out.push_back('-');
+  if (integer_digits <= 0) {
+    out.push_back('0');
+  } else {
+    for (int64_t k = 0; k < integer_digits; ++k) out.push_back(digit_at(k));
+  }
+  if (precision > 0) {
+    out.push_back('.');
+    for (int64_t k = integer_digits; k < integer_digits + precision; ++k) out.push_back(digit_at(k));
+  }
+  return out;
+}
+
 std::string String_FromReal(double value) {
   int32_t rounded = Conv_RoundToInt32(value);
   if (value == static_cast<double>(rounded)) return String_PrintfC("%d", rounded);
-  return String_PrintfC("%.2f", value);
+  return String_FixedPoint(value, 2);
 }
 
 double String_ToReal(std::string_view text) {
@@ -179,9 +222,16 @@ void F_StringFormat(ScriptValue& result, CInstance*, CInstance*, int, ScriptValu
   // negative precision is as if none were given.
   int64_t width = static_cast<int64_t>(total) - decimals;
   width = std::clamp<int64_t>(width, -kMaxFormatField, kMaxFormatField);
-  int32_t precision = std::min(decimals, kMaxFormatField);
-  result.SetString(String_PrintfC("%*.*f", static_cast<int>(width), static_cast<int>(precision),
-                                  args[0].real));
+  std::string text = String_FixedPoint(args[0].real, std::min(decimals, kMaxFormatField));
+  size_t field = static_cast<size_t>(width < 0 ? -width : width);
+  if (text.size() < field) {
+    if (width < 0) {
+      text.append(field - text.size(), ' ');
+    } else {
+      text.insert(0, field - text.size(), ' ');
+    }
+  }
+  result.SetString(std::move(text));
 }
 
 void F_Chr(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {

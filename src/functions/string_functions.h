@@ -3,14 +3,19 @@
 // characters (platform/utf8.h); the others work on bytes. Registered by InitMathFunctions.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "script/builtin_function.h"
 
 // The text `string` makes of a real: "%d" of the rounded value when the real equals it
-// exactly, else "%.2f". Always in the "C" locale and as long as it needs to be.
+// exactly, else String_FixedPoint with two decimals. As long as it needs to be.
 std::string String_FromReal(double value);
+// A real with a fixed number of decimals, as the original C runtime's "%.*f" wrote it:
+// seventeen significant digits, zeros beyond them, and a half at the cut rounded away from
+// zero (0.125 with two decimals is 0.13, 2.5 with none is 3). A negative precision is 6.
+std::string String_FixedPoint(double value, int32_t precision);
 // printf-style formatting in the "C" locale, sized to fit.
 std::string String_PrintfC(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // The value `real` reads from text: the text trimmed of bytes whose signed value is below
