@@ -1,6 +1,9 @@
 #include "runner/startup.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <system_error>
 #include <string>
 
 #include "data/game_loader.h"
@@ -23,7 +26,8 @@ constexpr int kBlackFrames = 5;
 int g_ExitStatus = 0;
 
 bool FileIsReadable(const std::string& path) {
-  if (path.empty()) return false;
+  std::error_code ec;
+  if (path.empty() || std::filesystem::is_directory(path, ec)) return false;
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) return false;
   std::fclose(f);

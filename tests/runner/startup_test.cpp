@@ -46,6 +46,17 @@ TEST(Startup, MissingGameFileEndsWithAClearMessageAndAFailure) {
   ExpectNoSanitizerReport(r.output);
 }
 
+TEST(Startup, AFolderOrAnEmptyNameIsNoGameFile) {
+  TempFolder temp;
+  for (const std::string& name : {temp.path(), std::string()}) {
+    SCOPED_TRACE(name);
+    RunnerResult r = RunRunner({"-game", name});
+    EXPECT_EQ(r.exitCode, 1);
+    ExpectLinesInOrder(r.output, {"Cannot open the game file \"" + name + "\"", "Failed to load the game"});
+    EXPECT_EQ(r.output.find("Failed to load the game\nFailed"), std::string::npos) << r.output;
+  }
+}
+
 TEST(Startup, WithoutAnyGameFileAndNoDisplayItSaysSoAndFails) {
   RunnerResult r = RunRunner({"-debug"}, WithEnvironment({{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}));
   EXPECT_FALSE(r.timedOut);
