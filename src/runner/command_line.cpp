@@ -7,8 +7,6 @@
 #include "runner/pending_subsystems.h"
 #include "runner/run_options.h"
 
-RunOptions g_RunOptions;
-
 namespace {
 
 std::vector<std::string>& Arguments() {
