@@ -104,6 +104,7 @@ std::unique_ptr<CStream> ZDecompressStream(CStream& source) {
   if (length <= 0) return nullptr;  // no zlib stream fits in an empty block
   CStream block;
   block.CopyFromEx(source, length, true);
+  block.SetPosition(0);
   auto inflated = std::make_unique<CStream>();
   int result = Stream_Inflate(block, *inflated);
   g_DebugConsole->Output("Done ZDecompressStream\n");

@@ -19,7 +19,7 @@ void Scramble_BuildTables(int32_t seed) {
     g_ScrambleTable[i] = static_cast<uint8_t>(i);
     g_ScrambleInverse[i] = static_cast<uint8_t>(i);
   }
-  // Entries 0 and 255 never move.
+  // Entry 0 never moves (j + 1 is at least 1).
   int64_t k = q + s;
   for (int round = 0; round < 10000; ++round) {
     int64_t j = k % 254;
