@@ -98,7 +98,11 @@ bool Execute_Shell(const char* file, const char* arguments, const char* folder) 
   if (folder != nullptr && *folder != '\0' && target[0] != '/' && target.find("://") == std::string::npos) {
     target = std::string(folder) + "/" + target;
   }
-  // xdg-open takes one target; arguments of the original verb have nowhere to go.
+  // A program is started with its arguments, as opening one does; anything else goes to the
+  // desktop's handler, which takes the target alone.
+  if (target.find("://") == std::string::npos && IsExecutableFile(target)) {
+    return Execute_Program(target.c_str(), arguments, false);
+  }
   pid_t pid = 0;
   if (!Spawn("xdg-open", {"xdg-open", target}, true, pid)) return false;
   return WaitPumping(pid) == 0;
