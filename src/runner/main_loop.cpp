@@ -155,6 +155,13 @@ void ProcessMessages() {
   if (g_Hooks.pumpWindowMessages && !g_Hooks.pumpWindowMessages()) Running = 0;
 }
 
+void MainLoop_StartClock() {
+  FrameTargetTime = Timing_Time();
+  FpsSecondStart = FrameTargetTime;
+  Fps = 0;
+  FrameCount = 0;
+}
+
 void MainLoop_Run() {
   g_PlaceholderFramesRun = 0;
   Platform_SetMessagePump(&ProcessMessages);

@@ -66,6 +66,10 @@ void MainLoop_SetPlaceholderRoomSpeed(int32_t speed);
 // with this number (from 1). 0 or less: never.
 void MainLoop_SetPlaceholderFrameLimit(int32_t frames);
 
+// Starts the frame clock after Timing_Init: the first frame is due now, the fps second starts
+// now, no frames counted.
+void MainLoop_StartClock();
+
 // Sets Running (and clears Paused), installs the message pump for the platform's waits and runs
 // frames until Running is no longer 1.
 void MainLoop_Run();

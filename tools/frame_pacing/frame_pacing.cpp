@@ -46,8 +46,7 @@ Result Measure(int32_t speed, double seconds) {
   };
   PendingRoom = PendingRoomCode::None;
   Timing_Init();
-  FrameTargetTime = FrameNow = FpsSecondStart = 0;
-  FrameCount = Fps = 0;
+  MainLoop_StartClock();
   MainLoop_Run();
   hooks = MainLoopHooks();
 
