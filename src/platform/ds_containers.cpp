@@ -131,10 +131,10 @@ std::optional<ScriptValue> CDS_Queue::Dequeue() {
   if (head_ >= tail_) return std::nullopt;
   ScriptValue given = values_[size_t(head_++)];
   if (head_ >= 17 && head_ > tail_ / 2) {
-    // Move the live values to the start; the slots they leave hold the real 0.
+    // Copy the live values to the start. The slots above keep what they held (the text
+    // form shows every slot); live < head, so no copied value is overwritten first.
     int32_t live = tail_ - head_;
-    for (int32_t i = 0; i < live; ++i) values_[size_t(i)] = std::move(values_[size_t(head_ + i)]);
-    for (int32_t i = live; i < tail_; ++i) values_[size_t(i)] = ScriptValue();
+    for (int32_t i = 0; i < live; ++i) values_[size_t(i)] = values_[size_t(head_ + i)];
     tail_ = live;
     head_ = 0;
   }

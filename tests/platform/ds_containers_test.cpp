@@ -88,6 +88,11 @@ TEST(DSQueue, CompactsAfterTheSeventeenthDequeue) {
   EXPECT_EQ(queue.Head()->real, 17);
   EXPECT_EQ(queue.Tail()->real, 19);
   EXPECT_EQ(queue.Size(), 3);
+  // Slots above the new tail keep what they held: slot 3 the dequeued 3, slot 19 the value 19.
+  auto slotReal = [&](int slot) { return queue.Write().substr(32 + size_t(slot) * 32 + 8, 16); };
+  EXPECT_EQ(slotReal(0), "0000000000003140");  // 17
+  EXPECT_EQ(slotReal(3), "0000000000000840");  // 3
+  EXPECT_EQ(slotReal(19), "0000000000003340");  // 19
   queue.Enqueue(S("more"));
   EXPECT_EQ(queue.Tail()->text, "more");
   for (double expected : {17.0, 18.0, 19.0}) EXPECT_EQ(queue.Dequeue()->real, expected);
