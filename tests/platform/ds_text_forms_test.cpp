@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/ds_containers.h"
+#include "platform/ds_map.h"
 
 namespace {
 
@@ -209,6 +210,58 @@ TEST(DSTextForms, HostileTextsAreRefused) {
   CDS_List list;
   EXPECT_TRUE(list.Read("2D01000000000000" "F"));
   EXPECT_TRUE(list.Read("2D01000000000000" "ABCD"));
+}
+
+}  // namespace
+
+namespace {
+
+// Random damage to valid texts: reads either refuse or give a container that writes again.
+TEST(DSTextForms, RandomDamageIsReadSafely) {
+  uint32_t state = 12345;
+  auto next = [&](uint32_t n) {
+    state = state * 1103515245u + 12345u;
+    return (state >> 8) % n;
+  };
+  const char kAlphabet[] = "0123456789ABCDEFabcdef:,xZ\0";
+  std::vector<std::string> texts;
+  for (const Family& family : Families()) texts.push_back(family.text);
+  CDS_Map map;
+  map.Add(ScriptValue::String("key"), ScriptValue::Real(1.5));
+  map.Add(ScriptValue::Real(-2), ScriptValue::String("v"));
+  texts.push_back(map.Write());
+  for (const std::string& original : texts) {
+    for (int round = 0; round < 2000; ++round) {
+      std::string text = original;
+      for (uint32_t edits = 1 + next(3); edits > 0 && !text.empty(); --edits) {
+        size_t at = next(uint32_t(text.size()));
+        char c = kAlphabet[next(sizeof kAlphabet - 1)];
+        switch (next(3)) {
+          case 0: text[at] = c; break;
+          case 1: text.insert(text.begin() + std::ptrdiff_t(at), c); break;
+          default: text.erase(at, 1 + next(8)); break;
+        }
+      }
+      CDS_Stack stack;
+      CDS_Queue queue;
+      CDS_List list;
+      CDS_Priority priority;
+      CDS_Grid grid;
+      CDS_Map damaged;
+      if (stack.Read(text)) stack.Write();
+      if (queue.Read(text)) {
+        queue.Write();
+        while (queue.Dequeue()) {
+        }
+      }
+      if (list.Read(text)) list.Sort(1);
+      if (priority.Read(text)) priority.DeleteMax();
+      if (grid.Read(text)) grid.GetSum(0, 0, grid.Width(), grid.Height());
+      if (damaged.Read(text)) {
+        EXPECT_TRUE(damaged.Read(damaged.Write()));
+      }
+    }
+  }
 }
 
 }  // namespace
