@@ -130,6 +130,11 @@ void Start(HTTP_REQ_CONTEXT& request, const std::string* postData) {
   curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, 30L);
+  // A server that stops sending for a minute fails the request, which is then delivered.
+  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, 60L);
+  // Polled once a frame: a large buffer lets a big answer arrive in few frames.
+  curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 256L * 1024);
   curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, WriteBody);
   curl_easy_setopt(easy, CURLOPT_WRITEDATA, &request);
