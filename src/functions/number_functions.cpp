@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "functions/argument_helpers.h"
-#include "functions/math_random.h"
 #include "functions/string_functions.h"
 #include "platform/conversions.h"
+#include "platform/random.h"
+#include "platform/timing.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 
@@ -81,7 +82,7 @@ uint32_t Math_RandomSeed() { return g_randomSeed; }
 
 void Math_SetRandomSeed(uint32_t seed) {
   g_randomSeed = seed;
-  MathRandom_SetState(seed);
+  Random_SetSeed(seed);
 }
 
 int64_t Math_RandomizeSeedFromTime(int64_t t) {
@@ -102,27 +103,27 @@ void F_IsString(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* a
 }
 
 void F_Random(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
-  double r = MathRandom_Fraction();
+  double r = Random_Fraction();
   result.SetReal(r * args[0].real);
 }
 
 void F_RandomRange(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
   double a = args[0].real;
   double b = args[1].real;
-  double r = MathRandom_Fraction();
+  double r = Random_Fraction();
   result.SetReal(std::min(a, b) + r * std::fabs(a - b));
 }
 
 void F_Irandom(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
   int32_t n = WrapAdd(Arg_Truncated(args[0]), 1);
-  double r = MathRandom_Fraction();
+  double r = Random_Fraction();
   result.SetReal(Conv_TruncToInt32(r * static_cast<double>(n)));
 }
 
 void F_IrandomRange(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
   int32_t low = Arg_Truncated(args[0]);
   int32_t n = WrapAdd(WrapSub(Arg_Truncated(args[1]), low), 1);
-  double r = MathRandom_Fraction();
+  double r = Random_Fraction();
   result.SetReal(WrapAdd(low, Conv_TruncToInt32(r * static_cast<double>(n))));
 }
 
@@ -135,7 +136,7 @@ void F_RandomGetSeed(ScriptValue& result, CInstance*, CInstance*, int, ScriptVal
 }
 
 void F_Randomize(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue*) {
-  int64_t s = Math_RandomizeSeedFromTime(MathRandom_ClockMicroseconds());
+  int64_t s = Math_RandomizeSeedFromTime(Timing_Time());
   Math_SetRandomSeed(static_cast<uint32_t>(static_cast<uint64_t>(s)));
   result.SetReal(static_cast<double>(s));
 }
@@ -293,7 +294,7 @@ void F_Median(ScriptValue& result, CInstance*, CInstance*, int argc, ScriptValue
 
 void F_Choose(ScriptValue& result, CInstance*, CInstance*, int argc, ScriptValue* args) {
   if (argc <= 0) return;
-  int32_t k = MathRandom_Below(argc);
+  int32_t k = Random_Below(argc);
   if (k >= argc) k = argc - 1;
   if (k < 0) k = 0;
   result = args[k];

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "functions/builtin_call.h"
-#include "functions/math_random.h"
+#include "platform/random.h"
 #include "script/function_table.h"
 
 namespace {
@@ -229,30 +229,16 @@ TEST(NumberBuiltins, LengthdirSnapsOnlyJustPastAnInteger) {
   }
 }
 
-TEST(RandomGenerator, SequenceIsTheDefinedLinearCongruentialOne) {
-  // state = state * 214013 + 2531011, value = bits 16..30: seed 1 gives these.
-  MathRandom_SetState(1);
-  const std::vector<int32_t> expected = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464};
-  for (int32_t value : expected) EXPECT_EQ(MathRandom_Next(), value);
-  MathRandom_SetState(5);
-  EXPECT_EQ(MathRandom_Next(), 54);
-  EXPECT_EQ(MathRandom_Next(), 28693);
-  EXPECT_EQ(MathRandom_Next(), 12255);
-}
-
-TEST(RandomGenerator, FractionAndBelow) {
-  MathRandom_SetState(5);
-  EXPECT_EQ(MathRandom_Fraction(), 54.0f / 32768.0f);
-  MathRandom_SetState(5);
-  EXPECT_EQ(MathRandom_Below(32768), 54);
-  EXPECT_EQ(MathRandom_Below(0), 0);
-}
-
 TEST(NumberBuiltins, FixedSeedGivesTheSameSequenceEveryRun) {
   CallBuiltin(F_RandomSetSeed, {R(5)});
   EXPECT_EQ(CallBuiltin(F_RandomGetSeed, {}).real, 5.0);
+  // The generator's draws 54, 28693 and 12255, each times 2^-15.
   const std::vector<double> expected = {0.00164794921875, 0.875640869140625, 0.373992919921875};
   for (double value : expected) EXPECT_EQ(CallBuiltin(F_Random, {R(1)}).real, value);
+  // The same state every other random choice of the program draws from.
+  CallBuiltin(F_RandomSetSeed, {R(1)});
+  EXPECT_EQ(Random_Next(), 41);
+  EXPECT_EQ(CallBuiltin(F_Irandom, {R(32767)}).real, 18467.0);
 
   std::vector<double> first;
   std::vector<double> second;
