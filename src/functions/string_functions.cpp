@@ -56,9 +56,13 @@ const char* SkipChars(const char* p, int64_t count) {
 }
 
 // Decodes up to count characters from p (all of them when count < 0) and appends them
-// re-encoded.
+// re-encoded. A malformed sequence that decodes to 0 ends the text, as its terminator would.
 void AppendChars(std::string& out, const char* p, int64_t count) {
-  for (int64_t i = 0; (count < 0 || i < count) && *p != '\0'; ++i) UTF8_PutChar(out, UTF8_GetChar(p));
+  for (int64_t i = 0; (count < 0 || i < count) && *p != '\0'; ++i) {
+    uint16_t c = UTF8_GetChar(p);
+    if (c == 0) break;
+    UTF8_PutChar(out, c);
+  }
 }
 
 template <typename Keep>

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "functions/builtin_call.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -347,6 +348,47 @@ TEST(StringBuiltins, TextEndsAtItsFirstNul) {
       {"string_length", F_StringLength, {S(with_nul)}, 2},
   });
   ExpectStrings({{"string_byte_at", F_StringByteAt, {S(with_nul), R(4)}, ""}});
+}
+
+}  // namespace
+
+namespace {
+
+// Every string built-in over malformed UTF-8 (sequences cut short at the end, stray
+// continuation bytes, four-byte leads) and every kind of position: under the address
+// sanitizer a read past any string's end fails here.
+TEST(StringBuiltins, MalformedTextAndAnyPositionStayInBounds) {
+  const std::vector<std::string> texts = {
+      "", "\xC3", "\xE2\x82", "a\xE2", "\x80\x80\x80", "\xF0\x9F\x98\x80", "ab\xC3", "\xFF\xFE", kEuro + "\xE2",
+  };
+  const std::vector<double> positions = {-1e300, -3, -1, 0, 1, 2, 3, 4, 5, 99, 3e9, kNaN, kInf};
+  using Fn = BuiltinFunction;
+  const std::vector<Fn> one_text = {F_Real, F_String, F_Ord, F_StringLength, F_StringByteLength,
+                                    F_StringLower, F_StringUpper, F_StringLetters, F_StringDigits,
+                                    F_StringLettersdigits};
+  for (const std::string& text : texts) {
+    for (Fn fn : one_text) CallBuiltin(fn, {S(text)});
+    for (const std::string& other : texts) {
+      CallBuiltin(F_StringPos, {S(other), S(text)});
+      CallBuiltin(F_StringCount, {S(other), S(text)});
+      CallBuiltin(F_StringReplace, {S(text), S(other), S("r")});
+      CallBuiltin(F_StringReplaceAll, {S(text), S(other), S("r")});
+    }
+    for (double p : positions) {
+      CallBuiltin(F_StringCharAt, {S(text), R(p)});
+      CallBuiltin(F_StringByteAt, {S(text), R(p)});
+      CallBuiltin(F_StringInsert, {S("\xE2"), S(text), R(p)});
+      CallBuiltin(F_StringRepeat, {S(text), R(p)});
+      for (double n : positions) {
+        ScriptValue copy = CallBuiltin(F_StringCopy, {S(text), R(p), R(n)});
+        ScriptValue deleted = CallBuiltin(F_StringDelete, {S(text), R(p), R(n)});
+        EXPECT_LE(copy.text.size(), 3 * text.size());
+        EXPECT_EQ(copy.text.find('\0'), std::string::npos);
+        EXPECT_EQ(deleted.text.find('\0'), std::string::npos);
+        EXPECT_LE(UTF8_Length(deleted.text.c_str()), UTF8_Length(text.c_str()));
+      }
+    }
+  }
 }
 
 }  // namespace
