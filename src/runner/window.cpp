@@ -5,6 +5,7 @@
 
 #include "graphics/device.h"
 #include "runner/input.h"
+#include "runner/main_loop.h"
 
 MainWindowState& MainWindow() {
   static MainWindowState state;
@@ -16,7 +17,7 @@ int GR_Window_Get_Height() { return MainWindow().gameHeight; }
 
 void GR_Window_Set_Fullscreen(bool flag) {
   MainWindow().fullScreenRequest = flag;
-  MainWindow().settingsChanged = true;
+  WindowSettingsChanged = 1;
 }
 
 bool GR_Window_Get_Fullscreen() { return MainWindow().fullScreenRequest; }
@@ -28,7 +29,7 @@ void GR_Window_Set_Size(int width, int height) {
   w.requestedHeight = height;
   Graphics_Sizes().pendingWidth = width;
   Graphics_Sizes().pendingHeight = height;
-  w.settingsChanged = true;
+  WindowSettingsChanged = 1;
 }
 
 void GR_Window_Set_Rectangle(int x, int y, int width, int height) {

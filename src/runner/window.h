@@ -52,7 +52,6 @@ struct MainWindowState {
   bool applicationActive = false;
   bool displayFullScreen = false;
   bool fullScreenRequest = false;
-  bool settingsChanged = false;
   bool sizeChanged = false;  // window_set_rectangle: the reset keeps the window's position
   bool quitRequested = false;
   bool allowScreenModeSwitch = true;
@@ -93,7 +92,9 @@ void Window_ClientSize(int& width, int& height);
 // A message box with an information icon; without a display the text goes to the console.
 void Window_ShowMessage(const std::string& caption, const std::string& text);
 
-// Window services.
+// Window services. The full-screen and size requests set the main loop's
+// WindowSettingsChanged: the next frame resets the device (Graphics::Reset), which
+// carries them out.
 int GR_Window_Get_Width();
 int GR_Window_Get_Height();
 void GR_Window_Set_Fullscreen(bool flag);

@@ -6,6 +6,7 @@
 #include "graphics/device.h"
 #include "graphics/graphics_state.h"
 #include "runner/input.h"
+#include "runner/main_loop.h"
 #include "runner/window.h"
 
 TEST(KeyMapping, SdlKeysBecomeTheVirtualKeysGamesSee) {
@@ -131,10 +132,10 @@ TEST_F(ViewMapping, RoomToWindowThroughARotatedView) {
 
 TEST(WindowServices, SizeAndFullScreenRequestsWaitForTheNextFrame) {
   MainWindowState& w = MainWindow();
-  w.settingsChanged = false;
+  WindowSettingsChanged = 0;
   GR_Window_Set_Fullscreen(true);
   EXPECT_TRUE(GR_Window_Get_Fullscreen());
-  EXPECT_TRUE(w.settingsChanged);
+  EXPECT_EQ(WindowSettingsChanged, 1);
   GR_Window_Set_Fullscreen(false);
   GR_Window_Set_Color(0x123456);
   EXPECT_EQ(w.colour, 0xFF123456u);
@@ -143,7 +144,8 @@ TEST(WindowServices, SizeAndFullScreenRequestsWaitForTheNextFrame) {
   EXPECT_TRUE(w.sizeChanged);
   EXPECT_EQ(Graphics_Sizes().pendingWidth, 300);
   Graphics_Sizes().pendingWidth = Graphics_Sizes().pendingHeight = -1;
-  w.sizeChanged = w.settingsChanged = false;
+  w.sizeChanged = false;
+  WindowSettingsChanged = 0;
 }
 
 TEST(SdlWindow, CreatesPumpsTranslatesAndDraws) {
@@ -198,7 +200,7 @@ TEST(SdlWindow, CreatesPumpsTranslatesAndDraws) {
   EXPECT_TRUE(IO_Mouse_Wheel_Down(0));
   EXPECT_EQ(GR_Window_Get_Fullscreen(), !fullScreenBefore);  // Alt+Enter: a request only
   GR_Window_Set_Fullscreen(fullScreenBefore);
-  w.settingsChanged = false;
+  WindowSettingsChanged = 0;
 
   // The device on the window, one frame presented.
   ASSERT_TRUE(GR_D3D_Init(w.window, 320, 240, kInitInterpolate));
