@@ -157,6 +157,10 @@ bool IO_DecodeFrame(const uint8_t* bytes, size_t size, InputFrame& frame) {
   return true;
 }
 
+void IO_Init(bool record, bool playback, const std::string& fileName) {
+  IO_Init(record && !playback ? fileName : std::string(), playback ? fileName : std::string());
+}
+
 void IO_Init(const std::string& recordFile, const std::string& playbackFile) {
   InputGlobals& g = I();
   g.touches = {};

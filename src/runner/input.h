@@ -71,7 +71,10 @@ InputHooks& Input_Hooks();
 InputFrame& IO_State();
 InputFrame& IO_Pending();
 
-// mode: the file names of "-record" and "-playback" (empty when not given).
+// At start-up, with the command line's flags and its one file name ("-record" and
+// "-playback" both set the name; when both are given, playback wins).
+void IO_Init(bool record, bool playback, const std::string& fileName);
+// The same with a file name per mode (empty when not asked for).
 void IO_Init(const std::string& recordFile, const std::string& playbackFile);
 void IO_Clear();
 void IO_Start_Step();

@@ -2,6 +2,7 @@
 // modes, viewport clears, filtering and the stretch of the screen texture.
 #include "graphics/graphics_fixture.h"
 
+#include "runner/input.h"
 #include "runner/window.h"
 
 namespace {
@@ -180,4 +181,20 @@ TEST_F(GraphicsTest, EndFrameLetterboxesTheScreenTexture) {
   EXPECT_EQ(row[79] & 0xFFFFFF, 0x0000FFu);
   EXPECT_EQ(GR_Draw_Get_Pixel(50, 30), 0xFFFFFFu);
   Graphics_SetLetterbox(false);
+}
+
+TEST_F(GraphicsTest, ShownVirtualButtonsAreWhiteRectangles) {
+  IO_Init("", "");
+  MainWindow().requestedWidth = MainWindow().gameWidth = kSize;
+  MainWindow().requestedHeight = MainWindow().gameHeight = kSize;
+  VirtualKey* key = IO_VirtualKey_FindFree();
+  ASSERT_NE(key, nullptr);
+  *key = {3, key->id, 4, 4, 8, 8, 4, 4, 0, 0, 37, 0};
+  IO_Draw_Virtual_Buttons();
+  GR_D3D_Batch_Flush();
+  auto pixels = ScreenPixels();
+  EXPECT_EQ(CountLit(pixels), 16);
+  EXPECT_EQ(At(pixels, 4, 4), 0xFFFFFFFFu);
+  EXPECT_EQ(At(pixels, 7, 7), 0xFFFFFFFFu);
+  IO_Free();
 }

@@ -216,4 +216,14 @@ TEST(SdlWindow, CreatesPumpsTranslatesAndDraws) {
   w.quitRequested = false;
   IO_Free();
   MainWindow_Destroy();
+
+  // A window larger than the screen is made at the screen's size.
+  ASSERT_TRUE(MainWindow_Create(5000, 5000, {0, 5000, 5000, true}));
+  int screenWidth = 0, screenHeight = 0;
+  Window_ScreenSize(screenWidth, screenHeight);
+  EXPECT_EQ(w.requestedWidth, screenWidth);
+  EXPECT_EQ(w.requestedHeight, screenHeight);
+  EXPECT_EQ(GR_Window_Get_Width(), 5000);
+  EXPECT_EQ(GR_Window_Get_Cursor(), -1);
+  MainWindow_Destroy();
 }
