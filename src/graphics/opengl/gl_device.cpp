@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <iterator>
+#include <tuple>
 
 #include "platform/console.h"
 
@@ -128,6 +130,33 @@ void main() {
   fragColor = c;
 }
 )";
+
+// Uniform slots of the programs, in the order of kUniformNames.
+constexpr size_t kWorld = 0;
+constexpr size_t kView = 1;
+constexpr size_t kProj = 2;
+constexpr size_t kPixel = 3;
+constexpr size_t kLighting = 4;
+constexpr size_t kAmbient = 5;
+constexpr size_t kMatAmbient = 6;
+constexpr size_t kMatEmissive = 7;
+constexpr size_t kTex = 8;
+constexpr size_t kTexBound = 9;
+constexpr size_t kColorOp = 10;
+constexpr size_t kColorArg1 = 11;
+constexpr size_t kAlphaOp = 12;
+constexpr size_t kAlphaArg1 = 13;
+constexpr size_t kAlphaTest = 14;
+constexpr size_t kAlphaFunc = 15;
+constexpr size_t kAlphaRef = 16;
+constexpr size_t kFogMode = 17;
+constexpr size_t kFogColor = 18;
+constexpr size_t kFogStart = 19;
+constexpr size_t kFogEnd = 20;
+constexpr size_t kFogDensity = 21;
+constexpr size_t kFogW = 22;
+constexpr const char* kUniformNames[] = {"uWorld", "uView", "uProj", "uPixel", "uLighting", "uAmbient", "uMatAmbient", "uMatEmissive", "uTex", "uTexBound", "uColorOp", "uColorArg1", "uAlphaOp", "uAlphaArg1", "uAlphaTest", "uAlphaFunc", "uAlphaRef", "uFogMode", "uFogColor", "uFogStart", "uFogEnd", "uFogDensity", "uFogW"};
+constexpr const char* kLightUniformNames[] = {"uLightOn", "uLightType", "uLightPos", "uLightDir", "uLightDiffuse", "uLightRange", "uLightAtt0", "uLightAtt1"};
 
 GLuint Compile(GLenum kind, const std::string& source) {
   GLuint shader = glCreateShader(kind);
@@ -319,8 +348,8 @@ bool CGLDevice::Initialise(const DeviceConfig& config) {
 
 CGLDevice::~CGLDevice() {
   if (sdlContext_ != nullptr || eglContext_ != nullptr) {
-    if (programSmooth_) glDeleteProgram(programSmooth_);
-    if (programFlat_) glDeleteProgram(programFlat_);
+    if (programSmooth_.id) glDeleteProgram(programSmooth_.id);
+    if (programFlat_.id) glDeleteProgram(programFlat_.id);
     if (vbo_) glDeleteBuffers(1, &vbo_);
     if (vao_) glDeleteVertexArrays(1, &vao_);
     if (sampler_) glDeleteSamplers(1, &sampler_);
@@ -338,9 +367,21 @@ CGLDevice::~CGLDevice() {
 }
 
 bool CGLDevice::BuildPrograms() {
-  programSmooth_ = Link(false);
-  programFlat_ = Link(true);
-  return programSmooth_ != 0 && programFlat_ != 0;
+  static_assert(std::tuple_size_v<decltype(ProgramInfo::uniforms)> == std::size(kUniformNames));
+  static_assert(std::tuple_size_v<decltype(ProgramInfo::lights)> == std::size(kLightUniformNames));
+  for (bool flat : {false, true}) {
+    ProgramInfo& info = flat ? programFlat_ : programSmooth_;
+    info.id = Link(flat);
+    if (info.id == 0) return false;
+    for (size_t i = 0; i < info.uniforms.size(); ++i) info.uniforms[i] = glGetUniformLocation(info.id, kUniformNames[i]);
+    for (size_t n = 0; n < info.lights.size(); ++n) {
+      for (size_t i = 0; i < 8; ++i) {
+        std::string name = std::string(kLightUniformNames[n]) + "[" + std::to_string(i) + "]";
+        info.lights[n][i] = glGetUniformLocation(info.id, name.c_str());
+      }
+    }
+  }
+  return true;
 }
 
 std::string CGLDevice::RendererName() const {
@@ -554,59 +595,59 @@ void CGLDevice::Clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil) 
 }
 
 void CGLDevice::UploadUniforms(uint32_t program) {
-  auto loc = [program](const char* name) { return glGetUniformLocation(program, name); };
+  const ProgramInfo& info = program == programFlat_.id ? programFlat_ : programSmooth_;
+  const auto& u = info.uniforms;
   auto state = [this](d3d::RenderState s) { return rs_[static_cast<int>(s)]; };
-  glUniformMatrix4fv(loc("uWorld"), 1, GL_FALSE, world_);
-  glUniformMatrix4fv(loc("uView"), 1, GL_FALSE, view_);
-  glUniformMatrix4fv(loc("uProj"), 1, GL_FALSE, projection_);
-  glUniform2f(loc("uPixel"), viewport_.width > 0 ? 1.0f / static_cast<float>(viewport_.width) : 0.0f,
+  glUniformMatrix4fv(u[kWorld], 1, GL_FALSE, world_);
+  glUniformMatrix4fv(u[kView], 1, GL_FALSE, view_);
+  glUniformMatrix4fv(u[kProj], 1, GL_FALSE, projection_);
+  glUniform2f(u[kPixel], viewport_.width > 0 ? 1.0f / static_cast<float>(viewport_.width) : 0.0f,
               viewport_.height > 0 ? 1.0f / static_cast<float>(viewport_.height) : 0.0f);
   bool lighting = state(d3d::RenderState::Lighting) != 0;
-  glUniform1i(loc("uLighting"), lighting ? 1 : 0);
+  glUniform1i(u[kLighting], lighting ? 1 : 0);
   if (lighting) {
     d3d::ColorValue ambient = FromArgb(state(d3d::RenderState::Ambient));
-    glUniform4f(loc("uAmbient"), ambient.r, ambient.g, ambient.b, ambient.a);
-    glUniform4f(loc("uMatAmbient"), material_.ambient.r, material_.ambient.g, material_.ambient.b,
+    glUniform4f(u[kAmbient], ambient.r, ambient.g, ambient.b, ambient.a);
+    glUniform4f(u[kMatAmbient], material_.ambient.r, material_.ambient.g, material_.ambient.b,
                 material_.ambient.a);
-    glUniform4f(loc("uMatEmissive"), material_.emissive.r, material_.emissive.g, material_.emissive.b,
+    glUniform4f(u[kMatEmissive], material_.emissive.r, material_.emissive.g, material_.emissive.b,
                 material_.emissive.a);
     for (int i = 0; i < 8; ++i) {
       const d3d::Light& light = lights_[static_cast<size_t>(i)];
-      std::string index = "[" + std::to_string(i) + "]";
-      glUniform1i(loc(("uLightOn" + index).c_str()), lightOn_[static_cast<size_t>(i)] ? 1 : 0);
-      glUniform1i(loc(("uLightType" + index).c_str()), static_cast<int>(light.type));
-      glUniform3fv(loc(("uLightPos" + index).c_str()), 1, light.position);
-      glUniform3fv(loc(("uLightDir" + index).c_str()), 1, light.direction);
-      glUniform4f(loc(("uLightDiffuse" + index).c_str()), light.diffuse.r, light.diffuse.g, light.diffuse.b,
+      glUniform1i(info.lights[0][static_cast<size_t>(i)], lightOn_[static_cast<size_t>(i)] ? 1 : 0);
+      glUniform1i(info.lights[1][static_cast<size_t>(i)], static_cast<int>(light.type));
+      glUniform3fv(info.lights[2][static_cast<size_t>(i)], 1, light.position);
+      glUniform3fv(info.lights[3][static_cast<size_t>(i)], 1, light.direction);
+      glUniform4f(info.lights[4][static_cast<size_t>(i)], light.diffuse.r, light.diffuse.g, light.diffuse.b,
                   light.diffuse.a);
-      glUniform1f(loc(("uLightRange" + index).c_str()), light.range);
-      glUniform1f(loc(("uLightAtt0" + index).c_str()), light.attenuation0);
-      glUniform1f(loc(("uLightAtt1" + index).c_str()), light.attenuation1);
+      glUniform1f(info.lights[5][static_cast<size_t>(i)], light.range);
+      glUniform1f(info.lights[6][static_cast<size_t>(i)], light.attenuation0);
+      glUniform1f(info.lights[7][static_cast<size_t>(i)], light.attenuation1);
     }
   }
-  glUniform1i(loc("uTex"), 0);
-  glUniform1i(loc("uTexBound"), boundTextureName_ != 0 ? 1 : 0);
-  glUniform1i(loc("uColorOp"), static_cast<GLint>(colorOp_));
-  glUniform1i(loc("uColorArg1"), static_cast<GLint>(colorArg1_));
-  glUniform1i(loc("uAlphaOp"), static_cast<GLint>(alphaOp_));
-  glUniform1i(loc("uAlphaArg1"), static_cast<GLint>(alphaArg1_));
-  glUniform1i(loc("uAlphaTest"), state(d3d::RenderState::AlphaTestEnable) != 0 ? 1 : 0);
-  glUniform1i(loc("uAlphaFunc"), static_cast<GLint>(state(d3d::RenderState::AlphaFunc)));
-  glUniform1f(loc("uAlphaRef"), static_cast<float>(state(d3d::RenderState::AlphaRef) & 0xFF));
+  glUniform1i(u[kTex], 0);
+  glUniform1i(u[kTexBound], boundTextureName_ != 0 ? 1 : 0);
+  glUniform1i(u[kColorOp], static_cast<GLint>(colorOp_));
+  glUniform1i(u[kColorArg1], static_cast<GLint>(colorArg1_));
+  glUniform1i(u[kAlphaOp], static_cast<GLint>(alphaOp_));
+  glUniform1i(u[kAlphaArg1], static_cast<GLint>(alphaArg1_));
+  glUniform1i(u[kAlphaTest], state(d3d::RenderState::AlphaTestEnable) != 0 ? 1 : 0);
+  glUniform1i(u[kAlphaFunc], static_cast<GLint>(state(d3d::RenderState::AlphaFunc)));
+  glUniform1f(u[kAlphaRef], static_cast<float>(state(d3d::RenderState::AlphaRef) & 0xFF));
   int fogMode = 0;
   if (state(d3d::RenderState::FogEnable) != 0) {
     uint32_t table = state(d3d::RenderState::FogTableMode);
     fogMode = static_cast<int>(table != 0 ? table : state(d3d::RenderState::FogVertexMode));
   }
-  glUniform1i(loc("uFogMode"), fogMode);
+  glUniform1i(u[kFogMode], fogMode);
   if (fogMode != 0) {
     d3d::ColorValue fog = FromArgb(state(d3d::RenderState::FogColor));
-    glUniform4f(loc("uFogColor"), fog.r, fog.g, fog.b, 1.0f);
-    glUniform1f(loc("uFogStart"), std::bit_cast<float>(state(d3d::RenderState::FogStart)));
-    glUniform1f(loc("uFogEnd"), std::bit_cast<float>(state(d3d::RenderState::FogEnd)));
-    glUniform1f(loc("uFogDensity"), std::bit_cast<float>(state(d3d::RenderState::FogDensity)));
+    glUniform4f(u[kFogColor], fog.r, fog.g, fog.b, 1.0f);
+    glUniform1f(u[kFogStart], std::bit_cast<float>(state(d3d::RenderState::FogStart)));
+    glUniform1f(u[kFogEnd], std::bit_cast<float>(state(d3d::RenderState::FogEnd)));
+    glUniform1f(u[kFogDensity], std::bit_cast<float>(state(d3d::RenderState::FogDensity)));
     // Eye-depth fog for a perspective projection, device depth otherwise.
-    glUniform1i(loc("uFogW"), projection_[11] != 0.0f ? 1 : 0);
+    glUniform1i(u[kFogW], projection_[11] != 0.0f ? 1 : 0);
   }
 }
 
@@ -652,8 +693,8 @@ void CGLDevice::DrawArrays(uint32_t glMode, const void* vertices, uint32_t count
 void CGLDevice::DrawPrimitiveUP(d3d::PrimitiveType type, uint32_t primitiveCount, const void* vertices,
                                 uint32_t stride) {
   if (primitiveCount == 0 || vertices == nullptr) return;
-  uint32_t program = rs_[static_cast<int>(d3d::RenderState::ShadeMode)] == d3d::kShadeFlat ? programFlat_
-                                                                                         : programSmooth_;
+  uint32_t program = rs_[static_cast<int>(d3d::RenderState::ShadeMode)] == d3d::kShadeFlat ? programFlat_.id
+                                                                                         : programSmooth_.id;
   glUseProgram(program);
   UploadUniforms(program);
   uint32_t count = 0;

@@ -127,8 +127,14 @@ class CGLDevice {
   void* eglContext_ = nullptr;
   bool depth24_ = true;
 
-  uint32_t programSmooth_ = 0;
-  uint32_t programFlat_ = 0;
+  // A program with the locations of its uniforms, found once.
+  struct ProgramInfo {
+    uint32_t id = 0;
+    std::array<int32_t, 23> uniforms{};
+    std::array<std::array<int32_t, 8>, 8> lights{};
+  };
+  ProgramInfo programSmooth_;
+  ProgramInfo programFlat_;
   uint32_t vao_ = 0;
   uint32_t vbo_ = 0;
   uint32_t sampler_ = 0;
