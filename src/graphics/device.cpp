@@ -98,7 +98,7 @@ void Graphics_SetVSync(bool on) { G().vsync = on; }
 float Graphics_LastFrameSeconds() { return G().lastFrameSeconds; }
 int Graphics_FramesPerSecond() { return G().framesPerSecond; }
 int Graphics_PresentedFrames() { return G().presentedFrames; }
-const std::vector<AdapterInfo>& Graphics_Adapters() { return G().adapters; }
+std::vector<AdapterInfo>& Graphics_Adapters() { return G().adapters; }
 
 void Graphics_ShowMessage(const std::string& text) { Window_ShowMessage("Kiln Forge", text); }
 

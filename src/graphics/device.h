@@ -46,7 +46,8 @@ bool GR_D3D_Init(SDL_Window* window, int width, int height, uint32_t flags);
 bool Graphics_CreateDevice(SDL_Window* window, int width, int height, uint32_t flags);
 void Graphics_EnumerateAdapters();
 DisplayModeEntry Graphics_FindNearestMode(int width, int height);
-const std::vector<AdapterInfo>& Graphics_Adapters();
+// The adapter inventory (filled by Graphics_EnumerateAdapters).
+std::vector<AdapterInfo>& Graphics_Adapters();
 bool GR_Display_Reset();
 void Graphics_LeaveFullScreen();
 bool GR_D3D_Start_Frame();

@@ -267,3 +267,23 @@ TEST_F(GraphicsTest, FrameBracketAndGrabs) {
   EXPECT_EQ(Graphics_GrabScreenRect(32, 32, 30, 30, 10, 10).size(), 4u);
   ASSERT_TRUE(GR_D3D_Start_Frame());
 }
+
+TEST(DisplayModes, NearestModeOfTheFirstAdapter) {
+  std::vector<AdapterInfo> saved = Graphics_Adapters();
+  AdapterInfo adapter;
+  adapter.modes = {{640, 480, 32, 60, 0, 0},
+                   {800, 600, 16, 60, 1, 0},
+                   {800, 600, 32, 75, 2, 0},
+                   {800, 600, 32, 60, 3, 0}};
+  Graphics_Adapters() = {adapter};
+  auto mode = [](int w, int h) {
+    DisplayModeEntry m = Graphics_FindNearestMode(w, h);
+    return std::to_string(m.width) + "x" + std::to_string(m.height) + "x" + std::to_string(m.bitsPerPixel) + "@" +
+           std::to_string(m.refreshRate);
+  };
+  EXPECT_EQ(mode(640, 480), "640x480x32@60");
+  EXPECT_EQ(mode(700, 500), "800x600x16@60");  // the first that fits with smaller excesses
+  // Larger than every mode: the nearest pixel count; on a tie 32 bits, then nearer 60 Hz.
+  EXPECT_EQ(mode(2000, 2000), "800x600x32@60");
+  Graphics_Adapters() = saved;
+}
