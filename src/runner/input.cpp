@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 #include "graphics/batch.h"
@@ -177,10 +178,9 @@ void IO_Init(const std::string& recordFile, const std::string& playbackFile) {
     g.file.reset(std::fopen(playbackFile.c_str(), "rb"));
     if (g.file) {
       // A file that is not a whole number of frames was cut short or is not a recording.
-      std::fseek(g.file.get(), 0, SEEK_END);
-      long size = std::ftell(g.file.get());
-      std::fseek(g.file.get(), 0, SEEK_SET);
-      if (size < 0 || static_cast<unsigned long>(size) % kRecordFrameBytes != 0) {
+      std::error_code error;
+      uintmax_t size = std::filesystem::file_size(playbackFile, error);
+      if (error || size % kRecordFrameBytes != 0) {
         g_DebugConsole->Output("Playback file is damaged: %s\n", playbackFile.c_str());
         g.file.reset();
       }

@@ -78,6 +78,9 @@ MainWindowState& MainWindow();
 // Creates and shows the main window; false when the window cannot be made.
 bool MainWindow_Create(int width, int height, const MainWindowSettings& settings = {});
 void MainWindow_Destroy();
+// Points the main loop's window and frame phases (message pump, device reset, begin and
+// end frame, on-screen buttons, quit) at this window and the graphics device.
+void MainWindow_InstallLoopHooks();
 // Pumps pending window events once; false once the window was closed (the main loop ends).
 bool Window_ProcessMessages();
 // The screen (desktop) size; a virtual 1920 x 1080 display when there is none.

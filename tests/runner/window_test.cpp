@@ -227,3 +227,13 @@ TEST(SdlWindow, CreatesPumpsTranslatesAndDraws) {
   EXPECT_EQ(GR_Window_Get_Cursor(), -1);
   MainWindow_Destroy();
 }
+
+TEST(WindowServices, LoopHooksReachTheWindow) {
+  MainWindow_InstallLoopHooks();
+  MainLoopHooks& hooks = MainLoop_Hooks();
+  ASSERT_TRUE(hooks.pumpWindowMessages && hooks.beginFrame && hooks.endFrame && hooks.graphicsReset);
+  hooks.postQuit();
+  EXPECT_FALSE(hooks.pumpWindowMessages());
+  MainWindow().quitRequested = false;
+  MainLoop_Hooks() = {};
+}
