@@ -237,6 +237,12 @@ GLenum CompareFunc(uint32_t func) {
   }
 }
 
+// Drops errors left by earlier calls, so that the next check sees only its own.
+void ClearErrors() {
+  for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+  }
+}
+
 void Identity(float m[16]) {
   std::fill(m, m + 16, 0.0f);
   m[0] = m[5] = m[10] = m[15] = 1.0f;
@@ -745,6 +751,7 @@ bool CGLDevice::CreateTexture(GLTexture& out, int width, int height, bool render
   GLint maximum = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maximum);
   if (width > maximum || height > maximum) return false;
+  ClearErrors();
   glGenTextures(1, &out.texture);
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, out.texture);
@@ -784,6 +791,7 @@ bool CGLDevice::UploadTexture(GLTexture& texture, int width, int height, const v
   width = std::min(width, texture.width);
   height = std::min(height, texture.height);
   if (width < 1 || height < 1) return true;
+  ClearErrors();
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, texture.texture);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, rowPixels);
@@ -804,6 +812,7 @@ bool CGLDevice::ReadPixels(const RenderSurface& surface, int x, int y, int width
   if (surface.fbo == 0 || width < 1 || height < 1 || x < 0 || y < 0 || x + width > surface.width ||
       y + height > surface.height)
     return false;
+  ClearErrors();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, surface.fbo);
   glReadPixels(x, y, width, height, GL_BGRA, GL_UNSIGNED_BYTE, out);
   glBindFramebuffer(GL_FRAMEBUFFER, target_.fbo);
