@@ -28,6 +28,7 @@ struct DeviceGlobals {
   bool vsync = false;
   bool creationInterpolation = false;
   int multisample = 0;
+  int appliedMultisample = 0;
   int swapEffect = 3;
   uint32_t multisampleMask = 0;
   int frameDepth = 0;
@@ -94,6 +95,7 @@ bool Graphics_CreationInterpolation() { return G().creationInterpolation; }
 void Graphics_SetMultisample(int samples) { G().multisample = samples; }
 void Graphics_SetSwapEffect(int effect) { G().swapEffect = effect; }
 uint32_t Graphics_SupportedMultisampleMask() { return G().multisampleMask; }
+int Graphics_AppliedMultisample() { return G().appliedMultisample; }
 void Graphics_SetVSync(bool on) { G().vsync = on; }
 float Graphics_LastFrameSeconds() { return G().lastFrameSeconds; }
 int Graphics_FramesPerSecond() { return G().framesPerSecond; }
@@ -250,6 +252,7 @@ bool Graphics_CreateDevice(SDL_Window* window, int width, int height, uint32_t f
   console->Output("Get Current Desktop Display Mode\n");
   console->Output("Prepare to create device\n");
   g.multisample = 0;
+  g.appliedMultisample = 0;
   g.swapEffect = 3;
   MainWindow().displayFullScreen = fullScreen;
   MainWindow().fullScreenRequest = fullScreen;
@@ -333,6 +336,7 @@ bool Graphics::Reset() {
     backHeight = g.adapters[0].desktopHeight;
   }
   window.displayFullScreen = fullScreen;
+  g.appliedMultisample = g.multisample;
 
   console->Output("Execute Reset()\n");
   if (backWidth < 1 || backHeight < 1) {
@@ -342,7 +346,7 @@ bool Graphics::Reset() {
   if (!g.device->ResizeBackBuffer(backWidth, backHeight)) {
     console->Output("Reset() Failed: %X\n", 0x8876086Cu);
     g.swapEffect = 1;
-    g.multisample = 0;
+    g.multisample = g.appliedMultisample = 0;
     console->Output("Change SWAP+Multisample type effect, try Reset() again\n");
     if (!g.device->ResizeBackBuffer(backWidth, backHeight)) return false;
   }

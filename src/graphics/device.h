@@ -85,6 +85,8 @@ bool Graphics_CreationInterpolation();
 void Graphics_SetMultisample(int samples);
 void Graphics_SetSwapEffect(int effect);
 uint32_t Graphics_SupportedMultisampleMask();
+// The multisample type render targets are made with: the chosen one as of the last Reset.
+int Graphics_AppliedMultisample();
 void Graphics_SetVSync(bool on);
 // Frame timing.
 float Graphics_LastFrameSeconds();

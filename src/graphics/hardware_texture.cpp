@@ -57,7 +57,8 @@ std::unique_ptr<HardwareTexture> GR_D3D_Texture_Create(int width, int height, in
   texture->packedSize = Texture_PackSize(width, height, levels);
   texture->formatCode = format;
   texture->pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-  if (device == nullptr || !device->CreateTexture(texture->gl, width, height, renderTarget)) {
+  int samples = renderTarget ? Graphics_AppliedMultisample() : 0;
+  if (device == nullptr || !device->CreateTexture(texture->gl, width, height, renderTarget, samples)) {
     g_DebugConsole->Output("CreateTexture failed - %08x\n", 0x8876017Cu);
     return nullptr;
   }
@@ -192,8 +193,11 @@ bool GR_D3D_Texture_Upload(HardwareTexture& texture, int level, int width, int h
 }
 
 bool GR_D3D_Texture_Resolve(HardwareTexture& texture) {
-  // Drawing lands in the texture itself, so only the mark is left to clear.
+  // Without multisampling the drawing landed in the texture itself and only the mark is
+  // left to clear. A multisampled surface is copied into the texture; the target is not
+  // switched, so the viewport stays as it is.
   texture.flags &= ~kTextureDirty;
+  if (gfx::CGLDevice* device = Graphics_Device(); device != nullptr) device->ResolveTexture(texture.gl);
   return true;
 }
 

@@ -198,3 +198,37 @@ TEST_F(GraphicsTest, ShownVirtualButtonsAreWhiteRectangles) {
   EXPECT_EQ(At(pixels, 7, 7), 0xFFFFFFFFu);
   IO_Free();
 }
+
+TEST_F(GraphicsTest, MultisamplingAfterResetSmoothsEdges) {
+  auto edgeShades = [this] {
+    Graphics::Clear(0, 1.0f, 0, 7);
+    auto* v = static_cast<Vertex16*>(GR_D3D_Batch_Reserve(4, nullptr, 16, 3));
+    v[0] = {0, 0, 0, 0xFFFFFFFFu};
+    v[1] = {32, 0, 0, 0xFFFFFFFFu};
+    v[2] = {0, 29, 0, 0xFFFFFFFFu};
+    GR_D3D_Batch_Flush();
+    int partial = 0;
+    for (uint32_t p : ScreenPixels()) {
+      uint32_t red = (p >> 16) & 0xFF;
+      partial += red != 0 && red != 0xFF ? 1 : 0;
+    }
+    return partial;
+  };
+  EXPECT_EQ(edgeShades(), 0);
+  // Four samples where the device has them (llvmpipe does); eight it has not: none.
+  Graphics_SetMultisample(8);
+  ASSERT_TRUE(Graphics::Reset());
+  EXPECT_EQ(Graphics_AppliedMultisample(), 0);
+  ASSERT_EQ(Graphics_SupportedMultisampleMask() & 4u, 4u);
+  Graphics_SetMultisample(4);
+  ASSERT_TRUE(Graphics::Reset());
+  EXPECT_EQ(Graphics_AppliedMultisample(), 4);
+  GR_Set_View_Projection(0, 0, kSize, kSize, 0);
+  EXPECT_GT(edgeShades(), 10);
+  // The multisampled screen texture still reaches the back buffer at the end of the frame.
+  ASSERT_TRUE(GR_D3D_Finish_Frame(false));
+  EXPECT_EQ(GR_Draw_Get_Pixel(1, 1), 0xFFFFFFu);
+  Graphics_SetMultisample(0);
+  ASSERT_TRUE(Graphics::Reset());
+  ASSERT_TRUE(GR_D3D_Start_Frame());
+}

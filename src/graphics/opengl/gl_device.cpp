@@ -745,7 +745,25 @@ bool CGLDevice::MakeTargetObjects(GLTexture& texture, bool withDepth) {
   return complete;
 }
 
-bool CGLDevice::CreateTexture(GLTexture& out, int width, int height, bool renderTarget) {
+bool CGLDevice::MakeMultisampleObjects(GLTexture& texture) {
+  GLenum depthFormat = depth24_ ? GL_DEPTH24_STENCIL8 : GL_DEPTH_COMPONENT16;
+  glGenFramebuffers(1, &texture.msFbo);
+  glGenRenderbuffers(1, &texture.msColour);
+  glGenRenderbuffers(1, &texture.depth);
+  glBindRenderbuffer(GL_RENDERBUFFER, texture.msColour);
+  glRenderbufferStorageMultisample(GL_RENDERBUFFER, texture.samples, GL_RGBA8, texture.width, texture.height);
+  glBindRenderbuffer(GL_RENDERBUFFER, texture.depth);
+  glRenderbufferStorageMultisample(GL_RENDERBUFFER, texture.samples, depthFormat, texture.width, texture.height);
+  glBindFramebuffer(GL_FRAMEBUFFER, texture.msFbo);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, texture.msColour);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, depth24_ ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+                            GL_RENDERBUFFER, texture.depth);
+  bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  glBindFramebuffer(GL_FRAMEBUFFER, target_.fbo);
+  return complete;
+}
+
+bool CGLDevice::CreateTexture(GLTexture& out, int width, int height, bool renderTarget, int samples) {
   out = {};
   if (width < 1 || height < 1) return false;
   GLint maximum = 0;
@@ -765,11 +783,31 @@ bool CGLDevice::CreateTexture(GLTexture& out, int width, int height, bool render
     DestroyTexture(out);
     return false;
   }
-  if (renderTarget && !MakeTargetObjects(out, true)) {
+  bool multisampled = renderTarget && samples > 1 && samples <= MaxSamples();
+  out.samples = multisampled ? samples : 0;
+  if (renderTarget && !MakeTargetObjects(out, !multisampled)) {
+    DestroyTexture(out);
+    return false;
+  }
+  if (multisampled && !MakeMultisampleObjects(out)) {
     DestroyTexture(out);
     return false;
   }
   return true;
+}
+
+void CGLDevice::ResolveTexture(GLTexture& texture) {
+  if (texture.msFbo == 0 || texture.fbo == 0) return;
+  ResolveSurface({texture.msFbo, texture.width, texture.height, texture.fbo});
+}
+
+void CGLDevice::ResolveSurface(const RenderSurface& surface) {
+  if (surface.resolveFbo == 0) return;
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, surface.fbo);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, surface.resolveFbo);
+  glBlitFramebuffer(0, 0, surface.width, surface.height, 0, 0, surface.width, surface.height, GL_COLOR_BUFFER_BIT,
+                    GL_NEAREST);
+  glBindFramebuffer(GL_FRAMEBUFFER, target_.fbo);
 }
 
 void CGLDevice::DestroyTexture(GLTexture& texture) {
@@ -778,7 +816,10 @@ void CGLDevice::DestroyTexture(GLTexture& texture) {
     glBindTexture(GL_TEXTURE_2D, 0);
     boundTextureName_ = 0;
   }
-  if (texture.fbo != 0 && texture.fbo == target_.fbo) SetRenderTarget(backBuffer_);
+  if ((texture.fbo != 0 && texture.fbo == target_.fbo) || (texture.msFbo != 0 && texture.msFbo == target_.fbo))
+    SetRenderTarget(backBuffer_);
+  if (texture.msFbo) glDeleteFramebuffers(1, &texture.msFbo);
+  if (texture.msColour) glDeleteRenderbuffers(1, &texture.msColour);
   if (texture.fbo) glDeleteFramebuffers(1, &texture.fbo);
   if (texture.depth) glDeleteRenderbuffers(1, &texture.depth);
   if (texture.texture) glDeleteTextures(1, &texture.texture);
@@ -805,7 +846,8 @@ bool CGLDevice::UploadTexture(GLTexture& texture, int width, int height, const v
 RenderSurface CGLDevice::SurfaceOf(GLTexture& texture) {
   if (texture.texture == 0) return {};
   if (texture.fbo == 0 && !MakeTargetObjects(texture, false)) return {};
-  return {texture.fbo, texture.width, texture.height};
+  if (texture.msFbo != 0) return {texture.msFbo, texture.width, texture.height, texture.fbo};
+  return {texture.fbo, texture.width, texture.height, 0};
 }
 
 bool CGLDevice::ReadPixels(const RenderSurface& surface, int x, int y, int width, int height, void* out) {
@@ -813,7 +855,8 @@ bool CGLDevice::ReadPixels(const RenderSurface& surface, int x, int y, int width
       y + height > surface.height)
     return false;
   ClearErrors();
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, surface.fbo);
+  ResolveSurface(surface);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, surface.resolveFbo != 0 ? surface.resolveFbo : surface.fbo);
   glReadPixels(x, y, width, height, GL_BGRA, GL_UNSIGNED_BYTE, out);
   glBindFramebuffer(GL_FRAMEBUFFER, target_.fbo);
   return glGetError() == GL_NO_ERROR;
@@ -822,8 +865,11 @@ bool CGLDevice::ReadPixels(const RenderSurface& surface, int x, int y, int width
 void CGLDevice::StretchRect(const RenderSurface& source, const int sourceRect[4], const RenderSurface& dest,
                             const int destRect[4], bool linear) {
   if (source.fbo == 0 || dest.fbo == 0) return;
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, source.fbo);
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, dest.fbo);
+  // A multisampled source is resolved first; a multisampled destination takes the copy
+  // into its texture.
+  ResolveSurface(source);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, source.resolveFbo != 0 ? source.resolveFbo : source.fbo);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, dest.resolveFbo != 0 ? dest.resolveFbo : dest.fbo);
   glBlitFramebuffer(sourceRect[0], sourceRect[1], sourceRect[2], sourceRect[3], destRect[0], destRect[1],
                     destRect[2], destRect[3], GL_COLOR_BUFFER_BIT, linear ? GL_LINEAR : GL_NEAREST);
   glBindFramebuffer(GL_FRAMEBUFFER, target_.fbo);

@@ -28,11 +28,13 @@ struct SDL_Window;
 
 namespace gfx {
 
-// A colour target: a framebuffer object with its size. Value type; 0 is none.
+// A colour target: a framebuffer object with its size. Value type; 0 is none. A
+// multisampled target names the single-sampled framebuffer it resolves into.
 struct RenderSurface {
   uint32_t fbo = 0;
   int width = 0;
   int height = 0;
+  uint32_t resolveFbo = 0;
   bool operator==(const RenderSurface&) const = default;
 };
 
@@ -41,6 +43,9 @@ struct GLTexture {
   uint32_t texture = 0;
   uint32_t fbo = 0;       // made when the texture is a render target or is read or copied
   uint32_t depth = 0;     // depth-stencil renderbuffer of a render target
+  uint32_t msFbo = 0;     // a multisampled render target draws here and resolves into fbo
+  uint32_t msColour = 0;
+  int samples = 0;
   int width = 0;
   int height = 0;
   bool renderTarget = false;
@@ -91,7 +96,10 @@ class CGLDevice {
                        uint32_t stride);
 
   // Textures. Pixels are A8R8G8B8 (bytes B, G, R, A) or A4R4G4B4 words.
-  bool CreateTexture(GLTexture& out, int width, int height, bool renderTarget);
+  // samples (2..16) gives a render target a multisampled surface; 0 none.
+  bool CreateTexture(GLTexture& out, int width, int height, bool renderTarget, int samples = 0);
+  // Copies what was drawn into a multisampled render target into its texture.
+  void ResolveTexture(GLTexture& texture);
   void DestroyTexture(GLTexture& texture);
   bool UploadTexture(GLTexture& texture, int width, int height, const void* pixels, bool argb4444,
                      int rowPixels);
@@ -120,6 +128,8 @@ class CGLDevice {
   void BindVertexLayout(uint32_t stride);
   void DrawArrays(uint32_t glMode, const void* vertices, uint32_t count, uint32_t stride);
   bool MakeTargetObjects(GLTexture& texture, bool withDepth);
+  bool MakeMultisampleObjects(GLTexture& texture);
+  void ResolveSurface(const RenderSurface& surface);
 
   SDL_Window* window_ = nullptr;
   void* sdlContext_ = nullptr;
