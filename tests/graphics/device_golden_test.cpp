@@ -232,3 +232,25 @@ TEST_F(GraphicsTest, MultisamplingAfterResetSmoothsEdges) {
   ASSERT_TRUE(Graphics::Reset());
   ASSERT_TRUE(GR_D3D_Start_Frame());
 }
+
+TEST_F(GraphicsTest, FogAndLightingReachThePixels) {
+  // Linear table fog over device depth: the 2D plane lies half way between the near and
+  // far planes, so with start 0 and end 1 it takes half the fog colour.
+  GR_3D_Set_Fog(true, 0x0000FF, 0, 1);
+  Rect(0, 0, 4, 4, 0xFFFFFFFFu);
+  GR_D3D_Batch_Flush();
+  uint32_t fogged = ScreenPixels()[0];
+  EXPECT_EQ((fogged >> 16) & 0xFF, 0xFFu);
+  EXPECT_NEAR(static_cast<int>(fogged & 0xFF), 128, 3);
+  GR_3D_Set_Fog(false, 0, 0, 1);
+  // Lighting without normals leaves the ambient term only: with no ambient light, black.
+  GR_3D_Set_Lighting(true);
+  Rect(8, 0, 12, 4, 0xFFFFFFFFu);
+  GR_D3D_Batch_Flush();
+  EXPECT_EQ(At(ScreenPixels(), 8, 0), 0xFF000000u);
+  Graphics_SetAmbientLight(0x00FF00);
+  Rect(16, 0, 20, 4, 0xFFFFFFFFu);
+  GR_D3D_Batch_Flush();
+  EXPECT_EQ(At(ScreenPixels(), 16, 0), 0xFF00FF00u);
+  GR_3D_Set_Lighting(false);
+}
