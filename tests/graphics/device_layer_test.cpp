@@ -287,3 +287,18 @@ TEST(DisplayModes, NearestModeOfTheFirstAdapter) {
   EXPECT_EQ(mode(2000, 2000), "800x600x32@60");
   Graphics_Adapters() = saved;
 }
+
+TEST_F(GraphicsTest, CreationLogsItsSteps) {
+  const std::string& log = console_->text;
+  size_t at = 0;
+  for (const char* step : {"Create D3D9 interface\n", "Enumerate Adapters\n", "Selected Resolution: 32x32\n",
+                           "Get Current Desktop Display Mode\n", "Prepare to create device\n",
+                           "Creating D3D device - ARGB=32bit, D24S8, SwapEffect=Copy, Hardware vertex processing\n",
+                           "Creating screen render target\n", "Get Device Caps\n",
+                           "Graphics initialisation end...\n"}) {
+    at = log.find(step, at);
+    EXPECT_NE(at, std::string::npos) << step;
+  }
+  EXPECT_EQ(Graphics_ScreenTexture()->Width(), kSize);
+  EXPECT_EQ(Graphics_Sizes().portWidth, kSize);
+}
