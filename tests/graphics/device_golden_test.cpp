@@ -254,3 +254,20 @@ TEST_F(GraphicsTest, FogAndLightingReachThePixels) {
   EXPECT_EQ(At(ScreenPixels(), 16, 0), 0xFF00FF00u);
   GR_3D_Set_Lighting(false);
 }
+
+TEST_F(GraphicsTest, StretchIgnoresLeftOverThreeDStates) {
+  Graphics::Clear(0xFFFFFFu, 1.0f, 0, 7);
+  GR_3D_Set_Lighting(true);
+  GR_3D_Set_Culling(true);
+  float shifted[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 500, 0, 0, 1};
+  Graphics_SetMatrix(2, shifted);
+  ASSERT_TRUE(GR_D3D_Finish_Frame(false));
+  EXPECT_EQ(GR_Draw_Get_Pixel(16, 16), 0xFFFFFFu);
+  EXPECT_TRUE(Graphics_LightingEnabled());  // put back afterwards
+  float world[16];
+  Graphics_GetMatrix(2, world);
+  EXPECT_EQ(world[12], 500.0f);
+  GR_3D_Set_Lighting(false);
+  GR_3D_Set_Culling(false);
+  ASSERT_TRUE(GR_D3D_Start_Frame());
+}
