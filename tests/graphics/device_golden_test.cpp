@@ -271,3 +271,31 @@ TEST_F(GraphicsTest, StretchIgnoresLeftOverThreeDStates) {
   GR_3D_Set_Culling(false);
   ASSERT_TRUE(GR_D3D_Start_Frame());
 }
+
+TEST_F(GraphicsTest, EdgesOnPixelCentresFollowTheTopLeftRule) {
+  // Without the half-texel correction the rectangle's edges lie on pixel centres: the
+  // left and top ones take their pixels, the right and bottom ones leave them.
+  Graphics_Hooks().projectionCorrectionSize = [](int& w, int& h) {
+    w = h = 1 << 30;
+    return true;
+  };
+  GR_Set_View_Projection(0, 0, kSize, kSize, 0);
+  Rect(5, 7, 8, 9, 0xFFFFFFFFu);
+  GR_D3D_Batch_Flush();
+  auto pixels = ScreenPixels();
+  EXPECT_EQ(CountLit(pixels), 6);
+  EXPECT_EQ(At(pixels, 5, 7), 0xFFFFFFFFu);
+  EXPECT_EQ(At(pixels, 7, 8), 0xFFFFFFFFu);
+  // Neighbours sharing an edge never both take it: additive halves stay halves.
+  GR_Blend_Mode(1);
+  Rect(10, 10, 12, 12, 0x80FFFFFFu);
+  Rect(12, 10, 14, 12, 0x80FFFFFFu);
+  Rect(10, 12, 14, 14, 0x80FFFFFFu);
+  GR_D3D_Batch_Flush();
+  pixels = ScreenPixels();
+  for (int y = 10; y < 14; ++y) {
+    for (int x = 10; x < 14; ++x) EXPECT_NEAR(static_cast<int>(At(pixels, x, y) & 0xFF), 0x80, 1) << x << "," << y;
+  }
+  EXPECT_EQ(At(pixels, 14, 10) & 0xFFFFFF, 0u);
+  EXPECT_EQ(At(pixels, 10, 14) & 0xFFFFFF, 0u);
+}

@@ -69,9 +69,12 @@ void main() {
   vColor = colour;
   vUV = aUV;
   vFogDepth = uFogW ? clip.w : clip.z / clip.w;
-  // Pixel centres on integer coordinates: half a pixel right and down.
+  // Pixel centres on integer coordinates: half a pixel right and down. Downward it is a
+  // 128th of a pixel less, so that an edge lying exactly on a row of centres takes that
+  // row when it is a top edge and leaves it when it is a bottom edge, as Direct3D's
+  // top-left rule does (OpenGL's own tie rule runs the other way with the origin on top).
   clip.x += clip.w * uPixel.x;
-  clip.y -= clip.w * uPixel.y;
+  clip.y -= clip.w * uPixel.y * (1.0 - 1.0 / 64.0);
   gl_Position = clip;
   gl_PointSize = 1.0;
 }
