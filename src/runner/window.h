@@ -43,6 +43,7 @@ struct MainWindowSettings {
 };
 
 struct MainWindowState {
+  // Views of the SDL layer's objects, which it owns and frees (runner/sdl).
   SDL_Window* window = nullptr;
   uint32_t style = 0;
   int requestedWidth = 0, requestedHeight = 0;  // client size

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "platform/console.h"
 #include "runner/input.h"
@@ -21,9 +22,22 @@ bool HasRealDisplay() {
   return driver != nullptr && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
 }
 
-std::array<SDL_Joystick*, 2>& Joysticks() {
-  static std::array<SDL_Joystick*, 2> joysticks{};
-  return joysticks;
+struct SdlDeleter {
+  void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
+  void operator()(SDL_Cursor* cursor) const { SDL_FreeCursor(cursor); }
+  void operator()(SDL_Joystick* joystick) const { SDL_JoystickClose(joystick); }
+};
+
+// What this layer owns; the window state holds plain views of them.
+struct SdlObjects {
+  std::unique_ptr<SDL_Window, SdlDeleter> window;
+  std::array<std::unique_ptr<SDL_Cursor, SdlDeleter>, 15> cursors;
+  std::array<std::unique_ptr<SDL_Joystick, SdlDeleter>, 2> joysticks;
+};
+
+SdlObjects& Owned() {
+  static SdlObjects objects;
+  return objects;
 }
 
 void LoadCursors() {
@@ -37,7 +51,8 @@ void LoadCursors() {
   for (size_t i = 0; i < cursors.size(); ++i) {
     // Slot 1 is "no cursor"; the up-arrow and help cursors have no SDL counterpart
     // and show the arrow.
-    cursors[i] = i == 1 ? nullptr : SDL_CreateSystemCursor(kSystem[i]);
+    Owned().cursors[i].reset(i == 1 ? nullptr : SDL_CreateSystemCursor(kSystem[i]));
+    cursors[i] = Owned().cursors[i].get();
   }
 }
 
@@ -158,9 +173,9 @@ void HandleEvent(const SDL_Event& e) {
       break;
     }
     case SDL_JOYDEVICEADDED:
-      for (auto& joystick : Joysticks()) {
+      for (auto& joystick : Owned().joysticks) {
         if (joystick == nullptr) {
-          joystick = SDL_JoystickOpen(e.jdevice.which);
+          joystick.reset(SDL_JoystickOpen(e.jdevice.which));
           break;
         }
       }
@@ -276,7 +291,8 @@ bool MainWindow_Create(int width, int height, const MainWindowSettings& settings
   uint32_t flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN;
   if (sizeable) flags |= SDL_WINDOW_RESIZABLE;
   if (fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-  SDL_Window* window = SDL_CreateWindow("", left, top, width, height, flags);
+  Owned().window.reset(SDL_CreateWindow("", left, top, width, height, flags));
+  SDL_Window* window = Owned().window.get();
   if (window == nullptr) return false;
   w.window = window;
   int borderTop = 0, borderLeft = 0, borderBottom = 0, borderRight = 0;
@@ -304,17 +320,12 @@ bool MainWindow_Create(int width, int height, const MainWindowSettings& settings
 
 void MainWindow_Destroy() {
   MainWindowState& w = MainWindow();
-  for (auto& joystick : Joysticks()) {
-    if (joystick != nullptr) SDL_JoystickClose(joystick);
-    joystick = nullptr;
-  }
-  for (auto& cursor : w.cursors) {
-    if (cursor != nullptr) SDL_FreeCursor(cursor);
-    cursor = nullptr;
-  }
+  for (auto& joystick : Owned().joysticks) joystick.reset();
+  w.cursors.fill(nullptr);
   w.currentCursor = nullptr;
-  if (w.window != nullptr) SDL_DestroyWindow(w.window);
+  for (auto& cursor : Owned().cursors) cursor.reset();
   w.window = nullptr;
+  Owned().window.reset();
 }
 
 bool Window_ProcessMessages() {
@@ -415,7 +426,7 @@ void GR_Window_Set_Cursor(int32_t constant) {
 void IO_Joystick_Poll() {
   const auto& raise = MainWindow().raiseMouseEvent;
   for (int j = 0; j < 2; ++j) {
-    SDL_Joystick* joystick = Joysticks()[static_cast<size_t>(j)];
+    SDL_Joystick* joystick = Owned().joysticks[static_cast<size_t>(j)].get();
     if (joystick == nullptr || !SDL_JoystickGetAttached(joystick)) continue;
     // SDL's axes run from -32768 to 32767; the thresholds are for 0..65535.
     auto x = static_cast<uint32_t>(SDL_JoystickGetAxis(joystick, 0) + 32768);
