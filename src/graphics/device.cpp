@@ -250,6 +250,13 @@ bool Graphics_CreateDevice(SDL_Window* window, int width, int height, uint32_t f
   }
   console->Output("Selected Resolution: %dx%d\n", backWidth, backHeight);
   console->Output("Get Current Desktop Display Mode\n");
+  if (SDL_WasInit(SDL_INIT_VIDEO) != 0 && SDL_GetNumVideoDisplays() > 0) {
+    SDL_DisplayMode desktop{};
+    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0) {
+      Graphics_ShowMessage("Failed to retrieve display mode.");
+      return false;
+    }
+  }
   console->Output("Prepare to create device\n");
   g.multisample = 0;
   g.appliedMultisample = 0;

@@ -303,7 +303,22 @@ bool CGLDevice::Initialise(const DeviceConfig& config) {
     if (!eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context)) return false;
   }
 
-  // Direct3D's conventions: row 0 at the top and depth from 0 to 1.
+  // Direct3D's conventions: row 0 at the top and depth from 0 to 1. Without clip control
+  // the picture would come out upside down, so such a context is refused.
+  GLint major = 0, minor = 0;
+  glGetIntegerv(GL_MAJOR_VERSION, &major);
+  glGetIntegerv(GL_MINOR_VERSION, &minor);
+  bool clipControl = major > 4 || (major == 4 && minor >= 5);
+  GLint extensions = 0;
+  glGetIntegerv(GL_NUM_EXTENSIONS, &extensions);
+  for (GLint i = 0; i < extensions && !clipControl; ++i) {
+    const GLubyte* name = glGetStringi(GL_EXTENSIONS, static_cast<GLuint>(i));
+    clipControl = name != nullptr && std::strcmp(reinterpret_cast<const char*>(name), "GL_ARB_clip_control") == 0;
+  }
+  if (!clipControl) {
+    g_DebugConsole->Output("OpenGL 4.5 or GL_ARB_clip_control is needed (have %d.%d)\n", major, minor);
+    return false;
+  }
   glClipControl(GL_UPPER_LEFT, GL_ZERO_TO_ONE);
   glEnable(GL_PROGRAM_POINT_SIZE);
   glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
