@@ -111,6 +111,47 @@ bool ReadJpegHeader(std::span<const uint8_t> b, ImageHeader& h) {
   return false;
 }
 
+// Walks a GIF's blocks: every image's data must be complete (its sub-blocks ended by a zero
+// length) before the trailer or the end of the file, and all frames together must stay within
+// four times the largest single image.
+bool CheckGifBlocks(std::span<const uint8_t> b, ImageHeader& h) {
+  size_t pos = 13;
+  uint8_t flags = b[10];
+  if (flags & 0x80) pos += size_t{3} << ((flags & 7) + 1);
+  auto skipSubBlocks = [&]() {
+    while (pos < b.size()) {
+      uint8_t length = b[pos++];
+      if (length == 0) return true;
+      pos += length;
+    }
+    return false;
+  };
+  int64_t images = 0;
+  while (pos < b.size()) {
+    uint8_t kind = b[pos++];
+    if (kind == 0x3B) break;
+    if (kind == 0x21) {
+      if (pos >= b.size()) return false;
+      ++pos;  // label
+      if (!skipSubBlocks()) return false;
+    } else if (kind == 0x2C) {
+      if (pos + 9 > b.size()) return false;
+      uint8_t imageFlags = b[pos + 8];
+      pos += 9;
+      if (imageFlags & 0x80) pos += size_t{3} << ((imageFlags & 7) + 1);
+      if (pos >= b.size()) return false;
+      uint8_t codeSize = b[pos++];
+      if (codeSize < 1 || codeSize > 11) return false;
+      if (!skipSubBlocks()) return false;
+      ++images;
+    } else {
+      return false;
+    }
+  }
+  if (pos > b.size() || images == 0) return false;
+  return images * h.width * h.height <= kBitmapMaxPixels * 4;
+}
+
 }  // namespace
 
 int32_t Bitmap_BitsOfFormat(int32_t format) {
@@ -161,7 +202,7 @@ bool ImageHeader_Read(std::span<const uint8_t> b, ImageHeader& h) {
     h.kind = ImageKind::Gif;
     h.width = LE16(b, 6);
     h.height = LE16(b, 8);
-    return Bitmap_SizeAllowed(h.width, h.height);
+    return Bitmap_SizeAllowed(h.width, h.height) && CheckGifBlocks(b, h);
   }
   if (b.size() >= 2 && b[0] == 'B' && b[1] == 'M') return ReadBmpHeader(b, h);
   if (b.size() >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF) return ReadJpegHeader(b, h);
