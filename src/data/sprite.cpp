@@ -4,56 +4,13 @@
 #include <cmath>
 #include <filesystem>
 
+#include "data/record_words.h"
 #include "data/resource_textures.h"
 #include "platform/bitmap.h"
 #include "platform/bitmap_loader.h"
 #include "platform/console.h"
 #include "platform/conversions.h"
 
-namespace {
-
-// Little-endian words of a record, never read at or past `end`.
-class RecordWords {
- public:
-  RecordWords(std::span<const uint8_t> image, uint64_t start, uint64_t end)
-      : image_(image), position_(start), end_(std::min<uint64_t>(end, image.size())) {}
-  bool Next(uint32_t& value) {
-    if (position_ + 4 > end_) return false;
-    const uint8_t* p = image_.data() + position_;
-    value = uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-    position_ += 4;
-    return true;
-  }
-  bool NextInt(int32_t& value) {
-    uint32_t word = 0;
-    if (!Next(word)) return false;
-    value = static_cast<int32_t>(word);
-    return true;
-  }
-  uint64_t Position() const { return position_; }
-  uint64_t Left() const { return end_ > position_ ? end_ - position_ : 0; }
-  void Skip(uint64_t bytes) { position_ += bytes; }
-
- private:
-  std::span<const uint8_t> image_;
-  uint64_t position_;
-  uint64_t end_;
-};
-
-// The zero-terminated text at offset (0: none); false when it runs off the image.
-bool ReadText(std::span<const uint8_t> image, uint32_t offset, std::string& text) {
-  text.clear();
-  if (offset == 0) return true;
-  if (offset >= image.size()) return false;
-  const uint8_t* begin = image.data() + offset;
-  const uint8_t* end = image.data() + image.size();
-  const uint8_t* zero = std::find(begin, end, uint8_t{0});
-  if (zero == end) return false;
-  text.assign(reinterpret_cast<const char*>(begin), size_t(zero - begin));
-  return true;
-}
-
-}  // namespace
 
 CSprite::CSprite() { Free(); }
 
@@ -103,7 +60,7 @@ bool CSprite::LoadFromChunk(std::span<const uint8_t> image, uint32_t recordOffse
       !words.Next(transparent) || !words.Next(smooth) || !words.Next(preload) || !words.Next(mode) ||
       !words.Next(precise) || !words.NextInt(xOrigin_) || !words.NextInt(yOrigin_) || !words.Next(frameCount))
     return false;
-  if (!ReadText(image, nameOffset, name)) return false;
+  if (!RecordText(image, nameOffset, name)) return false;
   if (width < 0 || height < 0 || mode > 2) return false;
   if (uint64_t{frameCount} * 4 > words.Left()) return false;
   width_ = width;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "data/record_words.h"
 #include "data/sprite.h"
 #include "platform/console.h"
 #include "platform/ds_map.h"
@@ -21,11 +22,6 @@ struct SpriteSlot {
 std::vector<SpriteSlot>& Table() {
   static std::vector<SpriteSlot> table;
   return table;
-}
-
-uint32_t Word(std::span<const uint8_t> image, uint64_t offset) {
-  const uint8_t* p = image.data() + offset;
-  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
 }
 
 int32_t AppendEmpty() {
@@ -82,17 +78,14 @@ std::string Resource_FindFile(const std::string& name) {
 void Sprite_Clear() { Table().clear(); }
 
 bool Sprite_Load(std::span<const uint8_t> image, uint32_t bodyOffset, uint32_t bodySize) {
+  std::vector<uint32_t> records;
+  if (!RecordList(image, bodyOffset, bodySize, records)) return false;
   const uint64_t end = uint64_t{bodyOffset} + bodySize;
-  if (end > image.size() || bodySize < 4) return false;
-  const uint32_t count = Word(image, bodyOffset);
-  if (uint64_t{count} * 4 > bodySize - 4) return false;
-  std::vector<SpriteSlot> table(count);
-  for (uint32_t i = 0; i < count; ++i) {
-    const uint32_t record = Word(image, bodyOffset + 4 + uint64_t{i} * 4);
-    if (record == 0) continue;
-    if (record < bodyOffset || record >= end) return false;
+  std::vector<SpriteSlot> table(records.size());
+  for (size_t i = 0; i < records.size(); ++i) {
+    if (records[i] == 0) continue;
     auto sprite = std::make_unique<CSprite>();
-    if (!sprite->LoadFromChunk(image, record, end, table[i].name)) return false;
+    if (!sprite->LoadFromChunk(image, records[i], end, table[i].name)) return false;
     table[i].sprite = std::move(sprite);
   }
   Table() = std::move(table);
