@@ -178,5 +178,5 @@ int32_t Sprite_Duplicate(int32_t index);
 bool Sprite_Assign(int32_t destination, int32_t source);
 
 // The file a resource name from game code stands for: the name in the game folder, else in the
-// save area; empty when it is in neither. Backslashes are taken as separators.
+// save area (resolved as every file name from game code is); empty when it is in neither.
 std::string Resource_FindFile(const std::string& name);

@@ -1,6 +1,5 @@
 // The sprite table: sprites of the game file (SPRT) and sprites added at run time, from files
 // and from URLs.
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,7 +9,8 @@
 #include "platform/console.h"
 #include "platform/ds_map.h"
 #include "platform/http.h"
-#include "runner/game_locations.h"
+#include "platform/files.h"
+#include "platform/load_save.h"
 
 namespace {
 
@@ -59,19 +59,8 @@ bool IsUrl(const std::string& name) { return name.rfind("http://", 0) == 0 || na
 }  // namespace
 
 std::string Resource_FindFile(const std::string& name) {
-  if (name.empty()) return {};
-  std::string relative = name;
-  for (char& c : relative)
-    if (c == '\\') c = '/';
-  std::error_code error;
-  for (const std::string& folder : {GetGameDirectory(), GetSaveDirectory()}) {
-    if (folder.empty()) continue;
-    std::filesystem::path path = relative.front() == '/' ? std::filesystem::path(relative)
-                                                         : std::filesystem::path(folder) / relative;
-    // An absolute name counts only when it lies inside the folder.
-    if (relative.front() == '/' && relative.rfind(folder, 0) != 0) continue;
-    if (std::filesystem::is_regular_file(path, error)) return path.string();
-  }
+  for (const std::string& path : {LoadSave_BundlePath(name), LoadSave_SavePath(name)})
+    if (!path.empty() && File_Exists(path)) return path;
   return {};
 }
 

@@ -11,8 +11,7 @@
 #include "data/resource_textures.h"
 #include "platform/bitmap.h"
 #include "platform/console.h"
-#include "runner/game_locations.h"
-#include "runner/run_options.h"
+#include "platform/file_locations.h"
 #include "sprite_records.h"
 
 namespace {
@@ -34,9 +33,9 @@ class BackgroundTest : public testing::Test {
               ("kf_background_" + std::to_string(getpid()) + "_" +
                testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(folder_);
-    g_RunOptions.gameFileName = (folder_ / "game.win").string();
-    setenv("XDG_DATA_HOME", (folder_ / "data").c_str(), 1);
-    GameLocations_Reset();
+    std::filesystem::create_directories(folder_ / "save");
+    FileLocations_SetGameFolder(folder_.string());
+    FileLocations_SetSaveArea((folder_ / "save").string());
     ResourceTextures_Install({[this](const CBitmap32&) { return nextTexture_++; }, nullptr,
                               [this](int32_t id) { freed_.push_back(id); }});
     Background_Clear();
@@ -44,9 +43,7 @@ class BackgroundTest : public testing::Test {
   void TearDown() override {
     Background_FreeAll();
     ResourceTextures_Install({});
-    g_RunOptions.gameFileName.reset();
-    GameLocations_Reset();
-    unsetenv("XDG_DATA_HOME");
+    FileLocations_Reset();
     std::error_code error;
     std::filesystem::remove_all(folder_, error);
   }

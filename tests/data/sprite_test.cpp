@@ -21,8 +21,7 @@
 #include "platform/console.h"
 #include "platform/ds_map.h"
 #include "platform/http.h"
-#include "runner/game_locations.h"
-#include "runner/run_options.h"
+#include "platform/file_locations.h"
 #include "sprite_records.h"
 #include "support/image_fixtures.h"
 
@@ -42,10 +41,9 @@ class SpriteTest : public testing::Test {
     folder_ = std::filesystem::temp_directory_path() /
               ("kf_sprite_" + std::to_string(getpid()) + "_" + testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(folder_ / "data");
-    g_RunOptions.gameFileName = (folder_ / "game.win").string();
-    setenv("XDG_DATA_HOME", (folder_ / "data").c_str(), 1);
-    Run_SetGameName("sprites");
-    GameLocations_Reset();
+    std::filesystem::create_directories(folder_ / "save");
+    FileLocations_SetGameFolder(folder_.string());
+    FileLocations_SetSaveArea((folder_ / "save").string());
     ResourceTextures_Install({[this](const CBitmap32&) { return nextTexture_++; },
                               [this](int32_t id) { preloaded_.push_back(id); },
                               [this](int32_t id) { freed_.push_back(id); }});
@@ -54,9 +52,7 @@ class SpriteTest : public testing::Test {
   void TearDown() override {
     Sprite_FreeAll();
     ResourceTextures_Install({});
-    g_RunOptions.gameFileName.reset();
-    GameLocations_Reset();
-    unsetenv("XDG_DATA_HOME");
+    FileLocations_Reset();
     std::error_code error;
     std::filesystem::remove_all(folder_, error);
   }
@@ -229,8 +225,7 @@ TEST_F(SpriteTest, AddedFromAStripWithAlphaBoxAndMasks) {
   EXPECT_EQ(Sprite_GetCount(), 1);
 
   // A file in the save area is found when the game folder lacks it.
-  ASSERT_FALSE(GetSaveDirectory().empty());
-  ASSERT_TRUE(Strip().write_png_file(GetSaveDirectory() + "saved.png"));
+  ASSERT_TRUE(Strip().write_png_file(FileLocations_SaveArea() + "saved.png"));
   EXPECT_EQ(Sprite_Add("saved.png", 1, false, true, false, false, 0, 0), 1);
   EXPECT_EQ(Sprite_Data(1)->GetWidth(), 8);
   EXPECT_FALSE(Sprite_Data(1)->MasksValid());  // not precise: no masks
