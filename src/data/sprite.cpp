@@ -288,7 +288,8 @@ void CSprite::SetBbox(int32_t left, int32_t top, int32_t right, int32_t bottom) 
 void CSprite::SetPrecise(bool precise) {
   if (precise == precise_) return;
   precise_ = precise;
-  CreateMasks();
+  // A game-file sprite cannot rebuild its stored masks from frame images: it keeps them.
+  if (!HasPageEntries()) CreateMasks();
 }
 
 void CSprite::FreeMasks() {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/bitmap.h"
+#include "platform/stream.h"
 
 namespace {
 
@@ -302,4 +303,48 @@ std::unique_ptr<IBitmap> CBitmap32::ToBitmap32() const {
   auto bitmap = std::make_unique<TBitmap>();
   if (!bitmap->AttachPixels(std::move(block), 0)) return nullptr;
   return bitmap;
+}
+
+CBitmap32 CBitmap32::CreateFromStream(CStream& stream) {
+  CBitmap32 result;
+  const int32_t version = stream.ReadInteger();
+  int32_t width = 0, height = 0;
+  std::unique_ptr<CStream> block;
+  if (version == 540) {
+    if (!stream.ReadBoolean()) return result;
+    width = stream.ReadInteger();
+    height = stream.ReadInteger();
+    if (!Bitmap_SizeAllowed(width, height)) return result;
+    block = ZDecompressStream(stream);
+  } else if (version == 800) {
+    width = stream.ReadInteger();
+    height = stream.ReadInteger();
+    if (!Bitmap_SizeAllowed(width, height)) return result;
+    block = stream.ReadStream();
+  } else {
+    return result;
+  }
+  const size_t bytes = size_t(width) * size_t(height) * 4;
+  if (stream.Overrun() || !block || block->GetSize() < int64_t(bytes)) return result;
+  result = CBitmap32(width, height);
+  const uint8_t* p = block->GetBuffer();
+  for (uint32_t& pixel : result.pixels_) {
+    pixel = uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+    p += 4;
+  }
+  return result;
+}
+
+void CBitmap32::WriteToStream(CStream& stream) const {
+  stream.WriteInteger(540);
+  stream.WriteBoolean(valid_);
+  if (!valid_) return;
+  stream.WriteInteger(width_);
+  stream.WriteInteger(height_);
+  std::vector<uint8_t> bytes(pixels_.size() * 4);
+  for (size_t i = 0; i < pixels_.size(); ++i)
+    for (int b = 0; b < 4; ++b) bytes[i * 4 + size_t(b)] = static_cast<uint8_t>(pixels_[i] >> (8 * b));
+  CStream block;
+  block.Assign(bytes.data(), static_cast<int64_t>(bytes.size()));
+  ZCompressStream(stream, block);
 }

@@ -14,6 +14,7 @@
 
 #include "platform/colour.h"
 
+class CStream;
 class IBitmap;
 
 struct BitmapBounds {
@@ -41,6 +42,11 @@ class CBitmap32 {
   // Formats 6 and 7 as CreateFromBitmapOpaque; other formats are converted to 32 bits first.
   static CBitmap32 CreateFromBitmap(const IBitmap& bitmap, bool transparent, bool smooth);
   static CBitmap32 CreateFromBitmapOption(const IBitmap& bitmap, bool transparent, bool smooth, bool keepAlpha);
+  // The stream forms: version 540 (i32 540, bool valid, when valid i32 width, i32 height and a
+  // compressed block of the pixels) and version 800 (i32 800, i32 width, i32 height, a
+  // length-prefixed block of the pixels). Any other version, a size not allowed or a block too
+  // short for the pixels gives an invalid image.
+  static CBitmap32 CreateFromStream(CStream& stream);
   // Kinds 0-5 (horizontal, vertical, rectangle, ellipse, double horizontal, double vertical);
   // any other kind gives opaque black. Colours have red in the low byte.
   static CBitmap32 CreateGradient(int32_t width, int32_t height, uint32_t colour1, uint32_t colour2, int32_t kind);
@@ -73,6 +79,8 @@ class CBitmap32 {
   BitmapBounds GetOpaqueBounds() const;
   // Over the region both cover, each alpha becomes min(alpha, (R + G + B) / 3 of other).
   void SetAlphaFromImage(const CBitmap32& other);
+  // Writes the version-540 form.
+  void WriteToStream(CStream& stream) const;
   // New platform bitmaps of format 6 (alpha dropped) and 7; null when invalid.
   std::unique_ptr<IBitmap> ToBitmap24() const;
   std::unique_ptr<IBitmap> ToBitmap32() const;

@@ -307,6 +307,10 @@ TEST_F(SpriteTest, BoundingBoxModesDuplicateAndAssign) {
   ASSERT_TRUE(copied.MasksValid());
   EXPECT_EQ(copied.MaskForFrame(0)[0], 1);
   EXPECT_FALSE(copied.Collision_Point({0, {0, 0, 3, 3}, 0, 0, 1, 1, 0}, 1, 0));
+  // Turning precise checking off and on again keeps the stored masks too.
+  copied.SetPrecise(false);
+  copied.SetPrecise(true);
+  EXPECT_TRUE(copied.MasksValid());
 }
 
 TEST_F(SpriteTest, FromBitmapLogsItsSteps) {

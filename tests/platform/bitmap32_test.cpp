@@ -7,6 +7,7 @@
 #include "platform/bitmap.h"
 #include "platform/bitmap32.h"
 #include "platform/console.h"
+#include "platform/stream.h"
 
 namespace {
 
@@ -164,4 +165,57 @@ TEST(Bitmap32, PngFailuresAreReported) {
   EXPECT_EQ(console.Text(), "[write_png_file] File " + folder + " could not be opened for writing\n" +
                                 "[write_png_file] Error during writing header\n");
   EXPECT_FALSE(std::filesystem::exists(path));  // nothing half-written is left
+}
+
+TEST(Bitmap32, StreamFormsRoundTripAndRefuseDamage) {
+  TMemoryConsole console;  // the block reader logs its steps
+  tagIConsole* previous = g_DebugConsole;
+  g_DebugConsole = &console;
+  CBitmap32 image = FromRows({{0x80112233, 0xFF445566, 0x00000001}, {7, 8, 9}});
+  CStream stream;
+  image.WriteToStream(stream);
+  stream.SetPosition(0);
+  CBitmap32 back = CBitmap32::CreateFromStream(stream);
+  ASSERT_TRUE(back.IsValid());
+  EXPECT_EQ(back.GetWidth(), 3);
+  EXPECT_EQ((std::vector<uint32_t>(back.GetData().begin(), back.GetData().end())),
+            (std::vector<uint32_t>(image.GetData().begin(), image.GetData().end())));
+
+  CStream invalid;
+  CBitmap32().WriteToStream(invalid);
+  invalid.SetPosition(0);
+  EXPECT_FALSE(CBitmap32::CreateFromStream(invalid).IsValid());
+
+  // Version 800: width, height and a length-prefixed block of the pixels.
+  auto form800 = [](int32_t width, int32_t height, int32_t blockBytes) {
+    auto s = std::make_unique<CStream>();
+    s->WriteInteger(800);
+    s->WriteInteger(width);
+    s->WriteInteger(height);
+    s->WriteInteger(blockBytes);
+    std::vector<uint8_t> pixels(size_t(blockBytes > 0 ? blockBytes : 0), 0xAB);
+    s->WriteBuffer(pixels.data(), blockBytes);
+    s->SetPosition(0);
+    return s;
+  };
+  CBitmap32 v800 = CBitmap32::CreateFromStream(*form800(2, 1, 8));
+  ASSERT_TRUE(v800.IsValid());
+  EXPECT_EQ(v800.Pixel(1, 0), 0xABABABABu);
+  EXPECT_FALSE(CBitmap32::CreateFromStream(*form800(2, 2, 8)).IsValid());        // block too short
+  EXPECT_FALSE(CBitmap32::CreateFromStream(*form800(-2, 1, 8)).IsValid());       // lying size
+  EXPECT_FALSE(CBitmap32::CreateFromStream(*form800(70000, 70000, 8)).IsValid());
+
+  CStream v700;
+  v700.WriteInteger(700);
+  v700.WriteInteger(1);
+  v700.WriteInteger(1);
+  v700.SetPosition(0);
+  EXPECT_FALSE(CBitmap32::CreateFromStream(v700).IsValid());
+
+  // A 540 form cut inside its compressed block.
+  CStream cut;
+  cut.Assign(stream.GetBuffer(), stream.GetPosition() - 6);
+  cut.SetPosition(0);
+  EXPECT_FALSE(CBitmap32::CreateFromStream(cut).IsValid());
+  g_DebugConsole = previous;
 }
