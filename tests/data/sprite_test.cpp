@@ -448,3 +448,33 @@ TEST_F(SpriteTest, AddedFromUrlsRaiseTheImageLoadedEvent) {
   EXPECT_EQ(events[c].status, -1);
   EXPECT_EQ(Sprite_Data(b)->GetFrameCount(), 0);
 }
+
+TEST_F(SpriteTest, RandomlyDamagedChunksLoadOrAreRefusedSafely) {
+  TestSpriteRecord s;
+  s.name = "spr";
+  s.width = 9, s.height = 2;
+  s.frames = {Entry(0, 0, 9, 2, 0), Entry(1, 1, 8, 1, 1)};
+  s.masks = {{"#.......#", ".#######."}, {"#########", "........."}};
+  TestSpriteRecord t = s;
+  t.masks.resize(1);
+  const TestChunkImage good = BuildSpriteChunk({s, t});
+  uint32_t seed = 99;
+  auto next = [&seed]() {
+    seed = seed * 1103515245u + 12345u;
+    return seed >> 8;
+  };
+  for (int round = 0; round < 2000; ++round) {
+    TestChunkImage damaged = good;
+    uint32_t word = 8 + 4 * (next() % ((damaged.image.size() - 8) / 4));
+    const uint32_t values[] = {0, 1, 0xFFFFFFFF, 0x7FFFFFFF, next(), uint32_t(damaged.image.size()), next() % 64};
+    PutWord(damaged.image, word, values[next() % 7]);
+    if (Sprite_Load(damaged.image, damaged.bodyOffset, damaged.bodySize)) {
+      for (int32_t i = 0; i < Sprite_GetCount(); ++i) {
+        const CSprite* sprite = Sprite_Data(i);
+        if (!sprite || !sprite->MasksValid()) continue;
+        EXPECT_EQ(sprite->MaskForFrame(i).size(), size_t(sprite->GetWidth()) * size_t(sprite->GetHeight()));
+        sprite->Collision_Point({0, {0, 0, 8, 1}, 0, 0, 1, 1, 0}, 3, 1);
+      }
+    }
+  }
+}

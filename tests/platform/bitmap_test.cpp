@@ -229,3 +229,42 @@ TEST(PlatformBitmap, FormatCodesAndBlocks) {
   EXPECT_FALSE(attached.AttachPixels(block, 0));
   EXPECT_EQ(attached.GetWidth(), 0);
 }
+
+// Every prefix of every kind of file, and files with bytes changed at random, are either
+// decoded to an image of the stated size or refused; nothing reads outside the bytes.
+TEST(ImageDecoding, EveryTruncationAndRandomDamageIsSafe) {
+  CBitmap32 image(5, 3, 0x336699);
+  image.SetPixel(1, 1, 0x80FFFFFF);
+  std::string path = TempPath("prefix.png");
+  ASSERT_TRUE(image.write_png_file(path));
+  Bytes png;
+  ASSERT_TRUE(Bitmap_ReadFile(path, png));
+  std::remove(path.c_str());
+  const Bytes files[] = {png, Fixture_Bmp24(), Fixture_Bmp8(false), Fixture_Bmp8(true),
+                         Fixture_Gif({{0, 1, 2, 3}, {3, 3, 0, 0}}), Fixture_Jpeg(8, 8, 1, 2, 3)};
+  auto check = [](const Bytes& bytes) {
+    auto loader = BitmapLoader_FromMemory(bytes);
+    if (loader) {
+      for (int32_t i = 0; i < loader->GetFrameCount(); ++i) {
+        std::unique_ptr<IBitmap> frame = loader->GetFrame(i);
+        ASSERT_TRUE(frame);
+        EXPECT_TRUE(Bitmap_SizeAllowed(frame->GetWidth(), frame->GetHeight()));
+      }
+    }
+    TBitmap bitmap;
+    bitmap.LoadFromStream(bytes);
+  };
+  uint32_t seed = 12345;
+  auto next = [&seed]() {
+    seed = seed * 1103515245u + 12345u;
+    return seed >> 8;
+  };
+  for (const Bytes& file : files) {
+    for (size_t length = 0; length < file.size(); ++length) check(Bytes(file.begin(), file.begin() + length));
+    for (int round = 0; round < 200; ++round) {
+      Bytes damaged = file;
+      for (int changes = 1 + next() % 4; changes > 0; --changes) damaged[next() % damaged.size()] = uint8_t(next());
+      check(damaged);
+    }
+  }
+}
