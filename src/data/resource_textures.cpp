@@ -3,10 +3,10 @@
 #include <utility>
 
 namespace {
-ResourceTextureCalls& Calls() {
-  static ResourceTextureCalls calls;
-  return calls;
-}
+// At namespace scope, so that it is made before and destroyed after the resource tables (made
+// on first use), whose last sprites may still release textures at exit.
+ResourceTextureCalls g_calls;
+ResourceTextureCalls& Calls() { return g_calls; }
 }  // namespace
 
 void ResourceTextures_Install(ResourceTextureCalls calls) { Calls() = std::move(calls); }

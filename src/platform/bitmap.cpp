@@ -113,7 +113,7 @@ bool ReadJpegHeader(std::span<const uint8_t> b, ImageHeader& h) {
 
 // Walks a GIF's blocks: every image's data must be complete (its sub-blocks ended by a zero
 // length) before the trailer or the end of the file, and all frames together must stay within
-// four times the largest single image.
+// twice the largest single image.
 bool CheckGifBlocks(std::span<const uint8_t> b, ImageHeader& h) {
   size_t pos = 13;
   uint8_t flags = b[10];
@@ -149,7 +149,7 @@ bool CheckGifBlocks(std::span<const uint8_t> b, ImageHeader& h) {
     }
   }
   if (pos > b.size() || images == 0) return false;
-  return images * h.width * h.height <= kBitmapMaxPixels * 4;
+  return images * h.width * h.height <= kBitmapMaxPixels * 2;
 }
 
 }  // namespace
