@@ -383,3 +383,7 @@ std::span<const uint8_t> CSprite::MaskForFrame(int32_t frame) const {
   if (i < 0) i += count;
   return masks_[size_t(i)];
 }
+
+bool Sprite_OutsideView(float x, float y, float reachX, float reachY, const ViewRect& view) {
+  return view.top - y > reachY || y - view.bottom > reachY || view.left - x > reachX || x - view.right > reachX;
+}

@@ -146,6 +146,21 @@ class CSprite {
   std::vector<TPageRecord> pageEntries_;
 };
 
+// ---- culling against the view being drawn ----------------------------------
+
+// The rectangle being drawn (a view or the whole room), left, top, right, bottom.
+struct ViewRect {
+  float left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// True when a sprite drawn at (x, y) lies wholly outside the rectangle: farther than reachX
+// beyond its left or right side, or reachY beyond its top or bottom (single precision). The
+// drawing entry points pass the radius for an unscaled draw, max(|radius * xscale|,
+// |radius * yscale|) on both axes for a scaled one, and |radius * xscale|, |radius * yscale|
+// for the general one; nothing is culled while a surface is the target (nor in 3D mode for the
+// scaled draw).
+bool Sprite_OutsideView(float x, float y, float reachX, float reachY, const ViewRect& view);
+
 // ---- the sprite table -------------------------------------------------------
 
 void Sprite_Clear();

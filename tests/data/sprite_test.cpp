@@ -478,3 +478,20 @@ TEST_F(SpriteTest, RandomlyDamagedChunksLoadOrAreRefusedSafely) {
     }
   }
 }
+
+TEST(SpriteCulling, ReachDecidesWhetherADrawIsSkipped) {
+  const ViewRect view{100, 50, 420, 290};
+  struct Case {
+    float x, y, reachX, reachY;
+    bool outside;
+  } cases[] = {
+      {100 - 21, 60, 20, 20, true},   // radius 20 at left - 21: not drawn
+      {100 - 20, 60, 20, 20, false},  // at left - 20: drawn
+      {420 + 20, 60, 20, 20, false},
+      {420 + 20.5f, 60, 20, 20, true},
+      {200, 50 - 30, 20, 30, false},  // the vertical reach is its own
+      {200, 50 - 31, 20, 30, true},
+      {200, 290 + 31, 40, 30, true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Sprite_OutsideView(c.x, c.y, c.reachX, c.reachY, view), c.outside) << c.x << "," << c.y;
+}
