@@ -70,6 +70,32 @@ TEST(ImageDecoding, PngWrittenWithLibpngKeepsPixelsAndChannelOrder) {
   std::remove(path.c_str());
 }
 
+TEST(ImageDecoding, PalettedPngWithTransparencyGivesAlpha) {
+  // Index 0 a transparent red, index 1 an opaque green (tRNS), written with libpng.
+  std::string path = TempPath("paletted.png");
+  FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_init_io(png, file);
+  png_set_IHDR(png, info, 2, 1, 8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_color palette[2] = {{255, 0, 0}, {0, 255, 0}};
+  png_set_PLTE(png, info, palette, 2);
+  png_byte alpha[1] = {0};
+  png_set_tRNS(png, info, alpha, 1, nullptr);
+  png_write_info(png, info);
+  png_byte row[2] = {0, 1};
+  png_write_row(png, row);
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  std::fclose(file);
+  Bytes bytes;
+  ASSERT_TRUE(Bitmap_ReadFile(path, bytes));
+  std::remove(path.c_str());
+  EXPECT_EQ(Decode(bytes, 2, 1), (std::vector<uint32_t>{0x00FF0000, 0xFF00FF00}));
+}
+
 TEST(ImageDecoding, BmpOfEveryStoredForm) {
   // Rows stored bottom first; the top row is red, blue; the bottom row green, white.
   const std::vector<uint32_t> expected = {0xFFFF0000, 0xFF0000FF, 0xFF00FF00, 0xFFFFFFFF};
