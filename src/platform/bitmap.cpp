@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "platform/image_surface.h"
+#include "platform/stream.h"
 
 namespace {
 
@@ -225,6 +226,12 @@ bool Bitmap_ReadFile(const std::string& name, std::vector<uint8_t>& bytes) {
 }
 
 // ---- TBitmap ----------------------------------------------------------------
+
+bool IBitmap::LoadFromStream(const CStream& stream) {
+  const int64_t position = stream.GetPosition(), size = stream.GetSize();
+  if (position < 0 || position >= size || !stream.GetBuffer()) return LoadFromStream(std::span<const uint8_t>());
+  return LoadFromStream(std::span<const uint8_t>(stream.GetBuffer() + position, size_t(size - position)));
+}
 
 int64_t TBitmap::StrideOf(int32_t width, int32_t format) {
   if (width <= 0) return 0;

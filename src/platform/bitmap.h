@@ -40,6 +40,8 @@ inline constexpr int32_t kBitmapMaxSide = 16384;
 inline constexpr int64_t kBitmapMaxPixels = int64_t{1} << 26;
 bool Bitmap_SizeAllowed(int64_t width, int64_t height);
 
+class CStream;
+
 class IBitmap {
  public:
   virtual ~IBitmap() = default;
@@ -48,6 +50,8 @@ class IBitmap {
   // Frees the pixels; bytes that start with "BM" are decoded as a BMP file, anything else
   // leaves the bitmap empty (other kinds of image go through IBitmapLoader).
   virtual bool LoadFromStream(std::span<const uint8_t> bytes) = 0;
+  // The stream's bytes from its position to its end.
+  bool LoadFromStream(const CStream& stream);
   virtual void SetWidth(int32_t width) = 0;
   virtual int32_t GetWidth() const = 0;
   virtual void SetHeight(int32_t height) = 0;
@@ -73,6 +77,7 @@ class TBitmap final : public IBitmap {
 
   bool LoadFromFile(const std::string& name) override;
   bool LoadFromStream(std::span<const uint8_t> bytes) override;
+  using IBitmap::LoadFromStream;
   void SetWidth(int32_t width) override;
   int32_t GetWidth() const override { return width_; }
   void SetHeight(int32_t height) override;

@@ -15,6 +15,7 @@
 #include "platform/bitmap.h"
 #include "platform/bitmap32.h"
 #include "platform/bitmap_loader.h"
+#include "platform/stream.h"
 
 namespace {
 
@@ -122,7 +123,12 @@ TEST(ImageDecoding, PlatformBitmapDecodesOnlyBmpStreams) {
   EXPECT_EQ(image.Pixel(0, 0), 0xFFFF0000u);
   EXPECT_EQ(image.Pixel(1, 1), 0xFFFFFFFFu);
 
-  ASSERT_TRUE(bitmap.LoadFromStream(Fixture_Bmp8(false)));
+  Bytes paletted = Fixture_Bmp8(false);
+  CStream stream;
+  stream.WriteInteger(7);  // read from the stream's position on
+  stream.WriteBuffer(paletted.data(), int64_t(paletted.size()));
+  stream.SetPosition(4);
+  ASSERT_TRUE(bitmap.LoadFromStream(stream));
   EXPECT_EQ(bitmap.GetPixelFormat(), 7);  // palettes become 32-bit
 
   CBitmap32 red(1, 1, 0x0000FF);
