@@ -1,6 +1,5 @@
 #include "data/background.h"
 
-#include <filesystem>
 #include <vector>
 
 #include "data/record_words.h"
@@ -9,6 +8,7 @@
 #include "platform/bitmap.h"
 #include "platform/bitmap_loader.h"
 #include "platform/console.h"
+#include "platform/files.h"
 
 CBackground::~CBackground() { FreeTexture(); }
 
@@ -60,8 +60,7 @@ void CBackground::TakeImage(CBitmap32 image, bool preload) {
 }
 
 bool CBackground::LoadFromFile(const std::string& path, bool transparent, bool smooth, bool preload, bool keepAlpha) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return false;
+  if (!File_Exists(path)) return false;
   std::unique_ptr<IBitmapLoader> loader = BitmapLoader_FromFile(path);
   if (!loader) return false;
   std::unique_ptr<IBitmap> bitmap = loader->GetFrame(0);

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 
 #include "data/record_words.h"
 #include "data/resource_textures.h"
 #include "platform/bitmap.h"
 #include "platform/bitmap_loader.h"
 #include "platform/console.h"
+#include "platform/files.h"
 #include "platform/conversions.h"
 
 
@@ -172,8 +172,7 @@ void CSprite::SetFramesFromLoader(IBitmapLoader& loader, bool transparent, bool 
 bool CSprite::LoadFromFile(const std::string& path, int32_t frames, bool precise, bool transparent, bool smooth,
                            bool preload, int32_t xOrigin, int32_t yOrigin, bool keepAlpha) {
   Free();
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return false;
+  if (!File_Exists(path)) return false;
   std::unique_ptr<IBitmapLoader> loader = BitmapLoader_FromFile(path);
   return loader && LoadFromLoader(*loader, frames, precise, transparent, smooth, preload, xOrigin, yOrigin, keepAlpha);
 }
