@@ -16,6 +16,7 @@
 #include "runner/open_file_dialog.h"
 #include "runner/pending_subsystems.h"
 #include "runner/run_options.h"
+#include "script/global_variables.h"
 
 namespace {
 
@@ -128,7 +129,7 @@ bool Runner_LoadAndStart() {
     g_DebugConsole->Output("Failed to load the game\n");
     return false;
   }
-  pending::Variable_Global_Init();
+  Variable_Global_Init();
   g_DebugConsole->Output("PrepareGame()\n");
   if (!pending::PrepareGame()) return false;
   g_DebugConsole->Output("Run_Start\n");

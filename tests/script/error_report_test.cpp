@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "capture_console.h"
+#include "platform/sdl/display_presence.h"
 #include "runner/pending_room.h"
 #include "runner/sdl/error_dialog.h"
 #include "script/compile_error.h"
@@ -175,7 +176,7 @@ TEST(ErrorDialog, WithoutADisplayItPrintsAndIgnores) {
   const char* driver = std::getenv("SDL_VIDEODRIVER");
   std::string saved = driver ? driver : "";
   setenv("SDL_VIDEODRIVER", "offscreen", 1);
-  ASSERT_FALSE(ErrorDialog_DisplayAvailable());
+  ASSERT_FALSE(Platform_HasDisplay());
   DebugConsoleCapture capture;
   EXPECT_FALSE(ErrorDialog_Show("the text", true));
   EXPECT_FALSE(ErrorDialog_Show("the text", false));

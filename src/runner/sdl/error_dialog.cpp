@@ -2,11 +2,10 @@
 
 #include <SDL.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "platform/console.h"
+#include "platform/sdl/display_presence.h"
 
 namespace {
 
@@ -15,21 +14,10 @@ constexpr int kButtonClear = 2;
 constexpr int kButtonAbort = 3;
 constexpr int kButtonIgnore = 4;
 
-bool IsHeadlessDriver(const char* driver) {
-  return driver != nullptr &&
-         (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
-}
-
 }  // namespace
 
-bool ErrorDialog_DisplayAvailable() {
-  if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return !IsHeadlessDriver(SDL_GetCurrentVideoDriver());
-  if (IsHeadlessDriver(std::getenv("SDL_VIDEODRIVER"))) return false;
-  return std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr;
-}
-
 bool ErrorDialog_Show(const std::string& text, bool offerIgnore) {
-  if (!ErrorDialog_DisplayAvailable()) {
+  if (!Platform_HasDisplay()) {
     g_DebugConsole->Output("%s\n", text.c_str());
     return false;
   }
