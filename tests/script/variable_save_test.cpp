@@ -128,6 +128,35 @@ TEST(VariableSave, TruncatedOrDamagedSectionIsRefusedAndChangesNothing) {
   }
 }
 
+// Damaged sections of every shape: random bytes changed in a valid one. Each load either
+// works or is refused; none reads outside its bytes (the sanitizer build checks that).
+TEST(VariableSave, MutatedSectionsNeverReadOutOfBounds) {
+  CVariableList source;
+  Fill(source);
+  const std::vector<uint8_t> full = Saved(source);
+  DebugConsoleCapture capture;
+  uint32_t state = 12345;
+  auto next = [&state] { return (state = state * 214013u + 2531011u) >> 16; };
+  for (int round = 0; round < 3000; ++round) {
+    std::vector<uint8_t> bytes = full;
+    for (int flips = 1 + next() % 4; flips > 0; --flips) {
+      bytes[next() % bytes.size()] = static_cast<uint8_t>(next());
+    }
+    bytes.resize(bytes.size() - next() % 8);
+    for (int32_t tag : {441, 442}) {
+      std::memcpy(bytes.data(), &tag, 4);
+      CVariableList target;
+      SaveReader in(bytes);
+      if (target.Load(in)) {
+        EXPECT_LE(in.Position(), bytes.size());
+      } else {
+        EXPECT_EQ(target.Count(), 0);
+      }
+    }
+    capture.console.text.clear();
+  }
+}
+
 TEST(VariableSave, OlderForms) {
   DebugConsoleCapture capture;
   // 441: one size word, rows = size / 32000, every row that many columns.
