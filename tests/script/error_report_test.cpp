@@ -178,9 +178,9 @@ TEST(ErrorDialog, WithoutADisplayItPrintsAndIgnores) {
   setenv("SDL_VIDEODRIVER", "offscreen", 1);
   ASSERT_FALSE(Platform_HasDisplay());
   DebugConsoleCapture capture;
-  EXPECT_FALSE(ErrorDialog_Show("the text", true));
+  EXPECT_FALSE(ErrorDialog_Show("the\r\ntext", true));
   EXPECT_FALSE(ErrorDialog_Show("the text", false));
-  EXPECT_EQ(capture.text(), "the text\nthe text\n");
+  EXPECT_EQ(capture.text(), "the\ntext\nthe text\n");
   if (driver) {
     setenv("SDL_VIDEODRIVER", saved.c_str(), 1);
   } else {

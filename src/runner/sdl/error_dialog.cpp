@@ -14,11 +14,21 @@ constexpr int kButtonClear = 2;
 constexpr int kButtonAbort = 3;
 constexpr int kButtonIgnore = 4;
 
+// The console form of the dialog's text: its CR LF line breaks as plain line feeds.
+void PrintInstead(const std::string& text) {
+  std::string lines;
+  lines.reserve(text.size());
+  for (char c : text) {
+    if (c != '\r') lines += c;
+  }
+  g_DebugConsole->Output("%s\n", lines.c_str());
+}
+
 }  // namespace
 
 bool ErrorDialog_Show(const std::string& text, bool offerIgnore) {
   if (!Platform_HasDisplay()) {
-    g_DebugConsole->Output("%s\n", text.c_str());
+    PrintInstead(text);
     return false;
   }
   std::string message = text;
@@ -43,7 +53,7 @@ bool ErrorDialog_Show(const std::string& text, bool offerIgnore) {
     int pressed = -1;
     if (SDL_ShowMessageBox(&data, &pressed) != 0) {
       // A dialog that cannot be made reads as Ignore.
-      g_DebugConsole->Output("%s\n", text.c_str());
+      PrintInstead(text);
       return false;
     }
     switch (pressed) {
