@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "capture_console.h"
+#include "platform/stream.h"
 #include "script/global_variables.h"
 #include "script/save_bytes.h"
 #include "script/variable_list.h"
@@ -87,6 +88,42 @@ TEST(VariableSave, RoundTripIsByteExact) {
   EXPECT_EQ(loaded.FindNode(kA)->rows[0].items.size(), 3u);
   EXPECT_EQ(loaded.FindNode(kA)->rows[1].items.size(), 0u);
   EXPECT_EQ(loaded.FindNode(kA)->rows[2].items.size(), 1u);
+}
+
+TEST(VariableSave, ThroughTheByteStream) {
+  CVariableList list;
+  Fill(list);
+  Variable_Global_Init();
+  Variable_Global_Set(kA + 2, 0, ScriptValue::String("g"));
+  CStream stream;
+  stream.WriteInteger(99);  // the sections sit wherever the saved game has got to
+  list.Save(stream);
+  Variable_Global_Save(stream);
+  int64_t end = stream.GetPosition();
+  std::vector<uint8_t> written(stream.GetBuffer() + 4, stream.GetBuffer() + end);
+  std::vector<uint8_t> expected = Saved(list);
+  SaveWriter globals;
+  Variable_Global_Save(globals);
+  expected.insert(expected.end(), globals.Bytes().begin(), globals.Bytes().end());
+  EXPECT_EQ(written, expected);
+
+  DebugConsoleCapture capture;
+  Variable_Global_Init();
+  stream.SetPosition(4);
+  CVariableList loaded;
+  ASSERT_TRUE(loaded.Load(stream));
+  ASSERT_TRUE(Variable_Global_Load(stream));
+  EXPECT_EQ(stream.GetPosition(), end);
+  EXPECT_EQ(Saved(loaded), Saved(list));
+  ScriptValue out;
+  ASSERT_TRUE(Variable_Global_Get(kA + 2, 0, out));
+  EXPECT_EQ(out.text, "g");
+
+  // A refused section leaves the position alone.
+  stream.SetPosition(0);
+  EXPECT_FALSE(loaded.Load(stream));
+  EXPECT_EQ(stream.GetPosition(), 0);
+  Variable_FreeAll();
 }
 
 TEST(VariableSave, TruncatedOrDamagedSectionIsRefusedAndChangesNothing) {
