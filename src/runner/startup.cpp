@@ -1,9 +1,9 @@
 #include "runner/startup.h"
 
 #include <cstring>
-#include <filesystem>
 #include <string>
 
+#include "data/game_loader.h"
 #include "platform/console.h"
 
 int Runner_Main(int argc, char** argv) {
@@ -15,10 +15,6 @@ int Runner_Main(int argc, char** argv) {
     g_DebugConsole->Output("No game file given: use -game <file>\n");
     return 1;
   }
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(game, ec)) {
-    g_DebugConsole->Output("Failed to load the game\n");
-    return 1;
-  }
+  if (!LoadGameData(game)) return 1;
   return 0;
 }
