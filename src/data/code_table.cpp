@@ -97,7 +97,7 @@ void Code_Load(const GameDataReader& reader, ChunkSpan body) {
       code.fileOffset = offset + 8;
       const auto bytes = reader.Bytes(code.fileOffset, length);
       code.words.resize(length / 4);
-      std::memcpy(code.words.data(), bytes.data(), bytes.size());
+      if (!bytes.empty()) std::memcpy(code.words.data(), bytes.data(), bytes.size());
       t.totalBytes += length;
       t.byOffset.push_back(static_cast<uint32_t>(t.entries.size()));
     }

@@ -103,7 +103,9 @@ class GameDataCursor {
 };
 
 // Four chunk id characters as one little-endian word ("GEN8" -> bytes 'G','E','N','8').
-constexpr uint32_t ChunkId(const char (&id)[5]) {
+// Anything but four characters gives 0.
+constexpr uint32_t ChunkId(std::string_view id) {
+  if (id.size() != 4) return 0;
   return static_cast<uint32_t>(static_cast<uint8_t>(id[0])) |
          static_cast<uint32_t>(static_cast<uint8_t>(id[1])) << 8 |
          static_cast<uint32_t>(static_cast<uint8_t>(id[2])) << 16 |
