@@ -182,14 +182,12 @@ GameLoadResult LoadGameCode() {
         Code_Load(reader, chunk.body);
       } else if (chunk.id == ChunkId("VARI")) {
         // Patched once all stored code has been copied, wherever CODE stands in the file.
+        g_DebugConsole->Output("VARI_Load()\n");
         variables.push_back(chunk.body);
       }
     }
     if (!header) throw GameDataError("the file has no header chunk");
-    for (ChunkSpan body : variables) {
-      g_DebugConsole->Output("VARI_Load()\n");
-      VARI_Load(reader, body);
-    }
+    for (ChunkSpan body : variables) VARI_Load(reader, body);
   });
 }
 
