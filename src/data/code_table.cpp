@@ -20,8 +20,14 @@ Table& CodeTable() {
   return table;
 }
 
-int32_t DefaultVariableId(std::string_view name) {
+// User variable ids handed out by the default resolver, per loaded game.
+std::unordered_map<std::string, int32_t>& DefaultVariableIds() {
   static std::unordered_map<std::string, int32_t> ids;
+  return ids;
+}
+
+int32_t DefaultVariableId(std::string_view name) {
+  auto& ids = DefaultVariableIds();
   const auto [it, added] = ids.emplace(std::string(name), static_cast<int32_t>(100000 + ids.size()));
   return it->second;
 }
@@ -80,7 +86,10 @@ const StoredCode* CodeTable_Get(uint32_t index) {
 
 void CodeTable_SetVariableResolver(VariableResolver resolver) { Resolver() = std::move(resolver); }
 
-void CodeTable_Clear() { CodeTable() = Table{}; }
+void CodeTable_Clear() {
+  CodeTable() = Table{};
+  DefaultVariableIds().clear();
+}
 
 void Code_Load(const GameDataReader& reader, ChunkSpan body) {
   Table t;
