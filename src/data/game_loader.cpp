@@ -131,6 +131,7 @@ bool RunnerLoadGame(const std::string& file) {
   const std::string iniPath = path.substr(0, separator) + "/options.ini";
   g_DebugConsole->Output("Checking if INIFile %s Exists\n", iniPath.c_str());
   std::vector<uint8_t> iniBytes;
+  Options_IniSwitches() = {};
   if (ReadWholeFile(iniPath, iniBytes)) {
     Options_ReadIni(std::string_view(reinterpret_cast<const char*>(iniBytes.data()), iniBytes.size()));
   } else {

@@ -23,7 +23,8 @@ void SetSizeWord(std::vector<uint8_t>& image) { WriteU32(image, 4, static_cast<u
 
 // The offset of the first word of a record in a chunk's counted list.
 uint32_t FirstRecord(const std::vector<uint8_t>& image, const char* chunk) {
-  return ReadU32(image, FindChunk(ChunkLayout(image), chunk)->bodyOffset + 4);
+  const auto layout = ChunkLayout(image);
+  return ReadU32(image, FindChunk(layout, chunk)->bodyOffset + 4);
 }
 
 TEST(DamagedFile, TruncatedAtEveryChunkBoundary) {
@@ -124,7 +125,8 @@ TEST(DamagedFile, RunnerBinaryEndsWithFailedToLoadAndANonZeroExit) {
   auto truncated = image;
   truncated.resize(image.size() / 2);
   auto unknown = image;
-  unknown[FindChunk(ChunkLayout(image), "ROOM")->headerOffset] = 'X';
+  const auto layout = ChunkLayout(image);
+  unknown[FindChunk(layout, "ROOM")->headerOffset] = 'X';
   for (const auto& [name, bytes] : {std::pair{"truncated.win", truncated}, std::pair{"unknown.win", unknown}}) {
     ASSERT_TRUE(WriteBytes(folder / name, bytes));
     const RunnerResult r = RunRunner({"-game", folder / name});

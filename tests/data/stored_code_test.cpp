@@ -104,7 +104,8 @@ TEST_F(StoredCode, VariableChainMayRunBackwards) {
   const uint32_t first = CodeTable_Get(0)->fileOffset;
   const uint32_t second = CodeTable_Get(1)->fileOffset + 12;
   // Rewrite x's record to start at the later use and step back to the earlier one.
-  const auto* vari = FindChunk(ChunkLayout(image), "VARI");
+  const auto layout = ChunkLayout(image);
+  const auto* vari = FindChunk(layout, "VARI");
   ASSERT_NE(vari, nullptr);
   WriteU32(image, vari->bodyOffset + 8, second);
   const int32_t back = static_cast<int32_t>(first) - static_cast<int32_t>(second);

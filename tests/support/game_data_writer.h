@@ -23,6 +23,7 @@ struct ChunkLayoutEntry {
 // The chunks of a well-formed image, in file order.
 std::vector<ChunkLayoutEntry> ChunkLayout(const std::vector<uint8_t>& image);
 const ChunkLayoutEntry* FindChunk(const std::vector<ChunkLayoutEntry>& layout, const std::string& id);
+const ChunkLayoutEntry* FindChunk(std::vector<ChunkLayoutEntry>&& layout, const std::string& id) = delete;
 
 uint32_t ReadU32(const std::vector<uint8_t>& image, uint32_t offset);
 void WriteU32(std::vector<uint8_t>& image, uint32_t offset, uint32_t value);
