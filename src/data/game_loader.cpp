@@ -8,8 +8,8 @@
 #include "data/debug_file.h"
 #include "data/game_data.h"
 #include "data/game_options.h"
-#include "functions/registry.h"
 #include "platform/console.h"
+#include "runner/startup.h"
 #include "script/error_report.h"
 
 namespace {
@@ -92,12 +92,21 @@ bool FileExists(const std::string& path) {
 
 std::vector<ChunkRecord> g_chunks;  // the container walk, shared by both passes
 
+// The built-ins are registered once per process, however often a game is loaded.
 void RegisterBuiltinsOnce() {
   static bool registered = false;
   if (registered) return;
   registered = true;
-  Functions_RegisterAll();
+  RegisterBuiltinFunctions();
 }
+
+// How far start-up has taken the current game file.
+struct LoadStage {
+  std::string file;
+  bool prePassDone = false;
+  GameLoadResult prePass = GameLoadResult::Failed;
+};
+LoadStage g_stage;
 
 template <typename Step>
 GameLoadResult Guarded(Step step) {
@@ -119,23 +128,26 @@ GameLoadResult Guarded(Step step) {
 }  // namespace
 
 bool RunnerLoadGame(const std::string& file) {
-  // A bare file name lives in the current folder.
-  const std::string path = file.find_first_of("/\\") == std::string::npos ? "./" + file : file;
+  const std::string& path = file;
+  g_stage = LoadStage{path};
   g_DebugConsole->Output("RunnerLoadGame() - %s\n", path.c_str());
   const auto separator = path.find_last_of('/') != std::string::npos ? path.find_last_of('/')
                                                                      : path.find_last_of('\\');
   GameDataState& state = GameData_State();
   state.fileName = path;
-  state.folder = path.substr(0, separator + 1);
+  state.folder = separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
 
-  const std::string iniPath = path.substr(0, separator) + "/options.ini";
-  g_DebugConsole->Output("Checking if INIFile %s Exists\n", iniPath.c_str());
-  std::vector<uint8_t> iniBytes;
+  // "options.ini" in the game's folder; a bare file name (no folder at all) has none.
   Options_IniSwitches() = {};
-  if (ReadWholeFile(iniPath, iniBytes)) {
-    Options_ReadIni(std::string_view(reinterpret_cast<const char*>(iniBytes.data()), iniBytes.size()));
-  } else {
-    g_DebugConsole->Output("!!!!No INI File %s\n", iniPath.c_str());
+  if (separator != std::string::npos) {
+    const std::string iniPath = path.substr(0, separator) + "/options.ini";
+    g_DebugConsole->Output("Checking if INIFile %s Exists\n", iniPath.c_str());
+    std::vector<uint8_t> iniBytes;
+    if (ReadWholeFile(iniPath, iniBytes)) {
+      Options_ReadIni(std::string_view(reinterpret_cast<const char*>(iniBytes.data()), iniBytes.size()));
+    } else {
+      g_DebugConsole->Output("!!!!No INI File %s\n", iniPath.c_str());
+    }
   }
 
   DebugFile_Clear();
@@ -161,7 +173,8 @@ bool RunnerLoadGame(const std::string& file) {
 GameLoadResult LoadGameCode() {
   g_chunks.clear();
   CodeTable_Clear();
-  return Guarded([] {
+  g_stage.prePassDone = true;
+  g_stage.prePass = Guarded([] {
     const GameDataReader& reader = GameData_Reader();
     g_chunks = Container_Chunks(reader);
     bool header = false;
@@ -190,6 +203,7 @@ GameLoadResult LoadGameCode() {
     if (!header) throw GameDataError("the file has no header chunk");
     for (ChunkSpan body : variables) VARI_Load(reader, body);
   });
+  return g_stage.prePass;
 }
 
 GameLoadResult LoadGameChunks() {
@@ -231,6 +245,7 @@ void GameData_ReportFailure(GameLoadResult result) {
 }
 
 GameLoadResult GameData_LoadImage(std::vector<uint8_t> image) {
+  g_stage = LoadStage{};
   GameData_Reset(std::move(image));
   GameLoadResult result = LoadGameCode();
   if (result == GameLoadResult::Loaded) {
@@ -254,4 +269,12 @@ GameLoadResult GameData_Load(const std::string& file) {
   return result;
 }
 
-bool LoadGameData(const std::string& file) { return GameData_Load(file) == GameLoadResult::Loaded; }
+bool LoadGameData(const std::string& file) {
+  if (g_stage.file != file || !g_stage.prePassDone) {
+    if (!RunnerLoadGame(file)) return false;
+    LoadGameCode();
+  }
+  if (g_stage.prePass != GameLoadResult::Loaded) return false;
+  g_DebugConsole->Output("LoadGameData()\n");
+  return LoadGameChunks() == GameLoadResult::Loaded;
+}

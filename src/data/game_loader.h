@@ -12,11 +12,13 @@ enum class GameLoadResult {
   UnresolvedName,  // a VARI or FUNC name resolves to nothing: "Error on load", exit code 1
 };
 
-// Reads the whole game data file and runs both chunk passes. On failure writes
-// "Failed to load the game" (or the "Error on load" message) and returns false.
+// Start-up's entry: the second chunk pass over the file, after RunnerLoadGame and
+// LoadGameCode (run here first when start-up has not run them for this file). False when the
+// file could not be read or loaded; start-up writes "Failed to load the game".
 bool LoadGameData(const std::string& file);
 
-// The same, with the reason for a failure.
+// The whole load in one call, with the reason for a failure; a failure writes
+// "Failed to load the game" (or has written the "Error on load" message).
 GameLoadResult GameData_Load(const std::string& file);
 // Both passes over an image already in memory (no options.ini, no side file).
 GameLoadResult GameData_LoadImage(std::vector<uint8_t> image);
