@@ -102,9 +102,9 @@ void Runner_Initialise() {
   }
 
   FileLocations_SetGameFolder(GetGameDirectory());
-  pending::RunnerLoadGame(gameFile);
+  RunnerLoadGame(gameFile);
   g_DebugConsole->Output("Get Resolution\n");
-  pending::LoadGameCode();
+  LoadGameCode();
   g_DebugConsole->Output("Create Window\n");
   pending::Window_Create();
   g_DebugConsole->Output("Init Graphics\n");
