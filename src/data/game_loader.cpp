@@ -7,9 +7,5 @@
 bool LoadGameData(const std::string& file) {
   g_DebugConsole->Output("LoadGameData()\n");
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(file, ec)) {
-    g_DebugConsole->Output("Failed to load the game\n");
-    return false;
-  }
-  return true;
+  return std::filesystem::is_regular_file(file, ec);
 }

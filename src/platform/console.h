@@ -13,10 +13,23 @@ class tagIConsole {
 };
 
 // Writes to standard output (flushed after every message) and, while the debug window
-// is open, to its messages pane.
+// is open, to its messages pane: each message there is one entry, cut to its first
+// kDebugPaneMessageLimit characters.
 class TConsole final : public tagIConsole {
  public:
   void Output(const char* format, ...) override __attribute__((format(printf, 2, 3)));
+};
+
+// Keeps everything written to it; for capturing output while a caller points a console
+// global at it.
+class TMemoryConsole final : public tagIConsole {
+ public:
+  void Output(const char* format, ...) override __attribute__((format(printf, 2, 3)));
+  const std::string& Text() const { return text_; }
+  void Clear() { text_.clear(); }
+
+ private:
+  std::string text_;
 };
 
 // The debug console (log and error lines of every subsystem) and the debug-message
@@ -24,3 +37,13 @@ class TConsole final : public tagIConsole {
 // point them elsewhere for a while and must put them back.
 extern tagIConsole* g_DebugConsole;
 extern tagIConsole* g_DebugMessageConsole;
+
+inline constexpr size_t kDebugPaneMessageLimit = 4095;
+
+// The debug window's messages pane: the window sets a function that adds one entry while
+// the pane exists and clears it (nullptr) when the pane goes.
+using DebugPaneAddMessage = void (*)(const char* message);
+void Console_SetDebugPane(DebugPaneAddMessage addMessage);
+
+// Shut-down step of the consoles; nothing to release.
+void Console_Shutdown();

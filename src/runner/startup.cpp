@@ -1,24 +1,187 @@
 #include "runner/startup.h"
 
-#include <cstring>
+#include <cstdio>
 #include <filesystem>
+#include <optional>
+#include <system_error>
 #include <string>
 
+#include "data/game_loader.h"
+#include "functions/registry.h"
 #include "platform/console.h"
+#include "platform/memory_manager.h"
+#include "runner/command_line.h"
+#include "runner/game_locations.h"
+#include "runner/main_loop.h"
+#include "runner/open_file_dialog.h"
+#include "runner/pending_subsystems.h"
+#include "runner/run_options.h"
+
+namespace {
+
+constexpr int kExitStartFailed = 1;
+constexpr int32_t kRandomSeed = 2101988;
+constexpr int kBlackFrames = 5;
+
+int g_ExitStatus = 0;
+
+bool FileIsReadable(const std::string& path) {
+  std::error_code ec;
+  if (path.empty() || std::filesystem::is_directory(path, ec)) return false;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return false;
+  std::fclose(f);
+  return true;
+}
+
+// The folder of the executable followed by "data.win"; empty when the executable's path
+// cannot be read.
+std::string DataFileBesideExecutable() {
+  const std::string& exe = GetExecutablePath();
+  size_t cut = exe.rfind('/');
+  if (cut == std::string::npos) return {};
+  return exe.substr(0, cut + 1) + "data.win";
+}
+
+void ShowBlankFrame() {
+  pending::GR_D3D_Start_Frame();
+  pending::GR_Draw_Clear(0xFF000000u);
+  pending::GR_D3D_Finish_Frame(true);
+  pending::ProcessMessages();
+}
+
+}  // namespace
+
+int Runner_ExitStatus() { return g_ExitStatus; }
+
+bool InitSubsystems() {
+  pending::SetEmbeddedImageTable();
+  pending::Crc32_BuildTable();
+  pending::File_InitTempDirectory();
+  pending::GR_Draw_Init();
+  pending::Constant_Init();
+  pending::GR_Window_Clear_Views();
+  pending::Particle_Init();
+  pending::Run_Global_Init();
+  pending::Sound_StartHook();
+  pending::Variable_BuiltIn_Init();
+  pending::Path_Init();
+  pending::HighScore_Clear();
+  pending::ProcessMessages();
+  return true;
+}
+
+void RegisterBuiltinFunctions() {
+  pending::HighScore_Load();
+  Functions_RegisterAll();
+}
+
+void Runner_Initialise() {
+  if (!g_RunOptions.gameFileName) {
+    std::optional<std::string> chosen = Runner_ChooseGameFile();
+    if (!chosen) {
+      g_ExitStatus = kExitStartFailed;
+      return;
+    }
+    g_RunOptions.gameFileName = *chosen;
+    GameLocations_Reset();
+  }
+  const std::string& gameFile = *g_RunOptions.gameFileName;
+  // Nothing further can start without the file: say which file it was and stop here,
+  // before any window is made.
+  if (!FileIsReadable(gameFile)) {
+    g_DebugConsole->Output("Cannot open the game file \"%s\"\n", gameFile.c_str());
+    g_DebugConsole->Output("Failed to load the game\n");
+    g_ExitStatus = kExitStartFailed;
+    return;
+  }
+
+  pending::RunnerLoadGame(gameFile);
+  g_DebugConsole->Output("Get Resolution\n");
+  pending::LoadGameCode();
+  g_DebugConsole->Output("Create Window\n");
+  pending::Window_Create();
+  g_DebugConsole->Output("Init Graphics\n");
+  if (!pending::InitGraphics()) {
+    g_ExitStatus = kExitStartFailed;
+    return;
+  }
+  pending::IO_Init();
+  pending::ProcessMessages();
+  for (int i = 0; i < kBlackFrames; ++i) ShowBlankFrame();
+  pending::GR_D3D_Start_Frame();
+  pending::Particle_LoadShapeTextures();
+
+  g_DebugConsole->Output("Create Score Form\n");
+  pending::ScoreForm_Create();
+  g_DebugConsole->Output("Create Load Form\n");
+  pending::LoadForm_Create();
+  g_DebugConsole->Output("Create Error Form\n");
+  pending::ErrorForm_Create();
+
+  if (!Runner_LoadAndStart()) g_ExitStatus = kExitStartFailed;
+}
+
+bool Runner_LoadAndStart() {
+  pending::Random_Seed(kRandomSeed);
+  if (!LoadGameData(*g_RunOptions.gameFileName)) {
+    g_DebugConsole->Output("Failed to load the game\n");
+    return false;
+  }
+  pending::Variable_Global_Init();
+  g_DebugConsole->Output("PrepareGame()\n");
+  if (!pending::PrepareGame()) return false;
+  g_DebugConsole->Output("Run_Start\n");
+  Run_Start();
+  return true;
+}
+
+void Run_Start() {
+  if (pending::Running == 0) {
+    pending::Running = 1;
+    pending::StartGame();
+  }
+  pending::Running = 1;
+  pending::Paused = 0;
+  Run_EnterMainLoop();
+}
+
+void Run_EnterMainLoop() {
+  pending::Timing_Init();
+  pending::MainLoop_StartClock();
+  pending::ProcessMessages();
+  g_DebugConsole->Output("**********************************.\n");
+  g_DebugConsole->Output("Entering main loop.\n");
+  g_DebugConsole->Output("**********************************.\n");
+  MemoryManager::DumpStatistics("Current Memory Stats");
+}
+
+void GameEnd_Cleanup() {
+  pending::IO_Free();
+  pending::Sound_Quit();
+  pending::DataFile_RemoveAll();
+}
 
 int Runner_Main(int argc, char** argv) {
-  std::string game;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "-game") == 0 && i + 1 < argc) game = argv[++i];
+  g_ExitStatus = 0;
+  CommandLine_Keep(argc, argv);
+
+  // A game shipped with the runner beside it is played as it is: no option is honoured.
+  std::string bundled = DataFileBesideExecutable();
+  if (FileIsReadable(bundled)) {
+    g_RunOptions.gameFileName = bundled;
+    ParseCommandLine({});
+  } else {
+    ParseCommandLine(CommandLine_Arguments());
   }
-  if (game.empty()) {
-    g_DebugConsole->Output("No game file given: use -game <file>\n");
-    return 1;
-  }
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(game, ec)) {
-    g_DebugConsole->Output("Failed to load the game\n");
-    return 1;
-  }
-  return 0;
+  GameLocations_Reset();
+
+  if (!InitSubsystems()) return g_ExitStatus;
+  Runner_Initialise();
+  if (pending::Running == 1) MainLoop_Run();
+  if (pending::Running == 0) pending::EndGame();
+  GameEnd_Cleanup();
+  pending::Window_PostQuit();
+  ShutdownSubsystems();
+  return g_ExitStatus;
 }

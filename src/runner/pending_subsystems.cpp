@@ -1,0 +1,84 @@
+#include "runner/pending_subsystems.h"
+
+#include "platform/console.h"
+
+namespace pending {
+
+int32_t Running = 0;
+int32_t Paused = 0;
+
+void MainLoop_StartClock() {}
+void ProcessMessages() {}
+void SetEmbeddedImageTable() {}
+void Crc32_BuildTable() {}
+void File_InitTempDirectory() {}
+void GR_Draw_Init() {}
+void Constant_Init() {}
+void GR_Window_Clear_Views() {}
+void Particle_Init() {}
+void Run_Global_Init() {
+  Running = 0;
+  Paused = 0;
+}
+void Sound_StartHook() {}
+void Variable_BuiltIn_Init() {}
+void Path_Init() {}
+void HighScore_Clear() {}
+void HighScore_Load() {}
+void RunnerLoadGame(const std::string& path) {
+  g_DebugConsole->Output("RunnerLoadGame() - %s\n", path.c_str());
+}
+void LoadGameCode() {}
+void Window_Create() {}
+bool InitGraphics() { return true; }
+void IO_Init() {}
+void GR_D3D_Start_Frame() {}
+void GR_Draw_Clear(uint32_t argb) {}
+void GR_D3D_Finish_Frame(bool present) {}
+void Particle_LoadShapeTextures() {}
+void ScoreForm_Create() {}
+void LoadForm_Create() {}
+void ErrorForm_Create() {}
+void Random_Seed(int32_t seed) {}
+void Variable_Global_Init() {}
+bool PrepareGame() { return true; }
+void StartGame() {}
+void Timing_Init() {}
+void Physics_InstallAssertHandler() {}
+void VM_Breakpoint_Add(const std::string& codeName, int32_t line) {}
+void EndGame() {}
+void IO_Free() {}
+bool Sound_Quit() { return true; }
+void DataFile_RemoveAll() {}
+void Window_PostQuit() {}
+bool Platform_Shutdown() { return true; }
+void HighScore_Save() {}
+void Constant_FreeAll() {}
+void Code_Arguments_Free() {}
+void Compiler_Cleanup() {}
+void Grid_DestroyAll() {}
+void Room_FreeAll() {}
+void Instance_DeleteAll() {}
+void Persistent_FreeAll() {}
+void Object_FreeEventLists() {}
+void Object_FreeAll() {}
+void Particle_Shutdown() {}
+void Sprite_FreeAll() {}
+void File_RemoveTempDirectory() {}
+void Graphics_Shutdown() {}
+void Background_FreeAll() {}
+void GR_Texture_Free_All() {}
+void Script_FreeAll() {}
+void Variable_FreeAll() {}
+void Font_Shutdown() {}
+void Font_Default_Free() {}
+void Library_FreeInitCode() {}
+void File_CloseAll() {}
+void DebugFile_Free() {}
+void Sound_FreeAll() {}
+void Graphics_Release() {}
+bool Window_Exists() { return false; }
+void LoadForm_Free() {}
+void Debugger_Shutdown() {}
+
+}  // namespace pending

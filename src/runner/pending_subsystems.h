@@ -1,0 +1,94 @@
+// Steps of start-up and shut-down whose subsystems are not built yet.
+//
+// Each placeholder carries the name of the real step and does nothing (or answers
+// success). When a subsystem lands, its calls in startup.cpp, shutdown.cpp and
+// command_line.cpp are pointed at the real function and the placeholder is deleted here.
+// Nothing outside those files may call into this namespace.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pending {
+
+// The game's running and paused flags and the main loop's frame clock.
+extern int32_t Running;
+extern int32_t Paused;
+void MainLoop_StartClock();  // frame target time, fps second start, fps 0, frame count 0
+void ProcessMessages();
+
+// Start-up of the subsystems, in their order.
+void SetEmbeddedImageTable();
+void Crc32_BuildTable();
+void File_InitTempDirectory();
+void GR_Draw_Init();
+void Constant_Init();
+void GR_Window_Clear_Views();
+void Particle_Init();
+void Run_Global_Init();  // score, lives, health, captions, ...; sets Running and Paused to 0
+void Sound_StartHook();
+void Variable_BuiltIn_Init();
+void Path_Init();
+void HighScore_Clear();
+void HighScore_Load();
+
+// Game file, window, graphics and the first frames.
+void RunnerLoadGame(const std::string& path);  // options file, debug side file, reading
+void LoadGameCode();                           // first chunk pass; registers the built-ins
+void Window_Create();
+bool InitGraphics();
+void IO_Init();
+void GR_D3D_Start_Frame();
+void GR_Draw_Clear(uint32_t argb);
+void GR_D3D_Finish_Frame(bool present);
+void Particle_LoadShapeTextures();
+void ScoreForm_Create();
+void LoadForm_Create();
+void ErrorForm_Create();
+void Random_Seed(int32_t seed);
+void Variable_Global_Init();
+bool PrepareGame();
+void StartGame();
+void Timing_Init();
+
+// Command-line options.
+void Physics_InstallAssertHandler();
+void VM_Breakpoint_Add(const std::string& codeName, int32_t line);
+
+// The end of the game and shut-down, in their order.
+void EndGame();
+void IO_Free();
+bool Sound_Quit();
+void DataFile_RemoveAll();
+void Window_PostQuit();
+bool Platform_Shutdown();
+void HighScore_Save();
+void Constant_FreeAll();
+void Code_Arguments_Free();
+void Compiler_Cleanup();
+void Grid_DestroyAll();
+void Room_FreeAll();
+void Instance_DeleteAll();
+void Persistent_FreeAll();
+void Object_FreeEventLists();
+void Object_FreeAll();
+void Particle_Shutdown();
+void Sprite_FreeAll();
+void File_RemoveTempDirectory();
+void Graphics_Shutdown();
+void Background_FreeAll();
+void GR_Texture_Free_All();
+void Script_FreeAll();
+void Variable_FreeAll();
+void Font_Shutdown();
+void Font_Default_Free();
+void Library_FreeInitCode();
+void File_CloseAll();
+void DebugFile_Free();
+void Sound_FreeAll();
+void Graphics_Release();
+bool Window_Exists();
+void LoadForm_Free();
+void Debugger_Shutdown();
+
+}  // namespace pending

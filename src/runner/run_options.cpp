@@ -1,0 +1,3 @@
+#include "runner/run_options.h"
+
+RunOptions g_RunOptions;

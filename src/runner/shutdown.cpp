@@ -1,0 +1,37 @@
+#include "platform/console.h"
+#include "runner/pending_subsystems.h"
+#include "runner/startup.h"
+#include "script/function_table.h"
+
+void ShutdownSubsystems() {
+  pending::Platform_Shutdown();
+  pending::HighScore_Save();
+  pending::Constant_FreeAll();
+  Function_FreeAll();
+  pending::Code_Arguments_Free();
+  pending::Compiler_Cleanup();
+  pending::Grid_DestroyAll();
+  pending::Room_FreeAll();
+  pending::Instance_DeleteAll();
+  pending::Persistent_FreeAll();
+  pending::Object_FreeEventLists();
+  pending::Object_FreeAll();
+  pending::Particle_Shutdown();
+  pending::Sprite_FreeAll();
+  pending::File_RemoveTempDirectory();
+  pending::Graphics_Shutdown();
+  pending::Background_FreeAll();
+  pending::GR_Texture_Free_All();
+  pending::Script_FreeAll();
+  pending::Variable_FreeAll();
+  pending::Font_Shutdown();
+  pending::Font_Default_Free();
+  pending::Library_FreeInitCode();
+  pending::File_CloseAll();
+  pending::DebugFile_Free();
+  pending::Sound_FreeAll();
+  Console_Shutdown();
+  pending::Graphics_Release();
+  if (pending::Window_Exists()) pending::LoadForm_Free();
+  pending::Debugger_Shutdown();
+}

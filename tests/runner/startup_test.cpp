@@ -1,0 +1,112 @@
+// The real runner started as a child process: what it prints and how it ends.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/runner_process.h"
+
+namespace {
+
+void ExpectNoSanitizerReport(const std::string& output) {
+  EXPECT_EQ(output.find("Sanitizer"), std::string::npos) << output;
+  EXPECT_EQ(output.find("runtime error:"), std::string::npos) << output;
+}
+
+// Checks that the lines appear in this order (other lines may stand between them).
+void ExpectLinesInOrder(const std::string& output, const std::vector<std::string>& lines) {
+  size_t at = 0;
+  for (const std::string& line : lines) {
+    size_t found = output.find(line + "\n", at);
+    ASSERT_NE(found, std::string::npos) << "missing or out of order: \"" << line << "\"\n" << output;
+    at = found + line.size() + 1;
+  }
+}
+
+RunnerOptions WithEnvironment(std::map<std::string, std::string> environment) {
+  RunnerOptions options;
+  options.environment = std::move(environment);
+  return options;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+TEST(Startup, MissingGameFileEndsWithAClearMessageAndAFailure) {
+  RunnerResult r = RunRunner({"-game", "missing.win"});
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_NE(r.exitCode, 0);
+  EXPECT_LT(r.exitCode, 128) << "ended by a signal";
+  ExpectLinesInOrder(r.output, {"Cannot open the game file \"missing.win\"", "Failed to load the game"});
+  EXPECT_EQ(r.output.find("Create Window"), std::string::npos) << r.output;
+  ExpectNoSanitizerReport(r.output);
+}
+
+TEST(Startup, AFolderOrAnEmptyNameIsNoGameFile) {
+  TempFolder temp;
+  for (const std::string& name : {temp.path(), std::string()}) {
+    SCOPED_TRACE(name);
+    RunnerResult r = RunRunner({"-game", name});
+    EXPECT_EQ(r.exitCode, 1);
+    ExpectLinesInOrder(r.output, {"Cannot open the game file \"" + name + "\"", "Failed to load the game"});
+    EXPECT_EQ(r.output.find("Failed to load the game\nFailed"), std::string::npos) << r.output;
+  }
+}
+
+TEST(Startup, WithoutAnyGameFileAndNoDisplayItSaysSoAndFails) {
+  RunnerResult r = RunRunner({"-debug"}, WithEnvironment({{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}));
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.output.find("No game file to play: name one with -game <file>"), std::string::npos) << r.output;
+  ExpectNoSanitizerReport(r.output);
+}
+
+TEST(Startup, LogLinesComeInTheirFixedOrder) {
+  TempFolder temp;
+  WriteFile(temp / "game.win", "FORM");
+  RunnerResult r = RunRunner({"-game", temp / "game.win", "-noaudio"},
+                             WithEnvironment({{"XDG_DATA_HOME", temp.path()}}));
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  ExpectLinesInOrder(r.output, {
+                                   "RunnerLoadGame() - " + (temp / "game.win"),
+                                   "Get Resolution",
+                                   "Create Window",
+                                   "Init Graphics",
+                                   "Create Score Form",
+                                   "Create Load Form",
+                                   "Create Error Form",
+                                   "LoadGameData()",
+                                   "PrepareGame()",
+                                   "Run_Start",
+                                   "**********************************.",
+                                   "Entering main loop.",
+                                   "**********************************.",
+                                   "Current Memory Stats",
+                               });
+  EXPECT_NE(r.output.find("Total memory used = "), std::string::npos);
+  ExpectNoSanitizerReport(r.output);
+}
+
+TEST(Startup, DataWinBesideTheExecutableIgnoresTheCommandLine) {
+  TempFolder temp;
+  const std::string runner = temp / "kilnforge";
+  std::filesystem::copy_file(KILNFORGE_BINARY, runner);
+  WriteFile(temp / "data.win", "FORM");
+
+  // "-game missing.win" alone would fail the start: here it is not even read.
+  RunnerResult r = RunProcess(runner, {"-game", "missing.win", "-debug"},
+                              WithEnvironment({{"SDL_VIDEODRIVER", "offscreen"}, {"XDG_DATA_HOME", temp.path()}}));
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_NE(r.output.find("RunnerLoadGame() - " + (temp / "data.win") + "\n"), std::string::npos)
+      << r.output;
+  EXPECT_EQ(r.output.find("missing.win"), std::string::npos) << r.output;
+  ExpectNoSanitizerReport(r.output);
+}
+
+}  // namespace
