@@ -13,7 +13,6 @@ void SetEmbeddedImageTable() {}
 void Crc32_BuildTable() {}
 void File_InitTempDirectory() {}
 void GR_Draw_Init() {}
-void Constant_Init() {}
 void GR_Window_Clear_Views() {}
 void Particle_Init() {}
 void Run_Global_Init() {
@@ -53,7 +52,6 @@ void DataFile_RemoveAll() {}
 void Window_PostQuit() {}
 bool Platform_Shutdown() { return true; }
 void HighScore_Save() {}
-void Constant_FreeAll() {}
 void Code_Arguments_Free() {}
 void Compiler_Cleanup() {}
 void Grid_DestroyAll() {}

@@ -22,7 +22,6 @@ void SetEmbeddedImageTable();
 void Crc32_BuildTable();
 void File_InitTempDirectory();
 void GR_Draw_Init();
-void Constant_Init();
 void GR_Window_Clear_Views();
 void Particle_Init();
 void Run_Global_Init();  // score, lives, health, captions, ...; sets Running and Paused to 0
@@ -63,7 +62,6 @@ void DataFile_RemoveAll();
 void Window_PostQuit();
 bool Platform_Shutdown();
 void HighScore_Save();
-void Constant_FreeAll();
 void Code_Arguments_Free();
 void Compiler_Cleanup();
 void Grid_DestroyAll();

@@ -1,12 +1,13 @@
 #include "platform/console.h"
 #include "runner/pending_subsystems.h"
 #include "runner/startup.h"
+#include "script/constants.h"
 #include "script/function_table.h"
 
 void ShutdownSubsystems() {
   pending::Platform_Shutdown();
   pending::HighScore_Save();
-  pending::Constant_FreeAll();
+  Constant_FreeAll();
   Function_FreeAll();
   pending::Code_Arguments_Free();
   pending::Compiler_Cleanup();

@@ -16,6 +16,8 @@
 #include "runner/open_file_dialog.h"
 #include "runner/pending_subsystems.h"
 #include "runner/run_options.h"
+#include "script/code.h"
+#include "script/constants.h"
 
 namespace {
 
@@ -59,7 +61,7 @@ bool InitSubsystems() {
   pending::Crc32_BuildTable();
   pending::File_InitTempDirectory();
   pending::GR_Draw_Init();
-  pending::Constant_Init();
+  Constant_Init();
   pending::GR_Window_Clear_Views();
   pending::Particle_Init();
   pending::Run_Global_Init();
@@ -96,6 +98,7 @@ void Runner_Initialise() {
     return;
   }
 
+  Code_SetUseVM(g_RunOptions.useVM);
   pending::RunnerLoadGame(gameFile);
   g_DebugConsole->Output("Get Resolution\n");
   pending::LoadGameCode();
