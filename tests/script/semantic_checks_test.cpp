@@ -86,6 +86,7 @@ TEST(SemanticChecks, FoldingErrorsAreCompileErrors) {
       {"x = 'a' >> 1", "Wrong type of arguments for >>.", 6},
       {"x = 1 < '1'", "Cannot compare arguments.", 5},
       {"x = -'a'", "Wrong type of arguments to unary operator.", 5},
+      {"x = 2000000000 * 'ab'", "String too long.", 5},
       {"x = 1 + (2 / (3 - 3))", "Division by 0.", 10},
       {"'a'.x = 1", "Left hand side must be a real value.", 2},
   };
