@@ -8,7 +8,10 @@
 #include "data/debug_file.h"
 #include "data/game_data.h"
 #include "data/game_options.h"
+#include "data/objects.h"
+#include "data/scripts.h"
 #include "platform/console.h"
+#include "runner/instance.h"
 #include "runner/startup.h"
 #include "script/error_report.h"
 
@@ -17,16 +20,23 @@ namespace {
 using ChunkReader = void (*)(const GameDataReader& reader, ChunkSpan body);
 
 void Chunk_Ignore(const GameDataReader&, ChunkSpan) {}
-void Chunk_Header(const GameDataReader& reader, ChunkSpan body) { Header_Load(reader, body); }
+void Chunk_Header(const GameDataReader& reader, ChunkSpan body) {
+  Header_Load(reader, body);
+  Instance_SetLastId(static_cast<int32_t>(GameData_Header().lastInstanceId));
+}
 void Chunk_OldHeader(const GameDataReader& reader, ChunkSpan body) {
   GameData_State().codeVersion = kCodeVersionOld;
-  Header_Load(reader, body);
+  Chunk_Header(reader, body);
 }
 void Chunk_Options(const GameDataReader& reader, ChunkSpan body) {
   Options_Load(reader, body, GameData_Header().dataVersion);
 }
 void Chunk_Code(const GameDataReader&, ChunkSpan) { Code_ResolveAllStrings(StringTable_Count()); }
 void Chunk_Functions(const GameDataReader& reader, ChunkSpan body) { FUNC_Load(reader, body); }
+void Chunk_Scripts(const GameDataReader& reader, ChunkSpan body) { Script_Load(reader, body); }
+void Chunk_Objects(const GameDataReader& reader, ChunkSpan body) {
+  Object_Load(reader, body, GameData_Header().dataVersion);
+}
 
 struct ChunkHandler {
   uint32_t id;
@@ -51,10 +61,10 @@ const ChunkHandler kChunkHandlers[] = {
     {ChunkId("SPRT"), true, Chunk_Keep},
     {ChunkId("BGND"), true, Chunk_Keep},
     {ChunkId("PATH"), true, Chunk_Keep},
-    {ChunkId("SCPT"), true, Chunk_Keep},
+    {ChunkId("SCPT"), true, Chunk_Scripts},
     {ChunkId("FONT"), true, Chunk_Keep},
     {ChunkId("TMLN"), true, Chunk_Keep},
-    {ChunkId("OBJT"), true, Chunk_Keep},
+    {ChunkId("OBJT"), true, Chunk_Objects},
     {ChunkId("ROOM"), true, Chunk_Keep},
     {ChunkId("CODE"), false, Chunk_Code},
     {ChunkId("FUNC"), false, Chunk_Functions},
@@ -211,6 +221,8 @@ GameLoadResult LoadGameChunks() {
   // Each resource table is emptied here, in this order, as its reader arrives: sounds,
   // sprites, backgrounds, paths, scripts, fonts, time lines, objects, rooms; then options.
   GameData_State().kept.clear();
+  Script_Clear();
+  Object_Clear();
   Options_Clear();
 
   bool known = true;

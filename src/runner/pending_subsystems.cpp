@@ -45,17 +45,13 @@ void Grid_DestroyAll() {}
 void Room_FreeAll() {}
 void Instance_DeleteAll() {}
 void Persistent_FreeAll() {}
-void Object_FreeEventLists() {}
-void Object_FreeAll() {}
 void Particle_Shutdown() {}
 void Sprite_FreeAll() {}
 void Graphics_Shutdown() {}
 void Background_FreeAll() {}
 void GR_Texture_Free_All() {}
-void Script_FreeAll() {}
 void Font_Shutdown() {}
 void Font_Default_Free() {}
-void Library_FreeInitCode() {}
 void File_CloseAll() {}
 void DebugFile_Free() {}
 void Sound_FreeAll() {}

@@ -42,6 +42,8 @@ void Variable_SetBuiltInAccessors(BuiltInVariableGetter getter, BuiltInVariableS
 
 void Variable_SetInstanceWorld(InstanceWorldHooks hooks) { g_World = std::move(hooks); }
 
+InstanceWorldHooks& Variable_InstanceWorld() { return g_World; }
+
 bool Variable_GetValue(CInstance* instance, int32_t id, int32_t index, ScriptValue& out) {
   if (id >= kFirstListVariableId) {
     return instance != nullptr && instance->variables->Get(id, index, out);

@@ -5,12 +5,11 @@
 #include <cstdint>
 #include <functional>
 
+#include "script/instance_codes.h"
 #include "script/script_value.h"
 
 class CInstance;
 
-// The instance code that means every active instance of the room.
-inline constexpr int32_t kInstanceAll = -3;
 // Instance ids start here; codes from 0 below it are object indices.
 inline constexpr int32_t kFirstInstanceId = 100000;
 
@@ -35,6 +34,8 @@ struct InstanceWorldHooks {
   std::function<bool(int32_t objectIndex, const InstanceVisitor& visit)> forEachObjectInstance;
 };
 void Variable_SetInstanceWorld(InstanceWorldHooks hooks);
+// The hooks in place, for their owners to fill one at a time.
+InstanceWorldHooks& Variable_InstanceWorld();
 
 // The instance's own variable, or its built-in variable for an id below 10000.
 bool Variable_GetValue(CInstance* instance, int32_t id, int32_t index, ScriptValue& out);
