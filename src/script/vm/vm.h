@@ -40,6 +40,8 @@ extern bool VM_ScriptTrace;
 // Source-line breakpoints (line counted from 1); at most 10, further ones are ignored.
 void VM_Breakpoint_Add(std::string_view name, int32_t line);
 void VM_Breakpoint_Clear();
+// Set while any breakpoint exists (read before every instruction).
+extern bool VM_BreakpointsSet;
 int32_t VM_Breakpoint_Count();
 
 // How a machine error ends. The default shows the report as a fatal error of the running

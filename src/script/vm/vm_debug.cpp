@@ -219,11 +219,17 @@ std::string VM_DebugInfo_Text(const VMDebugRecord* record, std::string_view sour
 
 // --- breakpoints and trace -----------------------------------------------------------------
 
+bool VM_BreakpointsSet = false;
+
 void VM_Breakpoint_Add(std::string_view name, int32_t line) {
   if (Breakpoints().size() >= kMaxBreakpoints) return;
   Breakpoints().push_back({std::string(name), line - 1, true});
+  VM_BreakpointsSet = true;
 }
-void VM_Breakpoint_Clear() { Breakpoints().clear(); }
+void VM_Breakpoint_Clear() {
+  Breakpoints().clear();
+  VM_BreakpointsSet = false;
+}
 int32_t VM_Breakpoint_Count() { return static_cast<int32_t>(Breakpoints().size()); }
 
 void VM_DebugStep(VMState& st, int32_t used) {

@@ -203,7 +203,7 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
       message = "Execution Error - stack underflow";
       goto fail;
     }
-    if (VM_Trace || VM_Breakpoint_Count() != 0) {
+    if (VM_Trace || VM_BreakpointsSet) {
       st.pc = pc;
       st.code = codeBase;
       st.codeSize = codeSize;
@@ -233,29 +233,48 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
         break;
 
       case VMOpcode::Add:  // push U + T
-        if (typeByte == 0x55 && sp[0].kind == ValueKind::Real && sp[1].kind == ValueKind::Real) {
-          sp[1].real += sp[0].real;
+      case VMOpcode::Sub:  // push U - T
+      case VMOpcode::Mul:  // push U * T
+      case VMOpcode::Slt:  // push .b U < T
+      case VMOpcode::Sle:  // push .b U <= T
+      case VMOpcode::Seq:  // push .b U == T
+      case VMOpcode::Sne:  // push .b U != T
+      case VMOpcode::Sge:  // push .b U >= T
+      case VMOpcode::Sgt: {  // push .b U > T
+        // Reals held in variables, against reals or integers: the common case, inline.
+        const bool leftVar = (typeByte >> 4) == 5, rightVar = (typeByte & 0x0F) == 5;
+        if (leftVar && sp[1].kind == ValueKind::Real &&
+            (rightVar ? sp[0].kind == ValueKind::Real : (typeByte & 0x0F) == 2)) {
+          const double a = sp[1].real, b = rightVar ? sp[0].real : Cell_Int(sp[0]);
+          const double d = a - b;
+          constexpr double kTolerance = 1e-05;
+          int32_t truth = -1;
+          switch (static_cast<VMOpcode>(opcode)) {
+            case VMOpcode::Add: sp[1].real = a + b; break;
+            case VMOpcode::Sub: sp[1].real = d; break;
+            case VMOpcode::Mul: sp[1].real = a * b; break;
+            case VMOpcode::Slt: truth = d < -kTolerance; break;
+            case VMOpcode::Sle: truth = d <= kTolerance; break;
+            case VMOpcode::Seq: truth = d >= -kTolerance && d <= kTolerance; break;
+            case VMOpcode::Sne: truth = d < -kTolerance || d > kTolerance; break;
+            case VMOpcode::Sge: truth = d >= -kTolerance; break;
+            default: truth = d > kTolerance; break;
+          }
+          if (truth >= 0) Cell_SetInt(sp[1], truth);
+          used += (truth >= 0 ? 4 - 16 : 0) - slot(typeByte);
           ++sp;
-          used -= 16;
           break;
         }
         [[fallthrough]];
-      case VMOpcode::Mul:
+      }
       case VMOpcode::Div:
       case VMOpcode::Rem:
       case VMOpcode::Mod:
-      case VMOpcode::Sub:
       case VMOpcode::And:
       case VMOpcode::Or:
       case VMOpcode::Xor:
       case VMOpcode::Shl:
-      case VMOpcode::Shr:
-      case VMOpcode::Slt:
-      case VMOpcode::Sle:
-      case VMOpcode::Seq:
-      case VMOpcode::Sne:
-      case VMOpcode::Sge:
-      case VMOpcode::Sgt: {  // pop T and U, push the result
+      case VMOpcode::Shr: {  // pop T and U, push the result
         if ((message = VM_DoBinary(static_cast<VMOpcode>(opcode), typeByte, sp)) != nullptr) {
           goto fail;
         }
