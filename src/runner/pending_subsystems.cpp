@@ -34,7 +34,6 @@ void Particle_LoadShapeTextures() {}
 void ScoreForm_Create() {}
 void LoadForm_Create() {}
 void ErrorForm_Create() {}
-void Variable_Global_Init() {}
 bool PrepareGame() { return true; }
 void StartGame() {}
 void Physics_InstallAssertHandler() {}
@@ -47,7 +46,6 @@ void Window_PostQuit() {}
 bool Platform_Shutdown() { return true; }
 void HighScore_Save() {}
 void Constant_FreeAll() {}
-void Code_Arguments_Free() {}
 void Compiler_Cleanup() {}
 void Grid_DestroyAll() {}
 void Room_FreeAll() {}
@@ -61,7 +59,6 @@ void Graphics_Shutdown() {}
 void Background_FreeAll() {}
 void GR_Texture_Free_All() {}
 void Script_FreeAll() {}
-void Variable_FreeAll() {}
 void Font_Shutdown() {}
 void Font_Default_Free() {}
 void Library_FreeInitCode() {}

@@ -3,13 +3,15 @@
 #include "runner/pending_subsystems.h"
 #include "runner/startup.h"
 #include "script/function_table.h"
+#include "script/global_variables.h"
+#include "script/script_arguments.h"
 
 void ShutdownSubsystems() {
   pending::Platform_Shutdown();
   pending::HighScore_Save();
   pending::Constant_FreeAll();
   Function_FreeAll();
-  pending::Code_Arguments_Free();
+  Code_Arguments_Free();
   pending::Compiler_Cleanup();
   pending::Grid_DestroyAll();
   pending::Room_FreeAll();
@@ -24,7 +26,7 @@ void ShutdownSubsystems() {
   pending::Background_FreeAll();
   pending::GR_Texture_Free_All();
   pending::Script_FreeAll();
-  pending::Variable_FreeAll();
+  Variable_FreeAll();
   pending::Font_Shutdown();
   pending::Font_Default_Free();
   pending::Library_FreeInitCode();

@@ -20,6 +20,7 @@
 #include "runner/open_file_dialog.h"
 #include "runner/pending_subsystems.h"
 #include "runner/run_options.h"
+#include "script/global_variables.h"
 
 namespace {
 
@@ -136,7 +137,7 @@ bool Runner_LoadAndStart() {
   // The loader has read the game's name, which names the save area.
   FileLocations_SetGameFolder(GetGameDirectory());
   FileLocations_SetSaveArea(GetSaveDirectory());
-  pending::Variable_Global_Init();
+  Variable_Global_Init();
   g_DebugConsole->Output("PrepareGame()\n");
   if (!pending::PrepareGame()) return false;
   g_DebugConsole->Output("Run_Start\n");

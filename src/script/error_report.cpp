@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/console.h"
+#include "runner/main_loop.h"
 #include "runner/pending_room.h"
 #include "runner/sdl/error_dialog.h"
 #include "script/current_event.h"
@@ -50,7 +51,11 @@ void Error_Show(const std::string& text, bool fatal) {
   if (fatal) {
     Error_FatalShown = true;
     Runner_SetPendingRoom(kPendingRoomFatalError);
-    Call(g_Hooks.postQuit);
+    if (g_Hooks.postQuit) {
+      g_Hooks.postQuit();
+    } else {
+      Call(MainLoop_Hooks().postQuit);
+    }
   }
 }
 

@@ -34,7 +34,7 @@ struct ErrorReportHooks {
   std::function<void()> debugUpdate;
   // Clears all keyboard and mouse state.
   std::function<void()> ioClear;
-  // Asks the main window to quit.
+  // Asks the main window to quit. Empty: the main loop's own quit request.
   std::function<void()> postQuit;
   // Shows the laid-out error dialog text; true when the user chose Abort. Empty: the
   // platform error dialog.

@@ -30,6 +30,9 @@ void Variable_Global_Save(SaveWriter& out);
 // Merges the stored globals into the current ones and takes the stored flags. A damaged
 // section or another tag is refused (false) and changes nothing.
 bool Variable_Global_Load(SaveReader& in);
+// The same through the byte stream, at its position (which a refused load leaves alone).
+void Variable_Global_Save(CStream& stream);
+bool Variable_Global_Load(CStream& stream);
 
 // Shut-down: the global list and the flags go.
 void Variable_FreeAll();

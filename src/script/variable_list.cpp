@@ -14,12 +14,11 @@ VariableNameFunction g_NameFunction = nullptr;
 
 // The spare-node stack lives in a function-local static; lists destroyed after it (static
 // lists of other files at exit) see the flag and simply delete their nodes.
-constinit bool g_FreeNodesAlive = false;
+constinit bool g_FreeNodesGone = false;
 
 struct FreeNodeStack {
   std::vector<std::unique_ptr<VariableNode>> nodes;
-  FreeNodeStack() { g_FreeNodesAlive = true; }
-  ~FreeNodeStack() { g_FreeNodesAlive = false; }
+  ~FreeNodeStack() { g_FreeNodesGone = true; }
 };
 
 FreeNodeStack& FreeNodes() {
@@ -29,7 +28,7 @@ FreeNodeStack& FreeNodes() {
 
 std::unique_ptr<VariableNode> TakeNode(int32_t id) {
   std::unique_ptr<VariableNode> node;
-  if (g_FreeNodesAlive && !FreeNodes().nodes.empty()) {
+  if (!g_FreeNodesGone && !FreeNodes().nodes.empty()) {
     node = std::move(FreeNodes().nodes.back());
     FreeNodes().nodes.pop_back();
   } else {
@@ -43,7 +42,7 @@ void ReleaseNode(std::unique_ptr<VariableNode> node) {
   node->value = ScriptValue();
   node->rows.clear();
   node->rows.shrink_to_fit();
-  if (g_FreeNodesAlive) FreeNodes().nodes.push_back(std::move(node));
+  if (!g_FreeNodesGone) FreeNodes().nodes.push_back(std::move(node));
 }
 
 size_t BucketOf(int32_t id) { return static_cast<size_t>(static_cast<uint32_t>(id) & 63u); }
@@ -65,7 +64,7 @@ std::string Variable_Name(int32_t id) {
   return g_NameFunction ? g_NameFunction(id) : std::string("<unknown variable>");
 }
 
-size_t Variable_FreeNodeCount() { return g_FreeNodesAlive ? FreeNodes().nodes.size() : 0; }
+size_t Variable_FreeNodeCount() { return !g_FreeNodesGone ? FreeNodes().nodes.size() : 0; }
 
 CVariableList::~CVariableList() { Clear(); }
 

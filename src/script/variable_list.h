@@ -10,6 +10,7 @@
 
 #include "script/script_value.h"
 
+class CStream;
 class tagIConsole;
 class SaveReader;
 class SaveWriter;
@@ -84,6 +85,9 @@ class CVariableList {
   // join those of the list, the others keep their values. A damaged or unknown section is
   // refused as a whole (false) and leaves the list unchanged.
   bool Load(SaveReader& in);
+  // The same through the byte stream, at its position (which a refused load leaves alone).
+  void Save(CStream& stream) const;
+  bool Load(CStream& stream);
   // Writes each node in its dump form to the debug console, then puts it into the list:
   // a variable already there takes the stored value and arrays, the others join.
   void Merge(std::vector<VariableNode> nodes);

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "capture_console.h"
+#include "script/variable_errors.h"
 #include "script/variable_list.h"
 
 namespace {
@@ -51,6 +52,77 @@ TEST(VariableList, ReadsAfterWritingA21) {
   EXPECT_EQ(node->rows[0].items.size(), 0u);
   EXPECT_EQ(node->rows[1].items.size(), 0u);
   EXPECT_EQ(node->rows[2].items.size(), 2u);
+}
+
+// The same reads as the scripts write them: the tree interpreter checks each subscript
+// first; the machine builds the index as written and reports what the list refused.
+TEST(VariableList, InterpreterMessagesAfterWritingA21) {
+  Variable_SetNameFunction([](int32_t) { return std::string("a"); });
+  CVariableList list;
+  list.Set(kA, Index(2, 1), ScriptValue(7.0));
+  struct Case {
+    const char* script;
+    std::vector<ScriptValue> subscripts;
+    const char* treeError;  // a subscript the tree interpreter refuses
+    const char* readError;  // the failed read, tree then machine; null when it works
+    const char* pushError;
+  } cases[] = {
+      {"a[2,1]", {ScriptValue(2.0), ScriptValue(1.0)}, nullptr, nullptr, nullptr},
+      {"a", {}, nullptr, nullptr, nullptr},
+      {"a[0]", {ScriptValue(0.0)}, nullptr, nullptr, nullptr},
+      {"a[0,0]", {ScriptValue(0.0), ScriptValue(0.0)}, nullptr, nullptr, nullptr},
+      {"a[1,0]", {ScriptValue(1.0), ScriptValue(0.0)}, nullptr,
+       "Unknown variable a or array index out of bounds",
+       "Push :: Execution Error - Variable Index out of range a"},
+      {"a[1.5]", {ScriptValue(1.5)}, nullptr,  // rounds to 2: row 0 is empty
+       "Unknown variable a or array index out of bounds",
+       "Push :: Execution Error - Variable Index out of range a"},
+      {"a[-1]", {ScriptValue(-1.0)}, "Negative array index", nullptr,
+       "Push :: Execution Error - Variable Index out of range a"},
+      {"a[2,-1]", {ScriptValue(2.0), ScriptValue(-1.0)}, "Negative array index", nullptr,
+       "Push :: Execution Error - Variable Index out of range a"},
+      {"a[32000]", {ScriptValue(32000.0)}, "Array index >= 32000", nullptr,
+       "Push :: Execution Error - Variable Index out of range a"},
+      {"a[\"1\"]", {ScriptValue::String("1")}, "Wrong type of array index", nullptr, nullptr},
+  };
+  for (const auto& c : cases) {
+    int32_t index = -99;
+    const char* treeError = Variable_BuildArrayIndex(c.subscripts, index);
+    EXPECT_STREQ(treeError, c.treeError) << c.script;
+    if (treeError == nullptr) {
+      ScriptValue out;
+      bool ok = list.Get(kA, index, out);
+      EXPECT_EQ(ok, c.readError == nullptr) << c.script;
+      if (!ok) {
+        EXPECT_EQ(Variable_UnknownText(kA, index), c.readError) << c.script;
+      }
+    }
+    if (c.pushError != nullptr || treeError == nullptr) {
+      // The machine's index: subscripts truncated as integers, no checks.
+      int32_t machineIndex = 0;
+      for (const auto& s : c.subscripts) {
+        machineIndex = machineIndex * kArrayRowStride + static_cast<int32_t>(s.real);
+      }
+      ScriptValue out;
+      bool ok = list.Get(kA, machineIndex, out);
+      EXPECT_EQ(ok, c.pushError == nullptr) << c.script;
+      if (!ok) {
+        EXPECT_EQ(Variable_PushErrorText(kA), c.pushError) << c.script;
+      }
+    }
+  }
+  Variable_SetUnsetVariablesOption(true);
+  ScriptValue out;
+  EXPECT_FALSE(list.Get(kA + 1, 0, out));
+  EXPECT_EQ(Variable_PushErrorText(kA + 1), "Push :: Execution Error - Variable Get a");
+  EXPECT_EQ(Variable_UnknownText(kA + 1, 0), "Unknown variable a");
+  Variable_SetUnsetVariablesOption(false);
+
+  list.Set(kA, -1, ScriptValue(1.0));
+  EXPECT_EQ(Variable_PopErrorText(kA, false),
+            "Pop :: Execution Error - Variable index out of range a");
+  EXPECT_EQ(Variable_PopErrorText(kA, true), "Pop :: Execution Error - Variable set problem a");
+  Variable_SetNameFunction(nullptr);
 }
 
 TEST(VariableList, PlainValueIsIndexZero) {

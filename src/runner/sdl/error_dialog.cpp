@@ -2,11 +2,10 @@
 
 #include <SDL.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "platform/console.h"
+#include "platform/sdl/display_presence.h"
 
 namespace {
 
@@ -15,22 +14,21 @@ constexpr int kButtonClear = 2;
 constexpr int kButtonAbort = 3;
 constexpr int kButtonIgnore = 4;
 
-bool IsHeadlessDriver(const char* driver) {
-  return driver != nullptr &&
-         (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+// The console form of the dialog's text: its CR LF line breaks as plain line feeds.
+void PrintInstead(const std::string& text) {
+  std::string lines;
+  lines.reserve(text.size());
+  for (char c : text) {
+    if (c != '\r') lines += c;
+  }
+  g_DebugConsole->Output("%s\n", lines.c_str());
 }
 
 }  // namespace
 
-bool ErrorDialog_DisplayAvailable() {
-  if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return !IsHeadlessDriver(SDL_GetCurrentVideoDriver());
-  if (IsHeadlessDriver(std::getenv("SDL_VIDEODRIVER"))) return false;
-  return std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr;
-}
-
 bool ErrorDialog_Show(const std::string& text, bool offerIgnore) {
-  if (!ErrorDialog_DisplayAvailable()) {
-    g_DebugConsole->Output("%s\n", text.c_str());
+  if (!Platform_HasDisplay()) {
+    PrintInstead(text);
     return false;
   }
   std::string message = text;
@@ -55,7 +53,7 @@ bool ErrorDialog_Show(const std::string& text, bool offerIgnore) {
     int pressed = -1;
     if (SDL_ShowMessageBox(&data, &pressed) != 0) {
       // A dialog that cannot be made reads as Ignore.
-      g_DebugConsole->Output("%s\n", text.c_str());
+      PrintInstead(text);
       return false;
     }
     switch (pressed) {

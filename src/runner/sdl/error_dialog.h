@@ -7,5 +7,3 @@
 
 // True when the user chose Abort.
 bool ErrorDialog_Show(const std::string& text, bool offerIgnore);
-// Whether a dialog can be shown at all (a display, and not SDL's offscreen or dummy driver).
-bool ErrorDialog_DisplayAvailable();
