@@ -91,3 +91,8 @@ bool Variable_SetThrough(int32_t target, int32_t id, int32_t index, const Script
   }
   return result;
 }
+
+void Variable_ForEachActiveInstance(const InstanceVisitor& visit) { ForEachActive(visit); }
+bool Variable_ForEachObjectInstance(int32_t objectIndex, const InstanceVisitor& visit) {
+  return ForEachOfObject(objectIndex, visit);
+}

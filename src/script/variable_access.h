@@ -47,3 +47,8 @@ bool Variable_GetThrough(int32_t target, int32_t id, int32_t index, ScriptValue&
 // answer is that of the last write. A missing instance or object, and a room without
 // instances, answer true with nothing written.
 bool Variable_SetThrough(int32_t target, int32_t id, int32_t index, const ScriptValue& value);
+
+// The room's active instances and an object's instances (with its children's), in list
+// order, through the installed hooks; for the with statement of the machine.
+void Variable_ForEachActiveInstance(const InstanceVisitor& visit);
+bool Variable_ForEachObjectInstance(int32_t objectIndex, const InstanceVisitor& visit);
