@@ -10,6 +10,7 @@
 #include "script/function_table.h"
 #include "script/script_arguments.h"
 #include "script/script_value.h"
+#include "script/vm/vm.h"
 
 namespace {
 
@@ -152,4 +153,11 @@ void Script_FreeAll() {
   Table().names.clear();
 }
 
-void Script_InstallFunctionLookup() { Function_SetScriptLookup(FindForFunctionTable); }
+void Script_InstallFunctionLookup() {
+  Function_SetScriptLookup(FindForFunctionTable);
+  // The machine runs script calls inside its own activation: it needs the code itself.
+  VM_SetScriptLookup([](int32_t number) -> const CCode* {
+    const CScript* script = Script_Data(number);
+    return script != nullptr ? script->GetCode() : nullptr;
+  });
+}

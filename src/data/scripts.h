@@ -58,5 +58,5 @@ int32_t Script_GetCount();
 bool Script_Perform(int32_t index, CInstance* self, CInstance* other, int32_t argc,
                     ScriptValue& result, const ScriptValue* args);
 void Script_FreeAll();
-// Lets the function table find scripts by name.
+// Lets the function table find scripts by name and the machine run them by number.
 void Script_InstallFunctionLookup();
