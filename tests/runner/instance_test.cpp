@@ -262,4 +262,97 @@ TEST_F(InstanceTest, PreciseTestsRunOnlyWhenAskedAndTheSpriteIsPrecise) {
   EXPECT_EQ(calls, 1);
 }
 
+// Path 0 runs straight from (0, 0) to (100, 0) at full speed; no other path exists.
+class PathTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InstancePathAccess access;
+    access.length = [](int32_t path, float& length) {
+      length = 100.0f;
+      return path == 0;
+    };
+    access.point = [](int32_t, float position, float& x, float& y, float& speed) {
+      x = 100.0f * position;
+      y = 0.0f;
+      speed = 100.0f;
+    };
+    Instance_SetPathAccess(access);
+  }
+  void TearDown() override { Instance_SetPathAccess({}); }
+
+  // Starts the path from (50, 50), takes the steps and answers where the instance is.
+  static CInstance& Follow(CInstance& i, int32_t endAction, int steps, bool relative = true,
+                           float orientation = 0.0f) {
+    i.SetPosition(50, 50);
+    i.StartPath(0, 25, 1, orientation, relative, endAction);
+    for (int k = 0; k < steps; ++k) i.PathStep();
+    return i;
+  }
+};
+
+TEST_F(PathTest, FollowsFromWhereItStandsOrFromThePathsStart) {
+  CInstance i(0, 0, 100001, 0, false);
+  Follow(i, 0, 1);
+  EXPECT_EQ(i.x, 75.0f);
+  EXPECT_EQ(i.y, 50.0f);
+  EXPECT_EQ(i.speed, 0.0f);
+  EXPECT_EQ(i.hspeed, 0.0f);
+  EXPECT_EQ(i.direction, 0.0f);  // the direction of the move stays
+  EXPECT_EQ(i.path_position, 0.25f);
+
+  Follow(i, 0, 1, false);
+  EXPECT_EQ(i.x, 25.0f);
+  EXPECT_EQ(i.y, 0.0f);
+
+  Follow(i, 0, 1, true, 90.0f);  // turned a quarter: the path runs upwards
+  EXPECT_NEAR(i.x, 50.0f, 1e-4);
+  EXPECT_EQ(i.y, 25.0f);
+  EXPECT_EQ(i.direction, 90.0f);
+
+  i.StartPath(0, -25, 1, 0, false, 0);
+  EXPECT_EQ(i.path_position, 1.0f);
+  EXPECT_EQ(i.x, 100.0f);
+}
+
+TEST_F(PathTest, EndActions) {
+  struct Case {
+    int32_t action;
+    float x;
+    int32_t pathIndex;
+    float position;
+    float pathSpeed;
+  };
+  const Case cases[] = {
+      {0, 150, -1, 1, 25},  // stop at the end
+      {1, 50, 0, 0, 25},    // restart from the start
+      {2, 150, 0, 0, 25},   // continue from the end
+      {3, 150, 0, 1, -25},  // turn back
+  };
+  for (const Case& c : cases) {
+    CInstance i(0, 0, 100001, 0, false);
+    Follow(i, c.action, 2);
+    EXPECT_FALSE(i.PathStep()) << c.action;  // to 0.75
+    EXPECT_TRUE(i.PathStep()) << c.action;   // to the end
+    EXPECT_EQ(i.x, c.x) << c.action;
+    EXPECT_EQ(i.path_index, c.pathIndex) << c.action;
+    EXPECT_EQ(i.path_position, c.position) << c.action;
+    EXPECT_EQ(i.path_speed, c.pathSpeed) << c.action;
+  }
+  CInstance i(0, 0, 100001, 0, false);
+  Follow(i, 2, 8);  // continuing twice round
+  EXPECT_EQ(i.x, 250.0f);
+}
+
+TEST_F(PathTest, MissingPathsAndNegativeScalesLeaveNoPath) {
+  CInstance i(0, 0, 100001, 0, false);
+  i.StartPath(3, 10, 1, 0, true, 0);
+  EXPECT_EQ(i.path_index, -1);
+  i.StartPath(0, 10, -1, 0, true, 0);
+  EXPECT_EQ(i.path_index, -1);
+  EXPECT_FALSE(i.PathStep());
+  i.StartPath(0, 10, 1, 0, true, 0);
+  i.StartPath(-1, 0, 1, 0, false, 0);
+  EXPECT_EQ(i.path_index, -1);
+}
+
 }  // namespace
