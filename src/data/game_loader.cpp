@@ -119,8 +119,8 @@ GameLoadResult Guarded(Step step) {
   } catch (const GameDataError& e) {
     g_DebugConsole->Output("Damaged game data: %s\n", e.what());
     return GameLoadResult::Failed;
-  } catch (const std::bad_alloc&) {
-    g_DebugConsole->Output("Damaged game data: out of memory\n");
+  } catch (const std::exception& e) {  // out of memory, a length no container can hold
+    g_DebugConsole->Output("Damaged game data: %s\n", e.what());
     return GameLoadResult::Failed;
   }
 }
