@@ -104,6 +104,44 @@ TEST(GameLoader, LogsEveryChunkOfTheSecondPassInFileOrder) {
   EXPECT_EQ(GameData_KeptChunks(ChunkId("OBJT")).size(), 1u);  // the empty one is not kept
 }
 
+TEST(GameLoader, ResourceChunksAreKeptWithTheirReferencesIntact) {
+  GameDataWriter game = TestGame();
+  game.texturePageEntries.push_back({0, 0, 2, 1, 0, 0, 2, 1, 2, 1, 0});
+  game.texturePageEntries.push_back({2, 0, 7, 5, 0, 0, 7, 5, 7, 5, 0});
+  game.textures.push_back(gamedata::RawImage(2, 1, {255, 0, 0, 255, 0, 255, 0, 128}));
+  gamedata::Sprite sprite;
+  sprite.name = "spr_dot";
+  sprite.width = 2;
+  sprite.height = 1;
+  sprite.frames = {0};
+  sprite.masks = {{0x80}};
+  game.sprites.push_back(sprite);
+  game.backgrounds.push_back({"bg_sky", false, false, true, 1});
+  game.paths.push_back({"path_line", 0, false, 4, {{0, 0, 100}, {10, 0, 50}}});
+  game.options.splashEntry = 1;
+  ConsoleCapture console;
+  ASSERT_EQ(GameData_LoadImage(game.Build()), GameLoadResult::Loaded) << console.Text();
+
+  const GameDataReader& r = GameData_Reader();
+  const uint32_t splash = Options_Get().splashEntry;
+  ASSERT_NE(splash, 0u);
+  EXPECT_EQ(r.I16(splash + 4), 7);  // the entry's width
+  const auto sprites = GameData_KeptChunks(ChunkId("SPRT"));
+  ASSERT_EQ(sprites.size(), 1u);
+  const uint32_t record = r.CountedList(sprites[0].offset).at(0);
+  EXPECT_EQ(r.Text(r.U32(record)), "spr_dot");
+  EXPECT_EQ(r.U32(record + 14 * 4), 1u);              // one frame
+  EXPECT_EQ(r.I16(r.U32(record + 15 * 4) + 4), 2);    // its entry's width
+  EXPECT_EQ(r.U32(record + 16 * 4), 1u);              // one mask
+  EXPECT_EQ(r.Bytes(record + 17 * 4, 1)[0], 0x80);
+  const auto textures = GameData_KeptChunks(ChunkId("TXTR"));
+  ASSERT_EQ(textures.size(), 1u);
+  const uint32_t block = r.CountedList(textures[0].offset).at(0);
+  EXPECT_EQ(r.U32(block), ChunkId("RAW "));
+  EXPECT_EQ(r.U32(block + 4), 2u);
+  for (const char* id : {"BGND", "PATH", "TPAG"}) EXPECT_EQ(GameData_KeptChunks(ChunkId(id)).size(), 1u) << id;
+}
+
 TEST(GameLoader, UnknownChunkIsReportedAndFailsTheLoadAfterTheWalk) {
   GameDataWriter game = TestGame();
   game.rawChunks.push_back({"ABCD", {1, 2, 3}});
