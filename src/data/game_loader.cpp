@@ -9,6 +9,7 @@
 #include "data/game_data.h"
 #include "data/game_options.h"
 #include "platform/console.h"
+#include "runner/run_options.h"
 #include "runner/startup.h"
 #include "script/error_report.h"
 
@@ -100,6 +101,15 @@ void RegisterBuiltinsOnce() {
   RegisterBuiltinFunctions();
 }
 
+// "Debug" and "Trace" in options.ini act as "-debug" and "-trace" and win over them.
+void ApplyIniSwitches(const IniSwitches& ini) {
+  if (ini.debug) {
+    g_RunOptions.debugMode = *ini.debug;
+    if (*ini.debug) g_RunOptions.debugOverlayMode = 2;
+  }
+  if (ini.trace) g_RunOptions.scriptTrace = *ini.trace;
+}
+
 // How far start-up has taken the current game file.
 struct LoadStage {
   std::string file;
@@ -145,6 +155,7 @@ bool RunnerLoadGame(const std::string& file) {
     std::vector<uint8_t> iniBytes;
     if (ReadWholeFile(iniPath, iniBytes)) {
       Options_ReadIni(std::string_view(reinterpret_cast<const char*>(iniBytes.data()), iniBytes.size()));
+      ApplyIniSwitches(Options_IniSwitches());
     } else {
       g_DebugConsole->Output("!!!!No INI File %s\n", iniPath.c_str());
     }

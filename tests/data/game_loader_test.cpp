@@ -7,6 +7,7 @@
 #include "data/game_data.h"
 #include "data/game_loader.h"
 #include "data/game_options.h"
+#include "runner/run_options.h"
 #include "support/game_data_writer.h"
 #include "support/runner_process.h"
 
@@ -216,9 +217,14 @@ TEST(GameLoader, ReadsOptionsIniAndTheDebugSideFileBesideTheGame) {
   debug.StringTableChunk();
   ASSERT_TRUE(WriteBytes(folder / "game.qkdebug", debug.Finish()));
 
-  Options_IniSwitches() = {};
+  const RunOptions saved = g_RunOptions;
+  g_RunOptions.debugMode = true;  // as "-debug" would
+  g_RunOptions.scriptTrace = false;
   ConsoleCapture console;
   ASSERT_EQ(GameData_Load(folder / "game.win"), GameLoadResult::Loaded) << console.Text();
+  EXPECT_FALSE(g_RunOptions.debugMode);
+  EXPECT_TRUE(g_RunOptions.scriptTrace);
+  g_RunOptions = saved;
   EXPECT_TRUE(console.Contains("RunnerLoadGame() - " + (folder / "game.win") + "\n"));
   EXPECT_TRUE(console.Contains("Checking if INIFile " + (folder / "options.ini") + " Exists\n"));
   EXPECT_TRUE(console.Contains("IFF wad found\n"));
@@ -244,6 +250,19 @@ TEST(GameLoader, NoOptionsIniIsLoggedAndAMissingFileFails) {
   ConsoleCapture console;
   EXPECT_EQ(GameData_Load(folder / "absent.win"), GameLoadResult::Failed);
   EXPECT_TRUE(console.Text().ends_with("Failed to load the game\n"));
+}
+
+TEST(GameOptions, IniSwitchesNeedTheirKeys) {
+  Options_IniSwitches() = {};
+  Options_ReadIni("; comment\n[OTHER]\nDebug=1\n[DEFAULT]\nOrientLandscape=1\nDebug = 1\n");
+  const IniSwitches& s = Options_IniSwitches();
+  EXPECT_EQ(s.debug, true);
+  EXPECT_FALSE(s.trace.has_value());
+  EXPECT_FALSE(s.orientLandscape.has_value());  // only taken when both orientations are given
+  Options_ReadIni("[DEFAULT]\nOrientLandscape=1\nOrientPortrait=0\nDebug=x\n");
+  EXPECT_EQ(s.orientLandscape, true);
+  EXPECT_EQ(s.orientPortrait, false);
+  EXPECT_EQ(s.debug, false);  // not a number reads as 0
 }
 
 TEST(DebugFile, SideFileNameReplacesOnlyTheFileNamesExtension) {
