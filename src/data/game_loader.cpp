@@ -9,6 +9,7 @@
 #include "data/game_data.h"
 #include "data/game_options.h"
 #include "platform/console.h"
+#include "platform/ini_file.h"
 #include "runner/run_options.h"
 #include "runner/startup.h"
 #include "script/error_report.h"
@@ -118,6 +119,8 @@ struct LoadStage {
 };
 LoadStage g_stage;
 
+IniFile g_optionsIni;
+
 template <typename Step>
 GameLoadResult Guarded(Step step) {
   try {
@@ -153,8 +156,11 @@ bool RunnerLoadGame(const std::string& file) {
     const std::string iniPath = path.substr(0, separator) + "/options.ini";
     g_DebugConsole->Output("Checking if INIFile %s Exists\n", iniPath.c_str());
     std::vector<uint8_t> iniBytes;
+    g_optionsIni.Clear();
     if (ReadWholeFile(iniPath, iniBytes)) {
-      Options_ReadIni(std::string_view(reinterpret_cast<const char*>(iniBytes.data()), iniBytes.size()));
+      g_optionsIni.Parse(std::string_view(reinterpret_cast<const char*>(iniBytes.data()), iniBytes.size()));
+      // The on-screen buttons reader takes its keys from here once it exists.
+      Options_ReadIni(g_optionsIni);
       ApplyIniSwitches(Options_IniSwitches());
     } else {
       g_DebugConsole->Output("!!!!No INI File %s\n", iniPath.c_str());
@@ -250,6 +256,8 @@ GameLoadResult LoadGameChunks() {
   if (result != GameLoadResult::Loaded) return result;
   return known ? GameLoadResult::Loaded : GameLoadResult::Failed;
 }
+
+const IniFile& GameData_OptionsIni() { return g_optionsIni; }
 
 void GameData_ReportFailure(GameLoadResult result) {
   if (result == GameLoadResult::Failed) g_DebugConsole->Output("Failed to load the game\n");

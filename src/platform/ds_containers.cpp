@@ -6,21 +6,11 @@
 
 #include "platform/conversions.h"
 #include "platform/ds_bytes.h"
+#include "platform/random.h"
 
 namespace {
 
 double g_DSEpsilon = 1e-8;
-
-// Private stand-in for the game's generator until the runner installs its own:
-// the same 15-bit linear congruential generator and the same scaling to 0..n-1.
-uint32_t g_FallbackRandomState = 1;
-int32_t FallbackRandomBelow(int32_t n) {
-  g_FallbackRandomState = g_FallbackRandomState * 214013u + 2531011u;
-  int32_t r = int32_t((g_FallbackRandomState >> 16) & 0x7FFF);
-  float f = Conv_ToFloat(r * (1.0 / 32768.0));
-  if (f >= 1.0f) f = 0.9999f;
-  return Conv_TruncToInt32(double(Conv_ToFloat(double(n))) * double(f));
-}
 
 DS_RandomBelowFunction g_RandomSource;
 
@@ -39,7 +29,7 @@ void DS_SetPrecision(double precision) { g_DSEpsilon = std::fabs(precision); }
 
 void DS_SetRandomSource(DS_RandomBelowFunction source) { g_RandomSource = std::move(source); }
 
-int32_t DS_RandomBelow(int32_t n) { return g_RandomSource ? g_RandomSource(n) : FallbackRandomBelow(n); }
+int32_t DS_RandomBelow(int32_t n) { return g_RandomSource ? g_RandomSource(n) : Random_Below(n); }
 
 int32_t ScriptValue_Compare(const ScriptValue& a, const ScriptValue& b) {
   if (a.IsReal() && b.IsReal()) {

@@ -33,8 +33,7 @@ enum class DSOperation : int32_t { Set = 1, Add = 2, Multiply = 3 };
 void ScriptValue_Operate(int32_t op, ScriptValue& target, const ScriptValue& value);
 
 // The random integer source of list and grid shuffles: an integer from 0 to n - 1.
-// The runner points it at its game random generator; until then a private
-// generator of the same kind is used.
+// It is the game's random generator unless a test installs another source.
 using DS_RandomBelowFunction = std::function<int32_t(int32_t n)>;
 void DS_SetRandomSource(DS_RandomBelowFunction source);
 int32_t DS_RandomBelow(int32_t n);

@@ -7,6 +7,7 @@
 #include "data/game_data.h"
 #include "data/game_loader.h"
 #include "data/game_options.h"
+#include "platform/ini_file.h"
 #include "runner/run_options.h"
 #include "support/game_data_writer.h"
 #include "support/runner_process.h"
@@ -254,12 +255,17 @@ TEST(GameLoader, NoOptionsIniIsLoggedAndAMissingFileFails) {
 
 TEST(GameOptions, IniSwitchesNeedTheirKeys) {
   Options_IniSwitches() = {};
-  Options_ReadIni("; comment\n[OTHER]\nDebug=1\n[DEFAULT]\nOrientLandscape=1\nDebug = 1\n");
+  auto read = [](std::string_view text) {
+    IniFile ini;
+    ini.Parse(text);
+    Options_ReadIni(ini);
+  };
+  read("; comment\n[OTHER]\nDebug=1\n[DEFAULT]\nOrientLandscape=1\nDebug=1\n");
   const IniSwitches& s = Options_IniSwitches();
   EXPECT_EQ(s.debug, true);
   EXPECT_FALSE(s.trace.has_value());
   EXPECT_FALSE(s.orientLandscape.has_value());  // only taken when both orientations are given
-  Options_ReadIni("[DEFAULT]\nOrientLandscape=1\nOrientPortrait=0\nDebug=x\n");
+  read("[DEFAULT]\nOrientLandscape=1\nOrientPortrait=0\nDebug=x\n");
   EXPECT_EQ(s.orientLandscape, true);
   EXPECT_EQ(s.orientPortrait, false);
   EXPECT_EQ(s.debug, false);  // not a number reads as 0
