@@ -1,23 +1,18 @@
 #include "runner/pending_subsystems.h"
 
 #include "platform/console.h"
+#include "runner/main_loop.h"
 
 namespace pending {
 
-int32_t Running = 0;
-int32_t Paused = 0;
-
-void MainLoop_StartClock() {}
-void ProcessMessages() {}
 void SetEmbeddedImageTable() {}
 void Crc32_BuildTable() {}
-void File_InitTempDirectory() {}
 void GR_Draw_Init() {}
 void GR_Window_Clear_Views() {}
 void Particle_Init() {}
 void Run_Global_Init() {
-  Running = 0;
-  Paused = 0;
+  ::Running = 0;
+  ::Paused = 0;
 }
 void Sound_StartHook() {}
 void Variable_BuiltIn_Init() {}
@@ -38,11 +33,9 @@ void Particle_LoadShapeTextures() {}
 void ScoreForm_Create() {}
 void LoadForm_Create() {}
 void ErrorForm_Create() {}
-void Random_Seed(int32_t seed) {}
 void Variable_Global_Init() {}
 bool PrepareGame() { return true; }
 void StartGame() {}
-void Timing_Init() {}
 void Physics_InstallAssertHandler() {}
 void VM_Breakpoint_Add(const std::string& codeName, int32_t line) {}
 void EndGame() {}
@@ -62,7 +55,6 @@ void Object_FreeEventLists() {}
 void Object_FreeAll() {}
 void Particle_Shutdown() {}
 void Sprite_FreeAll() {}
-void File_RemoveTempDirectory() {}
 void Graphics_Shutdown() {}
 void Background_FreeAll() {}
 void GR_Texture_Free_All() {}

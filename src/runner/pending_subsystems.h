@@ -11,20 +11,13 @@
 
 namespace pending {
 
-// The game's running and paused flags and the main loop's frame clock.
-extern int32_t Running;
-extern int32_t Paused;
-void MainLoop_StartClock();  // frame target time, fps second start, fps 0, frame count 0
-void ProcessMessages();
-
 // Start-up of the subsystems, in their order.
 void SetEmbeddedImageTable();
 void Crc32_BuildTable();
-void File_InitTempDirectory();
 void GR_Draw_Init();
 void GR_Window_Clear_Views();
 void Particle_Init();
-void Run_Global_Init();  // score, lives, health, captions, ...; sets Running and Paused to 0
+void Run_Global_Init();  // score, lives, health, captions, ...; clears Running and Paused
 void Sound_StartHook();
 void Variable_BuiltIn_Init();
 void Path_Init();
@@ -44,11 +37,9 @@ void Particle_LoadShapeTextures();
 void ScoreForm_Create();
 void LoadForm_Create();
 void ErrorForm_Create();
-void Random_Seed(int32_t seed);
 void Variable_Global_Init();
 bool PrepareGame();
 void StartGame();
-void Timing_Init();
 
 // Command-line options.
 void Physics_InstallAssertHandler();
@@ -72,7 +63,6 @@ void Object_FreeEventLists();
 void Object_FreeAll();
 void Particle_Shutdown();
 void Sprite_FreeAll();
-void File_RemoveTempDirectory();
 void Graphics_Shutdown();
 void Background_FreeAll();
 void GR_Texture_Free_All();

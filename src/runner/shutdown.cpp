@@ -1,4 +1,5 @@
 #include "platform/console.h"
+#include "platform/temp_directory.h"
 #include "runner/pending_subsystems.h"
 #include "runner/startup.h"
 #include "script/constants.h"
@@ -19,7 +20,7 @@ void ShutdownSubsystems() {
   pending::Object_FreeAll();
   pending::Particle_Shutdown();
   pending::Sprite_FreeAll();
-  pending::File_RemoveTempDirectory();
+  File_RemoveTempDirectory();
   pending::Graphics_Shutdown();
   pending::Background_FreeAll();
   pending::GR_Texture_Free_All();

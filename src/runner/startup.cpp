@@ -9,7 +9,11 @@
 #include "data/game_loader.h"
 #include "functions/registry.h"
 #include "platform/console.h"
+#include "platform/file_locations.h"
 #include "platform/memory_manager.h"
+#include "platform/random.h"
+#include "platform/temp_directory.h"
+#include "platform/timing.h"
 #include "runner/command_line.h"
 #include "runner/game_locations.h"
 #include "runner/main_loop.h"
@@ -49,7 +53,7 @@ void ShowBlankFrame() {
   pending::GR_D3D_Start_Frame();
   pending::GR_Draw_Clear(0xFF000000u);
   pending::GR_D3D_Finish_Frame(true);
-  pending::ProcessMessages();
+  ProcessMessages();
 }
 
 }  // namespace
@@ -59,7 +63,7 @@ int Runner_ExitStatus() { return g_ExitStatus; }
 bool InitSubsystems() {
   pending::SetEmbeddedImageTable();
   pending::Crc32_BuildTable();
-  pending::File_InitTempDirectory();
+  File_InitTempDirectory();
   pending::GR_Draw_Init();
   Constant_Init();
   pending::GR_Window_Clear_Views();
@@ -69,7 +73,7 @@ bool InitSubsystems() {
   pending::Variable_BuiltIn_Init();
   pending::Path_Init();
   pending::HighScore_Clear();
-  pending::ProcessMessages();
+  ProcessMessages();
   return true;
 }
 
@@ -99,6 +103,7 @@ void Runner_Initialise() {
   }
 
   Code_SetUseVM(g_RunOptions.useVM);
+  FileLocations_SetGameFolder(GetGameDirectory());
   pending::RunnerLoadGame(gameFile);
   g_DebugConsole->Output("Get Resolution\n");
   pending::LoadGameCode();
@@ -110,7 +115,7 @@ void Runner_Initialise() {
     return;
   }
   pending::IO_Init();
-  pending::ProcessMessages();
+  ProcessMessages();
   for (int i = 0; i < kBlackFrames; ++i) ShowBlankFrame();
   pending::GR_D3D_Start_Frame();
   pending::Particle_LoadShapeTextures();
@@ -126,11 +131,14 @@ void Runner_Initialise() {
 }
 
 bool Runner_LoadAndStart() {
-  pending::Random_Seed(kRandomSeed);
+  Random_SetSeed(kRandomSeed);
   if (!LoadGameData(*g_RunOptions.gameFileName)) {
     g_DebugConsole->Output("Failed to load the game\n");
     return false;
   }
+  // The loader has read the game's name, which names the save area.
+  FileLocations_SetGameFolder(GetGameDirectory());
+  FileLocations_SetSaveArea(GetSaveDirectory());
   pending::Variable_Global_Init();
   g_DebugConsole->Output("PrepareGame()\n");
   if (!pending::PrepareGame()) return false;
@@ -140,19 +148,19 @@ bool Runner_LoadAndStart() {
 }
 
 void Run_Start() {
-  if (pending::Running == 0) {
-    pending::Running = 1;
+  if (Running == 0) {
+    Running = 1;
     pending::StartGame();
   }
-  pending::Running = 1;
-  pending::Paused = 0;
+  Running = 1;
+  Paused = 0;
   Run_EnterMainLoop();
 }
 
 void Run_EnterMainLoop() {
-  pending::Timing_Init();
-  pending::MainLoop_StartClock();
-  pending::ProcessMessages();
+  Timing_Init();
+  MainLoop_StartClock();
+  ProcessMessages();
   g_DebugConsole->Output("**********************************.\n");
   g_DebugConsole->Output("Entering main loop.\n");
   g_DebugConsole->Output("**********************************.\n");
@@ -181,8 +189,8 @@ int Runner_Main(int argc, char** argv) {
 
   if (!InitSubsystems()) return g_ExitStatus;
   Runner_Initialise();
-  if (pending::Running == 1) MainLoop_Run();
-  if (pending::Running == 0) pending::EndGame();
+  if (Running == 1) MainLoop_Run();
+  if (Running == 0) pending::EndGame();
   GameEnd_Cleanup();
   pending::Window_PostQuit();
   ShutdownSubsystems();

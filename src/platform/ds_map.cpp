@@ -1,0 +1,236 @@
+#include "platform/ds_map.h"
+
+#include <cstring>
+
+#include "platform/ds_bytes.h"
+#include "platform/hashes.h"
+
+namespace {
+
+uint64_t RealBits(double value) {
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+// Keys are the same when their kinds are and their texts, or the bytes of their reals, are.
+bool SameKey(const ScriptValue& a, const ScriptValue& b) {
+  if (a.kind != b.kind) return false;
+  return a.IsString() ? a.text == b.text : RealBits(a.real) == RealBits(b.real);
+}
+
+// A real token: the double's bytes from the most significant down, without the zero bytes at the end.
+void AppendRealToken(std::string& out, double value) {
+  uint64_t bits = RealBits(value);
+  while (bits != 0) {
+    ds_bytes::AppendHexByte(out, uint8_t(bits >> 56));
+    bits <<= 8;
+  }
+}
+
+void AppendStringToken(std::string& out, std::string_view text) {
+  for (char c : text) ds_bytes::AppendHexByte(out, uint8_t(c));
+}
+
+// Reads one token of text from position, up to the next ':', ',' or the end.
+std::optional<ScriptValue> ReadToken(std::string_view text, size_t& position, bool isString) {
+  size_t end = text.find_first_of(":,", position);
+  if (end == std::string_view::npos) end = text.size();
+  std::string_view token = text.substr(position, end - position);
+  position = end;
+  if (token.size() % 2 != 0) return std::nullopt;
+  std::string bytes;
+  bytes.reserve(token.size() / 2);
+  for (size_t i = 0; i < token.size(); i += 2) {
+    int hi = ds_bytes::HexDigitValue(token[i]);
+    int lo = ds_bytes::HexDigitValue(token[i + 1]);
+    if (hi < 0 || lo < 0) return std::nullopt;
+    bytes += char(hi << 4 | lo);
+  }
+  if (isString) return ScriptValue::String(std::move(bytes));
+  if (bytes.size() > 8) return std::nullopt;
+  uint64_t bits = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) bits |= uint64_t(uint8_t(bytes[i])) << (56 - 8 * i);
+  double real;
+  std::memcpy(&real, &bits, sizeof real);
+  return ScriptValue::Real(real);
+}
+
+}  // namespace
+
+const ScriptValue& DSMapEntry_GetKey(const DSMapEntry& entry) { return entry.key; }
+const ScriptValue& DSMapEntry_GetValue(const DSMapEntry& entry) { return entry.value; }
+void DSMapEntry_SetKey(DSMapEntry& entry, const ScriptValue& key) { entry.key = key; }
+void DSMapEntry_SetValue(DSMapEntry& entry, const ScriptValue& value) { entry.value = value; }
+
+uint32_t DSMap_KeyHash(const ScriptValue& key) {
+  if (key.IsString()) return Crc32_String(key.text);
+  uint8_t bytes[8];
+  uint64_t bits = RealBits(key.real);
+  for (int i = 0; i < 8; ++i) bytes[i] = uint8_t(bits >> (8 * i));
+  return Crc32_Buffer(bytes, 8);
+}
+
+CDS_Map::CDS_Map() : buckets_(std::make_unique<std::array<Bucket, kBucketCount>>()) {}
+
+std::optional<CDS_Map::Position> CDS_Map::Locate(const ScriptValue& key) const {
+  uint32_t bucket = DSMap_KeyHash(key) & kBucketMask;
+  const Bucket& chain = (*buckets_)[bucket];
+  for (size_t i = 0; i < chain.size(); ++i)
+    if (SameKey(chain[i]->key, key)) return Position{bucket, i};
+  return std::nullopt;
+}
+
+void CDS_Map::Append(ScriptValue key, ScriptValue value) {
+  uint32_t bucket = DSMap_KeyHash(key) & kBucketMask;
+  (*buckets_)[bucket].push_back(std::make_unique<DSMapEntry>(DSMapEntry{std::move(key), std::move(value)}));
+  ++count_;
+}
+
+bool CDS_Map::Add(const ScriptValue& key, const ScriptValue& value) {
+  if (Locate(key)) return false;
+  Append(key, value);
+  return true;
+}
+
+bool CDS_Map::Replace(const ScriptValue& key, const ScriptValue& value) {
+  if (DSMapEntry* entry = Find(key)) {
+    entry->value = value;
+    return true;
+  }
+  Append(key, value);
+  return false;
+}
+
+DSMapEntry* CDS_Map::Find(const ScriptValue& key) {
+  auto at = Locate(key);
+  return at ? (*buckets_)[at->bucket][at->index].get() : nullptr;
+}
+
+const DSMapEntry* CDS_Map::Find(const ScriptValue& key) const {
+  auto at = Locate(key);
+  return at ? (*buckets_)[at->bucket][at->index].get() : nullptr;
+}
+
+void CDS_Map::Delete(const ScriptValue& key) {
+  auto at = Locate(key);
+  if (!at) return;
+  Bucket& chain = (*buckets_)[at->bucket];
+  chain.erase(chain.begin() + std::ptrdiff_t(at->index));
+  --count_;
+}
+
+void CDS_Map::Clear() {
+  for (uint32_t b = kBucketCount; b-- > 0;) (*buckets_)[b].clear();
+  count_ = 0;
+}
+
+const DSMapEntry* CDS_Map::FindFirst() const {
+  for (const Bucket& chain : *buckets_)
+    if (!chain.empty()) return chain.front().get();
+  return nullptr;
+}
+
+const DSMapEntry* CDS_Map::FindLast() const {
+  for (uint32_t b = kBucketCount; b-- > 0;)
+    if (!(*buckets_)[b].empty()) return (*buckets_)[b].back().get();
+  return nullptr;
+}
+
+const DSMapEntry* CDS_Map::FindNext(const ScriptValue& key) const {
+  auto at = Locate(key);
+  if (!at) return nullptr;
+  const Bucket& chain = (*buckets_)[at->bucket];
+  if (at->index + 1 < chain.size()) return chain[at->index + 1].get();
+  for (uint32_t b = at->bucket + 1; b < kBucketCount; ++b)
+    if (!(*buckets_)[b].empty()) return (*buckets_)[b].front().get();
+  return nullptr;
+}
+
+const DSMapEntry* CDS_Map::FindPrevious(const ScriptValue& key) const {
+  auto at = Locate(key);
+  if (!at) return nullptr;
+  if (at->index > 0) return (*buckets_)[at->bucket][at->index - 1].get();
+  for (uint32_t b = at->bucket; b-- > 0;)
+    if (!(*buckets_)[b].empty()) return (*buckets_)[b].back().get();
+  return nullptr;
+}
+
+void CDS_Map::Copy(const CDS_Map& other) {
+  if (this == &other) return;
+  Clear();
+  for (const Bucket& chain : *other.buckets_)
+    for (const auto& entry : chain) Append(entry->key, entry->value);
+}
+
+std::string CDS_Map::Write() const {
+  std::string out;
+  bool first = true;
+  for (const Bucket& chain : *buckets_) {
+    for (const auto& entry : chain) {
+      if (!first) out += ',';
+      first = false;
+      out += char('0' + (entry->key.IsString() ? 1 : 0) + (entry->value.IsString() ? 2 : 0));
+      out += ':';
+      if (entry->key.IsString())
+        AppendStringToken(out, entry->key.text);
+      else
+        AppendRealToken(out, entry->key.real);
+      out += ':';
+      if (entry->value.IsString())
+        AppendStringToken(out, entry->value.text);
+      else
+        AppendRealToken(out, entry->value.real);
+    }
+  }
+  return out;
+}
+
+bool CDS_Map::Read(std::string_view text) {
+  std::vector<DSMapEntry> entries;
+  size_t position = 0;
+  while (position < text.size()) {
+    char digit = text[position];
+    if (digit < '0' || digit > '3') return false;
+    bool keyIsString = (digit - '0') & 1;
+    bool valueIsString = (digit - '0') & 2;
+    if (position + 1 >= text.size() || text[position + 1] != ':') return false;
+    position += 2;
+    auto key = ReadToken(text, position, keyIsString);
+    if (!key || position >= text.size() || text[position] != ':') return false;
+    ++position;
+    auto value = ReadToken(text, position, valueIsString);
+    if (!value) return false;
+    entries.push_back(DSMapEntry{std::move(*key), std::move(*value)});
+    if (position < text.size()) {
+      if (text[position] != ',') return false;
+      ++position;
+      if (position >= text.size()) return false;  // a separator with no entry after it
+    }
+  }
+  Clear();
+  for (DSMapEntry& entry : entries) Append(std::move(entry.key), std::move(entry.value));
+  return true;
+}
+
+// ---- tables -----------------------------------------------------------------
+
+DS_ContainerTables& DS_Tables() {
+  static DS_ContainerTables tables;
+  return tables;
+}
+
+int32_t DSMap_NewIndex(std::unique_ptr<CDS_Map> map) { return DS_Tables().maps.Add(std::move(map)); }
+
+int32_t DSMap_CreateFromPairs(const std::vector<DSMapPair>& pairs) {
+  auto map = std::make_unique<CDS_Map>();
+  for (const DSMapPair& pair : pairs) {
+    ScriptValue value = pair.text ? ScriptValue::String(*pair.text) : ScriptValue::Real(pair.real);
+    map->Add(ScriptValue::String(pair.key), value);
+  }
+  return DSMap_NewIndex(std::move(map));
+}
+
+int32_t DSMap_CreateFromPairs(std::initializer_list<DSMapPair> pairs) {
+  return DSMap_CreateFromPairs(std::vector<DSMapPair>(pairs));
+}
