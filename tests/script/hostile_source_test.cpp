@@ -38,6 +38,10 @@ TEST(HostileSource, HundredThousandDeepNestingIsACompileError) {
       {"blocks", Repeat("{", kDeep) + Repeat("}", kDeep), false},
       {"ifs", Repeat("if x ", kDeep) + "y = 1", false},
       {"withs", Repeat("with (a) ", kDeep) + "y = 1", false},
+      // Each bracket holds a chain whose first operand is the next bracket: a few hundred
+      // levels of recursion building a tree two hundred thousand levels high.
+      {"chains of bracketed chains",
+       Repeat("(", 400) + "1" + Repeat(Repeat(" + 1", 500) + ")", 400), true},
   };
   for (const DeepCase& c : cases) {
     CompileResult result = CompileText(c.source, c.isExpression);
@@ -53,6 +57,10 @@ TEST(HostileSource, NestingBelowTheLimitCompiles) {
   EXPECT_EQ(chain.code->Constant().real, depth + 1);
   CompileResult brackets = CompileText(Repeat("(", depth) + "y" + Repeat(")", depth), true);
   EXPECT_TRUE(brackets.ok) << brackets.error.text;
+  const int side = 30;  // 900 levels of tree from only 30 levels of recursion
+  CompileResult chains =
+      CompileText(Repeat("(", side) + "y" + Repeat(Repeat(" + 1", side) + ")", side), true);
+  EXPECT_TRUE(chains.ok) << chains.error.text;
   CompileResult mixed = CompileText(Repeat("-(", depth / 2) + "y" + Repeat(")", depth / 2), true);
   EXPECT_TRUE(mixed.ok) << mixed.error.text;
   CompileResult blocks = CompileText(Repeat("{", depth / 2) + "x = 1" + Repeat("}", depth / 2));
