@@ -15,7 +15,6 @@ namespace pending {
 void SetEmbeddedImageTable();
 void Crc32_BuildTable();
 void GR_Draw_Init();
-void Constant_Init();
 void GR_Window_Clear_Views();
 void Particle_Init();
 void Run_Global_Init();  // score, lives, health, captions, ...; clears Running and Paused
@@ -53,7 +52,6 @@ void DataFile_RemoveAll();
 void Window_PostQuit();
 bool Platform_Shutdown();
 void HighScore_Save();
-void Constant_FreeAll();
 void Compiler_Cleanup();
 void Grid_DestroyAll();
 void Room_FreeAll();

@@ -2,6 +2,7 @@
 #include "platform/temp_directory.h"
 #include "runner/pending_subsystems.h"
 #include "runner/startup.h"
+#include "script/constants.h"
 #include "script/function_table.h"
 #include "script/global_variables.h"
 #include "script/script_arguments.h"
@@ -9,7 +10,7 @@
 void ShutdownSubsystems() {
   pending::Platform_Shutdown();
   pending::HighScore_Save();
-  pending::Constant_FreeAll();
+  Constant_FreeAll();
   Function_FreeAll();
   Code_Arguments_Free();
   pending::Compiler_Cleanup();

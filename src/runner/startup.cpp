@@ -21,6 +21,8 @@
 #include "runner/pending_subsystems.h"
 #include "runner/run_options.h"
 #include "script/global_variables.h"
+#include "script/code.h"
+#include "script/constants.h"
 
 namespace {
 
@@ -64,7 +66,7 @@ bool InitSubsystems() {
   pending::Crc32_BuildTable();
   File_InitTempDirectory();
   pending::GR_Draw_Init();
-  pending::Constant_Init();
+  Constant_Init();
   pending::GR_Window_Clear_Views();
   pending::Particle_Init();
   pending::Run_Global_Init();
@@ -101,6 +103,7 @@ void Runner_Initialise() {
     return;
   }
 
+  Code_SetUseVM(g_RunOptions.useVM);
   FileLocations_SetGameFolder(GetGameDirectory());
   pending::RunnerLoadGame(gameFile);
   g_DebugConsole->Output("Get Resolution\n");

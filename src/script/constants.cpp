@@ -4,7 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/console.h"
+#include "platform/message_box.h"
 #include "script/builtin_constants.h"
 #include "script/code.h"
 
@@ -40,11 +40,11 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-void ShowMessage(const std::string& text) {
+void ShowConstantMessage(const std::string& text) {
   if (State().messages) {
     State().messages(text);
   } else {
-    g_DebugConsole->Output("%s\n", text.c_str());
+    ShowMessage(text);
   }
 }
 
@@ -110,12 +110,12 @@ bool Constant_Evaluate(const std::string& text, ScriptValue& value) {
 
 bool Constant_Define(std::string_view name, const std::string& text) {
   if (!Constant_IsValidName(name)) {
-    ShowMessage("Constant name " + std::string(name) + "  is not valid.");
+    ShowConstantMessage("Constant name " + std::string(name) + "  is not valid.");
     return false;
   }
   ScriptValue value;
   if (!Constant_Evaluate(text, value)) {
-    ShowMessage("Value for constant " + std::string(name) + "  is not valid.");
+    ShowConstantMessage("Value for constant " + std::string(name) + "  is not valid.");
     return false;
   }
   Constant_Add(name, value);

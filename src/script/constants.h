@@ -51,7 +51,7 @@ void Constant_Init();
 void Constant_FreeAll();
 int32_t Constant_Count();
 
-// Where the messages of Constant_Define go (the message box); the console by default.
+// Where the messages of Constant_Define go; the message box unless a sink is set.
 using ConstantMessageSink = std::function<void(const std::string& text)>;
 void Constant_SetMessageSink(ConstantMessageSink sink);
 

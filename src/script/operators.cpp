@@ -48,15 +48,22 @@ const char* Compare(TokenKind op, ScriptValue& left, const ScriptValue& right) {
   return nullptr;
 }
 
+// Longest string a repetition may make; beyond it the request can only exhaust memory.
+constexpr size_t kMaxRepeatedLength = size_t{1} << 28;
+
 // real x string: the string repeated round(l) times.
-void Repeat(ScriptValue& left, const ScriptValue& right) {
+const char* Repeat(ScriptValue& left, const ScriptValue& right) {
   int32_t count = Conv_RoundToInt32(left.real);
   std::string out;
   if (count > 0 && !right.text.empty()) {
+    if (right.text.size() > kMaxRepeatedLength / static_cast<size_t>(count)) {
+      return "String too long.";
+    }
     out.reserve(right.text.size() * static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) out += right.text;
   }
   left.SetString(std::move(out));
+  return nullptr;
 }
 
 }  // namespace
@@ -116,7 +123,7 @@ const char* Operator_Binary(int32_t op, ScriptValue& left, const ScriptValue& ri
       if (reals) {
         left.SetReal(l * r);
       } else if (left.IsReal() && right.IsString()) {
-        Repeat(left, right);
+        return Repeat(left, right);
       } else {
         return "Wrong type of arguments to *.";
       }
