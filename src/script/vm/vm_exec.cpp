@@ -129,6 +129,20 @@ ScriptValue* CacheLocal(VMState& st, int32_t id) {
   return value;
 }
 
+// The loop's hot locals never have their address taken: slow paths work on copies.
+[[gnu::always_inline]] inline void ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uint8_t*& code,
+                      int32_t& codeSize, int32_t& pc, ScriptValue& value) {
+  ScriptValue* spNow = sp;
+  int32_t usedNow = used, codeSizeNow = codeSize, pcNow = pc;
+  const uint8_t* codeNow = code;
+  VM_ReturnFromScript(st, spNow, usedNow, codeNow, codeSizeNow, pcNow, value);
+  sp = spNow;
+  used = usedNow;
+  code = codeNow;
+  codeSize = codeSizeNow;
+  pc = pcNow;
+}
+
 std::string ValueForTrace(const ScriptValue& v) {
   if (v.kind == ValueKind::String) return "\"" + v.text + "\"";
   char buffer[64];
@@ -202,7 +216,7 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
       if (st.depth == 0) break;
       ScriptValue zero;
       st.pc = pc;
-      VM_ReturnFromScript(st, sp, used, codeBase, codeSize, pc, zero);
+      ReturnFromScript(st, sp, used, codeBase, codeSize, pc, zero);
       continue;
     }
     if (used > limit) {
@@ -568,7 +582,10 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
         used -= 4;
         st.pc = instructionPc;
         bool skip = false;
-        if ((message = VM_PushEnv(st, instance, used, skip)) != nullptr) goto fail;
+        int32_t usedNow = used;
+        message = VM_PushEnv(st, instance, usedNow, skip);
+        used = usedNow;
+        if (message != nullptr) goto fail;
         if (skip) {
           int32_t target = instructionPc + 4 * SignExtend24(word);
           if (target < 0 || target > codeSize) {
@@ -581,7 +598,10 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
       }
       case VMOpcode::PopEnv: {  // next instance and branch back, or close the environment
         bool again = false;
-        if ((message = VM_PopEnv(st, word == kVMPopEnvClose, used, again)) != nullptr) goto fail;
+        int32_t usedNow = used;
+        message = VM_PopEnv(st, word == kVMPopEnvClose, usedNow, again);
+        used = usedNow;
+        if (message != nullptr) goto fail;
         if (again) {
           int32_t target = instructionPc + 4 * SignExtend24(word);
           if (target < 0 || target > codeSize) {
@@ -608,7 +628,12 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
         st.pc = pc;
         st.code = codeBase;
         st.codeSize = codeSize;
-        if ((message = VM_DoCall(st, id, argc, sp, used)) != nullptr) {
+        ScriptValue* spNow = sp;
+        int32_t usedNow = used;
+        message = VM_DoCall(st, id, argc, spNow, usedNow);
+        sp = spNow;
+        used = usedNow;
+        if (message != nullptr) {
           st.pc = instructionPc;
           goto fail;
         }
@@ -640,7 +665,7 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
           value = std::move(*sp);
           sp[0].text.clear();
         }
-        VM_ReturnFromScript(st, sp, used, codeBase, codeSize, pc, value);
+        ReturnFromScript(st, sp, used, codeBase, codeSize, pc, value);
         break;
       }
 
