@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -108,6 +109,7 @@ struct VMState {
   std::string_view name;
   int32_t line = 0;
   int32_t depth = 0;
+  std::string errorText;  // a machine error's message built from names
 };
 
 // Slow paths of the loop. Each answers null or a machine error's message.
