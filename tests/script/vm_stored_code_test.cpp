@@ -100,10 +100,10 @@ TEST_F(VMTest, TraceWritesTheInstructionsAndScriptCalls) {
   TMemoryConsole console;
   tagIConsole* saved = g_DebugConsole;
   g_DebugConsole = &console;
-  VM_Trace = true;
+  VM_SetTrace(true);
   VM_ScriptTrace = true;
   Run("rec(4); r = traced(4);");
-  VM_Trace = false;
+  VM_SetTrace(false);
   VM_ScriptTrace = false;
   g_DebugConsole = saved;
   const std::string& text = console.Text();

@@ -24,7 +24,6 @@
 #include "script/vm/vm_strings.h"
 #include "script/vm/vm_values.h"
 
-bool VM_Trace = false;
 bool VM_ScriptTrace = false;
 
 namespace {
@@ -159,7 +158,7 @@ std::string ValueForTrace(const ScriptValue& v) {
                    Code_Variable_Name(id);
     return false;
   }
-  if (VM_Trace) {
+  if (g_VMTrace) {
     g_DebugConsole->Output("%s == %s\n", Code_Variable_Name(id).c_str(), ValueForTrace(cell).c_str());
   }
   return true;
@@ -175,7 +174,7 @@ std::string ValueForTrace(const ScriptValue& v) {
     st.errorText = "Pop :: Execution Error - Variable index out of range " + Code_Variable_Name(id);
     return false;
   }
-  if (VM_Trace) {
+  if (g_VMTrace) {
     g_DebugConsole->Output("%s == %s\n", Code_Variable_Name(id).c_str(), ValueForTrace(value).c_str());
   }
   return true;
@@ -316,7 +315,6 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
 // Fetch the next instruction and jump to its handler; anything unusual (the end of the code,
 // the stack near its limit, a damaged stack, tracing, breakpoints) takes the slow step.
 #define KF_VM_FETCH()                                                 \
-  instructionPc = pc;                                                 \
   std::memcpy(&word, codeBase + pc, 4);                               \
   pc += 4;                                                            \
   typeByte = (word >> 16) & 0xFF;                                     \
@@ -328,16 +326,17 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
   goto* dispatch[word >> 24]
 #define KF_VM_DISPATCH()                                                               \
   do {                                                                                 \
-    if (pc + 4 > codeSize || used > limit || sp > stackStart || VM_Trace ||            \
-        VM_BreakpointsSet) [[unlikely]] {                                              \
+    if (pc + 4 > codeSize || used > limit || sp > stackStart || g_VMSlowSteps)         \
+        [[unlikely]] {                                                                 \
       goto slow_step;                                                                  \
     }                                                                                  \
     KF_VM_FETCH();                                                                     \
   } while (false)
-// pc := the branch word + 4 * its offset, refused outside the code.
+// pc := the branch word + 4 * its offset, refused outside the code. (Branches carry no
+// operand: the word is the 4 bytes before pc.)
 #define KF_VM_BRANCH()                                          \
   do {                                                          \
-    int32_t target = instructionPc + 4 * SignExtend24(word);    \
+    int32_t target = pc - 4 + 4 * SignExtend24(word);           \
     if (target < 0 || target > codeSize) goto branch_outside;   \
     pc = target;                                                \
   } while (false)
@@ -355,21 +354,22 @@ slow_step:
   if (used > limit) {
     if (used > g_MaxStackUse) {
       g_MaxStackUse = used;
-      if (used > kMaxStackBytes) VM_Trace = true;
+      if (used > kMaxStackBytes) VM_SetTrace(true);
     }
     if (st.stackSize >= kMaxStackBytes) {
       instructionPc = pc;
       message = "Stack overflow...";
-      goto fail;
+      goto fail_before_fetch;
     }
     st.stackSize += kStackStepBytes;
     limit = st.stackSize - kMinFreeBytes;
   }
   if (sp > stackStart) {
     instructionPc = pc;
-    goto underflow;
+    message = "Execution Error - stack underflow";
+    goto fail_before_fetch;
   }
-  if (VM_Trace || VM_BreakpointsSet) {
+  if (g_VMSlowSteps) {
     st.pc = pc;
     st.code = codeBase;
     st.codeSize = codeSize;
@@ -498,7 +498,7 @@ op_Push: {  // push a constant of type T, or for .v the value of a variable
       }
       if (sp > stackStart) goto underflow;
       const auto id = static_cast<int32_t>(var & kVMVarIdMask);
-      if (instance == -7 && index == 0 && !VM_Trace) {
+      if (instance == -7 && index == 0 && !g_VMTrace) {
         // A local's plain value, straight from its node once found.
         ScriptValue* local = st.localsCache->Find(id);
         if (local == nullptr) local = CacheLocal(st, id);
@@ -518,7 +518,6 @@ op_Push: {  // push a constant of type T, or for .v the value of a variable
       --sp;
       used += 16;
       Cell_SetVarReal(*sp, 0.0);
-      st.pc = instructionPc;
       if (!PushVariableSlow(st, instance, id, index, *sp)) goto fail;
       KF_VM_DISPATCH();
     }
@@ -600,7 +599,7 @@ op_Pop: {  // pop [index] [instance] value; store the value (type U) into the va
   used -= slot(valueType);
   const auto id = static_cast<int32_t>(var & kVMVarIdMask);
   Variable_ArrayError = false;
-  if (instance == -7 && index == 0 && !VM_Trace) {
+  if (instance == -7 && index == 0 && !g_VMTrace) {
     ScriptValue* local = st.localsCache->Find(id);
     if (local == nullptr) local = CacheLocal(st, id);
     if (local != nullptr) {
@@ -615,7 +614,6 @@ op_Pop: {  // pop [index] [instance] value; store the value (type U) into the va
       KF_VM_DISPATCH();
     }
   }
-  st.pc = instructionPc;
   if (!PopVariableSlow(st, instance, id, index, value)) goto fail;
   KF_VM_DISPATCH();
 }
@@ -654,7 +652,6 @@ op_Bf:  // pop .b; branch when false
 op_PushEnv: {  // pop .i instance; open a with environment, or branch when none runs
   const int32_t instance = Cell_Int(*sp++);
   used -= 4;
-  st.pc = instructionPc;
   bool skip = false;
   int32_t usedNow = used;
   message = VM_PushEnv(st, instance, usedNow, skip);
@@ -754,6 +751,9 @@ underflow:
   message = "Execution Error - stack underflow";
   goto fail;
 fail:
+  // The failing instruction starts before its word and operand.
+  instructionPc = pc - 4 - ((word & 0x40000000u) != 0 ? kVMOperandSizes[(word >> 16) & 0x0F] : 0);
+fail_before_fetch:
   st.pc = instructionPc;
   st.code = codeBase;
   st.codeSize = codeSize;

@@ -112,6 +112,11 @@ struct VMState {
   std::string errorText;  // a machine error's message built from names
 };
 
+// The instruction trace, and whether every instruction takes the slow step (trace or
+// breakpoints on).
+extern bool g_VMTrace;
+extern bool g_VMSlowSteps;
+
 // Slow paths of the loop. Each answers null or a machine error's message.
 const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, int32_t& used);
 void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uint8_t*& code,
