@@ -120,12 +120,19 @@ bool WriteVariable(VMState& st, int32_t instance, int32_t id, int32_t index,
 // Finds a local's node and remembers where its plain value lives; null when the list does
 // not hold it yet. The node belongs to the pooled list, which is never shared across threads
 // and is cleared only by the pool, so the address stays good until then.
-ScriptValue* CacheLocal(VMState& st, int32_t id) {
-  const VariableNode* node = st.locals->FindNode(id);
-  if (node == nullptr) return nullptr;
-  auto* value = const_cast<ScriptValue*>(&node->value);
-  st.localsCache->Put(id, value);
-  return value;
+VariableNode* CacheLocal(VMState& st, int32_t id) {
+  auto* node = const_cast<VariableNode*>(st.locals->FindNode(id));
+  if (node != nullptr) st.localsCache->Put(id, node);
+  return node;
+}
+
+// An element of a local's array, or null when the index is outside it (the general path then
+// reports it). index = row * 32000 + column, split by truncating division.
+inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) {
+  const int32_t row = index / kArrayRowStride, column = index - row * kArrayRowStride;
+  if (row < 0 || column < 0 || static_cast<size_t>(row) >= node.rows.size()) return nullptr;
+  const auto& items = node.rows[static_cast<size_t>(row)].items;
+  return static_cast<size_t>(column) < items.size() ? &items[static_cast<size_t>(column)] : nullptr;
 }
 
 // The loop's hot locals never have their address taken: slow paths work on copies.
@@ -480,6 +487,12 @@ op_Not:  // push !T on booleans, ~T on numbers
   KF_VM_DISPATCH();
 
 op_Push: {  // push a constant of type T, or for .v the value of a variable
+  if ((typeByte & 0x0F) == static_cast<uint32_t>(VMType::Error)) {  // the 16-bit immediate
+    --sp;
+    Cell_SetInt(*sp, static_cast<int16_t>(word & 0xFFFF));
+    used += 4;
+    KF_VM_DISPATCH();
+  }
   switch (static_cast<VMType>(typeByte & 0x0F)) {
     case VMType::Var: {
       uint32_t var;
@@ -498,10 +511,13 @@ op_Push: {  // push a constant of type T, or for .v the value of a variable
       }
       if (sp > stackStart) goto underflow;
       const auto id = static_cast<int32_t>(var & kVMVarIdMask);
-      if (instance == -7 && index == 0 && !g_VMTrace) {
-        // A local's plain value, straight from its node once found.
-        ScriptValue* local = st.localsCache->Find(id);
-        if (local == nullptr) local = CacheLocal(st, id);
+      if (instance == -7 && !g_VMTrace) {
+        // A local, straight from its node once found.
+        VariableNode* node = st.localsCache->Find(id);
+        if (node == nullptr) node = CacheLocal(st, id);
+        const ScriptValue* local = node == nullptr ? nullptr
+                                   : index == 0    ? &node->value
+                                                   : LocalElement(*node, index);
         if (local != nullptr) {
           --sp;
           used += 16;
@@ -509,9 +525,10 @@ op_Push: {  // push a constant of type T, or for .v the value of a variable
           sp->real = local->real;
           if (local->kind == ValueKind::String) {
             sp->text = local->text;
-          } else {
+          } else if (!sp->text.empty()) {
             sp->text.clear();
           }
+          Variable_ArrayError = false;
           KF_VM_DISPATCH();
         }
       }
@@ -600,16 +617,17 @@ op_Pop: {  // pop [index] [instance] value; store the value (type U) into the va
   const auto id = static_cast<int32_t>(var & kVMVarIdMask);
   Variable_ArrayError = false;
   if (instance == -7 && index == 0 && !g_VMTrace) {
-    ScriptValue* local = st.localsCache->Find(id);
-    if (local == nullptr) local = CacheLocal(st, id);
-    if (local != nullptr) {
+    VariableNode* node = st.localsCache->Find(id);
+    if (node == nullptr) node = CacheLocal(st, id);
+    if (node != nullptr) {
       // The popped cell is dropped: its bytes move into the variable.
-      local->kind = value.kind;
-      local->real = value.real;
+      ScriptValue& local = node->value;
+      local.kind = value.kind;
+      local.real = value.real;
       if (value.kind == ValueKind::String) {
-        local->text.swap(value.text);
-      } else {
-        local->text.clear();
+        local.text.swap(value.text);
+      } else if (!local.text.empty()) {
+        local.text.clear();
       }
       KF_VM_DISPATCH();
     }

@@ -14,6 +14,7 @@
 
 class CInstance;
 class CVariableList;
+struct VariableNode;
 struct VMLocalsCache;
 
 // What a script call saves of its caller. On the original machine it was written over the
@@ -66,23 +67,23 @@ class VMFrameStack {
   size_t count_ = 0;
 };
 
-// Plain values (index 0) of a locals list, found once and then reached directly. A list's
-// nodes stay where they are until the list is cleared, which only the pool does, and the
-// pool empties the cache with it.
+// Nodes of a locals list, found once and then reached directly. A list's nodes stay where
+// they are until the list is cleared, which only the pool does, and the pool empties the
+// cache with it.
 struct VMLocalsCache {
   static constexpr size_t kSize = 64;
   std::array<int32_t, kSize> ids;
-  std::array<ScriptValue*, kSize> values;
+  std::array<VariableNode*, kSize> nodes;
   VMLocalsCache() { Reset(); }
   void Reset() { ids.fill(-1); }
-  ScriptValue* Find(int32_t id) const {
+  VariableNode* Find(int32_t id) const {
     size_t at = static_cast<uint32_t>(id) & (kSize - 1);
-    return ids[at] == id ? values[at] : nullptr;
+    return ids[at] == id ? nodes[at] : nullptr;
   }
-  void Put(int32_t id, ScriptValue* value) {
+  void Put(int32_t id, VariableNode* node) {
     size_t at = static_cast<uint32_t>(id) & (kSize - 1);
     ids[at] = id;
-    values[at] = value;
+    nodes[at] = node;
   }
 };
 
