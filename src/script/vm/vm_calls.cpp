@@ -21,6 +21,14 @@ VMExtensionCall& ExtensionCall() {
   static VMExtensionCall call = nullptr;
   return call;
 }
+// Moves a value into a saved slot without touching strings that are empty on both sides (the
+// common case: argument slots hold reals).
+inline void SaveSlot(ScriptValue& to, ScriptValue& from) {
+  to.kind = from.kind;
+  to.real = from.real;
+  if (!to.text.empty() || !from.text.empty()) to.text.swap(from.text);
+}
+
 }  // namespace
 
 void VM_SetScriptLookup(VMScriptLookup lookup) { ScriptLookup() = lookup; }
@@ -57,9 +65,7 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
 
   // A script: its frame replaces the arguments, which move into the argument slots.
   if (VM_ScriptTrace) g_DebugConsole->Output("script call = %s\n", script->Name().c_str());
-  std::vector<VMFrame>& frames = st.seg->frames;
-  frames.emplace_back();
-  VMFrame& frame = frames.back();
+  VMFrame& frame = st.seg->frames.Push();
   frame.pc = st.pc;
   frame.self = st.self;
   frame.other = st.other;
@@ -71,21 +77,27 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   frame.line = st.line;
   frame.argc = Code_ArgumentCount;
   frame.locals = st.locals;
+  frame.localsCache = st.localsCache;
   frame.stackBase = sp + argc;
   frame.usedBase = used - kArgumentBytes * argc;
   frame.withDepth = st.seg->withs.size();
   // Stored code may pass more than 16; the extra ones are dropped.
   const int32_t kept = argc < kArgumentSlotCount ? argc : kArgumentSlotCount;
   for (int32_t k = 0; k < kArgumentSlotCount; ++k) {
-    std::swap(frame.savedArgs[static_cast<size_t>(k)], Code_Arguments[static_cast<size_t>(k)]);
     ScriptValue& slot = Code_Arguments[static_cast<size_t>(k)];
+    SaveSlot(frame.savedArgs[static_cast<size_t>(k)], slot);
     if (k < kept) {
       slot.kind = sp[k].kind;
       slot.real = sp[k].real;
-      slot.text.swap(sp[k].text);
-      if (slot.kind == ValueKind::Real) slot.text.clear();
+      if (slot.kind == ValueKind::String) {
+        slot.text.swap(sp[k].text);
+      } else {
+        slot.text.clear();
+      }
     } else {
-      slot.SetReal(0.0);
+      slot.kind = ValueKind::Real;
+      slot.real = 0.0;
+      slot.text.clear();
     }
   }
   Code_ArgumentCount = kept;
@@ -99,15 +111,14 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   st.source = script->SourceCopy();
   st.name = script->Name();
   st.line = 0;
-  st.locals = VM_TakeLocals();
+  st.locals = VM_TakeLocals(st.localsCache);
   ++st.depth;
   return nullptr;
 }
 
 void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uint8_t*& code,
                          int32_t& codeSize, int32_t& pc, ScriptValue& value) {
-  std::vector<VMFrame>& frames = st.seg->frames;
-  VMFrame& frame = frames.back();
+  VMFrame& frame = st.seg->frames.Top();
   VM_GiveBackLocals();
   // With environments the callee left open end with it.
   while (st.seg->withs.size() > frame.withDepth) st.seg->withs.pop_back();
@@ -121,15 +132,16 @@ void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uin
   st.name = frame.name;
   st.line = frame.line;
   st.locals = frame.locals;
+  st.localsCache = frame.localsCache;
   Code_ArgumentCount = frame.argc;
-  for (size_t k = 0; k < Code_Arguments.size(); ++k) std::swap(Code_Arguments[k], frame.savedArgs[k]);
+  for (size_t k = 0; k < Code_Arguments.size(); ++k) SaveSlot(Code_Arguments[k], frame.savedArgs[k]);
   sp = frame.stackBase - 1;
   sp->kind = value.kind;
   sp->real = value.real;
   sp->text.swap(value.text);
   if (sp->kind == ValueKind::Real) sp->text.clear();
   used = frame.usedBase + kArgumentBytes;
-  frames.pop_back();
+  st.seg->frames.Pop();
   --st.depth;
 }
 
