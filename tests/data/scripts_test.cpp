@@ -112,6 +112,26 @@ TEST_F(ScriptsTest, LookupsAndEmptySlots) {
   EXPECT_EQ(result.real, 7.0);  // nothing ran
 }
 
+TEST_F(ScriptsTest, ARunFailureIsPrefixedWithTheScriptsName) {
+  LoadScripts();
+  // The tree interpreter reports its errors through the pending error text.
+  Code_SetUseVM(false);
+  Code_SetTreeExecutor([](const CCode& code, CInstance*, CInstance*, ScriptValue&) {
+    Compiler_ReportError(code, 0, "something went wrong");
+    return false;
+  });
+  ScriptValue result;
+  const bool ok = Script_Perform(Script_Find("scr_none"), self, self, 0, result, nullptr);
+  const std::string text = Compiler_LastError().text;
+  Code_SetTreeExecutor(nullptr);
+  Code_SetUseVM(true);
+  Compiler_ClearError();
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(result.text, "ERROR");
+  EXPECT_EQ(text.rfind("In script scr_none:\nError in code at line 1:\n", 0), 0u) << text;
+  EXPECT_NE(text.find("something went wrong"), std::string::npos) << text;
+}
+
 TEST_F(ScriptsTest, CompileFailureNamesTheScript) {
   GameDataWriter game;
   game.scripts = {{"scr_fine", {"return 1;"}}, {"scr_broken", {"return (;"}}};
