@@ -223,6 +223,7 @@ bool RunnerLoadGame(const std::string& file) {
 
 GameLoadResult LoadGameCode() {
   g_chunks.clear();
+  Code_SetStoredTable({});  // it views the table cleared next
   CodeTable_Clear();
   g_stage.prePassDone = true;
   g_stage.prePass = Guarded([] {
