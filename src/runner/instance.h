@@ -180,8 +180,8 @@ void Instance_SetLastId(int32_t id);
 // A new instance of the object at (x, y) with the next id, in its object's lists and in the
 // id map. The caller (the room) owns it.
 std::unique_ptr<CInstance> Instance_Create(float x, float y, int32_t objectIndex);
-// Destroyed this step: it stops matching collisions and lookups through objects, and the room
-// removes it at the end of the step.
+// Destroyed this step: it no longer collides or answers to code through objects and ids, and
+// the room removes it at the end of the step.
 void Instance_MarkForDeletion(CInstance& instance);
 
 // The instance id map: ids to live instances (not owned). Adding an id that is already
