@@ -302,3 +302,31 @@ TEST_F(GraphicsTest, CreationLogsItsSteps) {
   EXPECT_EQ(Graphics_ScreenTexture()->Width(), kSize);
   EXPECT_EQ(Graphics_Sizes().portWidth, kSize);
 }
+
+TEST_F(GraphicsTest, CopiesBetweenTexturesKeepRowsInPlace) {
+  std::vector<uint32_t> pixels(8 * 8, 0xFF000000u);
+  pixels[1 * 8 + 2] = 0xFFFF0000u;  // (2, 1) red
+  int source = GR_Texture_Create_From_Pixels(8, 8, reinterpret_cast<uint8_t*>(pixels.data()), pixels.size() * 4);
+  int destination = GR_Texture_Create_RenderTarget(16, 16, true);
+  ASSERT_GE(source, 0);
+  ASSERT_GE(destination, 0);
+  Graphics_CopySurfaceRect(GR_Texture_Get(destination), 10, 12, GR_Texture_Get(source), 0, 0, 100, 100);
+  auto copied = Graphics_GrabSurfaceRect(GR_Texture_Get(destination), 12, 13, 1, 1);
+  ASSERT_EQ(copied.size(), 1u);
+  EXPECT_EQ(copied[0], 0xFFFF0000u);
+  // Cut to the destination: nothing beyond its edge, nothing from a negative corner.
+  EXPECT_EQ(Graphics_GrabSurfaceRect(GR_Texture_Get(destination), 15, 15, 4, 4).size(), 1u);
+  Graphics_CopySurfaceRect(GR_Texture_Get(destination), 0, 0, GR_Texture_Get(source), -3, -3, 0, 5);
+
+  // The read-back of the back buffer after a frame.
+  Rect(0, 0, 2, 1, 0xFF00FF00u);
+  ASSERT_TRUE(GR_D3D_Finish_Frame(false));
+  GrabbedBitmap bitmap;
+  ASSERT_TRUE(GR_Screen_Grab_Bitmap(-4, 0, 8, 4, bitmap));
+  EXPECT_EQ(bitmap.width, 8);
+  EXPECT_EQ(bitmap.height, 4);
+  EXPECT_EQ(bitmap.pixels[1], 0xFF00FF00u);
+  EXPECT_EQ(bitmap.pixels[2] & 0xFFFFFF, 0u);
+  EXPECT_FALSE(GR_Screen_Grab_Bitmap(0, 0, 0, 4, bitmap));
+  ASSERT_TRUE(GR_D3D_Start_Frame());
+}

@@ -39,6 +39,8 @@ void GraphicsTest::SetUp() {
   };
   Graphics_Settings() = {};
   MainWindow().colour = 0xFF000000u;
+  MainWindow().requestedWidth = MainWindow().gameWidth = kSize;
+  MainWindow().requestedHeight = MainWindow().gameHeight = kSize;
   ASSERT_TRUE(GR_D3D_Init(nullptr, kSize, kSize, 0));
   ASSERT_TRUE(GR_D3D_Start_Frame());
   Graphics::Clear(0, 1.0f, 0, 7);
