@@ -21,6 +21,7 @@
 #include "runner/pending_subsystems.h"
 #include "runner/run_options.h"
 #include "script/global_variables.h"
+#include "script/vm/vm.h"
 #include "script/code.h"
 #include "script/constants.h"
 
@@ -104,6 +105,9 @@ void Runner_Initialise() {
   }
 
   Code_SetUseVM(g_RunOptions.useVM);
+  VM_Install();
+  VM_ScriptTrace = g_RunOptions.scriptTrace;
+  for (const RunBreakpoint& bp : g_RunOptions.breakpoints) VM_Breakpoint_Add(bp.codeName, bp.line);
   FileLocations_SetGameFolder(GetGameDirectory());
   pending::RunnerLoadGame(gameFile);
   g_DebugConsole->Output("Get Resolution\n");
