@@ -77,7 +77,7 @@ TEST_F(VMTest, ErrorsWhileEvaluatingWatchesOnlyLeaveAPendingError) {
   ASSERT_TRUE(Run("a = 1; b = 0; r = a / b; after = 1;"));
   Debug_EvaluatingWatches = false;
   EXPECT_TRUE(Code_PendingError);
-  EXPECT_TRUE(Errors().empty());  // no report
+  EXPECT_TRUE(Errors().empty());    // no report
   EXPECT_NE(Var("after").real, 1);  // the evaluation was abandoned, not continued
   Code_PendingError = false;
 }

@@ -2,7 +2,6 @@
 
 #include "script/code.h"
 
-
 namespace vmtest {
 
 World& TheWorld() {
@@ -65,9 +64,8 @@ void VMTest::SetUp() {
   w.recorded.clear();
   w.errors.clear();
   Variable_Global_Init();
-  VM_SetErrorHandler([](const std::string& message, const std::string&) {
-    TheWorld().errors.push_back(message);
-  });
+  VM_SetErrorHandler(
+      [](const std::string& message, const std::string&) { TheWorld().errors.push_back(message); });
   self = &AddInstance(100001, 0);
 }
 

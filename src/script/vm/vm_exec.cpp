@@ -86,14 +86,19 @@ int32_t SignExtend24(uint32_t word) { return static_cast<int32_t>(word << 8) >> 
 // Reads a variable into cell by instance code. False when the read failed.
 bool ReadVariable(VMState& st, int32_t instance, int32_t id, int32_t index, ScriptValue& cell) {
   switch (instance) {
-    case -1: return Variable_GetValue(st.self, id, index, cell);
-    case -2: return Variable_GetValue(st.other, id, index, cell);
-    case -5: return Variable_Global_Get(id, index, cell);
+    case -1:
+      return Variable_GetValue(st.self, id, index, cell);
+    case -2:
+      return Variable_GetValue(st.other, id, index, cell);
+    case -5:
+      return Variable_Global_Get(id, index, cell);
     case -6:
       return Variable_IsGlobalVar(id) ? Variable_Global_Get(id, index, cell)
                                       : Variable_GetValue(st.self, id, index, cell);
-    case -7: return st.locals->Get(id, index, cell);
-    case -4: return true;
+    case -7:
+      return st.locals->Get(id, index, cell);
+    case -4:
+      return true;
     default:
       if (instance < 0 && instance != -3) return false;
       return Variable_GetThrough(instance, id, index, cell);
@@ -103,14 +108,19 @@ bool ReadVariable(VMState& st, int32_t instance, int32_t id, int32_t index, Scri
 bool WriteVariable(VMState& st, int32_t instance, int32_t id, int32_t index,
                    const ScriptValue& value) {
   switch (instance) {
-    case -1: return Variable_SetValue(st.self, id, index, value);
-    case -2: return Variable_SetValue(st.other, id, index, value);
-    case -5: return Variable_Global_Set(id, index, value);
+    case -1:
+      return Variable_SetValue(st.self, id, index, value);
+    case -2:
+      return Variable_SetValue(st.other, id, index, value);
+    case -5:
+      return Variable_Global_Set(id, index, value);
     case -6:
       return Variable_IsGlobalVar(id) ? Variable_Global_Set(id, index, value)
                                       : Variable_SetValue(st.self, id, index, value);
-    case -7: return st.locals->Set(id, index, value);
-    case -4: return true;
+    case -7:
+      return st.locals->Set(id, index, value);
+    case -4:
+      return true;
     default:
       if (instance < 0 && instance != -3) return false;
       return Variable_SetThrough(instance, id, index, value);
@@ -136,8 +146,9 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
 }
 
 // The loop's hot locals never have their address taken: slow paths work on copies.
-[[gnu::always_inline]] inline void ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uint8_t*& code,
-                      int32_t& codeSize, int32_t& pc, ScriptValue& value) {
+[[gnu::always_inline]] inline void ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used,
+                                                    const uint8_t*& code, int32_t& codeSize,
+                                                    int32_t& pc, ScriptValue& value) {
   ScriptValue* spNow = sp;
   int32_t usedNow = used, codeSizeNow = codeSize, pcNow = pc;
   const uint8_t* codeNow = code;
@@ -166,7 +177,8 @@ std::string ValueForTrace(const ScriptValue& v) {
     return false;
   }
   if (g_VMTrace) {
-    g_DebugConsole->Output("%s == %s\n", Code_Variable_Name(id).c_str(), ValueForTrace(cell).c_str());
+    g_DebugConsole->Output("%s == %s\n", Code_Variable_Name(id).c_str(),
+                           ValueForTrace(cell).c_str());
   }
   return true;
 }
@@ -182,7 +194,8 @@ std::string ValueForTrace(const ScriptValue& v) {
     return false;
   }
   if (g_VMTrace) {
-    g_DebugConsole->Output("%s == %s\n", Code_Variable_Name(id).c_str(), ValueForTrace(value).c_str());
+    g_DebugConsole->Output("%s == %s\n", Code_Variable_Name(id).c_str(),
+                           ValueForTrace(value).c_str());
   }
   return true;
 }
@@ -218,15 +231,24 @@ template <VMOpcode Op>
     const int32_t a = Cell_Int(sp[1]), b = Cell_Int(sp[0]);
     const auto ua = static_cast<uint32_t>(a), ub = static_cast<uint32_t>(b);
     int32_t v;
-    if constexpr (Op == VMOpcode::Add) v = static_cast<int32_t>(ua + ub);
-    else if constexpr (Op == VMOpcode::Sub) v = static_cast<int32_t>(ua - ub);
-    else if constexpr (Op == VMOpcode::Mul) v = static_cast<int32_t>(ua * ub);
-    else if constexpr (Op == VMOpcode::Slt) v = a < b;
-    else if constexpr (Op == VMOpcode::Sle) v = a <= b;
-    else if constexpr (Op == VMOpcode::Seq) v = a == b;
-    else if constexpr (Op == VMOpcode::Sne) v = a != b;
-    else if constexpr (Op == VMOpcode::Sge) v = a >= b;
-    else v = a > b;
+    if constexpr (Op == VMOpcode::Add)
+      v = static_cast<int32_t>(ua + ub);
+    else if constexpr (Op == VMOpcode::Sub)
+      v = static_cast<int32_t>(ua - ub);
+    else if constexpr (Op == VMOpcode::Mul)
+      v = static_cast<int32_t>(ua * ub);
+    else if constexpr (Op == VMOpcode::Slt)
+      v = a < b;
+    else if constexpr (Op == VMOpcode::Sle)
+      v = a <= b;
+    else if constexpr (Op == VMOpcode::Seq)
+      v = a == b;
+    else if constexpr (Op == VMOpcode::Sne)
+      v = a != b;
+    else if constexpr (Op == VMOpcode::Sge)
+      v = a >= b;
+    else
+      v = a > b;
     Cell_SetInt(sp[1], v);
     ++sp;
     used -= 4;
@@ -241,18 +263,27 @@ template <VMOpcode Op>
   const double d = a - b;
   if constexpr (kCompare) {
     bool truth;
-    if constexpr (Op == VMOpcode::Slt) truth = d < -kTolerance;
-    else if constexpr (Op == VMOpcode::Sle) truth = d <= kTolerance;
-    else if constexpr (Op == VMOpcode::Seq) truth = d >= -kTolerance && d <= kTolerance;
-    else if constexpr (Op == VMOpcode::Sne) truth = d < -kTolerance || d > kTolerance;
-    else if constexpr (Op == VMOpcode::Sge) truth = d >= -kTolerance;
-    else truth = d > kTolerance;
+    if constexpr (Op == VMOpcode::Slt)
+      truth = d < -kTolerance;
+    else if constexpr (Op == VMOpcode::Sle)
+      truth = d <= kTolerance;
+    else if constexpr (Op == VMOpcode::Seq)
+      truth = d >= -kTolerance && d <= kTolerance;
+    else if constexpr (Op == VMOpcode::Sne)
+      truth = d < -kTolerance || d > kTolerance;
+    else if constexpr (Op == VMOpcode::Sge)
+      truth = d >= -kTolerance;
+    else
+      truth = d > kTolerance;
     Cell_SetInt(sp[1], truth ? 1 : 0);
     used += 4 - 16 - VM_SlotSize(typeByte & 0x0F);
   } else {
-    if constexpr (Op == VMOpcode::Add) sp[1].real = a + b;
-    else if constexpr (Op == VMOpcode::Sub) sp[1].real = d;
-    else sp[1].real = a * b;
+    if constexpr (Op == VMOpcode::Add)
+      sp[1].real = a + b;
+    else if constexpr (Op == VMOpcode::Sub)
+      sp[1].real = d;
+    else
+      sp[1].real = a * b;
     used -= VM_SlotSize(typeByte & 0x0F);
   }
   ++sp;
@@ -321,31 +352,30 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
 
 // Fetch the next instruction and jump to its handler; anything unusual (the end of the code,
 // the stack near its limit, a damaged stack, tracing, breakpoints) takes the slow step.
-#define KF_VM_FETCH()                                                 \
-  std::memcpy(&word, codeBase + pc, 4);                               \
-  pc += 4;                                                            \
-  typeByte = (word >> 16) & 0xFF;                                     \
-  operand = codeBase + pc;                                            \
-  if ((word & 0x40000000u) != 0) {                                    \
-    pc += kVMOperandSizes[typeByte & 0x0F];                           \
-    if (pc > codeSize) goto operand_past_end;                         \
-  }                                                                   \
+#define KF_VM_FETCH()                         \
+  std::memcpy(&word, codeBase + pc, 4);       \
+  pc += 4;                                    \
+  typeByte = (word >> 16) & 0xFF;             \
+  operand = codeBase + pc;                    \
+  if ((word & 0x40000000u) != 0) {            \
+    pc += kVMOperandSizes[typeByte & 0x0F];   \
+    if (pc > codeSize) goto operand_past_end; \
+  }                                           \
   goto* dispatch[word >> 24]
-#define KF_VM_DISPATCH()                                                               \
-  do {                                                                                 \
-    if (pc + 4 > codeSize || used > limit || sp > stackStart || g_VMSlowSteps)         \
-        [[unlikely]] {                                                                 \
-      goto slow_step;                                                                  \
-    }                                                                                  \
-    KF_VM_FETCH();                                                                     \
+#define KF_VM_DISPATCH()                                                                      \
+  do {                                                                                        \
+    if (pc + 4 > codeSize || used > limit || sp > stackStart || g_VMSlowSteps) [[unlikely]] { \
+      goto slow_step;                                                                         \
+    }                                                                                         \
+    KF_VM_FETCH();                                                                            \
   } while (false)
 // pc := the branch word + 4 * its offset, refused outside the code. (Branches carry no
 // operand: the word is the 4 bytes before pc.)
-#define KF_VM_BRANCH()                                          \
-  do {                                                          \
-    int32_t target = pc - 4 + 4 * SignExtend24(word);           \
-    if (target < 0 || target > codeSize) goto branch_outside;   \
-    pc = target;                                                \
+#define KF_VM_BRANCH()                                        \
+  do {                                                        \
+    int32_t target = pc - 4 + 4 * SignExtend24(word);         \
+    if (target < 0 || target > codeSize) goto branch_outside; \
+    pc = target;                                              \
   } while (false)
 
   KF_VM_DISPATCH();
@@ -384,7 +414,7 @@ slow_step:
   }
   KF_VM_FETCH();
 
-op_Conv: {  // pop T, push it converted to U
+op_Conv : {  // pop T, push it converted to U
   // The conversions loops and indices use most, inline.
   if (typeByte == 0x25 && sp->kind == ValueKind::Real) {  // .v real to .i
     Cell_SetInt(*sp, Conv_TruncToInt32(sp->real));
@@ -470,7 +500,7 @@ op_Shl:  // push U << T
 op_Shr:  // push U >> T
   binary = VMOpcode::Shr;
   goto binary_general;
-binary_general: {
+binary_general : {
   if ((message = VM_DoBinary(binary, typeByte, sp)) != nullptr) goto fail;
   VMType rt = VM_ResultType(binary, static_cast<VMType>(typeByte >> 4),
                             static_cast<VMType>(typeByte & 0x0F));
@@ -486,53 +516,53 @@ op_Not:  // push !T on booleans, ~T on numbers
   if ((message = VM_DoUnary(VMOpcode::Not, typeByte, sp)) != nullptr) goto fail;
   KF_VM_DISPATCH();
 
-op_Push: {  // push a constant of type T, or for .v the value of a variable
+op_Push : {  // push a constant of type T, or for .v the value of a variable
   // Tested one after the other, most frequent first: better predicted than a jump table.
   const uint32_t t = typeByte & 0x0F;
   if (t == static_cast<uint32_t>(VMType::Var)) {
-      uint32_t var;
-      std::memcpy(&var, operand, 4);
-      int32_t index = 0, instance;
-      if ((var & kVMVarNoIndex) == 0) {
-        index = Cell_Int(*sp++);
-        used -= 4;
-      }
-      if ((var & kVMVarFixedInstance) != 0) {
-        instance = static_cast<int16_t>(word & 0xFFFF);
-        if ((var & kVMVarInstanceId) != 0) instance += 100000;
-      } else {
-        instance = Cell_Int(*sp++);
-        used -= 4;
-      }
-      if (sp > stackStart) goto underflow;
-      const auto id = static_cast<int32_t>(var & kVMVarIdMask);
-      if (instance == -7 && !g_VMTrace) {
-        // A local, straight from its node once found.
-        VariableNode* node = st.localsCache->Find(id);
-        if (node == nullptr) node = CacheLocal(st, id);
-        const ScriptValue* local = node == nullptr ? nullptr
-                                   : index == 0    ? &node->value
-                                                   : LocalElement(*node, index);
-        if (local != nullptr) {
-          --sp;
-          used += 16;
-          sp->kind = local->kind;
-          sp->real = local->real;
-          if (local->kind == ValueKind::String) {
-            sp->text = local->text;
-          } else if (!sp->text.empty()) {
-            sp->text.clear();
-          }
-          Variable_ArrayError = false;
-          KF_VM_DISPATCH();
-        }
-      }
-      --sp;
-      used += 16;
-      Cell_SetVarReal(*sp, 0.0);
-      if (!PushVariableSlow(st, instance, id, index, *sp)) goto fail;
-      KF_VM_DISPATCH();
+    uint32_t var;
+    std::memcpy(&var, operand, 4);
+    int32_t index = 0, instance;
+    if ((var & kVMVarNoIndex) == 0) {
+      index = Cell_Int(*sp++);
+      used -= 4;
     }
+    if ((var & kVMVarFixedInstance) != 0) {
+      instance = static_cast<int16_t>(word & 0xFFFF);
+      if ((var & kVMVarInstanceId) != 0) instance += 100000;
+    } else {
+      instance = Cell_Int(*sp++);
+      used -= 4;
+    }
+    if (sp > stackStart) goto underflow;
+    const auto id = static_cast<int32_t>(var & kVMVarIdMask);
+    if (instance == -7 && !g_VMTrace) {
+      // A local, straight from its node once found.
+      VariableNode* node = st.localsCache->Find(id);
+      if (node == nullptr) node = CacheLocal(st, id);
+      const ScriptValue* local = node == nullptr ? nullptr
+                                 : index == 0    ? &node->value
+                                                 : LocalElement(*node, index);
+      if (local != nullptr) {
+        --sp;
+        used += 16;
+        sp->kind = local->kind;
+        sp->real = local->real;
+        if (local->kind == ValueKind::String) {
+          sp->text = local->text;
+        } else if (!sp->text.empty()) {
+          sp->text.clear();
+        }
+        Variable_ArrayError = false;
+        KF_VM_DISPATCH();
+      }
+    }
+    --sp;
+    used += 16;
+    Cell_SetVarReal(*sp, 0.0);
+    if (!PushVariableSlow(st, instance, id, index, *sp)) goto fail;
+    KF_VM_DISPATCH();
+  }
   if (t == static_cast<uint32_t>(VMType::Error)) {  // the 16-bit immediate
     --sp;
     Cell_SetInt(*sp, static_cast<int16_t>(word & 0xFFFF));
@@ -569,7 +599,7 @@ op_Push: {  // push a constant of type T, or for .v the value of a variable
   KF_VM_DISPATCH();  // other types push nothing
 }
 
-op_Pop: {  // pop [index] [instance] value; store the value (type U) into the variable
+op_Pop : {  // pop [index] [instance] value; store the value (type U) into the variable
   if ((typeByte & 0x0F) != static_cast<uint32_t>(VMType::Var)) {
     message = "Pop :: Execution Error - Instruction malformed";
     goto fail;
@@ -592,12 +622,23 @@ op_Pop: {  // pop [index] [instance] value; store the value (type U) into the va
   ScriptValue& value = *sp;
   const uint32_t valueType = typeByte >> 4;
   switch (static_cast<VMType>(valueType)) {
-    case VMType::Var: break;
-    case VMType::Double: Cell_SetVarReal(value, value.real); break;
-    case VMType::Float: Cell_SetVarReal(value, Cell_Float(value)); break;
-    case VMType::Int: Cell_SetVarReal(value, Cell_Int(value)); break;
-    case VMType::Long: Cell_SetVarReal(value, static_cast<double>(Cell_Long(value))); break;
-    case VMType::Bool: Cell_SetVarReal(value, Cell_Bool(value) ? 1.0 : 0.0); break;
+    case VMType::Var:
+      break;
+    case VMType::Double:
+      Cell_SetVarReal(value, value.real);
+      break;
+    case VMType::Float:
+      Cell_SetVarReal(value, Cell_Float(value));
+      break;
+    case VMType::Int:
+      Cell_SetVarReal(value, Cell_Int(value));
+      break;
+    case VMType::Long:
+      Cell_SetVarReal(value, static_cast<double>(Cell_Long(value)));
+      break;
+    case VMType::Bool:
+      Cell_SetVarReal(value, Cell_Bool(value) ? 1.0 : 0.0);
+      break;
     case VMType::String:
       value.kind = ValueKind::String;
       value.real = 0.0;
@@ -630,7 +671,7 @@ op_Pop: {  // pop [index] [instance] value; store the value (type U) into the va
   KF_VM_DISPATCH();
 }
 
-op_Dup: {  // push a copy of the top (type T)
+op_Dup : {  // push a copy of the top (type T)
   const uint32_t t = typeByte & 0x0F;
   --sp;
   if (t == static_cast<uint32_t>(VMType::Var) || t == static_cast<uint32_t>(VMType::String)) {
@@ -661,7 +702,7 @@ op_Bf:  // pop .b; branch when false
   if (!Cell_Bool(*sp++)) KF_VM_BRANCH();
   KF_VM_DISPATCH();
 
-op_PushEnv: {  // pop .i instance; open a with environment, or branch when none runs
+op_PushEnv : {  // pop .i instance; open a with environment, or branch when none runs
   const int32_t instance = Cell_Int(*sp++);
   used -= 4;
   bool skip = false;
@@ -672,7 +713,7 @@ op_PushEnv: {  // pop .i instance; open a with environment, or branch when none 
   if (skip) KF_VM_BRANCH();
   KF_VM_DISPATCH();
 }
-op_PopEnv: {  // next instance and branch back, or close the environment
+op_PopEnv : {  // next instance and branch back, or close the environment
   bool again = false;
   int32_t usedNow = used;
   message = VM_PopEnv(st, word == kVMPopEnvClose, usedNow, again);
@@ -682,7 +723,7 @@ op_PopEnv: {  // next instance and branch back, or close the environment
   KF_VM_DISPATCH();
 }
 
-op_Call: {  // pop argc .v arguments, push the result .v
+op_Call : {  // pop argc .v arguments, push the result .v
   if ((typeByte & 0x0F) != static_cast<uint32_t>(VMType::Int)) {
     message = "DoCall :: Execution Engine type error";
     goto fail;
@@ -712,7 +753,7 @@ op_Ret:  // return the top (type T) from the script call
 op_Exit:  // end the script call (result 0) or the whole code
   isRet = false;
   goto leave;
-leave: {
+leave : {
   if (isRet) {
     if (sp >= stackStart) goto underflow;
     if (!VM_ToVar(*sp, typeByte)) {
