@@ -650,7 +650,6 @@ op_Pop : {  // pop [index] [instance] value; store the value (type U) into the v
   ++sp;
   used -= slot(valueType);
   const auto id = static_cast<int32_t>(var & kVMVarIdMask);
-  Variable_ArrayError = false;
   if (instance == -7 && index == 0 && !g_VMTrace) {
     VariableNode* node = st.localsCache->Find(id);
     if (node == nullptr) node = CacheLocal(st, id);
@@ -667,6 +666,7 @@ op_Pop : {  // pop [index] [instance] value; store the value (type U) into the v
       KF_VM_DISPATCH();
     }
   }
+  Variable_ArrayError = false;
   if (!PopVariableSlow(st, instance, id, index, value)) goto fail;
   KF_VM_DISPATCH();
 }
