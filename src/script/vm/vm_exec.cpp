@@ -362,12 +362,19 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
     if (pc > codeSize) goto operand_past_end; \
   }                                           \
   goto* dispatch[word >> 24]
-#define KF_VM_DISPATCH()                                                                      \
-  do {                                                                                        \
-    if (pc + 4 > codeSize || used > limit || sp > stackStart || g_VMSlowSteps) [[unlikely]] { \
-      goto slow_step;                                                                         \
-    }                                                                                         \
-    KF_VM_FETCH();                                                                            \
+#define KF_VM_DISPATCH()                                                      \
+  do {                                                                        \
+    if (pc + 4 > codeSize || sp > stackStart || g_VMSlowSteps) [[unlikely]] { \
+      goto slow_step;                                                         \
+    }                                                                         \
+    KF_VM_FETCH();                                                            \
+  } while (false)
+// After an instruction that may have used more of the stack the limit is checked too: only
+// these instructions can cross it, so this is the same as checking before every instruction.
+#define KF_VM_DISPATCH_GROWN()        \
+  do {                                \
+    if (used > limit) goto slow_step; \
+    KF_VM_DISPATCH();                 \
   } while (false)
 // pc := the branch word + 4 * its offset, refused outside the code. (Branches carry no
 // operand: the word is the 4 bytes before pc.)
@@ -378,7 +385,7 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
     pc = target;                                              \
   } while (false)
 
-  KF_VM_DISPATCH();
+  KF_VM_DISPATCH_GROWN();
 
 slow_step:
   if (pc + 4 > codeSize) {
@@ -424,7 +431,7 @@ op_Conv : {  // pop T, push it converted to U
   if (typeByte == 0x52) {  // .i to .v
     Cell_SetVarReal(*sp, Cell_Int(*sp));
     used += 12;
-    KF_VM_DISPATCH();
+    KF_VM_DISPATCH_GROWN();
   }
   if (typeByte == 0x45 && sp->kind == ValueKind::Real) {  // .v real to .b
     Cell_SetInt(*sp, sp->real > 0.5 ? 1 : 0);
@@ -437,7 +444,7 @@ op_Conv : {  // pop T, push it converted to U
   }
   if ((message = VM_DoConv(typeByte, *sp)) != nullptr) goto fail;
   used += slot(typeByte >> 4) - slot(typeByte);
-  KF_VM_DISPATCH();
+  KF_VM_DISPATCH_GROWN();
 }
 
 op_Add:  // push U + T; strings concatenate
@@ -554,33 +561,33 @@ op_Push : {  // push a constant of type T, or for .v the value of a variable
           sp->text.clear();
         }
         Variable_ArrayError = false;
-        KF_VM_DISPATCH();
+        KF_VM_DISPATCH_GROWN();
       }
     }
     --sp;
     used += 16;
     Cell_SetVarReal(*sp, 0.0);
     if (!PushVariableSlow(st, instance, id, index, *sp)) goto fail;
-    KF_VM_DISPATCH();
+    KF_VM_DISPATCH_GROWN();
   }
   if (t == static_cast<uint32_t>(VMType::Error)) {  // the 16-bit immediate
     --sp;
     Cell_SetInt(*sp, static_cast<int16_t>(word & 0xFFFF));
     used += 4;
-    KF_VM_DISPATCH();
+    KF_VM_DISPATCH_GROWN();
   }
   if (t == static_cast<uint32_t>(VMType::Int) || t == static_cast<uint32_t>(VMType::Float) ||
       t == static_cast<uint32_t>(VMType::Bool)) {
     --sp;
     std::memcpy(&sp->real, operand, 4);
     used += 4;
-    KF_VM_DISPATCH();
+    KF_VM_DISPATCH_GROWN();
   }
   if (t == static_cast<uint32_t>(VMType::Double) || t == static_cast<uint32_t>(VMType::Long)) {
     --sp;
     std::memcpy(&sp->real, operand, 8);
     used += 8;
-    KF_VM_DISPATCH();
+    KF_VM_DISPATCH_GROWN();
   }
   if (t == static_cast<uint32_t>(VMType::String)) {
     uint32_t index;
@@ -594,9 +601,9 @@ op_Push : {  // push a constant of type T, or for .v the value of a variable
       sp->text.clear();
     }
     used += 4;
-    KF_VM_DISPATCH();
+    KF_VM_DISPATCH_GROWN();
   }
-  KF_VM_DISPATCH();  // other types push nothing
+  KF_VM_DISPATCH_GROWN();  // other types push nothing
 }
 
 op_Pop : {  // pop [index] [instance] value; store the value (type U) into the variable
@@ -682,7 +689,7 @@ op_Dup : {  // push a copy of the top (type T)
     sp->real = sp[1].real;
   }
   used += slot(t);
-  KF_VM_DISPATCH();
+  KF_VM_DISPATCH_GROWN();
 }
 
 op_Popz:  // discard the top (type T)
@@ -711,7 +718,7 @@ op_PushEnv : {  // pop .i instance; open a with environment, or branch when none
   used = usedNow;
   if (message != nullptr) goto fail;
   if (skip) KF_VM_BRANCH();
-  KF_VM_DISPATCH();
+  KF_VM_DISPATCH_GROWN();
 }
 op_PopEnv : {  // next instance and branch back, or close the environment
   bool again = false;
@@ -744,7 +751,7 @@ op_Call : {  // pop argc .v arguments, push the result .v
   codeBase = st.code;
   codeSize = st.codeSize;
   pc = st.pc;
-  KF_VM_DISPATCH();
+  KF_VM_DISPATCH_GROWN();
 }
 
 op_Ret:  // return the top (type T) from the script call
@@ -779,6 +786,7 @@ op_Break:  // debugger marks and unassigned opcodes do nothing
   KF_VM_DISPATCH();
 
 #undef KF_VM_BRANCH
+#undef KF_VM_DISPATCH_GROWN
 #undef KF_VM_DISPATCH
 #undef KF_VM_FETCH
 
