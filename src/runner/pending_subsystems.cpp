@@ -19,10 +19,6 @@ void Variable_BuiltIn_Init() {}
 void Path_Init() {}
 void HighScore_Clear() {}
 void HighScore_Load() {}
-void RunnerLoadGame(const std::string& path) {
-  g_DebugConsole->Output("RunnerLoadGame() - %s\n", path.c_str());
-}
-void LoadGameCode() {}
 void Window_Create() {}
 bool InitGraphics() { return true; }
 void IO_Init() {}

@@ -25,8 +25,6 @@ void HighScore_Clear();
 void HighScore_Load();
 
 // Game file, window, graphics and the first frames.
-void RunnerLoadGame(const std::string& path);  // options file, debug side file, reading
-void LoadGameCode();                           // first chunk pass; registers the built-ins
 void Window_Create();
 bool InitGraphics();
 void IO_Init();

@@ -109,9 +109,9 @@ void Runner_Initialise() {
   VM_ScriptTrace = g_RunOptions.scriptTrace;
   for (const RunBreakpoint& bp : g_RunOptions.breakpoints) VM_Breakpoint_Add(bp.codeName, bp.line);
   FileLocations_SetGameFolder(GetGameDirectory());
-  pending::RunnerLoadGame(gameFile);
+  RunnerLoadGame(gameFile);
   g_DebugConsole->Output("Get Resolution\n");
-  pending::LoadGameCode();
+  LoadGameCode();
   g_DebugConsole->Output("Create Window\n");
   pending::Window_Create();
   g_DebugConsole->Output("Init Graphics\n");
