@@ -17,11 +17,13 @@
 #include "runner/command_line.h"
 #include "runner/game_locations.h"
 #include "runner/main_loop.h"
+#include "data/game_data.h"
 #include "runner/open_file_dialog.h"
 #include "runner/pending_subsystems.h"
 #include "runner/run_options.h"
 #include "script/global_variables.h"
 #include "script/vm/vm.h"
+#include "script/vm/vm_strings.h"
 #include "script/code.h"
 #include "script/constants.h"
 
@@ -106,6 +108,7 @@ void Runner_Initialise() {
 
   Code_SetUseVM(g_RunOptions.useVM);
   VM_Install();
+  VM_SetFileStrings(StringTable_Count, StringTable_Get);
   VM_ScriptTrace = g_RunOptions.scriptTrace;
   for (const RunBreakpoint& bp : g_RunOptions.breakpoints) VM_Breakpoint_Add(bp.codeName, bp.line);
   FileLocations_SetGameFolder(GetGameDirectory());
