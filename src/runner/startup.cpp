@@ -6,6 +6,7 @@
 #include <system_error>
 #include <string>
 
+#include "data/game_data.h"
 #include "data/game_loader.h"
 #include "functions/registry.h"
 #include "platform/console.h"
@@ -17,7 +18,6 @@
 #include "runner/command_line.h"
 #include "runner/game_locations.h"
 #include "runner/main_loop.h"
-#include "data/game_data.h"
 #include "runner/open_file_dialog.h"
 #include "runner/pending_subsystems.h"
 #include "runner/run_options.h"
