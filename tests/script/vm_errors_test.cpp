@@ -33,6 +33,8 @@ const ErrorCase kSourceErrors[] = {
     {"s = \"ab\"; r = s - 1; after = 1;",
      "DoSub :: Execution Engine - Cannot operate on string type"},
     {"s = \"ab\"; r = s + 1; after = 1;", "DoAdd :: Execution Error"},
+    {"var a, b; a = 2; b = \"q\"; a += b; after = 1;", "DoAdd :: Execution Error"},
+    {"var a, b; a = 2; b = \"q\"; if (a < b) after = 1;", "DoSet :: Invalid comparison type"},
     {"s = \"ab\"; r = s / 2; after = 1;",
      "DoDiv :: Execution Engine - Cannot operate on string type"},
     {"s = \"ab\"; r = s div 2; after = 1;",

@@ -82,6 +82,14 @@ const ProgramCase kPrograms[] = {
     {"local variables", "var t; t = 4; r = t * t;", 16},
     {"globalvar", "globalvar g; g = 3; r = global.g + g;", 6},
     {"reading noone gives 0", "r = noone.zz + 1;", 1},
+    // Local loop idioms (run as a whole when their operands are reals) and their fallbacks.
+    {"local countdown", "var i, t; t = 0; for (i = 10; i > 0; i -= 3) t += i; r = t;", 22},
+    {"local compare keeps the tolerance", "var a; a = 1.000001; r = 0; if (a == 1) r = 1;", 1},
+    {"local with local", "var a, b; a = 2; b = 3; a *= b; a -= b; r = a;", 3},
+    {"local compared with local",
+     "var a, b; a = 2; b = 2.000001; r = 0; while (a < b) { r += 1; break; }", 0},
+    {"local string appends", "var s; s = \"x\"; s += \"y\"; r = s;", 0, "xy"},
+    {"local string compares", "var a; a = \"5\"; r = 0; if (a == \"5\") r = 1;", 1},
     {"built-in call", "r = concat(\"a\", \"b\", \"c\");", 0, "abc"},
     {"expression value through a call", "r = rec(1, 2) + rec();", 2},
 };

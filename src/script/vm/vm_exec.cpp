@@ -160,6 +160,100 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
   pc = pcNow;
 }
 
+// Loop idioms that start by pushing a real local, run as a whole when the words that follow
+// are exactly one of these (nothing else is assumed; any other shape runs instruction by
+// instruction):
+//   push.v L; push.e/push.i k, or push.v L2 (a real local); add/sub/mul; pop.v.v L
+//   push.v L; push.e/push.i k, or push.v L2; slt ... sgt; bt/bf
+// The caller makes sure no stack check or trace could have fallen between them. Answers the
+// pc after the idiom, or -1.
+[[gnu::always_inline]] inline int32_t FusedLocalIdiom(VMState& st, const uint8_t* code,
+                                                      int32_t size, int32_t pc, uint32_t word,
+                                                      uint32_t var, ScriptValue& local) {
+  auto at = [code](int32_t offset) {
+    uint32_t w;
+    std::memcpy(&w, code + offset, 4);
+    return w;
+  };
+  if (pc + 12 > size) return -1;
+  const uint32_t w1 = at(pc);
+  double k;
+  int32_t next;
+  bool rightVar = false;
+  switch (w1 >> 16) {
+    case 0xC00F:  // push.e
+      k = static_cast<int16_t>(w1 & 0xFFFF);
+      next = pc + 4;
+      break;
+    case 0xC002:  // push.i
+      k = static_cast<int32_t>(at(pc + 4));
+      next = pc + 8;
+      break;
+    case 0xC005: {  // push.v of another local
+      const uint32_t var2 = at(pc + 4);
+      constexpr uint32_t kForm = kVMVarFixedInstance | kVMVarInstanceId | kVMVarNoIndex;
+      if ((var2 & kForm) != (kVMVarFixedInstance | kVMVarNoIndex) ||
+          static_cast<int16_t>(w1 & 0xFFFF) != -7) {
+        return -1;
+      }
+      const auto id2 = static_cast<int32_t>(var2 & kVMVarIdMask);
+      VariableNode* node2 = st.localsCache->Find(id2);
+      if (node2 == nullptr) node2 = CacheLocal(st, id2);
+      if (node2 == nullptr || node2->value.kind != ValueKind::Real) return -1;
+      k = node2->value.real;
+      next = pc + 8;
+      rightVar = true;
+      break;
+    }
+    default:
+      return -1;
+  }
+  if (next + 8 > size) return -1;
+  const uint32_t w2 = at(next);
+  if (((w2 >> 16) & 0xFF) != (rightVar ? 0x55u : 0x52u)) return -1;
+  const auto op = static_cast<VMOpcode>(w2 >> 24);
+  if (op == VMOpcode::Add || op == VMOpcode::Sub || op == VMOpcode::Mul) {
+    if (next + 12 > size || at(next + 4) != (0x41550000u | (word & 0xFFFF)) ||
+        at(next + 8) != var) {
+      return -1;
+    }
+    local.real = op == VMOpcode::Add   ? local.real + k
+                 : op == VMOpcode::Sub ? local.real - k
+                                       : local.real * k;
+    return next + 12;
+  }
+  if (op < VMOpcode::Slt || op > VMOpcode::Sgt) return -1;
+  const uint32_t w3 = at(next + 4);
+  const auto branch = static_cast<VMOpcode>(w3 >> 24);
+  if (branch != VMOpcode::Bt && branch != VMOpcode::Bf) return -1;
+  constexpr double kTolerance = 1e-05;
+  const double d = local.real - k;
+  bool truth;
+  switch (op) {
+    case VMOpcode::Slt:
+      truth = d < -kTolerance;
+      break;
+    case VMOpcode::Sle:
+      truth = d <= kTolerance;
+      break;
+    case VMOpcode::Seq:
+      truth = d >= -kTolerance && d <= kTolerance;
+      break;
+    case VMOpcode::Sne:
+      truth = d < -kTolerance || d > kTolerance;
+      break;
+    case VMOpcode::Sge:
+      truth = d >= -kTolerance;
+      break;
+    default:
+      truth = d > kTolerance;
+      break;
+  }
+  if (truth != (branch == VMOpcode::Bt)) return next + 8;
+  const int32_t target = next + 4 + 4 * SignExtend24(w3);
+  return target < 0 || target > size ? -1 : target;
+}
+
 std::string ValueForTrace(const ScriptValue& v) {
   if (v.kind == ValueKind::String) return "\"" + v.text + "\"";
   char buffer[64];
@@ -551,6 +645,13 @@ op_Push : {  // push a constant of type T, or for .v the value of a variable
                                  : index == 0    ? &node->value
                                                  : LocalElement(*node, index);
       if (local != nullptr) {
+        if (index == 0 && local->kind == ValueKind::Real && !g_VMSlowSteps && used + 32 <= limit) {
+          const int32_t after = FusedLocalIdiom(st, codeBase, codeSize, pc, word, var, node->value);
+          if (after >= 0) {
+            pc = after;
+            KF_VM_DISPATCH();
+          }
+        }
         --sp;
         used += 16;
         sp->kind = local->kind;
