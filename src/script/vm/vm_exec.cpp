@@ -485,8 +485,8 @@ slow_step:
   if (pc + 4 > codeSize) {
     // The end of the code: a script call returns 0 to its caller; the activation ends.
     if (st.depth == 0) goto finished;
-    ScriptValue zero;
-    ReturnFromScript(st, sp, used, codeBase, codeSize, pc, zero);
+    Cell_SetVarReal(st.returned, 0.0);
+    ReturnFromScript(st, sp, used, codeBase, codeSize, pc, st.returned);
     KF_VM_DISPATCH();
   }
   if (used > limit) {
@@ -873,13 +873,15 @@ leave : {
     exited = !isRet;
     goto finished;
   }
-  ScriptValue value;
+  // The value travels in the state: no object with a destructor lives across a dispatch.
   if (isRet) {
-    value.kind = sp->kind;
-    value.real = sp->real;
-    value.text.swap(sp->text);
+    st.returned.kind = sp->kind;
+    st.returned.real = sp->real;
+    st.returned.text.swap(sp->text);
+  } else {
+    Cell_SetVarReal(st.returned, 0.0);
   }
-  ReturnFromScript(st, sp, used, codeBase, codeSize, pc, value);
+  ReturnFromScript(st, sp, used, codeBase, codeSize, pc, st.returned);
   KF_VM_DISPATCH();
 }
 
