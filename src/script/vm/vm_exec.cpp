@@ -32,7 +32,6 @@ constexpr int32_t kInitialStackBytes = 16384;
 constexpr int32_t kStackStepBytes = 16384;
 constexpr int32_t kMaxStackBytes = 131072;
 constexpr int32_t kMinFreeBytes = 1024;
-constexpr int32_t kFrameBytes = 304;  // a call frame on the original machine's stack
 constexpr int32_t kTopReserve = 16;   // the first slot starts this far below the top
 // Every slot is at least 4 bytes, so this many cells hold the largest stack; the guard
 // cells above the start absorb the pops of one damaged instruction before it is refused.
