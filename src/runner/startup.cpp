@@ -20,6 +20,9 @@
 #include "runner/open_file_dialog.h"
 #include "runner/pending_subsystems.h"
 #include "runner/run_options.h"
+#include "script/code.h"
+#include "script/constants.h"
+#include "script/global_variables.h"
 
 namespace {
 
@@ -63,7 +66,7 @@ bool InitSubsystems() {
   pending::Crc32_BuildTable();
   File_InitTempDirectory();
   pending::GR_Draw_Init();
-  pending::Constant_Init();
+  Constant_Init();
   pending::GR_Window_Clear_Views();
   pending::Particle_Init();
   pending::Run_Global_Init();
@@ -101,9 +104,10 @@ void Runner_Initialise() {
   }
 
   FileLocations_SetGameFolder(GetGameDirectory());
-  pending::RunnerLoadGame(gameFile);
+  Code_SetUseVM(g_RunOptions.useVM);
+  RunnerLoadGame(gameFile);
   g_DebugConsole->Output("Get Resolution\n");
-  pending::LoadGameCode();
+  LoadGameCode();
   g_DebugConsole->Output("Create Window\n");
   pending::Window_Create();
   g_DebugConsole->Output("Init Graphics\n");
@@ -136,7 +140,7 @@ bool Runner_LoadAndStart() {
   // The loader has read the game's name, which names the save area.
   FileLocations_SetGameFolder(GetGameDirectory());
   FileLocations_SetSaveArea(GetSaveDirectory());
-  pending::Variable_Global_Init();
+  Variable_Global_Init();
   g_DebugConsole->Output("PrepareGame()\n");
   if (!pending::PrepareGame()) return false;
   g_DebugConsole->Output("Run_Start\n");

@@ -1,0 +1,83 @@
+// The machine's state shared by its loop and its slow paths (calls, with environments,
+// errors, tracing). Internal to the machine.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "script/script_value.h"
+#include "script/vm_buffer.h"
+
+class CInstance;
+class CVariableList;
+
+// What a script call saves of its caller. On the original machine it was written over the
+// arguments on the value stack; here it lives on a stack of its own while the value stack
+// counts its bytes.
+struct VMFrame {
+  int32_t pc = 0;
+  CInstance* self = nullptr;
+  CInstance* other = nullptr;
+  const uint8_t* code = nullptr;
+  int32_t codeSize = 0;
+  const VMBuffer* debugInfo = nullptr;
+  std::string_view source;
+  std::string_view name;
+  int32_t line = 0;
+  int32_t argc = 0;  // the caller's argument count
+  CVariableList* locals = nullptr;
+  ScriptValue* stackBase = nullptr;  // the caller's stack before it pushed the arguments
+  int32_t usedBase = 0;              // bytes in use there
+  size_t withDepth = 0;              // with environments of the caller
+  std::array<ScriptValue, 16> savedArgs;
+};
+
+// A with environment: saved self and other, and the instances still to visit.
+struct VMWith {
+  CInstance* savedSelf = nullptr;
+  CInstance* savedOther = nullptr;
+  std::vector<CInstance*> order;
+  size_t cursor = 0;
+  int32_t bytes = 0;  // what the record took on the original stack
+};
+
+// One activation level's stack: cells, frames and with environments, kept for reuse.
+struct VMSegment {
+  std::unique_ptr<ScriptValue[]> cells;
+  std::vector<VMFrame> frames;
+  std::vector<VMWith> withs;
+};
+
+struct VMState {
+  VMSegment* seg = nullptr;
+  ScriptValue* stackStart = nullptr;
+  int32_t stackSize = 0;
+  CVariableList* locals = nullptr;
+  CInstance* self = nullptr;
+  CInstance* other = nullptr;
+  const uint8_t* code = nullptr;
+  int32_t codeSize = 0;
+  int32_t pc = 0;
+  const VMBuffer* debugInfo = nullptr;
+  std::string_view source;
+  std::string_view name;
+  int32_t line = 0;
+  int32_t depth = 0;
+};
+
+// Slow paths of the loop. Each answers null or a machine error's message.
+const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, int32_t& used);
+void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uint8_t*& code,
+                         int32_t& codeSize, int32_t& pc, ScriptValue& value);
+const char* VM_PushEnv(VMState& st, int32_t instance, int32_t& used, bool& skip);
+const char* VM_PopEnv(VMState& st, bool closeNow, int32_t& used, bool& again);
+// Trace line and breakpoints before an instruction.
+void VM_DebugStep(VMState& st, int32_t used);
+// The error report; returns only when the error does not end the process.
+void VM_Error(VMState& st, const std::string& message, int32_t used);
+// Locals lists of script calls.
+CVariableList* VM_TakeLocals();
+void VM_GiveBackLocals();
