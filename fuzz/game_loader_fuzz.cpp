@@ -10,6 +10,7 @@
 #include "data/game_loader.h"
 #include "data/game_options.h"
 #include "platform/console.h"
+#include "platform/ini_file.h"
 #include "script/function_table.h"
 #include "seed_games.h"
 
@@ -39,6 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)DebugFile_Source(i);
     (void)DebugFile_Info(i);
   }
-  Options_ReadIni(std::string_view(reinterpret_cast<const char*>(data), size));
+  IniFile ini;
+  ini.Parse(std::string_view(reinterpret_cast<const char*>(data), size));
+  Options_ReadIni(ini);
   return 0;
 }

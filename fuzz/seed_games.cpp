@@ -27,6 +27,17 @@ GameDataWriter TextGame() {
   r.views.push_back({1, 0, 0, 320, 240, 0, 0, 320, 240, 32, 32, -1, -1, 0});
   r.tiles.push_back({});
   g.rooms.push_back(r);
+  g.texturePageEntries = {{0, 0, 2, 2, 0, 0, 2, 2, 2, 2, 0}};
+  g.textures = {gamedata::RawImage(2, 2, std::vector<uint8_t>(16, 200))};
+  gamedata::Sprite s;
+  s.name = "spr_a";
+  s.width = s.height = 2;
+  s.frames = {0};
+  s.masks = {{0xC0, 0x40}};
+  g.sprites.push_back(s);
+  g.backgrounds.push_back({"bg_a", false, false, true, 0});
+  g.paths.push_back({"path_a", 1, true, 4, {{0, 0, 100}, {16, 16, 100}}});
+  g.options.splashEntry = 0;
   return g;
 }
 

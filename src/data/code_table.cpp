@@ -62,13 +62,17 @@ std::vector<Reference> References(const GameDataReader& reader, ChunkSpan body) 
   if (body.size % 12 != 0) throw GameDataError("a reference chunk is not made of 12-byte records");
   std::vector<Reference> references;
   GameDataCursor in(reader, body.offset, body.End());
+  // Every use is an instruction with an operand, eight bytes at least, and no instruction
+  // uses two names: all the uses of one chunk together fit in the stored code.
+  const uint64_t mostUses = CodeTable().totalBytes / 8;
+  uint64_t uses = 0;
   while (in.Remaining() > 0) {
     Reference r;
     r.name = reader.TextRef(in.U32());
     r.count = in.U32();
     r.first = in.U32();
-    // Every use is an instruction with an operand, eight bytes at least.
-    if (r.count > CodeTable().totalBytes / 8) throw GameDataError("a use count exceeds the stored code");
+    uses += r.count;
+    if (uses > mostUses) throw GameDataError("more uses than the stored code has instructions");
     references.push_back(r);
   }
   return references;

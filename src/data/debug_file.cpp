@@ -62,7 +62,7 @@ bool DebugFile_Load(std::vector<uint8_t> image) {
         }
       }
     }
-  } catch (const GameDataError& e) {
+  } catch (const std::exception& e) {
     g_DebugConsole->Output("Debug file ignored: %s\n", e.what());
     return false;
   }

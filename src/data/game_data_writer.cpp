@@ -95,12 +95,18 @@ class Encoder {
   }
 
   std::vector<uint8_t> Run() {
+    for (size_t i = 0; i < g_.texturePageEntries.size(); ++i) entryLabels_.push_back(b_.NewLabel());
     Header();
     if (g_.writeOptions) Options();
+    if (!g_.sprites.empty()) Sprites();
+    if (!g_.backgrounds.empty()) Backgrounds();
+    if (!g_.paths.empty()) Paths();
     Scripts();
     TimeLines();
     Objects();
     Rooms();
+    if (!g_.texturePageEntries.empty()) TexturePages();
+    if (!g_.textures.empty()) Textures();
     for (const auto& raw : g_.rawChunks) {
       if (raw.id.size() != 4) throw std::invalid_argument("a chunk id has four characters");
       b_.Bytes(raw.id.data(), 4);
@@ -114,6 +120,101 @@ class Encoder {
 
  private:
   bool Bytecode() const { return !g_.code.empty(); }
+
+  // A reference to a texture-page entry by index; -1 (none) is written as 0.
+  void EntryRef(int32_t index) {
+    if (index < 0) {
+      b_.U32(0);
+      return;
+    }
+    if (static_cast<size_t>(index) >= entryLabels_.size()) {
+      throw std::invalid_argument("a texture-page entry index outside the entries");
+    }
+    b_.Ref(entryLabels_[static_cast<size_t>(index)]);
+  }
+
+  void Sprites() {
+    b_.BeginChunk("SPRT");
+    auto records = List(g_.sprites.size());
+    for (size_t i = 0; i < g_.sprites.size(); ++i) {
+      const auto& s = g_.sprites[i];
+      b_.Place(records[i]);
+      b_.StringRef(s.name);
+      for (int32_t v : {s.width, s.height, s.bboxLeft, s.bboxRight, s.bboxBottom, s.bboxTop}) b_.I32(v);
+      b_.U32(s.transparent);
+      b_.U32(s.smooth);
+      b_.U32(s.preload);
+      b_.I32(s.bboxMode);
+      b_.U32(s.precise);
+      b_.I32(s.xorigin);
+      b_.I32(s.yorigin);
+      b_.U32(static_cast<uint32_t>(s.frames.size()));
+      for (int32_t frame : s.frames) EntryRef(frame);
+      b_.U32(static_cast<uint32_t>(s.masks.size()));
+      for (const auto& mask : s.masks) b_.Bytes(mask.data(), mask.size());
+    }
+    b_.EndChunk();
+  }
+
+  void Backgrounds() {
+    b_.BeginChunk("BGND");
+    auto records = List(g_.backgrounds.size());
+    for (size_t i = 0; i < g_.backgrounds.size(); ++i) {
+      const auto& bg = g_.backgrounds[i];
+      b_.Place(records[i]);
+      b_.StringRef(bg.name);
+      b_.U32(bg.transparent);
+      b_.U32(bg.smooth);
+      b_.U32(bg.preload);
+      EntryRef(bg.entry);
+    }
+    b_.EndChunk();
+  }
+
+  void Paths() {
+    b_.BeginChunk("PATH");
+    auto records = List(g_.paths.size());
+    for (size_t i = 0; i < g_.paths.size(); ++i) {
+      const auto& p = g_.paths[i];
+      b_.Place(records[i]);
+      b_.StringRef(p.name);
+      b_.I32(p.kind);
+      b_.U32(p.closed);
+      b_.I32(p.precision);
+      b_.U32(static_cast<uint32_t>(p.points.size()));
+      for (const auto& point : p.points) {
+        b_.F32(point.x);
+        b_.F32(point.y);
+        b_.F32(point.speed);
+      }
+    }
+    b_.EndChunk();
+  }
+
+  void TexturePages() {
+    b_.BeginChunk("TPAG");
+    b_.U32(static_cast<uint32_t>(g_.texturePageEntries.size()));
+    for (Label l : entryLabels_) b_.Ref(l);
+    for (size_t i = 0; i < g_.texturePageEntries.size(); ++i) {
+      const auto& e = g_.texturePageEntries[i];
+      b_.Place(entryLabels_[i]);
+      for (int16_t v : {e.x, e.y, e.width, e.height, e.xoffset, e.yoffset, e.cropWidth, e.cropHeight, e.fullWidth,
+                        e.fullHeight, e.texture}) {
+        b_.Bytes(&v, 2);
+      }
+    }
+    b_.EndChunk();
+  }
+
+  void Textures() {
+    b_.BeginChunk("TXTR");
+    auto blocks = List(g_.textures.size());
+    for (size_t i = 0; i < g_.textures.size(); ++i) {
+      b_.Place(blocks[i]);
+      b_.Bytes(g_.textures[i].data(), g_.textures[i].size());
+    }
+    b_.EndChunk();
+  }
 
   void CodeWord(const gamedata::CodeRef& code) {
     if (Bytecode()) b_.I32(code.stored);
@@ -170,9 +271,12 @@ class Encoder {
         static_cast<uint32_t>(o.windowColour), o.changeDisplayMode,
         static_cast<uint32_t>(o.depthChoice), static_cast<uint32_t>(o.resolutionChoice),
         static_cast<uint32_t>(o.frequencyChoice), 0, 0, o.altEnter, 1, 1, 1, 1, 1, 0,
-        o.freezeWhenInactive, o.showProgressBar, 0, 0, o.splashEntry, 0, 1, 1,
+        o.freezeWhenInactive, o.showProgressBar, 0, 0, 0, 0, 1, 1,
         o.showErrors, 0, o.abortOnErrors, o.unsetVariables, o.createEventFirst};
-    for (uint32_t w : words) b_.U32(w);
+    for (size_t i = 0; i < 35; ++i) {
+      if (i == 26) EntryRef(o.splashEntry);
+      else b_.U32(words[i]);
+    }
     b_.U32(static_cast<uint32_t>(o.constants.size()));
     for (const auto& [name, value] : o.constants) {
       b_.StringRef(name);
@@ -385,9 +489,20 @@ class Encoder {
 
   const GameDataWriter& g_;
   DataFileBuilder b_;
+  std::vector<Label> entryLabels_;
 };
 
 }  // namespace
+
+std::vector<uint8_t> gamedata::RawImage(uint32_t width, uint32_t height, const std::vector<uint8_t>& rgba) {
+  if (uint64_t{width} * height * 4 != rgba.size()) throw std::invalid_argument("RAW image size does not match");
+  std::vector<uint8_t> block = {'R', 'A', 'W', ' '};
+  for (uint32_t v : {width, height, 0u}) {
+    for (int i = 0; i < 4; ++i) block.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  }
+  block.insert(block.end(), rgba.begin(), rgba.end());
+  return block;
+}
 
 uint32_t GameDataWriter::AddString(const std::string& text) {
   const auto it = std::find(strings_.begin(), strings_.end(), text);

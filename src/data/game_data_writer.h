@@ -83,10 +83,54 @@ struct Options {
   bool changeDisplayMode = false;
   int32_t depthChoice = 0, resolutionChoice = 0, frequencyChoice = 0;
   bool altEnter = true, freezeWhenInactive = false, showProgressBar = true;
-  uint32_t splashEntry = 0;
+  int32_t splashEntry = -1;  // index into the texture-page entries; -1: none
   bool showErrors = false;  // tests run without dialogs
   bool abortOnErrors = false, unsetVariables = false, createEventFirst = false;
   std::vector<std::pair<std::string, std::string>> constants;
+};
+
+// A texture-page entry: where a frame lies on a texture page and where it sits in its frame.
+struct TexturePageEntry {
+  int16_t x = 0, y = 0, width = 0, height = 0;  // rectangle on the page
+  int16_t xoffset = 0, yoffset = 0;             // position inside the full frame
+  int16_t cropWidth = 0, cropHeight = 0;
+  int16_t fullWidth = 0, fullHeight = 0;
+  int16_t texture = 0;                          // index of the texture page (TXTR entry)
+};
+
+// A "RAW " image block: 32-bit pixels stored R, G, B, A, rows top-down.
+std::vector<uint8_t> RawImage(uint32_t width, uint32_t height, const std::vector<uint8_t>& rgba);
+
+struct Background {
+  std::string name;
+  bool transparent = false, smooth = false, preload = true;
+  int32_t entry = -1;  // texture-page entry index; -1: none
+};
+
+struct Sprite {
+  std::string name;
+  int32_t width = 0, height = 0;
+  int32_t bboxLeft = 0, bboxRight = 0, bboxBottom = 0, bboxTop = 0;
+  bool transparent = false, smooth = false, preload = true;
+  int32_t bboxMode = 0;  // 0 automatic, 1 full image, 2 manual
+  bool precise = false;
+  int32_t xorigin = 0, yorigin = 0;
+  std::vector<int32_t> frames;  // texture-page entry indices
+  // Collision masks: height rows of (width + 7) / 8 bytes each, the leftmost pixel in the top
+  // bit, 1 = solid. None, one shared by every frame, or one per frame.
+  std::vector<std::vector<uint8_t>> masks;
+};
+
+struct PathPoint {
+  float x = 0, y = 0, speed = 100;
+};
+
+struct Path {
+  std::string name;
+  int32_t kind = 0;  // 0 straight, 1 smooth
+  bool closed = false;
+  int32_t precision = 4;
+  std::vector<PathPoint> points;
 };
 
 struct Script {
@@ -181,12 +225,17 @@ class GameDataWriter {
   gamedata::Header header;
   bool writeOptions = true;
   gamedata::Options options;
+  std::vector<gamedata::Sprite> sprites;
+  std::vector<gamedata::Background> backgrounds;
+  std::vector<gamedata::Path> paths;
   std::vector<gamedata::Script> scripts;
   std::vector<gamedata::TimeLine> timeLines;
   std::vector<gamedata::Object> objects;
   std::vector<gamedata::Room> rooms;
+  std::vector<gamedata::TexturePageEntry> texturePageEntries;
+  std::vector<std::vector<uint8_t>> textures;  // image blocks: RawImage or an encoded image file
   std::vector<gamedata::StoredCode> code;      // non-empty: the game runs stored bytecode
-  std::vector<gamedata::RawChunk> rawChunks;   // written after ROOM, before CODE, in order
+  std::vector<gamedata::RawChunk> rawChunks;   // written after TXTR, before CODE, in order
 
   // Puts a text into the string table; the index is what a `.s` operand holds.
   uint32_t AddString(const std::string& text);

@@ -12,6 +12,8 @@
 #include "data/scripts.h"
 #include "platform/console.h"
 #include "runner/instance.h"
+#include "platform/ini_file.h"
+#include "runner/run_options.h"
 #include "runner/startup.h"
 #include "script/error_report.h"
 
@@ -110,6 +112,15 @@ void RegisterBuiltinsOnce() {
   RegisterBuiltinFunctions();
 }
 
+// "Debug" and "Trace" in options.ini act as "-debug" and "-trace" and win over them.
+void ApplyIniSwitches(const IniSwitches& ini) {
+  if (ini.debug) {
+    g_RunOptions.debugMode = *ini.debug;
+    if (*ini.debug) g_RunOptions.debugOverlayMode = 2;
+  }
+  if (ini.trace) g_RunOptions.scriptTrace = *ini.trace;
+}
+
 // How far start-up has taken the current game file.
 struct LoadStage {
   std::string file;
@@ -117,6 +128,8 @@ struct LoadStage {
   GameLoadResult prePass = GameLoadResult::Failed;
 };
 LoadStage g_stage;
+
+IniFile g_optionsIni;
 
 template <typename Step>
 GameLoadResult Guarded(Step step) {
@@ -129,8 +142,8 @@ GameLoadResult Guarded(Step step) {
   } catch (const GameDataError& e) {
     g_DebugConsole->Output("Damaged game data: %s\n", e.what());
     return GameLoadResult::Failed;
-  } catch (const std::bad_alloc&) {
-    g_DebugConsole->Output("Damaged game data: out of memory\n");
+  } catch (const std::exception& e) {  // out of memory, a length no container can hold
+    g_DebugConsole->Output("Damaged game data: %s\n", e.what());
     return GameLoadResult::Failed;
   }
 }
@@ -153,8 +166,12 @@ bool RunnerLoadGame(const std::string& file) {
     const std::string iniPath = path.substr(0, separator) + "/options.ini";
     g_DebugConsole->Output("Checking if INIFile %s Exists\n", iniPath.c_str());
     std::vector<uint8_t> iniBytes;
+    g_optionsIni.Clear();
     if (ReadWholeFile(iniPath, iniBytes)) {
-      Options_ReadIni(std::string_view(reinterpret_cast<const char*>(iniBytes.data()), iniBytes.size()));
+      g_optionsIni.Parse(std::string_view(reinterpret_cast<const char*>(iniBytes.data()), iniBytes.size()));
+      // The on-screen buttons reader takes its keys from here once it exists.
+      Options_ReadIni(g_optionsIni);
+      ApplyIniSwitches(Options_IniSwitches());
     } else {
       g_DebugConsole->Output("!!!!No INI File %s\n", iniPath.c_str());
     }
@@ -251,6 +268,8 @@ GameLoadResult LoadGameChunks() {
   if (result != GameLoadResult::Loaded) return result;
   return known ? GameLoadResult::Loaded : GameLoadResult::Failed;
 }
+
+const IniFile& GameData_OptionsIni() { return g_optionsIni; }
 
 void GameData_ReportFailure(GameLoadResult result) {
   if (result == GameLoadResult::Failed) g_DebugConsole->Output("Failed to load the game\n");

@@ -30,5 +30,9 @@ bool RunnerLoadGame(const std::string& file);
 GameLoadResult LoadGameCode();
 // The second pass: empties the resource tables and dispatches every chunk.
 GameLoadResult LoadGameChunks();
+// The game's "options.ini" as read at load time (empty when there was none).
+class IniFile;
+const IniFile& GameData_OptionsIni();
+
 // Writes the failure message of a result that is not Loaded.
 void GameData_ReportFailure(GameLoadResult result);

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "data/ini_text.h"
+#include "platform/ini_file.h"
 
 bool Option_ShowErrors = true;
 bool Option_AbortOnErrors = false;
@@ -83,12 +83,10 @@ void Options_Load(const GameDataReader& reader, ChunkSpan body, uint32_t dataVer
   }
 }
 
-void Options_ReadIni(std::string_view iniText) {
-  const IniText ini(iniText);
+void Options_ReadIni(const IniFile& ini) {
   auto key = [&ini](const char* name) -> std::optional<bool> {
-    const auto value = ini.Find("DEFAULT", name);
-    if (!value) return std::nullopt;
-    return std::strtol(std::string(*value).c_str(), nullptr, 10) != 0;
+    if (ini.FindKey("DEFAULT", name) == nullptr) return std::nullopt;
+    return ini.ReadInteger("DEFAULT", name, 0) != 0;
   };
   const auto landscape = key("OrientLandscape");
   const auto portrait = key("OrientPortrait");

@@ -9,6 +9,8 @@
 
 #include "data/game_data_reader.h"
 
+class IniFile;
+
 // The three error-handling switches read by the error routine and the variable lists.
 extern bool Option_ShowErrors;      // show errors in a dialog (else on the console only)
 extern bool Option_AbortOnErrors;   // every error is fatal
@@ -62,5 +64,5 @@ IniSwitches& Options_IniSwitches();
 void Options_Clear();
 // The OPTN reader. dataVersion decides whether word 34 is read. Throws GameDataError on damage.
 void Options_Load(const GameDataReader& reader, ChunkSpan body, uint32_t dataVersion);
-// The [DEFAULT] keys of options.ini, given the file's text.
-void Options_ReadIni(std::string_view iniText);
+// The [DEFAULT] keys of options.ini.
+void Options_ReadIni(const IniFile& ini);

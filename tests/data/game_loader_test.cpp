@@ -9,6 +9,8 @@
 #include "data/game_options.h"
 #include "data/objects.h"
 #include "data/scripts.h"
+#include "platform/ini_file.h"
+#include "runner/run_options.h"
 #include "support/game_data_writer.h"
 #include "support/runner_process.h"
 
@@ -109,6 +111,44 @@ TEST(GameLoader, LogsEveryChunkOfTheSecondPassInFileOrder) {
   EXPECT_EQ(Object_Find("obj_player"), 0);  // the empty second OBJT is not read over the first
 }
 
+TEST(GameLoader, ResourceChunksAreKeptWithTheirReferencesIntact) {
+  GameDataWriter game = TestGame();
+  game.texturePageEntries.push_back({0, 0, 2, 1, 0, 0, 2, 1, 2, 1, 0});
+  game.texturePageEntries.push_back({2, 0, 7, 5, 0, 0, 7, 5, 7, 5, 0});
+  game.textures.push_back(gamedata::RawImage(2, 1, {255, 0, 0, 255, 0, 255, 0, 128}));
+  gamedata::Sprite sprite;
+  sprite.name = "spr_dot";
+  sprite.width = 2;
+  sprite.height = 1;
+  sprite.frames = {0};
+  sprite.masks = {{0x80}};
+  game.sprites.push_back(sprite);
+  game.backgrounds.push_back({"bg_sky", false, false, true, 1});
+  game.paths.push_back({"path_line", 0, false, 4, {{0, 0, 100}, {10, 0, 50}}});
+  game.options.splashEntry = 1;
+  ConsoleCapture console;
+  ASSERT_EQ(GameData_LoadImage(game.Build()), GameLoadResult::Loaded) << console.Text();
+
+  const GameDataReader& r = GameData_Reader();
+  const uint32_t splash = Options_Get().splashEntry;
+  ASSERT_NE(splash, 0u);
+  EXPECT_EQ(r.I16(splash + 4), 7);  // the entry's width
+  const auto sprites = GameData_KeptChunks(ChunkId("SPRT"));
+  ASSERT_EQ(sprites.size(), 1u);
+  const uint32_t record = r.CountedList(sprites[0].offset).at(0);
+  EXPECT_EQ(r.Text(r.U32(record)), "spr_dot");
+  EXPECT_EQ(r.U32(record + 14 * 4), 1u);              // one frame
+  EXPECT_EQ(r.I16(r.U32(record + 15 * 4) + 4), 2);    // its entry's width
+  EXPECT_EQ(r.U32(record + 16 * 4), 1u);              // one mask
+  EXPECT_EQ(r.Bytes(record + 17 * 4, 1)[0], 0x80);
+  const auto textures = GameData_KeptChunks(ChunkId("TXTR"));
+  ASSERT_EQ(textures.size(), 1u);
+  const uint32_t block = r.CountedList(textures[0].offset).at(0);
+  EXPECT_EQ(r.U32(block), ChunkId("RAW "));
+  EXPECT_EQ(r.U32(block + 4), 2u);
+  for (const char* id : {"BGND", "PATH", "TPAG"}) EXPECT_EQ(GameData_KeptChunks(ChunkId(id)).size(), 1u) << id;
+}
+
 TEST(GameLoader, UnknownChunkIsReportedAndFailsTheLoadAfterTheWalk) {
   GameDataWriter game = TestGame();
   game.rawChunks.push_back({"ABCD", {1, 2, 3}});
@@ -183,9 +223,14 @@ TEST(GameLoader, ReadsOptionsIniAndTheDebugSideFileBesideTheGame) {
   debug.StringTableChunk();
   ASSERT_TRUE(WriteBytes(folder / "game.qkdebug", debug.Finish()));
 
-  Options_IniSwitches() = {};
+  const RunOptions saved = g_RunOptions;
+  g_RunOptions.debugMode = true;  // as "-debug" would
+  g_RunOptions.scriptTrace = false;
   ConsoleCapture console;
   ASSERT_EQ(GameData_Load(folder / "game.win"), GameLoadResult::Loaded) << console.Text();
+  EXPECT_FALSE(g_RunOptions.debugMode);
+  EXPECT_TRUE(g_RunOptions.scriptTrace);
+  g_RunOptions = saved;
   EXPECT_TRUE(console.Contains("RunnerLoadGame() - " + (folder / "game.win") + "\n"));
   EXPECT_TRUE(console.Contains("Checking if INIFile " + (folder / "options.ini") + " Exists\n"));
   EXPECT_TRUE(console.Contains("IFF wad found\n"));
@@ -211,6 +256,24 @@ TEST(GameLoader, NoOptionsIniIsLoggedAndAMissingFileFails) {
   ConsoleCapture console;
   EXPECT_EQ(GameData_Load(folder / "absent.win"), GameLoadResult::Failed);
   EXPECT_TRUE(console.Text().ends_with("Failed to load the game\n"));
+}
+
+TEST(GameOptions, IniSwitchesNeedTheirKeys) {
+  Options_IniSwitches() = {};
+  auto read = [](std::string_view text) {
+    IniFile ini;
+    ini.Parse(text);
+    Options_ReadIni(ini);
+  };
+  read("; comment\n[OTHER]\nDebug=1\n[DEFAULT]\nOrientLandscape=1\nDebug=1\n");
+  const IniSwitches& s = Options_IniSwitches();
+  EXPECT_EQ(s.debug, true);
+  EXPECT_FALSE(s.trace.has_value());
+  EXPECT_FALSE(s.orientLandscape.has_value());  // only taken when both orientations are given
+  read("[DEFAULT]\nOrientLandscape=1\nOrientPortrait=0\nDebug=x\n");
+  EXPECT_EQ(s.orientLandscape, true);
+  EXPECT_EQ(s.orientPortrait, false);
+  EXPECT_EQ(s.debug, false);  // not a number reads as 0
 }
 
 TEST(DebugFile, SideFileNameReplacesOnlyTheFileNamesExtension) {

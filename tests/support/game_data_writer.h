@@ -1,6 +1,11 @@
 // Game data files for tests: the shared writer (src/data/game_data_writer.h) plus a few
 // conveniences: a small valid game, the chunk layout of a written file, and a console
-// capture for in-process loads.
+// capture for in-process loads. A test builds a game in a few lines:
+//
+//   GameDataWriter game = TestGame();
+//   game.objects[0].events.push_back({3, 0, {"x += 1;"}});   // step event, as source text
+//   game.rooms[0].instances.push_back({64, 64, 0, 100002, {""}});
+//   ASSERT_TRUE(game.WriteFile(folder / "game.win"));        // or GameData_LoadImage(game.Build())
 #pragma once
 
 #include <cstdint>
