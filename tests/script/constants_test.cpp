@@ -153,3 +153,39 @@ TEST_F(ConstantsWithResources, PrepareStopsAtTheFirstFailure) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ConstantsWithResources, ValuesRunAsNumberedCodeForATemporaryInstance) {
+  std::vector<std::string> names;
+  Code_SetGenerator([&](CCode& code) {
+    names.push_back(code.Name());
+    code.SetBytecode(VMBuffer(std::vector<uint8_t>{0, 0, 0, 0}), VMBuffer());
+    return true;
+  });
+  int provided = 0;
+  int instance = 0;
+  Constant_SetTemporaryInstanceProvider([&](const std::function<bool(CInstance*)>& body) {
+    ++provided;
+    return body(reinterpret_cast<CInstance*>(&instance));
+  });
+  Code_SetVMExecutor([&](const CCode&, CInstance* self, CInstance* other, ScriptValue& result) {
+    EXPECT_EQ(self, reinterpret_cast<CInstance*>(&instance));
+    EXPECT_EQ(other, self);
+    result.SetReal(41);
+  });
+  EXPECT_TRUE(Constant_Define("k_run1", "k_not_defined_yet"));
+  EXPECT_TRUE(Constant_Define("k_run2", "k_not_defined_yet + 1"));
+  Code_SetGenerator(nullptr);
+  Code_SetVMExecutor(nullptr);
+  Constant_SetTemporaryInstanceProvider(nullptr);
+  EXPECT_EQ(provided, 2);
+  ASSERT_EQ(names.size(), 2u);
+  ASSERT_EQ(names[0].rfind("Constant.", 0), 0u);
+  EXPECT_EQ(std::stoi(names[1].substr(9)), std::stoi(names[0].substr(9)) + 1);
+  ScriptValue value;
+  ASSERT_TRUE(Constant_Resolve("k_run2", value));
+  EXPECT_EQ(value.real, 41);
+}
+
+}  // namespace

@@ -7,4 +7,5 @@ void CodeNode_Reset(CodeNode& node, int32_t position) {
   node.constant = ScriptValue();
   node.children.clear();
   node.position = position;
+  node.height = 1;
 }

@@ -39,7 +39,7 @@
 // Operator codes are the TokenKind numbers of token.h. Instance codes: -1 self, -2 other,
 // -3 all, -4 noone, -5 global, -6 self unless the name was declared with globalvar,
 // -7 the run's locals; 0 and above an object index, 100000 and above an instance id.
-// Depth is bounded by the parser (kMaxNestingDepth), so walkers may recurse.
+// The parser refuses trees higher than kMaxNestingDepth levels, so walkers may recurse.
 #pragma once
 
 #include <cstdint>
@@ -86,6 +86,7 @@ struct CodeNode {
   ScriptValue constant;  // value of a Constant node
   std::vector<CodeNode> children;
   int32_t position = 0;  // byte position of the token that starts the node
+  int32_t height = 1;    // levels of the subtree as the parser built it (1: no children)
 
   bool IsConstant() const { return kind == NodeKind::Constant; }
 };

@@ -1,9 +1,11 @@
 // Phase 3: recursive descent from elements to the parse tree.
 //
 // Every routine returns false once an error has been reported; nothing is recovered.
-// Nesting (statements inside statements, expressions inside brackets, arguments and
-// indices, prefix operators, and each link of an operator or member chain) is counted
-// against kMaxNestingDepth so that deep input is a compile error, never a stack overflow.
+// Two things are held to kMaxNestingDepth so that deep input is a compile error, never a
+// stack overflow: the parser's recursion (statements inside statements, expressions inside
+// brackets, arguments and indices, prefix operators) and the height of every node it
+// finishes (chains of operators and members build height without recursing).
+#include <algorithm>
 #include <array>
 
 #include "script/code.h"
@@ -15,6 +17,7 @@
 namespace {
 
 constexpr int32_t kMaxArguments = 16;
+constexpr const char* kTooDeep = "Code is nested too deeply.";
 constexpr int32_t kMaxIndices = 2;
 
 // The binary operator groups, loosest first; each is one precedence level.
@@ -86,7 +89,15 @@ class Parser {
   }
   bool CheckDepth() {
     if (depth_ <= kMaxNestingDepth) return true;
-    return Fail("Code is nested too deeply.");
+    return Fail(kTooDeep);
+  }
+  // Records the height of a node whose children are complete.
+  bool Finish(CodeNode& node) {
+    int32_t height = 0;
+    for (const CodeNode& child : node.children) height = std::max(height, child.height);
+    node.height = height + 1;
+    if (node.height <= kMaxNestingDepth) return true;
+    return Fail(kTooDeep);
   }
   void Start(CodeNode& node, NodeKind kind) {
     CodeNode_Reset(node, Current().position);
@@ -139,7 +150,7 @@ bool Parser::Program(CodeNode& root) {
   while (Kind() != TokenKind::End) {
     if (!Statement(AddChild(root))) return false;
   }
-  return true;
+  return Finish(root);
 }
 
 bool Parser::Expression(CodeNode& root) {
@@ -154,7 +165,7 @@ bool Parser::Expression(CodeNode& root) {
 bool Parser::Statement(CodeNode& node) {
   Nesting nesting(*this);
   if (!nesting.Ok()) return false;
-  if (!StatementBody(node)) return false;
+  if (!StatementBody(node) || !Finish(node)) return false;
   while (Kind() == TokenKind::Semicolon) Advance();
   return true;
 }
@@ -323,59 +334,35 @@ bool Parser::Binary(size_t level, CodeNode& node) {
   if (level == kBinaryLevels.size()) return Member(node);
   if (!Binary(level + 1, node)) return false;
   const std::vector<TokenKind>& operators = kBinaryLevels[level];
-  int32_t links = 0;
-  bool ok = true;
-  while (ok) {
+  while (true) {
     TokenKind kind = Kind();
-    bool found = false;
-    for (TokenKind op : operators) found = found || op == kind;
-    if (!found) break;
-    ++depth_;
-    ++links;
-    if (!CheckDepth()) {
-      ok = false;
-      break;
-    }
+    if (std::find(operators.begin(), operators.end(), kind) == operators.end()) return true;
     CodeNode binary;
     binary.kind = NodeKind::Binary;
     binary.value = OperatorCode(kind);
     binary.position = node.position;
     Advance();
     binary.children.push_back(std::move(node));
-    ok = Binary(level + 1, binary.children.emplace_back());
+    bool ok = Binary(level + 1, binary.children.emplace_back());
     node = std::move(binary);
+    if (!ok || !Finish(node)) return false;
   }
-  depth_ -= links;
-  return ok;
 }
 
 // A primary followed by any number of ".name" parts; the expression on the left becomes
 // the instance of the name on the right.
 bool Parser::Member(CodeNode& node) {
   if (!Primary(node)) return false;
-  int32_t links = 0;
-  bool ok = true;
-  while (ok && Kind() == TokenKind::Dot) {
-    ++depth_;
-    ++links;
-    if (!CheckDepth()) {
-      ok = false;
-      break;
-    }
+  while (Kind() == TokenKind::Dot) {
     Advance();
-    if (Kind() != TokenKind::Variable) {
-      ok = Fail("Variable name expected.");
-      break;
-    }
+    if (Kind() != TokenKind::Variable) return Fail("Variable name expected.");
     CodeNode member;
-    ok = Variable(member);
-    if (ok) {
-      member.children[0] = std::move(node);
-      node = std::move(member);
-    }
+    if (!Variable(member)) return false;
+    member.children[0] = std::move(node);
+    node = std::move(member);
+    if (!Finish(node)) return false;
   }
-  depth_ -= links;
-  return ok;
+  return true;
 }
 
 bool Parser::Primary(CodeNode& node) {
@@ -401,7 +388,7 @@ bool Parser::Primary(CodeNode& node) {
   Start(node, NodeKind::Unary);
   node.value = OperatorCode(Kind());
   Advance();
-  return Member(AddChild(node));
+  return Member(AddChild(node)) && Finish(node);
 }
 
 bool Parser::Call(CodeNode& node) {
@@ -425,7 +412,7 @@ bool Parser::Call(CodeNode& node) {
     return Fail("Wrong number of arguments to function or script.");
   }
   Advance();
-  return true;
+  return Finish(node);
 }
 
 bool Parser::Variable(CodeNode& node) {
@@ -436,7 +423,7 @@ bool Parser::Variable(CodeNode& node) {
   Start(instance, NodeKind::Constant);
   instance.constant.SetReal(kInstanceDefault);
   Advance();
-  if (Kind() != TokenKind::OpenBracket) return true;
+  if (Kind() != TokenKind::OpenBracket) return Finish(node);
   Advance();
   int32_t indices = 0;
   while (Kind() != TokenKind::CloseBracket) {
@@ -451,7 +438,7 @@ bool Parser::Variable(CodeNode& node) {
     }
   }
   Advance();
-  return true;
+  return Finish(node);
 }
 
 }  // namespace

@@ -8,9 +8,10 @@
 
 class CCode;
 
-// How deep statements and expressions may nest (brackets, blocks, prefixes, chains of
-// operators). Deeper code is a compile error, so no walker of a tree can exhaust the
-// native stack; a finished tree is at most twice this deep.
+// How deep statements and expressions may nest: both the parser's own recursion (blocks,
+// statements, brackets, arguments, indices, prefixes) and the height of the tree it builds
+// (which chains of operators and members also raise). Deeper code is a compile error, so
+// neither the parser nor any walker of a tree can exhaust the native stack.
 inline constexpr int32_t kMaxNestingDepth = 1000;
 
 // Resolves every token to a constant, a function, a variable or its own kind. False after

@@ -21,6 +21,7 @@ class Checker {
     node.value = 0;
     node.constant = std::move(value);
     node.children.clear();
+    node.height = 1;
   }
 
   const CCode& code_;
