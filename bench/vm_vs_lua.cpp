@@ -69,7 +69,9 @@ double Seconds(std::chrono::steady_clock::time_point since) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  // --listing: print each program's bytecode instead of timing it.
+  const bool listing = argc > 1 && std::string(argv[1]) == "--listing";
   VM_Install();
   Function_SetScriptLookup(FindScript);
   VM_SetScriptLookup(GetScript);
@@ -88,6 +90,10 @@ int main() {
       std::fprintf(stderr, "%s\n", Compiler_LastError().text.c_str());
       return 1;
     }
+    if (listing) {
+      std::printf("== %s\n%s", p.name, VM_DisassembleAll(*code.Bytecode()).c_str());
+      continue;
+    }
     ScriptValue result;
     auto start = std::chrono::steady_clock::now();
     Code_Run(&self, &self, code, result);
@@ -103,6 +109,11 @@ int main() {
     logSum += std::log(ratio);
     ++count;
     std::printf("%-24s %10.3f %10.3f %8.2f\n", p.name, ours, theirs, ratio);
+  }
+  if (listing) {
+    std::printf("== fib\n%s== add1\n%s", VM_DisassembleAll(*g_Scripts[0]->Bytecode()).c_str(),
+                VM_DisassembleAll(*g_Scripts[1]->Bytecode()).c_str());
+    return 0;
   }
   std::printf("%-24s %10s %10s %8.2f\n", "geometric mean", "", "", std::exp(logSum / count));
   return 0;

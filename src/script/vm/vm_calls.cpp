@@ -57,9 +57,7 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
 
   // A script: its frame replaces the arguments, which move into the argument slots.
   if (VM_ScriptTrace) g_DebugConsole->Output("script call = %s\n", script->Name().c_str());
-  std::vector<VMFrame>& frames = st.seg->frames;
-  frames.emplace_back();
-  VMFrame& frame = frames.back();
+  VMFrame& frame = st.seg->frames.Push();
   frame.pc = st.pc;
   frame.self = st.self;
   frame.other = st.other;
@@ -71,6 +69,7 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   frame.line = st.line;
   frame.argc = Code_ArgumentCount;
   frame.locals = st.locals;
+  frame.localsCache = st.localsCache;
   frame.stackBase = sp + argc;
   frame.usedBase = used - kArgumentBytes * argc;
   frame.withDepth = st.seg->withs.size();
@@ -99,15 +98,14 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   st.source = script->SourceCopy();
   st.name = script->Name();
   st.line = 0;
-  st.locals = VM_TakeLocals();
+  st.locals = VM_TakeLocals(st.localsCache);
   ++st.depth;
   return nullptr;
 }
 
 void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uint8_t*& code,
                          int32_t& codeSize, int32_t& pc, ScriptValue& value) {
-  std::vector<VMFrame>& frames = st.seg->frames;
-  VMFrame& frame = frames.back();
+  VMFrame& frame = st.seg->frames.Top();
   VM_GiveBackLocals();
   // With environments the callee left open end with it.
   while (st.seg->withs.size() > frame.withDepth) st.seg->withs.pop_back();
@@ -121,6 +119,7 @@ void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uin
   st.name = frame.name;
   st.line = frame.line;
   st.locals = frame.locals;
+  st.localsCache = frame.localsCache;
   Code_ArgumentCount = frame.argc;
   for (size_t k = 0; k < Code_Arguments.size(); ++k) std::swap(Code_Arguments[k], frame.savedArgs[k]);
   sp = frame.stackBase - 1;
@@ -129,7 +128,7 @@ void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uin
   sp->text.swap(value.text);
   if (sp->kind == ValueKind::Real) sp->text.clear();
   used = frame.usedBase + kArgumentBytes;
-  frames.pop_back();
+  st.seg->frames.Pop();
   --st.depth;
 }
 

@@ -282,10 +282,11 @@ void VM_Error(VMState& st, const std::string& message, int32_t /*used*/) {
     out.Output("Global Variables : \n");
     Variable_GlobalList().Dump(out);
   }
-  const std::vector<VMFrame>& frames = st.seg->frames;
-  if (!frames.empty()) {
+  const VMFrameStack& frames = st.seg->frames;
+  if (!frames.Empty()) {
     out.Output("stack frame is\n%s (line %d)\n", std::string(st.name).c_str(), line);
-    for (auto it = frames.rbegin(); it != frames.rend(); ++it) {
+    for (size_t i = 0; i < frames.Size(); ++i) {
+      const VMFrame* it = &frames.FromTop(i);
       std::string callerText;
       int32_t callerLine = LineOf(it->debugInfo, it->pc, it->source, &callerText);
       out.Output("called from - %s (line %d) - %s\n", std::string(it->name).c_str(), callerLine,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/console.h"
+#include "platform/conversions.h"
 #include "runner/instance.h"
 #include "script/compile_error.h"
 #include "script/compiler/user_variables.h"
@@ -50,8 +51,12 @@ std::vector<std::unique_ptr<VMSegment>>& Segments() {
 size_t g_ActiveSegments = 0;
 
 // Locals lists, taken and given back in nesting order.
+struct PooledLocals {
+  std::unique_ptr<CVariableList> list = std::make_unique<CVariableList>();
+  std::unique_ptr<VMLocalsCache> cache = std::make_unique<VMLocalsCache>();
+};
 struct LocalsPool {
-  std::vector<std::unique_ptr<CVariableList>> lists;
+  std::vector<PooledLocals> lists;
   size_t used = 0;
 };
 LocalsPool& Pool() {
@@ -60,12 +65,16 @@ LocalsPool& Pool() {
 }
 }  // namespace
 
-CVariableList* VM_TakeLocals() {
+CVariableList* VM_TakeLocals(VMLocalsCache*& cache) {
   LocalsPool& pool = Pool();
-  if (pool.used == pool.lists.size()) pool.lists.push_back(std::make_unique<CVariableList>());
-  CVariableList* list = pool.lists[pool.used++].get();
-  if (list->Count() != 0) list->Clear();
-  return list;
+  if (pool.used == pool.lists.size()) pool.lists.emplace_back();
+  PooledLocals& entry = pool.lists[pool.used++];
+  if (entry.list->Count() != 0) {
+    entry.list->Clear();
+    entry.cache->Reset();
+  }
+  cache = entry.cache.get();
+  return entry.list.get();
 }
 void VM_GiveBackLocals() {
   if (Pool().used > 0) --Pool().used;
@@ -109,6 +118,17 @@ bool WriteVariable(VMState& st, int32_t instance, int32_t id, int32_t index,
   }
 }
 
+// Finds a local's node and remembers where its plain value lives; null when the list does
+// not hold it yet. The node belongs to the pooled list, which is never shared across threads
+// and is cleared only by the pool, so the address stays good until then.
+ScriptValue* CacheLocal(VMState& st, int32_t id) {
+  const VariableNode* node = st.locals->FindNode(id);
+  if (node == nullptr) return nullptr;
+  auto* value = const_cast<ScriptValue*>(&node->value);
+  st.localsCache->Put(id, value);
+  return value;
+}
+
 std::string ValueForTrace(const ScriptValue& v) {
   if (v.kind == ValueKind::String) return "\"" + v.text + "\"";
   char buffer[64];
@@ -118,14 +138,14 @@ std::string ValueForTrace(const ScriptValue& v) {
 
 // Restores what script frames changed when an activation is abandoned after an error.
 void UnwindAll(VMState& st) {
-  while (!st.seg->frames.empty()) {
-    VMFrame& frame = st.seg->frames.back();
+  while (!st.seg->frames.Empty()) {
+    VMFrame& frame = st.seg->frames.Top();
     Code_ArgumentCount = frame.argc;
     for (size_t k = 0; k < Code_Arguments.size(); ++k) {
       Code_Arguments[k] = std::move(frame.savedArgs[k]);
     }
     VM_GiveBackLocals();
-    st.seg->frames.pop_back();
+    st.seg->frames.Pop();
   }
   st.seg->withs.clear();
 }
@@ -156,7 +176,7 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
   st.debugInfo = debugInfo;
   st.source = sourceText;
   st.name = name;
-  st.locals = VM_TakeLocals();
+  st.locals = VM_TakeLocals(st.localsCache);
   st.stackStart = seg->cells.get() + kStackCells;  // cells above it are the guard
   st.stackSize = kInitialStackBytes;
   const int32_t savedArgumentCount = Code_ArgumentCount;
@@ -228,6 +248,26 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
 
     switch (static_cast<VMOpcode>(opcode)) {
       case VMOpcode::Conv:  // pop T, push it as U
+        // The conversions loops and indices use most, inline.
+        if (typeByte == 0x25 && sp->kind == ValueKind::Real) {  // .v real to .i
+          Cell_SetInt(*sp, Conv_TruncToInt32(sp->real));
+          used -= 12;
+          break;
+        }
+        if (typeByte == 0x52) {  // .i to .v
+          Cell_SetVarReal(*sp, Cell_Int(*sp));
+          used += 12;
+          break;
+        }
+        if (typeByte == 0x45 && sp->kind == ValueKind::Real) {  // .v real to .b
+          Cell_SetInt(*sp, sp->real > 0.5 ? 1 : 0);
+          used -= 12;
+          break;
+        }
+        if (typeByte == 0x42) {  // .i to .b
+          Cell_SetInt(*sp, Cell_Int(*sp) != 0 ? 1 : 0);
+          break;
+        }
         if ((message = VM_DoConv(typeByte, *sp)) != nullptr) goto fail;
         used += slot(typeByte >> 4) - slot(typeByte);
         break;
@@ -241,6 +281,25 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
       case VMOpcode::Sne:  // push .b U != T
       case VMOpcode::Sge:  // push .b U >= T
       case VMOpcode::Sgt: {  // push .b U > T
+        if (typeByte == 0x22) {  // two integers
+          const int32_t a = Cell_Int(sp[1]), b = Cell_Int(sp[0]);
+          int32_t v;
+          switch (static_cast<VMOpcode>(opcode)) {
+            case VMOpcode::Add: v = static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); break;
+            case VMOpcode::Sub: v = static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)); break;
+            case VMOpcode::Mul: v = static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b)); break;
+            case VMOpcode::Slt: v = a < b; break;
+            case VMOpcode::Sle: v = a <= b; break;
+            case VMOpcode::Seq: v = a == b; break;
+            case VMOpcode::Sne: v = a != b; break;
+            case VMOpcode::Sge: v = a >= b; break;
+            default: v = a > b; break;
+          }
+          Cell_SetInt(sp[1], v);
+          ++sp;
+          used -= 4;
+          break;
+        }
         // Reals held in variables, against reals or integers: the common case, inline.
         const bool leftVar = (typeByte >> 4) == 5, rightVar = (typeByte & 0x0F) == 5;
         if (leftVar && sp[1].kind == ValueKind::Real &&
@@ -347,6 +406,23 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
               goto fail;
             }
             const auto id = static_cast<int32_t>(var & kVMVarIdMask);
+            if (instance == -7 && index == 0 && !VM_Trace) {
+              // A local's plain value, straight from its node once found.
+              ScriptValue* local = st.localsCache->Find(id);
+              if (local == nullptr) local = CacheLocal(st, id);
+              if (local != nullptr) {
+                --sp;
+                used += 16;
+                sp->kind = local->kind;
+                sp->real = local->real;
+                if (local->kind == ValueKind::String) {
+                  sp->text = local->text;
+                } else {
+                  sp->text.clear();
+                }
+                break;
+              }
+            }
             --sp;
             used += 16;
             Cell_SetVarReal(*sp, 0.0);
@@ -413,6 +489,21 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
         used -= slot(valueType);
         const auto id = static_cast<int32_t>(var & kVMVarIdMask);
         Variable_ArrayError = false;
+        if (instance == -7 && index == 0 && !VM_Trace) {
+          ScriptValue* local = st.localsCache->Find(id);
+          if (local == nullptr) local = CacheLocal(st, id);
+          if (local != nullptr) {
+            // The popped cell is dropped: its bytes move into the variable.
+            local->kind = value.kind;
+            local->real = value.real;
+            if (value.kind == ValueKind::String) {
+              local->text.swap(value.text);
+            } else {
+              local->text.clear();
+            }
+            break;
+          }
+        }
         st.pc = instructionPc;
         if (!WriteVariable(st, instance, id, index, value)) {
           messageText = "Pop :: Execution Error - Variable set problem " + Code_Variable_Name(id);

@@ -13,6 +13,7 @@
 
 class CInstance;
 class CVariableList;
+struct VMLocalsCache;
 
 // What a script call saves of its caller. On the original machine it was written over the
 // arguments on the value stack; here it lives on a stack of its own while the value stack
@@ -29,6 +30,7 @@ struct VMFrame {
   int32_t line = 0;
   int32_t argc = 0;  // the caller's argument count
   CVariableList* locals = nullptr;
+  VMLocalsCache* localsCache = nullptr;
   ScriptValue* stackBase = nullptr;  // the caller's stack before it pushed the arguments
   int32_t usedBase = 0;              // bytes in use there
   size_t withDepth = 0;              // with environments of the caller
@@ -44,10 +46,49 @@ struct VMWith {
   int32_t bytes = 0;  // what the record took on the original stack
 };
 
+// A stack of frames whose records stay allocated when popped, so a call builds nothing.
+class VMFrameStack {
+ public:
+  VMFrame& Push() {
+    if (count_ == frames_.size()) frames_.emplace_back();
+    return frames_[count_++];
+  }
+  void Pop() { --count_; }
+  VMFrame& Top() { return frames_[count_ - 1]; }
+  bool Empty() const { return count_ == 0; }
+  size_t Size() const { return count_; }
+  // From the innermost frame outwards.
+  const VMFrame& FromTop(size_t i) const { return frames_[count_ - 1 - i]; }
+
+ private:
+  std::vector<VMFrame> frames_;
+  size_t count_ = 0;
+};
+
+// Plain values (index 0) of a locals list, found once and then reached directly. A list's
+// nodes stay where they are until the list is cleared, which only the pool does, and the
+// pool empties the cache with it.
+struct VMLocalsCache {
+  static constexpr size_t kSize = 64;
+  std::array<int32_t, kSize> ids;
+  std::array<ScriptValue*, kSize> values;
+  VMLocalsCache() { Reset(); }
+  void Reset() { ids.fill(-1); }
+  ScriptValue* Find(int32_t id) const {
+    size_t at = static_cast<uint32_t>(id) & (kSize - 1);
+    return ids[at] == id ? values[at] : nullptr;
+  }
+  void Put(int32_t id, ScriptValue* value) {
+    size_t at = static_cast<uint32_t>(id) & (kSize - 1);
+    ids[at] = id;
+    values[at] = value;
+  }
+};
+
 // One activation level's stack: cells, frames and with environments, kept for reuse.
 struct VMSegment {
   std::unique_ptr<ScriptValue[]> cells;
-  std::vector<VMFrame> frames;
+  VMFrameStack frames;
   std::vector<VMWith> withs;
 };
 
@@ -56,6 +97,7 @@ struct VMState {
   ScriptValue* stackStart = nullptr;
   int32_t stackSize = 0;
   CVariableList* locals = nullptr;
+  VMLocalsCache* localsCache = nullptr;
   CInstance* self = nullptr;
   CInstance* other = nullptr;
   const uint8_t* code = nullptr;
@@ -79,5 +121,5 @@ void VM_DebugStep(VMState& st, int32_t used);
 // The error report; returns only when the error does not end the process.
 void VM_Error(VMState& st, const std::string& message, int32_t used);
 // Locals lists of script calls.
-CVariableList* VM_TakeLocals();
+CVariableList* VM_TakeLocals(VMLocalsCache*& cache);
 void VM_GiveBackLocals();

@@ -59,7 +59,7 @@ const char* VM_PushEnv(VMState& st, int32_t instance, int32_t& used, bool& skip)
 
 const char* VM_PopEnv(VMState& st, bool closeNow, int32_t& used, bool& again) {
   std::vector<VMWith>& withs = st.seg->withs;
-  size_t floor = st.seg->frames.empty() ? 0 : st.seg->frames.back().withDepth;
+  size_t floor = st.seg->frames.Empty() ? 0 : st.seg->frames.Top().withDepth;
   again = false;
   if (withs.size() <= floor) return "Execution Error - no with environment to close";
   VMWith& env = withs.back();
