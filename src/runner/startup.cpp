@@ -21,6 +21,7 @@
 #include "runner/pending_subsystems.h"
 #include "runner/run_options.h"
 #include "script/code.h"
+#include "script/code_exec.h"
 #include "script/constants.h"
 #include "script/global_variables.h"
 
@@ -105,6 +106,7 @@ void Runner_Initialise() {
 
   FileLocations_SetGameFolder(GetGameDirectory());
   Code_SetUseVM(g_RunOptions.useVM);
+  Code_Exec_Install();
   RunnerLoadGame(gameFile);
   g_DebugConsole->Output("Get Resolution\n");
   LoadGameCode();
