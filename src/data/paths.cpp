@@ -108,7 +108,7 @@ void CPath::ComputeSmooth() {
   const size_t n = points_.size();
   if (n == 0) return;
   if (!closed_) Emit(points_[0].x, points_[0].y, points_[0].speed);
-  const size_t last = closed_ ? n : n - 1;
+  const size_t last = closed_ ? n + 1 : n - 1;  // curves at 1..n (closed) or 1..n-2 (open)
   for (size_t i = 1; i < last; ++i) {
     const PathPosition prev = FromPoint(points_[(i - 1) % n]);
     const PathPosition here = FromPoint(points_[i % n]);
