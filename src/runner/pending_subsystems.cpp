@@ -10,13 +10,7 @@ void Crc32_BuildTable() {}
 void GR_Draw_Init() {}
 void GR_Window_Clear_Views() {}
 void Particle_Init() {}
-void Run_Global_Init() {
-  ::Running = 0;
-  ::Paused = 0;
-}
 void Sound_StartHook() {}
-void Variable_BuiltIn_Init() {}
-void Path_Init() {}
 void HighScore_Clear() {}
 void HighScore_Load() {}
 void Window_Create() {}

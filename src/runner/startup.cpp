@@ -8,6 +8,7 @@
 
 #include "data/game_data.h"
 #include "data/game_loader.h"
+#include "data/paths.h"
 #include "functions/registry.h"
 #include "platform/console.h"
 #include "platform/file_locations.h"
@@ -20,8 +21,11 @@
 #include "runner/main_loop.h"
 #include "runner/open_file_dialog.h"
 #include "runner/pending_subsystems.h"
+#include "runner/run_globals.h"
 #include "runner/run_options.h"
 #include "script/code.h"
+#include "script/builtin_variables.h"
+#include "script/code_exec.h"
 #include "script/constants.h"
 #include "script/global_variables.h"
 #include "script/vm/vm.h"
@@ -72,10 +76,10 @@ bool InitSubsystems() {
   Constant_Init();
   pending::GR_Window_Clear_Views();
   pending::Particle_Init();
-  pending::Run_Global_Init();
+  Run_Global_Init();
   pending::Sound_StartHook();
-  pending::Variable_BuiltIn_Init();
-  pending::Path_Init();
+  Variable_BuiltIn_Init();
+  Path_Init();
   pending::HighScore_Clear();
   ProcessMessages();
   return true;
@@ -112,6 +116,8 @@ void Runner_Initialise() {
   for (const RunBreakpoint& bp : g_RunOptions.breakpoints) VM_Breakpoint_Add(bp.codeName, bp.line);
   FileLocations_SetGameFolder(GetGameDirectory());
   Code_SetUseVM(g_RunOptions.useVM);
+  Code_Exec_Install();
+  Variable_SetWorkingDirectory(gameFile);
   RunnerLoadGame(gameFile);
   g_DebugConsole->Output("Get Resolution\n");
   LoadGameCode();
