@@ -98,6 +98,11 @@ bool GR_Texture_Exists(int id) {
   return entry != nullptr && entry->used;
 }
 
+TextureEntry* GR_Texture_Entry(int id) {
+  TextureEntry* entry = Entry(id);
+  return entry != nullptr && entry->used ? entry : nullptr;
+}
+
 HardwareTexture* GR_Texture_Get(int id) {
   TextureEntry* entry = Entry(id);
   return entry != nullptr && entry->used ? entry->texture.get() : nullptr;
