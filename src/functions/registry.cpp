@@ -1,8 +1,10 @@
 #include "functions/registry.h"
 
+#include "functions/graphics_functions.h"
 #include "functions/number_functions.h"
 
 // Each family's registration routine is called here, in start-up order.
 void Functions_RegisterAll() {
   InitMathFunctions();
+  InitGraphicsFunctions();
 }
