@@ -1,12 +1,17 @@
 #include "platform/console.h"
 #include "platform/temp_directory.h"
+#include "data/background.h"
 #include "data/event_lists.h"
+#include "data/sprite.h"
+#include "graphics/device.h"
+#include "graphics/textured_quads.h"
 #include "data/objects.h"
 #include "data/scripts.h"
 #include "runner/events.h"
 #include "runner/instance.h"
 #include "runner/pending_subsystems.h"
 #include "runner/startup.h"
+#include "runner/window.h"
 #include "script/constants.h"
 #include "script/function_table.h"
 #include "script/global_variables.h"
@@ -26,11 +31,11 @@ void ShutdownSubsystems() {
   Object_FreeEventLists();
   Object_FreeAll();
   pending::Particle_Shutdown();
-  pending::Sprite_FreeAll();
+  Sprite_FreeAll();
   File_RemoveTempDirectory();
-  pending::Graphics_Shutdown();
-  pending::Background_FreeAll();
-  pending::GR_Texture_Free_All();
+  Graphics_Shutdown();
+  Background_FreeAll();
+  GR_Texture_Free_All();
   Script_FreeAll();
   Variable_FreeAll();
   pending::Font_Shutdown();
@@ -40,7 +45,8 @@ void ShutdownSubsystems() {
   pending::DebugFile_Free();
   pending::Sound_FreeAll();
   Console_Shutdown();
-  pending::Graphics_Release();
+  GR_D3D_Shutdown();
+  MainWindow_Destroy();
   if (pending::Window_Exists()) pending::LoadForm_Free();
   pending::Debugger_Shutdown();
 }
