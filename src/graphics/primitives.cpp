@@ -424,8 +424,9 @@ void GR_Draw_Primitive_Begin(int32_t kind, int32_t texture) {
     g_builder.hasEntry = false;
     return;
   }
-  g_builder.pageWidth = static_cast<float>(page->width);
-  g_builder.pageHeight = static_cast<float>(page->height);
+  // The page's image may sit in a larger texture: its coordinates scale by the texture.
+  g_builder.pageWidth = page->inverseWidth > 0.0f ? 1.0f / page->inverseWidth : static_cast<float>(page->width);
+  g_builder.pageHeight = page->inverseHeight > 0.0f ? 1.0f / page->inverseHeight : static_cast<float>(page->height);
 }
 
 void GR_Draw_Vertex(float x, float y) { AddVertex(x, y, g_draw.colour, 0.0f, 0.0f); }
