@@ -7,6 +7,7 @@
 #include <string>
 
 #include "data/game_loader.h"
+#include "data/game_preparation.h"
 #include "data/paths.h"
 #include "functions/registry.h"
 #include "platform/console.h"
@@ -117,7 +118,7 @@ void Runner_Initialise() {
   g_DebugConsole->Output("Create Window\n");
   pending::Window_Create();
   g_DebugConsole->Output("Init Graphics\n");
-  if (!pending::InitGraphics()) {
+  if (!InitGraphics()) {
     g_ExitStatus = kExitStartFailed;
     return;
   }
@@ -143,12 +144,13 @@ bool Runner_LoadAndStart() {
     g_DebugConsole->Output("Failed to load the game\n");
     return false;
   }
+  Runner_ProgressInit(Runner_LoadForm(), false);
   // The loader has read the game's name, which names the save area.
   FileLocations_SetGameFolder(GetGameDirectory());
   FileLocations_SetSaveArea(GetSaveDirectory());
   Variable_Global_Init();
   g_DebugConsole->Output("PrepareGame()\n");
-  if (!pending::PrepareGame()) return false;
+  if (!PrepareGame()) return false;
   g_DebugConsole->Output("Run_Start\n");
   Run_Start();
   return true;
