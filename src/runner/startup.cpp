@@ -28,6 +28,7 @@
 #include "script/code_exec.h"
 #include "script/constants.h"
 #include "script/global_variables.h"
+#include "script/vm/vm.h"
 
 namespace {
 
@@ -110,6 +111,7 @@ void Runner_Initialise() {
 
   FileLocations_SetGameFolder(GetGameDirectory());
   Code_SetUseVM(g_RunOptions.useVM);
+  VM_Install();
   Code_Exec_Install();
   Variable_SetWorkingDirectory(gameFile);
   RunnerLoadGame(gameFile);

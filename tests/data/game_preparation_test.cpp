@@ -129,3 +129,34 @@ TEST_F(Preparation, RefusingTheColourModeStopsGraphics) {
 }
 
 }  // namespace
+
+#include "support/runner_process.h"
+
+namespace {
+
+// The runner binary prepares the game on either executor; a failed preparation ends the start
+// with its message and a non-zero exit.
+TEST(PreparationRunner, BothExecutorsPrepareAndAFailureEndsTheStart) {
+  TempFolder folder;
+  GameDataWriter good = TestGame();
+  good.timeLines.push_back({"tl_one", {{3, {"x = 1;"}}}});
+  ASSERT_TRUE(good.WriteFile(folder / "good.win"));
+  GameDataWriter bad = TestGame();
+  bad.scripts.push_back({"scr_bad", {"x = ;"}});
+  ASSERT_TRUE(bad.WriteFile(folder / "bad.win"));
+  for (const std::vector<std::string>& extra : {std::vector<std::string>{}, {"-oldexec"}}) {
+    std::vector<std::string> args = {"-game", folder / "good.win"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    const RunnerResult ok = RunRunner(args);
+    EXPECT_EQ(ok.exitCode, 0) << ok.output;
+    EXPECT_NE(ok.output.find("Finished PrepareGame() \n"), std::string::npos) << ok.output;
+
+    args[1] = folder / "bad.win";
+    const RunnerResult failed = RunRunner(args);
+    EXPECT_NE(failed.exitCode, 0);
+    EXPECT_NE(failed.output.find("Failed to compile the scripts.\n"), std::string::npos) << failed.output;
+    EXPECT_EQ(failed.output.find("Run_Start"), std::string::npos);
+  }
+}
+
+}  // namespace
