@@ -735,6 +735,8 @@ void Variable_BuiltIn_Init() {
   AddInstanceVariables();
   AddGlobalVariables();
   Variable_SetBuiltInAccessors(GetBuiltin, SetBuiltin);
+  // Error texts of both executors name variables, built-in or not, through the compiler's list.
+  Variable_SetNameFunction(Code_Variable_Name);
   Code_SetBuiltinVariableHooks(
       [](std::string_view name) { return Variable_BuiltIn_Find(name); },
       [](int32_t index, std::string& name) {
