@@ -13,10 +13,11 @@
 #include "data/timelines.h"
 #include "data/scripts.h"
 #include "platform/console.h"
-#include "runner/instance.h"
 #include "platform/ini_file.h"
+#include "runner/instance.h"
 #include "runner/run_options.h"
 #include "runner/startup.h"
+#include "script/code.h"
 #include "script/error_report.h"
 
 namespace {
@@ -107,6 +108,29 @@ bool FileExists(const std::string& path) {
 }
 
 std::vector<ChunkRecord> g_chunks;  // the container walk, shared by both passes
+
+// Code objects made from stored entries view the loaded bytecode (patched in place later by
+// FUNC, never moved) and the side file's source and position tables.
+void PublishStoredCode() {
+  std::vector<StoredCodeEntry> entries;
+  if (CodeTable_Active()) {
+    entries.resize(CodeTable_Count());
+    for (uint32_t i = 0; i < CodeTable_Count(); ++i) {
+      const StoredCode* code = CodeTable_Get(i);
+      if (code == nullptr || !code->present) continue;
+      StoredCodeEntry& entry = entries[i];
+      entry.name = code->name;
+      entry.bytecode = std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(code->words.data()),
+                                                code->words.size() * sizeof(uint32_t));
+      if (const std::vector<DebugPosition>* info = DebugFile_Info(i)) {
+        entry.lineTable = std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(info->data()),
+                                                   info->size() * sizeof(DebugPosition));
+      }
+      entry.source.assign(DebugFile_Source(i));
+    }
+  }
+  Code_SetStoredTable(std::move(entries));
+}
 
 // The built-ins are registered once per process, however often a game is loaded.
 void RegisterBuiltinsOnce() {
@@ -203,6 +227,7 @@ bool RunnerLoadGame(const std::string& file) {
 
 GameLoadResult LoadGameCode() {
   g_chunks.clear();
+  Code_SetStoredTable({});  // it views the table cleared next
   CodeTable_Clear();
   g_stage.prePassDone = true;
   g_stage.prePass = Guarded([] {
@@ -242,6 +267,7 @@ GameLoadResult LoadGameChunks() {
   // Each resource table is emptied here, in this order, as its reader arrives: sounds,
   // sprites, backgrounds, paths, scripts, fonts, time lines, objects, rooms; then options.
   GameData_State().kept.clear();
+  PublishStoredCode();
   Path_Clear();
   Script_Clear();
   TimeLine_Clear();

@@ -11,6 +11,7 @@
 #include "script/code.h"
 
 class CInstance;
+class CObjectKF;
 class GameDataReader;
 
 class CEvent {
@@ -51,9 +52,9 @@ void Perform_Event(CInstance* self, CInstance* other, int32_t type, int32_t numb
 void Perform_Event_All(int32_t type, int32_t number);
 // Number of events running now (nested runs count each).
 int32_t Event_RunDepth();
-// Runs action once no event is running any more (at once when none runs). Objects deleted
-// from inside an event are destroyed this way, after the event that may still use them.
-void Event_AfterRun(std::unique_ptr<class CObjectKF> object);
+// Destroys a deleted object once no event runs any more (at once when none runs): an event
+// may be running the object's own code.
+void Event_AfterRun(std::unique_ptr<CObjectKF> object);
 
 // The game's library initialisation texts, run once when the game starts.
 void Library_SetInitCode(std::vector<std::string> texts);

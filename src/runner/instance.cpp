@@ -26,6 +26,24 @@ InstanceSpriteLookup& SpriteLookup() {
   return lookup;
 }
 
+InstancePathAccess& PathAccess() {
+  static InstancePathAccess access;
+  return access;
+}
+
+// The length of an existing path with a length above 0.
+bool PathLength(int32_t path, float& length) {
+  const auto& access = PathAccess();
+  if (path < 0 || !access.length || !access.point || !access.length(path, length)) return false;
+  return length > 0.0f;
+}
+
+void PathPoint(int32_t path, float position, float& x, float& y, float& speed) {
+  x = y = 0.0f;
+  speed = 100.0f;
+  PathAccess().point(path, position, x, y, speed);
+}
+
 bool LookUpSprite(int32_t sprite, InstanceSpriteShape& shape) {
   const auto& lookup = SpriteLookup();
   return sprite >= 0 && lookup && lookup(sprite, shape);
@@ -241,6 +259,106 @@ int32_t CInstance::GetImageNumber() const {
   return LookUpSprite(sprite_index, shape) ? shape.frames : 0;
 }
 
+// ---- paths ----
+
+namespace {
+// (dx, dy) turned by the path's orientation and scaled.
+void Orient(float dx, float dy, float angle, float scale, float& ox, float& oy) {
+  const float c = std::cos(angle);
+  const float s = std::sin(angle);
+  ox = (c * dx + s * dy) * scale;
+  oy = (c * dy - s * dx) * scale;
+}
+}  // namespace
+
+void CInstance::StartPath(int32_t path, float speed_, float scale, float orientation, bool relative,
+                          int32_t endAction) {
+  float length = 0.0f;
+  if (path == -1 || scale < 0.0f || !PathLength(path, length)) {
+    path_index = -1;
+    return;
+  }
+  path_index = path;
+  path_speed = speed_;
+  path_scale = scale;
+  path_orientation = orientation;
+  path_endaction = endAction;
+  path_position = speed_ < 0.0f ? 1.0f : 0.0f;
+  path_positionprevious = path_position;
+  float x0, y0, xp, yp, f;
+  PathPoint(path, 0.0f, x0, y0, f);
+  PathPoint(path, path_position, xp, yp, f);
+  if (!relative) SetPosition(xp, yp);
+  float ox, oy;
+  Orient(xp - x0, yp - y0, orientation * kPi / 180.0f, scale, ox, oy);
+  pathOffsetX = x - ox;
+  pathOffsetY = y - oy;
+}
+
+bool CInstance::PathStep() {
+  float length = 0.0f;
+  if (!PathLength(path_index, length)) return false;
+  const float a = path_orientation * kPi / 180.0f;
+  float px, py, factor;
+  PathPoint(path_index, path_position, px, py, factor);
+  path_position += path_speed * (factor / (100.0f * path_scale)) / length;
+
+  bool ended = false;
+  if (path_position >= 1.0f || path_position <= 0.0f) {
+    ended = true;
+    switch (path_endaction) {
+      case 1:
+        path_position += path_position < 0.0f ? 1.0f : -1.0f;
+        break;
+      case 2: {
+        float x0, y0, x1, y1, f;
+        PathPoint(path_index, 0.0f, x0, y0, f);
+        PathPoint(path_index, 1.0f, x1, y1, f);
+        float ox, oy;
+        Orient(x1 - x0, y1 - y0, a, path_scale, ox, oy);
+        if (path_position < 0.0f) {
+          pathOffsetX -= ox;
+          pathOffsetY -= oy;
+          path_position += 1.0f;
+        } else {
+          pathOffsetX += ox;
+          pathOffsetY += oy;
+          path_position -= 1.0f;
+        }
+        break;
+      }
+      case 3:
+        if (path_position < 0.0f) {
+          path_position = -path_position;
+          path_speed = std::fabs(path_speed);
+        } else {
+          path_position = 2.0f - path_position;
+          path_speed = -std::fabs(path_speed);
+        }
+        break;
+      default:
+        path_position = 1.0f;
+        break;
+    }
+  }
+  // The position is read before a stop clears the path.
+  float x0, y0, xp, yp, f;
+  PathPoint(path_index, 0.0f, x0, y0, f);
+  PathPoint(path_index, path_position, xp, yp, f);
+  if (ended && path_endaction != 1 && path_endaction != 2 && path_endaction != 3) path_index = -1;
+  float ox, oy;
+  Orient(xp - x0, yp - y0, a, path_scale, ox, oy);
+  const float nx = ox + pathOffsetX;
+  const float ny = oy + pathOffsetY;
+
+  SetHSpeed(nx - x);
+  SetVSpeed(ny - y);
+  // Motion comes from the path alone: the speeds go, the direction of the move stays.
+  if (speed != 0.0f) SetSpeed(0.0f);
+  if (nx != x || ny != y) SetPosition(nx, ny);
+  return ended;
+}
+
 // ---- bounding box ----
 
 void CInstance::Compute_BoundingBox() {
@@ -402,6 +520,8 @@ bool CInstance::Collision_Instance(CInstance& other, bool precise_) {
 
 void Instance_SetSpriteLookup(InstanceSpriteLookup lookup) { SpriteLookup() = std::move(lookup); }
 
+void Instance_SetPathAccess(InstancePathAccess access) { PathAccess() = std::move(access); }
+
 InstancePreciseTests& Instance_PreciseTests() {
   static InstancePreciseTests tests;
   return tests;
@@ -432,3 +552,5 @@ CInstance* Instance_Find(int32_t id) {
 }
 
 int32_t Instance_IdHash_Count() { return static_cast<int32_t>(IdHash().size()); }
+
+void Instance_DeleteAll() { IdHash().clear(); }

@@ -53,6 +53,13 @@ class CInstance {
   void SetPathPosition(float position);          // clamped to 0..1
   void SetPathPositionPrevious(float position);  // clamped to 0..1
   void SetPathSpeed(float speed) { path_speed = speed; }
+  // Starts following a path from position 0 (1 for a negative speed): placed at the path's point
+  // there unless relative, else followed from where the instance stands. Path -1 stops; a
+  // missing path, one of length 0 or a negative scale leaves no path.
+  void StartPath(int32_t path, float speed, float scale, float orientation, bool relative,
+                 int32_t endAction);
+  // One step along the path; true when its end was reached in this step.
+  bool PathStep();
   // The frame count of the sprite; 0 when it does not exist.
   int32_t GetImageNumber() const;
 
@@ -148,6 +155,14 @@ struct InstanceSpriteShape {
 using InstanceSpriteLookup = std::function<bool(int32_t sprite, InstanceSpriteShape& shape)>;
 void Instance_SetSpriteLookup(InstanceSpriteLookup lookup);
 
+// What path motion needs of the path table: a path's length (false when there is no such
+// path) and its point and speed factor (percent) at a position from 0 to 1.
+struct InstancePathAccess {
+  std::function<bool(int32_t path, float& length)> length;
+  std::function<void(int32_t path, float position, float& x, float& y, float& speed)> point;
+};
+void Instance_SetPathAccess(InstancePathAccess access);
+
 // The pixel-precise tests, installed with the sprites' collision masks. A test left empty
 // lets the bounding-box result stand.
 struct InstancePreciseTests {
@@ -165,8 +180,8 @@ void Instance_SetLastId(int32_t id);
 // A new instance of the object at (x, y) with the next id, in its object's lists and in the
 // id map. The caller (the room) owns it.
 std::unique_ptr<CInstance> Instance_Create(float x, float y, int32_t objectIndex);
-// Destroyed this step: it stops matching collisions and lookups through objects, and the room
-// removes it at the end of the step.
+// Destroyed this step: it no longer collides or answers to code through objects and ids, and
+// the room removes it at the end of the step.
 void Instance_MarkForDeletion(CInstance& instance);
 
 // The instance id map: ids to live instances (not owned). Adding an id that is already
@@ -176,3 +191,5 @@ void Instance_IdHash_Remove(const CInstance& instance);
 // The instance with that id, or null.
 CInstance* Instance_Find(int32_t id);
 int32_t Instance_IdHash_Count();
+// Shut-down: empties the id map (the instances themselves belong to their rooms).
+void Instance_DeleteAll();

@@ -48,7 +48,6 @@ void HighScore_Save();
 void Compiler_Cleanup();
 void Grid_DestroyAll();
 void Room_FreeAll();
-void Instance_DeleteAll();
 void Persistent_FreeAll();
 void Particle_Shutdown();
 void Sprite_FreeAll();

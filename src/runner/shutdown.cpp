@@ -4,6 +4,7 @@
 #include "data/objects.h"
 #include "data/scripts.h"
 #include "runner/events.h"
+#include "runner/instance.h"
 #include "runner/pending_subsystems.h"
 #include "runner/startup.h"
 #include "script/constants.h"
@@ -20,7 +21,7 @@ void ShutdownSubsystems() {
   pending::Compiler_Cleanup();
   pending::Grid_DestroyAll();
   pending::Room_FreeAll();
-  pending::Instance_DeleteAll();
+  Instance_DeleteAll();
   pending::Persistent_FreeAll();
   Object_FreeEventLists();
   Object_FreeAll();

@@ -5,6 +5,7 @@
 #include "loaded_game.h"
 #include "runner/events.h"
 #include "runner/pending_room.h"
+#include "script/variable_access.h"
 
 namespace {
 
@@ -338,6 +339,47 @@ TEST_F(ObjectsTest, AParentLoopInTheDataEndsTheWalk) {
   EXPECT_FALSE(Object_Data(2)->HasAncestor(0));
   Make(0);  // joining the lists of a looped chain ends too
   Object_Rebuild_Event_Lists();
+}
+
+TEST_F(ObjectsTest, PerformEventAllVisitsTheRoomsInstancesNotMarked) {
+  GameDataWriter game;
+  auto a = MakeObject("obj_a");
+  AddEvent(a, 7, 10, "user 0");
+  game.objects = {a, MakeObject("obj_b")};
+  ASSERT_TRUE(Load(game)) << log;
+  ASSERT_TRUE(Prepare()) << log;
+  CInstance& first = Make(0);
+  CInstance& marked = Make(0);
+  Make(1);
+  CInstance& last = Make(0);
+  marked.marked = true;
+  auto& walk = Variable_InstanceWorld().forEachActiveInstance;
+  walk = [this](const InstanceVisitor& visit) {
+    for (auto& instance : instances) {
+      if (!visit(*instance)) break;
+    }
+  };
+  Perform_Event_All(7, 10);
+  walk = nullptr;
+  ASSERT_EQ(Records().size(), 2u);
+  EXPECT_EQ(Records()[0].self, &first);
+  EXPECT_EQ(Records()[1].self, &last);
+}
+
+TEST_F(ObjectsTest, LibraryInitialisationCodeRunsEachTextThatCompiles) {
+  EXPECT_FALSE(Library_RunInitCode());  // no list at all
+  Library_SetInitCode({"test_record(\"lib 0\");", "", "x = ;", "test_record(\"lib 3\");"});
+  ConsoleCapture console;
+  EXPECT_TRUE(Library_RunInitCode());
+  ASSERT_EQ(Records().size(), 2u);
+  EXPECT_EQ(Records()[0].tag, "lib 0");
+  EXPECT_EQ(Records()[1].tag, "lib 3");
+  EXPECT_NE(Records()[0].self, nullptr);
+  EXPECT_NE(console.Text().find("ERROR!!! :: COMPILATION ERROR in library initialization code\n"),
+            std::string::npos)
+      << console.Text();
+  Library_FreeInitCode();
+  EXPECT_FALSE(Library_RunInitCode());
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
+#include "data/objects.h"
 #include "data/scripts.h"
 #include "loaded_game.h"
 #include "script/code.h"
@@ -110,6 +112,26 @@ TEST_F(ScriptsTest, LookupsAndEmptySlots) {
   EXPECT_EQ(result.real, 7.0);  // nothing ran
 }
 
+TEST_F(ScriptsTest, ARunFailureIsPrefixedWithTheScriptsName) {
+  LoadScripts();
+  // The tree interpreter reports its errors through the pending error text.
+  Code_SetUseVM(false);
+  Code_SetTreeExecutor([](const CCode& code, CInstance*, CInstance*, ScriptValue&) {
+    Compiler_ReportError(code, 0, "something went wrong");
+    return false;
+  });
+  ScriptValue result;
+  const bool ok = Script_Perform(Script_Find("scr_none"), self, self, 0, result, nullptr);
+  const std::string text = Compiler_LastError().text;
+  Code_SetTreeExecutor(nullptr);
+  Code_SetUseVM(true);
+  Compiler_ClearError();
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(result.text, "ERROR");
+  EXPECT_EQ(text.rfind("In script scr_none:\nError in code at line 1:\n", 0), 0u) << text;
+  EXPECT_NE(text.find("something went wrong"), std::string::npos) << text;
+}
+
 TEST_F(ScriptsTest, CompileFailureNamesTheScript) {
   GameDataWriter game;
   game.scripts = {{"scr_fine", {"return 1;"}}, {"scr_broken", {"return (;"}}};
@@ -118,6 +140,45 @@ TEST_F(ScriptsTest, CompileFailureNamesTheScript) {
   EXPECT_NE(log.find("ERROR!!! :: COMPILATION ERROR in Script: scr_broken\nError in code at line 1"),
             std::string::npos)
       << log;
+}
+
+}  // namespace
+
+namespace {
+
+// The bytecode the machine's generator makes for a text, as stored code words.
+std::vector<uint32_t> StoredWords(const std::string& text) {
+  CCode code(text, false);
+  EXPECT_TRUE(code.Compile("Test.stored")) << Compiler_LastError().text;
+  std::vector<uint32_t> words;
+  if (const VMBuffer* bytes = code.Bytecode()) {
+    words.resize(static_cast<size_t>(bytes->Size()) / 4);
+    std::memcpy(words.data(), bytes->Data(), words.size() * 4);
+  }
+  return words;
+}
+
+TEST_F(ScriptsTest, StoredBytecodeScriptsAndEventsRun) {
+  GameDataWriter game;
+  game.code.push_back({"gml_Script_scr_seven", StoredWords("return 7;"), {}, {}});
+  game.code.push_back({"gml_Object_obj_a_Create_0", StoredWords("return 1;"), {}, {}});
+  game.scripts = {{"scr_seven", {"", 0}}};
+  gamedata::Object a;
+  a.name = "obj_a";
+  a.events.push_back({0, 0, {"", 1}});
+  game.objects = {a};
+  ASSERT_TRUE(Load(game)) << log;
+  ASSERT_TRUE(Prepare()) << log;
+  ASSERT_NE(Script_Data(0), nullptr);
+  EXPECT_EQ(Script_Data(0)->CodeIndex(), 0);
+  ScriptValue result;
+  EXPECT_TRUE(Script_Perform(0, nullptr, nullptr, 0, result, nullptr));
+  EXPECT_EQ(result.real, 7.0);
+  const CEvent* create = Object_Data(0)->GetEvent(0, 0);
+  ASSERT_NE(create, nullptr);
+  EXPECT_TRUE(create->stored);
+  EXPECT_EQ(create->code->Name(), "gml_Object_obj_a_Create_0");
+  EXPECT_NE(create->code->Bytecode(), nullptr);
 }
 
 }  // namespace

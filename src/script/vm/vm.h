@@ -35,7 +35,8 @@ using VMExtensionCall = bool (*)(int32_t number, int argc, ScriptValue* args, Sc
 void VM_SetExtensionCall(VMExtensionCall call);
 
 // Debug switches: the instruction trace and the script trace ("-trace").
-extern bool VM_Trace;
+void VM_SetTrace(bool on);
+bool VM_TraceOn();
 extern bool VM_ScriptTrace;
 // Source-line breakpoints (line counted from 1); at most 10, further ones are ignored.
 void VM_Breakpoint_Add(std::string_view name, int32_t line);

@@ -21,6 +21,14 @@ VMExtensionCall& ExtensionCall() {
   static VMExtensionCall call = nullptr;
   return call;
 }
+// Moves a value into a saved slot without touching strings that are empty on both sides (the
+// common case: argument slots hold reals).
+inline void SaveSlot(ScriptValue& to, ScriptValue& from) {
+  to.kind = from.kind;
+  to.real = from.real;
+  if (!to.text.empty() || !from.text.empty()) to.text.swap(from.text);
+}
+
 }  // namespace
 
 void VM_SetScriptLookup(VMScriptLookup lookup) { ScriptLookup() = lookup; }
@@ -76,15 +84,20 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   // Stored code may pass more than 16; the extra ones are dropped.
   const int32_t kept = argc < kArgumentSlotCount ? argc : kArgumentSlotCount;
   for (int32_t k = 0; k < kArgumentSlotCount; ++k) {
-    std::swap(frame.savedArgs[static_cast<size_t>(k)], Code_Arguments[static_cast<size_t>(k)]);
     ScriptValue& slot = Code_Arguments[static_cast<size_t>(k)];
+    SaveSlot(frame.savedArgs[static_cast<size_t>(k)], slot);
     if (k < kept) {
       slot.kind = sp[k].kind;
       slot.real = sp[k].real;
-      slot.text.swap(sp[k].text);
-      if (slot.kind == ValueKind::Real) slot.text.clear();
+      if (slot.kind == ValueKind::String) {
+        slot.text.swap(sp[k].text);
+      } else {
+        slot.text.clear();
+      }
     } else {
-      slot.SetReal(0.0);
+      slot.kind = ValueKind::Real;
+      slot.real = 0.0;
+      slot.text.clear();
     }
   }
   Code_ArgumentCount = kept;
@@ -121,7 +134,7 @@ void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uin
   st.locals = frame.locals;
   st.localsCache = frame.localsCache;
   Code_ArgumentCount = frame.argc;
-  for (size_t k = 0; k < Code_Arguments.size(); ++k) std::swap(Code_Arguments[k], frame.savedArgs[k]);
+  for (size_t k = 0; k < Code_Arguments.size(); ++k) SaveSlot(Code_Arguments[k], frame.savedArgs[k]);
   sp = frame.stackBase - 1;
   sp->kind = value.kind;
   sp->real = value.real;

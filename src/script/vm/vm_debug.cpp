@@ -220,15 +220,25 @@ std::string VM_DebugInfo_Text(const VMDebugRecord* record, std::string_view sour
 // --- breakpoints and trace -----------------------------------------------------------------
 
 bool VM_BreakpointsSet = false;
+bool g_VMTrace = false;
+bool g_VMSlowSteps = false;
+
+void VM_SetTrace(bool on) {
+  g_VMTrace = on;
+  g_VMSlowSteps = g_VMTrace || VM_BreakpointsSet;
+}
+bool VM_TraceOn() { return g_VMTrace; }
 
 void VM_Breakpoint_Add(std::string_view name, int32_t line) {
   if (Breakpoints().size() >= kMaxBreakpoints) return;
   Breakpoints().push_back({std::string(name), line - 1, true});
   VM_BreakpointsSet = true;
+  g_VMSlowSteps = true;
 }
 void VM_Breakpoint_Clear() {
   Breakpoints().clear();
   VM_BreakpointsSet = false;
+  g_VMSlowSteps = g_VMTrace;
 }
 int32_t VM_Breakpoint_Count() { return static_cast<int32_t>(Breakpoints().size()); }
 
@@ -243,7 +253,7 @@ void VM_DebugStep(VMState& st, int32_t used) {
       }
     }
   }
-  if (VM_Trace) {
+  if (g_VMTrace) {
     g_DebugConsole->Output("%08x(%08x) # %s@%d(%08x) : %s\n",
                            static_cast<uint32_t>(InstanceId(st.self)),
                            static_cast<uint32_t>(InstanceId(st.other)), std::string(st.name).c_str(),

@@ -129,21 +129,9 @@ constexpr int32_t VM_SlotSize(uint32_t type) {
 }
 
 // Width of the inline operand for a type byte (its low nibble).
-constexpr int32_t VM_GetOperandSize(uint32_t typeByte) {
-  switch (typeByte & 0x0F) {
-    case 0:
-    case 3:
-      return 8;
-    case 1:
-    case 2:
-    case 4:
-    case 5:
-    case 6:
-      return 4;
-    default:
-      return 0;
-  }
-}
+inline constexpr std::array<uint8_t, 16> kVMOperandSizes = {8, 4, 4, 8, 4, 4, 4, 0,
+                                                             0, 0, 0, 0, 0, 0, 0, 0};
+constexpr int32_t VM_GetOperandSize(uint32_t typeByte) { return kVMOperandSizes[typeByte & 0x0F]; }
 
 constexpr std::string_view VM_TypeSuffix(uint32_t type) {
   constexpr std::string_view names[16] = {".d", ".f", ".i", ".l", ".b", ".v", ".s", ".7",

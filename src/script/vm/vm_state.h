@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -13,6 +14,7 @@
 
 class CInstance;
 class CVariableList;
+struct VariableNode;
 struct VMLocalsCache;
 
 // What a script call saves of its caller. On the original machine it was written over the
@@ -65,23 +67,23 @@ class VMFrameStack {
   size_t count_ = 0;
 };
 
-// Plain values (index 0) of a locals list, found once and then reached directly. A list's
-// nodes stay where they are until the list is cleared, which only the pool does, and the
-// pool empties the cache with it.
+// Nodes of a locals list, found once and then reached directly. A list's nodes stay where
+// they are until the list is cleared, which only the pool does, and the pool empties the
+// cache with it.
 struct VMLocalsCache {
   static constexpr size_t kSize = 64;
   std::array<int32_t, kSize> ids;
-  std::array<ScriptValue*, kSize> values;
+  std::array<VariableNode*, kSize> nodes;
   VMLocalsCache() { Reset(); }
   void Reset() { ids.fill(-1); }
-  ScriptValue* Find(int32_t id) const {
+  VariableNode* Find(int32_t id) const {
     size_t at = static_cast<uint32_t>(id) & (kSize - 1);
-    return ids[at] == id ? values[at] : nullptr;
+    return ids[at] == id ? nodes[at] : nullptr;
   }
-  void Put(int32_t id, ScriptValue* value) {
+  void Put(int32_t id, VariableNode* node) {
     size_t at = static_cast<uint32_t>(id) & (kSize - 1);
     ids[at] = id;
-    values[at] = value;
+    nodes[at] = node;
   }
 };
 
@@ -108,7 +110,13 @@ struct VMState {
   std::string_view name;
   int32_t line = 0;
   int32_t depth = 0;
+  std::string errorText;  // a machine error's message built from names
 };
+
+// The instruction trace, and whether every instruction takes the slow step (trace or
+// breakpoints on).
+extern bool g_VMTrace;
+extern bool g_VMSlowSteps;
 
 // Slow paths of the loop. Each answers null or a machine error's message.
 const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, int32_t& used);
