@@ -18,9 +18,11 @@
 #include "runner/event_names.h"
 #include "runner/events.h"
 #include "runner/game_locations.h"
+#include "runner/input.h"
 #include "runner/instance.h"
 #include "runner/main_loop.h"
 #include "runner/run_globals.h"
+#include "runner/window.h"
 #include "script/compiler/user_variables.h"
 #include "script/current_event.h"
 #include "script/error_report.h"
@@ -408,40 +410,58 @@ bool GetBackgroundSize(CInstance*, int32_t index, ScriptValue& out) {
 
 // ---- input, clock, events, errors -------------------------------------------------------------
 
+// The mouse in room coordinates through the view under it.
 template <bool Y>
 bool GetMouse(CInstance*, int32_t, ScriptValue& out) {
-  const auto& hook = Y ? Variable_BuiltIn_World().mouseY : Variable_BuiltIn_World().mouseX;
-  return Real(out, hook ? hook() : 0.0);
+  return Real(out, Y ? GR_Window_Views_Mouse_Y(0) : GR_Window_Views_Mouse_X(0));
 }
 
-template <auto Field>
-bool GetInput(CInstance*, int32_t, ScriptValue& out) {
-  return Real(out, Variable_BuiltIn_Input().*Field);
+// The input state of device 0; writes reach the state the step reads and the one being
+// collected.
+bool GV_MouseButton(CInstance*, int32_t, ScriptValue& out) { return Real(out, IO_MouseButton_Get()); }
+bool SV_MouseButton(CInstance*, int32_t, const ScriptValue& value) {
+  IO_State().mouseButton[0] = IO_Pending().mouseButton[0] = Rounded(value);
+  return true;
 }
-template <auto Field>
-bool SetInput(CInstance*, int32_t, const ScriptValue& value) {
-  Variable_BuiltIn_Input().*Field = Rounded(value);
+bool GV_MouseLastButton(CInstance*, int32_t, ScriptValue& out) { return Real(out, IO_MouseLastButton_Get(0)); }
+bool SV_MouseLastButton(CInstance*, int32_t, const ScriptValue& value) {
+  IO_MouseLastButton_Set(0, Rounded(value));
+  return true;
+}
+bool GV_KeyboardKey(CInstance*, int32_t, ScriptValue& out) { return Real(out, IO_State().key); }
+bool SV_KeyboardKey(CInstance*, int32_t, const ScriptValue& value) {
+  IO_State().key = IO_Pending().key = Rounded(value);
+  return true;
+}
+bool GV_KeyboardLastKey(CInstance*, int32_t, ScriptValue& out) { return Real(out, IO_KeyboardLastKey_Get()); }
+bool SV_KeyboardLastKey(CInstance*, int32_t, const ScriptValue& value) {
+  IO_KeyboardLastKey_Set(Rounded(value));
   return true;
 }
 
 bool GV_KeyboardLastChar(CInstance*, int32_t, ScriptValue& out) {
-  return Text(out, Variable_BuiltIn_Input().keyboardLastChar);
+  std::string text;
+  if (IO_State().lastChar != 0) UTF8_PutChar(text, IO_State().lastChar);
+  return Text(out, text);
 }
-// The first character of the text (a whole UTF-8 sequence, never a lone byte of one).
+// The first character of the text (a whole UTF-8 sequence, never a lone byte of one); an
+// empty text changes nothing.
 bool SV_KeyboardLastChar(CInstance*, int32_t, const ScriptValue& value) {
   if (value.text.empty()) return true;
   const char* p = value.text.c_str();
-  const uint16_t c = UTF8_GetChar(p);
-  std::string character;
-  UTF8_PutChar(character, c);
-  Variable_BuiltIn_Input().keyboardLastChar = character;
+  IO_State().lastChar = IO_Pending().lastChar = UTF8_GetChar(p);
   return true;
 }
 bool GV_KeyboardString(CInstance*, int32_t, ScriptValue& out) {
-  return Text(out, Variable_BuiltIn_Input().keyboardString);
+  std::string text;
+  for (char16_t unit : IO_KeyboardString_Get()) UTF8_PutChar(text, static_cast<uint16_t>(unit));
+  return Text(out, text);
 }
 bool SV_KeyboardString(CInstance*, int32_t, const ScriptValue& value) {
-  Variable_BuiltIn_Input().keyboardString = value.text;
+  std::u16string units;
+  const char* p = value.text.c_str();
+  for (uint16_t c = UTF8_GetChar(p); c != 0; c = UTF8_GetChar(p)) units.push_back(static_cast<char16_t>(c));
+  IO_KeyboardString_Set(units);
   return true;
 }
 
@@ -665,10 +685,10 @@ void AddGlobalVariables() {
       {"view_surface_id", GetView<&RoomView::surface>, SetView<&RoomView::surface>},
       {"mouse_x", GetMouse<false>, nullptr},
       {"mouse_y", GetMouse<true>, nullptr},
-      {"mouse_button", GetInput<&BuiltinInputState::mouseButton>, SetInput<&BuiltinInputState::mouseButton>},
-      {"mouse_lastbutton", GetInput<&BuiltinInputState::mouseLastButton>, SetInput<&BuiltinInputState::mouseLastButton>},
-      {"keyboard_key", GetInput<&BuiltinInputState::keyboardKey>, SetInput<&BuiltinInputState::keyboardKey>},
-      {"keyboard_lastkey", GetInput<&BuiltinInputState::keyboardLastKey>, SetInput<&BuiltinInputState::keyboardLastKey>},
+      {"mouse_button", GV_MouseButton, SV_MouseButton},
+      {"mouse_lastbutton", GV_MouseLastButton, SV_MouseLastButton},
+      {"keyboard_key", GV_KeyboardKey, SV_KeyboardKey},
+      {"keyboard_lastkey", GV_KeyboardLastKey, SV_KeyboardLastKey},
       {"keyboard_lastchar", GV_KeyboardLastChar, SV_KeyboardLastChar},
       {"keyboard_string", GV_KeyboardString, SV_KeyboardString},
       {"cursor_sprite", GetGlobal<&RunGlobals::cursorSprite>, SetGlobal<&RunGlobals::cursorSprite>},
@@ -775,10 +795,6 @@ BuiltinVariableWorld& Variable_BuiltIn_World() {
   return world;
 }
 
-BuiltinInputState& Variable_BuiltIn_Input() {
-  static BuiltinInputState state;
-  return state;
-}
 
 void SV_Depth(CInstance* instance, float depth) {
   if (instance == nullptr || instance->depth == depth) return;

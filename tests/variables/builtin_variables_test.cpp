@@ -10,6 +10,7 @@
 #include "data/game_loader.h"
 #include "data/objects.h"
 #include "data/room_settings.h"
+#include "runner/input.h"
 #include "runner/instance.h"
 #include "runner/run_globals.h"
 #include "script/builtin_variables.h"
@@ -230,6 +231,13 @@ TEST_F(BuiltinVariables, CaptionsAndTextsKeepTheirOwnCopies) {
   EXPECT_EQ(Get("keyboard_lastchar").text, "\xC3\xA9");  // a whole character
   ASSERT_TRUE(Variable_SetValue(nullptr, Id("keyboard_lastchar"), 0, ScriptValue(std::string())));
   EXPECT_EQ(Get("keyboard_lastchar").text, "\xC3\xA9");  // empty changes nothing
+  ASSERT_TRUE(Variable_SetValue(nullptr, Id("keyboard_string"), 0, ScriptValue(std::string("na\xC3\xAFve"))));
+  EXPECT_EQ(Get("keyboard_string").text, "na\xC3\xAFve");
+  ASSERT_TRUE(Set("keyboard_lastkey", 65.4));
+  EXPECT_DOUBLE_EQ(Get("keyboard_lastkey").real, 65);
+  ASSERT_TRUE(Set("mouse_lastbutton", 2));
+  EXPECT_DOUBLE_EQ(Get("mouse_lastbutton").real, 2);
+  IO_Clear();
 }
 
 TEST_F(BuiltinVariables, DatesCountMonthsFromOneAndDaysOfTheMonth) {
