@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <system_error>
 #include <string>
@@ -18,6 +19,7 @@
 #include "platform/timing.h"
 #include "runner/command_line.h"
 #include "runner/game_locations.h"
+#include "runner/instance.h"
 #include "runner/main_loop.h"
 #include "runner/open_file_dialog.h"
 #include "runner/pending_subsystems.h"
@@ -113,6 +115,11 @@ void Runner_Initialise() {
   Code_SetUseVM(g_RunOptions.useVM);
   VM_Install();
   Code_Exec_Install();
+  // User constants are evaluated for a temporary instance at (0, 0) of object 0.
+  Constant_SetTemporaryInstanceProvider([](const std::function<bool(CInstance*)>& body) {
+    CInstance temporary(0.0f, 0.0f, 0, 0, false);
+    return body(&temporary);
+  });
   Variable_SetWorkingDirectory(gameFile);
   RunnerLoadGame(gameFile);
   g_DebugConsole->Output("Get Resolution\n");

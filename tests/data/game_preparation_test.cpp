@@ -140,6 +140,7 @@ TEST(PreparationRunner, BothExecutorsPrepareAndAFailureEndsTheStart) {
   TempFolder folder;
   GameDataWriter good = TestGame();
   good.timeLines.push_back({"tl_one", {{3, {"x = 1;"}}}});
+  good.options.constants.push_back({"START_X", "x + 2"});  // runs for a temporary instance
   ASSERT_TRUE(good.WriteFile(folder / "good.win"));
   GameDataWriter bad = TestGame();
   bad.scripts.push_back({"scr_bad", {"x = ;"}});
