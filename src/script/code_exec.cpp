@@ -29,10 +29,8 @@ TreeScriptCall g_ScriptCall = Script_Perform;
 TreeExtensionCall g_ExtensionCall = nullptr;
 std::uintptr_t g_StackBase = 0;
 
-std::uintptr_t StackHere() {
-  volatile char probe = 0;
-  return reinterpret_cast<std::uintptr_t>(&probe);
-}
+// The frame address is the real stack even where a sanitizer moves locals elsewhere.
+std::uintptr_t StackHere() { return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)); }
 
 ExecStatus Fail(const CodeExecContext& context, const CodeNode& node, const std::string& message) {
   Compiler_ReportError(*context.code, node.position, message);
