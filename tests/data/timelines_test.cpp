@@ -10,6 +10,7 @@
 #include "script/code_exec.h"
 #include "script/current_event.h"
 #include "script/error_report.h"
+#include "script/variable_access.h"
 
 namespace {
 
@@ -127,6 +128,33 @@ TEST_F(TimeLines, AnErrorInAMomentNamesTheTimeLineAndStep) {
   EXPECT_NE(Error_Last.find("Wrong type of arguments to -."), std::string::npos) << Error_Last;
   EXPECT_FALSE(Error_FatalShown);
   Error_Hooks().showDialog = nullptr;
+}
+
+// The pass walks the room's active instances, leaving out those destroyed and those created
+// after the pass began.
+TEST_F(TimeLines, ThePassSkipsDestroyedAndNewInstances) {
+  ASSERT_TRUE(Load(GameWithMoments({0}))) << log;
+  ASSERT_TRUE(TimeLine_Prepare()) << log;
+  CInstance& running = Make(0);
+  CInstance& destroyed = Make(0);
+  CInstance& fresh = Make(0);
+  for (CInstance* instance : {&running, &destroyed, &fresh}) {
+    instance->timeline_index = 0;
+    instance->timeline_running = true;
+  }
+  destroyed.marked = true;
+  fresh.createSerial = EventSerial + 1;
+  Variable_InstanceWorld().forEachActiveInstance = [this](const InstanceVisitor& visit) {
+    for (auto& instance : instances) {
+      if (!visit(*instance)) return;
+    }
+  };
+  Run_TimeLines();
+  Variable_InstanceWorld().forEachActiveInstance = nullptr;
+  ASSERT_EQ(Records().size(), 1u);
+  EXPECT_EQ(Records()[0].self, &running);
+  EXPECT_FLOAT_EQ(destroyed.timeline_position, 0.0f);
+  EXPECT_FLOAT_EQ(fresh.timeline_position, 0.0f);
 }
 
 TEST_F(TimeLines, UnorderedMomentsFailTheLoad) {
