@@ -15,7 +15,6 @@ namespace pending {
 void SetEmbeddedImageTable();
 void Crc32_BuildTable();
 void GR_Draw_Init();
-void Constant_Init();
 void GR_Window_Clear_Views();
 void Particle_Init();
 void Run_Global_Init();  // score, lives, health, captions, ...; clears Running and Paused
@@ -26,8 +25,6 @@ void HighScore_Clear();
 void HighScore_Load();
 
 // Game file, window, graphics and the first frames.
-void RunnerLoadGame(const std::string& path);  // options file, debug side file, reading
-void LoadGameCode();                           // first chunk pass; registers the built-ins
 void Window_Create();
 bool InitGraphics();
 void IO_Init();
@@ -53,23 +50,17 @@ void DataFile_RemoveAll();
 void Window_PostQuit();
 bool Platform_Shutdown();
 void HighScore_Save();
-void Constant_FreeAll();
 void Compiler_Cleanup();
 void Grid_DestroyAll();
 void Room_FreeAll();
-void Instance_DeleteAll();
 void Persistent_FreeAll();
-void Object_FreeEventLists();
-void Object_FreeAll();
 void Particle_Shutdown();
 void Sprite_FreeAll();
 void Graphics_Shutdown();
 void Background_FreeAll();
 void GR_Texture_Free_All();
-void Script_FreeAll();
 void Font_Shutdown();
 void Font_Default_Free();
-void Library_FreeInitCode();
 void File_CloseAll();
 void DebugFile_Free();
 void Sound_FreeAll();

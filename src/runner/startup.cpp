@@ -20,6 +20,8 @@
 #include "runner/open_file_dialog.h"
 #include "runner/pending_subsystems.h"
 #include "runner/run_options.h"
+#include "script/code.h"
+#include "script/constants.h"
 #include "script/global_variables.h"
 
 namespace {
@@ -64,7 +66,7 @@ bool InitSubsystems() {
   pending::Crc32_BuildTable();
   File_InitTempDirectory();
   pending::GR_Draw_Init();
-  pending::Constant_Init();
+  Constant_Init();
   pending::GR_Window_Clear_Views();
   pending::Particle_Init();
   pending::Run_Global_Init();
@@ -102,9 +104,10 @@ void Runner_Initialise() {
   }
 
   FileLocations_SetGameFolder(GetGameDirectory());
-  pending::RunnerLoadGame(gameFile);
+  Code_SetUseVM(g_RunOptions.useVM);
+  RunnerLoadGame(gameFile);
   g_DebugConsole->Output("Get Resolution\n");
-  pending::LoadGameCode();
+  LoadGameCode();
   g_DebugConsole->Output("Create Window\n");
   pending::Window_Create();
   g_DebugConsole->Output("Init Graphics\n");

@@ -42,6 +42,8 @@ void Variable_SetBuiltInAccessors(BuiltInVariableGetter getter, BuiltInVariableS
 
 void Variable_SetInstanceWorld(InstanceWorldHooks hooks) { g_World = std::move(hooks); }
 
+InstanceWorldHooks& Variable_InstanceWorld() { return g_World; }
+
 bool Variable_GetValue(CInstance* instance, int32_t id, int32_t index, ScriptValue& out) {
   if (id >= kFirstListVariableId) {
     return instance != nullptr && instance->variables->Get(id, index, out);
@@ -88,4 +90,9 @@ bool Variable_SetThrough(int32_t target, int32_t id, int32_t index, const Script
     ForEachOfObject(target, write);
   }
   return result;
+}
+
+void Variable_ForEachActiveInstance(const InstanceVisitor& visit) { ForEachActive(visit); }
+bool Variable_ForEachObjectInstance(int32_t objectIndex, const InstanceVisitor& visit) {
+  return ForEachOfObject(objectIndex, visit);
 }

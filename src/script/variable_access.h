@@ -5,12 +5,11 @@
 #include <cstdint>
 #include <functional>
 
+#include "script/instance_codes.h"
 #include "script/script_value.h"
 
 class CInstance;
 
-// The instance code that means every active instance of the room.
-inline constexpr int32_t kInstanceAll = -3;
 // Instance ids start here; codes from 0 below it are object indices.
 inline constexpr int32_t kFirstInstanceId = 100000;
 
@@ -35,6 +34,8 @@ struct InstanceWorldHooks {
   std::function<bool(int32_t objectIndex, const InstanceVisitor& visit)> forEachObjectInstance;
 };
 void Variable_SetInstanceWorld(InstanceWorldHooks hooks);
+// The hooks in place, for their owners to fill one at a time.
+InstanceWorldHooks& Variable_InstanceWorld();
 
 // The instance's own variable, or its built-in variable for an id below 10000.
 bool Variable_GetValue(CInstance* instance, int32_t id, int32_t index, ScriptValue& out);
@@ -46,3 +47,8 @@ bool Variable_GetThrough(int32_t target, int32_t id, int32_t index, ScriptValue&
 // answer is that of the last write. A missing instance or object, and a room without
 // instances, answer true with nothing written.
 bool Variable_SetThrough(int32_t target, int32_t id, int32_t index, const ScriptValue& value);
+
+// The room's active instances and an object's instances (with its children's), in list
+// order, through the installed hooks; for the with statement of the machine.
+void Variable_ForEachActiveInstance(const InstanceVisitor& visit);
+bool Variable_ForEachObjectInstance(int32_t objectIndex, const InstanceVisitor& visit);

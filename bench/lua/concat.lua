@@ -1,0 +1,2 @@
+local s = ""
+for i = 1, 20000 do s = s .. "x" end

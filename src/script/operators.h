@@ -1,0 +1,19 @@
+// The unary and binary operators of the scripting language as the tree interpreter and
+// the compiler's constant folding apply them (same type rules, same messages).
+#pragma once
+
+#include <cstdint>
+
+#include "script/script_value.h"
+
+class CCode;
+
+// Apply an operator in place (binary: the result replaces left). Null on success, else
+// the error message.
+const char* Operator_Unary(int32_t op, ScriptValue& value);
+const char* Operator_Binary(int32_t op, ScriptValue& left, const ScriptValue& right);
+
+// As above, reporting a failure as a compile error of code at position.
+bool Code_UnaryOp(const CCode& code, int32_t position, int32_t op, ScriptValue& value);
+bool Code_BinaryOp(const CCode& code, int32_t position, int32_t op, ScriptValue& left,
+                   const ScriptValue& right);
