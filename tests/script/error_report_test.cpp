@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "capture_console.h"
+#include "data/game_options.h"
 #include "platform/sdl/display_presence.h"
 #include "runner/pending_room.h"
 #include "runner/sdl/error_dialog.h"
@@ -21,7 +22,8 @@ class ErrorReport : public ::testing::Test {
     Error_FatalShown = false;
     Error_Occurred = false;
     Error_Last.clear();
-    Error_Options = ErrorOptions();
+    Error_Options.showErrors = true;
+    Error_Options.abortOnErrors = false;
     Debug_EvaluatingWatches = false;
     Runner_SetPendingRoom(kPendingRoomNone);
     Event_Current = CurrentEvent();
@@ -53,7 +55,8 @@ class ErrorReport : public ::testing::Test {
   void TearDown() override {
     Error_SetHooks({});
     Error_FatalShown = false;
-    Error_Options = ErrorOptions();
+    Error_Options.showErrors = true;
+    Error_Options.abortOnErrors = false;
     Runner_SetPendingRoom(kPendingRoomNone);
     Event_Current = CurrentEvent();
   }
@@ -129,7 +132,7 @@ TEST_F(ErrorReport, FatalErrorOffersNoIgnore) {
 }
 
 TEST_F(ErrorReport, AbortOnErrorsKeepsTheCallersPrefix) {
-  Error_Options.abortOnErrors = true;
+  Option_AbortOnErrors = true;  // the game option itself
   Error_Show_Action("boom", false);
   EXPECT_EQ(Error_Last.rfind("ERROR in\n", 0), 0u);
   EXPECT_EQ(calls[3], "dialog");
