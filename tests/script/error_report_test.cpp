@@ -7,6 +7,7 @@
 #include "capture_console.h"
 #include "data/game_options.h"
 #include "platform/sdl/display_presence.h"
+#include "runner/main_loop.h"
 #include "runner/pending_room.h"
 #include "runner/sdl/error_dialog.h"
 #include "script/compile_error.h"
@@ -153,6 +154,19 @@ TEST_F(ErrorReport, ShowErrorsOffAndWatchEvaluation) {
   EXPECT_EQ(capture.console.text, "");
   EXPECT_EQ(Error_Last, "watch");
   Debug_EvaluatingWatches = false;
+}
+
+TEST_F(ErrorReport, FatalErrorEndsTheMainLoopAtTheEndOfTheFrame) {
+  MainLoop_SetPlaceholderFrameLimit(0);  // the placeholder step never ends the game itself
+  Running = 1;
+  Run_Frame();
+  EXPECT_EQ(Running, 1);
+  Error_Show("the end", true);
+  EXPECT_EQ(Running, 1);  // the running script goes on until control is back in the loop
+  Run_Frame();
+  EXPECT_EQ(Running, 0);
+  Running = 0;
+  MainLoop_SetPlaceholderFrameLimit(1);
 }
 
 TEST(ErrorDialog, LayoutOfLineBreaksAndTabs) {
