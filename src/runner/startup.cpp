@@ -6,6 +6,7 @@
 #include <system_error>
 #include <string>
 
+#include "data/game_data.h"
 #include "data/game_loader.h"
 #include "functions/registry.h"
 #include "platform/console.h"
@@ -23,6 +24,8 @@
 #include "script/code.h"
 #include "script/constants.h"
 #include "script/global_variables.h"
+#include "script/vm/vm.h"
+#include "script/vm/vm_strings.h"
 
 namespace {
 
@@ -103,6 +106,10 @@ void Runner_Initialise() {
     return;
   }
 
+  VM_Install();
+  VM_SetFileStrings(StringTable_Count, StringTable_Get);
+  VM_ScriptTrace = g_RunOptions.scriptTrace;
+  for (const RunBreakpoint& bp : g_RunOptions.breakpoints) VM_Breakpoint_Add(bp.codeName, bp.line);
   FileLocations_SetGameFolder(GetGameDirectory());
   Code_SetUseVM(g_RunOptions.useVM);
   RunnerLoadGame(gameFile);
