@@ -7,6 +7,7 @@
 #include <system_error>
 #include <string>
 
+#include "data/game_data.h"
 #include "data/game_loader.h"
 #include "data/game_preparation.h"
 #include "data/paths.h"
@@ -31,6 +32,7 @@
 #include "script/constants.h"
 #include "script/global_variables.h"
 #include "script/vm/vm.h"
+#include "script/vm/vm_strings.h"
 
 namespace {
 
@@ -111,9 +113,12 @@ void Runner_Initialise() {
     return;
   }
 
+  VM_Install();
+  VM_SetFileStrings(StringTable_Count, StringTable_Get);
+  VM_ScriptTrace = g_RunOptions.scriptTrace;
+  for (const RunBreakpoint& bp : g_RunOptions.breakpoints) VM_Breakpoint_Add(bp.codeName, bp.line);
   FileLocations_SetGameFolder(GetGameDirectory());
   Code_SetUseVM(g_RunOptions.useVM);
-  VM_Install();
   Code_Exec_Install();
   // User constants are evaluated for a temporary instance at (0, 0) of object 0.
   Constant_SetTemporaryInstanceProvider([](const std::function<bool(CInstance*)>& body) {

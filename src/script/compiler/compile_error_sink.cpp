@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "script/code.h"
+#include "script/compile_error.h"
 
 namespace {
 CompileErrorRecord& Record() {
@@ -39,25 +40,22 @@ void Compiler_ReportError(const CCode& code, int32_t position, const std::string
   record.position = position;
   record.line = line;
   record.column = column + 1;
-  if (code.Kind() == CodeKind::Program) {
-    size_t lineStart = text.rfind('\n', position == 0 ? std::string::npos : size_t(position) - 1);
-    lineStart = (position == 0 || lineStart == std::string::npos) ? 0 : lineStart + 1;
-    size_t lineEnd = text.find('\n', lineStart);
-    if (lineEnd == std::string::npos) lineEnd = text.size();
-    record.text = "Error in code at line " + std::to_string(line) + ":\n   " +
-                  text.substr(lineStart, lineEnd - lineStart) + "\n\nat position " +
-                  std::to_string(column + 1) + ": " + message;
-  } else {
-    record.text = "Error in expression: " + text + "\n position " + std::to_string(column + 1) +
-                  ": " + message;
-  }
+  record.text = Code_CompileErrorText(text, code.Kind() == CodeKind::Program, position, message);
+  // The pending-error globals follow the record.
+  Code_PendingError = true;
+  Code_PendingErrorText = record.text;
 }
 
-void Compiler_ClearError() { Record() = CompileErrorRecord(); }
+void Compiler_ClearError() {
+  Record() = CompileErrorRecord();
+  Code_ClearPendingError();
+}
 
 const CompileErrorRecord& Compiler_LastError() { return Record(); }
 
 void Compiler_SetErrorText(std::string text) {
   Record().pending = true;
   Record().text = std::move(text);
+  Code_PendingError = true;
+  Code_PendingErrorText = Record().text;
 }
