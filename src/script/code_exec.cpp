@@ -1,5 +1,6 @@
 #include "script/code_exec.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -47,7 +48,6 @@ bool IsLabel(const CodeNode& node) {
          node.kind == NodeKind::ConstantCase;
 }
 
-// Truth of loop conditions: the value narrowed to single precision, at least one half.
 // "Unknown variable NAME", with " or array index out of bounds" when an index was given.
 std::string UnknownVariable(int32_t id, int32_t index) {
   std::string text = "Unknown variable " + Code_Variable_Name(id);
@@ -55,6 +55,7 @@ std::string UnknownVariable(int32_t id, int32_t index) {
   return text;
 }
 
+// Truth of loop conditions: the value narrowed to single precision, at least one half.
 bool LoopTruth(double value) { return static_cast<float>(value) >= 0.5f; }
 
 // ---- variables --------------------------------------------------------------------------
