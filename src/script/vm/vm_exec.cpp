@@ -354,8 +354,10 @@ slow_step:
   if (pc + 4 > codeSize) {
     // The end of the code: a script call returns 0 to its caller; the activation ends.
     if (st.depth == 0) goto finished;
-    ScriptValue zero;
-    ReturnFromScript(st, sp, used, codeBase, codeSize, pc, zero);
+    {
+      ScriptValue zero;
+      ReturnFromScript(st, sp, used, codeBase, codeSize, pc, zero);
+    }
     KF_VM_DISPATCH();
   }
   if (used > limit) {
@@ -730,13 +732,17 @@ leave: {
     exited = !isRet;
     goto finished;
   }
-  ScriptValue value;
-  if (isRet) {
-    value.kind = sp->kind;
-    value.real = sp->real;
-    value.text.swap(sp->text);
+  {
+    // Scoped so that the dispatch below leaves no live value behind (clang refuses an
+    // indirect goto out of the scope of a variable with a destructor).
+    ScriptValue value;
+    if (isRet) {
+      value.kind = sp->kind;
+      value.real = sp->real;
+      value.text.swap(sp->text);
+    }
+    ReturnFromScript(st, sp, used, codeBase, codeSize, pc, value);
   }
-  ReturnFromScript(st, sp, used, codeBase, codeSize, pc, value);
   KF_VM_DISPATCH();
 }
 
