@@ -1,4 +1,8 @@
 #include "functions/registry.h"
 
+#include "functions/number_functions.h"
+
 // Each family's registration routine is called here, in start-up order.
-void Functions_RegisterAll() {}
+void Functions_RegisterAll() {
+  InitMathFunctions();
+}

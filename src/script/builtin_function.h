@@ -9,3 +9,8 @@ class CInstance;
 // the instances of the running event. args holds argc values owned by the caller.
 using BuiltinFunction = void (*)(ScriptValue& result, CInstance* self, CInstance* other, int argc,
                                  ScriptValue* args);
+
+// The function type behind BuiltinFunction, for declaring implementations:
+// `BuiltinSignature F_StringLength;`
+using BuiltinSignature = void(ScriptValue& result, CInstance* self, CInstance* other, int argc,
+                              ScriptValue* args);
