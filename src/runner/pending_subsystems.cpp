@@ -19,10 +19,6 @@ void Variable_BuiltIn_Init() {}
 void Path_Init() {}
 void HighScore_Clear() {}
 void HighScore_Load() {}
-void RunnerLoadGame(const std::string& path) {
-  g_DebugConsole->Output("RunnerLoadGame() - %s\n", path.c_str());
-}
-void LoadGameCode() {}
 void Window_Create() {}
 bool InitGraphics() { return true; }
 void IO_Init() {}
@@ -33,7 +29,6 @@ void Particle_LoadShapeTextures() {}
 void ScoreForm_Create() {}
 void LoadForm_Create() {}
 void ErrorForm_Create() {}
-void Variable_Global_Init() {}
 bool PrepareGame() { return true; }
 void StartGame() {}
 void Physics_InstallAssertHandler() {}
@@ -45,24 +40,17 @@ void DataFile_RemoveAll() {}
 void Window_PostQuit() {}
 bool Platform_Shutdown() { return true; }
 void HighScore_Save() {}
-void Code_Arguments_Free() {}
 void Compiler_Cleanup() {}
 void Grid_DestroyAll() {}
 void Room_FreeAll() {}
-void Instance_DeleteAll() {}
 void Persistent_FreeAll() {}
-void Object_FreeEventLists() {}
-void Object_FreeAll() {}
 void Particle_Shutdown() {}
 void Sprite_FreeAll() {}
 void Graphics_Shutdown() {}
 void Background_FreeAll() {}
 void GR_Texture_Free_All() {}
-void Script_FreeAll() {}
-void Variable_FreeAll() {}
 void Font_Shutdown() {}
 void Font_Default_Free() {}
-void Library_FreeInitCode() {}
 void File_CloseAll() {}
 void DebugFile_Free() {}
 void Sound_FreeAll() {}

@@ -25,8 +25,6 @@ void HighScore_Clear();
 void HighScore_Load();
 
 // Game file, window, graphics and the first frames.
-void RunnerLoadGame(const std::string& path);  // options file, debug side file, reading
-void LoadGameCode();                           // first chunk pass; registers the built-ins
 void Window_Create();
 bool InitGraphics();
 void IO_Init();
@@ -37,7 +35,6 @@ void Particle_LoadShapeTextures();
 void ScoreForm_Create();
 void LoadForm_Create();
 void ErrorForm_Create();
-void Variable_Global_Init();
 bool PrepareGame();
 void StartGame();
 
@@ -53,24 +50,17 @@ void DataFile_RemoveAll();
 void Window_PostQuit();
 bool Platform_Shutdown();
 void HighScore_Save();
-void Code_Arguments_Free();
 void Compiler_Cleanup();
 void Grid_DestroyAll();
 void Room_FreeAll();
-void Instance_DeleteAll();
 void Persistent_FreeAll();
-void Object_FreeEventLists();
-void Object_FreeAll();
 void Particle_Shutdown();
 void Sprite_FreeAll();
 void Graphics_Shutdown();
 void Background_FreeAll();
 void GR_Texture_Free_All();
-void Script_FreeAll();
-void Variable_FreeAll();
 void Font_Shutdown();
 void Font_Default_Free();
-void Library_FreeInitCode();
 void File_CloseAll();
 void DebugFile_Free();
 void Sound_FreeAll();

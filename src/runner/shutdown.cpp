@@ -1,34 +1,41 @@
 #include "platform/console.h"
 #include "platform/temp_directory.h"
+#include "data/event_lists.h"
+#include "data/objects.h"
+#include "data/scripts.h"
+#include "runner/events.h"
+#include "runner/instance.h"
 #include "runner/pending_subsystems.h"
 #include "runner/startup.h"
 #include "script/constants.h"
 #include "script/function_table.h"
+#include "script/global_variables.h"
+#include "script/script_arguments.h"
 
 void ShutdownSubsystems() {
   pending::Platform_Shutdown();
   pending::HighScore_Save();
   Constant_FreeAll();
   Function_FreeAll();
-  pending::Code_Arguments_Free();
+  Code_Arguments_Free();
   pending::Compiler_Cleanup();
   pending::Grid_DestroyAll();
   pending::Room_FreeAll();
-  pending::Instance_DeleteAll();
+  Instance_DeleteAll();
   pending::Persistent_FreeAll();
-  pending::Object_FreeEventLists();
-  pending::Object_FreeAll();
+  Object_FreeEventLists();
+  Object_FreeAll();
   pending::Particle_Shutdown();
   pending::Sprite_FreeAll();
   File_RemoveTempDirectory();
   pending::Graphics_Shutdown();
   pending::Background_FreeAll();
   pending::GR_Texture_Free_All();
-  pending::Script_FreeAll();
-  pending::Variable_FreeAll();
+  Script_FreeAll();
+  Variable_FreeAll();
   pending::Font_Shutdown();
   pending::Font_Default_Free();
-  pending::Library_FreeInitCode();
+  Library_FreeInitCode();
   pending::File_CloseAll();
   pending::DebugFile_Free();
   pending::Sound_FreeAll();

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <string>
 
+#include "data/game_data.h"
 #include "data/game_loader.h"
 #include "functions/registry.h"
 #include "platform/console.h"
@@ -22,6 +23,9 @@
 #include "runner/run_options.h"
 #include "script/code.h"
 #include "script/constants.h"
+#include "script/global_variables.h"
+#include "script/vm/vm.h"
+#include "script/vm/vm_strings.h"
 
 namespace {
 
@@ -102,11 +106,15 @@ void Runner_Initialise() {
     return;
   }
 
-  Code_SetUseVM(g_RunOptions.useVM);
+  VM_Install();
+  VM_SetFileStrings(StringTable_Count, StringTable_Get);
+  VM_ScriptTrace = g_RunOptions.scriptTrace;
+  for (const RunBreakpoint& bp : g_RunOptions.breakpoints) VM_Breakpoint_Add(bp.codeName, bp.line);
   FileLocations_SetGameFolder(GetGameDirectory());
-  pending::RunnerLoadGame(gameFile);
+  Code_SetUseVM(g_RunOptions.useVM);
+  RunnerLoadGame(gameFile);
   g_DebugConsole->Output("Get Resolution\n");
-  pending::LoadGameCode();
+  LoadGameCode();
   g_DebugConsole->Output("Create Window\n");
   pending::Window_Create();
   g_DebugConsole->Output("Init Graphics\n");
@@ -139,7 +147,7 @@ bool Runner_LoadAndStart() {
   // The loader has read the game's name, which names the save area.
   FileLocations_SetGameFolder(GetGameDirectory());
   FileLocations_SetSaveArea(GetSaveDirectory());
-  pending::Variable_Global_Init();
+  Variable_Global_Init();
   g_DebugConsole->Output("PrepareGame()\n");
   if (!pending::PrepareGame()) return false;
   g_DebugConsole->Output("Run_Start\n");

@@ -7,15 +7,37 @@ std::vector<BuiltinFunctionEntry>& Table() {
   static std::vector<BuiltinFunctionEntry> table;
   return table;
 }
+
+FunctionNameLookup g_ScriptLookup = nullptr;
+FunctionNameLookup g_ExtensionLookup = nullptr;
+ExtensionArgCountLookup g_ExtensionArgCount = nullptr;
 }  // namespace
 
+void Function_SetScriptLookup(FunctionNameLookup lookup) { g_ScriptLookup = lookup; }
+
+void Function_SetExtensionLookup(FunctionNameLookup lookup, ExtensionArgCountLookup argCount) {
+  g_ExtensionLookup = lookup;
+  g_ExtensionArgCount = argCount;
+}
+
 void Function_Add(const char* name, BuiltinFunction implementation, int32_t argc) {
-  Table().push_back({name ? name : "", implementation, argc});
+  auto& table = Table();
+  if (table.size() == table.capacity()) table.reserve(table.capacity() + kFunctionTableStep);
+  table.push_back({name ? name : "", implementation, argc});
 }
 
 bool Function_Find(const char* name, int32_t& id) {
   id = -1;
   if (name == nullptr || *name == '\0') return false;
+  int32_t number = -1;
+  if (g_ScriptLookup != nullptr && g_ScriptLookup(name, number) && number >= 0) {
+    id = kScriptFunctionBase + number;
+    return true;
+  }
+  if (g_ExtensionLookup != nullptr && g_ExtensionLookup(name, number) && number >= 0) {
+    id = kExtensionFunctionBase + number;
+    return true;
+  }
   const auto& table = Table();
   for (size_t i = 0; i < table.size(); ++i) {
     if (table[i].name == name) {
@@ -27,8 +49,11 @@ bool Function_Find(const char* name, int32_t& id) {
 }
 
 int32_t Function_ArgCount(int32_t id) {
-  if (id >= kExtensionFunctionBase) return kNoSuchFunction;
-  if (id >= kScriptFunctionBase) return -1;
+  if (id >= kExtensionFunctionBase) {
+    return g_ExtensionArgCount ? g_ExtensionArgCount(id - kExtensionFunctionBase)
+                               : kNoSuchFunction;
+  }
+  if (id >= kScriptFunctionBase) return kAnyArgumentCount;
   if (id < 0 || id >= Function_Count()) return kNoSuchFunction;
   return Table()[static_cast<size_t>(id)].argc;
 }
@@ -40,4 +65,18 @@ const BuiltinFunctionEntry* Function_Get(int32_t id) {
 
 int32_t Function_Count() { return static_cast<int32_t>(Table().size()); }
 
-void Function_FreeAll() { Table().clear(); }
+int32_t Function_Capacity() { return static_cast<int32_t>(Table().capacity()); }
+
+bool Function_Call(int32_t id, ScriptValue& result, CInstance* self, CInstance* other, int argc,
+                   ScriptValue* args) {
+  const BuiltinFunctionEntry* entry = Function_Get(id);
+  if (entry == nullptr || entry->implementation == nullptr) return false;
+  result.SetReal(0.0);
+  entry->implementation(result, self, other, argc, args);
+  return true;
+}
+
+void Function_FreeAll() {
+  Table().clear();
+  Table().shrink_to_fit();
+}

@@ -9,6 +9,8 @@
 inline constexpr int32_t kScriptFunctionBase = 100000;     // 100000 + script number
 inline constexpr int32_t kExtensionFunctionBase = 500000;  // 500000 + extension function number
 inline constexpr int32_t kNoSuchFunction = -100;           // Function_ArgCount of an unknown id
+inline constexpr int32_t kAnyArgumentCount = -1;
+inline constexpr int32_t kFunctionTableStep = 500;         // the table grows by this many records
 
 struct BuiltinFunctionEntry {
   std::string name;
@@ -16,12 +18,27 @@ struct BuiltinFunctionEntry {
   int32_t argc = 0;  // -1: any number
 };
 
-// Appends a record; names are not compared with earlier ones.
+// Appends a record; names are not compared with earlier ones. Records keep their index.
 void Function_Add(const char* name, BuiltinFunction implementation, int32_t argc);
-// Scripts first, then extension functions, then built-ins (exact, case-sensitive).
+// Scripts first, then extension functions, then built-ins (exact, case-sensitive bytes).
+// id is -1 when nothing has the name.
 bool Function_Find(const char* name, int32_t& id);
+// Extension functions: their own count; scripts: -1 (any); built-ins: their record's;
+// anything else -100.
 int32_t Function_ArgCount(int32_t id);
 // The built-in record of id, or null when id is not a registered built-in.
 const BuiltinFunctionEntry* Function_Get(int32_t id);
 int32_t Function_Count();
+int32_t Function_Capacity();
+// Calls built-in id: result becomes the real 0, then the implementation runs. False (and
+// nothing called) when id is not a registered built-in.
+bool Function_Call(int32_t id, ScriptValue& result, CInstance* self, CInstance* other, int argc,
+                   ScriptValue* args);
 void Function_FreeAll();
+
+// Scripts and extension functions are looked up by name through these, installed by their
+// tables: the number of the script or extension function with exactly this name.
+using FunctionNameLookup = bool (*)(const char* name, int32_t& number);
+using ExtensionArgCountLookup = int32_t (*)(int32_t number);  // -100 when there is none
+void Function_SetScriptLookup(FunctionNameLookup lookup);
+void Function_SetExtensionLookup(FunctionNameLookup lookup, ExtensionArgCountLookup argCount);

@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "support/game_data_writer.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -30,10 +30,6 @@ RunnerOptions WithEnvironment(std::map<std::string, std::string> environment) {
   RunnerOptions options;
   options.environment = std::move(environment);
   return options;
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
 }
 
 TEST(Startup, MissingGameFileEndsWithAClearMessageAndAFailure) {
@@ -67,7 +63,7 @@ TEST(Startup, WithoutAnyGameFileAndNoDisplayItSaysSoAndFails) {
 
 TEST(Startup, LogLinesComeInTheirFixedOrder) {
   TempFolder temp;
-  WriteFile(temp / "game.win", "FORM");
+  ASSERT_TRUE(TestGame().WriteFile(temp / "game.win"));
   RunnerResult r = RunRunner({"-game", temp / "game.win", "-noaudio"},
                              WithEnvironment({{"XDG_DATA_HOME", temp.path()}}));
   EXPECT_FALSE(r.timedOut);
@@ -96,7 +92,7 @@ TEST(Startup, DataWinBesideTheExecutableIgnoresTheCommandLine) {
   TempFolder temp;
   const std::string runner = temp / "kilnforge";
   std::filesystem::copy_file(KILNFORGE_BINARY, runner);
-  WriteFile(temp / "data.win", "FORM");
+  ASSERT_TRUE(TestGame().WriteFile(temp / "data.win"));
 
   // "-game missing.win" alone would fail the start: here it is not even read.
   RunnerResult r = RunProcess(runner, {"-game", "missing.win", "-debug"},

@@ -45,6 +45,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "script/instance_codes.h"
+
 #include "script/script_value.h"
 
 enum class NodeKind : int32_t {
@@ -76,13 +78,6 @@ enum class NodeKind : int32_t {
   Binary = 1011,
 };
 
-inline constexpr int32_t kInstanceSelf = -1;
-inline constexpr int32_t kInstanceOther = -2;
-inline constexpr int32_t kInstanceAll = -3;
-inline constexpr int32_t kInstanceNoone = -4;
-inline constexpr int32_t kInstanceGlobal = -5;
-inline constexpr int32_t kInstanceDefault = -6;  // self unless declared with globalvar
-inline constexpr int32_t kInstanceLocal = -7;
 
 struct CodeNode {
   NodeKind kind = NodeKind::Empty;

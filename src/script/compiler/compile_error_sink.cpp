@@ -56,3 +56,8 @@ void Compiler_ReportError(const CCode& code, int32_t position, const std::string
 void Compiler_ClearError() { Record() = CompileErrorRecord(); }
 
 const CompileErrorRecord& Compiler_LastError() { return Record(); }
+
+void Compiler_SetErrorText(std::string text) {
+  Record().pending = true;
+  Record().text = std::move(text);
+}

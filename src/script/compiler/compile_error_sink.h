@@ -23,6 +23,8 @@ void Compiler_ReportError(const CCode& code, int32_t position, const std::string
 // Clears the pending error (a compile or a run begins).
 void Compiler_ClearError();
 const CompileErrorRecord& Compiler_LastError();
+// Replaces the full text of the pending error (a caller wrapping it with its own context).
+void Compiler_SetErrorText(std::string text);
 
 // Line (from 1) and column (from 0) of a byte position: a line feed starts a new line, a
 // carriage return does not count, everything else is one column.

@@ -1,0 +1,372 @@
+#include "data/pack_manifest.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+struct ManifestError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+std::vector<std::string> Words(std::string_view line) {
+  std::vector<std::string> words;
+  std::string word;
+  bool inWord = false, quoted = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (quoted) {
+      if (c == '\\' && i + 1 < line.size()) {
+        const char next = line[++i];
+        word += next == 'n' ? '\n' : next;
+      } else if (c == '"') {
+        quoted = false;
+      } else {
+        word += c;
+      }
+    } else if (c == '"') {
+      quoted = inWord = true;
+    } else if (c == ' ' || c == '\t' || c == '\r') {
+      if (inWord) words.push_back(std::move(word));
+      word.clear();
+      inWord = false;
+    } else {
+      word += c;
+      inWord = true;
+    }
+  }
+  if (quoted) throw ManifestError("a quoted word is not closed");
+  if (inWord) words.push_back(std::move(word));
+  return words;
+}
+
+int64_t Integer(const std::string& text, const std::string& what) {
+  errno = 0;
+  char* end = nullptr;
+  const long long v = std::strtoll(text.c_str(), &end, 0);
+  if (text.empty() || *end != '\0' || errno != 0 || v < INT32_MIN || v > UINT32_MAX) {
+    throw ManifestError(what + ": \"" + text + "\" is not a 32-bit number");
+  }
+  return v;
+}
+
+float Real(const std::string& text, const std::string& what) {
+  char* end = nullptr;
+  const float v = std::strtof(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !std::isfinite(v)) {
+    throw ManifestError(what + ": \"" + text + "\" is not a number");
+  }
+  return v;
+}
+
+bool Flag(const std::string& text, const std::string& what) {
+  const int64_t v = Integer(text, what);
+  if (v != 0 && v != 1) throw ManifestError(what + " is 0 or 1");
+  return v == 1;
+}
+
+int32_t EventType(const std::string& text) {
+  static const std::map<std::string, int32_t> names = {
+      {"create", 0},  {"destroy", 1}, {"alarm", 2},   {"step", 3},     {"collision", 4},   {"keyboard", 5},
+      {"mouse", 6},   {"other", 7},   {"draw", 8},    {"keypress", 9}, {"keyrelease", 10}, {"trigger", 11}};
+  const auto it = names.find(text);
+  if (it != names.end()) return it->second;
+  const int64_t v = Integer(text, "event type");
+  if (v < 0 || v > 11) throw ManifestError("event type " + text + " is not 0 to 11");
+  return static_cast<int32_t>(v);
+}
+
+// key=value words after the positional ones.
+class Settings {
+ public:
+  Settings(const std::vector<std::string>& words, size_t first) {
+    for (size_t i = first; i < words.size(); ++i) {
+      const auto equals = words[i].find('=');
+      if (equals == std::string::npos || equals == 0) {
+        throw ManifestError("\"" + words[i] + "\" is not a key=value setting");
+      }
+      values_[words[i].substr(0, equals)] = words[i].substr(equals + 1);
+    }
+  }
+  std::optional<std::string> Take(const std::string& key) {
+    const auto it = values_.find(key);
+    if (it == values_.end()) return std::nullopt;
+    std::string v = it->second;
+    values_.erase(it);
+    return v;
+  }
+  void Int(const std::string& key, int32_t& out) {
+    if (auto v = Take(key)) out = static_cast<int32_t>(Integer(*v, key));
+  }
+  void UInt(const std::string& key, uint32_t& out) {
+    if (auto v = Take(key)) out = static_cast<uint32_t>(Integer(*v, key));
+  }
+  void Bool(const std::string& key, bool& out) {
+    if (auto v = Take(key)) out = Flag(*v, key);
+  }
+  void Float(const std::string& key, float& out) {
+    if (auto v = Take(key)) out = Real(*v, key);
+  }
+  void Text(const std::string& key, std::string& out) {
+    if (auto v = Take(key)) out = *v;
+  }
+  // Every setting must have been taken: an unknown key is a mistake.
+  void Done() const {
+    if (!values_.empty()) throw ManifestError("unknown setting \"" + values_.begin()->first + "\"");
+  }
+
+ private:
+  std::map<std::string, std::string> values_;
+};
+
+class ManifestReader {
+ public:
+  ManifestReader(const std::string& folder, GameDataWriter& game) : folder_(folder), game_(game) {}
+
+  void Line(const std::vector<std::string>& w) {
+    const std::string& keyword = w[0];
+    if (keyword == "game") Game(w);
+    else if (keyword == "option") Option(w);
+    else if (keyword == "constant") {
+      Need(w, 3, "constant NAME VALUE");
+      game_.options.constants.emplace_back(w[1], w[2]);
+    } else if (keyword == "script") {
+      Need(w, 3, "script NAME FILE");
+      game_.scripts.push_back({w[1], {Source(w[2])}});
+    } else if (keyword == "object") Object(w);
+    else if (keyword == "event") Event(w);
+    else if (keyword == "timeline") {
+      Need(w, 2, "timeline NAME");
+      game_.timeLines.push_back({w[1], {}});
+    } else if (keyword == "moment") Moment(w);
+    else if (keyword == "room") Room(w);
+    else if (keyword == "instance") Instance(w);
+    else if (keyword == "chunk") {
+      Need(w, 3, "chunk ID FILE");
+      if (w[1].size() != 4) throw ManifestError("a chunk id has four characters");
+      const std::string body = Source(w[2]);
+      game_.rawChunks.push_back({w[1], std::vector<uint8_t>(body.begin(), body.end())});
+    } else {
+      throw ManifestError("unknown keyword \"" + keyword + "\"");
+    }
+  }
+
+  // Object names (which may be declared further down) are resolved at the end.
+  void Finish() {
+    for (const ObjectName& ref : objectRefs_) {
+      int32_t index = 0;
+      const std::string& name = ref.name;
+      if (!name.empty() && (name[0] == '-' || (name[0] >= '0' && name[0] <= '9'))) {
+        index = static_cast<int32_t>(Integer(name, "object"));
+      } else {
+        const auto it = objectIndex_.find(name);
+        if (it == objectIndex_.end()) {
+          throw ManifestError("line " + std::to_string(ref.line) + ": no object named \"" + name + "\"");
+        }
+        index = it->second;
+      }
+      if (ref.room < 0) game_.objects[ref.index].parent = index;
+      else game_.rooms[static_cast<size_t>(ref.room)].instances[ref.index].object = index;
+    }
+    uint32_t lastId = game_.header.lastInstanceId;
+    for (const auto& room : game_.rooms) {
+      for (const auto& instance : room.instances) lastId = std::max(lastId, static_cast<uint32_t>(instance.id));
+    }
+    game_.header.lastInstanceId = lastId;
+  }
+
+  int lineNumber = 0;
+
+ private:
+  static void Need(const std::vector<std::string>& w, size_t count, const char* form) {
+    if (w.size() < count) throw ManifestError(std::string("expected: ") + form);
+  }
+
+  std::string Source(const std::string& file) const {
+    const std::string path = folder_.empty() ? file : folder_ + "/" + file;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw ManifestError("cannot read \"" + path + "\"");
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+
+  void Game(const std::vector<std::string>& w) {
+    Settings s(w, 1);
+    auto& h = game_.header;
+    s.Text("name", h.name);
+    s.Text("config", h.configName);
+    s.Text("game_name", h.gameName);
+    s.Int("id", h.gameId);
+    s.UInt("version", h.dataVersion);
+    if (h.dataVersion < 8 || h.dataVersion > 255) throw ManifestError("version is 8 to 255");
+    s.Int("width", h.windowWidth);
+    s.Int("height", h.windowHeight);
+    s.UInt("window_flags", h.windowFlags);
+    s.UInt("last_instance_id", h.lastInstanceId);
+    s.UInt("last_tile_id", h.lastTileId);
+    bool debug = (h.flags & 1) == 0;
+    s.Bool("debug", debug);
+    h.flags = debug ? (h.flags & ~1u) : (h.flags | 1u);
+    if (auto order = s.Take("room_order")) {
+      h.roomOrder.clear();
+      std::stringstream list(*order);
+      std::string item;
+      while (std::getline(list, item, ',')) h.roomOrder.push_back(static_cast<int32_t>(Integer(item, "room_order")));
+    }
+    s.Done();
+  }
+
+  void Option(const std::vector<std::string>& w) {
+    Settings s(w, 1);
+    auto& o = game_.options;
+    s.Bool("full_screen", o.fullScreen);
+    s.Bool("new_audio", o.newAudio);
+    s.Bool("show_cursor", o.showCursor);
+    s.Int("window_colour", o.windowColour);
+    s.Bool("change_display_mode", o.changeDisplayMode);
+    s.Int("depth", o.depthChoice);
+    s.Int("resolution", o.resolutionChoice);
+    s.Int("frequency", o.frequencyChoice);
+    s.Bool("alt_enter", o.altEnter);
+    s.Bool("freeze_when_inactive", o.freezeWhenInactive);
+    s.Bool("show_progress_bar", o.showProgressBar);
+    s.Bool("show_errors", o.showErrors);
+    s.Bool("abort_on_errors", o.abortOnErrors);
+    s.Bool("unset_variables", o.unsetVariables);
+    s.Bool("create_event_first", o.createEventFirst);
+    s.Done();
+  }
+
+  void Object(const std::vector<std::string>& w) {
+    Need(w, 2, "object NAME [settings]");
+    if (objectIndex_.count(w[1])) throw ManifestError("a second object named \"" + w[1] + "\"");
+    objectIndex_[w[1]] = static_cast<int32_t>(game_.objects.size());
+    game_.objects.emplace_back();
+    auto& o = game_.objects.back();
+    o.name = w[1];
+    Settings s(w, 2);
+    s.Int("sprite", o.sprite);
+    s.Bool("visible", o.visible);
+    s.Bool("solid", o.solid);
+    s.Int("depth", o.depth);
+    s.Bool("persistent", o.persistent);
+    s.Int("mask", o.mask);
+    s.Bool("physics", o.physics);
+    if (auto parent = s.Take("parent")) objectRefs_.push_back({lineNumber, *parent, -1, game_.objects.size() - 1});
+    s.Done();
+  }
+
+  void Event(const std::vector<std::string>& w) {
+    Need(w, 4, "event TYPE NUMBER FILE");
+    if (game_.objects.empty()) throw ManifestError("an event before any object");
+    gamedata::Event e;
+    e.type = EventType(w[1]);
+    e.number = static_cast<int32_t>(Integer(w[2], "event number"));
+    e.code.source = Source(w[3]);
+    game_.objects.back().events.push_back(std::move(e));
+  }
+
+  void Moment(const std::vector<std::string>& w) {
+    Need(w, 3, "moment STEP FILE");
+    if (game_.timeLines.empty()) throw ManifestError("a moment before any time line");
+    auto& moments = game_.timeLines.back().moments;
+    const auto step = static_cast<int32_t>(Integer(w[1], "moment step"));
+    if (!moments.empty() && moments.back().step >= step) throw ManifestError("moment steps must rise");
+    moments.push_back({step, {Source(w[2])}});
+  }
+
+  void Room(const std::vector<std::string>& w) {
+    Need(w, 2, "room NAME [settings]");
+    game_.rooms.emplace_back();
+    auto& r = game_.rooms.back();
+    r.name = w[1];
+    Settings s(w, 2);
+    s.Text("caption", r.caption);
+    s.Int("width", r.width);
+    s.Int("height", r.height);
+    s.Int("speed", r.speed);
+    s.Bool("persistent", r.persistent);
+    s.UInt("colour", r.colour);
+    s.Bool("show_colour", r.showColour);
+    s.Bool("views", r.enableViews);
+    if (auto file = s.Take("code")) r.creationCode.source = Source(*file);
+    s.Done();
+  }
+
+  void Instance(const std::vector<std::string>& w) {
+    Need(w, 4, "instance OBJECT X Y [settings]");
+    if (game_.rooms.empty()) throw ManifestError("an instance before any room");
+    auto& r = game_.rooms.back();
+    r.instances.emplace_back();
+    auto& n = r.instances.back();
+    n.x = static_cast<int32_t>(Integer(w[2], "x"));
+    n.y = static_cast<int32_t>(Integer(w[3], "y"));
+    n.id = static_cast<int32_t>(++nextInstanceId_);
+    Settings s(w, 4);
+    s.Int("id", n.id);
+    s.Float("xscale", n.xscale);
+    s.Float("yscale", n.yscale);
+    s.UInt("colour", n.colour);
+    s.Float("rotation", n.rotation);
+    if (auto file = s.Take("code")) n.creationCode.source = Source(*file);
+    s.Done();
+    objectRefs_.push_back({lineNumber, w[1], static_cast<int64_t>(game_.rooms.size() - 1), r.instances.size() - 1});
+  }
+
+  // An object named by a parent setting (room -1) or by an instance of a room.
+  struct ObjectName {
+    int line;
+    std::string name;
+    int64_t room;
+    size_t index;
+  };
+
+  std::string folder_;
+  GameDataWriter& game_;
+  std::map<std::string, int32_t> objectIndex_;
+  std::vector<ObjectName> objectRefs_;
+  uint32_t nextInstanceId_ = 100000;
+};
+
+}  // namespace
+
+bool PackManifest_ReadText(std::string_view text, const std::string& folder, GameDataWriter& game,
+                           std::string& error) {
+  ManifestReader reader(folder, game);
+  try {
+    while (!text.empty()) {
+      ++reader.lineNumber;
+      const auto end = text.find('\n');
+      const std::string_view line = text.substr(0, end);
+      text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+      const auto words = Words(line);
+      if (words.empty() || words[0][0] == '#') continue;
+      reader.Line(words);
+    }
+    reader.Finish();
+  } catch (const ManifestError& e) {
+    const std::string what = e.what();
+    error = what.rfind("line ", 0) == 0 ? what : "line " + std::to_string(reader.lineNumber) + ": " + what;
+    return false;
+  }
+  return true;
+}
+
+bool PackManifest_Read(const std::string& manifestPath, GameDataWriter& game, std::string& error) {
+  std::ifstream in(manifestPath, std::ios::binary);
+  if (!in) {
+    error = "cannot read \"" + manifestPath + "\"";
+    return false;
+  }
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const auto slash = manifestPath.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : manifestPath.substr(0, slash);
+  return PackManifest_ReadText(text, folder, game, error);
+}

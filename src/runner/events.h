@@ -1,0 +1,67 @@
+// Events: the compiled code of one event of one object (or one moment of a time line), its
+// lookup through the parent chain of objects, and the dispatch that runs it for an instance
+// with the current-event record set around the run.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "script/code.h"
+
+class CInstance;
+class CObjectKF;
+class GameDataReader;
+
+class CEvent {
+ public:
+  CEvent() = default;
+  virtual ~CEvent() = default;
+  CEvent(const CEvent&) = delete;
+  CEvent& operator=(const CEvent&) = delete;
+
+  // Runs the code for (self, other) with the action's relative flag cleared for the run.
+  // False when the run failed (the error has been shown).
+  bool Execute(CInstance* self, CInstance* other);
+
+  std::unique_ptr<CCode> code;  // null until the action data has been read
+  std::string text;             // the source text; empty for stored bytecode
+  bool stored = false;          // the code is a stored bytecode entry (already compiled)
+};
+
+// Fills an event from the code word of an event record: the stored code index when the game
+// carries stored bytecode, else the file offset of the source text.
+bool Code_Compile_Action(CEvent& event, const GameDataReader& reader, uint32_t codeWord);
+// Compiles an event's source text under "Object.<object>.<event>.<action>", named from the
+// current event. A failure is shown as a fatal error; stored bytecode is ready as it is.
+bool Event_Compile(CEvent& event);
+
+// The event (type, number) of an object or of its nearest ancestor that has it; a collision
+// event is also found when it was given against an ancestor of the other object. owner
+// receives the object where it was found. Null when there is none.
+CEvent* Event_Find(int32_t objectIndex, int32_t type, int32_t number, int32_t& owner);
+
+// Runs the event for self (with other) when no room change is pending, as the event of the
+// object index given; the current-event record names the owner meanwhile.
+void Perform_Event_Object(CInstance* self, CInstance* other, int32_t objectIndex, int32_t type,
+                          int32_t number);
+// The event of self's own object.
+void Perform_Event(CInstance* self, CInstance* other, int32_t type, int32_t number);
+// The event for every active instance of the current room that is not marked for removal.
+void Perform_Event_All(int32_t type, int32_t number);
+// Number of events running now (nested runs count each).
+int32_t Event_RunDepth();
+// Destroys a deleted object once no event runs any more (at once when none runs): an event
+// may be running the object's own code.
+void Event_AfterRun(std::unique_ptr<CObjectKF> object);
+
+// The game's library initialisation texts, run once when the game starts.
+void Library_SetInitCode(std::vector<std::string> texts);
+// Compiles and runs each text ("Library.<n>") for a temporary instance; a text that does not
+// compile is shown as a fatal error and the others still run. False when there is no list.
+bool Library_RunInitCode();
+void Library_FreeInitCode();
+
+// Installs the names that error reports take from the events and objects.
+void Event_InstallErrorNames();

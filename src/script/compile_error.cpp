@@ -1,0 +1,46 @@
+#include "script/compile_error.h"
+
+#include <algorithm>
+
+#include "script/error_report.h"
+
+bool Code_PendingError = false;
+std::string Code_PendingErrorText;
+
+std::string Code_CompileErrorText(const std::string& codeText, bool isProgram, int32_t position,
+                                  const std::string& message) {
+  size_t end = std::min(static_cast<size_t>(std::max(position, 0)), codeText.size());
+  int64_t line = 1;
+  int64_t column = 0;
+  size_t lineStart = 0;
+  for (size_t i = 0; i < end; ++i) {
+    char c = codeText[i];
+    if (c == '\n') {
+      ++line;
+      column = 0;
+      lineStart = i + 1;
+    } else if (c != '\r') {
+      ++column;
+    }
+  }
+  if (isProgram) {
+    size_t lineEnd = codeText.find('\n', lineStart);
+    std::string lineText = codeText.substr(lineStart, lineEnd == std::string::npos
+                                                          ? std::string::npos
+                                                          : lineEnd - lineStart);
+    return "Error in code at line " + std::to_string(line) + ":\n   " + lineText +
+           "\n\nat position " + std::to_string(column + 1) + ": " + message;
+  }
+  return "Error in expression: " + codeText + "\n position " + std::to_string(column + 1) +
+         ": " + message;
+}
+
+void Code_CompileError(const std::string& codeText, bool isProgram, int32_t position,
+                       const std::string& message) {
+  if (auto& reset = Error_Hooks().graphicsCheckReset) reset();
+  if (Code_PendingError) return;
+  Code_PendingError = true;
+  Code_PendingErrorText = Code_CompileErrorText(codeText, isProgram, position, message);
+}
+
+void Code_ClearPendingError() { Code_PendingError = false; }

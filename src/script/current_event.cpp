@@ -1,0 +1,3 @@
+#include "script/current_event.h"
+
+CurrentEvent Event_Current;

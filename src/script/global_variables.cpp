@@ -1,0 +1,82 @@
+#include "script/global_variables.h"
+
+#include <memory>
+#include <vector>
+
+#include "script/save_bytes.h"
+
+namespace {
+std::unique_ptr<CVariableList> g_GlobalList;
+std::vector<uint8_t> g_GlobalVarFlags;
+}  // namespace
+
+CVariableList& Variable_GlobalList() {
+  if (!g_GlobalList) g_GlobalList = std::make_unique<CVariableList>();
+  return *g_GlobalList;
+}
+
+void Variable_Global_Init() {
+  g_GlobalList = std::make_unique<CVariableList>();
+  g_GlobalVarFlags.assign(kGlobalVarFlagsInitial, 0);
+}
+
+bool Variable_Global_Get(int32_t id, int32_t index, ScriptValue& out) {
+  return Variable_GlobalList().Get(id, index, out);
+}
+
+bool Variable_Global_Set(int32_t id, int32_t index, const ScriptValue& value) {
+  return Variable_GlobalList().Set(id, index, value);
+}
+
+bool Variable_IsGlobalVar(int32_t id) {
+  int64_t n = int64_t{id} - kFirstUserVariableId;
+  return n >= 0 && static_cast<uint64_t>(n) < g_GlobalVarFlags.size() &&
+         g_GlobalVarFlags[static_cast<size_t>(n)] != 0;
+}
+
+void Variable_DeclareGlobalVar(int32_t id) {
+  if (id < kFirstUserVariableId) return;
+  size_t n = static_cast<size_t>(id - kFirstUserVariableId);
+  size_t count = g_GlobalVarFlags.size();
+  while (n >= count) count += kGlobalVarFlagsStep;
+  g_GlobalVarFlags.resize(count, 0);
+  g_GlobalVarFlags[n] = 1;
+  Variable_GlobalList().Declare(id);
+}
+
+int32_t Variable_GlobalVarFlagCount() { return static_cast<int32_t>(g_GlobalVarFlags.size()); }
+
+void Variable_Global_Save(SaveWriter& out) {
+  out.WriteInteger(kGlobalsTag);
+  Variable_GlobalList().Save(out);
+  out.WriteInteger(static_cast<int32_t>(g_GlobalVarFlags.size()));
+  for (uint8_t flag : g_GlobalVarFlags) out.WriteBoolean(flag != 0);
+}
+
+bool Variable_Global_Load(SaveReader& in) {
+  int32_t tag = 0;
+  if (!in.ReadInteger(tag) || tag != kGlobalsTag) return false;
+  // Everything is read before anything changes, so a damaged section changes nothing.
+  std::vector<VariableNode> loaded;
+  if (!Variable_ReadListSection(in, loaded)) return false;
+  int32_t flagCount = 0;
+  if (!in.ReadInteger(flagCount) || flagCount < 0 ||
+      static_cast<uint64_t>(flagCount) > in.Remaining() / 4) {
+    return false;
+  }
+  std::vector<uint8_t> flags(static_cast<size_t>(flagCount));
+  for (auto& flag : flags) {
+    bool value = false;
+    if (!in.ReadBoolean(value)) return false;
+    flag = value ? 1 : 0;
+  }
+  Variable_GlobalList().Merge(std::move(loaded));
+  g_GlobalVarFlags = std::move(flags);
+  return true;
+}
+
+void Variable_FreeAll() {
+  g_GlobalList.reset();
+  g_GlobalVarFlags.clear();
+  g_GlobalVarFlags.shrink_to_fit();
+}

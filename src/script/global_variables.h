@@ -1,0 +1,38 @@
+// The global scope: its variable list and the globalvar flags of user variable names.
+#pragma once
+
+#include <cstdint>
+
+#include "script/variable_list.h"
+
+// Saved-game tag of the globals section.
+inline constexpr int32_t kGlobalsTag = 700;
+inline constexpr int32_t kGlobalVarFlagsInitial = 10000;
+inline constexpr int32_t kGlobalVarFlagsStep = 1000;
+
+// The global list (made on first use when Variable_Global_Init has not run yet).
+CVariableList& Variable_GlobalList();
+
+// A fresh empty global list and 10000 cleared flags. Called when the game data is loaded.
+void Variable_Global_Init();
+bool Variable_Global_Get(int32_t id, int32_t index, ScriptValue& out);
+bool Variable_Global_Set(int32_t id, int32_t index, const ScriptValue& value);
+
+// Whether user variable id was declared globalvar (flag n belongs to id 100000 + n).
+bool Variable_IsGlobalVar(int32_t id);
+// Flags id (growing the flags 1000 at a time until they cover it) and declares it in the
+// global list. Ids of built-in variables are ignored.
+void Variable_DeclareGlobalVar(int32_t id);
+int32_t Variable_GlobalVarFlagCount();
+
+// The globals section of a saved game: tag 700, the global list, the flag count, the flags.
+void Variable_Global_Save(SaveWriter& out);
+// Merges the stored globals into the current ones and takes the stored flags. A damaged
+// section or another tag is refused (false) and changes nothing.
+bool Variable_Global_Load(SaveReader& in);
+// The same through the byte stream, at its position (which a refused load leaves alone).
+void Variable_Global_Save(CStream& stream);
+bool Variable_Global_Load(CStream& stream);
+
+// Shut-down: the global list and the flags go.
+void Variable_FreeAll();

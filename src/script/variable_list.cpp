@@ -1,0 +1,302 @@
+#include "script/variable_list.h"
+
+#include <utility>
+
+#include "platform/console.h"
+#include "script/save_bytes.h"
+
+bool Variable_ArrayError = false;
+
+namespace {
+
+bool g_UnsetVariablesOption = false;
+VariableNameFunction g_NameFunction = nullptr;
+
+// The spare-node stack lives in a function-local static; lists destroyed after it (static
+// lists of other files at exit) see the flag and simply delete their nodes.
+constinit bool g_FreeNodesGone = false;
+
+struct FreeNodeStack {
+  std::vector<std::unique_ptr<VariableNode>> nodes;
+  ~FreeNodeStack() { g_FreeNodesGone = true; }
+};
+
+FreeNodeStack& FreeNodes() {
+  static FreeNodeStack stack;
+  return stack;
+}
+
+std::unique_ptr<VariableNode> TakeNode(int32_t id) {
+  std::unique_ptr<VariableNode> node;
+  if (!g_FreeNodesGone && !FreeNodes().nodes.empty()) {
+    node = std::move(FreeNodes().nodes.back());
+    FreeNodes().nodes.pop_back();
+  } else {
+    node = std::make_unique<VariableNode>();
+  }
+  node->id = id;
+  return node;
+}
+
+void ReleaseNode(std::unique_ptr<VariableNode> node) {
+  node->value = ScriptValue();
+  node->rows.clear();
+  node->rows.shrink_to_fit();
+  if (!g_FreeNodesGone) FreeNodes().nodes.push_back(std::move(node));
+}
+
+size_t BucketOf(int32_t id) { return static_cast<size_t>(static_cast<uint32_t>(id) & 63u); }
+
+// index = row * 32000 + column, split by truncating division.
+void SplitIndex(int32_t index, int32_t& row, int32_t& column) {
+  row = index / kArrayRowStride;
+  column = index - row * kArrayRowStride;
+}
+
+}  // namespace
+
+void Variable_SetUnsetVariablesOption(bool on) { g_UnsetVariablesOption = on; }
+bool Variable_UnsetVariablesOption() { return g_UnsetVariablesOption; }
+
+void Variable_SetNameFunction(VariableNameFunction function) { g_NameFunction = function; }
+
+std::string Variable_Name(int32_t id) {
+  return g_NameFunction ? g_NameFunction(id) : std::string("<unknown variable>");
+}
+
+size_t Variable_FreeNodeCount() { return !g_FreeNodesGone ? FreeNodes().nodes.size() : 0; }
+
+CVariableList::~CVariableList() { Clear(); }
+
+void CVariableList::Clear() {
+  for (auto& bucket : buckets_) {
+    for (auto& node : bucket) ReleaseNode(std::move(node));
+    bucket.clear();
+  }
+  count_ = 0;
+}
+
+const VariableNode* CVariableList::FindNode(int32_t id) const {
+  const auto& bucket = buckets_[BucketOf(id)];
+  for (auto it = bucket.rbegin(); it != bucket.rend(); ++it) {
+    if ((*it)->id == id) return it->get();
+  }
+  return nullptr;
+}
+
+VariableNode* CVariableList::Find(int32_t id) {
+  return const_cast<VariableNode*>(std::as_const(*this).FindNode(id));
+}
+
+VariableNode& CVariableList::Link(std::unique_ptr<VariableNode> node) {
+  auto& bucket = buckets_[BucketOf(node->id)];
+  bucket.push_back(std::move(node));
+  ++count_;
+  return *bucket.back();
+}
+
+bool CVariableList::Get(int32_t id, int32_t index, ScriptValue& out) const {
+  Variable_ArrayError = false;
+  const VariableNode* node = FindNode(id);
+  if (node == nullptr) {
+    if (g_UnsetVariablesOption) return false;
+    out.SetReal(0.0);
+    return true;
+  }
+  if (index == 0) {
+    ScriptValue_Copy(out, node->value);
+    return true;
+  }
+  int32_t row, column;
+  SplitIndex(index, row, column);
+  if (row >= 0 && static_cast<size_t>(row) < node->rows.size()) {
+    const auto& items = node->rows[static_cast<size_t>(row)].items;
+    if (column >= 0 && static_cast<size_t>(column) < items.size()) {
+      ScriptValue_Copy(out, items[static_cast<size_t>(column)]);
+      return true;
+    }
+  }
+  Variable_ArrayError = true;
+  out.SetReal(0.0);
+  return false;
+}
+
+bool CVariableList::Set(int32_t id, int32_t index, const ScriptValue& value) {
+  Variable_ArrayError = false;
+  VariableNode* node = Find(id);
+  if (node == nullptr) node = &Link(TakeNode(id));
+  if (index == 0) {
+    ScriptValue_Copy(node->value, value);
+    return true;
+  }
+  int32_t row, column;
+  SplitIndex(index, row, column);
+  if (row >= 0 && static_cast<size_t>(row) >= node->rows.size()) {
+    node->rows.resize(static_cast<size_t>(row) + 1);
+  }
+  if (row < 0 || column < 0) {
+    Variable_ArrayError = true;
+    return false;
+  }
+  auto& items = node->rows[static_cast<size_t>(row)].items;
+  if (static_cast<size_t>(column) >= items.size()) items.resize(static_cast<size_t>(column) + 1);
+  ScriptValue_Copy(items[static_cast<size_t>(column)], value);
+  return true;
+}
+
+void CVariableList::Declare(int32_t id) {
+  if (Find(id) == nullptr) Link(TakeNode(id));
+}
+
+void CVariableList::CopyFrom(const CVariableList& source) {
+  if (&source == this) return;
+  Clear();
+  // Chains are copied oldest first so that the copy keeps the source's order.
+  for (const auto& bucket : source.buckets_) {
+    for (const auto& from : bucket) {
+      auto node = TakeNode(from->id);
+      node->value = from->value;
+      node->rows = from->rows;
+      Link(std::move(node));
+    }
+  }
+}
+
+namespace {
+
+void WriteValue(SaveWriter& out, const ScriptValue& value) {
+  out.WriteInteger(static_cast<int32_t>(value.kind));
+  out.WriteReal(value.real);
+  out.WriteString(value.IsString() ? value.text : std::string());
+}
+
+// Every stored value has at least a kind, a real and a string length.
+constexpr size_t kMinValueBytes = 4 + 8 + 4;
+
+bool ReadValue(SaveReader& in, ScriptValue& value) {
+  int32_t kind = 0;
+  if (!in.ReadInteger(kind) || !in.ReadReal(value.real) || !in.ReadString(value.text)) {
+    return false;
+  }
+  if (kind != static_cast<int32_t>(ValueKind::Real) &&
+      kind != static_cast<int32_t>(ValueKind::String)) {
+    return false;
+  }
+  value.kind = static_cast<ValueKind>(kind);
+  if (value.IsReal()) value.text.clear();
+  return true;
+}
+
+// A count read from a stream must be non-negative and its records must fit in what is left.
+bool CountFits(int64_t count, size_t bytesEach, const SaveReader& in) {
+  return count >= 0 && static_cast<uint64_t>(count) <= in.Remaining() / bytesEach;
+}
+
+bool ReadRows(SaveReader& in, VariableNode& node) {
+  int32_t rowCount = 0;
+  if (!in.ReadInteger(rowCount) || !CountFits(rowCount, 4, in)) return false;
+  node.rows.resize(static_cast<size_t>(rowCount));
+  for (auto& row : node.rows) {
+    int32_t itemCount = 0;
+    if (!in.ReadInteger(itemCount) || !CountFits(itemCount, kMinValueBytes, in)) return false;
+    row.items.resize(static_cast<size_t>(itemCount));
+    for (auto& item : row.items) {
+      if (!ReadValue(in, item)) return false;
+    }
+  }
+  return true;
+}
+
+// The older form: one size word; every row gets the same number of items.
+bool ReadRectangularRows(SaveReader& in, VariableNode& node) {
+  int32_t size = 0;
+  if (!in.ReadInteger(size) || size < 0) return false;
+  int32_t rows, columns;
+  SplitIndex(size, rows, columns);
+  if (!CountFits(int64_t{rows} * columns, kMinValueBytes, in)) return false;
+  node.rows.resize(static_cast<size_t>(rows));
+  for (auto& row : node.rows) {
+    row.items.resize(static_cast<size_t>(columns));
+    for (auto& item : row.items) {
+      if (!ReadValue(in, item)) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+void CVariableList::Save(SaveWriter& out) const {
+  out.WriteInteger(kVariableListTag);
+  out.WriteInteger(count_);
+  ForEachNode([&out](const VariableNode& node) {
+    out.WriteInteger(node.id);
+    WriteValue(out, node.value);
+    out.WriteInteger(static_cast<int32_t>(node.rows.size()));
+    for (const auto& row : node.rows) {
+      out.WriteInteger(static_cast<int32_t>(row.items.size()));
+      for (const auto& item : row.items) WriteValue(out, item);
+    }
+  });
+}
+
+bool Variable_ReadListSection(SaveReader& in, std::vector<VariableNode>& nodes) {
+  g_DebugConsole->Output("%s\n", std::string(45, '!').c_str());
+  int32_t tag = 0;
+  if (!in.ReadInteger(tag)) return false;
+  if (tag != kVariableListTag && tag != kVariableListTagOld &&
+      tag != kVariableListTagRectangular) {
+    return false;
+  }
+  int32_t count = 0;
+  if (!in.ReadInteger(count) || !CountFits(count, 4 + kMinValueBytes + 4, in)) return false;
+  std::vector<VariableNode> loaded(static_cast<size_t>(count));
+  for (auto& node : loaded) {
+    if (!in.ReadInteger(node.id) || !ReadValue(in, node.value)) return false;
+    bool rowsRead = tag == kVariableListTagRectangular ? ReadRectangularRows(in, node)
+                                                       : ReadRows(in, node);
+    if (!rowsRead) return false;
+  }
+  nodes = std::move(loaded);
+  return true;
+}
+
+void CVariableList::Merge(std::vector<VariableNode> nodes) {
+  for (const auto& node : nodes) g_DebugConsole->Output("%s\n", Variable_DumpForm(node).c_str());
+  // New nodes are linked from the last one read, so a section loaded into an empty list
+  // saves back byte for byte.
+  for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
+    VariableNode* target = Find(it->id);
+    if (target == nullptr) target = &Link(TakeNode(it->id));
+    target->value = std::move(it->value);
+    target->rows = std::move(it->rows);
+  }
+}
+
+bool CVariableList::Load(SaveReader& in) {
+  std::vector<VariableNode> nodes;
+  if (!Variable_ReadListSection(in, nodes)) return false;
+  Merge(std::move(nodes));
+  return true;
+}
+
+std::string Variable_DumpForm(const VariableNode& node) {
+  std::string form = Variable_Name(node.id) + " = ";
+  if (node.rows.empty()) return form + ScriptValue_PrintForm(node.value);
+  form += "{ ";
+  for (const auto& row : node.rows) {
+    form += "{ ";
+    for (size_t i = 0; i < row.items.size(); ++i) {
+      if (i > 0) form += " ,";
+      form += ScriptValue_PrintForm(row.items[i]);
+    }
+    form += "},  ";
+  }
+  return form + " }";
+}
+
+void CVariableList::Dump(tagIConsole& console) const {
+  ForEachNode([&console](const VariableNode& node) {
+    console.Output("%s\n", Variable_DumpForm(node).c_str());
+  });
+}

@@ -1,0 +1,123 @@
+// Variable lists: the variables of an instance, of the global scope and of a script call,
+// each a plain value with an optional ragged two-dimensional array.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "script/script_value.h"
+
+class CStream;
+class tagIConsole;
+class SaveReader;
+class SaveWriter;
+
+// Ids below this name built-in variables; ids from here on live in a CVariableList.
+inline constexpr int32_t kFirstListVariableId = 10000;
+// User variable names are numbered from here.
+inline constexpr int32_t kFirstUserVariableId = 100000;
+// An array index is row * kArrayRowStride + column; index 0 is the plain value.
+inline constexpr int32_t kArrayRowStride = 32000;
+
+// Saved-game tags of a variable list: the current form, and the two older forms still read.
+inline constexpr int32_t kVariableListTag = 442;
+inline constexpr int32_t kVariableListTagOld = 440;
+inline constexpr int32_t kVariableListTagRectangular = 441;
+
+struct VariableRow {
+  std::vector<ScriptValue> items;
+};
+
+struct VariableNode {
+  int32_t id = 0;
+  ScriptValue value;              // index 0
+  std::vector<VariableRow> rows;  // empty when the variable has no array part
+};
+
+// Set to false at the start of every read and write of a list and to true when an array
+// index was out of range; the interpreters read it right after a failed access.
+extern bool Variable_ArrayError;
+
+// Whether reading a variable that was never set fails (on) or reads as 0 (off, default).
+void Variable_SetUnsetVariablesOption(bool on);
+bool Variable_UnsetVariablesOption();
+
+// The name of a user variable id, used by the dump form. The compiler installs its name
+// table here; without one every variable prints as "<unknown variable>".
+using VariableNameFunction = std::string (*)(int32_t id);
+void Variable_SetNameFunction(VariableNameFunction function);
+std::string Variable_Name(int32_t id);
+
+// Spare nodes shared by all lists: a cleared list hands its nodes back here and new nodes
+// are taken from here before anything is allocated.
+size_t Variable_FreeNodeCount();
+
+class CVariableList {
+ public:
+  static constexpr int kBucketCount = 64;
+
+  CVariableList() = default;
+  virtual ~CVariableList();
+  CVariableList(const CVariableList&) = delete;
+  CVariableList& operator=(const CVariableList&) = delete;
+
+  // Releases every value and array and hands the nodes to the spare stack.
+  void Clear();
+  // Reads id at index into out. An unknown id reads as the real 0 (true) unless the
+  // unset-variables option is on (false, out untouched). An index outside the array
+  // fails with the array-error flag and out the real 0.
+  bool Get(int32_t id, int32_t index, ScriptValue& out) const;
+  // Stores a copy of value. A row past the last one adds empty rows up to it and a column
+  // past a row's end lengthens that row; a negative row or column sets the array-error
+  // flag, stores nothing and answers false.
+  bool Set(int32_t id, int32_t index, const ScriptValue& value);
+  // Adds id with the real 0 when it is not there yet.
+  void Declare(int32_t id);
+  // Becomes a deep copy of source.
+  void CopyFrom(const CVariableList& source);
+
+  // The variable-list section of a saved game (tag 442).
+  void Save(SaveWriter& out) const;
+  // Reads a section (tags 442, 440 or 441) and merges it in: stored variables replace or
+  // join those of the list, the others keep their values. A damaged or unknown section is
+  // refused as a whole (false) and leaves the list unchanged.
+  bool Load(SaveReader& in);
+  // The same through the byte stream, at its position (which a refused load leaves alone).
+  void Save(CStream& stream) const;
+  bool Load(CStream& stream);
+  // Writes each node in its dump form to the debug console, then puts it into the list:
+  // a variable already there takes the stored value and arrays, the others join.
+  void Merge(std::vector<VariableNode> nodes);
+  // Every variable in its dump form, bucket by bucket.
+  void Dump(tagIConsole& console) const;
+
+  int32_t Count() const { return count_; }
+  const VariableNode* FindNode(int32_t id) const;
+
+  // Visits the nodes in bucket order: bucket 0 to 63, each chain from its newest node.
+  template <typename Visitor>
+  void ForEachNode(Visitor&& visit) const {
+    for (const auto& bucket : buckets_) {
+      for (auto it = bucket.rbegin(); it != bucket.rend(); ++it) visit(**it);
+    }
+  }
+
+ private:
+  VariableNode* Find(int32_t id);
+  VariableNode& Link(std::unique_ptr<VariableNode> node);
+
+  // Each bucket's chain, oldest first: the newest node (the chain's head) is at the back.
+  std::array<std::vector<std::unique_ptr<VariableNode>>, kBucketCount> buckets_;
+  int32_t count_ = 0;
+};
+
+// Reads a variable-list section (tags 442, 440 or 441) without applying it; writes the
+// line of 45 '!' to the debug console first. False for a damaged section or another tag.
+bool Variable_ReadListSection(SaveReader& in, std::vector<VariableNode>& nodes);
+
+// The dump form of one variable, without its line break: "name = value", or for a
+// variable with an array "name = { { a ,b},  { },   }".
+std::string Variable_DumpForm(const VariableNode& node);

@@ -1,0 +1,148 @@
+// Calls (built-ins, scripts, extension functions) and with environments.
+#include <cstdio>
+#include <string>
+
+#include "platform/console.h"
+#include "runner/instance.h"
+#include "script/code.h"
+#include "script/function_table.h"
+#include "script/script_arguments.h"
+#include "script/vm/vm.h"
+#include "script/vm/vm_state.h"
+
+namespace {
+constexpr int32_t kFrameBytes = 304;
+constexpr int32_t kArgumentBytes = 16;
+VMScriptLookup& ScriptLookup() {
+  static VMScriptLookup lookup = nullptr;
+  return lookup;
+}
+VMExtensionCall& ExtensionCall() {
+  static VMExtensionCall call = nullptr;
+  return call;
+}
+// Moves a value into a saved slot without touching strings that are empty on both sides (the
+// common case: argument slots hold reals).
+inline void SaveSlot(ScriptValue& to, ScriptValue& from) {
+  to.kind = from.kind;
+  to.real = from.real;
+  if (!to.text.empty() || !from.text.empty()) to.text.swap(from.text);
+}
+
+}  // namespace
+
+void VM_SetScriptLookup(VMScriptLookup lookup) { ScriptLookup() = lookup; }
+void VM_SetExtensionCall(VMExtensionCall call) { ExtensionCall() = call; }
+
+const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, int32_t& used) {
+  const bool isScript = id >= kScriptFunctionBase && id < kExtensionFunctionBase;
+  const CCode* script = nullptr;
+  if (isScript && ScriptLookup() != nullptr) script = ScriptLookup()(id - kScriptFunctionBase);
+  const VMBuffer* bytecode = script != nullptr ? script->Bytecode() : nullptr;
+
+  if (!isScript || bytecode == nullptr) {
+    ScriptValue result;
+    if (id >= kExtensionFunctionBase) {
+      if (ExtensionCall() != nullptr)
+        ExtensionCall()(id - kExtensionFunctionBase, argc, sp, result);
+    } else if (!isScript) {
+      const BuiltinFunctionEntry* entry = Function_Get(id);
+      if (entry != nullptr) {
+        if (VM_ScriptTrace) g_DebugConsole->Output("func call = %s\n", entry->name.c_str());
+        if (entry->implementation != nullptr) {
+          entry->implementation(result, st.self, st.other, argc, sp);
+        }
+      }
+    }
+    sp += argc;
+    used -= kArgumentBytes * argc;
+    --sp;
+    sp->kind = result.kind;
+    sp->real = result.real;
+    sp->text = std::move(result.text);
+    used += kArgumentBytes;
+    return nullptr;
+  }
+
+  // A script: its frame replaces the arguments, which move into the argument slots.
+  if (VM_ScriptTrace) g_DebugConsole->Output("script call = %s\n", script->Name().c_str());
+  VMFrame& frame = st.seg->frames.Push();
+  frame.pc = st.pc;
+  frame.self = st.self;
+  frame.other = st.other;
+  frame.code = st.code;
+  frame.codeSize = st.codeSize;
+  frame.debugInfo = st.debugInfo;
+  frame.source = st.source;
+  frame.name = st.name;
+  frame.line = st.line;
+  frame.argc = Code_ArgumentCount;
+  frame.locals = st.locals;
+  frame.localsCache = st.localsCache;
+  frame.stackBase = sp + argc;
+  frame.usedBase = used - kArgumentBytes * argc;
+  frame.withDepth = st.seg->withs.size();
+  // Stored code may pass more than 16; the extra ones are dropped.
+  const int32_t kept = argc < kArgumentSlotCount ? argc : kArgumentSlotCount;
+  for (int32_t k = 0; k < kArgumentSlotCount; ++k) {
+    ScriptValue& slot = Code_Arguments[static_cast<size_t>(k)];
+    SaveSlot(frame.savedArgs[static_cast<size_t>(k)], slot);
+    if (k < kept) {
+      slot.kind = sp[k].kind;
+      slot.real = sp[k].real;
+      if (slot.kind == ValueKind::String) {
+        slot.text.swap(sp[k].text);
+      } else {
+        slot.text.clear();
+      }
+    } else {
+      slot.kind = ValueKind::Real;
+      slot.real = 0.0;
+      slot.text.clear();
+    }
+  }
+  Code_ArgumentCount = kept;
+  sp = frame.stackBase;
+  used = frame.usedBase + kFrameBytes;
+
+  st.code = bytecode->Data();
+  st.codeSize = bytecode->Size();
+  st.pc = 0;
+  st.debugInfo = script->DebugInfo();
+  st.source = script->SourceCopy();
+  st.name = script->Name();
+  st.line = 0;
+  st.locals = VM_TakeLocals(st.localsCache);
+  ++st.depth;
+  return nullptr;
+}
+
+void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uint8_t*& code,
+                         int32_t& codeSize, int32_t& pc, ScriptValue& value) {
+  VMFrame& frame = st.seg->frames.Top();
+  VM_GiveBackLocals();
+  // With environments the callee left open end with it.
+  while (st.seg->withs.size() > frame.withDepth) st.seg->withs.pop_back();
+  st.self = frame.self;
+  st.other = frame.other;
+  st.code = code = frame.code;
+  st.codeSize = codeSize = frame.codeSize;
+  st.pc = pc = frame.pc;
+  st.debugInfo = frame.debugInfo;
+  st.source = frame.source;
+  st.name = frame.name;
+  st.line = frame.line;
+  st.locals = frame.locals;
+  st.localsCache = frame.localsCache;
+  Code_ArgumentCount = frame.argc;
+  for (size_t k = 0; k < Code_Arguments.size(); ++k)
+    SaveSlot(Code_Arguments[k], frame.savedArgs[k]);
+  sp = frame.stackBase - 1;
+  sp->kind = value.kind;
+  sp->real = value.real;
+  sp->text.swap(value.text);
+  if (sp->kind == ValueKind::Real) sp->text.clear();
+  used = frame.usedBase + kArgumentBytes;
+  st.seg->frames.Pop();
+  --st.depth;
+}

@@ -1,0 +1,928 @@
+// The machine's main loop. Hot state (program counter, stack pointer, bytes in use) lives
+// in locals; slow paths get it passed in and the position is saved before anything that
+// can fail.
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "platform/console.h"
+#include "platform/conversions.h"
+#include "runner/instance.h"
+#include "script/compile_error.h"
+#include "script/compiler/user_variables.h"
+#include "script/error_report.h"
+#include "script/function_table.h"
+#include "script/global_variables.h"
+#include "script/script_arguments.h"
+#include "script/variable_access.h"
+#include "script/variable_list.h"
+#include "script/vm/vm.h"
+#include "script/vm/vm_operations.h"
+#include "script/vm/vm_state.h"
+#include "script/vm/vm_strings.h"
+#include "script/vm/vm_values.h"
+
+bool VM_ScriptTrace = false;
+
+namespace {
+
+constexpr int32_t kInitialStackBytes = 16384;
+constexpr int32_t kStackStepBytes = 16384;
+constexpr int32_t kMaxStackBytes = 131072;
+constexpr int32_t kMinFreeBytes = 1024;
+constexpr int32_t kTopReserve = 16;   // the first slot starts this far below the top
+// Every slot is at least 4 bytes, so this many cells hold the largest stack; the guard
+// cells above the start absorb the pops of one damaged instruction before it is refused.
+constexpr size_t kStackCells = kMaxStackBytes / 4 + 64;
+constexpr size_t kGuardCells = 8;
+
+int32_t g_MaxStackUse = 0;
+
+// One stack per nesting level of activations (a built-in may run code while its caller's
+// arguments stay in place on the level below). Kept for reuse.
+std::vector<std::unique_ptr<VMSegment>>& Segments() {
+  static std::vector<std::unique_ptr<VMSegment>> segments;
+  return segments;
+}
+size_t g_ActiveSegments = 0;
+
+// Locals lists, taken and given back in nesting order.
+struct PooledLocals {
+  std::unique_ptr<CVariableList> list = std::make_unique<CVariableList>();
+  std::unique_ptr<VMLocalsCache> cache = std::make_unique<VMLocalsCache>();
+};
+struct LocalsPool {
+  std::vector<PooledLocals> lists;
+  size_t used = 0;
+};
+LocalsPool& Pool() {
+  static LocalsPool pool;
+  return pool;
+}
+}  // namespace
+
+CVariableList* VM_TakeLocals(VMLocalsCache*& cache) {
+  LocalsPool& pool = Pool();
+  if (pool.used == pool.lists.size()) pool.lists.emplace_back();
+  PooledLocals& entry = pool.lists[pool.used++];
+  if (entry.list->Count() != 0) {
+    entry.list->Clear();
+    entry.cache->Reset();
+  }
+  cache = entry.cache.get();
+  return entry.list.get();
+}
+void VM_GiveBackLocals() {
+  if (Pool().used > 0) --Pool().used;
+}
+
+namespace {
+
+int32_t SignExtend24(uint32_t word) { return static_cast<int32_t>(word << 8) >> 8; }
+
+// Reads a variable into cell by instance code. False when the read failed.
+bool ReadVariable(VMState& st, int32_t instance, int32_t id, int32_t index, ScriptValue& cell) {
+  switch (instance) {
+    case -1:
+      return Variable_GetValue(st.self, id, index, cell);
+    case -2:
+      return Variable_GetValue(st.other, id, index, cell);
+    case -5:
+      return Variable_Global_Get(id, index, cell);
+    case -6:
+      return Variable_IsGlobalVar(id) ? Variable_Global_Get(id, index, cell)
+                                      : Variable_GetValue(st.self, id, index, cell);
+    case -7:
+      return st.locals->Get(id, index, cell);
+    case -4:
+      return true;
+    default:
+      if (instance < 0 && instance != -3) return false;
+      return Variable_GetThrough(instance, id, index, cell);
+  }
+}
+
+bool WriteVariable(VMState& st, int32_t instance, int32_t id, int32_t index,
+                   const ScriptValue& value) {
+  switch (instance) {
+    case -1:
+      return Variable_SetValue(st.self, id, index, value);
+    case -2:
+      return Variable_SetValue(st.other, id, index, value);
+    case -5:
+      return Variable_Global_Set(id, index, value);
+    case -6:
+      return Variable_IsGlobalVar(id) ? Variable_Global_Set(id, index, value)
+                                      : Variable_SetValue(st.self, id, index, value);
+    case -7:
+      return st.locals->Set(id, index, value);
+    case -4:
+      return true;
+    default:
+      if (instance < 0 && instance != -3) return false;
+      return Variable_SetThrough(instance, id, index, value);
+  }
+}
+
+// Finds a local's node and remembers where its plain value lives; null when the list does
+// not hold it yet. The node belongs to the pooled list, which is never shared across threads
+// and is cleared only by the pool, so the address stays good until then.
+VariableNode* CacheLocal(VMState& st, int32_t id) {
+  auto* node = const_cast<VariableNode*>(st.locals->FindNode(id));
+  if (node != nullptr) st.localsCache->Put(id, node);
+  return node;
+}
+
+// An element of a local's array, or null when the index is outside it (the general path then
+// reports it). index = row * 32000 + column, split by truncating division.
+inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) {
+  const int32_t row = index / kArrayRowStride, column = index - row * kArrayRowStride;
+  if (row < 0 || column < 0 || static_cast<size_t>(row) >= node.rows.size()) return nullptr;
+  const auto& items = node.rows[static_cast<size_t>(row)].items;
+  return static_cast<size_t>(column) < items.size() ? &items[static_cast<size_t>(column)] : nullptr;
+}
+
+// The loop's hot locals never have their address taken: slow paths work on copies.
+[[gnu::always_inline]] inline void ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used,
+                                                    const uint8_t*& code, int32_t& codeSize,
+                                                    int32_t& pc, ScriptValue& value) {
+  ScriptValue* spNow = sp;
+  int32_t usedNow = used, codeSizeNow = codeSize, pcNow = pc;
+  const uint8_t* codeNow = code;
+  VM_ReturnFromScript(st, spNow, usedNow, codeNow, codeSizeNow, pcNow, value);
+  sp = spNow;
+  used = usedNow;
+  code = codeNow;
+  codeSize = codeSizeNow;
+  pc = pcNow;
+}
+
+// Loop idioms that start by pushing a real local, run as a whole when the words that follow
+// are exactly one of these (nothing else is assumed; any other shape runs instruction by
+// instruction):
+//   push.v L; push.e/push.i k, or push.v L2 (a real local); add/sub/mul; pop.v.v L
+//   push.v L; push.e/push.i k, or push.v L2; slt ... sgt; bt/bf
+// The caller makes sure no stack check or trace could have fallen between them. Answers the
+// pc after the idiom, or -1.
+[[gnu::always_inline]] inline int32_t FusedLocalIdiom(VMState& st, const uint8_t* code,
+                                                      int32_t size, int32_t pc, uint32_t word,
+                                                      uint32_t var, ScriptValue& local) {
+  auto at = [code](int32_t offset) {
+    uint32_t w;
+    std::memcpy(&w, code + offset, 4);
+    return w;
+  };
+  if (pc + 12 > size) return -1;
+  const uint32_t w1 = at(pc);
+  double k;
+  int32_t next;
+  bool rightVar = false;
+  switch (w1 >> 16) {
+    case 0xC00F:  // push.e
+      k = static_cast<int16_t>(w1 & 0xFFFF);
+      next = pc + 4;
+      break;
+    case 0xC002:  // push.i
+      k = static_cast<int32_t>(at(pc + 4));
+      next = pc + 8;
+      break;
+    case 0xC005: {  // push.v of another local
+      const uint32_t var2 = at(pc + 4);
+      constexpr uint32_t kForm = kVMVarFixedInstance | kVMVarInstanceId | kVMVarNoIndex;
+      if ((var2 & kForm) != (kVMVarFixedInstance | kVMVarNoIndex) ||
+          static_cast<int16_t>(w1 & 0xFFFF) != -7) {
+        return -1;
+      }
+      const auto id2 = static_cast<int32_t>(var2 & kVMVarIdMask);
+      VariableNode* node2 = st.localsCache->Find(id2);
+      if (node2 == nullptr) node2 = CacheLocal(st, id2);
+      if (node2 == nullptr || node2->value.kind != ValueKind::Real) return -1;
+      k = node2->value.real;
+      next = pc + 8;
+      rightVar = true;
+      break;
+    }
+    default:
+      return -1;
+  }
+  if (next + 8 > size) return -1;
+  const uint32_t w2 = at(next);
+  if (((w2 >> 16) & 0xFF) != (rightVar ? 0x55u : 0x52u)) return -1;
+  const auto op = static_cast<VMOpcode>(w2 >> 24);
+  if (op == VMOpcode::Add || op == VMOpcode::Sub || op == VMOpcode::Mul) {
+    if (next + 12 > size || at(next + 4) != (0x41550000u | (word & 0xFFFF)) ||
+        at(next + 8) != var) {
+      return -1;
+    }
+    local.real = op == VMOpcode::Add   ? local.real + k
+                 : op == VMOpcode::Sub ? local.real - k
+                                       : local.real * k;
+    return next + 12;
+  }
+  if (op < VMOpcode::Slt || op > VMOpcode::Sgt) return -1;
+  const uint32_t w3 = at(next + 4);
+  const auto branch = static_cast<VMOpcode>(w3 >> 24);
+  if (branch != VMOpcode::Bt && branch != VMOpcode::Bf) return -1;
+  constexpr double kTolerance = 1e-05;
+  const double d = local.real - k;
+  bool truth;
+  switch (op) {
+    case VMOpcode::Slt:
+      truth = d < -kTolerance;
+      break;
+    case VMOpcode::Sle:
+      truth = d <= kTolerance;
+      break;
+    case VMOpcode::Seq:
+      truth = d >= -kTolerance && d <= kTolerance;
+      break;
+    case VMOpcode::Sne:
+      truth = d < -kTolerance || d > kTolerance;
+      break;
+    case VMOpcode::Sge:
+      truth = d >= -kTolerance;
+      break;
+    default:
+      truth = d > kTolerance;
+      break;
+  }
+  if (truth != (branch == VMOpcode::Bt)) return next + 8;
+  const int32_t target = next + 4 + 4 * SignExtend24(w3);
+  return target < 0 || target > size ? -1 : target;
+}
+
+std::string ValueForTrace(const ScriptValue& v) {
+  if (v.kind == ValueKind::String) return "\"" + v.text + "\"";
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%f", v.real);
+  return buffer;
+}
+
+// Reads a variable by instance code into the cell; the error text goes into the state.
+[[gnu::noinline]] bool PushVariableSlow(VMState& st, int32_t instance, int32_t id, int32_t index,
+                                        ScriptValue& cell) {
+  if (!ReadVariable(st, instance, id, index, cell)) {
+    st.errorText = (Variable_ArrayError ? "Push :: Execution Error - Variable Index out of range "
+                                        : "Push :: Execution Error - Variable Get ") +
+                   Code_Variable_Name(id);
+    return false;
+  }
+  if (g_VMTrace) {
+    g_DebugConsole->Output("%s == %s\n", Code_Variable_Name(id).c_str(),
+                           ValueForTrace(cell).c_str());
+  }
+  return true;
+}
+
+[[gnu::noinline]] bool PopVariableSlow(VMState& st, int32_t instance, int32_t id, int32_t index,
+                                       const ScriptValue& value) {
+  if (!WriteVariable(st, instance, id, index, value)) {
+    st.errorText = "Pop :: Execution Error - Variable set problem " + Code_Variable_Name(id);
+    return false;
+  }
+  if (Variable_ArrayError) {
+    st.errorText = "Pop :: Execution Error - Variable index out of range " + Code_Variable_Name(id);
+    return false;
+  }
+  if (g_VMTrace) {
+    g_DebugConsole->Output("%s == %s\n", Code_Variable_Name(id).c_str(),
+                           ValueForTrace(value).c_str());
+  }
+  return true;
+}
+
+// Restores what script frames changed when an activation is abandoned after an error.
+void UnwindAll(VMState& st) {
+  while (!st.seg->frames.Empty()) {
+    VMFrame& frame = st.seg->frames.Top();
+    Code_ArgumentCount = frame.argc;
+    for (size_t k = 0; k < Code_Arguments.size(); ++k) {
+      Code_Arguments[k] = std::move(frame.savedArgs[k]);
+    }
+    VM_GiveBackLocals();
+    st.seg->frames.Pop();
+  }
+  st.seg->withs.clear();
+}
+
+}  // namespace
+
+int32_t VM_MaxStackUse() { return g_MaxStackUse; }
+
+namespace {
+
+// Arithmetic and comparisons on reals held in variables (against reals or integers) and on
+// two integers: the common cases, done here without the general operation. False when the
+// operands need the general path.
+template <VMOpcode Op>
+[[gnu::always_inline]] inline bool FastBinary(uint32_t typeByte, ScriptValue*& sp, int32_t& used) {
+  constexpr bool kCompare = Op >= VMOpcode::Slt && Op <= VMOpcode::Sgt;
+  constexpr double kTolerance = 1e-05;
+  if (typeByte == 0x22) {  // two integers
+    const int32_t a = Cell_Int(sp[1]), b = Cell_Int(sp[0]);
+    const auto ua = static_cast<uint32_t>(a), ub = static_cast<uint32_t>(b);
+    int32_t v;
+    if constexpr (Op == VMOpcode::Add)
+      v = static_cast<int32_t>(ua + ub);
+    else if constexpr (Op == VMOpcode::Sub)
+      v = static_cast<int32_t>(ua - ub);
+    else if constexpr (Op == VMOpcode::Mul)
+      v = static_cast<int32_t>(ua * ub);
+    else if constexpr (Op == VMOpcode::Slt)
+      v = a < b;
+    else if constexpr (Op == VMOpcode::Sle)
+      v = a <= b;
+    else if constexpr (Op == VMOpcode::Seq)
+      v = a == b;
+    else if constexpr (Op == VMOpcode::Sne)
+      v = a != b;
+    else if constexpr (Op == VMOpcode::Sge)
+      v = a >= b;
+    else
+      v = a > b;
+    Cell_SetInt(sp[1], v);
+    ++sp;
+    used -= 4;
+    return true;
+  }
+  const bool rightVar = (typeByte & 0x0F) == 5;
+  if ((typeByte >> 4) != 5 || sp[1].kind != ValueKind::Real ||
+      !(rightVar ? sp[0].kind == ValueKind::Real : (typeByte & 0x0F) == 2)) {
+    return false;
+  }
+  const double a = sp[1].real, b = rightVar ? sp[0].real : Cell_Int(sp[0]);
+  const double d = a - b;
+  if constexpr (kCompare) {
+    bool truth;
+    if constexpr (Op == VMOpcode::Slt)
+      truth = d < -kTolerance;
+    else if constexpr (Op == VMOpcode::Sle)
+      truth = d <= kTolerance;
+    else if constexpr (Op == VMOpcode::Seq)
+      truth = d >= -kTolerance && d <= kTolerance;
+    else if constexpr (Op == VMOpcode::Sne)
+      truth = d < -kTolerance || d > kTolerance;
+    else if constexpr (Op == VMOpcode::Sge)
+      truth = d >= -kTolerance;
+    else
+      truth = d > kTolerance;
+    Cell_SetInt(sp[1], truth ? 1 : 0);
+    used += 4 - 16 - VM_SlotSize(typeByte & 0x0F);
+  } else {
+    if constexpr (Op == VMOpcode::Add)
+      sp[1].real = a + b;
+    else if constexpr (Op == VMOpcode::Sub)
+      sp[1].real = d;
+    else
+      sp[1].real = a * b;
+    used -= VM_SlotSize(typeByte & 0x0F);
+  }
+  ++sp;
+  return true;
+}
+
+}  // namespace
+
+void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMBuffer& code,
+             ScriptValue* result, const VMBuffer* debugInfo, std::string_view sourceText) {
+  // One handler per opcode, reached through a table of their addresses; each handler ends by
+  // fetching and dispatching the next instruction itself.
+  static void* dispatch[256];
+  static bool dispatchReady = false;
+  if (!dispatchReady) {
+    for (void*& entry : dispatch) entry = &&op_Break;
+#define KF_VM_HANDLER(name, byte, text, operand, pops, pushes) dispatch[byte] = &&op_##name;
+    KF_VM_OPCODES(KF_VM_HANDLER)
+#undef KF_VM_HANDLER
+    dispatchReady = true;
+  }
+
+  auto& segments = Segments();
+  if (g_ActiveSegments == segments.size()) {
+    auto segment = std::make_unique<VMSegment>();
+    segment->cells = std::make_unique<ScriptValue[]>(kStackCells + kGuardCells);
+    segments.push_back(std::move(segment));
+  }
+  VMSegment* seg = segments[g_ActiveSegments++].get();
+  struct SegmentRelease {
+    ~SegmentRelease() { --g_ActiveSegments; }
+  } release;
+
+  VMState st;
+  st.seg = seg;
+  st.self = self;
+  st.other = other;
+  st.code = code.Data();
+  st.codeSize = code.Size();
+  st.debugInfo = debugInfo;
+  st.source = sourceText;
+  st.name = name;
+  st.locals = VM_TakeLocals(st.localsCache);
+  st.stackStart = seg->cells.get() + kStackCells;  // cells above it are the guard
+  st.stackSize = kInitialStackBytes;
+  const int32_t savedArgumentCount = Code_ArgumentCount;
+  if (VM_ScriptTrace) g_DebugConsole->Output("script = %s\n", std::string(name).c_str());
+
+  ScriptValue* const stackStart = st.stackStart;
+  ScriptValue* sp = stackStart;
+  const uint8_t* codeBase = st.code;
+  int32_t codeSize = st.codeSize;
+  int32_t pc = 0;
+  int32_t used = kTopReserve;
+  int32_t limit = st.stackSize - kMinFreeBytes;  // above this, fewer than 1024 bytes remain
+  bool exited = false;
+  const char* message = nullptr;
+  int32_t instructionPc = 0;
+  uint32_t word = 0;
+  uint32_t typeByte = 0;
+  const uint8_t* operand = nullptr;
+  VMOpcode binary = VMOpcode::Add;
+  bool isRet = false;
+
+  auto slot = [](uint32_t type) { return VM_SlotSize(type & 0x0F); };
+
+// Fetch the next instruction and jump to its handler; anything unusual (the end of the code,
+// the stack near its limit, a damaged stack, tracing, breakpoints) takes the slow step.
+#define KF_VM_FETCH()                         \
+  std::memcpy(&word, codeBase + pc, 4);       \
+  pc += 4;                                    \
+  typeByte = (word >> 16) & 0xFF;             \
+  operand = codeBase + pc;                    \
+  if ((word & 0x40000000u) != 0) {            \
+    pc += kVMOperandSizes[typeByte & 0x0F];   \
+    if (pc > codeSize) goto operand_past_end; \
+  }                                           \
+  goto* dispatch[word >> 24]
+#define KF_VM_DISPATCH()                                                      \
+  do {                                                                        \
+    if (pc + 4 > codeSize || sp > stackStart || g_VMSlowSteps) [[unlikely]] { \
+      goto slow_step;                                                         \
+    }                                                                         \
+    KF_VM_FETCH();                                                            \
+  } while (false)
+// After an instruction that may have used more of the stack the limit is checked too: only
+// these instructions can cross it, so this is the same as checking before every instruction.
+#define KF_VM_DISPATCH_GROWN()        \
+  do {                                \
+    if (used > limit) goto slow_step; \
+    KF_VM_DISPATCH();                 \
+  } while (false)
+// pc := the branch word + 4 * its offset, refused outside the code. (Branches carry no
+// operand: the word is the 4 bytes before pc.)
+#define KF_VM_BRANCH()                                        \
+  do {                                                        \
+    int32_t target = pc - 4 + 4 * SignExtend24(word);         \
+    if (target < 0 || target > codeSize) goto branch_outside; \
+    pc = target;                                              \
+  } while (false)
+
+  KF_VM_DISPATCH_GROWN();
+
+slow_step:
+  if (pc + 4 > codeSize) {
+    // The end of the code: a script call returns 0 to its caller; the activation ends.
+    if (st.depth == 0) goto finished;
+    Cell_SetVarReal(st.returned, 0.0);
+    ReturnFromScript(st, sp, used, codeBase, codeSize, pc, st.returned);
+    KF_VM_DISPATCH();
+  }
+  if (used > limit) {
+    if (used > g_MaxStackUse) {
+      g_MaxStackUse = used;
+      if (used > kMaxStackBytes) VM_SetTrace(true);
+    }
+    if (st.stackSize >= kMaxStackBytes) {
+      instructionPc = pc;
+      message = "Stack overflow...";
+      goto fail_before_fetch;
+    }
+    st.stackSize += kStackStepBytes;
+    limit = st.stackSize - kMinFreeBytes;
+  }
+  if (sp > stackStart) {
+    instructionPc = pc;
+    message = "Execution Error - stack underflow";
+    goto fail_before_fetch;
+  }
+  if (g_VMSlowSteps) {
+    st.pc = pc;
+    st.code = codeBase;
+    st.codeSize = codeSize;
+    VM_DebugStep(st, used);
+  }
+  KF_VM_FETCH();
+
+op_Conv : {  // pop T, push it converted to U
+  // The conversions loops and indices use most, inline.
+  if (typeByte == 0x25 && sp->kind == ValueKind::Real) {  // .v real to .i
+    Cell_SetInt(*sp, Conv_TruncToInt32(sp->real));
+    used -= 12;
+    KF_VM_DISPATCH();
+  }
+  if (typeByte == 0x52) {  // .i to .v
+    Cell_SetVarReal(*sp, Cell_Int(*sp));
+    used += 12;
+    KF_VM_DISPATCH_GROWN();
+  }
+  if (typeByte == 0x45 && sp->kind == ValueKind::Real) {  // .v real to .b
+    Cell_SetInt(*sp, sp->real > 0.5 ? 1 : 0);
+    used -= 12;
+    KF_VM_DISPATCH();
+  }
+  if (typeByte == 0x42) {  // .i to .b
+    Cell_SetInt(*sp, Cell_Int(*sp) != 0 ? 1 : 0);
+    KF_VM_DISPATCH();
+  }
+  if ((message = VM_DoConv(typeByte, *sp)) != nullptr) goto fail;
+  used += slot(typeByte >> 4) - slot(typeByte);
+  KF_VM_DISPATCH_GROWN();
+}
+
+op_Add:  // push U + T; strings concatenate
+  if (FastBinary<VMOpcode::Add>(typeByte, sp, used)) KF_VM_DISPATCH();
+  binary = VMOpcode::Add;
+  goto binary_general;
+op_Sub:  // push U - T
+  if (FastBinary<VMOpcode::Sub>(typeByte, sp, used)) KF_VM_DISPATCH();
+  binary = VMOpcode::Sub;
+  goto binary_general;
+op_Mul:  // push U * T; number times string repeats it
+  if (FastBinary<VMOpcode::Mul>(typeByte, sp, used)) KF_VM_DISPATCH();
+  binary = VMOpcode::Mul;
+  goto binary_general;
+op_Slt:  // push .b U < T
+  if (FastBinary<VMOpcode::Slt>(typeByte, sp, used)) KF_VM_DISPATCH();
+  binary = VMOpcode::Slt;
+  goto binary_general;
+op_Sle:  // push .b U <= T
+  if (FastBinary<VMOpcode::Sle>(typeByte, sp, used)) KF_VM_DISPATCH();
+  binary = VMOpcode::Sle;
+  goto binary_general;
+op_Seq:  // push .b U == T
+  if (FastBinary<VMOpcode::Seq>(typeByte, sp, used)) KF_VM_DISPATCH();
+  binary = VMOpcode::Seq;
+  goto binary_general;
+op_Sne:  // push .b U != T
+  if (FastBinary<VMOpcode::Sne>(typeByte, sp, used)) KF_VM_DISPATCH();
+  binary = VMOpcode::Sne;
+  goto binary_general;
+op_Sge:  // push .b U >= T
+  if (FastBinary<VMOpcode::Sge>(typeByte, sp, used)) KF_VM_DISPATCH();
+  binary = VMOpcode::Sge;
+  goto binary_general;
+op_Sgt:  // push .b U > T
+  if (FastBinary<VMOpcode::Sgt>(typeByte, sp, used)) KF_VM_DISPATCH();
+  binary = VMOpcode::Sgt;
+  goto binary_general;
+op_Div:  // push U / T
+  binary = VMOpcode::Div;
+  goto binary_general;
+op_Rem:  // push trunc(U / T)
+  binary = VMOpcode::Rem;
+  goto binary_general;
+op_Mod:  // push U mod T
+  binary = VMOpcode::Mod;
+  goto binary_general;
+op_And:  // push U & T, or U && T on booleans
+  binary = VMOpcode::And;
+  goto binary_general;
+op_Or:  // push U | T, or U || T on booleans
+  binary = VMOpcode::Or;
+  goto binary_general;
+op_Xor:  // push U ^ T, or U ^^ T on booleans
+  binary = VMOpcode::Xor;
+  goto binary_general;
+op_Shl:  // push U << T
+  binary = VMOpcode::Shl;
+  goto binary_general;
+op_Shr:  // push U >> T
+  binary = VMOpcode::Shr;
+  goto binary_general;
+binary_general : {
+  if ((message = VM_DoBinary(binary, typeByte, sp)) != nullptr) goto fail;
+  VMType rt = VM_ResultType(binary, static_cast<VMType>(typeByte >> 4),
+                            static_cast<VMType>(typeByte & 0x0F));
+  used += slot(static_cast<uint32_t>(rt)) - slot(typeByte) - slot(typeByte >> 4);
+  ++sp;
+  KF_VM_DISPATCH();
+}
+
+op_Neg:  // push -T
+  if ((message = VM_DoUnary(VMOpcode::Neg, typeByte, sp)) != nullptr) goto fail;
+  KF_VM_DISPATCH();
+op_Not:  // push !T on booleans, ~T on numbers
+  if ((message = VM_DoUnary(VMOpcode::Not, typeByte, sp)) != nullptr) goto fail;
+  KF_VM_DISPATCH();
+
+op_Push : {  // push a constant of type T, or for .v the value of a variable
+  // Tested one after the other, most frequent first: better predicted than a jump table.
+  const uint32_t t = typeByte & 0x0F;
+  if (t == static_cast<uint32_t>(VMType::Var)) {
+    uint32_t var;
+    std::memcpy(&var, operand, 4);
+    int32_t index = 0, instance;
+    if ((var & kVMVarNoIndex) == 0) {
+      index = Cell_Int(*sp++);
+      used -= 4;
+    }
+    if ((var & kVMVarFixedInstance) != 0) {
+      instance = static_cast<int16_t>(word & 0xFFFF);
+      if ((var & kVMVarInstanceId) != 0) instance += 100000;
+    } else {
+      instance = Cell_Int(*sp++);
+      used -= 4;
+    }
+    if (sp > stackStart) goto underflow;
+    const auto id = static_cast<int32_t>(var & kVMVarIdMask);
+    if (instance == -7 && !g_VMTrace) {
+      // A local, straight from its node once found.
+      VariableNode* node = st.localsCache->Find(id);
+      if (node == nullptr) node = CacheLocal(st, id);
+      const ScriptValue* local = node == nullptr ? nullptr
+                                 : index == 0    ? &node->value
+                                                 : LocalElement(*node, index);
+      if (local != nullptr) {
+        if (index == 0 && local->kind == ValueKind::Real && !g_VMSlowSteps && used + 32 <= limit) {
+          const int32_t after = FusedLocalIdiom(st, codeBase, codeSize, pc, word, var, node->value);
+          if (after >= 0) {
+            pc = after;
+            KF_VM_DISPATCH();
+          }
+        }
+        --sp;
+        used += 16;
+        sp->kind = local->kind;
+        sp->real = local->real;
+        if (local->kind == ValueKind::String) {
+          sp->text = local->text;
+        } else if (!sp->text.empty()) {
+          sp->text.clear();
+        }
+        Variable_ArrayError = false;
+        KF_VM_DISPATCH_GROWN();
+      }
+    }
+    --sp;
+    used += 16;
+    Cell_SetVarReal(*sp, 0.0);
+    if (!PushVariableSlow(st, instance, id, index, *sp)) goto fail;
+    KF_VM_DISPATCH_GROWN();
+  }
+  if (t == static_cast<uint32_t>(VMType::Error)) {  // the 16-bit immediate
+    --sp;
+    Cell_SetInt(*sp, static_cast<int16_t>(word & 0xFFFF));
+    used += 4;
+    KF_VM_DISPATCH_GROWN();
+  }
+  if (t == static_cast<uint32_t>(VMType::Int) || t == static_cast<uint32_t>(VMType::Float) ||
+      t == static_cast<uint32_t>(VMType::Bool)) {
+    --sp;
+    std::memcpy(&sp->real, operand, 4);
+    used += 4;
+    KF_VM_DISPATCH_GROWN();
+  }
+  if (t == static_cast<uint32_t>(VMType::Double) || t == static_cast<uint32_t>(VMType::Long)) {
+    --sp;
+    std::memcpy(&sp->real, operand, 8);
+    used += 8;
+    KF_VM_DISPATCH_GROWN();
+  }
+  if (t == static_cast<uint32_t>(VMType::String)) {
+    uint32_t index;
+    std::memcpy(&index, operand, 4);
+    std::string_view text;
+    --sp;
+    sp->kind = ValueKind::String;
+    if (index != kVMNullString && VM_String(index, text)) {
+      sp->text.assign(text.data(), text.size());
+    } else {
+      sp->text.clear();
+    }
+    used += 4;
+    KF_VM_DISPATCH_GROWN();
+  }
+  KF_VM_DISPATCH_GROWN();  // other types push nothing
+}
+
+op_Pop : {  // pop [index] [instance] value; store the value (type U) into the variable
+  if ((typeByte & 0x0F) != static_cast<uint32_t>(VMType::Var)) {
+    message = "Pop :: Execution Error - Instruction malformed";
+    goto fail;
+  }
+  uint32_t var;
+  std::memcpy(&var, operand, 4);
+  int32_t index = 0, instance;
+  if ((var & kVMVarNoIndex) == 0) {
+    index = Cell_Int(*sp++);
+    used -= 4;
+  }
+  if ((var & kVMVarFixedInstance) != 0) {
+    instance = static_cast<int16_t>(word & 0xFFFF);
+    if ((var & kVMVarInstanceId) != 0) instance += 100000;
+  } else {
+    instance = Cell_Int(*sp++);
+    used -= 4;
+  }
+  if (sp >= stackStart) goto underflow;
+  ScriptValue& value = *sp;
+  const uint32_t valueType = typeByte >> 4;
+  switch (static_cast<VMType>(valueType)) {
+    case VMType::Var:
+      break;
+    case VMType::Double:
+      Cell_SetVarReal(value, value.real);
+      break;
+    case VMType::Float:
+      Cell_SetVarReal(value, Cell_Float(value));
+      break;
+    case VMType::Int:
+      Cell_SetVarReal(value, Cell_Int(value));
+      break;
+    case VMType::Long:
+      Cell_SetVarReal(value, static_cast<double>(Cell_Long(value)));
+      break;
+    case VMType::Bool:
+      Cell_SetVarReal(value, Cell_Bool(value) ? 1.0 : 0.0);
+      break;
+    case VMType::String:
+      value.kind = ValueKind::String;
+      value.real = 0.0;
+      break;
+    default:
+      message = "Pop :: Execution Engine";
+      goto fail;
+  }
+  ++sp;
+  used -= slot(valueType);
+  const auto id = static_cast<int32_t>(var & kVMVarIdMask);
+  if (instance == -7 && index == 0 && !g_VMTrace) {
+    VariableNode* node = st.localsCache->Find(id);
+    if (node == nullptr) node = CacheLocal(st, id);
+    if (node != nullptr) {
+      // The popped cell is dropped: its bytes move into the variable.
+      ScriptValue& local = node->value;
+      local.kind = value.kind;
+      local.real = value.real;
+      if (value.kind == ValueKind::String) {
+        local.text.swap(value.text);
+      } else if (!local.text.empty()) {
+        local.text.clear();
+      }
+      KF_VM_DISPATCH();
+    }
+  }
+  Variable_ArrayError = false;
+  if (!PopVariableSlow(st, instance, id, index, value)) goto fail;
+  KF_VM_DISPATCH();
+}
+
+op_Dup : {  // push a copy of the top (type T)
+  const uint32_t t = typeByte & 0x0F;
+  --sp;
+  if (t == static_cast<uint32_t>(VMType::Var) || t == static_cast<uint32_t>(VMType::String)) {
+    sp->kind = sp[1].kind;
+    sp->real = sp[1].real;
+    sp->text = sp[1].text;
+  } else {
+    sp->real = sp[1].real;
+  }
+  used += slot(t);
+  KF_VM_DISPATCH_GROWN();
+}
+
+op_Popz:  // discard the top (type T)
+  ++sp;
+  used -= slot(typeByte);
+  KF_VM_DISPATCH();
+
+op_B:  // pc := word + 4 * offset
+  KF_VM_BRANCH();
+  KF_VM_DISPATCH();
+op_Bt:  // pop .b; branch when true
+  used -= 4;
+  if (Cell_Bool(*sp++)) KF_VM_BRANCH();
+  KF_VM_DISPATCH();
+op_Bf:  // pop .b; branch when false
+  used -= 4;
+  if (!Cell_Bool(*sp++)) KF_VM_BRANCH();
+  KF_VM_DISPATCH();
+
+op_PushEnv : {  // pop .i instance; open a with environment, or branch when none runs
+  const int32_t instance = Cell_Int(*sp++);
+  used -= 4;
+  bool skip = false;
+  int32_t usedNow = used;
+  message = VM_PushEnv(st, instance, usedNow, skip);
+  used = usedNow;
+  if (message != nullptr) goto fail;
+  if (skip) KF_VM_BRANCH();
+  KF_VM_DISPATCH_GROWN();
+}
+op_PopEnv : {  // next instance and branch back, or close the environment
+  bool again = false;
+  int32_t usedNow = used;
+  message = VM_PopEnv(st, word == kVMPopEnvClose, usedNow, again);
+  used = usedNow;
+  if (message != nullptr) goto fail;
+  if (again) KF_VM_BRANCH();
+  KF_VM_DISPATCH();
+}
+
+op_Call : {  // pop argc .v arguments, push the result .v
+  if ((typeByte & 0x0F) != static_cast<uint32_t>(VMType::Int)) {
+    message = "DoCall :: Execution Engine type error";
+    goto fail;
+  }
+  int32_t id;
+  std::memcpy(&id, operand, 4);
+  const int32_t argc = static_cast<int32_t>(word & 0xFFFF);
+  if (argc > stackStart - sp) goto underflow;
+  st.pc = pc;
+  st.code = codeBase;
+  st.codeSize = codeSize;
+  ScriptValue* spNow = sp;
+  int32_t usedNow = used;
+  message = VM_DoCall(st, id, argc, spNow, usedNow);
+  sp = spNow;
+  used = usedNow;
+  if (message != nullptr) goto fail;
+  codeBase = st.code;
+  codeSize = st.codeSize;
+  pc = st.pc;
+  KF_VM_DISPATCH_GROWN();
+}
+
+op_Ret:  // return the top (type T) from the script call
+  isRet = true;
+  goto leave;
+op_Exit:  // end the script call (result 0) or the whole code
+  isRet = false;
+  goto leave;
+leave : {
+  if (isRet) {
+    if (sp >= stackStart) goto underflow;
+    if (!VM_ToVar(*sp, typeByte)) {
+      message = "DoConv :: Execution Error";
+      goto fail;
+    }
+  }
+  if (st.depth == 0) {
+    exited = !isRet;
+    goto finished;
+  }
+  // The value travels in the state: no object with a destructor lives across a dispatch.
+  if (isRet) {
+    st.returned.kind = sp->kind;
+    st.returned.real = sp->real;
+    st.returned.text.swap(sp->text);
+  } else {
+    Cell_SetVarReal(st.returned, 0.0);
+  }
+  ReturnFromScript(st, sp, used, codeBase, codeSize, pc, st.returned);
+  KF_VM_DISPATCH();
+}
+
+op_Break:  // debugger marks and unassigned opcodes do nothing
+  KF_VM_DISPATCH();
+
+#undef KF_VM_BRANCH
+#undef KF_VM_DISPATCH_GROWN
+#undef KF_VM_DISPATCH
+#undef KF_VM_FETCH
+
+finished:
+  Code_ArgumentCount = savedArgumentCount;
+  if (result != nullptr && !exited && sp < stackStart) {
+    result->kind = sp->kind;
+    result->real = sp->real;
+    result->text = std::move(sp->text);
+    if (result->kind == ValueKind::Real) result->text.clear();
+  }
+  seg->withs.clear();
+  VM_GiveBackLocals();
+  return;
+
+operand_past_end:
+  message = "Execution Error - instruction runs past the end of the code";
+  goto fail;
+branch_outside:
+  message = "Execution Error - branch outside the code";
+  goto fail;
+underflow:
+  message = "Execution Error - stack underflow";
+  goto fail;
+fail:
+  // The failing instruction starts before its word and operand.
+  instructionPc = pc - 4 - ((word & 0x40000000u) != 0 ? kVMOperandSizes[(word >> 16) & 0x0F] : 0);
+fail_before_fetch:
+  st.pc = instructionPc;
+  st.code = codeBase;
+  st.codeSize = codeSize;
+  VM_Error(st, message != nullptr ? std::string(message) : st.errorText, used);
+  // Reached only when the error does not end the process: abandon the activation.
+  UnwindAll(st);
+  VM_GiveBackLocals();
+  Code_ArgumentCount = savedArgumentCount;
+}

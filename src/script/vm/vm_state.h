@@ -1,0 +1,134 @@
+// The machine's state shared by its loop and its slow paths (calls, with environments,
+// errors, tracing). Internal to the machine.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "script/script_value.h"
+#include "script/vm_buffer.h"
+
+class CInstance;
+class CVariableList;
+struct VariableNode;
+struct VMLocalsCache;
+
+// What a script call saves of its caller. On the original machine it was written over the
+// arguments on the value stack; here it lives on a stack of its own while the value stack
+// counts its bytes.
+struct VMFrame {
+  int32_t pc = 0;
+  CInstance* self = nullptr;
+  CInstance* other = nullptr;
+  const uint8_t* code = nullptr;
+  int32_t codeSize = 0;
+  const VMBuffer* debugInfo = nullptr;
+  std::string_view source;
+  std::string_view name;
+  int32_t line = 0;
+  int32_t argc = 0;  // the caller's argument count
+  CVariableList* locals = nullptr;
+  VMLocalsCache* localsCache = nullptr;
+  ScriptValue* stackBase = nullptr;  // the caller's stack before it pushed the arguments
+  int32_t usedBase = 0;              // bytes in use there
+  size_t withDepth = 0;              // with environments of the caller
+  std::array<ScriptValue, 16> savedArgs;
+};
+
+// A with environment: saved self and other, and the instances still to visit.
+struct VMWith {
+  CInstance* savedSelf = nullptr;
+  CInstance* savedOther = nullptr;
+  std::vector<CInstance*> order;
+  size_t cursor = 0;
+  int32_t bytes = 0;  // what the record took on the original stack
+};
+
+// A stack of frames whose records stay allocated when popped, so a call builds nothing.
+class VMFrameStack {
+ public:
+  VMFrame& Push() {
+    if (count_ == frames_.size()) frames_.emplace_back();
+    return frames_[count_++];
+  }
+  void Pop() { --count_; }
+  VMFrame& Top() { return frames_[count_ - 1]; }
+  bool Empty() const { return count_ == 0; }
+  size_t Size() const { return count_; }
+  // From the innermost frame outwards.
+  const VMFrame& FromTop(size_t i) const { return frames_[count_ - 1 - i]; }
+
+ private:
+  std::vector<VMFrame> frames_;
+  size_t count_ = 0;
+};
+
+// Nodes of a locals list, found once and then reached directly. A list's nodes stay where
+// they are until the list is cleared, which only the pool does, and the pool empties the
+// cache with it.
+struct VMLocalsCache {
+  static constexpr size_t kSize = 64;
+  std::array<int32_t, kSize> ids;
+  std::array<VariableNode*, kSize> nodes;
+  VMLocalsCache() { Reset(); }
+  void Reset() { ids.fill(-1); }
+  VariableNode* Find(int32_t id) const {
+    size_t at = static_cast<uint32_t>(id) & (kSize - 1);
+    return ids[at] == id ? nodes[at] : nullptr;
+  }
+  void Put(int32_t id, VariableNode* node) {
+    size_t at = static_cast<uint32_t>(id) & (kSize - 1);
+    ids[at] = id;
+    nodes[at] = node;
+  }
+};
+
+// One activation level's stack: cells, frames and with environments, kept for reuse.
+struct VMSegment {
+  std::unique_ptr<ScriptValue[]> cells;
+  VMFrameStack frames;
+  std::vector<VMWith> withs;
+};
+
+struct VMState {
+  VMSegment* seg = nullptr;
+  ScriptValue* stackStart = nullptr;
+  int32_t stackSize = 0;
+  CVariableList* locals = nullptr;
+  VMLocalsCache* localsCache = nullptr;
+  CInstance* self = nullptr;
+  CInstance* other = nullptr;
+  const uint8_t* code = nullptr;
+  int32_t codeSize = 0;
+  int32_t pc = 0;
+  const VMBuffer* debugInfo = nullptr;
+  std::string_view source;
+  std::string_view name;
+  int32_t line = 0;
+  int32_t depth = 0;
+  std::string errorText;  // a machine error's message built from names
+  ScriptValue returned;   // a script call's result on its way to the caller
+};
+
+// The instruction trace, and whether every instruction takes the slow step (trace or
+// breakpoints on).
+extern bool g_VMTrace;
+extern bool g_VMSlowSteps;
+
+// Slow paths of the loop. Each answers null or a machine error's message.
+const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, int32_t& used);
+void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uint8_t*& code,
+                         int32_t& codeSize, int32_t& pc, ScriptValue& value);
+const char* VM_PushEnv(VMState& st, int32_t instance, int32_t& used, bool& skip);
+const char* VM_PopEnv(VMState& st, bool closeNow, int32_t& used, bool& again);
+// Trace line and breakpoints before an instruction.
+void VM_DebugStep(VMState& st, int32_t used);
+// The error report; returns only when the error does not end the process.
+void VM_Error(VMState& st, const std::string& message, int32_t used);
+// Locals lists of script calls.
+CVariableList* VM_TakeLocals(VMLocalsCache*& cache);
+void VM_GiveBackLocals();

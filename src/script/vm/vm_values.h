@@ -1,0 +1,92 @@
+// How typed stack slots live in the machine's cells. Every cell is a ScriptValue, so the
+// arguments of a built-in call are already a contiguous ScriptValue array; a slot of a
+// scalar type keeps its bits in the cell's real field, a string slot its bytes in the text.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "script/script_value.h"
+#include "script/vm/vm_opcodes.h"
+
+inline int32_t Cell_Int(const ScriptValue& c) {
+  int32_t v;
+  std::memcpy(&v, &c.real, 4);
+  return v;
+}
+inline void Cell_SetInt(ScriptValue& c, int32_t v) { std::memcpy(&c.real, &v, 4); }
+inline int64_t Cell_Long(const ScriptValue& c) {
+  int64_t v;
+  std::memcpy(&v, &c.real, 8);
+  return v;
+}
+inline void Cell_SetLong(ScriptValue& c, int64_t v) { std::memcpy(&c.real, &v, 8); }
+inline float Cell_Float(const ScriptValue& c) {
+  float v;
+  std::memcpy(&v, &c.real, 4);
+  return v;
+}
+inline void Cell_SetFloat(ScriptValue& c, float v) { std::memcpy(&c.real, &v, 4); }
+// Only the low byte of a boolean slot counts.
+inline bool Cell_Bool(const ScriptValue& c) { return (Cell_Int(c) & 0xFF) != 0; }
+// A .v slot holding a real: no bytes are left behind in the text.
+inline void Cell_SetVarReal(ScriptValue& c, double v) {
+  c.kind = ValueKind::Real;
+  c.real = v;
+  c.text.clear();
+}
+
+// A slot's value after a .v is resolved by its kind.
+enum class VMResolved : uint8_t { Real, Int, Long, Bool, String, Bad };
+
+struct VMOperandValue {
+  VMResolved kind = VMResolved::Bad;
+  double real = 0.0;
+  int64_t whole = 0;  // Int, Long and Bool
+  const std::string* text = nullptr;
+};
+
+inline VMOperandValue Cell_Resolve(const ScriptValue& c, uint32_t type) {
+  VMOperandValue v;
+  switch (static_cast<VMType>(type)) {
+    case VMType::Double:
+      v.kind = VMResolved::Real;
+      v.real = c.real;
+      break;
+    case VMType::Float:
+      v.kind = VMResolved::Real;
+      v.real = Cell_Float(c);
+      break;
+    case VMType::Int:
+      v.kind = VMResolved::Int;
+      v.whole = Cell_Int(c);
+      v.real = static_cast<double>(v.whole);
+      break;
+    case VMType::Long:
+      v.kind = VMResolved::Long;
+      v.whole = Cell_Long(c);
+      v.real = static_cast<double>(v.whole);
+      break;
+    case VMType::Bool:
+      v.kind = VMResolved::Bool;
+      v.whole = Cell_Bool(c) ? 1 : 0;
+      break;
+    case VMType::Var:
+      if (c.kind == ValueKind::String) {
+        v.kind = VMResolved::String;
+        v.text = &c.text;
+      } else {
+        v.kind = VMResolved::Real;
+        v.real = c.real;
+      }
+      break;
+    case VMType::String:
+      v.kind = VMResolved::String;
+      v.text = &c.text;
+      break;
+    default:
+      break;
+  }
+  return v;
+}

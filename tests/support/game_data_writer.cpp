@@ -1,0 +1,79 @@
+#include "support/game_data_writer.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+GameDataWriter TestGame() {
+  GameDataWriter game;
+  game.header.name = "Test Game";
+  game.header.gameId = 4242;
+  game.scripts.push_back({"scr_add", {"return argument0 + argument1;"}});
+  gamedata::Object player;
+  player.name = "obj_player";
+  player.events.push_back({0, 0, {"x = 1;"}});
+  game.objects.push_back(player);
+  gamedata::Room room;
+  room.name = "rm_start";
+  room.instances.push_back({32, 48, 0, 100001, {""}});
+  game.rooms.push_back(room);
+  return game;
+}
+
+uint32_t ReadU32(const std::vector<uint8_t>& image, uint32_t offset) {
+  uint32_t v = 0;
+  std::memcpy(&v, image.data() + offset, 4);
+  return v;
+}
+
+void WriteU32(std::vector<uint8_t>& image, uint32_t offset, uint32_t value) {
+  std::memcpy(image.data() + offset, &value, 4);
+}
+
+std::vector<ChunkLayoutEntry> ChunkLayout(const std::vector<uint8_t>& image) {
+  std::vector<ChunkLayoutEntry> layout;
+  uint32_t offset = 8;
+  while (offset + 8 <= image.size()) {
+    ChunkLayoutEntry e;
+    e.id.assign(reinterpret_cast<const char*>(image.data() + offset), 4);
+    e.headerOffset = offset;
+    e.bodyOffset = offset + 8;
+    e.length = ReadU32(image, offset + 4);
+    layout.push_back(e);
+    offset = e.bodyOffset + e.length;
+  }
+  return layout;
+}
+
+const ChunkLayoutEntry* FindChunk(const std::vector<ChunkLayoutEntry>& layout, const std::string& id) {
+  for (const auto& e : layout) {
+    if (e.id == id) return &e;
+  }
+  return nullptr;
+}
+
+bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+ConsoleCapture::ConsoleCapture() : previous_(g_DebugConsole) { g_DebugConsole = this; }
+ConsoleCapture::~ConsoleCapture() { g_DebugConsole = previous_; }
+
+void ConsoleCapture::Output(const char* format, ...) {
+  if (format == nullptr) return;
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  const int n = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  if (n > 0) {
+    std::string line(static_cast<size_t>(n), '\0');
+    std::vsnprintf(line.data(), line.size() + 1, format, args);
+    text_ += line;
+  }
+  va_end(args);
+}

@@ -1,0 +1,39 @@
+// kilnforge-pack: builds a game data file from a folder holding a manifest ("game.manifest")
+// and the source files it names.
+//   kilnforge-pack <folder> [-o <output file>]     (default output: <folder>/data.win)
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "data/game_data_writer.h"
+#include "data/pack_manifest.h"
+
+int main(int argc, char** argv) {
+  std::string folder, output;
+  bool wrongArguments = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "-o") == 0 && i + 1 < argc) output = argv[++i];
+    else if (folder.empty() && argv[i][0] != '-') folder = argv[i];
+    else wrongArguments = true;
+  }
+  if (wrongArguments || folder.empty()) {
+    std::fprintf(stderr, "usage: kilnforge-pack <folder> [-o <output file>]\n");
+    return 2;
+  }
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  if (output.empty()) output = folder + "/data.win";
+
+  GameDataWriter game;
+  std::string error;
+  if (!PackManifest_Read(folder + "/game.manifest", game, error)) {
+    std::fprintf(stderr, "kilnforge-pack: %s/game.manifest: %s\n", folder.c_str(), error.c_str());
+    return 1;
+  }
+  if (!game.WriteFile(output)) {
+    std::fprintf(stderr, "kilnforge-pack: cannot write %s\n", output.c_str());
+    return 1;
+  }
+  std::printf("kilnforge-pack: wrote %s (%zu scripts, %zu objects, %zu rooms)\n", output.c_str(),
+              game.scripts.size(), game.objects.size(), game.rooms.size());
+  return 0;
+}
