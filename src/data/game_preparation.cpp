@@ -11,6 +11,7 @@
 #include "platform/console.h"
 #include "platform/message_box.h"
 #include "platform/message_pump.h"
+#include "runner/input.h"
 #include "script/constants.h"
 
 namespace {
@@ -73,6 +74,7 @@ void Runner_Progress(LoadForm& form, int32_t percent, const std::string&) {
 }
 
 void Runner_ProgressEnd() {
+  IO_Clear();
   if (Preparation_Hooks().finishLoading) Preparation_Hooks().finishLoading();
 }
 

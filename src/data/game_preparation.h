@@ -28,7 +28,7 @@ struct PreparationHooks {
   // Draws one loading frame (the splash entry centred, when the options name one), presents
   // it and begins the next frame.
   std::function<void(const LoadForm& form)> presentFrame;
-  // Clears the input state and activates and shows the main window.
+  // Activates and shows the main window (after the input state has been cleared).
   std::function<void()> finishLoading;
 };
 PreparationHooks& Preparation_Hooks();
