@@ -7,8 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "data/background.h"
 #include "data/game_data.h"
 #include "data/room_settings.h"
+#include "data/sprite.h"
 #include "platform/console.h"
 #include "platform/conversions.h"
 #include "platform/message_box.h"
@@ -790,10 +792,35 @@ void Variable_SetWorkingDirectory(const std::string& gameFilePath) {
 
 const std::string& Variable_WorkingDirectory() { return g_WorkingDirectory; }
 
-BuiltinVariableWorld& Variable_BuiltIn_World() {
-  static BuiltinVariableWorld world;
+namespace {
+BuiltinVariableWorld DefaultWorld() {
+  BuiltinVariableWorld world;
+  world.spriteSize = [](int32_t index, int32_t& width, int32_t& height, int32_t& xorigin, int32_t& yorigin) {
+    const CSprite* sprite = Sprite_Data(index);
+    if (sprite == nullptr) return false;
+    width = sprite->GetWidth();
+    height = sprite->GetHeight();
+    xorigin = sprite->GetXOrigin();
+    yorigin = sprite->GetYOrigin();
+    return true;
+  };
+  world.backgroundSize = [](int32_t index, int32_t& width, int32_t& height) {
+    const CBackground* background = Background_Data(index);
+    if (background == nullptr) return false;
+    width = background->GetWidth();
+    height = background->GetHeight();
+    return true;
+  };
   return world;
 }
+}  // namespace
+
+BuiltinVariableWorld& Variable_BuiltIn_World() {
+  static BuiltinVariableWorld world = DefaultWorld();
+  return world;
+}
+
+void Variable_BuiltIn_ResetWorld() { Variable_BuiltIn_World() = DefaultWorld(); }
 
 
 void SV_Depth(CInstance* instance, float depth) {

@@ -45,8 +45,9 @@ void Variable_AddEnvironmentVariables();
 void Variable_SetWorkingDirectory(const std::string& gameFilePath);
 const std::string& Variable_WorkingDirectory();
 
-// What the accessors reach outside the script engine. Each may be left empty: the room
-// variables then read 0 and writes go nowhere.
+// What the accessors reach outside the script engine. Sprites and backgrounds come from their
+// tables unless replaced; the room hooks are the room model's to fill. A hook left empty: the
+// room variables read 0 and writes go nowhere.
 struct BuiltinVariableWorld {
   std::function<RoomSettings*()> currentRoom;
   std::function<int32_t()> currentRoomIndex;
@@ -63,6 +64,8 @@ struct BuiltinVariableWorld {
   std::function<int32_t()> surfaceHeight;
 };
 BuiltinVariableWorld& Variable_BuiltIn_World();
+// Back to the sprite and background tables and no room.
+void Variable_BuiltIn_ResetWorld();
 
 // The depth setter: the instance moves within the current room's active list so that it
 // follows the instances of equal depth.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "data/background.h"
 #include "data/game_loader.h"
 #include "data/objects.h"
 #include "data/room_settings.h"
@@ -51,7 +52,7 @@ class BuiltinVariables : public ::testing::Test {
     Variable_BuiltIn_Init();
     Run_Global_Init();
     room = RoomSettings();
-    Variable_BuiltIn_World() = BuiltinVariableWorld();
+    Variable_BuiltIn_ResetWorld();
     Variable_BuiltIn_World().currentRoom = [this] { return &room; };
     Variable_BuiltIn_World().backgroundSize = [](int32_t index, int32_t& w, int32_t& h) {
       if (index != 3) return false;
@@ -215,6 +216,20 @@ TEST_F(BuiltinVariables, IndexedReadsAndInstanceIds) {
   EXPECT_DOUBLE_EQ(Get("background_width", 9).real, 64);
   EXPECT_DOUBLE_EQ(Get("background_height", 0).real, 32);
   EXPECT_DOUBLE_EQ(Get("background_width", 1).real, 0);  // no such background
+}
+
+// Without a hook of its own the table asks the background table.
+TEST_F(BuiltinVariables, BackgroundSizesComeFromTheBackgroundTable) {
+  Variable_BuiltIn_ResetWorld();
+  Variable_BuiltIn_World().currentRoom = [this] { return &room; };
+  const int32_t made = Background_AddNew();
+  Background_Data(made)->CreateColor(48, 20, 0xFFFFFF, false);
+  room.backgrounds[2].index = made;
+  EXPECT_DOUBLE_EQ(Get("background_width", 2).real, 48);
+  EXPECT_DOUBLE_EQ(Get("background_height", 2).real, 20);
+  room.backgrounds[2].index = made + 1;
+  EXPECT_DOUBLE_EQ(Get("background_width", 2).real, 0);
+  Background_FreeAll();
 }
 
 TEST_F(BuiltinVariables, CaptionsAndTextsKeepTheirOwnCopies) {
