@@ -6,6 +6,8 @@
 #include "script/compile_error.h"
 
 namespace {
+// The message, position, line and column of the pending error; its flag and full text are
+// the process-wide pending error of compile_error.h.
 CompileErrorRecord& Record() {
   static CompileErrorRecord record;
   return record;
@@ -28,34 +30,34 @@ void Compiler_LineAndColumn(const std::string& text, int32_t position, int32_t& 
 }
 
 void Compiler_ReportError(const CCode& code, int32_t position, const std::string& message) {
-  CompileErrorRecord& record = Record();
-  if (record.pending) return;
+  bool alreadyPending = Code_PendingError;
   const std::string& text = code.GetText();
+  Code_CompileError(text, code.Kind() == CodeKind::Program, position, message);
+  if (alreadyPending) return;
+  CompileErrorRecord& record = Record();
   position = std::clamp(position, 0, static_cast<int32_t>(text.size()));
   int32_t line = 1;
   int32_t column = 0;
   Compiler_LineAndColumn(text, position, line, column);
-  record.pending = true;
   record.message = message;
   record.position = position;
   record.line = line;
   record.column = column + 1;
-  record.text = Code_CompileErrorText(text, code.Kind() == CodeKind::Program, position, message);
-  // The pending-error globals follow the record.
-  Code_PendingError = true;
-  Code_PendingErrorText = record.text;
 }
 
 void Compiler_ClearError() {
-  Record() = CompileErrorRecord();
   Code_ClearPendingError();
+  Record() = CompileErrorRecord();
 }
 
-const CompileErrorRecord& Compiler_LastError() { return Record(); }
+const CompileErrorRecord& Compiler_LastError() {
+  CompileErrorRecord& record = Record();
+  record.pending = Code_PendingError;
+  record.text = Code_PendingErrorText;
+  return record;
+}
 
 void Compiler_SetErrorText(std::string text) {
-  Record().pending = true;
-  Record().text = std::move(text);
   Code_PendingError = true;
-  Code_PendingErrorText = Record().text;
+  Code_PendingErrorText = std::move(text);
 }
