@@ -2,12 +2,14 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <system_error>
 #include <string>
 
 #include "data/game_data.h"
 #include "data/game_loader.h"
+#include "data/game_preparation.h"
 #include "data/paths.h"
 #include "data/background.h"
 #include "data/game_options.h"
@@ -31,6 +33,7 @@
 #include "platform/timing.h"
 #include "runner/command_line.h"
 #include "runner/game_locations.h"
+#include "runner/instance.h"
 #include "runner/main_loop.h"
 #include "runner/open_file_dialog.h"
 #include "runner/pending_subsystems.h"
@@ -177,6 +180,11 @@ void Runner_Initialise() {
   FileLocations_SetGameFolder(GetGameDirectory());
   Code_SetUseVM(g_RunOptions.useVM);
   Code_Exec_Install();
+  // User constants are evaluated for a temporary instance at (0, 0) of object 0.
+  Constant_SetTemporaryInstanceProvider([](const std::function<bool(CInstance*)>& body) {
+    CInstance temporary(0.0f, 0.0f, 0, 0, false);
+    return body(&temporary);
+  });
   Variable_SetWorkingDirectory(gameFile);
   RunnerLoadGame(gameFile);
   g_DebugConsole->Output("Get Resolution\n");
@@ -210,6 +218,7 @@ bool Runner_LoadAndStart() {
     g_DebugConsole->Output("Failed to load the game\n");
     return false;
   }
+  Runner_ProgressInit(Runner_LoadForm(), false);
   // The loader has read the game's name, which names the save area.
   FileLocations_SetGameFolder(GetGameDirectory());
   FileLocations_SetSaveArea(GetSaveDirectory());
@@ -219,7 +228,7 @@ bool Runner_LoadAndStart() {
   }
   Variable_Global_Init();
   g_DebugConsole->Output("PrepareGame()\n");
-  if (!pending::PrepareGame()) return false;
+  if (!PrepareGame()) return false;
   g_DebugConsole->Output("Run_Start\n");
   Run_Start();
   return true;
