@@ -1,6 +1,10 @@
 #include "runner/pending_subsystems.h"
 
 #include "platform/console.h"
+#include "data/objects.h"
+#include "data/rooms.h"
+#include "data/scripts.h"
+#include "data/timelines.h"
 #include "runner/main_loop.h"
 
 namespace pending {
@@ -23,11 +27,11 @@ void Particle_LoadShapeTextures() {}
 void ScoreForm_Create() {}
 void LoadForm_Create() {}
 void ErrorForm_Create() {}
-bool PrepareGame() { return true; }
-void StartGame() {}
+// Until the whole preparation lands: the code of scripts, time lines, objects and rooms is
+// compiled, in that order, so that games given as source text run.
+bool PrepareGame() { return Script_Prepare() && TimeLine_Prepare() && Object_Prepare() && Room_Prepare(); }
 void Physics_InstallAssertHandler() {}
 void VM_Breakpoint_Add(const std::string& codeName, int32_t line) {}
-void EndGame() {}
 void IO_Free() {}
 bool Sound_Quit() { return true; }
 void DataFile_RemoveAll() {}
@@ -36,12 +40,8 @@ bool Platform_Shutdown() { return true; }
 void HighScore_Save() {}
 void Compiler_Cleanup() {}
 void Grid_DestroyAll() {}
-void Room_FreeAll() {}
-void Persistent_FreeAll() {}
 void Particle_Shutdown() {}
-void Sprite_FreeAll() {}
 void Graphics_Shutdown() {}
-void Background_FreeAll() {}
 void GR_Texture_Free_All() {}
 void Font_Shutdown() {}
 void Font_Default_Free() {}

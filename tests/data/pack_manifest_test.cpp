@@ -46,7 +46,7 @@ class PackManifest : public ::testing::Test {
     WriteText(folder / "objects/child_user0.gml", "hp -= 1;");
     WriteText(folder / "moments/zero.gml", "a = 0;");
     WriteText(folder / "moments/thirty.gml", "a = 30;");
-    WriteText(folder / "rooms/first.gml", "global.level = 1;");
+    WriteText(folder / "rooms/first.gml", "global.level = 1; game_end();");
     WriteText(folder / "rooms/inst.gml", "speed = 2;");
   }
   TempFolder folder;
@@ -76,7 +76,7 @@ TEST_F(PackManifest, ReadsEveryKindOfLine) {
   EXPECT_EQ(game.timeLines[0].moments[1].step, 30);
   ASSERT_EQ(game.rooms.size(), 2u);
   EXPECT_EQ(game.rooms[0].caption, "First room");
-  EXPECT_EQ(game.rooms[0].creationCode.source, "global.level = 1;");
+  EXPECT_EQ(game.rooms[0].creationCode.source, "global.level = 1; game_end();");
   ASSERT_EQ(game.rooms[0].instances.size(), 2u);
   EXPECT_EQ(game.rooms[0].instances[0].object, 0);
   EXPECT_EQ(game.rooms[0].instances[0].id, 100001);
