@@ -31,7 +31,7 @@ moment 30 moments/thirty.gml
 room rm_first caption="First room" width=320 height=240 speed=60 code=rooms/first.gml
 instance obj_child 16 32
 instance obj_base 48 32 id=100050 xscale=-1 code=rooms/inst.gml
-room rm_second
+room rm_second code=rooms/first.gml
 )";
 
 class PackManifest : public ::testing::Test {
