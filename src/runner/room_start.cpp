@@ -5,7 +5,11 @@
 
 #include "data/event_lists.h"
 #include "data/game_options.h"
+#include "data/background.h"
 #include "data/objects.h"
+#include "data/paths.h"
+#include "data/scripts.h"
+#include "data/timelines.h"
 #include "data/rooms.h"
 #include "data/sprite.h"
 #include "platform/console.h"
@@ -19,6 +23,7 @@
 #include "runner/run_globals.h"
 #include "script/builtin_variables.h"
 #include "script/code.h"
+#include "script/constants.h"
 #include "script/variable_access.h"
 
 namespace {
@@ -219,7 +224,33 @@ void Persistent_FreeAll() {
   g_GameRunning = false;
 }
 
+namespace {
+
+template <typename Find>
+ResourceFinder Finder(Find find) {
+  return [find](std::string_view name, int32_t& index) {
+    index = find(name);
+    return index >= 0;
+  };
+}
+
+// Resource names in code resolve to their indices.
+void InstallResourceNames() {
+  Constant_SetResourceFinder(ResourceKind::Object, Finder([](std::string_view n) { return Object_Find(n); }));
+  Constant_SetResourceFinder(ResourceKind::Sprite,
+                             Finder([](std::string_view n) { return Sprite_Find(std::string(n)); }));
+  Constant_SetResourceFinder(ResourceKind::Background,
+                             Finder([](std::string_view n) { return Background_Find(std::string(n)); }));
+  Constant_SetResourceFinder(ResourceKind::Path, Finder([](std::string_view n) { return Path_Find(n); }));
+  Constant_SetResourceFinder(ResourceKind::TimeLine, Finder([](std::string_view n) { return TimeLine_Find(n); }));
+  Constant_SetResourceFinder(ResourceKind::Script, Finder([](std::string_view n) { return Script_Find(n); }));
+  Constant_SetResourceFinder(ResourceKind::Room, Finder([](std::string_view n) { return Room_Find(n); }));
+}
+
+}  // namespace
+
 void Room_InstallHooks() {
+  InstallResourceNames();
   Variable_InstanceWorld().forEachActiveInstance = ForEachActive;
 
   BuiltinVariableWorld& world = Variable_BuiltIn_World();
