@@ -45,7 +45,7 @@ void F_InstanceExists(ScriptValue& result, CInstance* self, CInstance* other, in
     exists = Present(other);
   } else if (obj >= kFirstInstanceId) {
     const CInstance* instance = Instance_Find(obj);
-    exists = Present(instance) && !instance->deactivated;
+    exists = Present(instance);
   } else if (const CObjectKF* object = Object_Data(obj)) {
     for (const CInstance* instance : object->InstancesRecursive()) {
       if (!instance->marked) {

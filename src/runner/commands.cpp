@@ -48,7 +48,7 @@ int32_t Command_InstanceNumber(int32_t object) {
     Variable_ForEachActiveInstance(counter);
   } else if (object >= kFirstInstanceId) {
     const CInstance* instance = Instance_Find(object);
-    count = instance != nullptr && !instance->marked && !instance->deactivated ? 1 : 0;
+    count = instance != nullptr && !instance->marked ? 1 : 0;
   } else if (const CObjectKF* data = Object_Data(object)) {
     for (CInstance* instance : data->InstancesRecursive()) counter(*instance);
   }

@@ -116,7 +116,7 @@ void StartGame() {
 
 void Room_Start(int32_t index, bool gameStart) {
   PendingRoom = PendingRoomCode::None;
-  Run_StepHooks().clearInput ? Run_StepHooks().clearInput() : void();
+  if (Run_StepHooks().clearInput) Run_StepHooks().clearInput();
   if (index < 0) return;
   if (static_cast<size_t>(index) >= g_StoredRooms.size()) g_StoredRooms.resize(static_cast<size_t>(index) + 1);
   std::unique_ptr<CRoom>& slot = g_StoredRooms[static_cast<size_t>(index)];

@@ -222,6 +222,26 @@ TEST_P(GamePlay, SolidInstancesThatWouldOverlapStayAndBothGetCollisionEvents) {
                 "obj_right end x=20 step 3"});
 }
 
+TEST_P(GamePlay, CreationCodeAndCreateEventsFollowTheOptionFromTheDeepestInstance) {
+  for (const bool eventFirst : {false, true}) {
+    GameDataWriter game = NewGame();
+    game.options.createEventFirst = eventFirst;
+    game.options.unsetVariables = true;  // v reads 0 before the creation code sets it
+    Object shown = MakeObject("obj_shown", {{kCreate, 0, {"show_debug_message(\"@create \" + string(v));"}}});
+    game.objects.push_back(shown);
+    game.objects.push_back(MakeObject("obj_end", {{kStep, kStepNormal, {"game_end();"}}}));
+    Room room = MakeRoom("rm_only", {{0, 0, 0, 100001, {"v = 1; show_debug_message(\"@code 1\");"}},
+                                     {0, 0, 0, 100002, {"v = 2; show_debug_message(\"@code 2\");"}},
+                                     {0, 0, 1, 100003, {""}}});
+    game.rooms.push_back(room);
+    // Instances of equal depth: the one added last (100002) has the highest place, so it goes first.
+    const std::vector<std::string> expected =
+        eventFirst ? std::vector<std::string>{"create 0", "code 2", "create 0", "code 1"}
+                   : std::vector<std::string>{"code 2", "create 2", "code 1", "create 1"};
+    ExpectPlayed(PlayGame(game), expected);
+  }
+}
+
 TEST_P(GamePlay, RoomErrorsEndTheGameWithTheirMessage) {
   struct Case {
     const char* call;
