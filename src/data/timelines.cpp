@@ -118,6 +118,7 @@ void TimeLine_Clear() {
 }
 
 void TimeLine_Load(const GameDataReader& reader, ChunkSpan body) {
+  TimeLine_InstallHooks();
   const std::vector<uint32_t> list = reader.CountedList(body.offset);
   TimeLineTable& table = Table();
   table.lines.clear();

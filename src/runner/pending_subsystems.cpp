@@ -18,7 +18,6 @@ void Sound_StartHook() {}
 void HighScore_Clear() {}
 void HighScore_Load() {}
 void Window_Create() {}
-bool InitGraphics() { return true; }
 void IO_Init() {}
 void GR_D3D_Start_Frame() {}
 void GR_Draw_Clear(uint32_t argb) {}
@@ -27,9 +26,6 @@ void Particle_LoadShapeTextures() {}
 void ScoreForm_Create() {}
 void LoadForm_Create() {}
 void ErrorForm_Create() {}
-// Until the whole preparation lands: the code of scripts, time lines, objects and rooms is
-// compiled, in that order, so that games given as source text run.
-bool PrepareGame() { return Script_Prepare() && TimeLine_Prepare() && Object_Prepare() && Room_Prepare(); }
 void Physics_InstallAssertHandler() {}
 void VM_Breakpoint_Add(const std::string& codeName, int32_t line) {}
 void IO_Free() {}

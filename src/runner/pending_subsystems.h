@@ -23,7 +23,6 @@ void HighScore_Load();
 
 // Game file, window, graphics and the first frames.
 void Window_Create();
-bool InitGraphics();
 void IO_Init();
 void GR_D3D_Start_Frame();
 void GR_Draw_Clear(uint32_t argb);
@@ -32,7 +31,6 @@ void Particle_LoadShapeTextures();
 void ScoreForm_Create();
 void LoadForm_Create();
 void ErrorForm_Create();
-bool PrepareGame();
 
 // Command-line options.
 void Physics_InstallAssertHandler();

@@ -5,6 +5,7 @@
 
 #include "data/event_lists.h"
 #include "data/game_options.h"
+#include "data/game_preparation.h"
 #include "data/background.h"
 #include "data/objects.h"
 #include "data/paths.h"
@@ -251,6 +252,7 @@ void InstallResourceNames() {
 
 void Room_InstallHooks() {
   InstallResourceNames();
+  Preparation_Hooks().prepareRooms = Room_Prepare;
   Variable_InstanceWorld().forEachActiveInstance = ForEachActive;
 
   BuiltinVariableWorld& world = Variable_BuiltIn_World();

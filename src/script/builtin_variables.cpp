@@ -3,11 +3,14 @@
 #include "script/builtin_variables.h"
 
 #include <ctime>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
+#include "data/background.h"
 #include "data/game_data.h"
 #include "data/room_settings.h"
+#include "data/sprite.h"
 #include "platform/console.h"
 #include "platform/conversions.h"
 #include "platform/message_box.h"
@@ -17,9 +20,11 @@
 #include "runner/event_names.h"
 #include "runner/events.h"
 #include "runner/game_locations.h"
+#include "runner/input.h"
 #include "runner/instance.h"
 #include "runner/main_loop.h"
 #include "runner/run_globals.h"
+#include "runner/window.h"
 #include "script/compiler/user_variables.h"
 #include "script/current_event.h"
 #include "script/error_report.h"
@@ -51,11 +56,28 @@ bool Text(ScriptValue& out, const std::string& text) {
 
 int32_t Rounded(const ScriptValue& value) { return Conv_RoundToInt32(value.real); }
 float Narrow(const ScriptValue& value) { return static_cast<float>(value.real); }
-// The three rules of boolean fields.
+// Two of the three rules of flags; the third (unrounded, at least one half) is error_occurred's.
 bool RoundedAboveHalf(const ScriptValue& value) { return Rounded(value) > 0.5; }
 bool RoundedNonZero(const ScriptValue& value) { return Rounded(value) != 0; }
 
-// The column of an index: what the indexed families go by.
+// A field takes a value by its type: reals are narrowed to single precision, integers and
+// colours rounded half to even, flags set when the rounded value is above one half.
+template <typename T>
+void Store(T& field, const ScriptValue& value) {
+  if constexpr (std::is_same_v<T, float>) {
+    field = Narrow(value);
+  } else if constexpr (std::is_same_v<T, double>) {
+    field = value.real;
+  } else if constexpr (std::is_same_v<T, bool>) {
+    field = RoundedAboveHalf(value);
+  } else if constexpr (std::is_same_v<T, uint32_t>) {
+    field = static_cast<uint32_t>(Rounded(value));
+  } else {
+    field = Rounded(value);
+  }
+}
+
+// The column of an index: what the indexed families go by. Outside 0..count-1 means 0.
 int32_t Element(int32_t index, int32_t count) {
   const int32_t column = index % 32000;
   return column >= 0 && column < count ? column : 0;
@@ -70,165 +92,108 @@ int32_t CallOr(const std::function<int32_t()>& hook, int32_t fallback) {
   return hook ? hook() : fallback;
 }
 
-RoomBackground* Background(int32_t index) {
-  RoomSettings* room = Room();
-  return room != nullptr ? &room->backgrounds[static_cast<size_t>(Element(index, kRoomBackgroundCount))]
-                         : nullptr;
-}
-
-RoomView* View(int32_t index) {
-  RoomSettings* room = Room();
-  return room != nullptr ? &room->views[static_cast<size_t>(Element(index, kRoomViewCount))] : nullptr;
-}
-
-// Instance fields: I is the instance, V the value; no instance means no read and no write.
-#define KF_GET(name, expr)                                              \
-  bool name(CInstance* I, int32_t index, ScriptValue& out) {            \
-    (void)index;                                                        \
-    if (I == nullptr) return false;                                     \
-    return Real(out, static_cast<double>(expr));                        \
-  }
-#define KF_SET(name, stmt)                                                    \
-  bool name(CInstance* I, int32_t index, const ScriptValue& V) {              \
-    (void)index;                                                              \
-    (void)V;                                                                  \
-    if (I == nullptr) return false;                                           \
-    stmt;                                                                     \
-    return true;                                                              \
-  }
-
 // ---- instance variables ---------------------------------------------------------------------
+// Without an instance there is nothing to read or write.
 
-KF_GET(GV_X, I->x)
-KF_SET(SV_X, I->SetPosition(Narrow(V), I->y))
-KF_GET(GV_Y, I->y)
-KF_SET(SV_Y, I->SetPosition(I->x, Narrow(V)))
-KF_GET(GV_XPrevious, I->xprevious)
-KF_SET(SV_XPrevious, I->xprevious = Narrow(V))
-KF_GET(GV_YPrevious, I->yprevious)
-KF_SET(SV_YPrevious, I->yprevious = Narrow(V))
-KF_GET(GV_XStart, I->xstart)
-KF_SET(SV_XStart, I->xstart = Narrow(V))
-KF_GET(GV_YStart, I->ystart)
-KF_SET(SV_YStart, I->ystart = Narrow(V))
-KF_GET(GV_HSpeed, I->hspeed)
-KF_SET(SV_HSpeed, I->SetHSpeed(Narrow(V)))
-KF_GET(GV_VSpeed, I->vspeed)
-KF_SET(SV_VSpeed, I->SetVSpeed(Narrow(V)))
-KF_GET(GV_Direction, I->direction)
-KF_SET(SV_Direction, I->SetDirection(Narrow(V)))
-KF_GET(GV_Speed, I->speed)
-KF_SET(SV_Speed, I->SetSpeed(Narrow(V)))
-KF_GET(GV_Friction, I->friction)
-KF_SET(SV_Friction, I->friction = Narrow(V))
-KF_GET(GV_Gravity, I->gravity)
-KF_SET(SV_Gravity, I->gravity = Narrow(V))
-KF_GET(GV_GravityDirection, I->gravity_direction)
-KF_SET(SV_GravityDirection, I->gravity_direction = Narrow(V))
-KF_GET(GV_ObjectIndex, I->object_index)
-KF_GET(GV_Id, I->id)
-
-bool GV_Alarm(CInstance* I, int32_t index, ScriptValue& out) {
-  if (I == nullptr) return false;
-  return Real(out, I->GetAlarm(Element(index, kAlarmCount)));
+template <auto Field>
+bool GetField(CInstance* instance, int32_t, ScriptValue& out) {
+  return instance != nullptr && Real(out, static_cast<double>(instance->*Field));
 }
-bool SV_Alarm(CInstance* I, int32_t index, const ScriptValue& V) {
-  if (I == nullptr) return false;
-  I->SetAlarm(Element(index, kAlarmCount), Rounded(V));
+template <auto Field>
+bool SetField(CInstance* instance, int32_t, const ScriptValue& value) {
+  if (instance == nullptr) return false;
+  Store(instance->*Field, value);
+  return true;
+}
+// solid, visible and persistent: any non-zero rounded value sets them.
+template <auto Field>
+bool SetFlagNonZero(CInstance* instance, int32_t, const ScriptValue& value) {
+  if (instance == nullptr) return false;
+  instance->*Field = RoundedNonZero(value);
+  return true;
+}
+// Fields written through the instance, which keeps its related fields in step.
+template <auto Method>
+bool SetThroughFloat(CInstance* instance, int32_t, const ScriptValue& value) {
+  if (instance == nullptr) return false;
+  (instance->*Method)(Narrow(value));
+  return true;
+}
+template <auto Method>
+bool SetThroughInt(CInstance* instance, int32_t, const ScriptValue& value) {
+  if (instance == nullptr) return false;
+  (instance->*Method)(Rounded(value));
   return true;
 }
 
-KF_GET(GV_Solid, I->solid ? 1 : 0)
-KF_SET(SV_Solid, I->solid = RoundedNonZero(V))
-KF_GET(GV_Visible, I->visible ? 1 : 0)
-KF_SET(SV_Visible, I->visible = RoundedNonZero(V))
-KF_GET(GV_Persistent, I->persistent ? 1 : 0)
-KF_SET(SV_Persistent, I->persistent = RoundedNonZero(V))
-KF_GET(GV_Depth, I->depth)
-KF_SET(SV_DepthValue, SV_Depth(I, Narrow(V)))
+bool SV_X(CInstance* instance, int32_t, const ScriptValue& value) {
+  if (instance == nullptr) return false;
+  instance->SetPosition(Narrow(value), instance->y);
+  return true;
+}
+bool SV_Y(CInstance* instance, int32_t, const ScriptValue& value) {
+  if (instance == nullptr) return false;
+  instance->SetPosition(instance->x, Narrow(value));
+  return true;
+}
 
-#define KF_BBOX(name, field)                                \
-  bool name(CInstance* I, int32_t, ScriptValue& out) {      \
-    if (I == nullptr) return false;                         \
-    I->EnsureBoundingBox();                                 \
-    return Real(out, I->field);                             \
-  }
-KF_BBOX(GV_BBoxLeft, bbox_left)
-KF_BBOX(GV_BBoxRight, bbox_right)
-KF_BBOX(GV_BBoxTop, bbox_top)
-KF_BBOX(GV_BBoxBottom, bbox_bottom)
+bool GV_Alarm(CInstance* instance, int32_t index, ScriptValue& out) {
+  return instance != nullptr && Real(out, instance->GetAlarm(Element(index, kAlarmCount)));
+}
+bool SV_Alarm(CInstance* instance, int32_t index, const ScriptValue& value) {
+  if (instance == nullptr) return false;
+  instance->SetAlarm(Element(index, kAlarmCount), Rounded(value));
+  return true;
+}
 
-KF_GET(GV_SpriteIndex, I->sprite_index)
-KF_SET(SV_SpriteIndex, I->SetSpriteIndex(Rounded(V)))
-KF_GET(GV_ImageIndex, I->image_index)
-KF_SET(SV_ImageIndex, I->image_index = Narrow(V))
-KF_GET(GV_ImageSingle, I->image_speed != 0.0f ? -1.0 : static_cast<double>(I->image_index))
-bool SV_ImageSingle(CInstance* I, int32_t, const ScriptValue& V) {
-  if (I == nullptr) return false;
-  if (V.real < 0.0) {
-    I->image_speed = 1.0f;
+bool SV_DepthValue(CInstance* instance, int32_t, const ScriptValue& value) {
+  if (instance == nullptr) return false;
+  SV_Depth(instance, Narrow(value));
+  return true;
+}
+
+// The box is brought up to date first.
+template <auto Field>
+bool GetBoundingBox(CInstance* instance, int32_t, ScriptValue& out) {
+  if (instance == nullptr) return false;
+  instance->EnsureBoundingBox();
+  return Real(out, instance->*Field);
+}
+
+bool GV_ImageSingle(CInstance* instance, int32_t, ScriptValue& out) {
+  if (instance == nullptr) return false;
+  return Real(out, instance->image_speed != 0.0f ? -1.0 : static_cast<double>(instance->image_index));
+}
+bool SV_ImageSingle(CInstance* instance, int32_t, const ScriptValue& value) {
+  if (instance == nullptr) return false;
+  if (value.real < 0.0) {
+    instance->image_speed = 1.0f;
   } else {
-    I->image_index = Narrow(V);
-    I->image_speed = 0.0f;
+    instance->image_index = Narrow(value);
+    instance->image_speed = 0.0f;
   }
   return true;
 }
-KF_GET(GV_ImageNumber, I->GetImageNumber())
-
-// Width, height and origin of the instance's sprite; zeros when there is none.
-struct SpriteSize {
-  int32_t width = 0, height = 0, xorigin = 0, yorigin = 0;
-};
-SpriteSize SizeOf(const CInstance& instance) {
-  SpriteSize size;
-  const auto& hook = Variable_BuiltIn_World().spriteSize;
-  if (!hook || !hook(instance.sprite_index, size.width, size.height, size.xorigin, size.yorigin)) {
-    return {};
-  }
-  return size;
+bool GV_ImageNumber(CInstance* instance, int32_t, ScriptValue& out) {
+  return instance != nullptr && Real(out, instance->GetImageNumber());
 }
-KF_GET(GV_SpriteWidth, SizeOf(*I).width * static_cast<double>(I->image_xscale))
-KF_GET(GV_SpriteHeight, SizeOf(*I).height * static_cast<double>(I->image_yscale))
-KF_GET(GV_SpriteXOffset, SizeOf(*I).xorigin * static_cast<double>(I->image_xscale))
-KF_GET(GV_SpriteYOffset, SizeOf(*I).yorigin * static_cast<double>(I->image_yscale))
 
-KF_GET(GV_ImageXScale, I->image_xscale)
-KF_SET(SV_ImageXScale, I->SetImageXScale(Narrow(V)))
-KF_GET(GV_ImageYScale, I->image_yscale)
-KF_SET(SV_ImageYScale, I->SetImageYScale(Narrow(V)))
-KF_GET(GV_ImageAngle, I->image_angle)
-KF_SET(SV_ImageAngle, I->SetImageAngle(Narrow(V)))
-KF_GET(GV_ImageAlpha, I->image_alpha)
-KF_SET(SV_ImageAlpha, I->image_alpha = Narrow(V))
-KF_GET(GV_ImageBlend, I->image_blend)
-KF_SET(SV_ImageBlend, I->image_blend = static_cast<uint32_t>(Rounded(V)))
-KF_GET(GV_ImageSpeed, I->image_speed)
-KF_SET(SV_ImageSpeed, I->image_speed = Narrow(V))
-KF_GET(GV_MaskIndex, I->mask_index)
-KF_SET(SV_MaskIndex, I->SetMaskIndex(Rounded(V)))
-KF_GET(GV_PathIndex, I->path_index)
-KF_GET(GV_PathPosition, I->path_position)
-KF_SET(SV_PathPosition, I->SetPathPosition(Narrow(V)))
-KF_GET(GV_PathPositionPrevious, I->path_positionprevious)
-KF_SET(SV_PathPositionPrevious, I->SetPathPositionPrevious(Narrow(V)))
-KF_GET(GV_PathSpeed, I->path_speed)
-KF_SET(SV_PathSpeed, I->SetPathSpeed(Narrow(V)))
-KF_GET(GV_PathScale, I->path_scale)
-KF_SET(SV_PathScale, I->path_scale = Narrow(V))
-KF_GET(GV_PathOrientation, I->path_orientation)
-KF_SET(SV_PathOrientation, I->path_orientation = Narrow(V))
-KF_GET(GV_PathEndAction, I->path_endaction)
-KF_SET(SV_PathEndAction, I->path_endaction = Rounded(V))
-KF_GET(GV_TimelineIndex, I->timeline_index)
-KF_SET(SV_TimelineIndex, I->timeline_index = Rounded(V))
-KF_GET(GV_TimelinePosition, I->timeline_position)
-KF_SET(SV_TimelinePosition, I->timeline_position = Narrow(V))
-KF_GET(GV_TimelineSpeed, I->timeline_speed)
-KF_SET(SV_TimelineSpeed, I->timeline_speed = Narrow(V))
-KF_GET(GV_TimelineRunning, I->timeline_running ? 1 : 0)
-KF_SET(SV_TimelineRunning, I->timeline_running = RoundedAboveHalf(V))
-KF_GET(GV_TimelineLoop, I->timeline_loop ? 1 : 0)
-KF_SET(SV_TimelineLoop, I->timeline_loop = RoundedAboveHalf(V))
+// The sprite's size or origin times the instance's scale; 0 without a sprite.
+enum class SpriteMeasure { Width, Height, XOrigin, YOrigin };
+template <SpriteMeasure M>
+bool GetSpriteMeasure(CInstance* instance, int32_t, ScriptValue& out) {
+  if (instance == nullptr) return false;
+  int32_t width = 0, height = 0, xorigin = 0, yorigin = 0;
+  const auto& hook = Variable_BuiltIn_World().spriteSize;
+  if (!hook || !hook(instance->sprite_index, width, height, xorigin, yorigin)) return Real(out, 0);
+  const bool horizontal = M == SpriteMeasure::Width || M == SpriteMeasure::XOrigin;
+  const int32_t measure = M == SpriteMeasure::Width    ? width
+                          : M == SpriteMeasure::Height ? height
+                          : M == SpriteMeasure::XOrigin ? xorigin
+                                                        : yorigin;
+  const float scale = horizontal ? instance->image_xscale : instance->image_yscale;
+  return Real(out, measure * static_cast<double>(scale));
+}
 
 bool GV_AsyncLoad(CInstance*, int32_t, ScriptValue& out) { return Real(out, Run_Globals.asyncLoad); }
 
@@ -288,7 +253,27 @@ bool GV_RoomLast(CInstance*, int32_t, ScriptValue& out) {
   return Real(out, CallOr(Variable_BuiltIn_World().lastRoom, -1));
 }
 
-bool GV_TransitionKind(CInstance*, int32_t, ScriptValue& out) { return Real(out, Run_Globals.transitionKind); }
+// The run-time globals.
+template <auto Field>
+bool GetGlobal(CInstance*, int32_t, ScriptValue& out) {
+  return Real(out, static_cast<double>(Run_Globals.*Field));
+}
+template <auto Field>
+bool SetGlobal(CInstance*, int32_t, const ScriptValue& value) {
+  Store(Run_Globals.*Field, value);
+  return true;
+}
+// The captions keep their own copy of the text.
+template <auto Field>
+bool GetGlobalText(CInstance*, int32_t, ScriptValue& out) {
+  return Text(out, Run_Globals.*Field);
+}
+template <auto Field>
+bool SetGlobalText(CInstance*, int32_t, const ScriptValue& value) {
+  Run_Globals.*Field = value.text;
+  return true;
+}
+
 bool SV_TransitionKind(CInstance*, int32_t, const ScriptValue&) {
   g_DebugConsole->Output(
       "BUG: Room transitions don't function well - setting to 0 - look at Variable_BuiltIn "
@@ -296,26 +281,18 @@ bool SV_TransitionKind(CInstance*, int32_t, const ScriptValue&) {
   Run_Globals.transitionKind = 0;
   return true;
 }
-bool GV_TransitionSteps(CInstance*, int32_t, ScriptValue& out) { return Real(out, Run_Globals.transitionSteps); }
 bool SV_TransitionSteps(CInstance*, int32_t, const ScriptValue& value) {
   const int32_t steps = Rounded(value);
   Run_Globals.transitionSteps = steps >= 1 ? steps : 1;
   return true;
 }
 
-bool GV_Score(CInstance*, int32_t, ScriptValue& out) { return Real(out, Run_Globals.score); }
-bool SV_Score(CInstance*, int32_t, const ScriptValue& value) {
-  Run_Globals.score = Rounded(value);
-  return true;
-}
-bool GV_Lives(CInstance*, int32_t, ScriptValue& out) { return Real(out, Run_Globals.lives); }
 bool SV_Lives(CInstance*, int32_t, const ScriptValue& value) {
   const int32_t old = Run_Globals.lives;
   Run_Globals.lives = Rounded(value);
   if (old >= 1 && Run_Globals.lives <= 0) Perform_Event_All(EventType::Other, OtherEvent::NoMoreLives);
   return true;
 }
-bool GV_Health(CInstance*, int32_t, ScriptValue& out) { return Real(out, Run_Globals.health); }
 bool SV_Health(CInstance*, int32_t, const ScriptValue& value) {
   const double old = Run_Globals.health;
   Run_Globals.health = value.real;
@@ -359,29 +336,28 @@ bool GV_InstanceId(CInstance*, int32_t index, ScriptValue& out) {
   return Real(out, id);
 }
 
-// Room fields: R is the current room; without one they read 0 and writes go nowhere.
-#define KF_ROOM_GET(name, expr)                              \
-  bool name(CInstance*, int32_t index, ScriptValue& out) {   \
-    (void)index;                                             \
-    RoomSettings* R = Room();                                \
-    return Real(out, R == nullptr ? 0.0 : static_cast<double>(expr)); \
-  }
-#define KF_ROOM_SET(name, stmt)                                      \
-  bool name(CInstance*, int32_t index, const ScriptValue& V) {       \
-    (void)index;                                                     \
-    RoomSettings* R = Room();                                        \
-    if (R != nullptr) stmt;                                          \
-    return true;                                                     \
-  }
+// ---- the current room: its fields, backgrounds and views ---------------------------------------
+// Without a room they read 0 and writes go nowhere.
 
-KF_ROOM_GET(GV_RoomWidth, R->width)
-KF_ROOM_GET(GV_RoomHeight, R->height)
+template <auto Field>
+bool GetRoom(CInstance*, int32_t, ScriptValue& out) {
+  const RoomSettings* room = Room();
+  return Real(out, room == nullptr ? 0.0 : static_cast<double>(room->*Field));
+}
+template <auto Field>
+bool SetRoom(CInstance*, int32_t, const ScriptValue& value) {
+  if (RoomSettings* room = Room()) Store(room->*Field, value);
+  return true;
+}
+
 bool GV_RoomCaption(CInstance*, int32_t, ScriptValue& out) {
-  RoomSettings* room = Room();
+  const RoomSettings* room = Room();
   return Text(out, room != nullptr ? room->caption : std::string());
 }
-KF_ROOM_SET(SV_RoomCaption, R->SetCaption(V.text))
-KF_ROOM_GET(GV_RoomSpeed, R->speed)
+bool SV_RoomCaption(CInstance*, int32_t, const ScriptValue& value) {
+  if (RoomSettings* room = Room()) room->SetCaption(value.text);
+  return true;
+}
 bool SV_RoomSpeed(CInstance*, int32_t, const ScriptValue& value) {
   const int32_t speed = Rounded(value);
   if (speed <= 0) {
@@ -391,187 +367,125 @@ bool SV_RoomSpeed(CInstance*, int32_t, const ScriptValue& value) {
   if (RoomSettings* room = Room()) room->speed = speed;
   return true;
 }
-KF_ROOM_GET(GV_RoomPersistent, R->persistent ? 1 : 0)
-KF_ROOM_SET(SV_RoomPersistent, R->persistent = RoundedAboveHalf(V))
-KF_ROOM_GET(GV_BackgroundColor, R->colour)
-KF_ROOM_SET(SV_BackgroundColor, R->colour = static_cast<uint32_t>(Rounded(V)))
-KF_ROOM_GET(GV_BackgroundShowColor, R->showColour ? 1 : 0)
-KF_ROOM_SET(SV_BackgroundShowColor, R->showColour = RoundedAboveHalf(V))
-KF_ROOM_GET(GV_ViewEnabled, R->enableViews ? 1 : 0)
-KF_ROOM_SET(SV_ViewEnabled, R->enableViews = RoundedAboveHalf(V))
 
-// Background records: B is record index (0 to 7, anything else 0) of the current room.
-#define KF_BG(field, getExpr, setStmt)                                         \
-  bool GV_Background_##field(CInstance*, int32_t index, ScriptValue& out) {    \
-    RoomBackground* B = Background(index);                                    \
-    return Real(out, B == nullptr ? 0.0 : static_cast<double>(getExpr));      \
-  }                                                                            \
-  bool SV_Background_##field(CInstance*, int32_t index, const ScriptValue& V) {\
-    if (RoomBackground* B = Background(index)) setStmt;                        \
-    return true;                                                               \
-  }
-KF_BG(Visible, B->visible ? 1 : 0, B->visible = RoundedAboveHalf(V))
-KF_BG(Foreground, B->foreground ? 1 : 0, B->foreground = RoundedAboveHalf(V))
-KF_BG(Index, B->index, B->index = Rounded(V))
-KF_BG(X, B->x, B->x = Narrow(V))
-KF_BG(Y, B->y, B->y = Narrow(V))
-KF_BG(HTiled, B->htiled ? 1 : 0, B->htiled = RoundedAboveHalf(V))
-KF_BG(VTiled, B->vtiled ? 1 : 0, B->vtiled = RoundedAboveHalf(V))
-KF_BG(XScale, B->xscale, B->xscale = Narrow(V))
-KF_BG(YScale, B->yscale, B->yscale = Narrow(V))
-KF_BG(HSpeed, B->hspeed, B->hspeed = Narrow(V))
-KF_BG(VSpeed, B->vspeed, B->vspeed = Narrow(V))
-KF_BG(Blend, B->blend, B->blend = static_cast<uint32_t>(Rounded(V)))
-KF_BG(Alpha, B->alpha, B->alpha = Narrow(V))
+// Record index (0 to 7, anything else 0) of the room's backgrounds or views.
+template <typename Record, auto Records, int32_t Count>
+Record* RoomRecord(int32_t index) {
+  RoomSettings* room = Room();
+  return room != nullptr ? &(room->*Records)[static_cast<size_t>(Element(index, Count))] : nullptr;
+}
+RoomBackground* Background(int32_t index) {
+  return RoomRecord<RoomBackground, &RoomSettings::backgrounds, kRoomBackgroundCount>(index);
+}
+RoomView* View(int32_t index) { return RoomRecord<RoomView, &RoomSettings::views, kRoomViewCount>(index); }
 
-bool BackgroundSize(int32_t index, int32_t& width, int32_t& height) {
-  width = height = 0;
+template <auto Field>
+bool GetBackground(CInstance*, int32_t index, ScriptValue& out) {
   const RoomBackground* record = Background(index);
-  const auto& hook = Variable_BuiltIn_World().backgroundSize;
-  if (record == nullptr || !hook || !hook(record->index, width, height)) {
-    width = height = 0;
-    return false;
-  }
+  return Real(out, record == nullptr ? 0.0 : static_cast<double>(record->*Field));
+}
+template <auto Field>
+bool SetBackground(CInstance*, int32_t index, const ScriptValue& value) {
+  if (RoomBackground* record = Background(index)) Store(record->*Field, value);
   return true;
 }
-bool GV_BackgroundWidth(CInstance*, int32_t index, ScriptValue& out) {
-  int32_t width, height;
-  BackgroundSize(index, width, height);
-  return Real(out, width);
+template <auto Field>
+bool GetView(CInstance*, int32_t index, ScriptValue& out) {
+  const RoomView* record = View(index);
+  return Real(out, record == nullptr ? 0.0 : static_cast<double>(record->*Field));
 }
-bool GV_BackgroundHeight(CInstance*, int32_t index, ScriptValue& out) {
-  int32_t width, height;
-  BackgroundSize(index, width, height);
-  return Real(out, height);
-}
-
-bool GV_ViewCurrent(CInstance*, int32_t, ScriptValue& out) { return Real(out, Run_Globals.viewCurrent); }
-
-#define KF_VIEW(field, getExpr, setStmt)                                       \
-  bool GV_View_##field(CInstance*, int32_t index, ScriptValue& out) {          \
-    RoomView* W = View(index);                                                 \
-    return Real(out, W == nullptr ? 0.0 : static_cast<double>(getExpr));       \
-  }                                                                            \
-  bool SV_View_##field(CInstance*, int32_t index, const ScriptValue& V) {      \
-    if (RoomView* W = View(index)) setStmt;                                    \
-    return true;                                                               \
-  }
-KF_VIEW(Visible, W->visible ? 1 : 0, W->visible = RoundedAboveHalf(V))
-KF_VIEW(XView, W->xview, W->xview = Rounded(V))
-KF_VIEW(YView, W->yview, W->yview = Rounded(V))
-KF_VIEW(WView, W->wview, W->wview = Rounded(V))
-KF_VIEW(HView, W->hview, W->hview = Rounded(V))
-KF_VIEW(XPort, W->xport, W->xport = Rounded(V))
-KF_VIEW(YPort, W->yport, W->yport = Rounded(V))
-KF_VIEW(WPort, W->wport, W->wport = Rounded(V))
-KF_VIEW(HPort, W->hport, W->hport = Rounded(V))
-KF_VIEW(Angle, W->angle, W->angle = Narrow(V))
-KF_VIEW(HBorder, W->hborder, W->hborder = Rounded(V))
-KF_VIEW(VBorder, W->vborder, W->vborder = Rounded(V))
-KF_VIEW(HSpeed, W->hspeed, W->hspeed = Rounded(V))
-KF_VIEW(VSpeed, W->vspeed, W->vspeed = Rounded(V))
-KF_VIEW(Object, W->object, W->object = Rounded(V))
-KF_VIEW(Surface, W->surface, W->surface = Rounded(V))
-
-// ---- input, captions, clock, events, errors ---------------------------------------------------
-
-bool GV_MouseX(CInstance*, int32_t, ScriptValue& out) {
-  const auto& hook = Variable_BuiltIn_World().mouseX;
-  return Real(out, hook ? hook() : 0.0);
-}
-bool GV_MouseY(CInstance*, int32_t, ScriptValue& out) {
-  const auto& hook = Variable_BuiltIn_World().mouseY;
-  return Real(out, hook ? hook() : 0.0);
+template <auto Field>
+bool SetView(CInstance*, int32_t index, const ScriptValue& value) {
+  if (RoomView* record = View(index)) Store(record->*Field, value);
+  return true;
 }
 
-#define KF_INPUT(name, field)                                             \
-  bool GV_##name(CInstance*, int32_t, ScriptValue& out) {                 \
-    return Real(out, Variable_BuiltIn_Input().field);                     \
-  }                                                                       \
-  bool SV_##name(CInstance*, int32_t, const ScriptValue& V) {             \
-    Variable_BuiltIn_Input().field = Rounded(V);                          \
-    return true;                                                          \
-  }
-KF_INPUT(MouseButton, mouseButton)
-KF_INPUT(MouseLastButton, mouseLastButton)
-KF_INPUT(KeyboardKey, keyboardKey)
-KF_INPUT(KeyboardLastKey, keyboardLastKey)
+// Width (or height) of the background resource that record index shows; 0 when none.
+template <bool Height>
+bool GetBackgroundSize(CInstance*, int32_t index, ScriptValue& out) {
+  int32_t width = 0, height = 0;
+  const RoomBackground* record = Background(index);
+  const auto& hook = Variable_BuiltIn_World().backgroundSize;
+  if (record == nullptr || !hook || !hook(record->index, width, height)) width = height = 0;
+  return Real(out, Height ? height : width);
+}
+
+// ---- input, clock, events, errors -------------------------------------------------------------
+
+// The mouse in room coordinates through the view under it.
+template <bool Y>
+bool GetMouse(CInstance*, int32_t, ScriptValue& out) {
+  return Real(out, Y ? GR_Window_Views_Mouse_Y(0) : GR_Window_Views_Mouse_X(0));
+}
+
+// The input state of device 0; writes reach the state the step reads and the one being
+// collected.
+bool GV_MouseButton(CInstance*, int32_t, ScriptValue& out) { return Real(out, IO_MouseButton_Get()); }
+bool SV_MouseButton(CInstance*, int32_t, const ScriptValue& value) {
+  IO_State().mouseButton[0] = IO_Pending().mouseButton[0] = Rounded(value);
+  return true;
+}
+bool GV_MouseLastButton(CInstance*, int32_t, ScriptValue& out) { return Real(out, IO_MouseLastButton_Get(0)); }
+bool SV_MouseLastButton(CInstance*, int32_t, const ScriptValue& value) {
+  IO_MouseLastButton_Set(0, Rounded(value));
+  return true;
+}
+bool GV_KeyboardKey(CInstance*, int32_t, ScriptValue& out) { return Real(out, IO_State().key); }
+bool SV_KeyboardKey(CInstance*, int32_t, const ScriptValue& value) {
+  IO_State().key = IO_Pending().key = Rounded(value);
+  return true;
+}
+bool GV_KeyboardLastKey(CInstance*, int32_t, ScriptValue& out) { return Real(out, IO_KeyboardLastKey_Get()); }
+bool SV_KeyboardLastKey(CInstance*, int32_t, const ScriptValue& value) {
+  IO_KeyboardLastKey_Set(Rounded(value));
+  return true;
+}
 
 bool GV_KeyboardLastChar(CInstance*, int32_t, ScriptValue& out) {
-  return Text(out, Variable_BuiltIn_Input().keyboardLastChar);
+  std::string text;
+  if (IO_State().lastChar != 0) UTF8_PutChar(text, IO_State().lastChar);
+  return Text(out, text);
 }
-// The first character of the text (a whole UTF-8 sequence, never a lone byte of one).
+// The first character of the text (a whole UTF-8 sequence, never a lone byte of one); an
+// empty text changes nothing.
 bool SV_KeyboardLastChar(CInstance*, int32_t, const ScriptValue& value) {
   if (value.text.empty()) return true;
   const char* p = value.text.c_str();
-  const uint16_t c = UTF8_GetChar(p);
-  std::string character;
-  UTF8_PutChar(character, c);
-  Variable_BuiltIn_Input().keyboardLastChar = character;
+  IO_State().lastChar = IO_Pending().lastChar = UTF8_GetChar(p);
   return true;
 }
 bool GV_KeyboardString(CInstance*, int32_t, ScriptValue& out) {
-  return Text(out, Variable_BuiltIn_Input().keyboardString);
+  std::string text;
+  for (char16_t unit : IO_KeyboardString_Get()) UTF8_PutChar(text, static_cast<uint16_t>(unit));
+  return Text(out, text);
 }
 bool SV_KeyboardString(CInstance*, int32_t, const ScriptValue& value) {
-  Variable_BuiltIn_Input().keyboardString = value.text;
+  std::u16string units;
+  const char* p = value.text.c_str();
+  for (uint16_t c = UTF8_GetChar(p); c != 0; c = UTF8_GetChar(p)) units.push_back(static_cast<char16_t>(c));
+  IO_KeyboardString_Set(units);
   return true;
 }
-
-bool GV_CursorSprite(CInstance*, int32_t, ScriptValue& out) { return Real(out, Run_Globals.cursorSprite); }
-bool SV_CursorSprite(CInstance*, int32_t, const ScriptValue& value) {
-  Run_Globals.cursorSprite = Rounded(value);
-  return true;
-}
-
-#define KF_GLOBAL_FLAG(name, field)                                           \
-  bool GV_##name(CInstance*, int32_t, ScriptValue& out) {                     \
-    return Real(out, Run_Globals.field ? 1 : 0);                              \
-  }                                                                           \
-  bool SV_##name(CInstance*, int32_t, const ScriptValue& V) {                 \
-    Run_Globals.field = RoundedAboveHalf(V);                                  \
-    return true;                                                              \
-  }
-KF_GLOBAL_FLAG(ShowScore, showScore)
-KF_GLOBAL_FLAG(ShowLives, showLives)
-KF_GLOBAL_FLAG(ShowHealth, showHealth)
-
-#define KF_CAPTION(name, field)                                               \
-  bool GV_##name(CInstance*, int32_t, ScriptValue& out) {                     \
-    return Text(out, Run_Globals.field);                                      \
-  }                                                                           \
-  bool SV_##name(CInstance*, int32_t, const ScriptValue& V) {                 \
-    Run_Globals.field = V.text;                                               \
-    return true;                                                              \
-  }
-KF_CAPTION(CaptionScore, captionScore)
-KF_CAPTION(CaptionLives, captionLives)
-KF_CAPTION(CaptionHealth, captionHealth)
 
 bool GV_Fps(CInstance*, int32_t, ScriptValue& out) { return Real(out, Fps); }
 bool GV_CurrentTime(CInstance*, int32_t, ScriptValue& out) {
   return Real(out, static_cast<double>(Timing_Time() / 1000));
 }
 
-std::tm LocalNow() {
+// A field of the local time, plus offset. Months count from 1 and current_day is the day of
+// the month, as game code expects of them.
+template <int std::tm::*Field, int Offset>
+bool GetLocalTime(CInstance*, int32_t, ScriptValue& out) {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
-  return local;
+  return Real(out, local.*Field + Offset);
 }
-bool GV_CurrentYear(CInstance*, int32_t, ScriptValue& out) { return Real(out, LocalNow().tm_year + 1900); }
-// Months count from 1 and the day is the day of the month, as game code expects of them.
-bool GV_CurrentMonth(CInstance*, int32_t, ScriptValue& out) { return Real(out, LocalNow().tm_mon + 1); }
-bool GV_CurrentDay(CInstance*, int32_t, ScriptValue& out) { return Real(out, LocalNow().tm_mday); }
-bool GV_CurrentWeekday(CInstance*, int32_t, ScriptValue& out) { return Real(out, LocalNow().tm_wday); }
-bool GV_CurrentHour(CInstance*, int32_t, ScriptValue& out) { return Real(out, LocalNow().tm_hour); }
-bool GV_CurrentMinute(CInstance*, int32_t, ScriptValue& out) { return Real(out, LocalNow().tm_min); }
-bool GV_CurrentSecond(CInstance*, int32_t, ScriptValue& out) { return Real(out, LocalNow().tm_sec); }
 
-bool GV_EventType(CInstance*, int32_t, ScriptValue& out) { return Real(out, Event_Current.type); }
-bool GV_EventNumber(CInstance*, int32_t, ScriptValue& out) { return Real(out, Event_Current.number); }
-bool GV_EventObject(CInstance*, int32_t, ScriptValue& out) { return Real(out, Event_Current.object); }
-bool GV_EventAction(CInstance*, int32_t, ScriptValue& out) { return Real(out, Event_Current.action); }
+template <auto Field>
+bool GetEvent(CInstance*, int32_t, ScriptValue& out) {
+  return Real(out, Event_Current.*Field);
+}
 bool GV_SecureMode(CInstance*, int32_t, ScriptValue& out) { return Real(out, 0); }
 bool GV_ErrorOccurred(CInstance*, int32_t, ScriptValue& out) { return Real(out, Error_Occurred ? 1 : 0); }
 bool SV_ErrorOccurred(CInstance*, int32_t, const ScriptValue& value) {
@@ -626,57 +540,57 @@ void AddAll(std::initializer_list<Registration> list) {
 
 void AddInstanceVariables() {
   AddAll({
-      {"x", GV_X, SV_X},
-      {"y", GV_Y, SV_Y},
-      {"xprevious", GV_XPrevious, SV_XPrevious},
-      {"yprevious", GV_YPrevious, SV_YPrevious},
-      {"xstart", GV_XStart, SV_XStart},
-      {"ystart", GV_YStart, SV_YStart},
-      {"hspeed", GV_HSpeed, SV_HSpeed},
-      {"vspeed", GV_VSpeed, SV_VSpeed},
-      {"direction", GV_Direction, SV_Direction},
-      {"speed", GV_Speed, SV_Speed},
-      {"friction", GV_Friction, SV_Friction},
-      {"gravity", GV_Gravity, SV_Gravity},
-      {"gravity_direction", GV_GravityDirection, SV_GravityDirection},
-      {"object_index", GV_ObjectIndex, nullptr},
-      {"id", GV_Id, nullptr},
+      {"x", GetField<&CInstance::x>, SV_X},
+      {"y", GetField<&CInstance::y>, SV_Y},
+      {"xprevious", GetField<&CInstance::xprevious>, SetField<&CInstance::xprevious>},
+      {"yprevious", GetField<&CInstance::yprevious>, SetField<&CInstance::yprevious>},
+      {"xstart", GetField<&CInstance::xstart>, SetField<&CInstance::xstart>},
+      {"ystart", GetField<&CInstance::ystart>, SetField<&CInstance::ystart>},
+      {"hspeed", GetField<&CInstance::hspeed>, SetThroughFloat<&CInstance::SetHSpeed>},
+      {"vspeed", GetField<&CInstance::vspeed>, SetThroughFloat<&CInstance::SetVSpeed>},
+      {"direction", GetField<&CInstance::direction>, SetThroughFloat<&CInstance::SetDirection>},
+      {"speed", GetField<&CInstance::speed>, SetThroughFloat<&CInstance::SetSpeed>},
+      {"friction", GetField<&CInstance::friction>, SetField<&CInstance::friction>},
+      {"gravity", GetField<&CInstance::gravity>, SetField<&CInstance::gravity>},
+      {"gravity_direction", GetField<&CInstance::gravity_direction>, SetField<&CInstance::gravity_direction>},
+      {"object_index", GetField<&CInstance::object_index>, nullptr},
+      {"id", GetField<&CInstance::id>, nullptr},
       {"alarm", GV_Alarm, SV_Alarm},
-      {"solid", GV_Solid, SV_Solid},
-      {"visible", GV_Visible, SV_Visible},
-      {"persistent", GV_Persistent, SV_Persistent},
-      {"depth", GV_Depth, SV_DepthValue},
-      {"bbox_left", GV_BBoxLeft, nullptr},
-      {"bbox_right", GV_BBoxRight, nullptr},
-      {"bbox_top", GV_BBoxTop, nullptr},
-      {"bbox_bottom", GV_BBoxBottom, nullptr},
-      {"sprite_index", GV_SpriteIndex, SV_SpriteIndex},
-      {"image_index", GV_ImageIndex, SV_ImageIndex},
+      {"solid", GetField<&CInstance::solid>, SetFlagNonZero<&CInstance::solid>},
+      {"visible", GetField<&CInstance::visible>, SetFlagNonZero<&CInstance::visible>},
+      {"persistent", GetField<&CInstance::persistent>, SetFlagNonZero<&CInstance::persistent>},
+      {"depth", GetField<&CInstance::depth>, SV_DepthValue},
+      {"bbox_left", GetBoundingBox<&CInstance::bbox_left>, nullptr},
+      {"bbox_right", GetBoundingBox<&CInstance::bbox_right>, nullptr},
+      {"bbox_top", GetBoundingBox<&CInstance::bbox_top>, nullptr},
+      {"bbox_bottom", GetBoundingBox<&CInstance::bbox_bottom>, nullptr},
+      {"sprite_index", GetField<&CInstance::sprite_index>, SetThroughInt<&CInstance::SetSpriteIndex>},
+      {"image_index", GetField<&CInstance::image_index>, SetField<&CInstance::image_index>},
       {"image_single", GV_ImageSingle, SV_ImageSingle},
       {"image_number", GV_ImageNumber, nullptr},
-      {"sprite_width", GV_SpriteWidth, nullptr},
-      {"sprite_height", GV_SpriteHeight, nullptr},
-      {"sprite_xoffset", GV_SpriteXOffset, nullptr},
-      {"sprite_yoffset", GV_SpriteYOffset, nullptr},
-      {"image_xscale", GV_ImageXScale, SV_ImageXScale},
-      {"image_yscale", GV_ImageYScale, SV_ImageYScale},
-      {"image_angle", GV_ImageAngle, SV_ImageAngle},
-      {"image_alpha", GV_ImageAlpha, SV_ImageAlpha},
-      {"image_blend", GV_ImageBlend, SV_ImageBlend},
-      {"image_speed", GV_ImageSpeed, SV_ImageSpeed},
-      {"mask_index", GV_MaskIndex, SV_MaskIndex},
-      {"path_index", GV_PathIndex, nullptr},
-      {"path_position", GV_PathPosition, SV_PathPosition},
-      {"path_positionprevious", GV_PathPositionPrevious, SV_PathPositionPrevious},
-      {"path_speed", GV_PathSpeed, SV_PathSpeed},
-      {"path_scale", GV_PathScale, SV_PathScale},
-      {"path_orientation", GV_PathOrientation, SV_PathOrientation},
-      {"path_endaction", GV_PathEndAction, SV_PathEndAction},
-      {"timeline_index", GV_TimelineIndex, SV_TimelineIndex},
-      {"timeline_position", GV_TimelinePosition, SV_TimelinePosition},
-      {"timeline_speed", GV_TimelineSpeed, SV_TimelineSpeed},
-      {"timeline_running", GV_TimelineRunning, SV_TimelineRunning},
-      {"timeline_loop", GV_TimelineLoop, SV_TimelineLoop},
+      {"sprite_width", GetSpriteMeasure<SpriteMeasure::Width>, nullptr},
+      {"sprite_height", GetSpriteMeasure<SpriteMeasure::Height>, nullptr},
+      {"sprite_xoffset", GetSpriteMeasure<SpriteMeasure::XOrigin>, nullptr},
+      {"sprite_yoffset", GetSpriteMeasure<SpriteMeasure::YOrigin>, nullptr},
+      {"image_xscale", GetField<&CInstance::image_xscale>, SetThroughFloat<&CInstance::SetImageXScale>},
+      {"image_yscale", GetField<&CInstance::image_yscale>, SetThroughFloat<&CInstance::SetImageYScale>},
+      {"image_angle", GetField<&CInstance::image_angle>, SetThroughFloat<&CInstance::SetImageAngle>},
+      {"image_alpha", GetField<&CInstance::image_alpha>, SetField<&CInstance::image_alpha>},
+      {"image_blend", GetField<&CInstance::image_blend>, SetField<&CInstance::image_blend>},
+      {"image_speed", GetField<&CInstance::image_speed>, SetField<&CInstance::image_speed>},
+      {"mask_index", GetField<&CInstance::mask_index>, SetThroughInt<&CInstance::SetMaskIndex>},
+      {"path_index", GetField<&CInstance::path_index>, nullptr},
+      {"path_position", GetField<&CInstance::path_position>, SetThroughFloat<&CInstance::SetPathPosition>},
+      {"path_positionprevious", GetField<&CInstance::path_positionprevious>, SetThroughFloat<&CInstance::SetPathPositionPrevious>},
+      {"path_speed", GetField<&CInstance::path_speed>, SetThroughFloat<&CInstance::SetPathSpeed>},
+      {"path_scale", GetField<&CInstance::path_scale>, SetField<&CInstance::path_scale>},
+      {"path_orientation", GetField<&CInstance::path_orientation>, SetField<&CInstance::path_orientation>},
+      {"path_endaction", GetField<&CInstance::path_endaction>, SetField<&CInstance::path_endaction>},
+      {"timeline_index", GetField<&CInstance::timeline_index>, SetField<&CInstance::timeline_index>},
+      {"timeline_position", GetField<&CInstance::timeline_position>, SetField<&CInstance::timeline_position>},
+      {"timeline_speed", GetField<&CInstance::timeline_speed>, SetField<&CInstance::timeline_speed>},
+      {"timeline_running", GetField<&CInstance::timeline_running>, SetField<&CInstance::timeline_running>},
+      {"timeline_loop", GetField<&CInstance::timeline_loop>, SetField<&CInstance::timeline_loop>},
       {"async_load", GV_AsyncLoad, nullptr},
       {"phy_rotation", GV_Physics, SV_Physics},
       {"phy_position_x", GV_Physics, SV_Physics},
@@ -719,11 +633,11 @@ void AddGlobalVariables() {
       {"room", GV_Room, SV_Room},
       {"room_first", GV_RoomFirst, nullptr},
       {"room_last", GV_RoomLast, nullptr},
-      {"transition_kind", GV_TransitionKind, SV_TransitionKind},
-      {"transition_steps", GV_TransitionSteps, SV_TransitionSteps},
-      {"score", GV_Score, SV_Score},
-      {"lives", GV_Lives, SV_Lives},
-      {"health", GV_Health, SV_Health},
+      {"transition_kind", GetGlobal<&RunGlobals::transitionKind>, SV_TransitionKind},
+      {"transition_steps", GetGlobal<&RunGlobals::transitionSteps>, SV_TransitionSteps},
+      {"score", GetGlobal<&RunGlobals::score>, SetGlobal<&RunGlobals::score>},
+      {"lives", GetGlobal<&RunGlobals::lives>, SV_Lives},
+      {"health", GetGlobal<&RunGlobals::health>, SV_Health},
       {"game_id", GV_GameId, nullptr},
       {"game_guid", GV_GameGuid, nullptr},
       {"working_directory", GV_WorkingDirectory, nullptr},
@@ -731,74 +645,74 @@ void AddGlobalVariables() {
       {"program_directory", GV_ProgramDirectory, nullptr},
       {"instance_count", GV_InstanceCount, nullptr},
       {"instance_id", GV_InstanceId, nullptr},
-      {"room_width", GV_RoomWidth, nullptr},
-      {"room_height", GV_RoomHeight, nullptr},
+      {"room_width", GetRoom<&RoomSettings::width>, nullptr},
+      {"room_height", GetRoom<&RoomSettings::height>, nullptr},
       {"room_caption", GV_RoomCaption, SV_RoomCaption},
-      {"room_speed", GV_RoomSpeed, SV_RoomSpeed},
-      {"room_persistent", GV_RoomPersistent, SV_RoomPersistent},
-      {"background_color", GV_BackgroundColor, SV_BackgroundColor},
-      {"background_showcolor", GV_BackgroundShowColor, SV_BackgroundShowColor},
-      {"background_visible", GV_Background_Visible, SV_Background_Visible},
-      {"background_foreground", GV_Background_Foreground, SV_Background_Foreground},
-      {"background_index", GV_Background_Index, SV_Background_Index},
-      {"background_x", GV_Background_X, SV_Background_X},
-      {"background_y", GV_Background_Y, SV_Background_Y},
-      {"background_width", GV_BackgroundWidth, nullptr},
-      {"background_height", GV_BackgroundHeight, nullptr},
-      {"background_htiled", GV_Background_HTiled, SV_Background_HTiled},
-      {"background_vtiled", GV_Background_VTiled, SV_Background_VTiled},
-      {"background_xscale", GV_Background_XScale, SV_Background_XScale},
-      {"background_yscale", GV_Background_YScale, SV_Background_YScale},
-      {"background_hspeed", GV_Background_HSpeed, SV_Background_HSpeed},
-      {"background_vspeed", GV_Background_VSpeed, SV_Background_VSpeed},
-      {"background_blend", GV_Background_Blend, SV_Background_Blend},
-      {"background_alpha", GV_Background_Alpha, SV_Background_Alpha},
-      {"view_enabled", GV_ViewEnabled, SV_ViewEnabled},
-      {"view_current", GV_ViewCurrent, nullptr},
-      {"view_visible", GV_View_Visible, SV_View_Visible},
-      {"view_xview", GV_View_XView, SV_View_XView},
-      {"view_yview", GV_View_YView, SV_View_YView},
-      {"view_wview", GV_View_WView, SV_View_WView},
-      {"view_hview", GV_View_HView, SV_View_HView},
-      {"view_xport", GV_View_XPort, SV_View_XPort},
-      {"view_yport", GV_View_YPort, SV_View_YPort},
-      {"view_wport", GV_View_WPort, SV_View_WPort},
-      {"view_hport", GV_View_HPort, SV_View_HPort},
-      {"view_angle", GV_View_Angle, SV_View_Angle},
-      {"view_hborder", GV_View_HBorder, SV_View_HBorder},
-      {"view_vborder", GV_View_VBorder, SV_View_VBorder},
-      {"view_hspeed", GV_View_HSpeed, SV_View_HSpeed},
-      {"view_vspeed", GV_View_VSpeed, SV_View_VSpeed},
-      {"view_object", GV_View_Object, SV_View_Object},
-      {"view_surface_id", GV_View_Surface, SV_View_Surface},
-      {"mouse_x", GV_MouseX, nullptr},
-      {"mouse_y", GV_MouseY, nullptr},
+      {"room_speed", GetRoom<&RoomSettings::speed>, SV_RoomSpeed},
+      {"room_persistent", GetRoom<&RoomSettings::persistent>, SetRoom<&RoomSettings::persistent>},
+      {"background_color", GetRoom<&RoomSettings::colour>, SetRoom<&RoomSettings::colour>},
+      {"background_showcolor", GetRoom<&RoomSettings::showColour>, SetRoom<&RoomSettings::showColour>},
+      {"background_visible", GetBackground<&RoomBackground::visible>, SetBackground<&RoomBackground::visible>},
+      {"background_foreground", GetBackground<&RoomBackground::foreground>, SetBackground<&RoomBackground::foreground>},
+      {"background_index", GetBackground<&RoomBackground::index>, SetBackground<&RoomBackground::index>},
+      {"background_x", GetBackground<&RoomBackground::x>, SetBackground<&RoomBackground::x>},
+      {"background_y", GetBackground<&RoomBackground::y>, SetBackground<&RoomBackground::y>},
+      {"background_width", GetBackgroundSize<false>, nullptr},
+      {"background_height", GetBackgroundSize<true>, nullptr},
+      {"background_htiled", GetBackground<&RoomBackground::htiled>, SetBackground<&RoomBackground::htiled>},
+      {"background_vtiled", GetBackground<&RoomBackground::vtiled>, SetBackground<&RoomBackground::vtiled>},
+      {"background_xscale", GetBackground<&RoomBackground::xscale>, SetBackground<&RoomBackground::xscale>},
+      {"background_yscale", GetBackground<&RoomBackground::yscale>, SetBackground<&RoomBackground::yscale>},
+      {"background_hspeed", GetBackground<&RoomBackground::hspeed>, SetBackground<&RoomBackground::hspeed>},
+      {"background_vspeed", GetBackground<&RoomBackground::vspeed>, SetBackground<&RoomBackground::vspeed>},
+      {"background_blend", GetBackground<&RoomBackground::blend>, SetBackground<&RoomBackground::blend>},
+      {"background_alpha", GetBackground<&RoomBackground::alpha>, SetBackground<&RoomBackground::alpha>},
+      {"view_enabled", GetRoom<&RoomSettings::enableViews>, SetRoom<&RoomSettings::enableViews>},
+      {"view_current", GetGlobal<&RunGlobals::viewCurrent>, nullptr},
+      {"view_visible", GetView<&RoomView::visible>, SetView<&RoomView::visible>},
+      {"view_xview", GetView<&RoomView::xview>, SetView<&RoomView::xview>},
+      {"view_yview", GetView<&RoomView::yview>, SetView<&RoomView::yview>},
+      {"view_wview", GetView<&RoomView::wview>, SetView<&RoomView::wview>},
+      {"view_hview", GetView<&RoomView::hview>, SetView<&RoomView::hview>},
+      {"view_xport", GetView<&RoomView::xport>, SetView<&RoomView::xport>},
+      {"view_yport", GetView<&RoomView::yport>, SetView<&RoomView::yport>},
+      {"view_wport", GetView<&RoomView::wport>, SetView<&RoomView::wport>},
+      {"view_hport", GetView<&RoomView::hport>, SetView<&RoomView::hport>},
+      {"view_angle", GetView<&RoomView::angle>, SetView<&RoomView::angle>},
+      {"view_hborder", GetView<&RoomView::hborder>, SetView<&RoomView::hborder>},
+      {"view_vborder", GetView<&RoomView::vborder>, SetView<&RoomView::vborder>},
+      {"view_hspeed", GetView<&RoomView::hspeed>, SetView<&RoomView::hspeed>},
+      {"view_vspeed", GetView<&RoomView::vspeed>, SetView<&RoomView::vspeed>},
+      {"view_object", GetView<&RoomView::object>, SetView<&RoomView::object>},
+      {"view_surface_id", GetView<&RoomView::surface>, SetView<&RoomView::surface>},
+      {"mouse_x", GetMouse<false>, nullptr},
+      {"mouse_y", GetMouse<true>, nullptr},
       {"mouse_button", GV_MouseButton, SV_MouseButton},
       {"mouse_lastbutton", GV_MouseLastButton, SV_MouseLastButton},
       {"keyboard_key", GV_KeyboardKey, SV_KeyboardKey},
       {"keyboard_lastkey", GV_KeyboardLastKey, SV_KeyboardLastKey},
       {"keyboard_lastchar", GV_KeyboardLastChar, SV_KeyboardLastChar},
       {"keyboard_string", GV_KeyboardString, SV_KeyboardString},
-      {"cursor_sprite", GV_CursorSprite, SV_CursorSprite},
-      {"show_score", GV_ShowScore, SV_ShowScore},
-      {"show_lives", GV_ShowLives, SV_ShowLives},
-      {"show_health", GV_ShowHealth, SV_ShowHealth},
-      {"caption_score", GV_CaptionScore, SV_CaptionScore},
-      {"caption_lives", GV_CaptionLives, SV_CaptionLives},
-      {"caption_health", GV_CaptionHealth, SV_CaptionHealth},
+      {"cursor_sprite", GetGlobal<&RunGlobals::cursorSprite>, SetGlobal<&RunGlobals::cursorSprite>},
+      {"show_score", GetGlobal<&RunGlobals::showScore>, SetGlobal<&RunGlobals::showScore>},
+      {"show_lives", GetGlobal<&RunGlobals::showLives>, SetGlobal<&RunGlobals::showLives>},
+      {"show_health", GetGlobal<&RunGlobals::showHealth>, SetGlobal<&RunGlobals::showHealth>},
+      {"caption_score", GetGlobalText<&RunGlobals::captionScore>, SetGlobalText<&RunGlobals::captionScore>},
+      {"caption_lives", GetGlobalText<&RunGlobals::captionLives>, SetGlobalText<&RunGlobals::captionLives>},
+      {"caption_health", GetGlobalText<&RunGlobals::captionHealth>, SetGlobalText<&RunGlobals::captionHealth>},
       {"fps", GV_Fps, nullptr},
       {"current_time", GV_CurrentTime, nullptr},
-      {"current_year", GV_CurrentYear, nullptr},
-      {"current_month", GV_CurrentMonth, nullptr},
-      {"current_day", GV_CurrentDay, nullptr},
-      {"current_weekday", GV_CurrentWeekday, nullptr},
-      {"current_hour", GV_CurrentHour, nullptr},
-      {"current_minute", GV_CurrentMinute, nullptr},
-      {"current_second", GV_CurrentSecond, nullptr},
-      {"event_type", GV_EventType, nullptr},
-      {"event_number", GV_EventNumber, nullptr},
-      {"event_object", GV_EventObject, nullptr},
-      {"event_action", GV_EventAction, nullptr},
+      {"current_year", GetLocalTime<&std::tm::tm_year, 1900>, nullptr},
+      {"current_month", GetLocalTime<&std::tm::tm_mon, 1>, nullptr},
+      {"current_day", GetLocalTime<&std::tm::tm_mday, 0>, nullptr},
+      {"current_weekday", GetLocalTime<&std::tm::tm_wday, 0>, nullptr},
+      {"current_hour", GetLocalTime<&std::tm::tm_hour, 0>, nullptr},
+      {"current_minute", GetLocalTime<&std::tm::tm_min, 0>, nullptr},
+      {"current_second", GetLocalTime<&std::tm::tm_sec, 0>, nullptr},
+      {"event_type", GetEvent<&CurrentEvent::type>, nullptr},
+      {"event_number", GetEvent<&CurrentEvent::number>, nullptr},
+      {"event_object", GetEvent<&CurrentEvent::object>, nullptr},
+      {"event_action", GetEvent<&CurrentEvent::action>, nullptr},
       {"secure_mode", GV_SecureMode, nullptr},
       {"error_occurred", GV_ErrorOccurred, SV_ErrorOccurred},
       {"error_last", GV_ErrorLast, SV_ErrorLast},
@@ -843,6 +757,8 @@ void Variable_BuiltIn_Init() {
   AddInstanceVariables();
   AddGlobalVariables();
   Variable_SetBuiltInAccessors(GetBuiltin, SetBuiltin);
+  // Error texts of both executors name variables, built-in or not, through the compiler's list.
+  Variable_SetNameFunction(Code_Variable_Name);
   Code_SetBuiltinVariableHooks(
       [](std::string_view name) { return Variable_BuiltIn_Find(name); },
       [](int32_t index, std::string& name) {
@@ -876,15 +792,36 @@ void Variable_SetWorkingDirectory(const std::string& gameFilePath) {
 
 const std::string& Variable_WorkingDirectory() { return g_WorkingDirectory; }
 
+namespace {
+BuiltinVariableWorld DefaultWorld() {
+  BuiltinVariableWorld world;
+  world.spriteSize = [](int32_t index, int32_t& width, int32_t& height, int32_t& xorigin, int32_t& yorigin) {
+    const CSprite* sprite = Sprite_Data(index);
+    if (sprite == nullptr) return false;
+    width = sprite->GetWidth();
+    height = sprite->GetHeight();
+    xorigin = sprite->GetXOrigin();
+    yorigin = sprite->GetYOrigin();
+    return true;
+  };
+  world.backgroundSize = [](int32_t index, int32_t& width, int32_t& height) {
+    const CBackground* background = Background_Data(index);
+    if (background == nullptr) return false;
+    width = background->GetWidth();
+    height = background->GetHeight();
+    return true;
+  };
+  return world;
+}
+}  // namespace
+
 BuiltinVariableWorld& Variable_BuiltIn_World() {
-  static BuiltinVariableWorld world;
+  static BuiltinVariableWorld world = DefaultWorld();
   return world;
 }
 
-BuiltinInputState& Variable_BuiltIn_Input() {
-  static BuiltinInputState state;
-  return state;
-}
+void Variable_BuiltIn_ResetWorld() { Variable_BuiltIn_World() = DefaultWorld(); }
+
 
 void SV_Depth(CInstance* instance, float depth) {
   if (instance == nullptr || instance->depth == depth) return;

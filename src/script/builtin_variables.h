@@ -45,8 +45,9 @@ void Variable_AddEnvironmentVariables();
 void Variable_SetWorkingDirectory(const std::string& gameFilePath);
 const std::string& Variable_WorkingDirectory();
 
-// What the accessors reach outside the script engine. Each may be left empty: the room
-// variables then read 0 and writes go nowhere; the input variables keep their own values.
+// What the accessors reach outside the script engine. Sprites and backgrounds come from their
+// tables unless replaced; the room hooks are the room model's to fill. A hook left empty: the
+// room variables read 0 and writes go nowhere.
 struct BuiltinVariableWorld {
   std::function<RoomSettings*()> currentRoom;
   std::function<int32_t()> currentRoomIndex;
@@ -58,25 +59,13 @@ struct BuiltinVariableWorld {
   // Width, height and origin of a sprite; false when there is none.
   std::function<bool(int32_t sprite, int32_t& width, int32_t& height, int32_t& xorigin,
                      int32_t& yorigin)> spriteSize;
-  // The mouse in room coordinates through the view under it.
-  std::function<double()> mouseX;
-  std::function<double()> mouseY;
   std::function<int32_t()> displayAA;
   std::function<int32_t()> surfaceWidth;
   std::function<int32_t()> surfaceHeight;
 };
 BuiltinVariableWorld& Variable_BuiltIn_World();
-
-// The input state of device 0 as the variables show it, until the input module takes it over.
-struct BuiltinInputState {
-  int32_t mouseButton = 0;
-  int32_t mouseLastButton = 0;
-  int32_t keyboardKey = 0;
-  int32_t keyboardLastKey = 0;
-  std::string keyboardLastChar;
-  std::string keyboardString;
-};
-BuiltinInputState& Variable_BuiltIn_Input();
+// Back to the sprite and background tables and no room.
+void Variable_BuiltIn_ResetWorld();
 
 // The depth setter: the instance moves within the current room's active list so that it
 // follows the instances of equal depth.

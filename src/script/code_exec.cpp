@@ -1,5 +1,6 @@
 #include "script/code_exec.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -29,10 +30,8 @@ TreeScriptCall g_ScriptCall = Script_Perform;
 TreeExtensionCall g_ExtensionCall = nullptr;
 std::uintptr_t g_StackBase = 0;
 
-std::uintptr_t StackHere() {
-  volatile char probe = 0;
-  return reinterpret_cast<std::uintptr_t>(&probe);
-}
+// The frame address is the real stack even where a sanitizer moves locals elsewhere.
+std::uintptr_t StackHere() { return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)); }
 
 ExecStatus Fail(const CodeExecContext& context, const CodeNode& node, const std::string& message) {
   Compiler_ReportError(*context.code, node.position, message);
@@ -49,7 +48,6 @@ bool IsLabel(const CodeNode& node) {
          node.kind == NodeKind::ConstantCase;
 }
 
-// Truth of loop conditions: the value narrowed to single precision, at least one half.
 // "Unknown variable NAME", with " or array index out of bounds" when an index was given.
 std::string UnknownVariable(int32_t id, int32_t index) {
   std::string text = "Unknown variable " + Code_Variable_Name(id);
@@ -57,6 +55,7 @@ std::string UnknownVariable(int32_t id, int32_t index) {
   return text;
 }
 
+// Truth of loop conditions: the value narrowed to single precision, at least one half.
 bool LoopTruth(double value) { return static_cast<float>(value) >= 0.5f; }
 
 // ---- variables --------------------------------------------------------------------------

@@ -2,14 +2,15 @@
 
 #include <utility>
 
+#include "data/game_options.h"
 #include "platform/console.h"
+#include "script/compiler/user_variables.h"
 #include "script/save_bytes.h"
 
 bool Variable_ArrayError = false;
 
 namespace {
 
-bool g_UnsetVariablesOption = false;
 VariableNameFunction g_NameFunction = nullptr;
 
 // The spare-node stack lives in a function-local static; lists destroyed after it (static
@@ -55,13 +56,13 @@ void SplitIndex(int32_t index, int32_t& row, int32_t& column) {
 
 }  // namespace
 
-void Variable_SetUnsetVariablesOption(bool on) { g_UnsetVariablesOption = on; }
-bool Variable_UnsetVariablesOption() { return g_UnsetVariablesOption; }
+void Variable_SetUnsetVariablesOption(bool on) { Option_UnsetVariables = on; }
+bool Variable_UnsetVariablesOption() { return Option_UnsetVariables; }
 
 void Variable_SetNameFunction(VariableNameFunction function) { g_NameFunction = function; }
 
 std::string Variable_Name(int32_t id) {
-  return g_NameFunction ? g_NameFunction(id) : std::string("<unknown variable>");
+  return g_NameFunction ? g_NameFunction(id) : Code_Variable_Name(id);
 }
 
 size_t Variable_FreeNodeCount() { return !g_FreeNodesGone ? FreeNodes().nodes.size() : 0; }
@@ -99,7 +100,7 @@ bool CVariableList::Get(int32_t id, int32_t index, ScriptValue& out) const {
   Variable_ArrayError = false;
   const VariableNode* node = FindNode(id);
   if (node == nullptr) {
-    if (g_UnsetVariablesOption) return false;
+    if (Option_UnsetVariables) return false;
     out.SetReal(0.0);
     return true;
   }

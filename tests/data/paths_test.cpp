@@ -165,3 +165,25 @@ TEST(PathTable, LoadsRunTimeAdditionsAndAssign) {
 }
 
 }  // namespace
+
+namespace {
+
+// A record whose count runs past the file fails the load instead of being read beyond it.
+TEST(PathTable, DamagedCountsFailTheLoad) {
+  for (const char* id : {"PATH", "TMLN"}) {
+    GameDataWriter game = TestGame();
+    game.paths.push_back({"path_a", 0, true, 4, {{0, 0, 100}, {10, 0, 100}}});
+    game.timeLines.push_back({"tl_a", {{1, {"x = 1;"}}}});
+    std::vector<uint8_t> image = game.Build();
+    const auto layout = ChunkLayout(image);
+    const ChunkLayoutEntry* chunk = FindChunk(layout, id);
+    ASSERT_NE(chunk, nullptr) << id;
+    const uint32_t record = ReadU32(image, chunk->bodyOffset + 4);
+    // The point count (word 4) of a path, the moment count (word 1) of a time line.
+    WriteU32(image, record + (std::string(id) == "PATH" ? 16 : 4), 0x40000000u);
+    ConsoleCapture console;
+    EXPECT_EQ(GameData_LoadImage(image), GameLoadResult::Failed) << id;
+  }
+}
+
+}  // namespace

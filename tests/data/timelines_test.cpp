@@ -9,6 +9,8 @@
 #include "script/code.h"
 #include "script/code_exec.h"
 #include "script/current_event.h"
+#include "script/error_report.h"
+#include "script/variable_access.h"
 
 namespace {
 
@@ -109,6 +111,50 @@ TEST_F(TimeLines, MomentLookups) {
   EXPECT_EQ(TimeLine_GetName(5), "<undefined>");
   EXPECT_TRUE(TimeLine_Delete(0));
   EXPECT_FALSE(TimeLine_Delete(0));
+}
+
+TEST_F(TimeLines, AnErrorInAMomentNamesTheTimeLineAndStep) {
+  GameDataWriter game = TestGame();
+  game.timeLines.push_back({"tl_broken", {{3, {"s = \"a\"; t = s - 1;"}}}});
+  ASSERT_TRUE(Load(game)) << log;
+  ASSERT_TRUE(TimeLine_Prepare()) << log;
+  Code_Exec_Install();
+  Code_SetUseVM(false);
+  Error_Hooks().showDialog = [](const std::string&, bool) { return false; };
+  CInstance& instance = Make(0);
+  TimeLine_RunMoment(&instance, &instance, 0, 0);
+  EXPECT_EQ(Error_Last.rfind("ERROR in\naction number 1\nat time step3\nof time line tl_broken:\n\n\n", 0), 0u)
+      << Error_Last;
+  EXPECT_NE(Error_Last.find("Wrong type of arguments to -."), std::string::npos) << Error_Last;
+  EXPECT_FALSE(Error_FatalShown);
+  Error_Hooks().showDialog = nullptr;
+}
+
+// The pass walks the room's active instances, leaving out those destroyed and those created
+// after the pass began.
+TEST_F(TimeLines, ThePassSkipsDestroyedAndNewInstances) {
+  ASSERT_TRUE(Load(GameWithMoments({0}))) << log;
+  ASSERT_TRUE(TimeLine_Prepare()) << log;
+  CInstance& running = Make(0);
+  CInstance& destroyed = Make(0);
+  CInstance& fresh = Make(0);
+  for (CInstance* instance : {&running, &destroyed, &fresh}) {
+    instance->timeline_index = 0;
+    instance->timeline_running = true;
+  }
+  destroyed.marked = true;
+  fresh.createSerial = EventSerial + 1;
+  Variable_InstanceWorld().forEachActiveInstance = [this](const InstanceVisitor& visit) {
+    for (auto& instance : instances) {
+      if (!visit(*instance)) return;
+    }
+  };
+  Run_TimeLines();
+  Variable_InstanceWorld().forEachActiveInstance = nullptr;
+  ASSERT_EQ(Records().size(), 1u);
+  EXPECT_EQ(Records()[0].self, &running);
+  EXPECT_FLOAT_EQ(destroyed.timeline_position, 0.0f);
+  EXPECT_FLOAT_EQ(fresh.timeline_position, 0.0f);
 }
 
 TEST_F(TimeLines, UnorderedMomentsFailTheLoad) {

@@ -226,17 +226,16 @@ TEST_P(GamePlay, CreationCodeAndCreateEventsFollowTheOptionFromTheDeepestInstanc
   for (const bool eventFirst : {false, true}) {
     GameDataWriter game = NewGame();
     game.options.createEventFirst = eventFirst;
-    game.options.unsetVariables = true;  // v reads 0 before the creation code sets it
-    Object shown = MakeObject("obj_shown", {{kCreate, 0, {"show_debug_message(\"@create \" + string(v));"}}});
-    game.objects.push_back(shown);
+    // With the creation code first, the create event reads what the code set.
+    const std::string create = eventFirst ? Say("create") : "show_debug_message(\"@create \" + string(v));";
+    game.objects.push_back(MakeObject("obj_shown", {{kCreate, 0, {create}}}));
     game.objects.push_back(MakeObject("obj_end", {{kStep, kStepNormal, {"game_end();"}}}));
-    Room room = MakeRoom("rm_only", {{0, 0, 0, 100001, {"v = 1; show_debug_message(\"@code 1\");"}},
-                                     {0, 0, 0, 100002, {"v = 2; show_debug_message(\"@code 2\");"}},
-                                     {0, 0, 1, 100003, {""}}});
-    game.rooms.push_back(room);
+    game.rooms.push_back(MakeRoom("rm_only", {{0, 0, 0, 100001, {"v = 1; " + Say("code 1")}},
+                                              {0, 0, 0, 100002, {"v = 2; " + Say("code 2")}},
+                                              {0, 0, 1, 100003, {""}}}));
     // Instances of equal depth: the one added last (100002) has the highest place, so it goes first.
     const std::vector<std::string> expected =
-        eventFirst ? std::vector<std::string>{"create 0", "code 2", "create 0", "code 1"}
+        eventFirst ? std::vector<std::string>{"create", "code 2", "create", "code 1"}
                    : std::vector<std::string>{"code 2", "create 2", "code 1", "create 1"};
     ExpectPlayed(PlayGame(game), expected);
   }
@@ -296,14 +295,17 @@ TEST_P(GamePlay, UserEventsAndInheritedEventsRunThroughTheParent) {
 
 TEST_P(GamePlay, RestartRaisesEndEventsThenStartsTheFirstRoomAgain) {
   GameDataWriter game = NewGame();
-  game.objects.push_back(MakeObject(
-      "obj_main", {{kOther, kGameStart, {"global.runs += 1; " + Say("game start")}},
+  // A persistent instance is carried into the restarted game's first room.
+  Object main = MakeObject(
+      "obj_main", {{kCreate, 0, {"runs = 0;"}},
+                   {kOther, kGameStart, {"runs += 1; show_debug_message(\"@game start \" + string(runs));"}},
                    {kOther, kRoomEnd, {Say("room end")}},
                    {kOther, kGameEnd, {Say("game end")}},
-                   {kStep, kStepNormal, {"if (global.runs == 1) game_restart(); else game_end();"}}}));
-  game.options.unsetVariables = true;  // global.runs starts at 0
+                   {kStep, kStepNormal, {"if (runs == 1) game_restart(); else game_end();"}}});
+  main.persistent = true;
+  game.objects.push_back(main);
   game.rooms.push_back(MakeRoom("rm_only", {{0, 0, 0, 100001, {""}}}));
-  ExpectPlayed(PlayGame(game), {"game start", "room end", "game end", "game start", "room end", "game end"});
+  ExpectPlayed(PlayGame(game), {"game start 1", "room end", "game end", "game start 2", "room end", "game end"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Executors, GamePlay, ::testing::Values(false, true),

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "capture_console.h"
+#include "data/game_options.h"
 #include "platform/sdl/display_presence.h"
+#include "runner/main_loop.h"
 #include "runner/pending_room.h"
 #include "runner/sdl/error_dialog.h"
 #include "script/compile_error.h"
@@ -21,7 +23,8 @@ class ErrorReport : public ::testing::Test {
     Error_FatalShown = false;
     Error_Occurred = false;
     Error_Last.clear();
-    Error_Options = ErrorOptions();
+    Error_Options.showErrors = true;
+    Error_Options.abortOnErrors = false;
     Debug_EvaluatingWatches = false;
     Runner_SetPendingRoom(kPendingRoomNone);
     Event_Current = CurrentEvent();
@@ -53,7 +56,8 @@ class ErrorReport : public ::testing::Test {
   void TearDown() override {
     Error_SetHooks({});
     Error_FatalShown = false;
-    Error_Options = ErrorOptions();
+    Error_Options.showErrors = true;
+    Error_Options.abortOnErrors = false;
     Runner_SetPendingRoom(kPendingRoomNone);
     Event_Current = CurrentEvent();
   }
@@ -129,7 +133,7 @@ TEST_F(ErrorReport, FatalErrorOffersNoIgnore) {
 }
 
 TEST_F(ErrorReport, AbortOnErrorsKeepsTheCallersPrefix) {
-  Error_Options.abortOnErrors = true;
+  Option_AbortOnErrors = true;  // the game option itself
   Error_Show_Action("boom", false);
   EXPECT_EQ(Error_Last.rfind("ERROR in\n", 0), 0u);
   EXPECT_EQ(calls[3], "dialog");
@@ -150,6 +154,19 @@ TEST_F(ErrorReport, ShowErrorsOffAndWatchEvaluation) {
   EXPECT_EQ(capture.console.text, "");
   EXPECT_EQ(Error_Last, "watch");
   Debug_EvaluatingWatches = false;
+}
+
+TEST_F(ErrorReport, FatalErrorEndsTheMainLoopAtTheEndOfTheFrame) {
+  MainLoop_SetPlaceholderFrameLimit(0);  // the placeholder step never ends the game itself
+  Running = 1;
+  Run_Frame();
+  EXPECT_EQ(Running, 1);
+  Error_Show("the end", true);
+  EXPECT_EQ(Running, 1);  // the running script goes on until control is back in the loop
+  Run_Frame();
+  EXPECT_EQ(Running, 0);
+  Running = 0;
+  MainLoop_SetPlaceholderFrameLimit(1);
 }
 
 TEST(ErrorDialog, LayoutOfLineBreaksAndTabs) {

@@ -4,6 +4,8 @@
 #include <limits>
 
 #include "capture_console.h"
+#include "data/game_options.h"
+#include "script/compiler/user_variables.h"
 #include "script/variable_errors.h"
 #include "script/variable_list.h"
 
@@ -182,7 +184,7 @@ TEST(VariableList, UnknownIdFollowsTheUnsetVariablesOption) {
   EXPECT_TRUE(list.Get(kA, 0, out));
   EXPECT_TRUE(out.SameAs(ScriptValue(0.0)));
 
-  Variable_SetUnsetVariablesOption(true);
+  Option_UnsetVariables = true;  // the game option itself
   out = ScriptValue::String("kept");
   EXPECT_FALSE(list.Get(kA, 0, out));
   EXPECT_EQ(out.text, "kept");
@@ -268,6 +270,15 @@ TEST(VariableList, DumpForms) {
             "v2 = 2.500000\n"
             "v3 = { { 0 ,1},  { },  { \"z\"},   }\n");
   Variable_SetNameFunction(nullptr);
+}
+
+TEST(VariableList, DumpUsesTheCompilersNames) {
+  int32_t id = Code_Variable_Find("dump_test_variable");
+  CVariableList list;
+  list.Set(id, 0, ScriptValue(1.0));
+  CaptureConsole console;
+  list.Dump(console);
+  EXPECT_EQ(console.text, "dump_test_variable = 1\n");
 }
 
 TEST(ScriptValue, PrintForms) {

@@ -77,9 +77,25 @@ TEST_F(VMTest, ErrorsWhileEvaluatingWatchesOnlyLeaveAPendingError) {
   ASSERT_TRUE(Run("a = 1; b = 0; r = a / b; after = 1;"));
   Debug_EvaluatingWatches = false;
   EXPECT_TRUE(Code_PendingError);
-  EXPECT_TRUE(Errors().empty());  // no report
+  EXPECT_TRUE(Errors().empty());    // no report
   EXPECT_NE(Var("after").real, 1);  // the evaluation was abandoned, not continued
   Code_PendingError = false;
+}
+
+}  // namespace
+}  // namespace vmtest
+
+namespace vmtest {
+namespace {
+
+TEST_F(VMTest, ReturningFromInsideWithAndRepeatRestoresTheCaller) {
+  AddInstance(100002, 1);
+  AddInstance(100003, 1);
+  AddScript("find_last", "with (all) { repeat (3) { switch (id) { case 100003: return id; } } } return -1;");
+  ASSERT_TRUE(Run("r = find_last(); me = id; n = 0; with (all) n += 1;"));
+  EXPECT_TRUE(Errors().empty()) << (Errors().empty() ? "" : Errors()[0]);
+  EXPECT_DOUBLE_EQ(Var("r").real, 100003);
+  EXPECT_DOUBLE_EQ(Var("me").real, 100001);  // self came back with the frame
 }
 
 }  // namespace

@@ -60,7 +60,8 @@ TEST_F(VMTest, BreakInWithUsesTheClosingForm) {
 TEST_F(VMTest, TooDeepAnExpressionIsACompileError) {
   // Each call keeps its earlier arguments on the stack while the next one is built.
   std::string expression = "1";
-  for (int i = 0; i < 90; ++i) expression = "concat(" + expression + ", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14)";
+  for (int i = 0; i < 90; ++i)
+    expression = "concat(" + expression + ", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14)";
   CCode code("r = " + expression + ";", false);
   EXPECT_FALSE(code.Compile("Deep"));
   EXPECT_NE(Compiler_LastError().message.find("Expression too complex."), std::string::npos);

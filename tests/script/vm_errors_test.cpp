@@ -30,11 +30,17 @@ TEST_P(VMSourceError, StopsWithTheMessage) {
 
 const ErrorCase kSourceErrors[] = {
     {"s = \"ab\"; n = 3; r = s * n; after = 1;", "DoMul :: Execution Error"},
-    {"s = \"ab\"; r = s - 1; after = 1;", "DoSub :: Execution Engine - Cannot operate on string type"},
+    {"s = \"ab\"; r = s - 1; after = 1;",
+     "DoSub :: Execution Engine - Cannot operate on string type"},
     {"s = \"ab\"; r = s + 1; after = 1;", "DoAdd :: Execution Error"},
-    {"s = \"ab\"; r = s / 2; after = 1;", "DoDiv :: Execution Engine - Cannot operate on string type"},
-    {"s = \"ab\"; r = s div 2; after = 1;", "DoRem :: Execution Engine - Cannot operate on string type"},
-    {"s = \"ab\"; r = s mod 2; after = 1;", "DoMod :: Execution Engine - Cannot operate on string type"},
+    {"var a, b; a = 2; b = \"q\"; a += b; after = 1;", "DoAdd :: Execution Error"},
+    {"var a, b; a = 2; b = \"q\"; if (a < b) after = 1;", "DoSet :: Invalid comparison type"},
+    {"s = \"ab\"; r = s / 2; after = 1;",
+     "DoDiv :: Execution Engine - Cannot operate on string type"},
+    {"s = \"ab\"; r = s div 2; after = 1;",
+     "DoRem :: Execution Engine - Cannot operate on string type"},
+    {"s = \"ab\"; r = s mod 2; after = 1;",
+     "DoMod :: Execution Engine - Cannot operate on string type"},
     {"s = \"ab\"; r = -s; after = 1;", "DoNeg :: Execution Engine - Cannot operate on string type"},
     {"a = 1; b = 0; r = a / b; after = 1;", "DoDiv :: Divide by zero"},
     {"a = 1; b = 0; r = a div b; after = 1;", "DoRem :: Divide by zero"},
@@ -45,7 +51,8 @@ const ErrorCase kSourceErrors[] = {
     {"r = (55).zz; after = 1;", "Push :: Execution Error - Variable Get zz"},
     {"a = 1; r = a[3]; after = 1;", "Push :: Execution Error - Variable Index out of range a"},
     {"a[-1] = 1; after = 1;", "Pop :: Execution Error - Variable index out of range a"},
-    {"noone.zz = 1; self.y = \"text\"; after = 1;", "Pop :: Execution Error - Variable set problem y"},
+    {"noone.zz = 1; self.y = \"text\"; after = 1;",
+     "Pop :: Execution Error - Variable set problem y"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Messages, VMSourceError, ::testing::ValuesIn(kSourceErrors));
@@ -67,7 +74,9 @@ TEST_F(VMTest, EndlessRecursionOverflowsTheStackAtTheLimit) {
 }
 
 // Hand-written bytecode for the errors that generated code never makes.
-constexpr uint32_t W(VMOpcode op, uint32_t typeByte, uint32_t low = 0) { return VM_Word(op, typeByte, low); }
+constexpr uint32_t W(VMOpcode op, uint32_t typeByte, uint32_t low = 0) {
+  return VM_Word(op, typeByte, low);
+}
 
 struct BytecodeCase {
   const char* title;
@@ -79,25 +88,55 @@ TEST_F(VMTest, BytecodeOnlyErrors) {
   const uint32_t s = VM_InternString("ab");
   const uint32_t pushS = W(VMOpcode::Push, 0x06), pushE1 = W(VMOpcode::Push, 0x0F, 1);
   const std::vector<BytecodeCase> cases = {
-      {"not of a string", {pushS, s, W(VMOpcode::Not, 0x06)}, "DoNot :: Execution Engine - Cannot operate on string type"},
-      {"and with a string", {pushS, s, pushE1, W(VMOpcode::And, 0x62)}, "DoAnd :: Execution Engine - Cannot operate on string type"},
-      {"or with a string", {pushS, s, pushE1, W(VMOpcode::Or, 0x62)}, "DoOr :: Execution Engine - Cannot operate on string type"},
-      {"xor with a string", {pushS, s, pushE1, W(VMOpcode::Xor, 0x62)}, "DoXor :: Execution Engine - Cannot operate on string type"},
-      {"shl with a string", {pushS, s, pushE1, W(VMOpcode::Shl, 0x62)}, "DoShl :: Execution Engine - Cannot operate on string type"},
-      {"shr with a string", {pushS, s, pushE1, W(VMOpcode::Shr, 0x62)}, "DoShr :: Execution Engine - Cannot operate on string type"},
+      {"not of a string",
+       {pushS, s, W(VMOpcode::Not, 0x06)},
+       "DoNot :: Execution Engine - Cannot operate on string type"},
+      {"and with a string",
+       {pushS, s, pushE1, W(VMOpcode::And, 0x62)},
+       "DoAnd :: Execution Engine - Cannot operate on string type"},
+      {"or with a string",
+       {pushS, s, pushE1, W(VMOpcode::Or, 0x62)},
+       "DoOr :: Execution Engine - Cannot operate on string type"},
+      {"xor with a string",
+       {pushS, s, pushE1, W(VMOpcode::Xor, 0x62)},
+       "DoXor :: Execution Engine - Cannot operate on string type"},
+      {"shl with a string",
+       {pushS, s, pushE1, W(VMOpcode::Shl, 0x62)},
+       "DoShl :: Execution Engine - Cannot operate on string type"},
+      {"shr with a string",
+       {pushS, s, pushE1, W(VMOpcode::Shr, 0x62)},
+       "DoShr :: Execution Engine - Cannot operate on string type"},
       {"sub of booleans", {pushE1, pushE1, W(VMOpcode::Sub, 0x44)}, "DoSub:: Execution Error"},
-      {"and of a boolean and an integer", {pushE1, pushE1, W(VMOpcode::And, 0x42)}, "DoAnd :: Execution Error"},
+      {"and of a boolean and an integer",
+       {pushE1, pushE1, W(VMOpcode::And, 0x42)},
+       "DoAnd :: Execution Error"},
       {"conversion to itself", {pushE1, W(VMOpcode::Conv, 0x22)}, "DoConv :: Execution Error"},
       {"call typed .d", {W(VMOpcode::Call, 0x00), 0, 0}, "DoCall :: Execution Engine type error"},
-      {"pop not typed .v", {pushE1, W(VMOpcode::Pop, 0x22, 0xFFFF), 0xA0000000u | 100000}, "Pop :: Execution Error - Instruction malformed"},
-      {"pop of an immediate type", {pushE1, W(VMOpcode::Pop, 0xF5, 0xFFFF), 0xA0000000u | 100000}, "Pop :: Execution Engine"},
-      {"with on local", {W(VMOpcode::Push, 0x0F, 0xFFF9), W(VMOpcode::PushEnv, 0, 1)}, "Cannot use local in with statement"},
+      {"pop not typed .v",
+       {pushE1, W(VMOpcode::Pop, 0x22, 0xFFFF), 0xA0000000u | 100000},
+       "Pop :: Execution Error - Instruction malformed"},
+      {"pop of an immediate type",
+       {pushE1, W(VMOpcode::Pop, 0xF5, 0xFFFF), 0xA0000000u | 100000},
+       "Pop :: Execution Engine"},
+      {"with on local",
+       {W(VMOpcode::Push, 0x0F, 0xFFF9), W(VMOpcode::PushEnv, 0, 1)},
+       "Cannot use local in with statement"},
       // Damaged code fails cleanly instead of reading outside the code or the stack.
-      {"pop from an empty stack", {W(VMOpcode::Popz, 0x05), W(VMOpcode::Popz, 0x05), W(VMOpcode::Add, 0x55)}, "Execution Error - stack underflow"},
-      {"branch out of the code", {W(VMOpcode::B, 0, 0x800000)}, "Execution Error - branch outside the code"},
-      {"operand past the end", {W(VMOpcode::Push, 0x00), 0}, "Execution Error - instruction runs past the end of the code"},
-      {"popenv without pushenv", {W(VMOpcode::PopEnv, 0)}, "Execution Error - no with environment to close"},
-      {"call with more arguments than the stack holds", {W(VMOpcode::Call, 0x02, 5), 0}, "Execution Error - stack underflow"},
+      {"pop from an empty stack",
+       {W(VMOpcode::Popz, 0x05), W(VMOpcode::Popz, 0x05), W(VMOpcode::Add, 0x55)},
+       "Execution Error - stack underflow"},
+      {"branch out of the code",
+       {W(VMOpcode::B, 0, 0x800000)},
+       "Execution Error - branch outside the code"},
+      {"operand past the end",
+       {W(VMOpcode::Push, 0x00), 0},
+       "Execution Error - instruction runs past the end of the code"},
+      {"popenv without pushenv",
+       {W(VMOpcode::PopEnv, 0)},
+       "Execution Error - no with environment to close"},
+      {"call with more arguments than the stack holds",
+       {W(VMOpcode::Call, 0x02, 5), 0},
+       "Execution Error - stack underflow"},
   };
   for (const BytecodeCase& c : cases) {
     TheWorld().errors.clear();
@@ -120,12 +159,14 @@ TEST_F(VMTest, ReportNamesThePlaceAndTheVariables) {
   ASSERT_TRUE(Run("mine = 3; r = fail_inside(1);"));
   const std::string rule(92, '#');
   const std::string head = rule + "\nVMError!! Occurred - DoDiv :: Divide by zero\n" +
-                           " at Script.fail_inside (line -1) - <unknown source line>\n" + rule + "\n";
+                           " at Script.fail_inside (line -1) - <unknown source line>\n" + rule +
+                           "\n";
   EXPECT_EQ(report.rfind(head, 0), 0u) << report;
   EXPECT_NE(report.find("Local Variables : \n"), std::string::npos);
   EXPECT_NE(report.find("Self Variables : \n"), std::string::npos);
   EXPECT_NE(report.find("stack frame is\nScript.fail_inside (line -1)\n"), std::string::npos);
-  EXPECT_NE(report.find("called from - Test.program (line -1) - <unknown source line>\n"), std::string::npos);
+  EXPECT_NE(report.find("called from - Test.program (line -1) - <unknown source line>\n"),
+            std::string::npos);
 }
 
 // Writes the debug console to standard error, where the death test looks.
@@ -149,7 +190,8 @@ TEST_F(VMTest, DefaultHandlingShowsTheFatalErrorAndEndsTheProcess) {
         VM_SetErrorHandler(nullptr);
         Run("a = 1; b = 0; r = a / b;");
       },
-      ::testing::ExitedWithCode(255), "ERROR!!! :: FATAL ERROR.*VMError!! Occurred - DoDiv :: Divide by zero");
+      ::testing::ExitedWithCode(255),
+      "ERROR!!! :: FATAL ERROR.*VMError!! Occurred - DoDiv :: Divide by zero");
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include "script/code.h"
 
-
 namespace vmtest {
 
 World& TheWorld() {
@@ -38,9 +37,13 @@ void Prepare() {
   VM_Install();
   Code_SetUseVM(true);
   InstallTestBuiltins();
+  InstallScriptLookups();
+  InstallWorldHooks();
+}
+
+void InstallScriptLookups() {
   Function_SetScriptLookup(FindScript);
   VM_SetScriptLookup(GetScript);
-  InstallWorldHooks();
 }
 
 CInstance& AddInstance(int32_t id, int32_t objectIndex) {
@@ -65,9 +68,8 @@ void VMTest::SetUp() {
   w.recorded.clear();
   w.errors.clear();
   Variable_Global_Init();
-  VM_SetErrorHandler([](const std::string& message, const std::string&) {
-    TheWorld().errors.push_back(message);
-  });
+  VM_SetErrorHandler(
+      [](const std::string& message, const std::string&) { TheWorld().errors.push_back(message); });
   self = &AddInstance(100001, 0);
 }
 

@@ -37,6 +37,8 @@ void InstallWorldHooks();
 ScriptValue VarOf(CInstance* instance, const std::string& name, int32_t index = 0);
 // Registers a script (so calls to it compile) and compiles its text.
 void AddScript(const std::string& name, const std::string& text);
+// Points script lookups back at the fixture's scripts (loading a game installs the game's).
+void InstallScriptLookups();
 
 class VMTest : public ::testing::Test {
  protected:

@@ -23,9 +23,11 @@ bool GetBuiltin(CInstance* instance, int32_t id, int32_t index, ScriptValue& out
     ScriptValue_Copy(out, Code_Arguments[static_cast<size_t>(id - argument0)]);
     return true;
   }
-  static const std::pair<int32_t, double> kCodes[] = {
-      {BuiltinIndex("self"), -1}, {BuiltinIndex("other"), -2}, {BuiltinIndex("all"), -3},
-      {BuiltinIndex("noone"), -4}, {BuiltinIndex("global"), -5}};
+  static const std::pair<int32_t, double> kCodes[] = {{BuiltinIndex("self"), -1},
+                                                      {BuiltinIndex("other"), -2},
+                                                      {BuiltinIndex("all"), -3},
+                                                      {BuiltinIndex("noone"), -4},
+                                                      {BuiltinIndex("global"), -5}};
   for (const auto& [code, value] : kCodes) {
     if (id == code) {
       out.SetReal(value);
@@ -62,7 +64,8 @@ void Record(ScriptValue& result, CInstance*, CInstance*, int argc, ScriptValue* 
 
 void Concat(ScriptValue& result, CInstance*, CInstance*, int argc, ScriptValue* args) {
   std::string text;
-  for (int i = 0; i < argc; ++i) text += args[i].IsString() ? args[i].text : std::to_string(args[i].real);
+  for (int i = 0; i < argc; ++i)
+    text += args[i].IsString() ? args[i].text : std::to_string(args[i].real);
   result.SetString(text);
 }
 

@@ -1,8 +1,7 @@
 // Programs run on the virtual machine whose results follow the machine's operator and
 // statement rules.
-#include "vm_fixture.h"
-
 #include "script/code.h"
+#include "vm_fixture.h"
 
 namespace vmtest {
 namespace {
@@ -61,23 +60,36 @@ const ProgramCase kPrograms[] = {
     {"repeat 0 skips", "r = 0; repeat (0) r += 1;", 0},
     {"while loop", "r = 0; i = 0; while (i < 10) { r += i; i += 1; }", 45},
     {"do until", "r = 0; do { r += 1; } until (r >= 4);", 4},
-    {"for with continue", "r = 0; for (i = 0; i < 6; i += 1) { if (i mod 2) continue; r += i; }", 6},
+    {"for with continue", "r = 0; for (i = 0; i < 6; i += 1) { if (i mod 2) continue; r += i; }",
+     6},
     {"break leaves the loop", "r = 0; while (1) { r += 1; if (r == 5) break; }", 5},
-    {"switch falls through", "sx = 1; r = 0; switch (sx) { case 1: r += 1; case 2: r += 10; break; case 3: r += 100; }", 11},
+    {"switch falls through",
+     "sx = 1; r = 0; switch (sx) { case 1: r += 1; case 2: r += 10; break; case 3: r += 100; }",
+     11},
     {"switch default first", "sx = 1; switch (sx) { default: r = 5; break; case 1: r = 1; }", 5},
-    {"switch on strings", "sx = \"b\"; switch (sx) { case \"a\": r = 1; break; case \"b\": r = 2; break; }", 2},
+    {"switch on strings",
+     "sx = \"b\"; switch (sx) { case \"a\": r = 1; break; case \"b\": r = 2; break; }", 2},
     {"switch labels at the end", "sx = 2; r = 7; switch (sx) { case 1: r = 1; case 2: }", 7},
     {"switch default at the end", "sx = 9; r = 7; switch (sx) { case 1: r = 1; default: }", 7},
     {"continue inside switch in a loop",
      "r = 0; for (i = 0; i < 5; i += 1) { switch (i) { case 2: continue; } r += 1; }", 4},
     {"continue inside switch in repeat",
      "r = 0; repeat (3) { r += 1; switch (r) { case 1: continue; } r += 10; }", 23},
-    {"exit inside nested loops", "r = 0; repeat (4) { while (1) { r += 1; if (r == 3) exit; } } r = 99;", 3},
+    {"exit inside nested loops",
+     "r = 0; repeat (4) { while (1) { r += 1; if (r == 3) exit; } } r = 99;", 3},
     {"2D array", "a[2, 3] = 5; a[0, 1] = 4; r = a[2, 3] * 10 + a[1];", 54},
     {"array plain value is index 0", "a = 3; a[0, 0] += 1; r = a;", 4},
     {"local variables", "var t; t = 4; r = t * t;", 16},
     {"globalvar", "globalvar g; g = 3; r = global.g + g;", 6},
     {"reading noone gives 0", "r = noone.zz + 1;", 1},
+    // Local loop idioms (run as a whole when their operands are reals) and their fallbacks.
+    {"local countdown", "var i, t; t = 0; for (i = 10; i > 0; i -= 3) t += i; r = t;", 22},
+    {"local compare keeps the tolerance", "var a; a = 1.000001; r = 0; if (a == 1) r = 1;", 1},
+    {"local with local", "var a, b; a = 2; b = 3; a *= b; a -= b; r = a;", 3},
+    {"local compared with local",
+     "var a, b; a = 2; b = 2.000001; r = 0; while (a < b) { r += 1; break; }", 0},
+    {"local string appends", "var s; s = \"x\"; s += \"y\"; r = s;", 0, "xy"},
+    {"local string compares", "var a; a = \"5\"; r = 0; if (a == \"5\") r = 1;", 1},
     {"built-in call", "r = concat(\"a\", \"b\", \"c\");", 0, "abc"},
     {"expression value through a call", "r = rec(1, 2) + rec();", 2},
 };
@@ -101,7 +113,8 @@ TEST_F(VMTest, ProgramReturnGivesItsValue) {
 }
 
 TEST_F(VMTest, ScriptsCallWithArgumentsAndRecurse) {
-  AddScript("fib", "if (argument0 < 2) return argument0; return fib(argument0 - 1) + fib(argument0 - 2);");
+  AddScript("fib",
+            "if (argument0 < 2) return argument0; return fib(argument0 - 1) + fib(argument0 - 2);");
   AddScript("count_args", "return argument_count * 100 + argument1;");
   AddScript("no_return", "var t; t = argument0;");
   ASSERT_TRUE(Run("r = fib(15); c = count_args(4, 5, 6); n = no_return(3); q = argument_count;"));
@@ -146,9 +159,10 @@ TEST_F(VMTest, WithOverTwoInstancesKeepsListOrderAndOtherIsTheCaller) {
 TEST_F(VMTest, WithSkipsWhenNothingMatchesAndBreakClosesTheEnvironment) {
   AddInstance(100002, 1);
   AddInstance(100003, 1);
-  ASSERT_TRUE(Run("r = 0; with (noone) r += 1; with (55) r += 1; with (100099) r += 1;"
-                  "n = 0; with (all) { n += 1; other.seen = id; break; } after = id;"
-                  "k = 0; repeat (2) with (all) { other.k += 1; continue; }"));
+  ASSERT_TRUE(
+      Run("r = 0; with (noone) r += 1; with (55) r += 1; with (100099) r += 1;"
+          "n = 0; with (all) { n += 1; other.seen = id; break; } after = id;"
+          "k = 0; repeat (2) with (all) { other.k += 1; continue; }"));
   EXPECT_TRUE(Errors().empty()) << (Errors().empty() ? "" : Errors()[0]);
   EXPECT_DOUBLE_EQ(Var("r").real, 0);
   EXPECT_DOUBLE_EQ(Var("seen").real, 100003);
@@ -170,11 +184,14 @@ TEST_F(VMTest, NestedActivationsFromABuiltInKeepTheCallersArguments) {
   CCode innerCode("q = 1 + 2;", false);
   ASSERT_TRUE(innerCode.Compile("Inner"));
   inner = &innerCode;
-  Function_Add("run_inner", [](ScriptValue& result, CInstance* s, CInstance* o, int argc, ScriptValue* args) {
-    ScriptValue ignored;
-    Code_Run(s, o, *inner, ignored);
-    result.SetReal(argc == 1 ? args[0].real : -1);
-  }, 1);
+  Function_Add(
+      "run_inner",
+      [](ScriptValue& result, CInstance* s, CInstance* o, int argc, ScriptValue* args) {
+        ScriptValue ignored;
+        Code_Run(s, o, *inner, ignored);
+        result.SetReal(argc == 1 ? args[0].real : -1);
+      },
+      1);
   ASSERT_TRUE(Run("r = run_inner(41) + 1;"));
   EXPECT_DOUBLE_EQ(Var("r").real, 42);
   EXPECT_DOUBLE_EQ(Var("q").real, 3);

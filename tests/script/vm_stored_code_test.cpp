@@ -43,7 +43,8 @@ class VMStoredCode : public VMTest {
 
 TEST_F(VMStoredCode, StoredAndCompiledCodeGiveTheSameResults) {
   const std::string program =
-      "r = 0; for (i = 0; i < 10; i += 1) { switch (i mod 3) { case 0: r += i; break; default: r -= 1; } }"
+      "r = 0; for (i = 0; i < 10; i += 1) { switch (i mod 3) { case 0: r += i; break; default: r "
+      "-= 1; } }"
       "s = \"x\"; repeat (3) s += \"y\";";
   std::vector<uint8_t> bytes = Compiled(program);
   ASSERT_TRUE(Run(program));
@@ -120,7 +121,7 @@ TEST_F(VMTest, BreakpointsAreCappedAndDoNotStopWithoutADebugger) {
   VM_Breakpoint_Clear();
   for (int i = 1; i <= 11; ++i) VM_Breakpoint_Add("Test.program", i);
   EXPECT_EQ(VM_Breakpoint_Count(), 10);  // the eleventh is dropped
-  ASSERT_TRUE(Run("r = 5;"));  // runs on: no native debugger is attached
+  ASSERT_TRUE(Run("r = 5;"));            // runs on: no native debugger is attached
   EXPECT_DOUBLE_EQ(Var("r").real, 5);
   VM_Breakpoint_Clear();
   EXPECT_FALSE(VM_BreakpointsSet);

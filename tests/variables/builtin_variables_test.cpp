@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "data/background.h"
 #include "data/game_loader.h"
 #include "data/objects.h"
 #include "data/room_settings.h"
+#include "runner/input.h"
 #include "runner/instance.h"
 #include "runner/run_globals.h"
 #include "script/builtin_variables.h"
@@ -50,7 +52,7 @@ class BuiltinVariables : public ::testing::Test {
     Variable_BuiltIn_Init();
     Run_Global_Init();
     room = RoomSettings();
-    Variable_BuiltIn_World() = BuiltinVariableWorld();
+    Variable_BuiltIn_ResetWorld();
     Variable_BuiltIn_World().currentRoom = [this] { return &room; };
     Variable_BuiltIn_World().backgroundSize = [](int32_t index, int32_t& w, int32_t& h) {
       if (index != 3) return false;
@@ -216,6 +218,20 @@ TEST_F(BuiltinVariables, IndexedReadsAndInstanceIds) {
   EXPECT_DOUBLE_EQ(Get("background_width", 1).real, 0);  // no such background
 }
 
+// Without a hook of its own the table asks the background table.
+TEST_F(BuiltinVariables, BackgroundSizesComeFromTheBackgroundTable) {
+  Variable_BuiltIn_ResetWorld();
+  Variable_BuiltIn_World().currentRoom = [this] { return &room; };
+  const int32_t made = Background_AddNew();
+  Background_Data(made)->CreateColor(48, 20, 0xFFFFFF, false);
+  room.backgrounds[2].index = made;
+  EXPECT_DOUBLE_EQ(Get("background_width", 2).real, 48);
+  EXPECT_DOUBLE_EQ(Get("background_height", 2).real, 20);
+  room.backgrounds[2].index = made + 1;
+  EXPECT_DOUBLE_EQ(Get("background_width", 2).real, 0);
+  Background_FreeAll();
+}
+
 TEST_F(BuiltinVariables, CaptionsAndTextsKeepTheirOwnCopies) {
   {
     std::string temporary = "Points: ";
@@ -230,6 +246,13 @@ TEST_F(BuiltinVariables, CaptionsAndTextsKeepTheirOwnCopies) {
   EXPECT_EQ(Get("keyboard_lastchar").text, "\xC3\xA9");  // a whole character
   ASSERT_TRUE(Variable_SetValue(nullptr, Id("keyboard_lastchar"), 0, ScriptValue(std::string())));
   EXPECT_EQ(Get("keyboard_lastchar").text, "\xC3\xA9");  // empty changes nothing
+  ASSERT_TRUE(Variable_SetValue(nullptr, Id("keyboard_string"), 0, ScriptValue(std::string("na\xC3\xAFve"))));
+  EXPECT_EQ(Get("keyboard_string").text, "na\xC3\xAFve");
+  ASSERT_TRUE(Set("keyboard_lastkey", 65.4));
+  EXPECT_DOUBLE_EQ(Get("keyboard_lastkey").real, 65);
+  ASSERT_TRUE(Set("mouse_lastbutton", 2));
+  EXPECT_DOUBLE_EQ(Get("mouse_lastbutton").real, 2);
+  IO_Clear();
 }
 
 TEST_F(BuiltinVariables, DatesCountMonthsFromOneAndDaysOfTheMonth) {

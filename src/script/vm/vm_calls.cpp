@@ -43,7 +43,8 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   if (!isScript || bytecode == nullptr) {
     ScriptValue result;
     if (id >= kExtensionFunctionBase) {
-      if (ExtensionCall() != nullptr) ExtensionCall()(id - kExtensionFunctionBase, argc, sp, result);
+      if (ExtensionCall() != nullptr)
+        ExtensionCall()(id - kExtensionFunctionBase, argc, sp, result);
     } else if (!isScript) {
       const BuiltinFunctionEntry* entry = Function_Get(id);
       if (entry != nullptr) {
@@ -134,7 +135,8 @@ void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uin
   st.locals = frame.locals;
   st.localsCache = frame.localsCache;
   Code_ArgumentCount = frame.argc;
-  for (size_t k = 0; k < Code_Arguments.size(); ++k) SaveSlot(Code_Arguments[k], frame.savedArgs[k]);
+  for (size_t k = 0; k < Code_Arguments.size(); ++k)
+    SaveSlot(Code_Arguments[k], frame.savedArgs[k]);
   sp = frame.stackBase - 1;
   sp->kind = value.kind;
   sp->real = value.real;
@@ -144,4 +146,3 @@ void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uin
   st.seg->frames.Pop();
   --st.depth;
 }
-

@@ -46,40 +46,90 @@ bool IsBitwise(int32_t op) {
 bool BinaryOpcode(int32_t op, VMOpcode& out) {
   switch (static_cast<TokenKind>(op)) {
     case TokenKind::Assign:
-    case TokenKind::Equal: out = VMOpcode::Seq; return true;
-    case TokenKind::NotEqual: out = VMOpcode::Sne; return true;
-    case TokenKind::Less: out = VMOpcode::Slt; return true;
-    case TokenKind::LessEqual: out = VMOpcode::Sle; return true;
-    case TokenKind::GreaterEqual: out = VMOpcode::Sge; return true;
-    case TokenKind::Greater: out = VMOpcode::Sgt; return true;
+    case TokenKind::Equal:
+      out = VMOpcode::Seq;
+      return true;
+    case TokenKind::NotEqual:
+      out = VMOpcode::Sne;
+      return true;
+    case TokenKind::Less:
+      out = VMOpcode::Slt;
+      return true;
+    case TokenKind::LessEqual:
+      out = VMOpcode::Sle;
+      return true;
+    case TokenKind::GreaterEqual:
+      out = VMOpcode::Sge;
+      return true;
+    case TokenKind::Greater:
+      out = VMOpcode::Sgt;
+      return true;
     case TokenKind::LogicalAnd:
-    case TokenKind::BitAnd: out = VMOpcode::And; return true;
+    case TokenKind::BitAnd:
+      out = VMOpcode::And;
+      return true;
     case TokenKind::LogicalOr:
-    case TokenKind::BitOr: out = VMOpcode::Or; return true;
+    case TokenKind::BitOr:
+      out = VMOpcode::Or;
+      return true;
     case TokenKind::LogicalXor:
-    case TokenKind::BitXor: out = VMOpcode::Xor; return true;
-    case TokenKind::Plus: out = VMOpcode::Add; return true;
-    case TokenKind::Minus: out = VMOpcode::Sub; return true;
-    case TokenKind::Multiply: out = VMOpcode::Mul; return true;
-    case TokenKind::Divide: out = VMOpcode::Div; return true;
-    case TokenKind::IntegerDivide: out = VMOpcode::Rem; return true;
-    case TokenKind::Modulo: out = VMOpcode::Mod; return true;
-    case TokenKind::ShiftLeft: out = VMOpcode::Shl; return true;
-    case TokenKind::ShiftRight: out = VMOpcode::Shr; return true;
-    default: return false;
+    case TokenKind::BitXor:
+      out = VMOpcode::Xor;
+      return true;
+    case TokenKind::Plus:
+      out = VMOpcode::Add;
+      return true;
+    case TokenKind::Minus:
+      out = VMOpcode::Sub;
+      return true;
+    case TokenKind::Multiply:
+      out = VMOpcode::Mul;
+      return true;
+    case TokenKind::Divide:
+      out = VMOpcode::Div;
+      return true;
+    case TokenKind::IntegerDivide:
+      out = VMOpcode::Rem;
+      return true;
+    case TokenKind::Modulo:
+      out = VMOpcode::Mod;
+      return true;
+    case TokenKind::ShiftLeft:
+      out = VMOpcode::Shl;
+      return true;
+    case TokenKind::ShiftRight:
+      out = VMOpcode::Shr;
+      return true;
+    default:
+      return false;
   }
 }
 
 bool CompoundOpcode(int32_t op, VMOpcode& out) {
   switch (static_cast<TokenKind>(op)) {
-    case TokenKind::AssignAdd: out = VMOpcode::Add; return true;
-    case TokenKind::AssignSubtract: out = VMOpcode::Sub; return true;
-    case TokenKind::AssignMultiply: out = VMOpcode::Mul; return true;
-    case TokenKind::AssignDivide: out = VMOpcode::Div; return true;
-    case TokenKind::AssignOr: out = VMOpcode::Or; return true;
-    case TokenKind::AssignAnd: out = VMOpcode::And; return true;
-    case TokenKind::AssignXor: out = VMOpcode::Xor; return true;
-    default: return false;
+    case TokenKind::AssignAdd:
+      out = VMOpcode::Add;
+      return true;
+    case TokenKind::AssignSubtract:
+      out = VMOpcode::Sub;
+      return true;
+    case TokenKind::AssignMultiply:
+      out = VMOpcode::Mul;
+      return true;
+    case TokenKind::AssignDivide:
+      out = VMOpcode::Div;
+      return true;
+    case TokenKind::AssignOr:
+      out = VMOpcode::Or;
+      return true;
+    case TokenKind::AssignAnd:
+      out = VMOpcode::And;
+      return true;
+    case TokenKind::AssignXor:
+      out = VMOpcode::Xor;
+      return true;
+    default:
+      return false;
   }
 }
 

@@ -123,8 +123,9 @@ int32_t VM_Disassemble(const uint8_t* code, int32_t size, int32_t offset, tagICo
       case VMType::Int: {
         auto id = static_cast<int32_t>(u32);
         const BuiltinFunctionEntry* entry =
-            op == static_cast<uint8_t>(VMOpcode::Call) && id < kScriptFunctionBase ? Function_Get(id)
-                                                                                    : nullptr;
+            op == static_cast<uint8_t>(VMOpcode::Call) && id < kScriptFunctionBase
+                ? Function_Get(id)
+                : nullptr;
         line += entry != nullptr ? entry->name : Printf("%d", id);
         break;
       }
@@ -164,7 +165,8 @@ int32_t VM_Disassemble(const uint8_t* code, int32_t size, int32_t offset, tagICo
 std::string VM_DisassembleAll(const VMBuffer& code) {
   TMemoryConsole out;
   int32_t offset = 0;
-  while (offset >= 0 && offset < code.Size()) offset = VM_Disassemble(code.Data(), code.Size(), offset, out);
+  while (offset >= 0 && offset < code.Size())
+    offset = VM_Disassemble(code.Data(), code.Size(), offset, out);
   return out.Text();
 }
 
@@ -190,7 +192,8 @@ bool VM_DebugInfo_Find(const VMBuffer* debugInfo, int32_t pc, VMDebugRecord& rec
 int32_t VM_DebugInfo_Line(const VMDebugRecord* record, std::string_view source) {
   if (record == nullptr) return -1;
   if (source.empty()) return 0;
-  int64_t position = std::clamp<int64_t>(record->sourcePosition, 0, static_cast<int64_t>(source.size()) - 1);
+  int64_t position =
+      std::clamp<int64_t>(record->sourcePosition, 0, static_cast<int64_t>(source.size()) - 1);
   int32_t line = 0;
   for (int64_t i = 1; i <= position; ++i) {
     if (source[static_cast<size_t>(i)] == '\n') ++line;
@@ -206,14 +209,16 @@ std::string VM_DebugInfo_Text(const VMDebugRecord* record, std::string_view sour
     if ((static_cast<unsigned char>(source[i]) & 0xC0) != 0x80) starts.push_back(i);
   }
   if (starts.empty()) return "";
-  int64_t character = std::clamp<int64_t>(record->sourcePosition, 0, static_cast<int64_t>(starts.size()) - 1);
+  int64_t character =
+      std::clamp<int64_t>(record->sourcePosition, 0, static_cast<int64_t>(starts.size()) - 1);
   size_t at = starts[static_cast<size_t>(character)];
   size_t begin = source.rfind('\n', at);
   begin = begin == std::string_view::npos ? 0 : begin + 1;
   if (begin > at) begin = at;
   size_t end = begin;
   // A line ends at a carriage return or a line feed, and is cut at 255 bytes.
-  while (end < source.size() && source[end] != '\r' && source[end] != '\n' && end - begin < 255) ++end;
+  while (end < source.size() && source[end] != '\r' && source[end] != '\n' && end - begin < 255)
+    ++end;
   return std::string(source.substr(begin, end - begin));
 }
 
@@ -254,10 +259,10 @@ void VM_DebugStep(VMState& st, int32_t used) {
     }
   }
   if (g_VMTrace) {
-    g_DebugConsole->Output("%08x(%08x) # %s@%d(%08x) : %s\n",
-                           static_cast<uint32_t>(InstanceId(st.self)),
-                           static_cast<uint32_t>(InstanceId(st.other)), std::string(st.name).c_str(),
-                           st.line, static_cast<uint32_t>(used), text.size() > 1 ? text.c_str() + 1 : "");
+    g_DebugConsole->Output(
+        "%08x(%08x) # %s@%d(%08x) : %s\n", static_cast<uint32_t>(InstanceId(st.self)),
+        static_cast<uint32_t>(InstanceId(st.other)), std::string(st.name).c_str(), st.line,
+        static_cast<uint32_t>(used), text.size() > 1 ? text.c_str() + 1 : "");
     VM_Disassemble(st.code, st.codeSize, st.pc, *g_DebugConsole);
   }
 }

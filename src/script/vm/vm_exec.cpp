@@ -32,7 +32,6 @@ constexpr int32_t kInitialStackBytes = 16384;
 constexpr int32_t kStackStepBytes = 16384;
 constexpr int32_t kMaxStackBytes = 131072;
 constexpr int32_t kMinFreeBytes = 1024;
-constexpr int32_t kFrameBytes = 304;  // a call frame on the original machine's stack
 constexpr int32_t kTopReserve = 16;   // the first slot starts this far below the top
 // Every slot is at least 4 bytes, so this many cells hold the largest stack; the guard
 // cells above the start absorb the pops of one damaged instruction before it is refused.
@@ -86,14 +85,19 @@ int32_t SignExtend24(uint32_t word) { return static_cast<int32_t>(word << 8) >> 
 // Reads a variable into cell by instance code. False when the read failed.
 bool ReadVariable(VMState& st, int32_t instance, int32_t id, int32_t index, ScriptValue& cell) {
   switch (instance) {
-    case -1: return Variable_GetValue(st.self, id, index, cell);
-    case -2: return Variable_GetValue(st.other, id, index, cell);
-    case -5: return Variable_Global_Get(id, index, cell);
+    case -1:
+      return Variable_GetValue(st.self, id, index, cell);
+    case -2:
+      return Variable_GetValue(st.other, id, index, cell);
+    case -5:
+      return Variable_Global_Get(id, index, cell);
     case -6:
       return Variable_IsGlobalVar(id) ? Variable_Global_Get(id, index, cell)
                                       : Variable_GetValue(st.self, id, index, cell);
-    case -7: return st.locals->Get(id, index, cell);
-    case -4: return true;
+    case -7:
+      return st.locals->Get(id, index, cell);
+    case -4:
+      return true;
     default:
       if (instance < 0 && instance != -3) return false;
       return Variable_GetThrough(instance, id, index, cell);
@@ -103,14 +107,19 @@ bool ReadVariable(VMState& st, int32_t instance, int32_t id, int32_t index, Scri
 bool WriteVariable(VMState& st, int32_t instance, int32_t id, int32_t index,
                    const ScriptValue& value) {
   switch (instance) {
-    case -1: return Variable_SetValue(st.self, id, index, value);
-    case -2: return Variable_SetValue(st.other, id, index, value);
-    case -5: return Variable_Global_Set(id, index, value);
+    case -1:
+      return Variable_SetValue(st.self, id, index, value);
+    case -2:
+      return Variable_SetValue(st.other, id, index, value);
+    case -5:
+      return Variable_Global_Set(id, index, value);
     case -6:
       return Variable_IsGlobalVar(id) ? Variable_Global_Set(id, index, value)
                                       : Variable_SetValue(st.self, id, index, value);
-    case -7: return st.locals->Set(id, index, value);
-    case -4: return true;
+    case -7:
+      return st.locals->Set(id, index, value);
+    case -4:
+      return true;
     default:
       if (instance < 0 && instance != -3) return false;
       return Variable_SetThrough(instance, id, index, value);
@@ -136,8 +145,9 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
 }
 
 // The loop's hot locals never have their address taken: slow paths work on copies.
-[[gnu::always_inline]] inline void ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uint8_t*& code,
-                      int32_t& codeSize, int32_t& pc, ScriptValue& value) {
+[[gnu::always_inline]] inline void ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used,
+                                                    const uint8_t*& code, int32_t& codeSize,
+                                                    int32_t& pc, ScriptValue& value) {
   ScriptValue* spNow = sp;
   int32_t usedNow = used, codeSizeNow = codeSize, pcNow = pc;
   const uint8_t* codeNow = code;
@@ -147,6 +157,100 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
   code = codeNow;
   codeSize = codeSizeNow;
   pc = pcNow;
+}
+
+// Loop idioms that start by pushing a real local, run as a whole when the words that follow
+// are exactly one of these (nothing else is assumed; any other shape runs instruction by
+// instruction):
+//   push.v L; push.e/push.i k, or push.v L2 (a real local); add/sub/mul; pop.v.v L
+//   push.v L; push.e/push.i k, or push.v L2; slt ... sgt; bt/bf
+// The caller makes sure no stack check or trace could have fallen between them. Answers the
+// pc after the idiom, or -1.
+[[gnu::always_inline]] inline int32_t FusedLocalIdiom(VMState& st, const uint8_t* code,
+                                                      int32_t size, int32_t pc, uint32_t word,
+                                                      uint32_t var, ScriptValue& local) {
+  auto at = [code](int32_t offset) {
+    uint32_t w;
+    std::memcpy(&w, code + offset, 4);
+    return w;
+  };
+  if (pc + 12 > size) return -1;
+  const uint32_t w1 = at(pc);
+  double k;
+  int32_t next;
+  bool rightVar = false;
+  switch (w1 >> 16) {
+    case 0xC00F:  // push.e
+      k = static_cast<int16_t>(w1 & 0xFFFF);
+      next = pc + 4;
+      break;
+    case 0xC002:  // push.i
+      k = static_cast<int32_t>(at(pc + 4));
+      next = pc + 8;
+      break;
+    case 0xC005: {  // push.v of another local
+      const uint32_t var2 = at(pc + 4);
+      constexpr uint32_t kForm = kVMVarFixedInstance | kVMVarInstanceId | kVMVarNoIndex;
+      if ((var2 & kForm) != (kVMVarFixedInstance | kVMVarNoIndex) ||
+          static_cast<int16_t>(w1 & 0xFFFF) != -7) {
+        return -1;
+      }
+      const auto id2 = static_cast<int32_t>(var2 & kVMVarIdMask);
+      VariableNode* node2 = st.localsCache->Find(id2);
+      if (node2 == nullptr) node2 = CacheLocal(st, id2);
+      if (node2 == nullptr || node2->value.kind != ValueKind::Real) return -1;
+      k = node2->value.real;
+      next = pc + 8;
+      rightVar = true;
+      break;
+    }
+    default:
+      return -1;
+  }
+  if (next + 8 > size) return -1;
+  const uint32_t w2 = at(next);
+  if (((w2 >> 16) & 0xFF) != (rightVar ? 0x55u : 0x52u)) return -1;
+  const auto op = static_cast<VMOpcode>(w2 >> 24);
+  if (op == VMOpcode::Add || op == VMOpcode::Sub || op == VMOpcode::Mul) {
+    if (next + 12 > size || at(next + 4) != (0x41550000u | (word & 0xFFFF)) ||
+        at(next + 8) != var) {
+      return -1;
+    }
+    local.real = op == VMOpcode::Add   ? local.real + k
+                 : op == VMOpcode::Sub ? local.real - k
+                                       : local.real * k;
+    return next + 12;
+  }
+  if (op < VMOpcode::Slt || op > VMOpcode::Sgt) return -1;
+  const uint32_t w3 = at(next + 4);
+  const auto branch = static_cast<VMOpcode>(w3 >> 24);
+  if (branch != VMOpcode::Bt && branch != VMOpcode::Bf) return -1;
+  constexpr double kTolerance = 1e-05;
+  const double d = local.real - k;
+  bool truth;
+  switch (op) {
+    case VMOpcode::Slt:
+      truth = d < -kTolerance;
+      break;
+    case VMOpcode::Sle:
+      truth = d <= kTolerance;
+      break;
+    case VMOpcode::Seq:
+      truth = d >= -kTolerance && d <= kTolerance;
+      break;
+    case VMOpcode::Sne:
+      truth = d < -kTolerance || d > kTolerance;
+      break;
+    case VMOpcode::Sge:
+      truth = d >= -kTolerance;
+      break;
+    default:
+      truth = d > kTolerance;
+      break;
+  }
+  if (truth != (branch == VMOpcode::Bt)) return next + 8;
+  const int32_t target = next + 4 + 4 * SignExtend24(w3);
+  return target < 0 || target > size ? -1 : target;
 }
 
 std::string ValueForTrace(const ScriptValue& v) {
@@ -166,7 +270,8 @@ std::string ValueForTrace(const ScriptValue& v) {
     return false;
   }
   if (g_VMTrace) {
-    g_DebugConsole->Output("%s == %s\n", Code_Variable_Name(id).c_str(), ValueForTrace(cell).c_str());
+    g_DebugConsole->Output("%s == %s\n", Code_Variable_Name(id).c_str(),
+                           ValueForTrace(cell).c_str());
   }
   return true;
 }
@@ -182,7 +287,8 @@ std::string ValueForTrace(const ScriptValue& v) {
     return false;
   }
   if (g_VMTrace) {
-    g_DebugConsole->Output("%s == %s\n", Code_Variable_Name(id).c_str(), ValueForTrace(value).c_str());
+    g_DebugConsole->Output("%s == %s\n", Code_Variable_Name(id).c_str(),
+                           ValueForTrace(value).c_str());
   }
   return true;
 }
@@ -218,15 +324,24 @@ template <VMOpcode Op>
     const int32_t a = Cell_Int(sp[1]), b = Cell_Int(sp[0]);
     const auto ua = static_cast<uint32_t>(a), ub = static_cast<uint32_t>(b);
     int32_t v;
-    if constexpr (Op == VMOpcode::Add) v = static_cast<int32_t>(ua + ub);
-    else if constexpr (Op == VMOpcode::Sub) v = static_cast<int32_t>(ua - ub);
-    else if constexpr (Op == VMOpcode::Mul) v = static_cast<int32_t>(ua * ub);
-    else if constexpr (Op == VMOpcode::Slt) v = a < b;
-    else if constexpr (Op == VMOpcode::Sle) v = a <= b;
-    else if constexpr (Op == VMOpcode::Seq) v = a == b;
-    else if constexpr (Op == VMOpcode::Sne) v = a != b;
-    else if constexpr (Op == VMOpcode::Sge) v = a >= b;
-    else v = a > b;
+    if constexpr (Op == VMOpcode::Add)
+      v = static_cast<int32_t>(ua + ub);
+    else if constexpr (Op == VMOpcode::Sub)
+      v = static_cast<int32_t>(ua - ub);
+    else if constexpr (Op == VMOpcode::Mul)
+      v = static_cast<int32_t>(ua * ub);
+    else if constexpr (Op == VMOpcode::Slt)
+      v = a < b;
+    else if constexpr (Op == VMOpcode::Sle)
+      v = a <= b;
+    else if constexpr (Op == VMOpcode::Seq)
+      v = a == b;
+    else if constexpr (Op == VMOpcode::Sne)
+      v = a != b;
+    else if constexpr (Op == VMOpcode::Sge)
+      v = a >= b;
+    else
+      v = a > b;
     Cell_SetInt(sp[1], v);
     ++sp;
     used -= 4;
@@ -241,18 +356,27 @@ template <VMOpcode Op>
   const double d = a - b;
   if constexpr (kCompare) {
     bool truth;
-    if constexpr (Op == VMOpcode::Slt) truth = d < -kTolerance;
-    else if constexpr (Op == VMOpcode::Sle) truth = d <= kTolerance;
-    else if constexpr (Op == VMOpcode::Seq) truth = d >= -kTolerance && d <= kTolerance;
-    else if constexpr (Op == VMOpcode::Sne) truth = d < -kTolerance || d > kTolerance;
-    else if constexpr (Op == VMOpcode::Sge) truth = d >= -kTolerance;
-    else truth = d > kTolerance;
+    if constexpr (Op == VMOpcode::Slt)
+      truth = d < -kTolerance;
+    else if constexpr (Op == VMOpcode::Sle)
+      truth = d <= kTolerance;
+    else if constexpr (Op == VMOpcode::Seq)
+      truth = d >= -kTolerance && d <= kTolerance;
+    else if constexpr (Op == VMOpcode::Sne)
+      truth = d < -kTolerance || d > kTolerance;
+    else if constexpr (Op == VMOpcode::Sge)
+      truth = d >= -kTolerance;
+    else
+      truth = d > kTolerance;
     Cell_SetInt(sp[1], truth ? 1 : 0);
     used += 4 - 16 - VM_SlotSize(typeByte & 0x0F);
   } else {
-    if constexpr (Op == VMOpcode::Add) sp[1].real = a + b;
-    else if constexpr (Op == VMOpcode::Sub) sp[1].real = d;
-    else sp[1].real = a * b;
+    if constexpr (Op == VMOpcode::Add)
+      sp[1].real = a + b;
+    else if constexpr (Op == VMOpcode::Sub)
+      sp[1].real = d;
+    else
+      sp[1].real = a * b;
     used -= VM_SlotSize(typeByte & 0x0F);
   }
   ++sp;
@@ -321,41 +445,47 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
 
 // Fetch the next instruction and jump to its handler; anything unusual (the end of the code,
 // the stack near its limit, a damaged stack, tracing, breakpoints) takes the slow step.
-#define KF_VM_FETCH()                                                 \
-  std::memcpy(&word, codeBase + pc, 4);                               \
-  pc += 4;                                                            \
-  typeByte = (word >> 16) & 0xFF;                                     \
-  operand = codeBase + pc;                                            \
-  if ((word & 0x40000000u) != 0) {                                    \
-    pc += kVMOperandSizes[typeByte & 0x0F];                           \
-    if (pc > codeSize) goto operand_past_end;                         \
-  }                                                                   \
+#define KF_VM_FETCH()                         \
+  std::memcpy(&word, codeBase + pc, 4);       \
+  pc += 4;                                    \
+  typeByte = (word >> 16) & 0xFF;             \
+  operand = codeBase + pc;                    \
+  if ((word & 0x40000000u) != 0) {            \
+    pc += kVMOperandSizes[typeByte & 0x0F];   \
+    if (pc > codeSize) goto operand_past_end; \
+  }                                           \
   goto* dispatch[word >> 24]
-#define KF_VM_DISPATCH()                                                               \
-  do {                                                                                 \
-    if (pc + 4 > codeSize || used > limit || sp > stackStart || g_VMSlowSteps)         \
-        [[unlikely]] {                                                                 \
-      goto slow_step;                                                                  \
-    }                                                                                  \
-    KF_VM_FETCH();                                                                     \
+#define KF_VM_DISPATCH()                                                      \
+  do {                                                                        \
+    if (pc + 4 > codeSize || sp > stackStart || g_VMSlowSteps) [[unlikely]] { \
+      goto slow_step;                                                         \
+    }                                                                         \
+    KF_VM_FETCH();                                                            \
+  } while (false)
+// After an instruction that may have used more of the stack the limit is checked too: only
+// these instructions can cross it, so this is the same as checking before every instruction.
+#define KF_VM_DISPATCH_GROWN()        \
+  do {                                \
+    if (used > limit) goto slow_step; \
+    KF_VM_DISPATCH();                 \
   } while (false)
 // pc := the branch word + 4 * its offset, refused outside the code. (Branches carry no
 // operand: the word is the 4 bytes before pc.)
-#define KF_VM_BRANCH()                                          \
-  do {                                                          \
-    int32_t target = pc - 4 + 4 * SignExtend24(word);           \
-    if (target < 0 || target > codeSize) goto branch_outside;   \
-    pc = target;                                                \
+#define KF_VM_BRANCH()                                        \
+  do {                                                        \
+    int32_t target = pc - 4 + 4 * SignExtend24(word);         \
+    if (target < 0 || target > codeSize) goto branch_outside; \
+    pc = target;                                              \
   } while (false)
 
-  KF_VM_DISPATCH();
+  KF_VM_DISPATCH_GROWN();
 
 slow_step:
   if (pc + 4 > codeSize) {
     // The end of the code: a script call returns 0 to its caller; the activation ends.
     if (st.depth == 0) goto finished;
-    ScriptValue zero;
-    ReturnFromScript(st, sp, used, codeBase, codeSize, pc, zero);
+    Cell_SetVarReal(st.returned, 0.0);
+    ReturnFromScript(st, sp, used, codeBase, codeSize, pc, st.returned);
     KF_VM_DISPATCH();
   }
   if (used > limit) {
@@ -384,7 +514,7 @@ slow_step:
   }
   KF_VM_FETCH();
 
-op_Conv: {  // pop T, push it converted to U
+op_Conv : {  // pop T, push it converted to U
   // The conversions loops and indices use most, inline.
   if (typeByte == 0x25 && sp->kind == ValueKind::Real) {  // .v real to .i
     Cell_SetInt(*sp, Conv_TruncToInt32(sp->real));
@@ -394,7 +524,7 @@ op_Conv: {  // pop T, push it converted to U
   if (typeByte == 0x52) {  // .i to .v
     Cell_SetVarReal(*sp, Cell_Int(*sp));
     used += 12;
-    KF_VM_DISPATCH();
+    KF_VM_DISPATCH_GROWN();
   }
   if (typeByte == 0x45 && sp->kind == ValueKind::Real) {  // .v real to .b
     Cell_SetInt(*sp, sp->real > 0.5 ? 1 : 0);
@@ -407,7 +537,7 @@ op_Conv: {  // pop T, push it converted to U
   }
   if ((message = VM_DoConv(typeByte, *sp)) != nullptr) goto fail;
   used += slot(typeByte >> 4) - slot(typeByte);
-  KF_VM_DISPATCH();
+  KF_VM_DISPATCH_GROWN();
 }
 
 op_Add:  // push U + T; strings concatenate
@@ -470,7 +600,7 @@ op_Shl:  // push U << T
 op_Shr:  // push U >> T
   binary = VMOpcode::Shr;
   goto binary_general;
-binary_general: {
+binary_general : {
   if ((message = VM_DoBinary(binary, typeByte, sp)) != nullptr) goto fail;
   VMType rt = VM_ResultType(binary, static_cast<VMType>(typeByte >> 4),
                             static_cast<VMType>(typeByte & 0x0F));
@@ -486,96 +616,97 @@ op_Not:  // push !T on booleans, ~T on numbers
   if ((message = VM_DoUnary(VMOpcode::Not, typeByte, sp)) != nullptr) goto fail;
   KF_VM_DISPATCH();
 
-op_Push: {  // push a constant of type T, or for .v the value of a variable
-  if ((typeByte & 0x0F) == static_cast<uint32_t>(VMType::Error)) {  // the 16-bit immediate
+op_Push : {  // push a constant of type T, or for .v the value of a variable
+  // Tested one after the other, most frequent first: better predicted than a jump table.
+  const uint32_t t = typeByte & 0x0F;
+  if (t == static_cast<uint32_t>(VMType::Var)) {
+    uint32_t var;
+    std::memcpy(&var, operand, 4);
+    int32_t index = 0, instance;
+    if ((var & kVMVarNoIndex) == 0) {
+      index = Cell_Int(*sp++);
+      used -= 4;
+    }
+    if ((var & kVMVarFixedInstance) != 0) {
+      instance = static_cast<int16_t>(word & 0xFFFF);
+      if ((var & kVMVarInstanceId) != 0) instance += 100000;
+    } else {
+      instance = Cell_Int(*sp++);
+      used -= 4;
+    }
+    if (sp > stackStart) goto underflow;
+    const auto id = static_cast<int32_t>(var & kVMVarIdMask);
+    if (instance == -7 && !g_VMTrace) {
+      // A local, straight from its node once found.
+      VariableNode* node = st.localsCache->Find(id);
+      if (node == nullptr) node = CacheLocal(st, id);
+      const ScriptValue* local = node == nullptr ? nullptr
+                                 : index == 0    ? &node->value
+                                                 : LocalElement(*node, index);
+      if (local != nullptr) {
+        if (index == 0 && local->kind == ValueKind::Real && !g_VMSlowSteps && used + 32 <= limit) {
+          const int32_t after = FusedLocalIdiom(st, codeBase, codeSize, pc, word, var, node->value);
+          if (after >= 0) {
+            pc = after;
+            KF_VM_DISPATCH();
+          }
+        }
+        --sp;
+        used += 16;
+        sp->kind = local->kind;
+        sp->real = local->real;
+        if (local->kind == ValueKind::String) {
+          sp->text = local->text;
+        } else if (!sp->text.empty()) {
+          sp->text.clear();
+        }
+        Variable_ArrayError = false;
+        KF_VM_DISPATCH_GROWN();
+      }
+    }
+    --sp;
+    used += 16;
+    Cell_SetVarReal(*sp, 0.0);
+    if (!PushVariableSlow(st, instance, id, index, *sp)) goto fail;
+    KF_VM_DISPATCH_GROWN();
+  }
+  if (t == static_cast<uint32_t>(VMType::Error)) {  // the 16-bit immediate
     --sp;
     Cell_SetInt(*sp, static_cast<int16_t>(word & 0xFFFF));
     used += 4;
-    KF_VM_DISPATCH();
+    KF_VM_DISPATCH_GROWN();
   }
-  switch (static_cast<VMType>(typeByte & 0x0F)) {
-    case VMType::Var: {
-      uint32_t var;
-      std::memcpy(&var, operand, 4);
-      int32_t index = 0, instance;
-      if ((var & kVMVarNoIndex) == 0) {
-        index = Cell_Int(*sp++);
-        used -= 4;
-      }
-      if ((var & kVMVarFixedInstance) != 0) {
-        instance = static_cast<int16_t>(word & 0xFFFF);
-        if ((var & kVMVarInstanceId) != 0) instance += 100000;
-      } else {
-        instance = Cell_Int(*sp++);
-        used -= 4;
-      }
-      if (sp > stackStart) goto underflow;
-      const auto id = static_cast<int32_t>(var & kVMVarIdMask);
-      if (instance == -7 && !g_VMTrace) {
-        // A local, straight from its node once found.
-        VariableNode* node = st.localsCache->Find(id);
-        if (node == nullptr) node = CacheLocal(st, id);
-        const ScriptValue* local = node == nullptr ? nullptr
-                                   : index == 0    ? &node->value
-                                                   : LocalElement(*node, index);
-        if (local != nullptr) {
-          --sp;
-          used += 16;
-          sp->kind = local->kind;
-          sp->real = local->real;
-          if (local->kind == ValueKind::String) {
-            sp->text = local->text;
-          } else if (!sp->text.empty()) {
-            sp->text.clear();
-          }
-          Variable_ArrayError = false;
-          KF_VM_DISPATCH();
-        }
-      }
-      --sp;
-      used += 16;
-      Cell_SetVarReal(*sp, 0.0);
-      if (!PushVariableSlow(st, instance, id, index, *sp)) goto fail;
-      KF_VM_DISPATCH();
-    }
-    case VMType::Error:
-      --sp;
-      Cell_SetInt(*sp, static_cast<int16_t>(word & 0xFFFF));
-      used += 4;
-      KF_VM_DISPATCH();
-    case VMType::Int:
-    case VMType::Float:
-    case VMType::Bool:
-      --sp;
-      std::memcpy(&sp->real, operand, 4);
-      used += 4;
-      KF_VM_DISPATCH();
-    case VMType::Double:
-    case VMType::Long:
-      --sp;
-      std::memcpy(&sp->real, operand, 8);
-      used += 8;
-      KF_VM_DISPATCH();
-    case VMType::String: {
-      uint32_t index;
-      std::memcpy(&index, operand, 4);
-      std::string_view text;
-      --sp;
-      sp->kind = ValueKind::String;
-      if (index != kVMNullString && VM_String(index, text)) {
-        sp->text.assign(text.data(), text.size());
-      } else {
-        sp->text.clear();
-      }
-      used += 4;
-      KF_VM_DISPATCH();
-    }
-    default:
-      KF_VM_DISPATCH();
+  if (t == static_cast<uint32_t>(VMType::Int) || t == static_cast<uint32_t>(VMType::Float) ||
+      t == static_cast<uint32_t>(VMType::Bool)) {
+    --sp;
+    std::memcpy(&sp->real, operand, 4);
+    used += 4;
+    KF_VM_DISPATCH_GROWN();
   }
+  if (t == static_cast<uint32_t>(VMType::Double) || t == static_cast<uint32_t>(VMType::Long)) {
+    --sp;
+    std::memcpy(&sp->real, operand, 8);
+    used += 8;
+    KF_VM_DISPATCH_GROWN();
+  }
+  if (t == static_cast<uint32_t>(VMType::String)) {
+    uint32_t index;
+    std::memcpy(&index, operand, 4);
+    std::string_view text;
+    --sp;
+    sp->kind = ValueKind::String;
+    if (index != kVMNullString && VM_String(index, text)) {
+      sp->text.assign(text.data(), text.size());
+    } else {
+      sp->text.clear();
+    }
+    used += 4;
+    KF_VM_DISPATCH_GROWN();
+  }
+  KF_VM_DISPATCH_GROWN();  // other types push nothing
 }
 
-op_Pop: {  // pop [index] [instance] value; store the value (type U) into the variable
+op_Pop : {  // pop [index] [instance] value; store the value (type U) into the variable
   if ((typeByte & 0x0F) != static_cast<uint32_t>(VMType::Var)) {
     message = "Pop :: Execution Error - Instruction malformed";
     goto fail;
@@ -598,12 +729,23 @@ op_Pop: {  // pop [index] [instance] value; store the value (type U) into the va
   ScriptValue& value = *sp;
   const uint32_t valueType = typeByte >> 4;
   switch (static_cast<VMType>(valueType)) {
-    case VMType::Var: break;
-    case VMType::Double: Cell_SetVarReal(value, value.real); break;
-    case VMType::Float: Cell_SetVarReal(value, Cell_Float(value)); break;
-    case VMType::Int: Cell_SetVarReal(value, Cell_Int(value)); break;
-    case VMType::Long: Cell_SetVarReal(value, static_cast<double>(Cell_Long(value))); break;
-    case VMType::Bool: Cell_SetVarReal(value, Cell_Bool(value) ? 1.0 : 0.0); break;
+    case VMType::Var:
+      break;
+    case VMType::Double:
+      Cell_SetVarReal(value, value.real);
+      break;
+    case VMType::Float:
+      Cell_SetVarReal(value, Cell_Float(value));
+      break;
+    case VMType::Int:
+      Cell_SetVarReal(value, Cell_Int(value));
+      break;
+    case VMType::Long:
+      Cell_SetVarReal(value, static_cast<double>(Cell_Long(value)));
+      break;
+    case VMType::Bool:
+      Cell_SetVarReal(value, Cell_Bool(value) ? 1.0 : 0.0);
+      break;
     case VMType::String:
       value.kind = ValueKind::String;
       value.real = 0.0;
@@ -615,7 +757,6 @@ op_Pop: {  // pop [index] [instance] value; store the value (type U) into the va
   ++sp;
   used -= slot(valueType);
   const auto id = static_cast<int32_t>(var & kVMVarIdMask);
-  Variable_ArrayError = false;
   if (instance == -7 && index == 0 && !g_VMTrace) {
     VariableNode* node = st.localsCache->Find(id);
     if (node == nullptr) node = CacheLocal(st, id);
@@ -632,11 +773,12 @@ op_Pop: {  // pop [index] [instance] value; store the value (type U) into the va
       KF_VM_DISPATCH();
     }
   }
+  Variable_ArrayError = false;
   if (!PopVariableSlow(st, instance, id, index, value)) goto fail;
   KF_VM_DISPATCH();
 }
 
-op_Dup: {  // push a copy of the top (type T)
+op_Dup : {  // push a copy of the top (type T)
   const uint32_t t = typeByte & 0x0F;
   --sp;
   if (t == static_cast<uint32_t>(VMType::Var) || t == static_cast<uint32_t>(VMType::String)) {
@@ -647,7 +789,7 @@ op_Dup: {  // push a copy of the top (type T)
     sp->real = sp[1].real;
   }
   used += slot(t);
-  KF_VM_DISPATCH();
+  KF_VM_DISPATCH_GROWN();
 }
 
 op_Popz:  // discard the top (type T)
@@ -667,7 +809,7 @@ op_Bf:  // pop .b; branch when false
   if (!Cell_Bool(*sp++)) KF_VM_BRANCH();
   KF_VM_DISPATCH();
 
-op_PushEnv: {  // pop .i instance; open a with environment, or branch when none runs
+op_PushEnv : {  // pop .i instance; open a with environment, or branch when none runs
   const int32_t instance = Cell_Int(*sp++);
   used -= 4;
   bool skip = false;
@@ -676,9 +818,9 @@ op_PushEnv: {  // pop .i instance; open a with environment, or branch when none 
   used = usedNow;
   if (message != nullptr) goto fail;
   if (skip) KF_VM_BRANCH();
-  KF_VM_DISPATCH();
+  KF_VM_DISPATCH_GROWN();
 }
-op_PopEnv: {  // next instance and branch back, or close the environment
+op_PopEnv : {  // next instance and branch back, or close the environment
   bool again = false;
   int32_t usedNow = used;
   message = VM_PopEnv(st, word == kVMPopEnvClose, usedNow, again);
@@ -688,7 +830,7 @@ op_PopEnv: {  // next instance and branch back, or close the environment
   KF_VM_DISPATCH();
 }
 
-op_Call: {  // pop argc .v arguments, push the result .v
+op_Call : {  // pop argc .v arguments, push the result .v
   if ((typeByte & 0x0F) != static_cast<uint32_t>(VMType::Int)) {
     message = "DoCall :: Execution Engine type error";
     goto fail;
@@ -709,7 +851,7 @@ op_Call: {  // pop argc .v arguments, push the result .v
   codeBase = st.code;
   codeSize = st.codeSize;
   pc = st.pc;
-  KF_VM_DISPATCH();
+  KF_VM_DISPATCH_GROWN();
 }
 
 op_Ret:  // return the top (type T) from the script call
@@ -718,7 +860,7 @@ op_Ret:  // return the top (type T) from the script call
 op_Exit:  // end the script call (result 0) or the whole code
   isRet = false;
   goto leave;
-leave: {
+leave : {
   if (isRet) {
     if (sp >= stackStart) goto underflow;
     if (!VM_ToVar(*sp, typeByte)) {
@@ -730,13 +872,15 @@ leave: {
     exited = !isRet;
     goto finished;
   }
-  ScriptValue value;
+  // The value travels in the state: no object with a destructor lives across a dispatch.
   if (isRet) {
-    value.kind = sp->kind;
-    value.real = sp->real;
-    value.text.swap(sp->text);
+    st.returned.kind = sp->kind;
+    st.returned.real = sp->real;
+    st.returned.text.swap(sp->text);
+  } else {
+    Cell_SetVarReal(st.returned, 0.0);
   }
-  ReturnFromScript(st, sp, used, codeBase, codeSize, pc, value);
+  ReturnFromScript(st, sp, used, codeBase, codeSize, pc, st.returned);
   KF_VM_DISPATCH();
 }
 
@@ -744,6 +888,7 @@ op_Break:  // debugger marks and unassigned opcodes do nothing
   KF_VM_DISPATCH();
 
 #undef KF_VM_BRANCH
+#undef KF_VM_DISPATCH_GROWN
 #undef KF_VM_DISPATCH
 #undef KF_VM_FETCH
 

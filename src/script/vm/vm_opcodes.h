@@ -25,40 +25,40 @@ enum class VMOperand : uint8_t {
 
 // X(enum name, byte, disassembler name, operand, values popped, values pushed)
 // Pops and pushes count stack values; -1 means "depends on the operand".
-#define KF_VM_OPCODES(X)                                                                 \
-  X(Conv, 0x03, "conv", None, 1, 1)        /* pop T, push it converted to U          */ \
-  X(Mul, 0x04, "mul", None, 2, 1)          /* push U * T; number * string repeats    */ \
-  X(Div, 0x05, "div", None, 2, 1)          /* push U / T (i/i divides as integers)   */ \
-  X(Rem, 0x06, "rem", None, 2, 1)          /* push trunc(U / T): the word div        */ \
-  X(Mod, 0x07, "mod", None, 2, 1)          /* push U mod T (sign of U): mod and %    */ \
-  X(Add, 0x08, "add", None, 2, 1)          /* push U + T; strings concatenate        */ \
-  X(Sub, 0x09, "sub", None, 2, 1)          /* push U - T                             */ \
-  X(And, 0x0A, "and", None, 2, 1)          /* bitwise on integers, logical on .b     */ \
-  X(Or, 0x0B, "or", None, 2, 1)            /* bitwise on integers, logical on .b     */ \
-  X(Xor, 0x0C, "xor", None, 2, 1)          /* bitwise on integers, logical on .b     */ \
-  X(Neg, 0x0D, "neg", None, 1, 1)          /* push -T                                */ \
-  X(Not, 0x0E, "not", None, 1, 1)          /* push !T (.b) or ~T (integers)          */ \
-  X(Shl, 0x0F, "shl", None, 2, 1)          /* push U << T                            */ \
-  X(Shr, 0x10, "shr", None, 2, 1)          /* push U >> T (arithmetic)               */ \
-  X(Slt, 0x11, "slt", None, 2, 1)          /* push .b U < T                          */ \
-  X(Sle, 0x12, "sle", None, 2, 1)          /* push .b U <= T                         */ \
-  X(Seq, 0x13, "seq", None, 2, 1)          /* push .b U == T                         */ \
-  X(Sne, 0x14, "sne", None, 2, 1)          /* push .b U != T                         */ \
-  X(Sge, 0x15, "sge", None, 2, 1)          /* push .b U >= T                         */ \
-  X(Sgt, 0x16, "sgt", None, 2, 1)          /* push .b U > T                          */ \
-  X(Pop, 0x41, "pop", Variable, -1, 0)     /* pop [index] [instance] value; store it */ \
-  X(Dup, 0x82, "dup", None, 0, 1)          /* push a copy of the top (type T)        */ \
-  X(Ret, 0x9D, "ret", None, 1, 0)          /* return the top (type T) from a call    */ \
-  X(Exit, 0x9E, "exit", None, 0, 0)        /* end the call (result 0) or the code    */ \
-  X(Popz, 0x9F, "popz", None, 1, 0)        /* discard the top (type T)               */ \
-  X(B, 0xB7, "b", Branch, 0, 0)            /* pc := word + 4 * offset                */ \
-  X(Bt, 0xB8, "bt", Branch, 1, 0)          /* pop .b; branch when true               */ \
-  X(Bf, 0xB9, "bf", Branch, 1, 0)          /* pop .b; branch when false              */ \
+#define KF_VM_OPCODES(X)                                                                   \
+  X(Conv, 0x03, "conv", None, 1, 1)         /* pop T, push it converted to U          */   \
+  X(Mul, 0x04, "mul", None, 2, 1)           /* push U * T; number * string repeats    */   \
+  X(Div, 0x05, "div", None, 2, 1)           /* push U / T (i/i divides as integers)   */   \
+  X(Rem, 0x06, "rem", None, 2, 1)           /* push trunc(U / T): the word div        */   \
+  X(Mod, 0x07, "mod", None, 2, 1)           /* push U mod T (sign of U): mod and %    */   \
+  X(Add, 0x08, "add", None, 2, 1)           /* push U + T; strings concatenate        */   \
+  X(Sub, 0x09, "sub", None, 2, 1)           /* push U - T                             */   \
+  X(And, 0x0A, "and", None, 2, 1)           /* bitwise on integers, logical on .b     */   \
+  X(Or, 0x0B, "or", None, 2, 1)             /* bitwise on integers, logical on .b     */   \
+  X(Xor, 0x0C, "xor", None, 2, 1)           /* bitwise on integers, logical on .b     */   \
+  X(Neg, 0x0D, "neg", None, 1, 1)           /* push -T                                */   \
+  X(Not, 0x0E, "not", None, 1, 1)           /* push !T (.b) or ~T (integers)          */   \
+  X(Shl, 0x0F, "shl", None, 2, 1)           /* push U << T                            */   \
+  X(Shr, 0x10, "shr", None, 2, 1)           /* push U >> T (arithmetic)               */   \
+  X(Slt, 0x11, "slt", None, 2, 1)           /* push .b U < T                          */   \
+  X(Sle, 0x12, "sle", None, 2, 1)           /* push .b U <= T                         */   \
+  X(Seq, 0x13, "seq", None, 2, 1)           /* push .b U == T                         */   \
+  X(Sne, 0x14, "sne", None, 2, 1)           /* push .b U != T                         */   \
+  X(Sge, 0x15, "sge", None, 2, 1)           /* push .b U >= T                         */   \
+  X(Sgt, 0x16, "sgt", None, 2, 1)           /* push .b U > T                          */   \
+  X(Pop, 0x41, "pop", Variable, -1, 0)      /* pop [index] [instance] value; store it */   \
+  X(Dup, 0x82, "dup", None, 0, 1)           /* push a copy of the top (type T)        */   \
+  X(Ret, 0x9D, "ret", None, 1, 0)           /* return the top (type T) from a call    */   \
+  X(Exit, 0x9E, "exit", None, 0, 0)         /* end the call (result 0) or the code    */   \
+  X(Popz, 0x9F, "popz", None, 1, 0)         /* discard the top (type T)               */   \
+  X(B, 0xB7, "b", Branch, 0, 0)             /* pc := word + 4 * offset                */   \
+  X(Bt, 0xB8, "bt", Branch, 1, 0)           /* pop .b; branch when true               */   \
+  X(Bf, 0xB9, "bf", Branch, 1, 0)           /* pop .b; branch when false              */   \
   X(PushEnv, 0xBB, "pushenv", Branch, 1, 0) /* pop .i instance; open with; skip: branch */ \
-  X(PopEnv, 0xBC, "popenv", Branch, 0, 0)  /* next instance: branch back; else close */ \
-  X(Push, 0xC0, "push", Typed, -1, 1)      /* push constant T, or variable for .v    */ \
-  X(Call, 0xDA, "call", Function, -1, 1)   /* pop argc .v arguments, push result .v  */ \
-  X(Break, 0xFF, "break", Mark, 0, 0)      /* debugger mark; no operation            */
+  X(PopEnv, 0xBC, "popenv", Branch, 0, 0)   /* next instance: branch back; else close */   \
+  X(Push, 0xC0, "push", Typed, -1, 1)       /* push constant T, or variable for .v    */   \
+  X(Call, 0xDA, "call", Function, -1, 1)    /* pop argc .v arguments, push result .v  */   \
+  X(Break, 0xFF, "break", Mark, 0, 0)       /* debugger mark; no operation            */
 
 enum class VMOpcode : uint8_t {
 #define KF_VM_ENUM(name, byte, text, operand, pops, pushes) name = byte,
@@ -130,11 +130,11 @@ constexpr int32_t VM_SlotSize(uint32_t type) {
 
 // Width of the inline operand for a type byte (its low nibble).
 inline constexpr std::array<uint8_t, 16> kVMOperandSizes = {8, 4, 4, 8, 4, 4, 4, 0,
-                                                             0, 0, 0, 0, 0, 0, 0, 0};
+                                                            0, 0, 0, 0, 0, 0, 0, 0};
 constexpr int32_t VM_GetOperandSize(uint32_t typeByte) { return kVMOperandSizes[typeByte & 0x0F]; }
 
 constexpr std::string_view VM_TypeSuffix(uint32_t type) {
-  constexpr std::string_view names[16] = {".d", ".f", ".i", ".l", ".b", ".v", ".s", ".7",
+  constexpr std::string_view names[16] = {".d", ".f", ".i",  ".l",  ".b",  ".v",  ".s",  ".7",
                                           ".8", ".9", ".10", ".11", ".12", ".13", ".14", ".e"};
   return names[type & 15];
 }

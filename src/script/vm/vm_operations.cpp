@@ -21,27 +21,39 @@ struct OpMessages {
 
 OpMessages MessagesOf(VMOpcode op) {
   switch (op) {
-    case VMOpcode::Add: return {"DoAdd :: Execution Error", "DoAdd :: Execution Error"};
+    case VMOpcode::Add:
+      return {"DoAdd :: Execution Error", "DoAdd :: Execution Error"};
     case VMOpcode::Sub:
-      return {"DoSub:: Execution Error", "DoSub :: Execution Engine - Cannot operate on string type"};
-    case VMOpcode::Mul: return {"DoMul :: Execution Error", "DoMul :: Execution Error"};
+      return {"DoSub:: Execution Error",
+              "DoSub :: Execution Engine - Cannot operate on string type"};
+    case VMOpcode::Mul:
+      return {"DoMul :: Execution Error", "DoMul :: Execution Error"};
     case VMOpcode::Div:
-      return {"DoDiv :: Execution Error", "DoDiv :: Execution Engine - Cannot operate on string type"};
+      return {"DoDiv :: Execution Error",
+              "DoDiv :: Execution Engine - Cannot operate on string type"};
     case VMOpcode::Rem:
-      return {"DoRem :: Execution Error", "DoRem :: Execution Engine - Cannot operate on string type"};
+      return {"DoRem :: Execution Error",
+              "DoRem :: Execution Engine - Cannot operate on string type"};
     case VMOpcode::Mod:
-      return {"DoMod :: Execution Error", "DoMod :: Execution Engine - Cannot operate on string type"};
+      return {"DoMod :: Execution Error",
+              "DoMod :: Execution Engine - Cannot operate on string type"};
     case VMOpcode::And:
-      return {"DoAnd :: Execution Error", "DoAnd :: Execution Engine - Cannot operate on string type"};
+      return {"DoAnd :: Execution Error",
+              "DoAnd :: Execution Engine - Cannot operate on string type"};
     case VMOpcode::Or:
-      return {"DoOr :: Execution Error", "DoOr :: Execution Engine - Cannot operate on string type"};
+      return {"DoOr :: Execution Error",
+              "DoOr :: Execution Engine - Cannot operate on string type"};
     case VMOpcode::Xor:
-      return {"DoXor :: Execution Error", "DoXor :: Execution Engine - Cannot operate on string type"};
+      return {"DoXor :: Execution Error",
+              "DoXor :: Execution Engine - Cannot operate on string type"};
     case VMOpcode::Shl:
-      return {"DoShl :: Execution Error", "DoShl :: Execution Engine - Cannot operate on string type"};
+      return {"DoShl :: Execution Error",
+              "DoShl :: Execution Engine - Cannot operate on string type"};
     case VMOpcode::Shr:
-      return {"DoShr :: Execution Error", "DoShr :: Execution Engine - Cannot operate on string type"};
-    default: return {"DoSet :: Invalid comparison type", "DoSet :: Invalid comparison type"};
+      return {"DoShr :: Execution Error",
+              "DoShr :: Execution Engine - Cannot operate on string type"};
+    default:
+      return {"DoSet :: Invalid comparison type", "DoSet :: Invalid comparison type"};
   }
 }
 
@@ -71,12 +83,18 @@ void StoreReal(ScriptValue& cell, VMType rt, double v) {
 
 bool Compare(VMOpcode op, double d) {
   switch (op) {
-    case VMOpcode::Slt: return d < -kTolerance;
-    case VMOpcode::Sle: return d <= kTolerance;
-    case VMOpcode::Seq: return d >= -kTolerance && d <= kTolerance;
-    case VMOpcode::Sne: return d < -kTolerance || d > kTolerance;
-    case VMOpcode::Sge: return d >= -kTolerance;
-    default: return d > kTolerance;  // sgt
+    case VMOpcode::Slt:
+      return d < -kTolerance;
+    case VMOpcode::Sle:
+      return d <= kTolerance;
+    case VMOpcode::Seq:
+      return d >= -kTolerance && d <= kTolerance;
+    case VMOpcode::Sne:
+      return d < -kTolerance || d > kTolerance;
+    case VMOpcode::Sge:
+      return d >= -kTolerance;
+    default:
+      return d > kTolerance;  // sgt
   }
 }
 
@@ -116,14 +134,15 @@ const char* VM_DoBinary(VMOpcode op, uint32_t typeByte, ScriptValue* top) {
   const VMOperandValue r = Cell_Resolve(top[0], rightType);
   const VMOperandValue l = Cell_Resolve(leftCell, leftType);
   if (l.kind == VMResolved::Bad || r.kind == VMResolved::Bad) {
-    return leftType == 5 || rightType == 5 ? (op == VMOpcode::Mul ? "Variable is malformed"
-                                                                  : "Malformed variable")
-                                           : MessagesOf(op).error;
+    return leftType == 5 || rightType == 5
+               ? (op == VMOpcode::Mul ? "Variable is malformed" : "Malformed variable")
+               : MessagesOf(op).error;
   }
   if (op >= VMOpcode::Slt && op <= VMOpcode::Sgt) return DoSet(op, l, r, leftCell);
 
   const OpMessages messages = MessagesOf(op);
-  const VMType rt = VM_ResultType(op, static_cast<VMType>(leftType), static_cast<VMType>(rightType));
+  const VMType rt =
+      VM_ResultType(op, static_cast<VMType>(leftType), static_cast<VMType>(rightType));
   const bool lString = l.kind == VMResolved::String, rString = r.kind == VMResolved::String;
   const bool bothInt = l.kind == VMResolved::Int && r.kind == VMResolved::Int;
 
@@ -152,10 +171,17 @@ const char* VM_DoBinary(VMOpcode op, uint32_t typeByte, ScriptValue* top) {
     if (l.kind != VMResolved::Bool || r.kind != VMResolved::Bool) return messages.error;
     bool a = l.whole != 0, b = r.whole != 0, v;
     switch (op) {
-      case VMOpcode::And: v = a && b; break;
-      case VMOpcode::Or: v = a || b; break;
-      case VMOpcode::Xor: v = a != b; break;
-      default: return messages.error;
+      case VMOpcode::And:
+        v = a && b;
+        break;
+      case VMOpcode::Or:
+        v = a || b;
+        break;
+      case VMOpcode::Xor:
+        v = a != b;
+        break;
+      default:
+        return messages.error;
     }
     Cell_SetInt(leftCell, v ? 1 : 0);
     return nullptr;
@@ -165,21 +191,41 @@ const char* VM_DoBinary(VMOpcode op, uint32_t typeByte, ScriptValue* top) {
     const int64_t a = l.whole, b = r.whole;
     int32_t v;
     switch (op) {
-      case VMOpcode::Add: v = Wrap(a + b); break;
-      case VMOpcode::Sub: v = Wrap(a - b); break;
-      case VMOpcode::Mul: v = Wrap(a * b); break;
+      case VMOpcode::Add:
+        v = Wrap(a + b);
+        break;
+      case VMOpcode::Sub:
+        v = Wrap(a - b);
+        break;
+      case VMOpcode::Mul:
+        v = Wrap(a * b);
+        break;
       case VMOpcode::Div:
       case VMOpcode::Rem:
-        if (b == 0) return op == VMOpcode::Div ? "DoDiv :: Divide by zero" : "DoRem :: Divide by zero";
+        if (b == 0)
+          return op == VMOpcode::Div ? "DoDiv :: Divide by zero" : "DoRem :: Divide by zero";
         v = Wrap(a / b);  // INT_MIN / -1 wraps back to INT_MIN
         break;
-      case VMOpcode::Mod: v = b == 0 ? 0 : Wrap(a % b); break;
-      case VMOpcode::And: v = Wrap(a & b); break;
-      case VMOpcode::Or: v = Wrap(a | b); break;
-      case VMOpcode::Xor: v = Wrap(a ^ b); break;
-      case VMOpcode::Shl: v = static_cast<int32_t>(static_cast<uint32_t>(a) << (b & 31)); break;
-      case VMOpcode::Shr: v = static_cast<int32_t>(a) >> (b & 31); break;
-      default: return messages.error;
+      case VMOpcode::Mod:
+        v = b == 0 ? 0 : Wrap(a % b);
+        break;
+      case VMOpcode::And:
+        v = Wrap(a & b);
+        break;
+      case VMOpcode::Or:
+        v = Wrap(a | b);
+        break;
+      case VMOpcode::Xor:
+        v = Wrap(a ^ b);
+        break;
+      case VMOpcode::Shl:
+        v = static_cast<int32_t>(static_cast<uint32_t>(a) << (b & 31));
+        break;
+      case VMOpcode::Shr:
+        v = static_cast<int32_t>(a) >> (b & 31);
+        break;
+      default:
+        return messages.error;
     }
     if (rt == VMType::Int) {
       Cell_SetInt(leftCell, v);
@@ -193,9 +239,15 @@ const char* VM_DoBinary(VMOpcode op, uint32_t typeByte, ScriptValue* top) {
   const double a = l.real, b = r.real;
   double v;
   switch (op) {
-    case VMOpcode::Add: v = a + b; break;
-    case VMOpcode::Sub: v = a - b; break;
-    case VMOpcode::Mul: v = a * b; break;
+    case VMOpcode::Add:
+      v = a + b;
+      break;
+    case VMOpcode::Sub:
+      v = a - b;
+      break;
+    case VMOpcode::Mul:
+      v = a * b;
+      break;
     case VMOpcode::Div:
       if (b == 0.0) return "DoDiv :: Divide by zero";
       v = a / b;
@@ -204,17 +256,26 @@ const char* VM_DoBinary(VMOpcode op, uint32_t typeByte, ScriptValue* top) {
       if (b == 0.0) return "DoRem :: Divide by zero";
       v = std::trunc(a / b);
       break;
-    case VMOpcode::Mod: v = std::fmod(a, b); break;
-    case VMOpcode::And: v = static_cast<double>(Conv_TruncToInt64(a) & Conv_TruncToInt64(b)); break;
-    case VMOpcode::Or: v = static_cast<double>(Conv_TruncToInt64(a) | Conv_TruncToInt64(b)); break;
-    case VMOpcode::Xor: v = static_cast<double>(Conv_TruncToInt64(a) ^ Conv_TruncToInt64(b)); break;
+    case VMOpcode::Mod:
+      v = std::fmod(a, b);
+      break;
+    case VMOpcode::And:
+      v = static_cast<double>(Conv_TruncToInt64(a) & Conv_TruncToInt64(b));
+      break;
+    case VMOpcode::Or:
+      v = static_cast<double>(Conv_TruncToInt64(a) | Conv_TruncToInt64(b));
+      break;
+    case VMOpcode::Xor:
+      v = static_cast<double>(Conv_TruncToInt64(a) ^ Conv_TruncToInt64(b));
+      break;
     case VMOpcode::Shl:
       v = static_cast<double>(Shift64(Conv_TruncToInt64(a), Conv_TruncToInt64(b), true));
       break;
     case VMOpcode::Shr:
       v = static_cast<double>(Shift64(Conv_TruncToInt64(a), Conv_TruncToInt64(b), false));
       break;
-    default: return messages.error;
+    default:
+      return messages.error;
   }
   StoreReal(leftCell, rt, v);
   return nullptr;
@@ -291,9 +352,15 @@ const char* VM_DoConv(uint32_t typeByte, ScriptValue& cell) {
     case VMType::Bool: {
       bool b;
       switch (v.kind) {
-        case VMResolved::Real: b = v.real > 0.5; break;
-        case VMResolved::String: b = *v.text == "true"; break;
-        default: b = v.whole != 0; break;
+        case VMResolved::Real:
+          b = v.real > 0.5;
+          break;
+        case VMResolved::String:
+          b = *v.text == "true";
+          break;
+        default:
+          b = v.whole != 0;
+          break;
       }
       Cell_SetInt(cell, b ? 1 : 0);
       return nullptr;
@@ -301,9 +368,15 @@ const char* VM_DoConv(uint32_t typeByte, ScriptValue& cell) {
     case VMType::Int: {
       int32_t i;
       switch (v.kind) {
-        case VMResolved::Real: i = Conv_TruncToInt32(v.real); break;
-        case VMResolved::String: i = ParseInt(*v.text); break;
-        default: i = static_cast<int32_t>(static_cast<uint32_t>(v.whole)); break;
+        case VMResolved::Real:
+          i = Conv_TruncToInt32(v.real);
+          break;
+        case VMResolved::String:
+          i = ParseInt(*v.text);
+          break;
+        default:
+          i = static_cast<int32_t>(static_cast<uint32_t>(v.whole));
+          break;
       }
       Cell_SetInt(cell, i);
       return nullptr;
@@ -311,9 +384,15 @@ const char* VM_DoConv(uint32_t typeByte, ScriptValue& cell) {
     case VMType::Long: {
       int64_t l;
       switch (v.kind) {
-        case VMResolved::Real: l = Conv_TruncToInt64(v.real); break;
-        case VMResolved::String: l = ParseLong(*v.text); break;
-        default: l = v.whole; break;
+        case VMResolved::Real:
+          l = Conv_TruncToInt64(v.real);
+          break;
+        case VMResolved::String:
+          l = ParseLong(*v.text);
+          break;
+        default:
+          l = v.whole;
+          break;
       }
       Cell_SetLong(cell, l);
       return nullptr;
@@ -322,11 +401,19 @@ const char* VM_DoConv(uint32_t typeByte, ScriptValue& cell) {
     case VMType::Float: {
       double d;
       switch (v.kind) {
-        case VMResolved::Real: d = v.real; break;
-        case VMResolved::String: d = std::strtod(v.text->c_str(), nullptr); break;
+        case VMResolved::Real:
+          d = v.real;
+          break;
+        case VMResolved::String:
+          d = std::strtod(v.text->c_str(), nullptr);
+          break;
         case VMResolved::Long:
-        case VMResolved::Int: d = static_cast<double>(v.whole); break;
-        default: d = v.whole != 0 ? 1.0 : 0.0; break;
+        case VMResolved::Int:
+          d = static_cast<double>(v.whole);
+          break;
+        default:
+          d = v.whole != 0 ? 1.0 : 0.0;
+          break;
       }
       if (to == static_cast<uint32_t>(VMType::Float)) {
         Cell_SetFloat(cell, static_cast<float>(d));
@@ -349,11 +436,20 @@ const char* VM_DoConv(uint32_t typeByte, ScriptValue& cell) {
       return nullptr;
     case VMType::String:
       switch (v.kind) {
-        case VMResolved::Real: cell.text = Format("%g", v.real); break;
-        case VMResolved::Int: cell.text = std::to_string(static_cast<int32_t>(v.whole)); break;
-        case VMResolved::Long: cell.text = std::to_string(static_cast<long long>(v.whole)); break;
-        case VMResolved::Bool: cell.text = v.whole != 0 ? "true" : "false"; break;
-        default: break;  // a .v string keeps its bytes
+        case VMResolved::Real:
+          cell.text = Format("%g", v.real);
+          break;
+        case VMResolved::Int:
+          cell.text = std::to_string(static_cast<int32_t>(v.whole));
+          break;
+        case VMResolved::Long:
+          cell.text = std::to_string(static_cast<long long>(v.whole));
+          break;
+        case VMResolved::Bool:
+          cell.text = v.whole != 0 ? "true" : "false";
+          break;
+        default:
+          break;  // a .v string keeps its bytes
       }
       cell.kind = ValueKind::String;
       return nullptr;

@@ -111,6 +111,7 @@ struct VMState {
   int32_t line = 0;
   int32_t depth = 0;
   std::string errorText;  // a machine error's message built from names
+  ScriptValue returned;   // a script call's result on its way to the caller
 };
 
 // The instruction trace, and whether every instruction takes the slow step (trace or

@@ -50,15 +50,28 @@ struct VMOperandValue {
 inline VMOperandValue Cell_Resolve(const ScriptValue& c, uint32_t type) {
   VMOperandValue v;
   switch (static_cast<VMType>(type)) {
-    case VMType::Double: v.kind = VMResolved::Real; v.real = c.real; break;
-    case VMType::Float: v.kind = VMResolved::Real; v.real = Cell_Float(c); break;
-    case VMType::Int: v.kind = VMResolved::Int; v.whole = Cell_Int(c); v.real = static_cast<double>(v.whole); break;
+    case VMType::Double:
+      v.kind = VMResolved::Real;
+      v.real = c.real;
+      break;
+    case VMType::Float:
+      v.kind = VMResolved::Real;
+      v.real = Cell_Float(c);
+      break;
+    case VMType::Int:
+      v.kind = VMResolved::Int;
+      v.whole = Cell_Int(c);
+      v.real = static_cast<double>(v.whole);
+      break;
     case VMType::Long:
       v.kind = VMResolved::Long;
       v.whole = Cell_Long(c);
       v.real = static_cast<double>(v.whole);
       break;
-    case VMType::Bool: v.kind = VMResolved::Bool; v.whole = Cell_Bool(c) ? 1 : 0; break;
+    case VMType::Bool:
+      v.kind = VMResolved::Bool;
+      v.whole = Cell_Bool(c) ? 1 : 0;
+      break;
     case VMType::Var:
       if (c.kind == ValueKind::String) {
         v.kind = VMResolved::String;
@@ -68,8 +81,12 @@ inline VMOperandValue Cell_Resolve(const ScriptValue& c, uint32_t type) {
         v.real = c.real;
       }
       break;
-    case VMType::String: v.kind = VMResolved::String; v.text = &c.text; break;
-    default: break;
+    case VMType::String:
+      v.kind = VMResolved::String;
+      v.text = &c.text;
+      break;
+    default:
+      break;
   }
   return v;
 }
