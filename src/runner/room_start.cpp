@@ -19,6 +19,7 @@
 #include "runner/commands.h"
 #include "runner/events.h"
 #include "runner/game_step.h"
+#include "runner/input.h"
 #include "runner/instance.h"
 #include "runner/main_loop.h"
 #include "runner/run_globals.h"
@@ -285,6 +286,23 @@ void Room_InstallHooks() {
     shape.precise = s->GetPrecise();
     return true;
   });
+
+  StepHooks& step = Run_StepHooks();
+  step.startStep = IO_Start_Step;
+  step.clearInput = IO_Clear;
+  step.keyDown = IO_Keyboard_Check;
+  step.keyPressed = IO_Keyboard_Check_Pressed;
+  step.keyReleased = IO_Keyboard_Check_Released;
+  step.mouseDown = [](int32_t button) { return IO_Mouse_Check(button, 0); };
+  step.mousePressed = [](int32_t button) { return IO_Mouse_Check_Pressed(button, 0); };
+  step.mouseReleased = [](int32_t button) { return IO_Mouse_Check_Released(button, 0); };
+  step.wheelUp = [] { return IO_Mouse_Wheel_Up(0); };
+  step.wheelDown = [] { return IO_Mouse_Wheel_Down(0); };
+  // The window position until views map it into the room.
+  step.mousePosition = [](int32_t& x, int32_t& y) {
+    x = IO_State().windowMouseX;
+    y = IO_State().windowMouseY;
+  };
 
   MainLoopHooks& loop = MainLoop_Hooks();
   loop.currentRoomSpeed = []() -> int32_t* { return g_CurrentRoom != nullptr ? &g_CurrentRoom->speed : nullptr; };
