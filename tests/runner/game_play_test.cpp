@@ -241,6 +241,21 @@ TEST_P(GamePlay, CreationCodeAndCreateEventsFollowTheOptionFromTheDeepestInstanc
   }
 }
 
+TEST_P(GamePlay, RoomGotoInACreateEventStopsTheOtherEventsButNotTheCode) {
+  GameDataWriter game = NewGame();
+  game.objects.push_back(MakeObject("obj_first", {{kCreate, 0, {Say("create first") + " room_goto(1);"}},
+                                                  {kOther, kGameStart, {Say("game start")}},
+                                                  {kOther, kRoomStart, {Say("room start")}}}));
+  game.objects.push_back(MakeObject("obj_second", {{kCreate, 0, {Say("create second")}}}));
+  game.objects.push_back(MakeObject("obj_arrival", {{kOther, kRoomStart, {Say("arrived") + " game_end();"}}}));
+  // The deeper instance (added last at equal depth) is created first.
+  game.rooms.push_back(MakeRoom("rm_first", {{0, 0, 1, 100001, {Say("code second")}},
+                                             {0, 0, 0, 100002, {Say("code first")}}},
+                                Say("room code")));
+  game.rooms.push_back(MakeRoom("rm_second", {{0, 0, 2, 100003, {""}}}));
+  ExpectPlayed(PlayGame(game), {"code first", "create first", "code second", "room code", "arrived"});
+}
+
 TEST_P(GamePlay, RoomErrorsEndTheGameWithTheirMessage) {
   struct Case {
     const char* call;
