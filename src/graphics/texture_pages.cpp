@@ -4,9 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "data/background.h"
 #include "data/game_data.h"
-#include "data/sprite.h"
 #include "graphics/texture_table.h"
 #include "graphics/textured_quads.h"
 #include "platform/console.h"
@@ -40,16 +38,5 @@ bool GR_Texture_Pages_Load() {
     }
   }
   GR_Texture_Pages_Set(ids.data(), static_cast<int>(ids.size()));
-  return true;
-}
-
-bool Graphics_LoadResourceChunks() {
-  const std::span<const uint8_t> image = GameData_Reader().Image();
-  for (const ChunkSpan& chunk : GameData_KeptChunks(ChunkId("SPRT"))) {
-    if (!Sprite_Load(image, chunk.offset, chunk.size)) return false;
-  }
-  for (const ChunkSpan& chunk : GameData_KeptChunks(ChunkId("BGND"))) {
-    if (!Background_Load(image, chunk.offset, chunk.size)) return false;
-  }
   return true;
 }

@@ -2,9 +2,11 @@
 #include "platform/temp_directory.h"
 #include "data/background.h"
 #include "data/event_lists.h"
+#include "data/rooms.h"
 #include "data/sprite.h"
 #include "graphics/device.h"
 #include "graphics/textured_quads.h"
+#include "runner/room_start.h"
 #include "data/objects.h"
 #include "data/scripts.h"
 #include "runner/events.h"
@@ -25,9 +27,9 @@ void ShutdownSubsystems() {
   Code_Arguments_Free();
   pending::Compiler_Cleanup();
   pending::Grid_DestroyAll();
-  pending::Room_FreeAll();
+  Room_FreeAll();
   Instance_DeleteAll();
-  pending::Persistent_FreeAll();
+  Persistent_FreeAll();
   Object_FreeEventLists();
   Object_FreeAll();
   pending::Particle_Shutdown();

@@ -22,6 +22,7 @@
 #include "graphics/texture_pages.h"
 #include "graphics/texture_table.h"
 #include "platform/bitmap32.h"
+#include "runner/game_step.h"
 #include "runner/input.h"
 #include "runner/room_drawing.h"
 #include "runner/window.h"
@@ -37,9 +38,11 @@
 #include "runner/main_loop.h"
 #include "runner/open_file_dialog.h"
 #include "runner/pending_subsystems.h"
+#include "runner/room_start.h"
 #include "runner/run_globals.h"
 #include "runner/run_options.h"
 #include "script/code.h"
+#include "script/vm/vm.h"
 #include "script/builtin_variables.h"
 #include "script/code_exec.h"
 #include "script/constants.h"
@@ -107,24 +110,25 @@ void CreateMainWindow() {
   }
 }
 
-// The device on the main window (or without one), then the textures of the resources.
-bool InitGraphics() {
-  const GameHeader& header = GameData_Header();
-  uint32_t flags = header.windowFlags;
-  if (g_RunOptions.forceWindowed) flags &= ~kInitFullScreen;
+// The device on the main window (or without one), then the textures of the resources:
+// what the graphics start-up of the game's preparation asks for.
+void InstallGraphicsStart() {
   Graphics_Hooks().projectionCorrectionSize = [](int& width, int& height) { return Room_ProjectionSize(width, height); };
   Graphics_Hooks().windowResizable = [] { return (GameData_Header().windowFlags & kWindowFlagSizeable) != 0; };
   Input_Hooks().scaleSize = [](int& width, int& height) { return Room_ProjectionSize(width, height); };
-  g_DebugConsole->Output("GR_D3D_Init()\n");
-  if (!GR_D3D_Init(MainWindow().window, header.windowWidth, header.windowHeight, flags)) return false;
-  InstallResourceTextures();
-  MainWindow_InstallLoopHooks();
-  g_DebugConsole->Output("Background_InitTextures()\n");
-  Background_InitTextures();
-  g_DebugConsole->Output("Sprite_InitTextures()\n");
-  Sprite_InitTextures();
-  g_DebugConsole->Output("Font_InitTextures()\n");
-  return true;
+  GraphicsStartHooks& hooks = InitGraphics_Hooks();
+  hooks.createDevice = [](int32_t width, int32_t height, uint32_t flags) {
+    if (g_RunOptions.forceWindowed) flags &= ~kInitFullScreen;
+    if (!GR_D3D_Init(MainWindow().window, width, height, flags)) return false;
+    InstallResourceTextures();
+    MainWindow_InstallLoopHooks();
+    return true;
+  };
+  Run_StepHooks().draw = Room_Draw;
+  hooks.makeTextures = [] {
+    Background_InitTextures();
+    Sprite_InitTextures();
+  };
 }
 
 }  // namespace
@@ -180,6 +184,7 @@ void Runner_Initialise() {
   FileLocations_SetGameFolder(GetGameDirectory());
   Code_SetUseVM(g_RunOptions.useVM);
   Code_Exec_Install();
+  Room_InstallHooks();
   // User constants are evaluated for a temporary instance at (0, 0) of object 0.
   Constant_SetTemporaryInstanceProvider([](const std::function<bool(CInstance*)>& body) {
     CInstance temporary(0.0f, 0.0f, 0, 0, false);
@@ -192,6 +197,7 @@ void Runner_Initialise() {
   g_DebugConsole->Output("Create Window\n");
   CreateMainWindow();
   g_DebugConsole->Output("Init Graphics\n");
+  InstallGraphicsStart();
   if (!InitGraphics()) {
     g_ExitStatus = kExitStartFailed;
     return;
@@ -222,7 +228,7 @@ bool Runner_LoadAndStart() {
   // The loader has read the game's name, which names the save area.
   FileLocations_SetGameFolder(GetGameDirectory());
   FileLocations_SetSaveArea(GetSaveDirectory());
-  if (!Graphics_LoadResourceChunks() || !GR_Texture_Pages_Load()) {
+  if (!GR_Texture_Pages_Load()) {
     g_DebugConsole->Output("Failed to load the game\n");
     return false;
   }
@@ -237,7 +243,7 @@ bool Runner_LoadAndStart() {
 void Run_Start() {
   if (Running == 0) {
     Running = 1;
-    pending::StartGame();
+    StartGame();
   }
   Running = 1;
   Paused = 0;
@@ -277,7 +283,7 @@ int Runner_Main(int argc, char** argv) {
   if (!InitSubsystems()) return g_ExitStatus;
   Runner_Initialise();
   if (Running == 1) MainLoop_Run();
-  if (Running == 0) pending::EndGame();
+  if (Running == 0) EndGame();
   GameEnd_Cleanup();
   pending::Window_PostQuit();
   ShutdownSubsystems();

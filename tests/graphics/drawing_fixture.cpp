@@ -104,7 +104,6 @@ GameDataWriter DrawingTest::BaseGame() {
 
 void DrawingTest::Load(const GameDataWriter& game) {
   ASSERT_EQ(GameData_LoadImage(game.Build()), GameLoadResult::Loaded) << console_->text;
-  ASSERT_TRUE(Graphics_LoadResourceChunks());
   ASSERT_TRUE(GR_Texture_Pages_Load());
   ASSERT_TRUE(Script_Prepare() && Object_Prepare()) << console_->text;
 }
