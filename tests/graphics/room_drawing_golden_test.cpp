@@ -3,7 +3,11 @@
 // saved PNG is compared with a golden image.
 #include "graphics/drawing_fixture.h"
 
+#include "data/rooms.h"
+#include "runner/instance_list.h"
 #include "runner/room_drawing.h"
+#include "runner/room_start.h"
+#include "script/builtin_variables.h"
 
 namespace {
 
@@ -199,4 +203,55 @@ TEST_F(DrawingTest, PerCornerColours) {
   EXPECT_GT((At(pixels, 36, 39) >> 16) & 0xFF, 0xE0u);  // the sprite's top is untinted red
   EXPECT_LT((At(pixels, 36, 56) >> 16) & 0xFF, 0x30u);  // its bottom fades to black
   ExpectSavedGolden("corner_colours");
+}
+
+namespace {
+CRoom* g_tiledRoom = nullptr;
+CRoom* TiledRoomForTest() { return g_tiledRoom; }
+}  // namespace
+
+TEST_F(DrawingTest, TilesTakeTheirPlaceAmongInstancesByDepth) {
+  GameDataWriter game = BaseGame();
+  game.objects.push_back(ObjectWith(-1, 10, "draw_set_color(c_red); draw_rectangle(0, 0, 40, 40, 0);"));
+  game.objects.push_back(ObjectWith(-1, 0, "draw_set_color(c_white); draw_rectangle(24, 24, 63, 63, 0);",
+                                    "screen_save(\"tiles_by_depth.png\");"));
+  Load(game);
+  CRoom tiled;
+  tiled.width = tiled.height = kCanvas;
+  tiled.colour = 0;
+  g_tiledRoom = &tiled;
+  Variable_BuiltIn_World().currentRoom = [&tiled] { return &tiled; };
+  Room_SetTileRoomQuery(TiledRoomForTest);
+  // The checker's top-left 4 x 4 quarter, doubled, at depth 5 between the two instances;
+  // a hidden tile and one outside the room draw nothing.
+  Tile tile;
+  tile.background = 0;
+  tile.width = tile.height = 4;
+  tile.x = tile.y = 16;
+  tile.xscale = tile.yscale = 4;
+  tile.depth = 5;
+  tiled.AddTile(tile);
+  tile.x = 0;
+  tile.visible = false;
+  tiled.AddTile(tile);
+  tile.visible = true;
+  tile.x = 200;
+  tiled.AddTile(tile);
+  std::vector<std::unique_ptr<CInstance>> own;
+  for (int32_t object : {1, 0}) {
+    own.push_back(Instance_Create(0, 0, object));
+    InstanceList_InsertByDepth(tiled.active, *own.back());
+  }
+  DrawRoomFrame();
+  int w = 0, h = 0;
+  auto pixels = SavedPng("tiles_by_depth.png", w, h);
+  ASSERT_EQ(w, 64);
+  EXPECT_EQ(At(pixels, 4, 4), 0xFF0000u);     // the deepest instance alone
+  EXPECT_EQ(At(pixels, 18, 18), 0x2040FFu);   // the tile over it
+  EXPECT_EQ(At(pixels, 30, 30), 0xFFFFFFu);   // the nearest instance over the tile
+  ExpectSavedGolden("tiles_by_depth");
+  for (auto& instance : own) InstanceList_Unlink(tiled.active, *instance);
+  Room_SetTileRoomQuery(Run_CurrentRoom);
+  g_tiledRoom = nullptr;
+  Variable_BuiltIn_World().currentRoom = [this] { return &room; };
 }
