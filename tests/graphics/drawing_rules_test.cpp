@@ -3,6 +3,7 @@
 // drawn from a cropped page entry, health bars.
 #include "graphics/drawing_fixture.h"
 
+#include "functions/graphics_functions.h"
 #include "graphics/primitives.h"
 #include "graphics/textured_quads.h"
 
@@ -172,4 +173,36 @@ TEST_F(DrawingTest, LaterFramesDrawLikeTheFirst) {
     });
     EXPECT_EQ(Pixel(pixels, 15 + i * 20, 15), 0xFFFFFFu) << "frame " << i;
   }
+}
+
+TEST_F(DrawingTest, SubImageRuleOfTheSpriteBuiltins) {
+  Load(BaseGame());
+  CInstance& self = Add(0, 0, 0);
+  self.image_index = 2.7f;
+  struct Case {
+    BuiltinFunction fn;
+    double sprite, subimg;
+    uint32_t colour;
+  } cases[] = {
+      {F_DrawSprite, 1, 0, 0xFF0000u},       {F_DrawSprite, 1, -1, 0x0000FFu},  // image_index 2.7: frame 2
+      {F_DrawSprite, 1, 9, 0x00FF00u},       {F_DrawSprite, 1, 3.9999, 0xFFFFFFu},
+      {F_DrawSprite, 1.9, 1, 0x00FF00u},  // the sprite is truncated
+  };
+  for (const Case& c : cases) {
+    auto pixels = Frame([&] {
+      std::vector<ScriptValue> args = {ScriptValue::Real(c.sprite), ScriptValue::Real(c.subimg),
+                                       ScriptValue::Real(10), ScriptValue::Real(10)};
+      ScriptValue result;
+      c.fn(result, &self, &self, 4, args.data());
+    });
+    EXPECT_EQ(Pixel(pixels, 10, 10), c.colour) << c.sprite << ", " << c.subimg;
+  }
+  // draw_sprite_pos takes -1 as it is: the last frame, not image_index.
+  auto pixels = Frame([&] {
+    std::vector<ScriptValue> args;
+    for (double v : {1.0, -1.0, 10.0, 10.0, 20.0, 10.0, 20.0, 20.0, 10.0, 20.0, 1.0}) args.push_back(ScriptValue::Real(v));
+    ScriptValue result;
+    F_DrawSpritePos(result, &self, &self, 11, args.data());
+  });
+  EXPECT_EQ(Pixel(pixels, 15, 15), 0xFFFFFFu);
 }
