@@ -255,3 +255,49 @@ TEST_F(DrawingTest, TilesTakeTheirPlaceAmongInstancesByDepth) {
   g_tiledRoom = nullptr;
   Variable_BuiltIn_World().currentRoom = [this] { return &room; };
 }
+
+TEST_F(DrawingTest, ViewsFollowWithBordersAndSpeedLimits) {
+  GameDataWriter game = BaseGame();
+  game.objects.push_back(ObjectWith(-1, 0, ""));
+  Load(game);
+  room.width = room.height = 1000;
+  room.enableViews = true;
+  CInstance& hero = Add(0, 500, 400);
+  struct Case {
+    const char* what;
+    int32_t hborder, hspeed;
+    bool marked;
+    int32_t xview;  // after one update from xview 0 (wview 200)
+  } cases[] = {
+      {"border inside the view: the instance stays that far from the edge", 50, -1, false, 500 + 50 - 200},
+      {"border of half the view or more: centred", 100, -1, false, 500 - 100},
+      {"speed limit", 50, 7, false, 7},
+      {"speed 0 never moves", 50, 0, false, 0},
+      {"a destroyed instance is not followed", 50, -1, true, 0},
+  };
+  for (const Case& c : cases) {
+    RoomView& view = room.views[0];
+    view = RoomView{};
+    view.visible = true;
+    view.wview = 200;
+    view.hview = 100;
+    view.wport = 64;
+    view.hport = 64;
+    view.hborder = c.hborder;
+    view.hspeed = c.hspeed;
+    view.object = 0;
+    hero.marked = c.marked;
+    Room_UpdateViews();
+    EXPECT_EQ(view.xview, c.xview) << c.what;
+  }
+  hero.marked = false;
+  // Following by instance id, clamped at the room's edge.
+  RoomView& view = room.views[0];
+  view.object = hero.id;
+  view.hspeed = view.vspeed = -1;
+  hero.x = 990;
+  hero.y = 995;
+  Room_UpdateViews();
+  EXPECT_EQ(view.xview, 1000 - 200);
+  EXPECT_EQ(view.yview, 1000 - 100);
+}
