@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "platform/conversions.h"
-#include "platform/ds_bytes.h"
+#include "platform/byte_codec.h"
 #include "platform/random.h"
 
 namespace {
@@ -90,21 +90,23 @@ void CDS_Stack::Copy(const CDS_Stack& other) {
 }
 
 std::string CDS_Stack::Write() const {
-  ds_bytes::Writer w;
-  w.Int32(kDSMagicStack);
-  w.Int32(count_);
-  for (int32_t i = 0; i < count_; ++i) w.Value(values_[size_t(i)]);
-  return w.ToHex();
+  ByteWriter w;
+  w.WriteInteger(kDSMagicStack);
+  w.WriteInteger(count_);
+  for (int32_t i = 0; i < count_; ++i) w.WriteValue(values_[size_t(i)]);
+  return Hex_Encode(w.Bytes());
 }
 
 bool CDS_Stack::Read(std::string_view text) {
-  auto r = ds_bytes::Reader::FromHex(text);
+  std::vector<uint8_t> bytes;
+  if (!Hex_Decode(text, bytes)) return false;
+  ByteReader r(bytes);
   int32_t magic, count;
-  if (!r || !r->Int32(magic) || magic != kDSMagicStack) return false;
-  if (!r->Int32(count) || !r->CanHoldValues(count)) return false;
+  if (!r.ReadInteger(magic) || magic != kDSMagicStack) return false;
+  if (!r.ReadInteger(count) || !r.CanHold(count, kStoredValueMinBytes)) return false;
   std::vector<ScriptValue> values(static_cast<size_t>(count));
   for (ScriptValue& v : values)
-    if (!r->Value(v)) return false;
+    if (!r.ReadValue(v)) return false;
   values_ = std::move(values);
   count_ = count;
   return true;
@@ -144,24 +146,27 @@ void CDS_Queue::Copy(const CDS_Queue& other) {
 }
 
 std::string CDS_Queue::Write() const {
-  ds_bytes::Writer w;
-  w.Int32(kDSMagicQueue);
-  w.Int32(tail_);
-  w.Int32(head_);
-  w.Int32(Capacity());
-  for (const ScriptValue& v : values_) w.Value(v);
-  return w.ToHex();
+  ByteWriter w;
+  w.WriteInteger(kDSMagicQueue);
+  w.WriteInteger(tail_);
+  w.WriteInteger(head_);
+  w.WriteInteger(Capacity());
+  for (const ScriptValue& v : values_) w.WriteValue(v);
+  return Hex_Encode(w.Bytes());
 }
 
 bool CDS_Queue::Read(std::string_view text) {
-  auto r = ds_bytes::Reader::FromHex(text);
+  std::vector<uint8_t> bytes;
+  if (!Hex_Decode(text, bytes)) return false;
+  ByteReader r(bytes);
   int32_t magic, tail, head, capacity;
-  if (!r || !r->Int32(magic) || magic != kDSMagicQueue) return false;
-  if (!r->Int32(tail) || !r->Int32(head) || !r->Int32(capacity)) return false;
-  if (head < 0 || head > tail || tail > capacity || !r->CanHoldValues(capacity)) return false;
+  if (!r.ReadInteger(magic) || magic != kDSMagicQueue) return false;
+  if (!r.ReadInteger(tail) || !r.ReadInteger(head) || !r.ReadInteger(capacity)) return false;
+  if (head < 0 || head > tail || tail > capacity) return false;
+  if (!r.CanHold(capacity, kStoredValueMinBytes)) return false;
   std::vector<ScriptValue> values(static_cast<size_t>(capacity));
   for (ScriptValue& v : values)
-    if (!r->Value(v)) return false;
+    if (!r.ReadValue(v)) return false;
   values_ = std::move(values);
   tail_ = tail;
   head_ = head;
@@ -239,21 +244,23 @@ void CDS_List::Copy(const CDS_List& other) {
 }
 
 std::string CDS_List::Write() const {
-  ds_bytes::Writer w;
-  w.Int32(kDSMagicList);
-  w.Int32(count_);
-  for (int32_t i = 0; i < count_; ++i) w.Value(values_[size_t(i)]);
-  return w.ToHex();
+  ByteWriter w;
+  w.WriteInteger(kDSMagicList);
+  w.WriteInteger(count_);
+  for (int32_t i = 0; i < count_; ++i) w.WriteValue(values_[size_t(i)]);
+  return Hex_Encode(w.Bytes());
 }
 
 bool CDS_List::Read(std::string_view text) {
-  auto r = ds_bytes::Reader::FromHex(text);
+  std::vector<uint8_t> bytes;
+  if (!Hex_Decode(text, bytes)) return false;
+  ByteReader r(bytes);
   int32_t magic, count;
-  if (!r || !r->Int32(magic) || magic != kDSMagicList) return false;
-  if (!r->Int32(count) || !r->CanHoldValues(count)) return false;
+  if (!r.ReadInteger(magic) || magic != kDSMagicList) return false;
+  if (!r.ReadInteger(count) || !r.CanHold(count, kStoredValueMinBytes)) return false;
   std::vector<ScriptValue> values(static_cast<size_t>(count));
   for (ScriptValue& v : values)
-    if (!r->Value(v)) return false;
+    if (!r.ReadValue(v)) return false;
   values_ = std::move(values);
   count_ = count;
   return true;
@@ -344,24 +351,26 @@ void CDS_Priority::Copy(const CDS_Priority& other) {
 }
 
 std::string CDS_Priority::Write() const {
-  ds_bytes::Writer w;
-  w.Int32(kDSMagicPriority);
-  w.Int32(count_);
-  for (int32_t i = 0; i < count_; ++i) w.Value(priorities_[size_t(i)]);
-  for (int32_t i = 0; i < count_; ++i) w.Value(values_[size_t(i)]);
-  return w.ToHex();
+  ByteWriter w;
+  w.WriteInteger(kDSMagicPriority);
+  w.WriteInteger(count_);
+  for (int32_t i = 0; i < count_; ++i) w.WriteValue(priorities_[size_t(i)]);
+  for (int32_t i = 0; i < count_; ++i) w.WriteValue(values_[size_t(i)]);
+  return Hex_Encode(w.Bytes());
 }
 
 bool CDS_Priority::Read(std::string_view text) {
-  auto r = ds_bytes::Reader::FromHex(text);
+  std::vector<uint8_t> bytes;
+  if (!Hex_Decode(text, bytes)) return false;
+  ByteReader r(bytes);
   int32_t magic, count;
-  if (!r || !r->Int32(magic) || magic != kDSMagicPriority) return false;
-  if (!r->Int32(count) || !r->CanHoldValues(int64_t(count) * 2)) return false;
+  if (!r.ReadInteger(magic) || magic != kDSMagicPriority) return false;
+  if (!r.ReadInteger(count) || !r.CanHold(int64_t(count) * 2, kStoredValueMinBytes)) return false;
   std::vector<ScriptValue> priorities(static_cast<size_t>(count)), values(static_cast<size_t>(count));
   for (ScriptValue& v : priorities)
-    if (!r->Value(v)) return false;
+    if (!r.ReadValue(v)) return false;
   for (ScriptValue& v : values)
-    if (!r->Value(v)) return false;
+    if (!r.ReadValue(v)) return false;
   priorities_ = std::move(priorities);
   values_ = std::move(values);
   count_ = count;
@@ -593,28 +602,30 @@ void CDS_Grid::Copy(const CDS_Grid& other) {
 }
 
 std::string CDS_Grid::Write() const {
-  ds_bytes::Writer w;
-  w.Int32(kDSMagicGrid);
-  w.Int32(width_);
-  w.Int32(height_);
+  ByteWriter w;
+  w.WriteInteger(kDSMagicGrid);
+  w.WriteInteger(width_);
+  w.WriteInteger(height_);
   for (const auto& column : columns_)
-    for (const ScriptValue& cell : column) w.Value(cell);
-  return w.ToHex();
+    for (const ScriptValue& cell : column) w.WriteValue(cell);
+  return Hex_Encode(w.Bytes());
 }
 
 bool CDS_Grid::Read(std::string_view text) {
-  auto r = ds_bytes::Reader::FromHex(text);
+  std::vector<uint8_t> bytes;
+  if (!Hex_Decode(text, bytes)) return false;
+  ByteReader r(bytes);
   int32_t magic, width, height;
-  if (!r || !r->Int32(magic) || magic != kDSMagicGrid) return false;
-  if (!r->Int32(width) || !r->Int32(height) || width < 0 || height < 0) return false;
-  if (!r->CanHoldValues(int64_t(width) * int64_t(height))) return false;
+  if (!r.ReadInteger(magic) || magic != kDSMagicGrid) return false;
+  if (!r.ReadInteger(width) || !r.ReadInteger(height) || width < 0 || height < 0) return false;
+  if (!r.CanHold(int64_t(width) * int64_t(height), kStoredValueMinBytes)) return false;
   // An empty grid holds no values to check its sides against, so they are bounded here.
   constexpr int32_t kLargestEmptySide = 1 << 20;
   if ((width == 0 || height == 0) && (width > kLargestEmptySide || height > kLargestEmptySide)) return false;
   std::vector<std::vector<ScriptValue>> columns(static_cast<size_t>(width), std::vector<ScriptValue>(static_cast<size_t>(height)));
   for (auto& column : columns)
     for (ScriptValue& cell : column)
-      if (!r->Value(cell)) return false;
+      if (!r.ReadValue(cell)) return false;
   columns_ = std::move(columns);
   width_ = width;
   height_ = height;
