@@ -13,11 +13,11 @@
 #include "data/resource_textures.h"
 #include "data/sprite.h"
 #include "platform/bitmap.h"
-#include "platform/console.h"
 #include "platform/ds_map.h"
-#include "platform/http.h"
 #include "platform/file_locations.h"
+#include "platform/http.h"
 #include "sprite_records.h"
+#include "support/console_capture.h"
 #include "support/image_fixtures.h"
 #include "support/local_http_server.h"
 
@@ -310,13 +310,10 @@ TEST_F(SpriteTest, BoundingBoxModesDuplicateAndAssign) {
 }
 
 TEST_F(SpriteTest, FromBitmapLogsItsSteps) {
-  TMemoryConsole console;
-  tagIConsole* previous = g_DebugConsole;
-  g_DebugConsole = &console;
+  ConsoleCapture console;
   CSprite s;
   auto bitmap = Strip().ToBitmap32();
   s.CreateFromBitmap(*bitmap, true, true, false, true, 0, 0, true);
-  g_DebugConsole = previous;
   EXPECT_EQ(console.Text(), "Init Texture\nCompute Bounding Box\nCreate Mask\n");
   EXPECT_EQ(s.GetWidth(), 8);
   EXPECT_TRUE(s.MasksValid());
