@@ -9,6 +9,8 @@
 #include "data/game_data.h"
 #include "data/game_options.h"
 #include "data/objects.h"
+#include "data/paths.h"
+#include "data/timelines.h"
 #include "data/scripts.h"
 #include "platform/console.h"
 #include "platform/ini_file.h"
@@ -37,6 +39,8 @@ void Chunk_Options(const GameDataReader& reader, ChunkSpan body) {
 void Chunk_Code(const GameDataReader&, ChunkSpan) { Code_ResolveAllStrings(StringTable_Count()); }
 void Chunk_Functions(const GameDataReader& reader, ChunkSpan body) { FUNC_Load(reader, body); }
 void Chunk_Scripts(const GameDataReader& reader, ChunkSpan body) { Script_Load(reader, body); }
+void Chunk_Paths(const GameDataReader& reader, ChunkSpan body) { Path_Load(reader, body); }
+void Chunk_TimeLines(const GameDataReader& reader, ChunkSpan body) { TimeLine_Load(reader, body); }
 void Chunk_Objects(const GameDataReader& reader, ChunkSpan body) {
   Object_Load(reader, body, GameData_Header().dataVersion);
 }
@@ -63,10 +67,10 @@ const ChunkHandler kChunkHandlers[] = {
     {ChunkId("AUDO"), true, Chunk_Keep},
     {ChunkId("SPRT"), true, Chunk_Keep},
     {ChunkId("BGND"), true, Chunk_Keep},
-    {ChunkId("PATH"), true, Chunk_Keep},
+    {ChunkId("PATH"), true, Chunk_Paths},
     {ChunkId("SCPT"), true, Chunk_Scripts},
     {ChunkId("FONT"), true, Chunk_Keep},
-    {ChunkId("TMLN"), true, Chunk_Keep},
+    {ChunkId("TMLN"), true, Chunk_TimeLines},
     {ChunkId("OBJT"), true, Chunk_Objects},
     {ChunkId("ROOM"), true, Chunk_Keep},
     {ChunkId("CODE"), false, Chunk_Code},
@@ -264,7 +268,9 @@ GameLoadResult LoadGameChunks() {
   // sprites, backgrounds, paths, scripts, fonts, time lines, objects, rooms; then options.
   GameData_State().kept.clear();
   PublishStoredCode();
+  Path_Clear();
   Script_Clear();
+  TimeLine_Clear();
   Object_Clear();
   Options_Clear();
 

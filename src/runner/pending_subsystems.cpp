@@ -10,17 +10,10 @@ void Crc32_BuildTable() {}
 void GR_Draw_Init() {}
 void GR_Window_Clear_Views() {}
 void Particle_Init() {}
-void Run_Global_Init() {
-  ::Running = 0;
-  ::Paused = 0;
-}
 void Sound_StartHook() {}
-void Variable_BuiltIn_Init() {}
-void Path_Init() {}
 void HighScore_Clear() {}
 void HighScore_Load() {}
 void Window_Create() {}
-bool InitGraphics() { return true; }
 void IO_Init() {}
 void GR_D3D_Start_Frame() {}
 void GR_Draw_Clear(uint32_t argb) {}
@@ -29,7 +22,6 @@ void Particle_LoadShapeTextures() {}
 void ScoreForm_Create() {}
 void LoadForm_Create() {}
 void ErrorForm_Create() {}
-bool PrepareGame() { return true; }
 void StartGame() {}
 void Physics_InstallAssertHandler() {}
 void VM_Breakpoint_Add(const std::string& codeName, int32_t line) {}

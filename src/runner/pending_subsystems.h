@@ -17,16 +17,12 @@ void Crc32_BuildTable();
 void GR_Draw_Init();
 void GR_Window_Clear_Views();
 void Particle_Init();
-void Run_Global_Init();  // score, lives, health, captions, ...; clears Running and Paused
 void Sound_StartHook();
-void Variable_BuiltIn_Init();
-void Path_Init();
 void HighScore_Clear();
 void HighScore_Load();
 
 // Game file, window, graphics and the first frames.
 void Window_Create();
-bool InitGraphics();
 void IO_Init();
 void GR_D3D_Start_Frame();
 void GR_Draw_Clear(uint32_t argb);
@@ -35,7 +31,6 @@ void Particle_LoadShapeTextures();
 void ScoreForm_Create();
 void LoadForm_Create();
 void ErrorForm_Create();
-bool PrepareGame();
 void StartGame();
 
 // Command-line options.

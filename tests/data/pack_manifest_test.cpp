@@ -19,7 +19,7 @@ void WriteText(const std::string& path, const std::string& text) {
 const char* kManifest = R"(# a small game
 game name="Packed Game" id=77 width=320 height=240 room_order=1,0
 option show_errors=0 window_colour=0x102030 show_cursor=0
-constant GREETING "hello \"there\""
+constant GREETING "\"hello \" + \"there\""
 script scr_double scripts/double.gml
 object obj_child parent=obj_base depth=-5
 event create 0 objects/child_create.gml
@@ -61,7 +61,7 @@ TEST_F(PackManifest, ReadsEveryKindOfLine) {
   EXPECT_EQ(game.header.roomOrder, (std::vector<int32_t>{1, 0}));
   EXPECT_EQ(game.options.windowColour, 0x102030);
   ASSERT_EQ(game.options.constants.size(), 1u);
-  EXPECT_EQ(game.options.constants[0].second, "hello \"there\"");
+  EXPECT_EQ(game.options.constants[0].second, "\"hello \" + \"there\"");  // a value the game can evaluate
   ASSERT_EQ(game.scripts.size(), 1u);
   EXPECT_EQ(game.scripts[0].code.source, "return argument0 * 2;");
   ASSERT_EQ(game.objects.size(), 2u);
