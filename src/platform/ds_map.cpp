@@ -60,8 +60,7 @@ void DSMapEntry_SetValue(DSMapEntry& entry, const ScriptValue& value) { entry.va
 uint32_t DSMap_KeyHash(const ScriptValue& key) {
   if (key.IsString()) return Crc32_String(key.text);
   uint8_t bytes[8];
-  uint64_t bits = RealBits(key.real);
-  for (int i = 0; i < 8; ++i) bytes[i] = uint8_t(bits >> (8 * i));
+  Bytes_PutReal(bytes, key.real);
   return Crc32_Buffer(bytes, 8);
 }
 
