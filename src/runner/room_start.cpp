@@ -14,6 +14,7 @@
 #include "data/rooms.h"
 #include "data/sprite.h"
 #include "platform/console.h"
+#include "platform/conversions.h"
 #include "platform/memory_manager.h"
 #include "platform/timing.h"
 #include "runner/commands.h"
@@ -236,6 +237,62 @@ ResourceFinder Finder(Find find) {
   };
 }
 
+SpritePlacement Placement(const CInstance& i) {
+  SpritePlacement p;
+  p.frame = Conv_TruncToInt32(i.image_index);
+  p.box = {i.bbox_left, i.bbox_top, i.bbox_right, i.bbox_bottom};
+  p.x = Conv_RoundToInt32(i.x);
+  p.y = Conv_RoundToInt32(i.y);
+  p.xscale = i.image_xscale;
+  p.yscale = i.image_yscale;
+  p.angle = i.image_angle;
+  return p;
+}
+
+const CSprite* ShapeOf(const CInstance& i) { return Sprite_Data(i.ShapeSprite()); }
+
+// Instances take their box from their sprite (or mask) and, when it is precise, test its
+// collision masks pixel by pixel once the boxes overlap.
+void InstallSpriteShapes() {
+  Instance_SetSpriteLookup([](int32_t sprite, InstanceSpriteShape& shape) {
+    const CSprite* s = Sprite_Data(sprite);
+    if (s == nullptr) return false;
+    const CollisionBox box = s->GetBbox();
+    shape.frames = s->GetFrameCount();
+    shape.left = box.left;
+    shape.top = box.top;
+    shape.right = box.right;
+    shape.bottom = box.bottom;
+    shape.xorigin = s->GetXOrigin();
+    shape.yorigin = s->GetYOrigin();
+    shape.precise = s->GetPrecise();
+    return true;
+  });
+  InstancePreciseTests& tests = Instance_PreciseTests();
+  tests.point = [](const CInstance& i, int32_t px, int32_t py) {
+    const CSprite* s = ShapeOf(i);
+    return s == nullptr || s->Collision_Point(Placement(i), px, py);
+  };
+  tests.rectangle = [](const CInstance& i, int32_t l, int32_t t, int32_t r, int32_t b) {
+    const CSprite* s = ShapeOf(i);
+    return s == nullptr || s->Collision_Rectangle(Placement(i), CollisionBox{l, t, r, b});
+  };
+  tests.ellipse = [](const CInstance& i, int32_t l, int32_t t, int32_t r, int32_t b) {
+    const CSprite* s = ShapeOf(i);
+    return s == nullptr || s->Collision_Ellipse(Placement(i), CollisionBox{l, t, r, b});
+  };
+  tests.line = [](const CInstance& i, float x1, float y1, float x2, float y2) {
+    const CSprite* s = ShapeOf(i);
+    return s == nullptr || s->Collision_Line(Placement(i), Conv_RoundToInt32(x1), Conv_RoundToInt32(y1),
+                                             Conv_RoundToInt32(x2), Conv_RoundToInt32(y2));
+  };
+  tests.instance = [](const CInstance& a, const CInstance& b) {
+    const CSprite* sa = ShapeOf(a);
+    const CSprite* sb = ShapeOf(b);
+    return sa == nullptr || sb == nullptr || sa->Collision_Sprite(Placement(a), *sb, Placement(b));
+  };
+}
+
 // Resource names in code resolve to their indices.
 void InstallResourceNames() {
   Constant_SetResourceFinder(ResourceKind::Object, Finder([](std::string_view n) { return Object_Find(n); }));
@@ -272,20 +329,7 @@ void Room_InstallHooks() {
     return true;
   };
 
-  Instance_SetSpriteLookup([](int32_t sprite, InstanceSpriteShape& shape) {
-    const CSprite* s = Sprite_Data(sprite);
-    if (s == nullptr) return false;
-    const CollisionBox box = s->GetBbox();
-    shape.frames = s->GetFrameCount();
-    shape.left = box.left;
-    shape.top = box.top;
-    shape.right = box.right;
-    shape.bottom = box.bottom;
-    shape.xorigin = s->GetXOrigin();
-    shape.yorigin = s->GetYOrigin();
-    shape.precise = s->GetPrecise();
-    return true;
-  });
+  InstallSpriteShapes();
 
   StepHooks& step = Run_StepHooks();
   step.startStep = IO_Start_Step;
