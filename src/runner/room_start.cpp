@@ -1,5 +1,6 @@
 #include "runner/room_start.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -24,6 +25,7 @@
 #include "runner/instance.h"
 #include "runner/main_loop.h"
 #include "runner/run_globals.h"
+#include "runner/window.h"
 #include "script/builtin_variables.h"
 #include "script/code.h"
 #include "script/constants.h"
@@ -346,6 +348,18 @@ void Room_InstallHooks() {
   step.mousePosition = [](int32_t& x, int32_t& y) {
     x = IO_State().windowMouseX;
     y = IO_State().windowMouseY;
+  };
+
+  // Capped at the display; a size the window already has changes nothing. Without a window
+  // there is nothing to size.
+  step.setWindowSize = [](int32_t width, int32_t height) {
+    if (MainWindow().window == nullptr) return;
+    int screenWidth = 0, screenHeight = 0, clientWidth = 0, clientHeight = 0;
+    Window_ScreenSize(screenWidth, screenHeight);
+    Window_ClientSize(clientWidth, clientHeight);
+    width = std::min(width, screenWidth);
+    height = std::min(height, screenHeight);
+    if (width != clientWidth || height != clientHeight) GR_Window_Set_Size(width, height);
   };
 
   MainLoopHooks& loop = MainLoop_Hooks();
