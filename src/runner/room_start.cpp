@@ -61,17 +61,13 @@ void SetCurrent(CRoom* room, int32_t index) {
 // Takes the carried persistent instances into the room that is starting.
 void TakeCarriedInstances(CRoom& room) {
   for (std::unique_ptr<CInstance>& carried : g_CarriedInstances) {
+    // An instance of the room with the same id becomes the carried one; else a new one does
+    // (its fresh id then gives way to the carried id).
     CInstance* target = room.FindActive(carried->id);
-    if (target == nullptr) {
-      target = room.AddInstance(carried->x, carried->y, carried->object_index);
-      Instance_IdHash_Remove(*target);
-      target->Assign(*carried, true);
-      Instance_IdHash_Add(*target);
-    } else {
-      Instance_IdHash_Remove(*target);
-      target->Assign(*carried, true);
-      Instance_IdHash_Add(*target);
-    }
+    if (target == nullptr) target = room.AddInstance(carried->x, carried->y, carried->object_index);
+    Instance_IdHash_Remove(*target);
+    target->Assign(*carried, true);
+    Instance_IdHash_Add(*target);
     // The copy may have another depth than the place it was put in.
     InstanceList_Unlink(room.active, *target);
     InstanceList_InsertByDepth(room.active, *target);
@@ -157,6 +153,8 @@ void Room_Start(int32_t index, bool gameStart) {
       RunCreation(*instance);
       instance->started = true;
     }
+  } else {
+    for (CInstance* at = room.active.first; at != nullptr; at = at->next) at->carried = false;
   }
   if (gameStart) Perform_Event_All(7, 2);
   if (fresh && room.creationCode) {
