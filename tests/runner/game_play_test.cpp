@@ -170,6 +170,9 @@ TEST_P(GamePlay, PersistentInstanceKeepsItsVariablesAndGetsNoSecondCreate) {
   game.rooms.push_back(MakeRoom("rm_first", {{0, 0, 0, 100001, {""}}}));
   game.rooms.push_back(MakeRoom("rm_second", {}));
   ExpectPlayed(PlayGame(game), {"create", "room 0 visit 1 count 1", "room 1 visit 2 count 1"});
+  // The next room holds an instance with the same id: it becomes the carried one.
+  game.rooms[1].instances.push_back({50, 50, 0, 100001, {""}});
+  ExpectPlayed(PlayGame(game), {"create", "room 0 visit 1 count 1", "room 1 visit 2 count 1"});
 }
 
 TEST_P(GamePlay, PersistentRoomKeepsItsInstancesWhenEnteredAgain) {
