@@ -1,6 +1,10 @@
 #include "runner/pending_subsystems.h"
 
 #include "platform/console.h"
+#include "data/objects.h"
+#include "data/rooms.h"
+#include "data/scripts.h"
+#include "data/timelines.h"
 #include "runner/main_loop.h"
 
 namespace pending {
@@ -22,10 +26,8 @@ void Particle_LoadShapeTextures() {}
 void ScoreForm_Create() {}
 void LoadForm_Create() {}
 void ErrorForm_Create() {}
-void StartGame() {}
 void Physics_InstallAssertHandler() {}
 void VM_Breakpoint_Add(const std::string& codeName, int32_t line) {}
-void EndGame() {}
 void IO_Free() {}
 bool Sound_Quit() { return true; }
 void DataFile_RemoveAll() {}
@@ -34,12 +36,8 @@ bool Platform_Shutdown() { return true; }
 void HighScore_Save() {}
 void Compiler_Cleanup() {}
 void Grid_DestroyAll() {}
-void Room_FreeAll() {}
-void Persistent_FreeAll() {}
 void Particle_Shutdown() {}
-void Sprite_FreeAll() {}
 void Graphics_Shutdown() {}
-void Background_FreeAll() {}
 void GR_Texture_Free_All() {}
 void Font_Shutdown() {}
 void Font_Default_Free() {}

@@ -31,14 +31,12 @@ void Particle_LoadShapeTextures();
 void ScoreForm_Create();
 void LoadForm_Create();
 void ErrorForm_Create();
-void StartGame();
 
 // Command-line options.
 void Physics_InstallAssertHandler();
 void VM_Breakpoint_Add(const std::string& codeName, int32_t line);
 
 // The end of the game and shut-down, in their order.
-void EndGame();
 void IO_Free();
 bool Sound_Quit();
 void DataFile_RemoveAll();
@@ -47,12 +45,8 @@ bool Platform_Shutdown();
 void HighScore_Save();
 void Compiler_Cleanup();
 void Grid_DestroyAll();
-void Room_FreeAll();
-void Persistent_FreeAll();
 void Particle_Shutdown();
-void Sprite_FreeAll();
 void Graphics_Shutdown();
-void Background_FreeAll();
 void GR_Texture_Free_All();
 void Font_Shutdown();
 void Font_Default_Free();

@@ -24,9 +24,11 @@
 #include "runner/main_loop.h"
 #include "runner/open_file_dialog.h"
 #include "runner/pending_subsystems.h"
+#include "runner/room_start.h"
 #include "runner/run_globals.h"
 #include "runner/run_options.h"
 #include "script/code.h"
+#include "script/vm/vm.h"
 #include "script/builtin_variables.h"
 #include "script/code_exec.h"
 #include "script/constants.h"
@@ -120,6 +122,7 @@ void Runner_Initialise() {
   FileLocations_SetGameFolder(GetGameDirectory());
   Code_SetUseVM(g_RunOptions.useVM);
   Code_Exec_Install();
+  Room_InstallHooks();
   // User constants are evaluated for a temporary instance at (0, 0) of object 0.
   Constant_SetTemporaryInstanceProvider([](const std::function<bool(CInstance*)>& body) {
     CInstance temporary(0.0f, 0.0f, 0, 0, false);
@@ -173,7 +176,7 @@ bool Runner_LoadAndStart() {
 void Run_Start() {
   if (Running == 0) {
     Running = 1;
-    pending::StartGame();
+    StartGame();
   }
   Running = 1;
   Paused = 0;
@@ -213,7 +216,7 @@ int Runner_Main(int argc, char** argv) {
   if (!InitSubsystems()) return g_ExitStatus;
   Runner_Initialise();
   if (Running == 1) MainLoop_Run();
-  if (Running == 0) pending::EndGame();
+  if (Running == 0) EndGame();
   GameEnd_Cleanup();
   pending::Window_PostQuit();
   ShutdownSubsystems();

@@ -31,7 +31,7 @@ moment 30 moments/thirty.gml
 room rm_first caption="First room" width=320 height=240 speed=60 code=rooms/first.gml
 instance obj_child 16 32
 instance obj_base 48 32 id=100050 xscale=-1 code=rooms/inst.gml
-room rm_second
+room rm_second code=rooms/first.gml
 )";
 
 class PackManifest : public ::testing::Test {
@@ -46,7 +46,7 @@ class PackManifest : public ::testing::Test {
     WriteText(folder / "objects/child_user0.gml", "hp -= 1;");
     WriteText(folder / "moments/zero.gml", "a = 0;");
     WriteText(folder / "moments/thirty.gml", "a = 30;");
-    WriteText(folder / "rooms/first.gml", "global.level = 1;");
+    WriteText(folder / "rooms/first.gml", "global.level = 1; game_end();");
     WriteText(folder / "rooms/inst.gml", "speed = 2;");
   }
   TempFolder folder;
@@ -76,7 +76,7 @@ TEST_F(PackManifest, ReadsEveryKindOfLine) {
   EXPECT_EQ(game.timeLines[0].moments[1].step, 30);
   ASSERT_EQ(game.rooms.size(), 2u);
   EXPECT_EQ(game.rooms[0].caption, "First room");
-  EXPECT_EQ(game.rooms[0].creationCode.source, "global.level = 1;");
+  EXPECT_EQ(game.rooms[0].creationCode.source, "global.level = 1; game_end();");
   ASSERT_EQ(game.rooms[0].instances.size(), 2u);
   EXPECT_EQ(game.rooms[0].instances[0].object, 0);
   EXPECT_EQ(game.rooms[0].instances[0].id, 100001);

@@ -16,7 +16,7 @@
 #include "support/console_capture.h"
 
 // A game that loads: header, options without error dialogs, one script, one object with a
-// create event, one room holding one instance of it.
+// create event, one room holding one instance of it whose creation code ends the game.
 GameDataWriter TestGame();
 
 struct ChunkLayoutEntry {
