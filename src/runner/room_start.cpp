@@ -1,5 +1,6 @@
 #include "runner/room_start.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "data/rooms.h"
 #include "data/sprite.h"
 #include "platform/console.h"
+#include "platform/conversions.h"
 #include "platform/memory_manager.h"
 #include "platform/timing.h"
 #include "runner/commands.h"
@@ -23,6 +25,7 @@
 #include "runner/instance.h"
 #include "runner/main_loop.h"
 #include "runner/run_globals.h"
+#include "runner/window.h"
 #include "script/builtin_variables.h"
 #include "script/code.h"
 #include "script/constants.h"
@@ -58,17 +61,13 @@ void SetCurrent(CRoom* room, int32_t index) {
 // Takes the carried persistent instances into the room that is starting.
 void TakeCarriedInstances(CRoom& room) {
   for (std::unique_ptr<CInstance>& carried : g_CarriedInstances) {
+    // An instance of the room with the same id becomes the carried one; else a new one does
+    // (its fresh id then gives way to the carried id).
     CInstance* target = room.FindActive(carried->id);
-    if (target == nullptr) {
-      target = room.AddInstance(carried->x, carried->y, carried->object_index);
-      Instance_IdHash_Remove(*target);
-      target->Assign(*carried, true);
-      Instance_IdHash_Add(*target);
-    } else {
-      Instance_IdHash_Remove(*target);
-      target->Assign(*carried, true);
-      Instance_IdHash_Add(*target);
-    }
+    if (target == nullptr) target = room.AddInstance(carried->x, carried->y, carried->object_index);
+    Instance_IdHash_Remove(*target);
+    target->Assign(*carried, true);
+    Instance_IdHash_Add(*target);
     // The copy may have another depth than the place it was put in.
     InstanceList_Unlink(room.active, *target);
     InstanceList_InsertByDepth(room.active, *target);
@@ -154,6 +153,8 @@ void Room_Start(int32_t index, bool gameStart) {
       RunCreation(*instance);
       instance->started = true;
     }
+  } else {
+    for (CInstance* at = room.active.first; at != nullptr; at = at->next) at->carried = false;
   }
   if (gameStart) Perform_Event_All(7, 2);
   if (fresh && room.creationCode) {
@@ -236,6 +237,62 @@ ResourceFinder Finder(Find find) {
   };
 }
 
+SpritePlacement Placement(const CInstance& i) {
+  SpritePlacement p;
+  p.frame = Conv_TruncToInt32(i.image_index);
+  p.box = {i.bbox_left, i.bbox_top, i.bbox_right, i.bbox_bottom};
+  p.x = Conv_RoundToInt32(i.x);
+  p.y = Conv_RoundToInt32(i.y);
+  p.xscale = i.image_xscale;
+  p.yscale = i.image_yscale;
+  p.angle = i.image_angle;
+  return p;
+}
+
+const CSprite* ShapeOf(const CInstance& i) { return Sprite_Data(i.ShapeSprite()); }
+
+// Instances take their box from their sprite (or mask) and, when it is precise, test its
+// collision masks pixel by pixel once the boxes overlap.
+void InstallSpriteShapes() {
+  Instance_SetSpriteLookup([](int32_t sprite, InstanceSpriteShape& shape) {
+    const CSprite* s = Sprite_Data(sprite);
+    if (s == nullptr) return false;
+    const CollisionBox box = s->GetBbox();
+    shape.frames = s->GetFrameCount();
+    shape.left = box.left;
+    shape.top = box.top;
+    shape.right = box.right;
+    shape.bottom = box.bottom;
+    shape.xorigin = s->GetXOrigin();
+    shape.yorigin = s->GetYOrigin();
+    shape.precise = s->GetPrecise();
+    return true;
+  });
+  InstancePreciseTests& tests = Instance_PreciseTests();
+  tests.point = [](const CInstance& i, int32_t px, int32_t py) {
+    const CSprite* s = ShapeOf(i);
+    return s == nullptr || s->Collision_Point(Placement(i), px, py);
+  };
+  tests.rectangle = [](const CInstance& i, int32_t l, int32_t t, int32_t r, int32_t b) {
+    const CSprite* s = ShapeOf(i);
+    return s == nullptr || s->Collision_Rectangle(Placement(i), CollisionBox{l, t, r, b});
+  };
+  tests.ellipse = [](const CInstance& i, int32_t l, int32_t t, int32_t r, int32_t b) {
+    const CSprite* s = ShapeOf(i);
+    return s == nullptr || s->Collision_Ellipse(Placement(i), CollisionBox{l, t, r, b});
+  };
+  tests.line = [](const CInstance& i, float x1, float y1, float x2, float y2) {
+    const CSprite* s = ShapeOf(i);
+    return s == nullptr || s->Collision_Line(Placement(i), Conv_RoundToInt32(x1), Conv_RoundToInt32(y1),
+                                             Conv_RoundToInt32(x2), Conv_RoundToInt32(y2));
+  };
+  tests.instance = [](const CInstance& a, const CInstance& b) {
+    const CSprite* sa = ShapeOf(a);
+    const CSprite* sb = ShapeOf(b);
+    return sa == nullptr || sb == nullptr || sa->Collision_Sprite(Placement(a), *sb, Placement(b));
+  };
+}
+
 // Resource names in code resolve to their indices.
 void InstallResourceNames() {
   Constant_SetResourceFinder(ResourceKind::Object, Finder([](std::string_view n) { return Object_Find(n); }));
@@ -272,20 +329,7 @@ void Room_InstallHooks() {
     return true;
   };
 
-  Instance_SetSpriteLookup([](int32_t sprite, InstanceSpriteShape& shape) {
-    const CSprite* s = Sprite_Data(sprite);
-    if (s == nullptr) return false;
-    const CollisionBox box = s->GetBbox();
-    shape.frames = s->GetFrameCount();
-    shape.left = box.left;
-    shape.top = box.top;
-    shape.right = box.right;
-    shape.bottom = box.bottom;
-    shape.xorigin = s->GetXOrigin();
-    shape.yorigin = s->GetYOrigin();
-    shape.precise = s->GetPrecise();
-    return true;
-  });
+  InstallSpriteShapes();
 
   StepHooks& step = Run_StepHooks();
   step.startStep = IO_Start_Step;
@@ -302,6 +346,18 @@ void Room_InstallHooks() {
   step.mousePosition = [](int32_t& x, int32_t& y) {
     x = IO_State().windowMouseX;
     y = IO_State().windowMouseY;
+  };
+
+  // Capped at the display; a size the window already has changes nothing. Without a window
+  // there is nothing to size.
+  step.setWindowSize = [](int32_t width, int32_t height) {
+    if (MainWindow().window == nullptr) return;
+    int screenWidth = 0, screenHeight = 0, clientWidth = 0, clientHeight = 0;
+    Window_ScreenSize(screenWidth, screenHeight);
+    Window_ClientSize(clientWidth, clientHeight);
+    width = std::min(width, screenWidth);
+    height = std::min(height, screenHeight);
+    if (width != clientWidth || height != clientHeight) GR_Window_Set_Size(width, height);
   };
 
   MainLoopHooks& loop = MainLoop_Hooks();

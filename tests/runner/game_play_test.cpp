@@ -170,6 +170,9 @@ TEST_P(GamePlay, PersistentInstanceKeepsItsVariablesAndGetsNoSecondCreate) {
   game.rooms.push_back(MakeRoom("rm_first", {{0, 0, 0, 100001, {""}}}));
   game.rooms.push_back(MakeRoom("rm_second", {}));
   ExpectPlayed(PlayGame(game), {"create", "room 0 visit 1 count 1", "room 1 visit 2 count 1"});
+  // The next room holds an instance with the same id: it becomes the carried one.
+  game.rooms[1].instances.push_back({50, 50, 0, 100001, {""}});
+  ExpectPlayed(PlayGame(game), {"create", "room 0 visit 1 count 1", "room 1 visit 2 count 1"});
 }
 
 TEST_P(GamePlay, PersistentRoomKeepsItsInstancesWhenEnteredAgain) {
@@ -254,6 +257,33 @@ TEST_P(GamePlay, RoomGotoInACreateEventStopsTheOtherEventsButNotTheCode) {
                                 Say("room code")));
   game.rooms.push_back(MakeRoom("rm_second", {{0, 0, 2, 100003, {""}}}));
   ExpectPlayed(PlayGame(game), {"code first", "create first", "code second", "room code", "arrived"});
+}
+
+TEST_P(GamePlay, PreciseSpritesCollideOnlyWhereTheirMasksMeet) {
+  for (const bool precise : {false, true}) {
+    GameDataWriter game = NewGame();
+    gamedata::Sprite bar;
+    bar.name = "spr_bar";
+    bar.width = bar.height = 16;
+    bar.bboxRight = bar.bboxBottom = 15;
+    bar.bboxMode = 2;  // the full box, whatever the mask holds
+    bar.precise = precise;
+    bar.frames = {0};
+    std::vector<uint8_t> mask;
+    for (int row = 0; row < 16; ++row) mask.insert(mask.end(), {0x80, 0x00});  // only column 0 is solid
+    bar.masks = {mask};
+    game.sprites.push_back(bar);
+    game.texturePageEntries.push_back({0, 0, 16, 16, 0, 0, 16, 16, 16, 16, 0});
+    game.textures.push_back(gamedata::RawImage(16, 16, std::vector<uint8_t>(16 * 16 * 4, 255)));
+    Object a = MakeObject("obj_a", {{kCollision, 1, {Say("a hit")}}, {kStep, kStepEnd, {"game_end();"}}});
+    Object b = MakeObject("obj_b", {{kCollision, 0, {Say("b hit")}}});
+    a.sprite = b.sprite = 0;
+    game.objects.push_back(a);
+    game.objects.push_back(b);
+    // The boxes overlap from x 8 to 15; the solid columns are at x 0 and x 8.
+    game.rooms.push_back(MakeRoom("rm_only", {{0, 0, 0, 100001, {""}}, {8, 0, 1, 100002, {""}}}));
+    ExpectPlayed(PlayGame(game), precise ? std::vector<std::string>{} : std::vector<std::string>{"a hit", "b hit"});
+  }
 }
 
 TEST_P(GamePlay, RoomErrorsEndTheGameWithTheirMessage) {
