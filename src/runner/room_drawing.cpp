@@ -16,7 +16,9 @@
 #include "platform/conversions.h"
 #include "runner/events.h"
 #include "runner/instance.h"
+#include "runner/input.h"
 #include "runner/room_start.h"
+#include "runner/run_globals.h"
 #include "runner/window.h"
 #include "script/builtin_variables.h"
 
@@ -26,7 +28,8 @@ constexpr int32_t kDrawEvent = 8;
 constexpr int32_t kDrawNormal = 0;
 constexpr int32_t kDrawGui = 64;
 
-int32_t g_currentView = 0;
+// The view being drawn lives in the run-time globals (view_current reads it).
+int32_t& g_currentView = Run_Globals.viewCurrent;
 CRoom* (*g_tileRoom)() = Run_CurrentRoom;
 
 // The running room's tiles when it is the room being drawn.
@@ -316,6 +319,16 @@ void Room_Draw() {
   GR_Set_Viewport(0, 0, windowWidth, windowHeight);
   GR_Set_View_Projection(0, 0, static_cast<float>(guiWidth), static_cast<float>(guiHeight), 0);
   Room_DrawGuiEvent(0, 0, static_cast<float>(guiWidth), static_cast<float>(guiHeight));
+  // The cursor sprite at the mouse, mapped by the window's scaling alone (no views).
+  if (const CSprite* cursor = Sprite_Data(Run_Globals.cursorSprite)) {
+    const int views = window.viewCount;
+    window.viewCount = 0;
+    int x = 0, y = 0;
+    GR_Window_To_Room(IO_State().windowMouseX, IO_State().windowMouseY, x, y);
+    window.viewCount = views;
+    cursor->Draw(Run_Globals.stepCount, static_cast<float>(x), static_cast<float>(y), 1.0f, 1.0f, 0.0f, 0xFFFFFFu,
+                 1.0f);
+  }
   GR_D3D_Batch_Flush();
   settings.mode3D = mode3D;
   Draw_ResetViewRect();

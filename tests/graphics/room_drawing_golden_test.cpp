@@ -4,9 +4,11 @@
 #include "graphics/drawing_fixture.h"
 
 #include "data/rooms.h"
+#include "runner/input.h"
 #include "runner/instance_list.h"
 #include "runner/room_drawing.h"
 #include "runner/room_start.h"
+#include "runner/run_globals.h"
 #include "script/builtin_variables.h"
 
 namespace {
@@ -300,4 +302,26 @@ TEST_F(DrawingTest, ViewsFollowWithBordersAndSpeedLimits) {
   Room_UpdateViews();
   EXPECT_EQ(view.xview, 1000 - 200);
   EXPECT_EQ(view.yview, 1000 - 100);
+}
+
+TEST_F(DrawingTest, CursorSpriteIsDrawnLastAtTheMouse) {
+  GameDataWriter game = BaseGame();
+  game.objects.push_back(ObjectWith(-1, 0, "draw_set_color(c_white); draw_rectangle(0, 0, 63, 63, 0);",
+                                    ""));
+  Load(game);
+  Add(0, 0, 0);
+  Run_Globals.cursorSprite = 0;
+  Run_Globals.viewCurrent = 5;
+  IO_State().windowMouseX = 20;
+  IO_State().windowMouseY = 30;
+  ASSERT_TRUE(GR_D3D_Start_Frame());
+  Room_Draw();
+  auto pixels = Graphics_GrabSurfaceRect(Graphics_ScreenTexture(), 0, 0, 64, 64);
+  GR_D3D_Finish_Frame(false);
+  Run_Globals.cursorSprite = -1;
+  // The 8 x 4 sprite with its origin (4, 2) at the mouse, over the room's white.
+  EXPECT_EQ(At(pixels, 17, 29), 0xFF0000u);
+  EXPECT_EQ(At(pixels, 22, 30), 0x00FF00u);
+  EXPECT_EQ(At(pixels, 20, 33), 0xFFFFFFu);
+  EXPECT_EQ(Run_Globals.viewCurrent, 0);
 }
