@@ -72,6 +72,7 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   frame.other = st.other;
   frame.code = st.code;
   frame.codeSize = st.codeSize;
+  frame.buffer = st.buffer;
   frame.debugInfo = st.debugInfo;
   frame.source = st.source;
   frame.name = st.name;
@@ -107,6 +108,7 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
 
   st.code = bytecode->Data();
   st.codeSize = bytecode->Size();
+  st.buffer = bytecode;
   st.pc = 0;
   st.debugInfo = script->DebugInfo();
   st.source = script->SourceCopy();
@@ -128,6 +130,7 @@ void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uin
   st.code = code = frame.code;
   st.codeSize = codeSize = frame.codeSize;
   st.pc = pc = frame.pc;
+  st.buffer = frame.buffer;
   st.debugInfo = frame.debugInfo;
   st.source = frame.source;
   st.name = frame.name;

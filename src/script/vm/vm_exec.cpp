@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/console.h"
@@ -19,6 +20,7 @@
 #include "script/variable_access.h"
 #include "script/variable_list.h"
 #include "script/vm/vm.h"
+#include "script/vm/vm_decode.h"
 #include "script/vm/vm_operations.h"
 #include "script/vm/vm_state.h"
 #include "script/vm/vm_strings.h"
@@ -253,6 +255,37 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
   return target < 0 || target > size ? -1 : target;
 }
 
+// The comparisons of real locals, with the machine's tolerance; d = left - right.
+[[gnu::always_inline]] inline bool CompareReals(VMOpcode op, double d) {
+  constexpr double kTolerance = 1e-05;
+  switch (op) {
+    case VMOpcode::Slt:
+      return d < -kTolerance;
+    case VMOpcode::Sle:
+      return d <= kTolerance;
+    case VMOpcode::Seq:
+      return d >= -kTolerance && d <= kTolerance;
+    case VMOpcode::Sne:
+      return d < -kTolerance || d > kTolerance;
+    case VMOpcode::Sge:
+      return d >= -kTolerance;
+    default:
+      return d > kTolerance;
+  }
+}
+
+// Pushes a copy of a variable's value.
+[[gnu::always_inline]] inline void PushCopy(ScriptValue*& sp, const ScriptValue& value) {
+  --sp;
+  sp->kind = value.kind;
+  sp->real = value.real;
+  if (value.kind == ValueKind::String) {
+    sp->text = value.text;
+  } else if (!sp->text.empty()) {
+    sp->text.clear();
+  }
+}
+
 std::string ValueForTrace(const ScriptValue& v) {
   if (v.kind == ValueKind::String) return "\"" + v.text + "\"";
   char buffer[64];
@@ -390,12 +423,42 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
   // One handler per opcode, reached through a table of their addresses; each handler ends by
   // fetching and dispatching the next instruction itself.
   static void* dispatch[256];
+  // The handlers of decoded records, by VMFastOp.
+  static const void* fastHandlers[static_cast<size_t>(VMFastOp::Count)];
   static bool dispatchReady = false;
   if (!dispatchReady) {
     for (void*& entry : dispatch) entry = &&op_Break;
 #define KF_VM_HANDLER(name, byte, text, operand, pops, pushes) dispatch[byte] = &&op_##name;
     KF_VM_OPCODES(KF_VM_HANDLER)
 #undef KF_VM_HANDLER
+    const std::pair<VMFastOp, const void*> fast[] = {
+        {VMFastOp::Slow, &&fop_Slow},
+        {VMFastOp::End, &&fop_End},
+        {VMFastOp::Nop, &&fop_Nop},
+        {VMFastOp::PushLocal, &&fop_PushLocal},
+        {VMFastOp::LocalUpdate, &&fop_LocalUpdate},
+        {VMFastOp::LocalCompare, &&fop_LocalCompare},
+        {VMFastOp::PushShort, &&fop_PushShort},
+        {VMFastOp::Push4, &&fop_Push4},
+        {VMFastOp::Push8, &&fop_Push8},
+        {VMFastOp::PopLocal, &&fop_PopLocal},
+        {VMFastOp::Add, &&fop_Add},
+        {VMFastOp::Sub, &&fop_Sub},
+        {VMFastOp::Mul, &&fop_Mul},
+        {VMFastOp::Slt, &&fop_Slt},
+        {VMFastOp::Sle, &&fop_Sle},
+        {VMFastOp::Seq, &&fop_Seq},
+        {VMFastOp::Sne, &&fop_Sne},
+        {VMFastOp::Sge, &&fop_Sge},
+        {VMFastOp::Sgt, &&fop_Sgt},
+        {VMFastOp::Conv, &&fop_Conv},
+        {VMFastOp::Popz, &&fop_Popz},
+        {VMFastOp::B, &&fop_B},
+        {VMFastOp::Bt, &&fop_Bt},
+        {VMFastOp::Bf, &&fop_Bf},
+    };
+    static_assert(std::size(fast) == static_cast<size_t>(VMFastOp::Count));
+    for (const auto& [op, handler] : fast) fastHandlers[static_cast<size_t>(op)] = handler;
     dispatchReady = true;
   }
 
@@ -416,6 +479,7 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
   st.other = other;
   st.code = code.Data();
   st.codeSize = code.Size();
+  st.buffer = &code;
   st.debugInfo = debugInfo;
   st.source = sourceText;
   st.name = name;
@@ -440,12 +504,15 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
   const uint8_t* operand = nullptr;
   VMOpcode binary = VMOpcode::Add;
   bool isRet = false;
+  // The running code's decoded form (null: it runs byte by byte) and the record running.
+  const VMDecoded* dec = VM_Decoded(code, fastHandlers);
+  const VMInsn* ip = nullptr;
 
   auto slot = [](uint32_t type) { return VM_SlotSize(type & 0x0F); };
 
 // Fetch the next instruction and jump to its handler; anything unusual (the end of the code,
 // the stack near its limit, a damaged stack, tracing, breakpoints) takes the slow step.
-#define KF_VM_FETCH()                         \
+#define KF_VM_FETCH_RAW()                     \
   std::memcpy(&word, codeBase + pc, 4);       \
   pc += 4;                                    \
   typeByte = (word >> 16) & 0xFF;             \
@@ -455,6 +522,12 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
     if (pc > codeSize) goto operand_past_end; \
   }                                           \
   goto* dispatch[word >> 24]
+// Code with a decoded form goes on from its record unless every step must be slow.
+#define KF_VM_FETCH()                                         \
+  if (dec != nullptr && !g_VMSlowSteps) {                     \
+    if ((ip = dec->At(pc)) != nullptr) goto* ip->handler;     \
+  }                                                           \
+  KF_VM_FETCH_RAW()
 #define KF_VM_DISPATCH()                                                      \
   do {                                                                        \
     if (pc + 4 > codeSize || sp > stackStart || g_VMSlowSteps) [[unlikely]] { \
@@ -486,6 +559,7 @@ slow_step:
     if (st.depth == 0) goto finished;
     Cell_SetVarReal(st.returned, 0.0);
     ReturnFromScript(st, sp, used, codeBase, codeSize, pc, st.returned);
+    dec = VM_Decoded(*st.buffer, fastHandlers);
     KF_VM_DISPATCH();
   }
   if (used > limit) {
@@ -513,6 +587,9 @@ slow_step:
     VM_DebugStep(st, used);
   }
   KF_VM_FETCH();
+// One instruction of decoded code run by the byte loop.
+slow_fetch:
+  KF_VM_FETCH_RAW();
 
 op_Conv : {  // pop T, push it converted to U
   // The conversions loops and indices use most, inline.
@@ -851,6 +928,7 @@ op_Call : {  // pop argc .v arguments, push the result .v
   codeBase = st.code;
   codeSize = st.codeSize;
   pc = st.pc;
+  dec = VM_Decoded(*st.buffer, fastHandlers);
   KF_VM_DISPATCH_GROWN();
 }
 
@@ -881,16 +959,251 @@ leave : {
     Cell_SetVarReal(st.returned, 0.0);
   }
   ReturnFromScript(st, sp, used, codeBase, codeSize, pc, st.returned);
+  dec = VM_Decoded(*st.buffer, fastHandlers);
   KF_VM_DISPATCH();
 }
 
 op_Break:  // debugger marks and unassigned opcodes do nothing
   KF_VM_DISPATCH();
 
+  // Decoded records. Their code never takes more values than the stack holds, the end of
+  // the code is a record of its own, and nothing here runs while every step must be slow;
+  // what is left to check is the stack limit after a push. A record that meets anything
+  // unusual hands its instruction, untouched, to the byte loop.
+#define KF_FAST_NEXT() \
+  do {                 \
+    ++ip;              \
+    goto* ip->handler; \
+  } while (false)
+#define KF_FAST_GROWN()                   \
+  do {                                    \
+    if (used > limit) [[unlikely]] {      \
+      pc = ip[1].pc;                      \
+      goto slow_step;                     \
+    }                                     \
+    ++ip;                                 \
+    goto* ip->handler;                    \
+  } while (false)
+#define KF_FAST_SLOW() \
+  do {                 \
+    pc = ip->pc;       \
+    goto slow_fetch;   \
+  } while (false)
+#define KF_FAST_JUMP()   \
+  do {                   \
+    ip = ip->jump;       \
+    goto* ip->handler;   \
+  } while (false)
+
+fop_Slow:
+  KF_FAST_SLOW();
+fop_End:
+  pc = ip->pc;
+  goto slow_step;
+fop_Nop:
+  KF_FAST_NEXT();
+
+fop_PushShort:
+  --sp;
+  Cell_SetInt(*sp, static_cast<int16_t>(ip->word & 0xFFFF));
+  used += 4;
+  KF_FAST_GROWN();
+fop_Push4:
+  --sp;
+  std::memcpy(&sp->real, &ip->bits, 4);
+  used += 4;
+  KF_FAST_GROWN();
+fop_Push8:
+  --sp;
+  std::memcpy(&sp->real, &ip->bits, 8);
+  used += 8;
+  KF_FAST_GROWN();
+
+fop_PushLocal : {
+  VariableNode* node = st.localsCache->Find(ip->id);
+  if (node == nullptr) node = CacheLocal(st, ip->id);
+  if (node == nullptr) KF_FAST_SLOW();
+  PushCopy(sp, node->value);
+  used += 16;
+  Variable_ArrayError = false;
+  KF_FAST_GROWN();
+}
+
+fop_LocalUpdate : {  // push.v L; push k; add/sub/mul; pop.v.v L
+  VariableNode* node = st.localsCache->Find(ip->id);
+  if (node == nullptr) node = CacheLocal(st, ip->id);
+  if (node == nullptr) KF_FAST_SLOW();
+  ScriptValue& local = node->value;
+  if (local.kind == ValueKind::Real && used + 32 <= limit) {
+    double k = ip->k;
+    bool whole = true;
+    if (ip->id2 >= 0) {
+      VariableNode* node2 = st.localsCache->Find(ip->id2);
+      if (node2 == nullptr) node2 = CacheLocal(st, ip->id2);
+      whole = node2 != nullptr && node2->value.kind == ValueKind::Real;
+      if (whole) k = node2->value.real;
+    }
+    if (whole) {
+      const auto op = static_cast<VMOpcode>(ip->op);
+      local.real = op == VMOpcode::Add   ? local.real + k
+                   : op == VMOpcode::Sub ? local.real - k
+                                         : local.real * k;
+      ip += 4;
+      goto* ip->handler;
+    }
+  }
+  PushCopy(sp, local);
+  used += 16;
+  Variable_ArrayError = false;
+  KF_FAST_GROWN();
+}
+
+fop_LocalCompare : {  // push.v L; push k; slt..sgt; bt/bf
+  VariableNode* node = st.localsCache->Find(ip->id);
+  if (node == nullptr) node = CacheLocal(st, ip->id);
+  if (node == nullptr) KF_FAST_SLOW();
+  ScriptValue& local = node->value;
+  if (local.kind == ValueKind::Real && used + 32 <= limit) {
+    double k = ip->k;
+    bool whole = true;
+    if (ip->id2 >= 0) {
+      VariableNode* node2 = st.localsCache->Find(ip->id2);
+      if (node2 == nullptr) node2 = CacheLocal(st, ip->id2);
+      whole = node2 != nullptr && node2->value.kind == ValueKind::Real;
+      if (whole) k = node2->value.real;
+    }
+    if (whole) {
+      if (CompareReals(static_cast<VMOpcode>(ip->op), local.real - k) != (ip->slot == 1)) {
+        ip += 4;
+        goto* ip->handler;
+      }
+      KF_FAST_JUMP();
+    }
+  }
+  PushCopy(sp, local);
+  used += 16;
+  Variable_ArrayError = false;
+  KF_FAST_GROWN();
+}
+
+fop_PopLocal : {  // pop.v.U into a local
+  VariableNode* node = st.localsCache->Find(ip->id);
+  if (node == nullptr) node = CacheLocal(st, ip->id);
+  if (node == nullptr) KF_FAST_SLOW();
+  ScriptValue& value = *sp;
+  switch (static_cast<VMType>(ip->typeByte >> 4)) {
+    case VMType::Var:
+      break;
+    case VMType::Double:
+      Cell_SetVarReal(value, value.real);
+      break;
+    case VMType::Float:
+      Cell_SetVarReal(value, Cell_Float(value));
+      break;
+    case VMType::Int:
+      Cell_SetVarReal(value, Cell_Int(value));
+      break;
+    case VMType::Long:
+      Cell_SetVarReal(value, static_cast<double>(Cell_Long(value)));
+      break;
+    case VMType::Bool:
+      Cell_SetVarReal(value, Cell_Bool(value) ? 1.0 : 0.0);
+      break;
+    default:  // the string type (the decoder takes no other)
+      value.kind = ValueKind::String;
+      value.real = 0.0;
+      break;
+  }
+  ++sp;
+  used -= ip->slot;
+  ScriptValue& local = node->value;
+  local.kind = value.kind;
+  local.real = value.real;
+  if (value.kind == ValueKind::String) {
+    local.text.swap(value.text);
+  } else if (!local.text.empty()) {
+    local.text.clear();
+  }
+  KF_FAST_NEXT();
+}
+
+fop_Add:
+  if (FastBinary<VMOpcode::Add>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Sub:
+  if (FastBinary<VMOpcode::Sub>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Mul:
+  if (FastBinary<VMOpcode::Mul>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Slt:
+  if (FastBinary<VMOpcode::Slt>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Sle:
+  if (FastBinary<VMOpcode::Sle>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Seq:
+  if (FastBinary<VMOpcode::Seq>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Sne:
+  if (FastBinary<VMOpcode::Sne>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Sge:
+  if (FastBinary<VMOpcode::Sge>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Sgt:
+  if (FastBinary<VMOpcode::Sgt>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+
+fop_Conv : {
+  const uint32_t conv = ip->typeByte;
+  if (conv == 0x25 && sp->kind == ValueKind::Real) {
+    Cell_SetInt(*sp, Conv_TruncToInt32(sp->real));
+    used -= 12;
+    KF_FAST_NEXT();
+  }
+  if (conv == 0x52) {
+    Cell_SetVarReal(*sp, Cell_Int(*sp));
+    used += 12;
+    KF_FAST_GROWN();
+  }
+  if (conv == 0x45 && sp->kind == ValueKind::Real) {
+    Cell_SetInt(*sp, sp->real > 0.5 ? 1 : 0);
+    used -= 12;
+    KF_FAST_NEXT();
+  }
+  if (conv == 0x42) {
+    Cell_SetInt(*sp, Cell_Int(*sp) != 0 ? 1 : 0);
+    KF_FAST_NEXT();
+  }
+  KF_FAST_SLOW();
+}
+
+fop_Popz:
+  ++sp;
+  used -= ip->slot;
+  KF_FAST_NEXT();
+fop_B:
+  KF_FAST_JUMP();
+fop_Bt:
+  used -= 4;
+  if (Cell_Bool(*sp++)) KF_FAST_JUMP();
+  KF_FAST_NEXT();
+fop_Bf:
+  used -= 4;
+  if (!Cell_Bool(*sp++)) KF_FAST_JUMP();
+  KF_FAST_NEXT();
+
+#undef KF_FAST_JUMP
+#undef KF_FAST_SLOW
+#undef KF_FAST_GROWN
+#undef KF_FAST_NEXT
+
 #undef KF_VM_BRANCH
 #undef KF_VM_DISPATCH_GROWN
 #undef KF_VM_DISPATCH
 #undef KF_VM_FETCH
+#undef KF_VM_FETCH_RAW
 
 finished:
   Code_ArgumentCount = savedArgumentCount;

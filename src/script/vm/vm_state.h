@@ -26,6 +26,7 @@ struct VMFrame {
   CInstance* other = nullptr;
   const uint8_t* code = nullptr;
   int32_t codeSize = 0;
+  const VMBuffer* buffer = nullptr;
   const VMBuffer* debugInfo = nullptr;
   std::string_view source;
   std::string_view name;
@@ -105,6 +106,7 @@ struct VMState {
   const uint8_t* code = nullptr;
   int32_t codeSize = 0;
   int32_t pc = 0;
+  const VMBuffer* buffer = nullptr;  // the bytes of code, which keep its decoded form
   const VMBuffer* debugInfo = nullptr;
   std::string_view source;
   std::string_view name;

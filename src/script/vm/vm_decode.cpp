@@ -1,0 +1,344 @@
+// Decoding a code object's bytes into records, and the check that lets them run without
+// stack-underflow tests.
+#include "script/vm/vm_decode.h"
+
+#include <cstring>
+
+#include "script/vm/vm_opcodes.h"
+
+namespace {
+
+constexpr int32_t kLocalInstance = -7;
+
+uint32_t WordAt(const uint8_t* code, int32_t offset) {
+  uint32_t w;
+  std::memcpy(&w, code + offset, 4);
+  return w;
+}
+
+int32_t SignExtend24(uint32_t word) { return static_cast<int32_t>(word << 8) >> 8; }
+
+// A variable operand naming a local by a fixed instance, with no index on the stack.
+bool IsPlainLocal(uint32_t word, uint32_t var) {
+  constexpr uint32_t kForm = kVMVarFixedInstance | kVMVarInstanceId | kVMVarNoIndex;
+  return (var & kForm) == (kVMVarFixedInstance | kVMVarNoIndex) &&
+         static_cast<int16_t>(word & 0xFFFF) == kLocalInstance;
+}
+
+// Values an instruction takes from the stack and leaves on it, and whether execution can
+// go on to the next instruction. False: the instruction is not taken on (the byte loop
+// reports what is wrong with it when it runs).
+struct Effect {
+  int32_t need = 0;
+  int32_t delta = 0;
+  bool next = true;
+  bool branches = false;
+};
+
+bool EffectOf(uint32_t word, uint32_t var, Effect& e) {
+  const auto op = static_cast<VMOpcode>(word >> 24);
+  const uint32_t t = (word >> 16) & 0x0F;
+  auto variablePops = [var] {
+    return ((var & kVMVarNoIndex) == 0 ? 1 : 0) + ((var & kVMVarFixedInstance) == 0 ? 1 : 0);
+  };
+  switch (op) {
+    case VMOpcode::Conv:
+    case VMOpcode::Neg:
+    case VMOpcode::Not:
+      e.need = 1;
+      return true;
+    case VMOpcode::Mul:
+    case VMOpcode::Div:
+    case VMOpcode::Rem:
+    case VMOpcode::Mod:
+    case VMOpcode::Add:
+    case VMOpcode::Sub:
+    case VMOpcode::And:
+    case VMOpcode::Or:
+    case VMOpcode::Xor:
+    case VMOpcode::Shl:
+    case VMOpcode::Shr:
+    case VMOpcode::Slt:
+    case VMOpcode::Sle:
+    case VMOpcode::Seq:
+    case VMOpcode::Sne:
+    case VMOpcode::Sge:
+    case VMOpcode::Sgt:
+      e.need = 2;
+      e.delta = -1;
+      return true;
+    case VMOpcode::Pop:
+      if (t != static_cast<uint32_t>(VMType::Var)) return false;
+      e.need = variablePops() + 1;
+      e.delta = -e.need;
+      return true;
+    case VMOpcode::Dup:
+      e.need = 1;
+      e.delta = 1;
+      return true;
+    case VMOpcode::Ret:
+      e.need = 1;
+      e.next = false;
+      return true;
+    case VMOpcode::Exit:
+      e.next = false;
+      return true;
+    case VMOpcode::Popz:
+      e.need = 1;
+      e.delta = -1;
+      return true;
+    case VMOpcode::B:
+      e.next = false;
+      e.branches = true;
+      return true;
+    case VMOpcode::Bt:
+    case VMOpcode::Bf:
+    case VMOpcode::PushEnv:
+      e.need = 1;
+      e.delta = -1;
+      e.branches = true;
+      return true;
+    case VMOpcode::PopEnv:
+      e.branches = true;
+      return true;
+    case VMOpcode::Push:
+      if (t == static_cast<uint32_t>(VMType::Var)) {
+        e.need = variablePops();
+        e.delta = 1 - e.need;
+      } else if (t <= static_cast<uint32_t>(VMType::String) ||
+                 t == static_cast<uint32_t>(VMType::Error)) {
+        e.delta = 1;
+      }
+      return true;
+    case VMOpcode::Call: {
+      if (t != static_cast<uint32_t>(VMType::Int)) return false;
+      const auto argc = static_cast<int32_t>(word & 0xFFFF);
+      e.need = argc;
+      e.delta = 1 - argc;
+      return true;
+    }
+    default:  // break, unassigned opcodes
+      return true;
+  }
+}
+
+struct Decoder {
+  const uint8_t* code;
+  int32_t size;
+  const void* const* handlers;
+  VMDecoded out;
+  std::vector<uint32_t> vars;  // each record's variable operand (or other 4-byte operand)
+  std::vector<int32_t> depth;  // values on the stack before each record; -1: never reached
+
+  const void* H(VMFastOp op) const { return handlers[static_cast<size_t>(op)]; }
+
+  bool Linear() {
+    int32_t pc = 0;
+    out.indexOf.assign(static_cast<size_t>(size) / 4 + 1, -1);
+    while (pc + 4 <= size) {
+      VMInsn r;
+      r.word = WordAt(code, pc);
+      r.pc = pc;
+      r.typeByte = static_cast<uint8_t>(r.word >> 16);
+      out.indexOf[static_cast<size_t>(pc / 4)] = static_cast<int32_t>(out.insns.size());
+      int32_t operandSize = 0;
+      if ((r.word & 0x40000000u) != 0) operandSize = kVMOperandSizes[r.typeByte & 0x0F];
+      if (pc + 4 + operandSize > size) return false;
+      uint32_t var = 0;
+      if (operandSize >= 4) var = WordAt(code, pc + 4);
+      if (operandSize > 0) std::memcpy(&r.bits, code + pc + 4, static_cast<size_t>(operandSize));
+      out.insns.push_back(r);
+      vars.push_back(var);
+      pc += 4 + operandSize;
+    }
+    VMInsn end;
+    end.pc = pc;
+    end.handler = H(VMFastOp::End);
+    out.indexOf[static_cast<size_t>(pc / 4)] = static_cast<int32_t>(out.insns.size());
+    out.insns.push_back(end);
+    vars.push_back(0);
+    return true;
+  }
+
+  // The record a branch word at offset pc goes to, or -1.
+  int32_t BranchTarget(const VMInsn& r) const {
+    const int32_t target = r.pc + 4 * SignExtend24(r.word);
+    if (target < 0 || target > size) return -1;
+    const VMInsn* at = out.At(target);
+    return at == nullptr ? -1 : static_cast<int32_t>(at - out.insns.data());
+  }
+
+  // Stack depth along every path from the start.
+  bool Depths() {
+    const size_t n = out.insns.size();
+    depth.assign(n, -1);
+    std::vector<size_t> work{0};
+    depth[0] = 0;
+    auto reach = [&](size_t i, int32_t d) {
+      if (depth[i] < 0) {
+        depth[i] = d;
+        work.push_back(i);
+        return true;
+      }
+      return depth[i] == d;
+    };
+    while (!work.empty()) {
+      const size_t i = work.back();
+      work.pop_back();
+      if (i + 1 == n) continue;  // the end
+      VMInsn& r = out.insns[i];
+      Effect e;
+      if (!EffectOf(r.word, vars[i], e)) return false;
+      if (depth[i] < e.need) return false;
+      const int32_t d = depth[i] + e.delta;
+      if (e.branches) {
+        r.target = BranchTarget(r);
+        if (r.target < 0 || !reach(static_cast<size_t>(r.target), d)) return false;
+      }
+      if (e.next && !reach(i + 1, d)) return false;
+    }
+    return true;
+  }
+
+  // Every instruction not taken on here stays with the byte loop.
+  void Handlers() {
+    const size_t n = out.insns.size();
+    for (size_t i = 0; i + 1 < n; ++i) {
+      VMInsn& r = out.insns[i];
+      const auto op = static_cast<VMOpcode>(r.word >> 24);
+      const uint32_t t = r.typeByte & 0x0F, u = r.typeByte >> 4;
+      VMFastOp f = VMFastOp::Slow;
+      if (depth[i] < 0) {  // never reached
+        r.handler = H(f);
+        continue;
+      }
+      switch (op) {
+        case VMOpcode::Push:
+          if (t == static_cast<uint32_t>(VMType::Var)) {
+            if (IsPlainLocal(r.word, vars[i])) {
+              r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
+              f = Idiom(i) ? out.insns[i].op < static_cast<uint8_t>(VMOpcode::Slt)
+                                 ? VMFastOp::LocalUpdate
+                                 : VMFastOp::LocalCompare
+                           : VMFastOp::PushLocal;
+            }
+          } else if (t == static_cast<uint32_t>(VMType::Error)) {
+            f = VMFastOp::PushShort;
+          } else if (t == static_cast<uint32_t>(VMType::Int) ||
+                     t == static_cast<uint32_t>(VMType::Float) ||
+                     t == static_cast<uint32_t>(VMType::Bool)) {
+            f = VMFastOp::Push4;
+          } else if (t == static_cast<uint32_t>(VMType::Double) ||
+                     t == static_cast<uint32_t>(VMType::Long)) {
+            f = VMFastOp::Push8;
+          } else if (t != static_cast<uint32_t>(VMType::String)) {
+            f = VMFastOp::Nop;
+          }
+          break;
+        case VMOpcode::Pop:
+          if (IsPlainLocal(r.word, vars[i]) && u <= static_cast<uint32_t>(VMType::String)) {
+            r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
+            r.slot = VM_SlotSize(u);
+            f = VMFastOp::PopLocal;
+          }
+          break;
+        case VMOpcode::Add: f = VMFastOp::Add; break;
+        case VMOpcode::Sub: f = VMFastOp::Sub; break;
+        case VMOpcode::Mul: f = VMFastOp::Mul; break;
+        case VMOpcode::Slt: f = VMFastOp::Slt; break;
+        case VMOpcode::Sle: f = VMFastOp::Sle; break;
+        case VMOpcode::Seq: f = VMFastOp::Seq; break;
+        case VMOpcode::Sne: f = VMFastOp::Sne; break;
+        case VMOpcode::Sge: f = VMFastOp::Sge; break;
+        case VMOpcode::Sgt: f = VMFastOp::Sgt; break;
+        case VMOpcode::Conv: f = VMFastOp::Conv; break;
+        case VMOpcode::Popz:
+          r.slot = VM_SlotSize(t);
+          f = VMFastOp::Popz;
+          break;
+        case VMOpcode::B: f = VMFastOp::B; break;
+        case VMOpcode::Bt: f = VMFastOp::Bt; break;
+        case VMOpcode::Bf: f = VMFastOp::Bf; break;
+        case VMOpcode::Dup:
+        case VMOpcode::Neg:
+        case VMOpcode::Not:
+        case VMOpcode::Div:
+        case VMOpcode::Rem:
+        case VMOpcode::Mod:
+        case VMOpcode::And:
+        case VMOpcode::Or:
+        case VMOpcode::Xor:
+        case VMOpcode::Shl:
+        case VMOpcode::Shr:
+        case VMOpcode::Ret:
+        case VMOpcode::Exit:
+        case VMOpcode::PushEnv:
+        case VMOpcode::PopEnv:
+        case VMOpcode::Call:
+          break;
+        default:  // break and unassigned opcodes do nothing
+          f = VMFastOp::Nop;
+          break;
+      }
+      r.handler = H(f);
+    }
+  }
+
+  // The loop idioms that start with a push of a real local (record i); the byte loop's own
+  // matcher recognises exactly the same shapes.
+  bool Idiom(size_t i) {
+    const size_t n = out.insns.size();
+    if (i + 4 >= n) return false;  // records i+1..i+3 must be instructions
+    VMInsn& r = out.insns[i];
+    const VMInsn& r1 = out.insns[i + 1];
+    bool rightVar = false;
+    switch (r1.word >> 16) {
+      case 0xC00F:
+        r.k = static_cast<int16_t>(r1.word & 0xFFFF);
+        break;
+      case 0xC002:
+        r.k = static_cast<int32_t>(vars[i + 1]);
+        break;
+      case 0xC005:
+        if (!IsPlainLocal(r1.word, vars[i + 1])) return false;
+        r.id2 = static_cast<int32_t>(vars[i + 1] & kVMVarIdMask);
+        rightVar = true;
+        break;
+      default:
+        return false;
+    }
+    const VMInsn& r2 = out.insns[i + 2];
+    const VMInsn& r3 = out.insns[i + 3];
+    if (r2.typeByte != (rightVar ? 0x55u : 0x52u)) return false;
+    const auto op = static_cast<VMOpcode>(r2.word >> 24);
+    r.op = static_cast<uint8_t>(op);
+    if (op == VMOpcode::Add || op == VMOpcode::Sub || op == VMOpcode::Mul) {
+      if (r3.word != (0x41550000u | (r.word & 0xFFFF)) || vars[i + 3] != vars[i]) return false;
+      return true;
+    }
+    if (op < VMOpcode::Slt || op > VMOpcode::Sgt) return false;
+    const auto branch = static_cast<VMOpcode>(r3.word >> 24);
+    if (branch != VMOpcode::Bt && branch != VMOpcode::Bf) return false;
+    r.target = r3.target;
+    r.slot = branch == VMOpcode::Bt ? 1 : 0;
+    return true;
+  }
+};
+
+}  // namespace
+
+const VMDecoded* VM_Decoded(const VMBuffer& code, const void* const* handlers) {
+  if (const auto& derived = code.Derived()) {
+    const auto* decoded = static_cast<const VMDecoded*>(derived.get());
+    return decoded->insns.empty() ? nullptr : decoded;
+  }
+  Decoder d{code.Data(), code.Size(), handlers, {}, {}, {}};
+  auto decoded = std::make_shared<VMDecoded>();
+  if (d.size >= 0 && d.Linear() && d.Depths()) {
+    d.Handlers();
+    *decoded = std::move(d.out);
+    for (VMInsn& r : decoded->insns) r.jump = &decoded->insns[static_cast<size_t>(r.target)];
+  }
+  code.SetDerived(decoded);
+  return decoded->insns.empty() ? nullptr : decoded.get();
+}

@@ -1,0 +1,76 @@
+// The decoded form of a code object: its instructions unpacked once into records the machine
+// runs without looking at the bytes again. The bytes stay what is stored, disassembled and
+// reported; a record keeps the offset of its instruction so any instruction can be handed to
+// the byte loop, which runs everything the decoded form does not take on.
+//
+// A code object gets a decoded form only when every instruction decodes, every branch lands
+// on an instruction (or the end), and the number of values on the stack at each instruction
+// is the same along every path and never less than the instruction takes. Such code can not
+// underflow the stack, so its records run without that check; other code runs byte by byte.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "script/vm_buffer.h"
+
+// What a record does. Slow hands the instruction to the byte loop.
+enum class VMFastOp : uint8_t {
+  Slow,
+  End,            // the end of the code
+  Nop,            // break, unassigned opcodes, pushes of types that push nothing
+  PushLocal,      // push.v of a local, no index
+  LocalUpdate,    // push.v L; push.e/.i k or push.v L2; add/sub/mul; pop.v.v L
+  LocalCompare,   // push.v L; push.e/.i k or push.v L2; slt..sgt; bt/bf
+  PushShort,      // push.e
+  Push4,          // push.i .f .b
+  Push8,          // push.d .l
+  PopLocal,       // pop.v.U of a local, no index
+  Add,
+  Sub,
+  Mul,
+  Slt,
+  Sle,
+  Seq,
+  Sne,
+  Sge,
+  Sgt,
+  Conv,
+  Popz,
+  B,
+  Bt,
+  Bf,
+  Count,
+};
+
+struct VMInsn {
+  const void* handler = nullptr;
+  uint32_t word = 0;
+  int32_t pc = 0;        // offset of the instruction's word
+  double k = 0.0;        // idioms: the constant
+  int64_t bits = 0;      // pushes: the operand's bits
+  int32_t id = 0;        // the local
+  int32_t id2 = -1;      // idioms: the right-hand local, or -1 for the constant
+  int32_t target = 0;    // branches and compare idioms: the record branched to
+  const VMInsn* jump = nullptr;  // that record
+  int32_t slot = 0;      // popz, pop: bytes of the popped value's type
+  uint8_t typeByte = 0;
+  uint8_t op = 0;        // idioms: the arithmetic or comparison opcode; bt/bf: 1 for bt
+};
+
+struct VMDecoded {
+  std::vector<VMInsn> insns;     // the last one is the end
+  std::vector<int32_t> indexOf;  // record index by offset / 4; -1 inside an instruction
+
+  // The record of the instruction at offset pc, or null.
+  const VMInsn* At(int32_t pc) const {
+    if (pc < 0 || (pc & 3) != 0 || static_cast<size_t>(pc / 4) >= indexOf.size()) return nullptr;
+    int32_t i = indexOf[static_cast<size_t>(pc / 4)];
+    return i < 0 ? nullptr : &insns[static_cast<size_t>(i)];
+  }
+};
+
+// The decoded form of a buffer, made on first use and kept with it; null when the code does
+// not qualify. handlers: the machine's handler for each VMFastOp.
+const VMDecoded* VM_Decoded(const VMBuffer& code, const void* const* handlers);
