@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "script/variable_list.h"
 #include "script/vm/vm_opcodes.h"
 
 namespace {
@@ -23,6 +24,16 @@ bool IsPlainLocal(uint32_t word, uint32_t var) {
   constexpr uint32_t kForm = kVMVarFixedInstance | kVMVarInstanceId | kVMVarNoIndex;
   return (var & kForm) == (kVMVarFixedInstance | kVMVarNoIndex) &&
          static_cast<int16_t>(word & 0xFFFF) == kLocalInstance;
+}
+
+// A variable operand naming a built-in variable of self, other or self-or-global, with no
+// index on the stack.
+bool IsPlainBuiltin(uint32_t word, uint32_t var) {
+  constexpr uint32_t kForm = kVMVarFixedInstance | kVMVarInstanceId | kVMVarNoIndex;
+  const int16_t instance = static_cast<int16_t>(word & 0xFFFF);
+  return (var & kForm) == (kVMVarFixedInstance | kVMVarNoIndex) &&
+         (instance == -1 || instance == -2 || instance == -6) &&
+         (var & kVMVarIdMask) < static_cast<uint32_t>(kFirstListVariableId);
 }
 
 // Values an instruction takes from the stack and leaves on it, and whether execution can
@@ -221,6 +232,9 @@ struct Decoder {
                                  ? VMFastOp::LocalUpdate
                                  : VMFastOp::LocalCompare
                            : VMFastOp::PushLocal;
+            } else if (IsPlainBuiltin(r.word, vars[i])) {
+              r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
+              f = VMFastOp::PushBuiltin;
             }
           } else if (t == static_cast<uint32_t>(VMType::Error)) {
             f = VMFastOp::PushShort;

@@ -21,6 +21,7 @@ enum class VMFastOp : uint8_t {
   End,            // the end of the code
   Nop,            // break, unassigned opcodes, pushes of types that push nothing
   PushLocal,      // push.v of a local, no index
+  PushBuiltin,    // push.v of a built-in variable of self or other, no index
   LocalUpdate,    // push.v L; push.e/.i k or push.v L2; add/sub/mul; pop.v.v L
   LocalCompare,   // push.v L; push.e/.i k or push.v L2; slt..sgt; bt/bf
   PushShort,      // push.e

@@ -41,6 +41,7 @@ constexpr size_t kStackCells = kMaxStackBytes / 4 + 64;
 constexpr size_t kGuardCells = 8;
 
 int32_t g_MaxStackUse = 0;
+int32_t g_ArgumentFirst = -1;  // the id of argument0 when its reads are the slots
 
 // One stack per nesting level of activations (a built-in may run code while its caller's
 // arguments stay in place on the level below). Kept for reuse.
@@ -344,6 +345,8 @@ void UnwindAll(VMState& st) {
 
 int32_t VM_MaxStackUse() { return g_MaxStackUse; }
 
+void VM_SetArgumentVariables(int32_t first) { g_ArgumentFirst = first; }
+
 namespace {
 
 // Arithmetic and comparisons on reals held in variables (against reals or integers) and on
@@ -418,24 +421,23 @@ template <VMOpcode Op>
 
 }  // namespace
 
-void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMBuffer& code,
-             ScriptValue* result, const VMBuffer* debugInfo, std::string_view sourceText) {
-  // One handler per opcode, reached through a table of their addresses; each handler ends by
-  // fetching and dispatching the next instruction itself.
-  static void* dispatch[256];
-  // The handlers of decoded records, by VMFastOp.
-  static const void* fastHandlers[static_cast<size_t>(VMFastOp::Count)];
-  static bool dispatchReady = false;
-  if (!dispatchReady) {
-    for (void*& entry : dispatch) entry = &&op_Break;
-#define KF_VM_HANDLER(name, byte, text, operand, pops, pushes) dispatch[byte] = &&op_##name;
-    KF_VM_OPCODES(KF_VM_HANDLER)
-#undef KF_VM_HANDLER
+namespace {
+
+const void* g_FastHandlers[static_cast<size_t>(VMFastOp::Count)];
+
+// Runs decoded records from ip until one needs the byte loop: answers true when the byte
+// loop's step (the end of the code, the stack limit) comes next at pcOut, false when the
+// instruction at pcOut is to run byte by byte. Called with a null ip it only fills the
+// handler table.
+[[gnu::noinline]] bool RunDecoded(VMState& st, const VMInsn* ip, ScriptValue*& spInOut,
+                                  int32_t& usedInOut, int32_t limit, int32_t& pcOut) {
+  if (ip == nullptr) {
     const std::pair<VMFastOp, const void*> fast[] = {
         {VMFastOp::Slow, &&fop_Slow},
         {VMFastOp::End, &&fop_End},
         {VMFastOp::Nop, &&fop_Nop},
         {VMFastOp::PushLocal, &&fop_PushLocal},
+        {VMFastOp::PushBuiltin, &&fop_PushBuiltin},
         {VMFastOp::LocalUpdate, &&fop_LocalUpdate},
         {VMFastOp::LocalCompare, &&fop_LocalCompare},
         {VMFastOp::PushShort, &&fop_PushShort},
@@ -458,7 +460,294 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
         {VMFastOp::Bf, &&fop_Bf},
     };
     static_assert(std::size(fast) == static_cast<size_t>(VMFastOp::Count));
-    for (const auto& [op, handler] : fast) fastHandlers[static_cast<size_t>(op)] = handler;
+    for (const auto& [op, handler] : fast) g_FastHandlers[static_cast<size_t>(op)] = handler;
+    return false;
+  }
+  ScriptValue* sp = spInOut;
+  int32_t used = usedInOut;
+  VMLocalsCache* const localsCache = st.localsCache;
+  goto* ip->handler;
+
+  // Decoded records. Their code never takes more values than the stack holds, the end of
+  // the code is a record of its own, and nothing here runs while every step must be slow;
+  // what is left to check is the stack limit after a push. A record that meets anything
+  // unusual hands its instruction, untouched, to the byte loop.
+#define KF_FAST_NEXT() \
+  do {                 \
+    ++ip;              \
+    goto* ip->handler; \
+  } while (false)
+#define KF_FAST_GROWN()                   \
+  do {                                    \
+    if (used > limit) [[unlikely]] {      \
+      pcOut = ip[1].pc;                   \
+      goto step;                          \
+    }                                     \
+    ++ip;                                 \
+    goto* ip->handler;                    \
+  } while (false)
+#define KF_FAST_SLOW() \
+  do {                 \
+    pcOut = ip->pc;    \
+    goto slow;         \
+  } while (false)
+#define KF_FAST_JUMP()   \
+  do {                   \
+    ip = ip->jump;       \
+    goto* ip->handler;   \
+  } while (false)
+
+fop_Slow:
+  KF_FAST_SLOW();
+fop_End:
+  pcOut = ip->pc;
+  goto step;
+fop_Nop:
+  KF_FAST_NEXT();
+
+fop_PushShort:
+  --sp;
+  Cell_SetInt(*sp, static_cast<int16_t>(ip->word & 0xFFFF));
+  used += 4;
+  KF_FAST_GROWN();
+fop_Push4:
+  --sp;
+  std::memcpy(&sp->real, &ip->bits, 4);
+  used += 4;
+  KF_FAST_GROWN();
+fop_Push8:
+  --sp;
+  std::memcpy(&sp->real, &ip->bits, 8);
+  used += 8;
+  KF_FAST_GROWN();
+
+fop_PushLocal : {
+  VariableNode* node = localsCache->Find(ip->id);
+  if (node == nullptr) node = CacheLocal(st, ip->id);
+  if (node == nullptr) KF_FAST_SLOW();
+  PushCopy(sp, node->value);
+  used += 16;
+  Variable_ArrayError = false;
+  KF_FAST_GROWN();
+}
+
+fop_PushBuiltin : {  // argument0..15 straight from their slots; others through the table
+  const auto k = static_cast<uint32_t>(ip->id - g_ArgumentFirst);
+  if (g_ArgumentFirst < 0 || k >= static_cast<uint32_t>(kArgumentSlotCount)) KF_FAST_SLOW();
+  const ScriptValue& slot = Code_Arguments[k];
+  --sp;
+  sp->kind = slot.kind;
+  sp->real = slot.real;
+  if (!slot.text.empty() || !sp->text.empty()) sp->text = slot.text;
+  used += 16;
+  KF_FAST_GROWN();
+}
+
+fop_LocalUpdate : {  // push.v L; push k; add/sub/mul; pop.v.v L
+  VariableNode* node = localsCache->Find(ip->id);
+  if (node == nullptr) node = CacheLocal(st, ip->id);
+  if (node == nullptr) KF_FAST_SLOW();
+  ScriptValue& local = node->value;
+  if (local.kind == ValueKind::Real && used + 32 <= limit) {
+    double k = ip->k;
+    bool whole = true;
+    if (ip->id2 >= 0) {
+      VariableNode* node2 = localsCache->Find(ip->id2);
+      if (node2 == nullptr) node2 = CacheLocal(st, ip->id2);
+      whole = node2 != nullptr && node2->value.kind == ValueKind::Real;
+      if (whole) k = node2->value.real;
+    }
+    if (whole) {
+      const auto op = static_cast<VMOpcode>(ip->op);
+      local.real = op == VMOpcode::Add   ? local.real + k
+                   : op == VMOpcode::Sub ? local.real - k
+                                         : local.real * k;
+      ip += 4;
+      goto* ip->handler;
+    }
+  }
+  PushCopy(sp, local);
+  used += 16;
+  Variable_ArrayError = false;
+  KF_FAST_GROWN();
+}
+
+fop_LocalCompare : {  // push.v L; push k; slt..sgt; bt/bf
+  VariableNode* node = localsCache->Find(ip->id);
+  if (node == nullptr) node = CacheLocal(st, ip->id);
+  if (node == nullptr) KF_FAST_SLOW();
+  ScriptValue& local = node->value;
+  if (local.kind == ValueKind::Real && used + 32 <= limit) {
+    double k = ip->k;
+    bool whole = true;
+    if (ip->id2 >= 0) {
+      VariableNode* node2 = localsCache->Find(ip->id2);
+      if (node2 == nullptr) node2 = CacheLocal(st, ip->id2);
+      whole = node2 != nullptr && node2->value.kind == ValueKind::Real;
+      if (whole) k = node2->value.real;
+    }
+    if (whole) {
+      if (CompareReals(static_cast<VMOpcode>(ip->op), local.real - k) != (ip->slot == 1)) {
+        ip += 4;
+        goto* ip->handler;
+      }
+      KF_FAST_JUMP();
+    }
+  }
+  PushCopy(sp, local);
+  used += 16;
+  Variable_ArrayError = false;
+  KF_FAST_GROWN();
+}
+
+fop_PopLocal : {  // pop.v.U into a local
+  VariableNode* node = localsCache->Find(ip->id);
+  if (node == nullptr) node = CacheLocal(st, ip->id);
+  if (node == nullptr) KF_FAST_SLOW();
+  ScriptValue& value = *sp;
+  switch (static_cast<VMType>(ip->typeByte >> 4)) {
+    case VMType::Var:
+      break;
+    case VMType::Double:
+      Cell_SetVarReal(value, value.real);
+      break;
+    case VMType::Float:
+      Cell_SetVarReal(value, Cell_Float(value));
+      break;
+    case VMType::Int:
+      Cell_SetVarReal(value, Cell_Int(value));
+      break;
+    case VMType::Long:
+      Cell_SetVarReal(value, static_cast<double>(Cell_Long(value)));
+      break;
+    case VMType::Bool:
+      Cell_SetVarReal(value, Cell_Bool(value) ? 1.0 : 0.0);
+      break;
+    default:  // the string type (the decoder takes no other)
+      value.kind = ValueKind::String;
+      value.real = 0.0;
+      break;
+  }
+  ++sp;
+  used -= ip->slot;
+  ScriptValue& local = node->value;
+  local.kind = value.kind;
+  local.real = value.real;
+  if (value.kind == ValueKind::String) {
+    local.text.swap(value.text);
+  } else if (!local.text.empty()) {
+    local.text.clear();
+  }
+  KF_FAST_NEXT();
+}
+
+fop_Add:
+  if (FastBinary<VMOpcode::Add>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Sub:
+  if (FastBinary<VMOpcode::Sub>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Mul:
+  if (FastBinary<VMOpcode::Mul>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Slt:
+  if (FastBinary<VMOpcode::Slt>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Sle:
+  if (FastBinary<VMOpcode::Sle>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Seq:
+  if (FastBinary<VMOpcode::Seq>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Sne:
+  if (FastBinary<VMOpcode::Sne>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Sge:
+  if (FastBinary<VMOpcode::Sge>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Sgt:
+  if (FastBinary<VMOpcode::Sgt>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+
+fop_Conv : {
+  const uint32_t conv = ip->typeByte;
+  if (conv == 0x25 && sp->kind == ValueKind::Real) {
+    Cell_SetInt(*sp, Conv_TruncToInt32(sp->real));
+    used -= 12;
+    KF_FAST_NEXT();
+  }
+  if (conv == 0x52) {
+    Cell_SetVarReal(*sp, Cell_Int(*sp));
+    used += 12;
+    KF_FAST_GROWN();
+  }
+  if (conv == 0x45 && sp->kind == ValueKind::Real) {
+    Cell_SetInt(*sp, sp->real > 0.5 ? 1 : 0);
+    used -= 12;
+    KF_FAST_NEXT();
+  }
+  if (conv == 0x42) {
+    Cell_SetInt(*sp, Cell_Int(*sp) != 0 ? 1 : 0);
+    KF_FAST_NEXT();
+  }
+  KF_FAST_SLOW();
+}
+
+fop_Popz:
+  ++sp;
+  used -= ip->slot;
+  KF_FAST_NEXT();
+fop_B:
+  KF_FAST_JUMP();
+fop_Bt:
+  used -= 4;
+  if (Cell_Bool(*sp++)) KF_FAST_JUMP();
+  KF_FAST_NEXT();
+fop_Bf:
+  used -= 4;
+  if (!Cell_Bool(*sp++)) KF_FAST_JUMP();
+  KF_FAST_NEXT();
+
+#undef KF_FAST_JUMP
+#undef KF_FAST_SLOW
+#undef KF_FAST_GROWN
+#undef KF_FAST_NEXT
+
+step:
+  spInOut = sp;
+  usedInOut = used;
+  return true;
+slow:
+  spInOut = sp;
+  usedInOut = used;
+  return false;
+}
+
+const void* const* FastHandlers() {
+  static const bool ready = [] {
+    ScriptValue* sp = nullptr;
+    int32_t used = 0, pc = 0;
+    VMState st;
+    RunDecoded(st, nullptr, sp, used, 0, pc);
+    return true;
+  }();
+  (void)ready;
+  return g_FastHandlers;
+}
+
+}  // namespace
+
+void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMBuffer& code,
+             ScriptValue* result, const VMBuffer* debugInfo, std::string_view sourceText) {
+  // One handler per opcode, reached through a table of their addresses; each handler ends by
+  // fetching and dispatching the next instruction itself.
+  static void* dispatch[256];
+  static bool dispatchReady = false;
+  if (!dispatchReady) {
+    for (void*& entry : dispatch) entry = &&op_Break;
+#define KF_VM_HANDLER(name, byte, text, operand, pops, pushes) dispatch[byte] = &&op_##name;
+    KF_VM_OPCODES(KF_VM_HANDLER)
+#undef KF_VM_HANDLER
     dispatchReady = true;
   }
 
@@ -505,8 +794,7 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
   VMOpcode binary = VMOpcode::Add;
   bool isRet = false;
   // The running code's decoded form (null: it runs byte by byte) and the record running.
-  const VMDecoded* dec = VM_Decoded(code, fastHandlers);
-  const VMInsn* ip = nullptr;
+  const VMDecoded* dec = VM_Decoded(code, FastHandlers());
 
   auto slot = [](uint32_t type) { return VM_SlotSize(type & 0x0F); };
 
@@ -525,7 +813,16 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
 // Code with a decoded form goes on from its record unless every step must be slow.
 #define KF_VM_FETCH()                                         \
   if (dec != nullptr && !g_VMSlowSteps) {                     \
-    if ((ip = dec->At(pc)) != nullptr) goto* ip->handler;     \
+    if (const VMInsn* ip = dec->At(pc)) {                     \
+      ScriptValue* spNow = sp;                                \
+      int32_t usedNow = used, pcNow = 0;                      \
+      const bool step = RunDecoded(st, ip, spNow, usedNow, limit, pcNow); \
+      sp = spNow;                                             \
+      used = usedNow;                                         \
+      pc = pcNow;                                             \
+      if (step) goto slow_step;                               \
+      goto slow_fetch;                                        \
+    }                                                         \
   }                                                           \
   KF_VM_FETCH_RAW()
 #define KF_VM_DISPATCH()                                                      \
@@ -559,7 +856,7 @@ slow_step:
     if (st.depth == 0) goto finished;
     Cell_SetVarReal(st.returned, 0.0);
     ReturnFromScript(st, sp, used, codeBase, codeSize, pc, st.returned);
-    dec = VM_Decoded(*st.buffer, fastHandlers);
+    dec = VM_Decoded(*st.buffer, FastHandlers());
     KF_VM_DISPATCH();
   }
   if (used > limit) {
@@ -928,7 +1225,7 @@ op_Call : {  // pop argc .v arguments, push the result .v
   codeBase = st.code;
   codeSize = st.codeSize;
   pc = st.pc;
-  dec = VM_Decoded(*st.buffer, fastHandlers);
+  dec = VM_Decoded(*st.buffer, FastHandlers());
   KF_VM_DISPATCH_GROWN();
 }
 
@@ -959,245 +1256,13 @@ leave : {
     Cell_SetVarReal(st.returned, 0.0);
   }
   ReturnFromScript(st, sp, used, codeBase, codeSize, pc, st.returned);
-  dec = VM_Decoded(*st.buffer, fastHandlers);
+  dec = VM_Decoded(*st.buffer, FastHandlers());
   KF_VM_DISPATCH();
 }
 
 op_Break:  // debugger marks and unassigned opcodes do nothing
   KF_VM_DISPATCH();
 
-  // Decoded records. Their code never takes more values than the stack holds, the end of
-  // the code is a record of its own, and nothing here runs while every step must be slow;
-  // what is left to check is the stack limit after a push. A record that meets anything
-  // unusual hands its instruction, untouched, to the byte loop.
-#define KF_FAST_NEXT() \
-  do {                 \
-    ++ip;              \
-    goto* ip->handler; \
-  } while (false)
-#define KF_FAST_GROWN()                   \
-  do {                                    \
-    if (used > limit) [[unlikely]] {      \
-      pc = ip[1].pc;                      \
-      goto slow_step;                     \
-    }                                     \
-    ++ip;                                 \
-    goto* ip->handler;                    \
-  } while (false)
-#define KF_FAST_SLOW() \
-  do {                 \
-    pc = ip->pc;       \
-    goto slow_fetch;   \
-  } while (false)
-#define KF_FAST_JUMP()   \
-  do {                   \
-    ip = ip->jump;       \
-    goto* ip->handler;   \
-  } while (false)
-
-fop_Slow:
-  KF_FAST_SLOW();
-fop_End:
-  pc = ip->pc;
-  goto slow_step;
-fop_Nop:
-  KF_FAST_NEXT();
-
-fop_PushShort:
-  --sp;
-  Cell_SetInt(*sp, static_cast<int16_t>(ip->word & 0xFFFF));
-  used += 4;
-  KF_FAST_GROWN();
-fop_Push4:
-  --sp;
-  std::memcpy(&sp->real, &ip->bits, 4);
-  used += 4;
-  KF_FAST_GROWN();
-fop_Push8:
-  --sp;
-  std::memcpy(&sp->real, &ip->bits, 8);
-  used += 8;
-  KF_FAST_GROWN();
-
-fop_PushLocal : {
-  VariableNode* node = st.localsCache->Find(ip->id);
-  if (node == nullptr) node = CacheLocal(st, ip->id);
-  if (node == nullptr) KF_FAST_SLOW();
-  PushCopy(sp, node->value);
-  used += 16;
-  Variable_ArrayError = false;
-  KF_FAST_GROWN();
-}
-
-fop_LocalUpdate : {  // push.v L; push k; add/sub/mul; pop.v.v L
-  VariableNode* node = st.localsCache->Find(ip->id);
-  if (node == nullptr) node = CacheLocal(st, ip->id);
-  if (node == nullptr) KF_FAST_SLOW();
-  ScriptValue& local = node->value;
-  if (local.kind == ValueKind::Real && used + 32 <= limit) {
-    double k = ip->k;
-    bool whole = true;
-    if (ip->id2 >= 0) {
-      VariableNode* node2 = st.localsCache->Find(ip->id2);
-      if (node2 == nullptr) node2 = CacheLocal(st, ip->id2);
-      whole = node2 != nullptr && node2->value.kind == ValueKind::Real;
-      if (whole) k = node2->value.real;
-    }
-    if (whole) {
-      const auto op = static_cast<VMOpcode>(ip->op);
-      local.real = op == VMOpcode::Add   ? local.real + k
-                   : op == VMOpcode::Sub ? local.real - k
-                                         : local.real * k;
-      ip += 4;
-      goto* ip->handler;
-    }
-  }
-  PushCopy(sp, local);
-  used += 16;
-  Variable_ArrayError = false;
-  KF_FAST_GROWN();
-}
-
-fop_LocalCompare : {  // push.v L; push k; slt..sgt; bt/bf
-  VariableNode* node = st.localsCache->Find(ip->id);
-  if (node == nullptr) node = CacheLocal(st, ip->id);
-  if (node == nullptr) KF_FAST_SLOW();
-  ScriptValue& local = node->value;
-  if (local.kind == ValueKind::Real && used + 32 <= limit) {
-    double k = ip->k;
-    bool whole = true;
-    if (ip->id2 >= 0) {
-      VariableNode* node2 = st.localsCache->Find(ip->id2);
-      if (node2 == nullptr) node2 = CacheLocal(st, ip->id2);
-      whole = node2 != nullptr && node2->value.kind == ValueKind::Real;
-      if (whole) k = node2->value.real;
-    }
-    if (whole) {
-      if (CompareReals(static_cast<VMOpcode>(ip->op), local.real - k) != (ip->slot == 1)) {
-        ip += 4;
-        goto* ip->handler;
-      }
-      KF_FAST_JUMP();
-    }
-  }
-  PushCopy(sp, local);
-  used += 16;
-  Variable_ArrayError = false;
-  KF_FAST_GROWN();
-}
-
-fop_PopLocal : {  // pop.v.U into a local
-  VariableNode* node = st.localsCache->Find(ip->id);
-  if (node == nullptr) node = CacheLocal(st, ip->id);
-  if (node == nullptr) KF_FAST_SLOW();
-  ScriptValue& value = *sp;
-  switch (static_cast<VMType>(ip->typeByte >> 4)) {
-    case VMType::Var:
-      break;
-    case VMType::Double:
-      Cell_SetVarReal(value, value.real);
-      break;
-    case VMType::Float:
-      Cell_SetVarReal(value, Cell_Float(value));
-      break;
-    case VMType::Int:
-      Cell_SetVarReal(value, Cell_Int(value));
-      break;
-    case VMType::Long:
-      Cell_SetVarReal(value, static_cast<double>(Cell_Long(value)));
-      break;
-    case VMType::Bool:
-      Cell_SetVarReal(value, Cell_Bool(value) ? 1.0 : 0.0);
-      break;
-    default:  // the string type (the decoder takes no other)
-      value.kind = ValueKind::String;
-      value.real = 0.0;
-      break;
-  }
-  ++sp;
-  used -= ip->slot;
-  ScriptValue& local = node->value;
-  local.kind = value.kind;
-  local.real = value.real;
-  if (value.kind == ValueKind::String) {
-    local.text.swap(value.text);
-  } else if (!local.text.empty()) {
-    local.text.clear();
-  }
-  KF_FAST_NEXT();
-}
-
-fop_Add:
-  if (FastBinary<VMOpcode::Add>(ip->typeByte, sp, used)) KF_FAST_NEXT();
-  KF_FAST_SLOW();
-fop_Sub:
-  if (FastBinary<VMOpcode::Sub>(ip->typeByte, sp, used)) KF_FAST_NEXT();
-  KF_FAST_SLOW();
-fop_Mul:
-  if (FastBinary<VMOpcode::Mul>(ip->typeByte, sp, used)) KF_FAST_NEXT();
-  KF_FAST_SLOW();
-fop_Slt:
-  if (FastBinary<VMOpcode::Slt>(ip->typeByte, sp, used)) KF_FAST_NEXT();
-  KF_FAST_SLOW();
-fop_Sle:
-  if (FastBinary<VMOpcode::Sle>(ip->typeByte, sp, used)) KF_FAST_NEXT();
-  KF_FAST_SLOW();
-fop_Seq:
-  if (FastBinary<VMOpcode::Seq>(ip->typeByte, sp, used)) KF_FAST_NEXT();
-  KF_FAST_SLOW();
-fop_Sne:
-  if (FastBinary<VMOpcode::Sne>(ip->typeByte, sp, used)) KF_FAST_NEXT();
-  KF_FAST_SLOW();
-fop_Sge:
-  if (FastBinary<VMOpcode::Sge>(ip->typeByte, sp, used)) KF_FAST_NEXT();
-  KF_FAST_SLOW();
-fop_Sgt:
-  if (FastBinary<VMOpcode::Sgt>(ip->typeByte, sp, used)) KF_FAST_NEXT();
-  KF_FAST_SLOW();
-
-fop_Conv : {
-  const uint32_t conv = ip->typeByte;
-  if (conv == 0x25 && sp->kind == ValueKind::Real) {
-    Cell_SetInt(*sp, Conv_TruncToInt32(sp->real));
-    used -= 12;
-    KF_FAST_NEXT();
-  }
-  if (conv == 0x52) {
-    Cell_SetVarReal(*sp, Cell_Int(*sp));
-    used += 12;
-    KF_FAST_GROWN();
-  }
-  if (conv == 0x45 && sp->kind == ValueKind::Real) {
-    Cell_SetInt(*sp, sp->real > 0.5 ? 1 : 0);
-    used -= 12;
-    KF_FAST_NEXT();
-  }
-  if (conv == 0x42) {
-    Cell_SetInt(*sp, Cell_Int(*sp) != 0 ? 1 : 0);
-    KF_FAST_NEXT();
-  }
-  KF_FAST_SLOW();
-}
-
-fop_Popz:
-  ++sp;
-  used -= ip->slot;
-  KF_FAST_NEXT();
-fop_B:
-  KF_FAST_JUMP();
-fop_Bt:
-  used -= 4;
-  if (Cell_Bool(*sp++)) KF_FAST_JUMP();
-  KF_FAST_NEXT();
-fop_Bf:
-  used -= 4;
-  if (!Cell_Bool(*sp++)) KF_FAST_JUMP();
-  KF_FAST_NEXT();
-
-#undef KF_FAST_JUMP
-#undef KF_FAST_SLOW
-#undef KF_FAST_GROWN
-#undef KF_FAST_NEXT
 
 #undef KF_VM_BRANCH
 #undef KF_VM_DISPATCH_GROWN
