@@ -1,5 +1,7 @@
 // Calls (built-ins, scripts, extension functions) and with environments.
 #include <cstdio>
+#include <bit>
+#include <cstring>
 #include <string>
 
 #include "platform/console.h"
@@ -29,7 +31,31 @@ inline void SaveSlot(ScriptValue& to, ScriptValue& from) {
   if (!to.text.empty() || !from.text.empty()) to.text.swap(from.text);
 }
 
+// An argument slot that holds the real 0 and no bytes: what a call leaves in the slots it
+// does not fill, so the caller's value need not be kept.
+inline bool PlainSlot(const ScriptValue& slot) {
+  uint64_t bits;
+  std::memcpy(&bits, &slot.real, 8);
+  return slot.kind == ValueKind::Real && bits == 0 && slot.text.empty();
+}
+
 }  // namespace
+
+void VM_RestoreArguments(VMFrame& frame, bool all) {
+  // Slots outside both masks held the real 0 and were left alone by the call.
+  uint32_t slots = all ? (1u << kArgumentSlotCount) - 1 : frame.savedMask | frame.filledMask;
+  for (; slots != 0; slots &= slots - 1) {
+    const auto k = static_cast<size_t>(std::countr_zero(slots));
+    ScriptValue& slot = Code_Arguments[k];
+    if ((frame.savedMask & (1u << k)) != 0) {
+      SaveSlot(slot, frame.savedArgs[k]);
+    } else {
+      slot.kind = ValueKind::Real;
+      slot.real = 0.0;
+      if (!slot.text.empty()) slot.text.clear();
+    }
+  }
+}
 
 void VM_SetScriptLookup(VMScriptLookup lookup) { ScriptLookup() = lookup; }
 void VM_SetExtensionCall(VMExtensionCall call) { ExtensionCall() = call; }
@@ -41,6 +67,7 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   const VMBuffer* bytecode = script != nullptr ? script->Bytecode() : nullptr;
 
   if (!isScript || bytecode == nullptr) {
+    st.argsTouched = true;
     ScriptValue result;
     if (id >= kExtensionFunctionBase) {
       if (ExtensionCall() != nullptr)
@@ -85,9 +112,15 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   frame.withDepth = st.seg->withs.size();
   // Stored code may pass more than 16; the extra ones are dropped.
   const int32_t kept = argc < kArgumentSlotCount ? argc : kArgumentSlotCount;
+  uint32_t mask = 0;
   for (int32_t k = 0; k < kArgumentSlotCount; ++k) {
     ScriptValue& slot = Code_Arguments[static_cast<size_t>(k)];
-    SaveSlot(frame.savedArgs[static_cast<size_t>(k)], slot);
+    if (!PlainSlot(slot)) {
+      SaveSlot(frame.savedArgs[static_cast<size_t>(k)], slot);
+      mask |= 1u << k;
+    } else if (k >= kept) {
+      continue;  // stays the real 0
+    }
     if (k < kept) {
       slot.kind = sp[k].kind;
       slot.real = sp[k].real;
@@ -102,6 +135,10 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
       slot.text.clear();
     }
   }
+  frame.savedMask = mask;
+  frame.filledMask = (1u << kept) - 1;
+  frame.argsTouched = st.argsTouched;
+  st.argsTouched = false;
   Code_ArgumentCount = kept;
   sp = frame.stackBase;
   used = frame.usedBase + kFrameBytes;
@@ -138,13 +175,16 @@ void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uin
   st.locals = frame.locals;
   st.localsCache = frame.localsCache;
   Code_ArgumentCount = frame.argc;
-  for (size_t k = 0; k < Code_Arguments.size(); ++k)
-    SaveSlot(Code_Arguments[k], frame.savedArgs[k]);
+  VM_RestoreArguments(frame, st.argsTouched);
+  st.argsTouched = frame.argsTouched;
   sp = frame.stackBase - 1;
   sp->kind = value.kind;
   sp->real = value.real;
-  sp->text.swap(value.text);
-  if (sp->kind == ValueKind::Real) sp->text.clear();
+  if (value.kind == ValueKind::String) {
+    sp->text.swap(value.text);
+  } else if (!sp->text.empty()) {
+    sp->text.clear();
+  }
   used = frame.usedBase + kArgumentBytes;
   st.seg->frames.Pop();
   --st.depth;

@@ -297,6 +297,7 @@ std::string ValueForTrace(const ScriptValue& v) {
 // Reads a variable by instance code into the cell; the error text goes into the state.
 [[gnu::noinline]] bool PushVariableSlow(VMState& st, int32_t instance, int32_t id, int32_t index,
                                         ScriptValue& cell) {
+  st.argsTouched = true;
   if (!ReadVariable(st, instance, id, index, cell)) {
     st.errorText = (Variable_ArrayError ? "Push :: Execution Error - Variable Index out of range "
                                         : "Push :: Execution Error - Variable Get ") +
@@ -312,6 +313,7 @@ std::string ValueForTrace(const ScriptValue& v) {
 
 [[gnu::noinline]] bool PopVariableSlow(VMState& st, int32_t instance, int32_t id, int32_t index,
                                        const ScriptValue& value) {
+  st.argsTouched = true;
   if (!WriteVariable(st, instance, id, index, value)) {
     st.errorText = "Pop :: Execution Error - Variable set problem " + Code_Variable_Name(id);
     return false;
@@ -332,9 +334,7 @@ void UnwindAll(VMState& st) {
   while (!st.seg->frames.Empty()) {
     VMFrame& frame = st.seg->frames.Top();
     Code_ArgumentCount = frame.argc;
-    for (size_t k = 0; k < Code_Arguments.size(); ++k) {
-      Code_Arguments[k] = std::move(frame.savedArgs[k]);
-    }
+    VM_RestoreArguments(frame, true);
     VM_GiveBackLocals();
     st.seg->frames.Pop();
   }
@@ -881,6 +881,7 @@ slow_step:
     st.pc = pc;
     st.code = codeBase;
     st.codeSize = codeSize;
+    st.argsTouched = true;
     VM_DebugStep(st, used);
   }
   KF_VM_FETCH();
@@ -1251,7 +1252,7 @@ leave : {
   if (isRet) {
     st.returned.kind = sp->kind;
     st.returned.real = sp->real;
-    st.returned.text.swap(sp->text);
+    if (!st.returned.text.empty() || !sp->text.empty()) st.returned.text.swap(sp->text);
   } else {
     Cell_SetVarReal(st.returned, 0.0);
   }

@@ -37,6 +37,9 @@ struct VMFrame {
   ScriptValue* stackBase = nullptr;  // the caller's stack before it pushed the arguments
   int32_t usedBase = 0;              // bytes in use there
   size_t withDepth = 0;              // with environments of the caller
+  uint32_t savedMask = 0;  // the argument slots kept in savedArgs; the others were the real 0
+  uint32_t filledMask = 0;  // the slots the call filled with its arguments
+  bool argsTouched = false;  // the caller's argsTouched
   std::array<ScriptValue, 16> savedArgs;
 };
 
@@ -112,6 +115,10 @@ struct VMState {
   std::string_view name;
   int32_t line = 0;
   int32_t depth = 0;
+  // Set once something other than the machine's own calls may have written the argument
+  // slots of the running script (a built-in, an extension, a variable hook, the debugger):
+  // its return then puts back all sixteen, else only those its call changed.
+  bool argsTouched = false;
   std::string errorText;  // a machine error's message built from names
   ScriptValue returned;   // a script call's result on its way to the caller
 };
@@ -131,6 +138,8 @@ const char* VM_PopEnv(VMState& st, bool closeNow, int32_t& used, bool& again);
 void VM_DebugStep(VMState& st, int32_t used);
 // The error report; returns only when the error does not end the process.
 void VM_Error(VMState& st, const std::string& message, int32_t used);
+// Puts the caller's argument slots back from a frame.
+void VM_RestoreArguments(VMFrame& frame, bool all);
 // Locals lists of script calls.
 CVariableList* VM_TakeLocals(VMLocalsCache*& cache);
 void VM_GiveBackLocals();
