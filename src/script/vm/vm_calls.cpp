@@ -41,9 +41,9 @@ inline bool PlainSlot(const ScriptValue& slot) {
 
 }  // namespace
 
-void VM_RestoreArguments(VMFrame& frame, bool all) {
-  // Slots outside both masks held the real 0 and were left alone by the call.
-  uint32_t slots = all ? (1u << kArgumentSlotCount) - 1 : frame.savedMask | frame.filledMask;
+void VM_RestoreArguments(VMFrame& frame, uint32_t changed) {
+  // Slots outside both masks held the real 0 and still do.
+  uint32_t slots = (frame.savedMask | changed) & kAllArgumentSlots;
   for (; slots != 0; slots &= slots - 1) {
     const auto k = static_cast<size_t>(std::countr_zero(slots));
     ScriptValue& slot = Code_Arguments[k];
@@ -67,7 +67,7 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   const VMBuffer* bytecode = script != nullptr ? script->Bytecode() : nullptr;
 
   if (!isScript || bytecode == nullptr) {
-    st.argsTouched = true;
+    st.argsMaybeSet = kAllArgumentSlots;
     ScriptValue result;
     if (id >= kExtensionFunctionBase) {
       if (ExtensionCall() != nullptr)
@@ -112,8 +112,10 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   frame.withDepth = st.seg->withs.size();
   // Stored code may pass more than 16; the extra ones are dropped.
   const int32_t kept = argc < kArgumentSlotCount ? argc : kArgumentSlotCount;
+  const uint32_t filled = (1u << kept) - 1;
   uint32_t mask = 0;
-  for (int32_t k = 0; k < kArgumentSlotCount; ++k) {
+  for (uint32_t slots = st.argsMaybeSet | filled; slots != 0; slots &= slots - 1) {
+    const auto k = static_cast<int32_t>(std::countr_zero(slots));
     ScriptValue& slot = Code_Arguments[static_cast<size_t>(k)];
     if (!PlainSlot(slot)) {
       SaveSlot(frame.savedArgs[static_cast<size_t>(k)], slot);
@@ -136,9 +138,8 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
     }
   }
   frame.savedMask = mask;
-  frame.filledMask = (1u << kept) - 1;
-  frame.argsTouched = st.argsTouched;
-  st.argsTouched = false;
+  frame.argsMaybeSet = st.argsMaybeSet;
+  st.argsMaybeSet = filled;
   Code_ArgumentCount = kept;
   sp = frame.stackBase;
   used = frame.usedBase + kFrameBytes;
@@ -175,8 +176,8 @@ void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uin
   st.locals = frame.locals;
   st.localsCache = frame.localsCache;
   Code_ArgumentCount = frame.argc;
-  VM_RestoreArguments(frame, st.argsTouched);
-  st.argsTouched = frame.argsTouched;
+  VM_RestoreArguments(frame, st.argsMaybeSet);
+  st.argsMaybeSet = frame.argsMaybeSet;
   sp = frame.stackBase - 1;
   sp->kind = value.kind;
   sp->real = value.real;

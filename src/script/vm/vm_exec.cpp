@@ -297,7 +297,7 @@ std::string ValueForTrace(const ScriptValue& v) {
 // Reads a variable by instance code into the cell; the error text goes into the state.
 [[gnu::noinline]] bool PushVariableSlow(VMState& st, int32_t instance, int32_t id, int32_t index,
                                         ScriptValue& cell) {
-  st.argsTouched = true;
+  st.argsMaybeSet = kAllArgumentSlots;
   if (!ReadVariable(st, instance, id, index, cell)) {
     st.errorText = (Variable_ArrayError ? "Push :: Execution Error - Variable Index out of range "
                                         : "Push :: Execution Error - Variable Get ") +
@@ -313,7 +313,7 @@ std::string ValueForTrace(const ScriptValue& v) {
 
 [[gnu::noinline]] bool PopVariableSlow(VMState& st, int32_t instance, int32_t id, int32_t index,
                                        const ScriptValue& value) {
-  st.argsTouched = true;
+  st.argsMaybeSet = kAllArgumentSlots;
   if (!WriteVariable(st, instance, id, index, value)) {
     st.errorText = "Pop :: Execution Error - Variable set problem " + Code_Variable_Name(id);
     return false;
@@ -334,7 +334,7 @@ void UnwindAll(VMState& st) {
   while (!st.seg->frames.Empty()) {
     VMFrame& frame = st.seg->frames.Top();
     Code_ArgumentCount = frame.argc;
-    VM_RestoreArguments(frame, true);
+    VM_RestoreArguments(frame, kAllArgumentSlots);
     VM_GiveBackLocals();
     st.seg->frames.Pop();
   }
@@ -881,7 +881,7 @@ slow_step:
     st.pc = pc;
     st.code = codeBase;
     st.codeSize = codeSize;
-    st.argsTouched = true;
+    st.argsMaybeSet = kAllArgumentSlots;
     VM_DebugStep(st, used);
   }
   KF_VM_FETCH();

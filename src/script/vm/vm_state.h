@@ -17,6 +17,8 @@ class CVariableList;
 struct VariableNode;
 struct VMLocalsCache;
 
+inline constexpr uint32_t kAllArgumentSlots = 0xFFFF;
+
 // What a script call saves of its caller. On the original machine it was written over the
 // arguments on the value stack; here it lives on a stack of its own while the value stack
 // counts its bytes.
@@ -38,8 +40,7 @@ struct VMFrame {
   int32_t usedBase = 0;              // bytes in use there
   size_t withDepth = 0;              // with environments of the caller
   uint32_t savedMask = 0;  // the argument slots kept in savedArgs; the others were the real 0
-  uint32_t filledMask = 0;  // the slots the call filled with its arguments
-  bool argsTouched = false;  // the caller's argsTouched
+  uint32_t argsMaybeSet = 0;  // the caller's argsMaybeSet
   std::array<ScriptValue, 16> savedArgs;
 };
 
@@ -115,10 +116,10 @@ struct VMState {
   std::string_view name;
   int32_t line = 0;
   int32_t depth = 0;
-  // Set once something other than the machine's own calls may have written the argument
-  // slots of the running script (a built-in, an extension, a variable hook, the debugger):
-  // its return then puts back all sixteen, else only those its call changed.
-  bool argsTouched = false;
+  // The argument slots that may hold something other than the real 0; the others surely
+  // do. All sixteen once anything but the machine's own calls may have written them (a
+  // built-in, an extension, a variable hook, the debugger) and at the start.
+  uint32_t argsMaybeSet = kAllArgumentSlots;
   std::string errorText;  // a machine error's message built from names
   ScriptValue returned;   // a script call's result on its way to the caller
 };
@@ -139,7 +140,9 @@ void VM_DebugStep(VMState& st, int32_t used);
 // The error report; returns only when the error does not end the process.
 void VM_Error(VMState& st, const std::string& message, int32_t used);
 // Puts the caller's argument slots back from a frame.
-void VM_RestoreArguments(VMFrame& frame, bool all);
+// Puts the caller's argument slots back from a frame; changed: the slots that may have
+// changed since the call.
+void VM_RestoreArguments(VMFrame& frame, uint32_t changed);
 // Locals lists of script calls.
 CVariableList* VM_TakeLocals(VMLocalsCache*& cache);
 void VM_GiveBackLocals();
