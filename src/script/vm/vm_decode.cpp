@@ -285,10 +285,12 @@ struct Decoder {
         case VMOpcode::Shl:
         case VMOpcode::Shr:
         case VMOpcode::Ret:
-        case VMOpcode::Exit:
+          if (t == static_cast<uint32_t>(VMType::Var)) f = VMFastOp::Ret;
+          break;
+        case VMOpcode::Exit: f = VMFastOp::Exit; break;
+        case VMOpcode::Call: f = VMFastOp::Call; break;  // the decoder took only .i
         case VMOpcode::PushEnv:
         case VMOpcode::PopEnv:
-        case VMOpcode::Call:
           break;
         default:  // break and unassigned opcodes do nothing
           f = VMFastOp::Nop;

@@ -42,6 +42,9 @@ enum class VMFastOp : uint8_t {
   B,
   Bt,
   Bf,
+  Call,
+  Ret,            // ret.v
+  Exit,
   Count,
 };
 

@@ -429,6 +429,8 @@ const void* g_FastHandlers[static_cast<size_t>(VMFastOp::Count)];
 // loop's step (the end of the code, the stack limit) comes next at pcOut, false when the
 // instruction at pcOut is to run byte by byte. Called with a null ip it only fills the
 // handler table.
+const void* const* FastHandlers();
+
 [[gnu::noinline]] bool RunDecoded(VMState& st, const VMInsn* ip, ScriptValue*& spInOut,
                                   int32_t& usedInOut, int32_t limit, int32_t& pcOut) {
   if (ip == nullptr) {
@@ -458,6 +460,9 @@ const void* g_FastHandlers[static_cast<size_t>(VMFastOp::Count)];
         {VMFastOp::B, &&fop_B},
         {VMFastOp::Bt, &&fop_Bt},
         {VMFastOp::Bf, &&fop_Bf},
+        {VMFastOp::Call, &&fop_Call},
+        {VMFastOp::Ret, &&fop_Ret},
+        {VMFastOp::Exit, &&fop_Exit},
     };
     static_assert(std::size(fast) == static_cast<size_t>(VMFastOp::Count));
     for (const auto& [op, handler] : fast) g_FastHandlers[static_cast<size_t>(op)] = handler;
@@ -465,7 +470,8 @@ const void* g_FastHandlers[static_cast<size_t>(VMFastOp::Count)];
   }
   ScriptValue* sp = spInOut;
   int32_t used = usedInOut;
-  VMLocalsCache* const localsCache = st.localsCache;
+  VMLocalsCache* localsCache = st.localsCache;
+  const VMDecoded* dec = nullptr;
   goto* ip->handler;
 
   // Decoded records. Their code never takes more values than the stack holds, the end of
@@ -713,6 +719,56 @@ fop_Bf:
 #undef KF_FAST_GROWN
 #undef KF_FAST_NEXT
 
+fop_Call : {  // a call made here; the code it enters (or returns to) goes on here too
+  int32_t id;
+  std::memcpy(&id, &ip->bits, 4);
+  st.pc = ip[1].pc;
+  ScriptValue* spNow = sp;
+  int32_t usedNow = used;
+  // VM_DoCall reports no errors of its own.
+  if (VM_DoCall(st, id, static_cast<int32_t>(ip->word & 0xFFFF), spNow, usedNow) != nullptr) {
+    __builtin_trap();
+  }
+  sp = spNow;
+  used = usedNow;
+  if (used > limit) {
+    pcOut = st.pc;
+    goto step;
+  }
+  goto resume;
+}
+fop_Ret:  // ret.v
+  if (st.depth == 0) goto ip_to_slow;  // the end of the activation, in the byte loop
+  st.returned.kind = sp->kind;
+  st.returned.real = sp->real;
+  if (!st.returned.text.empty() || !sp->text.empty()) st.returned.text.swap(sp->text);
+  goto leave;
+fop_Exit:
+  if (st.depth == 0) goto ip_to_slow;
+  Cell_SetVarReal(st.returned, 0.0);
+  goto leave;
+leave : {
+    ScriptValue* spNow = sp;
+    int32_t usedNow = used, codeSizeNow = 0, pcNow = 0;
+    const uint8_t* codeNow = nullptr;
+    VM_ReturnFromScript(st, spNow, usedNow, codeNow, codeSizeNow, pcNow, st.returned);
+    sp = spNow;
+    used = usedNow;
+  }
+  goto resume;
+// Goes on at st.pc in the code now running, when that code has a decoded form and nothing
+// calls for the byte loop's step.
+resume:
+  pcOut = st.pc;
+  if (g_VMSlowSteps) goto step;
+  dec = VM_Decoded(*st.buffer, FastHandlers());
+  if (dec == nullptr || (ip = dec->At(pcOut)) == nullptr) goto step;
+  localsCache = st.localsCache;
+  goto* ip->handler;
+
+ip_to_slow:
+  pcOut = ip->pc;
+  goto slow;
 step:
   spInOut = sp;
   usedInOut = used;
@@ -820,6 +876,9 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
       sp = spNow;                                             \
       used = usedNow;                                         \
       pc = pcNow;                                             \
+      codeBase = st.code;                                     \
+      codeSize = st.codeSize;                                 \
+      dec = VM_Decoded(*st.buffer, FastHandlers());           \
       if (step) goto slow_step;                               \
       goto slow_fetch;                                        \
     }                                                         \
