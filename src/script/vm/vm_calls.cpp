@@ -10,6 +10,7 @@
 #include "script/function_table.h"
 #include "script/script_arguments.h"
 #include "script/vm/vm.h"
+#include "script/vm/vm_decode.h"
 #include "script/vm/vm_state.h"
 
 namespace {
@@ -152,7 +153,14 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   st.source = script->SourceCopy();
   st.name = script->Name();
   st.line = 0;
-  st.locals = VM_TakeLocals(st.localsCache);
+  // Code that names no local runs without a locals list.
+  const VMDecoded* decoded = VM_Decoded(*bytecode, VM_FastHandlers());
+  if (decoded == nullptr || decoded->usesLocals) {
+    st.locals = VM_TakeLocals(st.localsCache);
+  } else {
+    st.locals = nullptr;
+    st.localsCache = nullptr;
+  }
   ++st.depth;
   return nullptr;
 }
@@ -160,7 +168,7 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
 void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uint8_t*& code,
                          int32_t& codeSize, int32_t& pc, ScriptValue& value) {
   VMFrame& frame = st.seg->frames.Top();
-  VM_GiveBackLocals();
+  if (st.locals != nullptr) VM_GiveBackLocals();
   // With environments the callee left open end with it.
   while (st.seg->withs.size() > frame.withDepth) st.seg->withs.pop_back();
   st.self = frame.self;

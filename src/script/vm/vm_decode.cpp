@@ -26,6 +26,10 @@ bool IsPlainLocal(uint32_t word, uint32_t var) {
          static_cast<int16_t>(word & 0xFFFF) == kLocalInstance;
 }
 
+bool IndexAndInstanceOnStack(uint32_t var) {
+  return (var & (kVMVarFixedInstance | kVMVarNoIndex)) == 0;
+}
+
 // A variable operand naming a built-in variable of self, other or self-or-global, with no
 // index on the stack.
 bool IsPlainBuiltin(uint32_t word, uint32_t var) {
@@ -232,6 +236,9 @@ struct Decoder {
                                  ? VMFastOp::LocalUpdate
                                  : VMFastOp::LocalCompare
                            : VMFastOp::PushLocal;
+            } else if (IndexAndInstanceOnStack(vars[i])) {
+              r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
+              f = VMFastOp::PushElement;
             } else if (IsPlainBuiltin(r.word, vars[i])) {
               r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
               f = VMFastOp::PushBuiltin;
@@ -254,6 +261,11 @@ struct Decoder {
             r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
             r.slot = VM_SlotSize(u);
             f = VMFastOp::PopLocal;
+          } else if (IndexAndInstanceOnStack(vars[i]) &&
+                     u <= static_cast<uint32_t>(VMType::String)) {
+            r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
+            r.slot = VM_SlotSize(u);
+            f = VMFastOp::PopElement;
           }
           break;
         case VMOpcode::Add: f = VMFastOp::Add; break;
@@ -300,6 +312,24 @@ struct Decoder {
     }
   }
 
+  // Whether a variable operand names a local, or an instance the stack gives (which may be
+  // the locals).
+  bool UsesLocals() const {
+    for (size_t i = 0; i + 1 < out.insns.size(); ++i) {
+      const auto op = static_cast<VMOpcode>(out.insns[i].word >> 24);
+      const uint32_t t = out.insns[i].typeByte & 0x0F;
+      const bool variable = op == VMOpcode::Pop ||
+                            (op == VMOpcode::Push && t == static_cast<uint32_t>(VMType::Var));
+      if (!variable) continue;
+      if ((vars[i] & kVMVarFixedInstance) == 0) return true;
+      if ((vars[i] & kVMVarInstanceId) == 0 &&
+          static_cast<int16_t>(out.insns[i].word & 0xFFFF) == kLocalInstance) {
+        return true;
+      }
+    }
+    return false;
+  }
+
   // The loop idioms that start with a push of a real local (record i); the byte loop's own
   // matcher recognises exactly the same shapes.
   bool Idiom(size_t i) {
@@ -343,15 +373,12 @@ struct Decoder {
 
 }  // namespace
 
-const VMDecoded* VM_Decoded(const VMBuffer& code, const void* const* handlers) {
-  if (const auto& derived = code.Derived()) {
-    const auto* decoded = static_cast<const VMDecoded*>(derived.get());
-    return decoded->insns.empty() ? nullptr : decoded;
-  }
+const VMDecoded* VM_DecodeBuffer(const VMBuffer& code, const void* const* handlers) {
   Decoder d{code.Data(), code.Size(), handlers, {}, {}, {}};
   auto decoded = std::make_shared<VMDecoded>();
   if (d.size >= 0 && d.Linear() && d.Depths()) {
     d.Handlers();
+    d.out.usesLocals = d.UsesLocals();
     *decoded = std::move(d.out);
     for (VMInsn& r : decoded->insns) r.jump = &decoded->insns[static_cast<size_t>(r.target)];
   }

@@ -28,6 +28,8 @@ enum class VMFastOp : uint8_t {
   Push4,          // push.i .f .b
   Push8,          // push.d .l
   PopLocal,       // pop.v.U of a local, no index
+  PushElement,    // push.v with index and instance on the stack (locals' elements)
+  PopElement,     // pop.v.U with index and instance on the stack (locals' elements)
   Add,
   Sub,
   Mul,
@@ -65,6 +67,7 @@ struct VMInsn {
 
 struct VMDecoded {
   std::vector<VMInsn> insns;     // the last one is the end
+  bool usesLocals = false;       // some instruction may name a local
   std::vector<int32_t> indexOf;  // record index by offset / 4; -1 inside an instruction
 
   // The record of the instruction at offset pc, or null.
@@ -77,4 +80,11 @@ struct VMDecoded {
 
 // The decoded form of a buffer, made on first use and kept with it; null when the code does
 // not qualify. handlers: the machine's handler for each VMFastOp.
-const VMDecoded* VM_Decoded(const VMBuffer& code, const void* const* handlers);
+const VMDecoded* VM_DecodeBuffer(const VMBuffer& code, const void* const* handlers);
+inline const VMDecoded* VM_Decoded(const VMBuffer& code, const void* const* handlers) {
+  if (const void* derived = code.Derived().get()) {
+    const auto* decoded = static_cast<const VMDecoded*>(derived);
+    return decoded->insns.empty() ? nullptr : decoded;
+  }
+  return VM_DecodeBuffer(code, handlers);
+}

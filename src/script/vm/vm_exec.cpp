@@ -275,6 +275,33 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
   }
 }
 
+// A popped value of type .d .f .i .l .b .v or .s made a .v for storing.
+[[gnu::always_inline]] inline void ConvertForStore(ScriptValue& value, uint32_t type) {
+  switch (static_cast<VMType>(type)) {
+    case VMType::Var:
+      break;
+    case VMType::Double:
+      Cell_SetVarReal(value, value.real);
+      break;
+    case VMType::Float:
+      Cell_SetVarReal(value, Cell_Float(value));
+      break;
+    case VMType::Int:
+      Cell_SetVarReal(value, Cell_Int(value));
+      break;
+    case VMType::Long:
+      Cell_SetVarReal(value, static_cast<double>(Cell_Long(value)));
+      break;
+    case VMType::Bool:
+      Cell_SetVarReal(value, Cell_Bool(value) ? 1.0 : 0.0);
+      break;
+    default:  // the string type (the decoder takes no other)
+      value.kind = ValueKind::String;
+      value.real = 0.0;
+      break;
+  }
+}
+
 // Pushes a copy of a variable's value.
 [[gnu::always_inline]] inline void PushCopy(ScriptValue*& sp, const ScriptValue& value) {
   --sp;
@@ -335,7 +362,8 @@ void UnwindAll(VMState& st) {
     VMFrame& frame = st.seg->frames.Top();
     Code_ArgumentCount = frame.argc;
     VM_RestoreArguments(frame, kAllArgumentSlots);
-    VM_GiveBackLocals();
+    if (st.locals != nullptr) VM_GiveBackLocals();  // the callee's
+    st.locals = frame.locals;
     st.seg->frames.Pop();
   }
   st.seg->withs.clear();
@@ -446,6 +474,8 @@ const void* const* FastHandlers();
         {VMFastOp::Push4, &&fop_Push4},
         {VMFastOp::Push8, &&fop_Push8},
         {VMFastOp::PopLocal, &&fop_PopLocal},
+        {VMFastOp::PushElement, &&fop_PushElement},
+        {VMFastOp::PopElement, &&fop_PopElement},
         {VMFastOp::Add, &&fop_Add},
         {VMFastOp::Sub, &&fop_Sub},
         {VMFastOp::Mul, &&fop_Mul},
@@ -606,34 +636,59 @@ fop_LocalCompare : {  // push.v L; push k; slt..sgt; bt/bf
   KF_FAST_GROWN();
 }
 
+fop_PushElement : {  // an element of a local's array; anything else in the byte loop
+  // (index 0 too: the byte loop's idioms may take it)
+  const int32_t index = Cell_Int(sp[0]);
+  if (Cell_Int(sp[1]) != -7 || index == 0 || localsCache == nullptr) KF_FAST_SLOW();
+  VariableNode* node = localsCache->Find(ip->id);
+  if (node == nullptr) node = CacheLocal(st, ip->id);
+  if (node == nullptr) KF_FAST_SLOW();
+  const ScriptValue* element = LocalElement(*node, index);
+  if (element == nullptr) KF_FAST_SLOW();
+  ++sp;  // index and instance popped, the value pushed
+  used += 8;
+  sp->kind = element->kind;
+  sp->real = element->real;
+  if (element->kind == ValueKind::String) {
+    sp->text = element->text;
+  } else if (!sp->text.empty()) {
+    sp->text.clear();
+  }
+  Variable_ArrayError = false;
+  KF_FAST_GROWN();
+}
+
+fop_PopElement : {  // a store into an element of a local's array
+  const int32_t index = Cell_Int(sp[0]);
+  if (Cell_Int(sp[1]) != -7 || index == 0 || localsCache == nullptr) KF_FAST_SLOW();
+  VariableNode* node = localsCache->Find(ip->id);
+  if (node == nullptr) node = CacheLocal(st, ip->id);
+  if (node == nullptr) KF_FAST_SLOW();
+  const int32_t row = index / kArrayRowStride, column = index - row * kArrayRowStride;
+  if (row < 0 || column < 0) KF_FAST_SLOW();
+  sp += 2;
+  used -= 8;
+  ScriptValue& value = *sp;
+  ConvertForStore(value, ip->typeByte >> 4);
+  ++sp;
+  used -= ip->slot;
+  if (static_cast<size_t>(row) >= node->rows.size()) node->rows.resize(static_cast<size_t>(row) + 1);
+  auto& items = node->rows[static_cast<size_t>(row)].items;
+  if (static_cast<size_t>(column) >= items.size()) items.resize(static_cast<size_t>(column) + 1);
+  ScriptValue& element = items[static_cast<size_t>(column)];
+  element.kind = value.kind;
+  element.real = value.real;
+  if (!element.text.empty() || !value.text.empty()) element.text = value.text;
+  Variable_ArrayError = false;
+  KF_FAST_NEXT();
+}
+
 fop_PopLocal : {  // pop.v.U into a local
   VariableNode* node = localsCache->Find(ip->id);
   if (node == nullptr) node = CacheLocal(st, ip->id);
   if (node == nullptr) KF_FAST_SLOW();
   ScriptValue& value = *sp;
-  switch (static_cast<VMType>(ip->typeByte >> 4)) {
-    case VMType::Var:
-      break;
-    case VMType::Double:
-      Cell_SetVarReal(value, value.real);
-      break;
-    case VMType::Float:
-      Cell_SetVarReal(value, Cell_Float(value));
-      break;
-    case VMType::Int:
-      Cell_SetVarReal(value, Cell_Int(value));
-      break;
-    case VMType::Long:
-      Cell_SetVarReal(value, static_cast<double>(Cell_Long(value)));
-      break;
-    case VMType::Bool:
-      Cell_SetVarReal(value, Cell_Bool(value) ? 1.0 : 0.0);
-      break;
-    default:  // the string type (the decoder takes no other)
-      value.kind = ValueKind::String;
-      value.real = 0.0;
-      break;
-  }
+  ConvertForStore(value, ip->typeByte >> 4);
   ++sp;
   used -= ip->slot;
   ScriptValue& local = node->value;
@@ -790,6 +845,12 @@ const void* const* FastHandlers() {
   (void)ready;
   return g_FastHandlers;
 }
+
+}  // namespace
+
+const void* const* VM_FastHandlers() { return FastHandlers(); }
+
+namespace {
 
 }  // namespace
 
