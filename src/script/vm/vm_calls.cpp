@@ -154,7 +154,7 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   st.name = script->Name();
   st.line = 0;
   // Code that names no local runs without a locals list.
-  const VMDecoded* decoded = VM_Decoded(*bytecode, VM_FastHandlers());
+  const VMDecoded* decoded = VM_Decoded(*bytecode);
   if (decoded == nullptr || decoded->usesLocals) {
     st.locals = VM_TakeLocals(st.localsCache);
   } else {

@@ -373,14 +373,27 @@ struct Decoder {
 
 }  // namespace
 
-const VMDecoded* VM_DecodeBuffer(const VMBuffer& code, const void* const* handlers) {
-  Decoder d{code.Data(), code.Size(), handlers, {}, {}, {}};
+const VMDecoded* VM_DecodeBuffer(const VMBuffer& code) {
+  Decoder d{code.Data(), code.Size(), VM_FastHandlers(), {}, {}, {}};
   auto decoded = std::make_shared<VMDecoded>();
   if (d.size >= 0 && d.Linear() && d.Depths()) {
     d.Handlers();
     d.out.usesLocals = d.UsesLocals();
     *decoded = std::move(d.out);
-    for (VMInsn& r : decoded->insns) r.jump = &decoded->insns[static_cast<size_t>(r.target)];
+    // A plain branch does nothing but go elsewhere, so whatever goes to one may go on to
+    // where it leads (a few steps at most: branches may go round in a circle).
+    std::vector<VMInsn>& insns = decoded->insns;
+    const void* plainBranch = d.H(VMFastOp::B);
+    auto past = [&](size_t i) {
+      for (int hops = 0; hops < 4 && insns[i].handler == plainBranch; ++hops) {
+        i = static_cast<size_t>(insns[i].target);
+      }
+      return &insns[i];
+    };
+    for (size_t i = 0; i < insns.size(); ++i) {
+      insns[i].jump = past(static_cast<size_t>(insns[i].target));
+      if (i + 4 < insns.size()) insns[i].after = past(i + 4);
+    }
   }
   code.SetDerived(decoded);
   return decoded->insns.empty() ? nullptr : decoded.get();

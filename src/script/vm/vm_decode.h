@@ -59,7 +59,8 @@ struct VMInsn {
   int32_t id = 0;        // the local
   int32_t id2 = -1;      // idioms: the right-hand local, or -1 for the constant
   int32_t target = 0;    // branches and compare idioms: the record branched to
-  const VMInsn* jump = nullptr;  // that record
+  const VMInsn* jump = nullptr;  // that record (past any plain branches it starts)
+  const VMInsn* after = nullptr; // idioms: the record after them (past plain branches)
   int32_t slot = 0;      // popz, pop: bytes of the popped value's type
   uint8_t typeByte = 0;
   uint8_t op = 0;        // idioms: the arithmetic or comparison opcode; bt/bf: 1 for bt
@@ -79,12 +80,15 @@ struct VMDecoded {
 };
 
 // The decoded form of a buffer, made on first use and kept with it; null when the code does
-// not qualify. handlers: the machine's handler for each VMFastOp.
-const VMDecoded* VM_DecodeBuffer(const VMBuffer& code, const void* const* handlers);
-inline const VMDecoded* VM_Decoded(const VMBuffer& code, const void* const* handlers) {
+// not qualify.
+const VMDecoded* VM_DecodeBuffer(const VMBuffer& code);
+inline const VMDecoded* VM_Decoded(const VMBuffer& code) {
   if (const void* derived = code.Derived().get()) {
     const auto* decoded = static_cast<const VMDecoded*>(derived);
     return decoded->insns.empty() ? nullptr : decoded;
   }
-  return VM_DecodeBuffer(code, handlers);
+  return VM_DecodeBuffer(code);
 }
+
+// The machine's handler for each VMFastOp.
+const void* const* VM_FastHandlers();

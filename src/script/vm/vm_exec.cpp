@@ -598,7 +598,7 @@ fop_LocalUpdate : {  // push.v L; push k; add/sub/mul; pop.v.v L
       local.real = op == VMOpcode::Add   ? local.real + k
                    : op == VMOpcode::Sub ? local.real - k
                                          : local.real * k;
-      ip += 4;
+      ip = ip->after;
       goto* ip->handler;
     }
   }
@@ -624,7 +624,7 @@ fop_LocalCompare : {  // push.v L; push k; slt..sgt; bt/bf
     }
     if (whole) {
       if (CompareReals(static_cast<VMOpcode>(ip->op), local.real - k) != (ip->slot == 1)) {
-        ip += 4;
+        ip = ip->after;
         goto* ip->handler;
       }
       KF_FAST_JUMP();
@@ -816,7 +816,7 @@ leave : {
 resume:
   pcOut = st.pc;
   if (g_VMSlowSteps) goto step;
-  dec = VM_Decoded(*st.buffer, FastHandlers());
+  dec = VM_Decoded(*st.buffer);
   if (dec == nullptr || (ip = dec->At(pcOut)) == nullptr) goto step;
   localsCache = st.localsCache;
   goto* ip->handler;
@@ -911,7 +911,7 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
   VMOpcode binary = VMOpcode::Add;
   bool isRet = false;
   // The running code's decoded form (null: it runs byte by byte) and the record running.
-  const VMDecoded* dec = VM_Decoded(code, FastHandlers());
+  const VMDecoded* dec = VM_Decoded(code);
 
   auto slot = [](uint32_t type) { return VM_SlotSize(type & 0x0F); };
 
@@ -939,7 +939,7 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
       pc = pcNow;                                             \
       codeBase = st.code;                                     \
       codeSize = st.codeSize;                                 \
-      dec = VM_Decoded(*st.buffer, FastHandlers());           \
+      dec = VM_Decoded(*st.buffer);           \
       if (step) goto slow_step;                               \
       goto slow_fetch;                                        \
     }                                                         \
@@ -976,7 +976,7 @@ slow_step:
     if (st.depth == 0) goto finished;
     Cell_SetVarReal(st.returned, 0.0);
     ReturnFromScript(st, sp, used, codeBase, codeSize, pc, st.returned);
-    dec = VM_Decoded(*st.buffer, FastHandlers());
+    dec = VM_Decoded(*st.buffer);
     KF_VM_DISPATCH();
   }
   if (used > limit) {
@@ -1346,7 +1346,7 @@ op_Call : {  // pop argc .v arguments, push the result .v
   codeBase = st.code;
   codeSize = st.codeSize;
   pc = st.pc;
-  dec = VM_Decoded(*st.buffer, FastHandlers());
+  dec = VM_Decoded(*st.buffer);
   KF_VM_DISPATCH_GROWN();
 }
 
@@ -1377,7 +1377,7 @@ leave : {
     Cell_SetVarReal(st.returned, 0.0);
   }
   ReturnFromScript(st, sp, used, codeBase, codeSize, pc, st.returned);
-  dec = VM_Decoded(*st.buffer, FastHandlers());
+  dec = VM_Decoded(*st.buffer);
   KF_VM_DISPATCH();
 }
 

@@ -143,8 +143,6 @@ void VM_Error(VMState& st, const std::string& message, int32_t used);
 // Puts the caller's argument slots back from a frame; changed: the slots that may have
 // changed since the call.
 void VM_RestoreArguments(VMFrame& frame, uint32_t changed);
-// The decoded loop's handlers (for VM_Decoded).
-const void* const* VM_FastHandlers();
 // Locals lists of script calls.
 CVariableList* VM_TakeLocals(VMLocalsCache*& cache);
 void VM_GiveBackLocals();
