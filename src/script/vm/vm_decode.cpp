@@ -236,6 +236,10 @@ struct Decoder {
                                  ? VMFastOp::LocalUpdate
                                  : VMFastOp::LocalCompare
                            : VMFastOp::PushLocal;
+              if (f == VMFastOp::PushLocal && out.insns[i + 1].word == VM_Word(VMOpcode::Conv, 0x25) &&
+                  depth[i + 1] >= 0) {
+                f = VMFastOp::PushLocalInt;
+              }
             } else if (IndexAndInstanceOnStack(vars[i])) {
               r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
               f = VMFastOp::PushElement;
@@ -245,10 +249,16 @@ struct Decoder {
             }
           } else if (t == static_cast<uint32_t>(VMType::Error)) {
             f = VMFastOp::PushShort;
+            r.imm = static_cast<int16_t>(r.word & 0xFFFF);
+            f = IntOperation(i, f);
           } else if (t == static_cast<uint32_t>(VMType::Int) ||
                      t == static_cast<uint32_t>(VMType::Float) ||
                      t == static_cast<uint32_t>(VMType::Bool)) {
             f = VMFastOp::Push4;
+            if (t == static_cast<uint32_t>(VMType::Int)) {
+              r.imm = static_cast<int32_t>(vars[i]);
+              f = IntOperation(i, f);
+            }
           } else if (t == static_cast<uint32_t>(VMType::Double) ||
                      t == static_cast<uint32_t>(VMType::Long)) {
             f = VMFastOp::Push8;
@@ -309,6 +319,26 @@ struct Decoder {
           break;
       }
       r.handler = H(f);
+    }
+  }
+
+  // A push of an integer (record i) that the next record takes at once as the right-hand
+  // operand of an arithmetic or comparison on a .v or an .i: one record for both.
+  VMFastOp IntOperation(size_t i, VMFastOp plain) const {
+    const VMInsn& next = out.insns[i + 1];
+    if (i + 2 >= out.insns.size() || depth[i + 1] < 0) return plain;
+    if (next.typeByte != 0x52 && next.typeByte != 0x22) return plain;
+    switch (static_cast<VMOpcode>(next.word >> 24)) {
+      case VMOpcode::Add: return VMFastOp::PushIntAdd;
+      case VMOpcode::Sub: return VMFastOp::PushIntSub;
+      case VMOpcode::Mul: return VMFastOp::PushIntMul;
+      case VMOpcode::Slt: return VMFastOp::PushIntSlt;
+      case VMOpcode::Sle: return VMFastOp::PushIntSle;
+      case VMOpcode::Seq: return VMFastOp::PushIntSeq;
+      case VMOpcode::Sne: return VMFastOp::PushIntSne;
+      case VMOpcode::Sge: return VMFastOp::PushIntSge;
+      case VMOpcode::Sgt: return VMFastOp::PushIntSgt;
+      default: return plain;
     }
   }
 

@@ -25,6 +25,16 @@ enum class VMFastOp : uint8_t {
   LocalUpdate,    // push.v L; push.e/.i k or push.v L2; add/sub/mul; pop.v.v L
   LocalCompare,   // push.v L; push.e/.i k or push.v L2; slt..sgt; bt/bf
   PushShort,      // push.e
+  PushLocalInt,   // push.v of a local, no index; conv.v.i
+  PushIntAdd,     // push.e/.i k; add (then sub, mul, slt..sgt) with an integer on the right
+  PushIntSub,
+  PushIntMul,
+  PushIntSlt,
+  PushIntSle,
+  PushIntSeq,
+  PushIntSne,
+  PushIntSge,
+  PushIntSgt,
   Push4,          // push.i .f .b
   Push8,          // push.d .l
   PopLocal,       // pop.v.U of a local, no index
@@ -62,6 +72,7 @@ struct VMInsn {
   const VMInsn* jump = nullptr;  // that record (past any plain branches it starts)
   const VMInsn* after = nullptr; // idioms: the record after them (past plain branches)
   int32_t slot = 0;      // popz, pop: bytes of the popped value's type
+  int32_t imm = 0;       // push.e, push.i: the integer pushed
   uint8_t typeByte = 0;
   uint8_t op = 0;        // idioms: the arithmetic or comparison opcode; bt/bf: 1 for bt
 };

@@ -471,6 +471,16 @@ const void* const* FastHandlers();
         {VMFastOp::LocalUpdate, &&fop_LocalUpdate},
         {VMFastOp::LocalCompare, &&fop_LocalCompare},
         {VMFastOp::PushShort, &&fop_PushShort},
+        {VMFastOp::PushLocalInt, &&fop_PushLocalInt},
+        {VMFastOp::PushIntAdd, &&fop_PushIntAdd},
+        {VMFastOp::PushIntSub, &&fop_PushIntSub},
+        {VMFastOp::PushIntMul, &&fop_PushIntMul},
+        {VMFastOp::PushIntSlt, &&fop_PushIntSlt},
+        {VMFastOp::PushIntSle, &&fop_PushIntSle},
+        {VMFastOp::PushIntSeq, &&fop_PushIntSeq},
+        {VMFastOp::PushIntSne, &&fop_PushIntSne},
+        {VMFastOp::PushIntSge, &&fop_PushIntSge},
+        {VMFastOp::PushIntSgt, &&fop_PushIntSgt},
         {VMFastOp::Push4, &&fop_Push4},
         {VMFastOp::Push8, &&fop_Push8},
         {VMFastOp::PopLocal, &&fop_PopLocal},
@@ -543,9 +553,60 @@ fop_Nop:
 
 fop_PushShort:
   --sp;
-  Cell_SetInt(*sp, static_cast<int16_t>(ip->word & 0xFFFF));
+  Cell_SetInt(*sp, ip->imm);
   used += 4;
   KF_FAST_GROWN();
+
+  // push k; op: the push, then the operation when it is one of the common cases, else the
+  // operation's own record. Room for the push is checked first, as the push's record would.
+#define KF_FAST_PUSH_INT_OP(Name)                                         \
+  fop_PushInt##Name : {                                                   \
+    if (used + 4 > limit) goto push_int_plain;                            \
+    --sp;                                                                 \
+    Cell_SetInt(*sp, ip->imm);                                            \
+    used += 4;                                                            \
+    ++ip;                                                                 \
+    if (FastBinary<VMOpcode::Name>(ip->typeByte, sp, used)) KF_FAST_NEXT(); \
+    goto* ip->handler;                                                    \
+  }
+  KF_FAST_PUSH_INT_OP(Add)
+  KF_FAST_PUSH_INT_OP(Sub)
+  KF_FAST_PUSH_INT_OP(Mul)
+  KF_FAST_PUSH_INT_OP(Slt)
+  KF_FAST_PUSH_INT_OP(Sle)
+  KF_FAST_PUSH_INT_OP(Seq)
+  KF_FAST_PUSH_INT_OP(Sne)
+  KF_FAST_PUSH_INT_OP(Sge)
+  KF_FAST_PUSH_INT_OP(Sgt)
+#undef KF_FAST_PUSH_INT_OP
+push_int_plain:
+  --sp;
+  Cell_SetInt(*sp, ip->imm);
+  used += 4;
+  KF_FAST_GROWN();
+
+fop_PushLocalInt : {  // push.v L; conv.v.i
+  VariableNode* node = localsCache->Find(ip->id);
+  if (node == nullptr) node = CacheLocal(st, ip->id);
+  if (node == nullptr) KF_FAST_SLOW();
+  const ScriptValue& local = node->value;
+  if (local.kind != ValueKind::Real || used + 16 > limit) {
+    PushCopy(sp, local);
+    used += 16;
+    Variable_ArrayError = false;
+    KF_FAST_GROWN();
+  }
+  // The pushed .v is converted at once: only its integer is left in the cell.
+  --sp;
+  sp->kind = ValueKind::Real;
+  sp->real = local.real;
+  if (!sp->text.empty()) sp->text.clear();
+  Cell_SetInt(*sp, Conv_TruncToInt32(local.real));
+  used += 4;
+  Variable_ArrayError = false;
+  ip += 2;
+  goto* ip->handler;
+}
 fop_Push4:
   --sp;
   std::memcpy(&sp->real, &ip->bits, 4);
