@@ -601,7 +601,7 @@ fop_PushLocalInt : {  // push.v L; conv.v.i
   sp->kind = ValueKind::Real;
   sp->real = local.real;
   if (!sp->text.empty()) sp->text.clear();
-  Cell_SetInt(*sp, Conv_TruncToInt32(local.real));
+  Cell_SetInt(*sp, Cell_TruncToInt32(local.real));
   used += 4;
   Variable_ArrayError = false;
   ip += 2;
@@ -794,7 +794,7 @@ fop_Sgt:
 fop_Conv : {
   const uint32_t conv = ip->typeByte;
   if (conv == 0x25 && sp->kind == ValueKind::Real) {
-    Cell_SetInt(*sp, Conv_TruncToInt32(sp->real));
+    Cell_SetInt(*sp, Cell_TruncToInt32(sp->real));
     used -= 12;
     KF_FAST_NEXT();
   }
@@ -1073,7 +1073,7 @@ slow_fetch:
 op_Conv : {  // pop T, push it converted to U
   // The conversions loops and indices use most, inline.
   if (typeByte == 0x25 && sp->kind == ValueKind::Real) {  // .v real to .i
-    Cell_SetInt(*sp, Conv_TruncToInt32(sp->real));
+    Cell_SetInt(*sp, Cell_TruncToInt32(sp->real));
     used -= 12;
     KF_VM_DISPATCH();
   }
