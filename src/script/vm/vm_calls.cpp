@@ -139,7 +139,6 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
     }
   }
   frame.savedMask = mask;
-  frame.argsMaybeSet = st.argsMaybeSet;
   st.argsMaybeSet = filled;
   Code_ArgumentCount = kept;
   sp = frame.stackBase;
@@ -185,7 +184,7 @@ void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uin
   st.localsCache = frame.localsCache;
   Code_ArgumentCount = frame.argc;
   VM_RestoreArguments(frame, st.argsMaybeSet);
-  st.argsMaybeSet = frame.argsMaybeSet;
+  st.argsMaybeSet = frame.savedMask;  // the caller's slots other than these hold the real 0
   sp = frame.stackBase - 1;
   sp->kind = value.kind;
   sp->real = value.real;

@@ -40,7 +40,6 @@ struct VMFrame {
   int32_t usedBase = 0;              // bytes in use there
   size_t withDepth = 0;              // with environments of the caller
   uint32_t savedMask = 0;  // the argument slots kept in savedArgs; the others were the real 0
-  uint32_t argsMaybeSet = 0;  // the caller's argsMaybeSet
   std::array<ScriptValue, 16> savedArgs;
 };
 
