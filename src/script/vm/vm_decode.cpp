@@ -232,10 +232,7 @@ struct Decoder {
           if (t == static_cast<uint32_t>(VMType::Var)) {
             if (IsPlainLocal(r.word, vars[i])) {
               r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
-              f = Idiom(i) ? out.insns[i].op < static_cast<uint8_t>(VMOpcode::Slt)
-                                 ? VMFastOp::LocalUpdate
-                                 : VMFastOp::LocalCompare
-                           : VMFastOp::PushLocal;
+              f = Idiom(i) ? IdiomOp(out.insns[i]) : VMFastOp::PushLocal;
               if (f == VMFastOp::PushLocal && out.insns[i + 1].word == VM_Word(VMOpcode::Conv, 0x25) &&
                   depth[i + 1] >= 0) {
                 f = VMFastOp::PushLocalInt;
@@ -340,6 +337,17 @@ struct Decoder {
       case VMOpcode::Sgt: return VMFastOp::PushIntSgt;
       default: return plain;
     }
+  }
+
+  static VMFastOp IdiomOp(const VMInsn& r) {
+    const int right = r.id2 >= 0 ? 1 : 0;
+    const auto op = static_cast<VMOpcode>(r.op);
+    if (op == VMOpcode::Add || op == VMOpcode::Sub || op == VMOpcode::Mul) {
+      const int a = op == VMOpcode::Add ? 0 : op == VMOpcode::Sub ? 1 : 2;
+      return static_cast<VMFastOp>(static_cast<int>(VMFastOp::LocalAddK) + 3 * right + a);
+    }
+    const int c = static_cast<int>(op) - static_cast<int>(VMOpcode::Slt);
+    return static_cast<VMFastOp>(static_cast<int>(VMFastOp::LocalSltK) + 6 * right + c);
   }
 
   // Whether a variable operand names a local, or an instance the stack gives (which may be

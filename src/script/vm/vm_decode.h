@@ -22,8 +22,26 @@ enum class VMFastOp : uint8_t {
   Nop,            // break, unassigned opcodes, pushes of types that push nothing
   PushLocal,      // push.v of a local, no index
   PushBuiltin,    // push.v of a built-in variable of self or other, no index
-  LocalUpdate,    // push.v L; push.e/.i k or push.v L2; add/sub/mul; pop.v.v L
-  LocalCompare,   // push.v L; push.e/.i k or push.v L2; slt..sgt; bt/bf
+  // push.v L; push.e/.i k (K) or push.v L2 (L); add/sub/mul; pop.v.v L
+  LocalAddK,
+  LocalSubK,
+  LocalMulK,
+  LocalAddL,
+  LocalSubL,
+  LocalMulL,
+  // push.v L; push.e/.i k (K) or push.v L2 (L); slt..sgt; bt/bf
+  LocalSltK,
+  LocalSleK,
+  LocalSeqK,
+  LocalSneK,
+  LocalSgeK,
+  LocalSgtK,
+  LocalSltL,
+  LocalSleL,
+  LocalSeqL,
+  LocalSneL,
+  LocalSgeL,
+  LocalSgtL,
   PushShort,      // push.e
   PushLocalInt,   // push.v of a local, no index; conv.v.i
   PushIntAdd,     // push.e/.i k; add (then sub, mul, slt..sgt) with an integer on the right

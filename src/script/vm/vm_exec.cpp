@@ -314,6 +314,60 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
   }
 }
 
+// How a loop idiom's record goes on: past the idiom, to the branch's target, by pushing the
+// local as the first instruction would (pushNode), or in the byte loop.
+constexpr int kIdiomDone = 0;
+constexpr int kIdiomBranch = 1;
+constexpr int kIdiomPush = 2;
+constexpr int kIdiomSlow = 3;
+
+// The local of an idiom, and its right-hand side; kIdiomDone when both are reals and the
+// idiom's pushes fit below the limit.
+template <bool RightLocal>
+[[gnu::always_inline]] inline int IdiomOperands(VMState& st, VMLocalsCache* cache,
+                                                const VMInsn* ip, int32_t used, int32_t limit,
+                                                VariableNode*& node, double& k) {
+  node = cache->Find(ip->id);
+  if (node == nullptr) node = CacheLocal(st, ip->id);
+  if (node == nullptr) return kIdiomSlow;
+  if (node->value.kind != ValueKind::Real || used + 32 > limit) return kIdiomPush;
+  if constexpr (RightLocal) {
+    VariableNode* node2 = cache->Find(ip->id2);
+    if (node2 == nullptr) node2 = CacheLocal(st, ip->id2);
+    if (node2 == nullptr || node2->value.kind != ValueKind::Real) return kIdiomPush;
+    k = node2->value.real;
+  } else {
+    k = ip->k;
+  }
+  return kIdiomDone;
+}
+
+template <VMOpcode Op, bool RightLocal>
+[[gnu::always_inline]] inline int LocalUpdate(VMState& st, VMLocalsCache* cache, const VMInsn* ip,
+                                              int32_t used, int32_t limit, VariableNode*& node) {
+  double k;
+  const int step = IdiomOperands<RightLocal>(st, cache, ip, used, limit, node, k);
+  if (step != kIdiomDone) return step;
+  double& v = node->value.real;
+  if constexpr (Op == VMOpcode::Add)
+    v = v + k;
+  else if constexpr (Op == VMOpcode::Sub)
+    v = v - k;
+  else
+    v = v * k;
+  return kIdiomDone;
+}
+
+template <VMOpcode Op, bool RightLocal>
+[[gnu::always_inline]] inline int LocalCompare(VMState& st, VMLocalsCache* cache, const VMInsn* ip,
+                                               int32_t used, int32_t limit, VariableNode*& node) {
+  double k;
+  const int step = IdiomOperands<RightLocal>(st, cache, ip, used, limit, node, k);
+  if (step != kIdiomDone) return step;
+  // ip->slot: 1 for bt, 0 for bf.
+  return CompareReals(Op, node->value.real - k) != (ip->slot == 1) ? kIdiomDone : kIdiomBranch;
+}
+
 std::string ValueForTrace(const ScriptValue& v) {
   if (v.kind == ValueKind::String) return "\"" + v.text + "\"";
   char buffer[64];
@@ -468,8 +522,24 @@ const void* const* FastHandlers();
         {VMFastOp::Nop, &&fop_Nop},
         {VMFastOp::PushLocal, &&fop_PushLocal},
         {VMFastOp::PushBuiltin, &&fop_PushBuiltin},
-        {VMFastOp::LocalUpdate, &&fop_LocalUpdate},
-        {VMFastOp::LocalCompare, &&fop_LocalCompare},
+        {VMFastOp::LocalAddK, &&fop_LocalAddK},
+        {VMFastOp::LocalSubK, &&fop_LocalSubK},
+        {VMFastOp::LocalMulK, &&fop_LocalMulK},
+        {VMFastOp::LocalAddL, &&fop_LocalAddL},
+        {VMFastOp::LocalSubL, &&fop_LocalSubL},
+        {VMFastOp::LocalMulL, &&fop_LocalMulL},
+        {VMFastOp::LocalSltK, &&fop_LocalSltK},
+        {VMFastOp::LocalSleK, &&fop_LocalSleK},
+        {VMFastOp::LocalSeqK, &&fop_LocalSeqK},
+        {VMFastOp::LocalSneK, &&fop_LocalSneK},
+        {VMFastOp::LocalSgeK, &&fop_LocalSgeK},
+        {VMFastOp::LocalSgtK, &&fop_LocalSgtK},
+        {VMFastOp::LocalSltL, &&fop_LocalSltL},
+        {VMFastOp::LocalSleL, &&fop_LocalSleL},
+        {VMFastOp::LocalSeqL, &&fop_LocalSeqL},
+        {VMFastOp::LocalSneL, &&fop_LocalSneL},
+        {VMFastOp::LocalSgeL, &&fop_LocalSgeL},
+        {VMFastOp::LocalSgtL, &&fop_LocalSgtL},
         {VMFastOp::PushShort, &&fop_PushShort},
         {VMFastOp::PushLocalInt, &&fop_PushLocalInt},
         {VMFastOp::PushIntAdd, &&fop_PushIntAdd},
@@ -512,6 +582,7 @@ const void* const* FastHandlers();
   int32_t used = usedInOut;
   VMLocalsCache* localsCache = st.localsCache;
   const VMDecoded* dec = nullptr;
+  VariableNode* pushNode = nullptr;
   goto* ip->handler;
 
   // Decoded records. Their code never takes more values than the stack holds, the end of
@@ -640,62 +711,56 @@ fop_PushBuiltin : {  // argument0..15 straight from their slots; others through 
   KF_FAST_GROWN();
 }
 
-fop_LocalUpdate : {  // push.v L; push k; add/sub/mul; pop.v.v L
-  VariableNode* node = localsCache->Find(ip->id);
-  if (node == nullptr) node = CacheLocal(st, ip->id);
-  if (node == nullptr) KF_FAST_SLOW();
-  ScriptValue& local = node->value;
-  if (local.kind == ValueKind::Real && used + 32 <= limit) {
-    double k = ip->k;
-    bool whole = true;
-    if (ip->id2 >= 0) {
-      VariableNode* node2 = localsCache->Find(ip->id2);
-      if (node2 == nullptr) node2 = CacheLocal(st, ip->id2);
-      whole = node2 != nullptr && node2->value.kind == ValueKind::Real;
-      if (whole) k = node2->value.real;
-    }
-    if (whole) {
-      const auto op = static_cast<VMOpcode>(ip->op);
-      local.real = op == VMOpcode::Add   ? local.real + k
-                   : op == VMOpcode::Sub ? local.real - k
-                                         : local.real * k;
-      ip = ip->after;
-      goto* ip->handler;
-    }
+  // The loop idioms on real locals, one record per operation and kind of right-hand side.
+#define KF_FAST_LOCAL_UPDATE(Op, Right)                                                    \
+  fop_Local##Op##Right : {                                                                 \
+    const int step = LocalUpdate<VMOpcode::Op, #Right[0] == 'L'>(st, localsCache, ip, used, \
+                                                                 limit, pushNode);         \
+    if (step == kIdiomDone) {                                                              \
+      ip = ip->after;                                                                      \
+      goto* ip->handler;                                                                   \
+    }                                                                                      \
+    if (step == kIdiomPush) goto push_node;                                                \
+    KF_FAST_SLOW();                                                                        \
   }
-  PushCopy(sp, local);
+#define KF_FAST_LOCAL_COMPARE(Op, Right)                                                    \
+  fop_Local##Op##Right : {                                                                  \
+    const int step = LocalCompare<VMOpcode::Op, #Right[0] == 'L'>(st, localsCache, ip, used, \
+                                                                  limit, pushNode);         \
+    if (step == kIdiomDone) {                                                               \
+      ip = ip->after;                                                                       \
+      goto* ip->handler;                                                                    \
+    }                                                                                       \
+    if (step == kIdiomBranch) KF_FAST_JUMP();                                               \
+    if (step == kIdiomPush) goto push_node;                                                 \
+    KF_FAST_SLOW();                                                                         \
+  }
+  KF_FAST_LOCAL_UPDATE(Add, K)
+  KF_FAST_LOCAL_UPDATE(Sub, K)
+  KF_FAST_LOCAL_UPDATE(Mul, K)
+  KF_FAST_LOCAL_UPDATE(Add, L)
+  KF_FAST_LOCAL_UPDATE(Sub, L)
+  KF_FAST_LOCAL_UPDATE(Mul, L)
+  KF_FAST_LOCAL_COMPARE(Slt, K)
+  KF_FAST_LOCAL_COMPARE(Sle, K)
+  KF_FAST_LOCAL_COMPARE(Seq, K)
+  KF_FAST_LOCAL_COMPARE(Sne, K)
+  KF_FAST_LOCAL_COMPARE(Sge, K)
+  KF_FAST_LOCAL_COMPARE(Sgt, K)
+  KF_FAST_LOCAL_COMPARE(Slt, L)
+  KF_FAST_LOCAL_COMPARE(Sle, L)
+  KF_FAST_LOCAL_COMPARE(Seq, L)
+  KF_FAST_LOCAL_COMPARE(Sne, L)
+  KF_FAST_LOCAL_COMPARE(Sge, L)
+  KF_FAST_LOCAL_COMPARE(Sgt, L)
+#undef KF_FAST_LOCAL_COMPARE
+#undef KF_FAST_LOCAL_UPDATE
+// The idiom's first instruction on its own: the push of the local.
+push_node:
+  PushCopy(sp, pushNode->value);
   used += 16;
   Variable_ArrayError = false;
   KF_FAST_GROWN();
-}
-
-fop_LocalCompare : {  // push.v L; push k; slt..sgt; bt/bf
-  VariableNode* node = localsCache->Find(ip->id);
-  if (node == nullptr) node = CacheLocal(st, ip->id);
-  if (node == nullptr) KF_FAST_SLOW();
-  ScriptValue& local = node->value;
-  if (local.kind == ValueKind::Real && used + 32 <= limit) {
-    double k = ip->k;
-    bool whole = true;
-    if (ip->id2 >= 0) {
-      VariableNode* node2 = localsCache->Find(ip->id2);
-      if (node2 == nullptr) node2 = CacheLocal(st, ip->id2);
-      whole = node2 != nullptr && node2->value.kind == ValueKind::Real;
-      if (whole) k = node2->value.real;
-    }
-    if (whole) {
-      if (CompareReals(static_cast<VMOpcode>(ip->op), local.real - k) != (ip->slot == 1)) {
-        ip = ip->after;
-        goto* ip->handler;
-      }
-      KF_FAST_JUMP();
-    }
-  }
-  PushCopy(sp, local);
-  used += 16;
-  Variable_ArrayError = false;
-  KF_FAST_GROWN();
-}
 
 fop_PushElement : {  // an element of a local's array; anything else in the byte loop
   // (index 0 too: the byte loop's idioms may take it)
