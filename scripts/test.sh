@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite twice: in the release build and in the
-# AddressSanitizer + UndefinedBehaviorSanitizer build.
+# AddressSanitizer + UndefinedBehaviorSanitizer build; before them, a short fuzz run of the
+# game data loader (KF_FUZZ_SECONDS, default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
 jobs=$(nproc)
+
+# A short fuzz run of the game data loader first, so the test summaries stay the last lines.
+echo "=== fuzz smoke run ==="
+bash scripts/fuzz-smoke.sh "${KF_FUZZ_SECONDS:-60}"
 
 for preset in release asan; do
   echo "=== ${preset} build ==="

@@ -9,6 +9,11 @@
 #include "data/game_data.h"
 #include "data/game_options.h"
 #include "data/objects.h"
+#include "data/paths.h"
+#include "data/background.h"
+#include "data/rooms.h"
+#include "data/sprite.h"
+#include "data/timelines.h"
 #include "data/scripts.h"
 #include "platform/console.h"
 #include "platform/ini_file.h"
@@ -26,6 +31,8 @@ void Chunk_Ignore(const GameDataReader&, ChunkSpan) {}
 void Chunk_Header(const GameDataReader& reader, ChunkSpan body) {
   Header_Load(reader, body);
   Instance_SetLastId(static_cast<int32_t>(GameData_Header().lastInstanceId));
+  Tile_SetLastId(static_cast<int32_t>(GameData_Header().lastTileId));
+  Room_SetOrder(GameData_Header().roomOrder);
 }
 void Chunk_OldHeader(const GameDataReader& reader, ChunkSpan body) {
   GameData_State().codeVersion = kCodeVersionOld;
@@ -37,6 +44,17 @@ void Chunk_Options(const GameDataReader& reader, ChunkSpan body) {
 void Chunk_Code(const GameDataReader&, ChunkSpan) { Code_ResolveAllStrings(StringTable_Count()); }
 void Chunk_Functions(const GameDataReader& reader, ChunkSpan body) { FUNC_Load(reader, body); }
 void Chunk_Scripts(const GameDataReader& reader, ChunkSpan body) { Script_Load(reader, body); }
+void Chunk_Paths(const GameDataReader& reader, ChunkSpan body) { Path_Load(reader, body); }
+void Chunk_TimeLines(const GameDataReader& reader, ChunkSpan body) { TimeLine_Load(reader, body); }
+void Chunk_Sprites(const GameDataReader& reader, ChunkSpan body) {
+  if (!Sprite_Load(reader.Image(), body.offset, body.size)) throw GameDataError("damaged sprite records");
+}
+void Chunk_Backgrounds(const GameDataReader& reader, ChunkSpan body) {
+  if (!Background_Load(reader.Image(), body.offset, body.size)) throw GameDataError("damaged background records");
+}
+void Chunk_Rooms(const GameDataReader& reader, ChunkSpan body) {
+  Room_Load(reader, body, GameData_Header().dataVersion, CodeTable_Active());
+}
 void Chunk_Objects(const GameDataReader& reader, ChunkSpan body) {
   Object_Load(reader, body, GameData_Header().dataVersion);
 }
@@ -61,14 +79,14 @@ const ChunkHandler kChunkHandlers[] = {
     {ChunkId("EXTN"), true, Chunk_Keep},
     {ChunkId("SOND"), true, Chunk_Keep},
     {ChunkId("AUDO"), true, Chunk_Keep},
-    {ChunkId("SPRT"), true, Chunk_Keep},
-    {ChunkId("BGND"), true, Chunk_Keep},
-    {ChunkId("PATH"), true, Chunk_Keep},
+    {ChunkId("SPRT"), true, Chunk_Sprites},
+    {ChunkId("BGND"), true, Chunk_Backgrounds},
+    {ChunkId("PATH"), true, Chunk_Paths},
     {ChunkId("SCPT"), true, Chunk_Scripts},
     {ChunkId("FONT"), true, Chunk_Keep},
-    {ChunkId("TMLN"), true, Chunk_Keep},
+    {ChunkId("TMLN"), true, Chunk_TimeLines},
     {ChunkId("OBJT"), true, Chunk_Objects},
-    {ChunkId("ROOM"), true, Chunk_Keep},
+    {ChunkId("ROOM"), true, Chunk_Rooms},
     {ChunkId("CODE"), false, Chunk_Code},
     {ChunkId("FUNC"), false, Chunk_Functions},
     {ChunkId("TXTR"), true, Chunk_Keep},
@@ -264,8 +282,14 @@ GameLoadResult LoadGameChunks() {
   // sprites, backgrounds, paths, scripts, fonts, time lines, objects, rooms; then options.
   GameData_State().kept.clear();
   PublishStoredCode();
+  Sprite_Clear();
+  Background_Clear();
+  Path_Clear();
   Script_Clear();
+  TimeLine_Clear();
   Object_Clear();
+  Room_Clear();
+  Room_SetOrder(GameData_Header().roomOrder);
   Options_Clear();
 
   bool known = true;

@@ -10,6 +10,7 @@
 
 #include "script/variable_list.h"
 
+class CCode;
 class CObjectKF;
 class CPhysicsObject;
 
@@ -134,7 +135,7 @@ class CInstance {
   float timeline_speed = 1.0f;
   bool timeline_running = false;
   bool timeline_loop = false;
-  int32_t creationCode = 0;
+  std::shared_ptr<CCode> creationCode;  // from the room's record; null for none
   CInstance* next = nullptr;  // the room's depth-ordered list (not owned)
   CInstance* prev = nullptr;
   float depth = 0.0f;

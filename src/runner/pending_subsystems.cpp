@@ -1,6 +1,10 @@
 #include "runner/pending_subsystems.h"
 
 #include "platform/console.h"
+#include "data/objects.h"
+#include "data/rooms.h"
+#include "data/scripts.h"
+#include "data/timelines.h"
 #include "runner/main_loop.h"
 
 namespace pending {
@@ -10,17 +14,10 @@ void Crc32_BuildTable() {}
 void GR_Draw_Init() {}
 void GR_Window_Clear_Views() {}
 void Particle_Init() {}
-void Run_Global_Init() {
-  ::Running = 0;
-  ::Paused = 0;
-}
 void Sound_StartHook() {}
-void Variable_BuiltIn_Init() {}
-void Path_Init() {}
 void HighScore_Clear() {}
 void HighScore_Load() {}
 void Window_Create() {}
-bool InitGraphics() { return true; }
 void IO_Init() {}
 void GR_D3D_Start_Frame() {}
 void GR_Draw_Clear(uint32_t argb) {}
@@ -29,11 +26,8 @@ void Particle_LoadShapeTextures() {}
 void ScoreForm_Create() {}
 void LoadForm_Create() {}
 void ErrorForm_Create() {}
-bool PrepareGame() { return true; }
-void StartGame() {}
 void Physics_InstallAssertHandler() {}
 void VM_Breakpoint_Add(const std::string& codeName, int32_t line) {}
-void EndGame() {}
 void IO_Free() {}
 bool Sound_Quit() { return true; }
 void DataFile_RemoveAll() {}
@@ -42,12 +36,8 @@ bool Platform_Shutdown() { return true; }
 void HighScore_Save() {}
 void Compiler_Cleanup() {}
 void Grid_DestroyAll() {}
-void Room_FreeAll() {}
-void Persistent_FreeAll() {}
 void Particle_Shutdown() {}
-void Sprite_FreeAll() {}
 void Graphics_Shutdown() {}
-void Background_FreeAll() {}
 void GR_Texture_Free_All() {}
 void Font_Shutdown() {}
 void Font_Default_Free() {}

@@ -17,16 +17,12 @@ void Crc32_BuildTable();
 void GR_Draw_Init();
 void GR_Window_Clear_Views();
 void Particle_Init();
-void Run_Global_Init();  // score, lives, health, captions, ...; clears Running and Paused
 void Sound_StartHook();
-void Variable_BuiltIn_Init();
-void Path_Init();
 void HighScore_Clear();
 void HighScore_Load();
 
 // Game file, window, graphics and the first frames.
 void Window_Create();
-bool InitGraphics();
 void IO_Init();
 void GR_D3D_Start_Frame();
 void GR_Draw_Clear(uint32_t argb);
@@ -35,15 +31,12 @@ void Particle_LoadShapeTextures();
 void ScoreForm_Create();
 void LoadForm_Create();
 void ErrorForm_Create();
-bool PrepareGame();
-void StartGame();
 
 // Command-line options.
 void Physics_InstallAssertHandler();
 void VM_Breakpoint_Add(const std::string& codeName, int32_t line);
 
 // The end of the game and shut-down, in their order.
-void EndGame();
 void IO_Free();
 bool Sound_Quit();
 void DataFile_RemoveAll();
@@ -52,12 +45,8 @@ bool Platform_Shutdown();
 void HighScore_Save();
 void Compiler_Cleanup();
 void Grid_DestroyAll();
-void Room_FreeAll();
-void Persistent_FreeAll();
 void Particle_Shutdown();
-void Sprite_FreeAll();
 void Graphics_Shutdown();
-void Background_FreeAll();
 void GR_Texture_Free_All();
 void Font_Shutdown();
 void Font_Default_Free();

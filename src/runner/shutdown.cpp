@@ -1,6 +1,10 @@
 #include "platform/console.h"
 #include "platform/temp_directory.h"
+#include "data/background.h"
 #include "data/event_lists.h"
+#include "data/rooms.h"
+#include "data/sprite.h"
+#include "runner/room_start.h"
 #include "data/objects.h"
 #include "data/scripts.h"
 #include "runner/events.h"
@@ -20,16 +24,16 @@ void ShutdownSubsystems() {
   Code_Arguments_Free();
   pending::Compiler_Cleanup();
   pending::Grid_DestroyAll();
-  pending::Room_FreeAll();
+  Room_FreeAll();
   Instance_DeleteAll();
-  pending::Persistent_FreeAll();
+  Persistent_FreeAll();
   Object_FreeEventLists();
   Object_FreeAll();
   pending::Particle_Shutdown();
-  pending::Sprite_FreeAll();
+  Sprite_FreeAll();
   File_RemoveTempDirectory();
   pending::Graphics_Shutdown();
-  pending::Background_FreeAll();
+  Background_FreeAll();
   pending::GR_Texture_Free_All();
   Script_FreeAll();
   Variable_FreeAll();

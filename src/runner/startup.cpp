@@ -2,12 +2,15 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <system_error>
 #include <string>
 
 #include "data/game_data.h"
 #include "data/game_loader.h"
+#include "data/game_preparation.h"
+#include "data/paths.h"
 #include "functions/registry.h"
 #include "platform/console.h"
 #include "platform/file_locations.h"
@@ -17,11 +20,17 @@
 #include "platform/timing.h"
 #include "runner/command_line.h"
 #include "runner/game_locations.h"
+#include "runner/instance.h"
 #include "runner/main_loop.h"
 #include "runner/open_file_dialog.h"
 #include "runner/pending_subsystems.h"
+#include "runner/room_start.h"
+#include "runner/run_globals.h"
 #include "runner/run_options.h"
 #include "script/code.h"
+#include "script/vm/vm.h"
+#include "script/builtin_variables.h"
+#include "script/code_exec.h"
 #include "script/constants.h"
 #include "script/global_variables.h"
 #include "script/vm/vm.h"
@@ -72,10 +81,10 @@ bool InitSubsystems() {
   Constant_Init();
   pending::GR_Window_Clear_Views();
   pending::Particle_Init();
-  pending::Run_Global_Init();
+  Run_Global_Init();
   pending::Sound_StartHook();
-  pending::Variable_BuiltIn_Init();
-  pending::Path_Init();
+  Variable_BuiltIn_Init();
+  Path_Init();
   pending::HighScore_Clear();
   ProcessMessages();
   return true;
@@ -112,13 +121,21 @@ void Runner_Initialise() {
   for (const RunBreakpoint& bp : g_RunOptions.breakpoints) VM_Breakpoint_Add(bp.codeName, bp.line);
   FileLocations_SetGameFolder(GetGameDirectory());
   Code_SetUseVM(g_RunOptions.useVM);
+  Code_Exec_Install();
+  Room_InstallHooks();
+  // User constants are evaluated for a temporary instance at (0, 0) of object 0.
+  Constant_SetTemporaryInstanceProvider([](const std::function<bool(CInstance*)>& body) {
+    CInstance temporary(0.0f, 0.0f, 0, 0, false);
+    return body(&temporary);
+  });
+  Variable_SetWorkingDirectory(gameFile);
   RunnerLoadGame(gameFile);
   g_DebugConsole->Output("Get Resolution\n");
   LoadGameCode();
   g_DebugConsole->Output("Create Window\n");
   pending::Window_Create();
   g_DebugConsole->Output("Init Graphics\n");
-  if (!pending::InitGraphics()) {
+  if (!InitGraphics()) {
     g_ExitStatus = kExitStartFailed;
     return;
   }
@@ -144,12 +161,13 @@ bool Runner_LoadAndStart() {
     g_DebugConsole->Output("Failed to load the game\n");
     return false;
   }
+  Runner_ProgressInit(Runner_LoadForm(), false);
   // The loader has read the game's name, which names the save area.
   FileLocations_SetGameFolder(GetGameDirectory());
   FileLocations_SetSaveArea(GetSaveDirectory());
   Variable_Global_Init();
   g_DebugConsole->Output("PrepareGame()\n");
-  if (!pending::PrepareGame()) return false;
+  if (!PrepareGame()) return false;
   g_DebugConsole->Output("Run_Start\n");
   Run_Start();
   return true;
@@ -158,7 +176,7 @@ bool Runner_LoadAndStart() {
 void Run_Start() {
   if (Running == 0) {
     Running = 1;
-    pending::StartGame();
+    StartGame();
   }
   Running = 1;
   Paused = 0;
@@ -198,7 +216,7 @@ int Runner_Main(int argc, char** argv) {
   if (!InitSubsystems()) return g_ExitStatus;
   Runner_Initialise();
   if (Running == 1) MainLoop_Run();
-  if (Running == 0) pending::EndGame();
+  if (Running == 0) EndGame();
   GameEnd_Cleanup();
   pending::Window_PostQuit();
   ShutdownSubsystems();

@@ -2,13 +2,14 @@
 
 #include <utility>
 
+#include "data/game_options.h"
 #include "platform/console.h"
 #include "runner/main_loop.h"
 #include "runner/pending_room.h"
 #include "runner/sdl/error_dialog.h"
 #include "script/current_event.h"
 
-ErrorOptions Error_Options;
+ErrorOptions Error_Options{Option_ShowErrors, Option_AbortOnErrors};
 std::string Error_Last;
 bool Error_Occurred = false;
 bool Error_FatalShown = false;

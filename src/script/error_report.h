@@ -5,11 +5,12 @@
 #include <optional>
 #include <string>
 
-// The game's error options: show the error dialog (on by default) and treat every error
-// as fatal (off by default). The options loader sets them.
+// The game's error options as the error routine sees them: a view of Option_ShowErrors (show
+// the error dialog; on by default) and Option_AbortOnErrors (every error is fatal; off by
+// default), which the options loader sets.
 struct ErrorOptions {
-  bool showErrors = true;
-  bool abortOnErrors = false;
+  bool& showErrors;
+  bool& abortOnErrors;
 };
 extern ErrorOptions Error_Options;
 

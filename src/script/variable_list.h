@@ -8,12 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "script/save_bytes.h"
 #include "script/script_value.h"
 
 class CStream;
 class tagIConsole;
-class SaveReader;
-class SaveWriter;
 
 // Ids below this name built-in variables; ids from here on live in a CVariableList.
 inline constexpr int32_t kFirstListVariableId = 10000;
@@ -41,12 +40,13 @@ struct VariableNode {
 // index was out of range; the interpreters read it right after a failed access.
 extern bool Variable_ArrayError;
 
-// Whether reading a variable that was never set fails (on) or reads as 0 (off, default).
+// Whether reading a variable that was never set fails (on) or reads as 0 (off, default): the
+// game option Option_UnsetVariables.
 void Variable_SetUnsetVariablesOption(bool on);
 bool Variable_UnsetVariablesOption();
 
-// The name of a user variable id, used by the dump form. The compiler installs its name
-// table here; without one every variable prints as "<unknown variable>".
+// The name of a variable id, used by the dump form and the access messages: the compiler's
+// names (Code_Variable_Name) unless another lookup is installed (null puts them back).
 using VariableNameFunction = std::string (*)(int32_t id);
 void Variable_SetNameFunction(VariableNameFunction function);
 std::string Variable_Name(int32_t id);

@@ -19,7 +19,7 @@ void WriteText(const std::string& path, const std::string& text) {
 const char* kManifest = R"(# a small game
 game name="Packed Game" id=77 width=320 height=240 room_order=1,0
 option show_errors=0 window_colour=0x102030 show_cursor=0
-constant GREETING "hello \"there\""
+constant GREETING "\"hello \" + \"there\""
 script scr_double scripts/double.gml
 object obj_child parent=obj_base depth=-5
 event create 0 objects/child_create.gml
@@ -31,7 +31,7 @@ moment 30 moments/thirty.gml
 room rm_first caption="First room" width=320 height=240 speed=60 code=rooms/first.gml
 instance obj_child 16 32
 instance obj_base 48 32 id=100050 xscale=-1 code=rooms/inst.gml
-room rm_second
+room rm_second code=rooms/first.gml
 )";
 
 class PackManifest : public ::testing::Test {
@@ -46,7 +46,7 @@ class PackManifest : public ::testing::Test {
     WriteText(folder / "objects/child_user0.gml", "hp -= 1;");
     WriteText(folder / "moments/zero.gml", "a = 0;");
     WriteText(folder / "moments/thirty.gml", "a = 30;");
-    WriteText(folder / "rooms/first.gml", "global.level = 1;");
+    WriteText(folder / "rooms/first.gml", "global.level = 1; game_end();");
     WriteText(folder / "rooms/inst.gml", "speed = 2;");
   }
   TempFolder folder;
@@ -61,7 +61,7 @@ TEST_F(PackManifest, ReadsEveryKindOfLine) {
   EXPECT_EQ(game.header.roomOrder, (std::vector<int32_t>{1, 0}));
   EXPECT_EQ(game.options.windowColour, 0x102030);
   ASSERT_EQ(game.options.constants.size(), 1u);
-  EXPECT_EQ(game.options.constants[0].second, "hello \"there\"");
+  EXPECT_EQ(game.options.constants[0].second, "\"hello \" + \"there\"");  // a value the game can evaluate
   ASSERT_EQ(game.scripts.size(), 1u);
   EXPECT_EQ(game.scripts[0].code.source, "return argument0 * 2;");
   ASSERT_EQ(game.objects.size(), 2u);
@@ -76,7 +76,7 @@ TEST_F(PackManifest, ReadsEveryKindOfLine) {
   EXPECT_EQ(game.timeLines[0].moments[1].step, 30);
   ASSERT_EQ(game.rooms.size(), 2u);
   EXPECT_EQ(game.rooms[0].caption, "First room");
-  EXPECT_EQ(game.rooms[0].creationCode.source, "global.level = 1;");
+  EXPECT_EQ(game.rooms[0].creationCode.source, "global.level = 1; game_end();");
   ASSERT_EQ(game.rooms[0].instances.size(), 2u);
   EXPECT_EQ(game.rooms[0].instances[0].object, 0);
   EXPECT_EQ(game.rooms[0].instances[0].id, 100001);

@@ -4,13 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "capture_console.h"
+#include "data/game_options.h"
 #include "platform/sdl/display_presence.h"
+#include "runner/main_loop.h"
 #include "runner/pending_room.h"
 #include "runner/sdl/error_dialog.h"
 #include "script/compile_error.h"
 #include "script/current_event.h"
 #include "script/error_report.h"
+#include "support/console_capture.h"
 
 namespace {
 
@@ -21,7 +23,8 @@ class ErrorReport : public ::testing::Test {
     Error_FatalShown = false;
     Error_Occurred = false;
     Error_Last.clear();
-    Error_Options = ErrorOptions();
+    Error_Options.showErrors = true;
+    Error_Options.abortOnErrors = false;
     Debug_EvaluatingWatches = false;
     Runner_SetPendingRoom(kPendingRoomNone);
     Event_Current = CurrentEvent();
@@ -53,12 +56,13 @@ class ErrorReport : public ::testing::Test {
   void TearDown() override {
     Error_SetHooks({});
     Error_FatalShown = false;
-    Error_Options = ErrorOptions();
+    Error_Options.showErrors = true;
+    Error_Options.abortOnErrors = false;
     Runner_SetPendingRoom(kPendingRoomNone);
     Event_Current = CurrentEvent();
   }
 
-  DebugConsoleCapture capture;
+  ConsoleCapture capture;
   std::vector<std::string> calls;
   std::string dialogText;
   bool answerAbort = false;
@@ -90,9 +94,9 @@ TEST_F(ErrorReport, ActionTexts) {
     Error_Show_Action("boom", c.fatal);
     EXPECT_EQ(Error_Last, c.text) << c.what;
     EXPECT_TRUE(Error_Occurred) << c.what;
-    EXPECT_EQ(capture.console.text, std::string("ERROR!!! :: ") + c.text + "\n") << c.what;
+    EXPECT_EQ(capture.Text(), std::string("ERROR!!! :: ") + c.text + "\n") << c.what;
     EXPECT_EQ(Runner_GetPendingRoom(), c.fatal ? -400 : -1) << c.what;
-    capture.console.text.clear();
+    capture.Clear();
   }
 }
 
@@ -113,14 +117,14 @@ TEST_F(ErrorReport, AbortMakesItFatalAndNothingIsShownAfterwards) {
   EXPECT_EQ(Runner_GetPendingRoom(), kPendingRoomFatalError);
 
   calls.clear();
-  capture.console.text.clear();
+  capture.Clear();
   Error_Occurred = false;
   Error_Show("two", false);
   Error_Show_Action("three", true);
   EXPECT_TRUE(calls.empty());
   EXPECT_EQ(Error_Last, "one");
   EXPECT_FALSE(Error_Occurred);
-  EXPECT_EQ(capture.console.text, "");
+  EXPECT_EQ(capture.Text(), "");
 }
 
 TEST_F(ErrorReport, FatalErrorOffersNoIgnore) {
@@ -129,7 +133,7 @@ TEST_F(ErrorReport, FatalErrorOffersNoIgnore) {
 }
 
 TEST_F(ErrorReport, AbortOnErrorsKeepsTheCallersPrefix) {
-  Error_Options.abortOnErrors = true;
+  Option_AbortOnErrors = true;  // the game option itself
   Error_Show_Action("boom", false);
   EXPECT_EQ(Error_Last.rfind("ERROR in\n", 0), 0u);
   EXPECT_EQ(calls[3], "dialog");
@@ -140,16 +144,29 @@ TEST_F(ErrorReport, ShowErrorsOffAndWatchEvaluation) {
   Error_Options.showErrors = false;
   Error_Show("quiet", false);
   EXPECT_EQ(calls, (std::vector<std::string>{"reset", "debug", "io"}));
-  EXPECT_EQ(capture.console.text, "ERROR!!! :: quiet\n");
+  EXPECT_EQ(capture.Text(), "ERROR!!! :: quiet\n");
   EXPECT_EQ(Error_Last, "quiet");
 
   Error_Options.showErrors = true;
   Debug_EvaluatingWatches = true;
-  capture.console.text.clear();
+  capture.Clear();
   Error_Show("watch", false);
-  EXPECT_EQ(capture.console.text, "");
+  EXPECT_EQ(capture.Text(), "");
   EXPECT_EQ(Error_Last, "watch");
   Debug_EvaluatingWatches = false;
+}
+
+TEST_F(ErrorReport, FatalErrorEndsTheMainLoopAtTheEndOfTheFrame) {
+  MainLoop_SetPlaceholderFrameLimit(0);  // the placeholder step never ends the game itself
+  Running = 1;
+  Run_Frame();
+  EXPECT_EQ(Running, 1);
+  Error_Show("the end", true);
+  EXPECT_EQ(Running, 1);  // the running script goes on until control is back in the loop
+  Run_Frame();
+  EXPECT_EQ(Running, 0);
+  Running = 0;
+  MainLoop_SetPlaceholderFrameLimit(1);
 }
 
 TEST(ErrorDialog, LayoutOfLineBreaksAndTabs) {
@@ -177,10 +194,10 @@ TEST(ErrorDialog, WithoutADisplayItPrintsAndIgnores) {
   std::string saved = driver ? driver : "";
   setenv("SDL_VIDEODRIVER", "offscreen", 1);
   ASSERT_FALSE(Platform_HasDisplay());
-  DebugConsoleCapture capture;
+  ConsoleCapture capture;
   EXPECT_FALSE(ErrorDialog_Show("the\r\ntext", true));
   EXPECT_FALSE(ErrorDialog_Show("the text", false));
-  EXPECT_EQ(capture.text(), "the\ntext\nthe text\n");
+  EXPECT_EQ(capture.Text(), "the\ntext\nthe text\n");
   if (driver) {
     setenv("SDL_VIDEODRIVER", saved.c_str(), 1);
   } else {

@@ -6,6 +6,8 @@
 
 #include "platform/console.h"
 #include "platform/sdl/display_presence.h"
+#include "runner/main_loop.h"
+#include "runner/window.h"
 
 namespace {
 
@@ -31,6 +33,11 @@ bool ErrorDialog_Show(const std::string& text, bool offerIgnore) {
     PrintInstead(text);
     return false;
   }
+  // Let the window catch up before the dialog takes over.
+  for (int pass = 0; pass < 2; ++pass) {
+    ProcessMessages();
+    SDL_Delay(100);
+  }
   std::string message = text;
   std::vector<SDL_MessageBoxButtonData> buttons = {
       {0, kButtonCopy, "Copy"},
@@ -46,6 +53,7 @@ bool ErrorDialog_Show(const std::string& text, bool offerIgnore) {
   for (;;) {
     SDL_MessageBoxData data{};
     data.flags = SDL_MESSAGEBOX_ERROR;
+    data.window = MainWindow().window;
     data.title = "Code Error...";
     data.message = message.c_str();
     data.numbuttons = static_cast<int>(buttons.size());

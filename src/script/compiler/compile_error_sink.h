@@ -1,7 +1,8 @@
 // Where the compiler's phases and the operator routines record a compile error.
 //
-// Only the first error of one compile or run is kept; the phases stop at it. The text is
-// formatted with the line and column of the position in the code's text.
+// The error goes to the one pending compile error (compile_error.h), which keeps only the
+// first of a compile or run; the phases stop at it. This side also keeps the bare message
+// and where it was, for callers that need more than the formatted text.
 #pragma once
 
 #include <cstdint>
@@ -10,12 +11,12 @@
 class CCode;
 
 struct CompileErrorRecord {
-  bool pending = false;
+  bool pending = false;  // Code_PendingError
   std::string message;   // the message as the phase gave it
   int32_t position = 0;  // clamped to the text
   int32_t line = 1;      // 1-based
   int32_t column = 1;    // 1-based
-  std::string text;      // the full formatted text
+  std::string text;      // the full formatted text (Code_PendingErrorText)
 };
 
 // Records message at a byte position of code's text, unless an error is already pending.
@@ -25,8 +26,3 @@ void Compiler_ClearError();
 const CompileErrorRecord& Compiler_LastError();
 // Replaces the full text of the pending error (a caller wrapping it with its own context).
 void Compiler_SetErrorText(std::string text);
-
-// Line (from 1) and column (from 0) of a byte position: a line feed starts a new line, a
-// carriage return does not count, everything else is one column.
-void Compiler_LineAndColumn(const std::string& text, int32_t position, int32_t& line,
-                            int32_t& column);

@@ -1,0 +1,2 @@
+show_debug_message("A ball left the court at x = " + string(x) + ".");
+instance_destroy();

@@ -1,0 +1,1 @@
+global.steps += 1;

@@ -1,0 +1,1 @@
+show_debug_message("Balls fly in the court.");

@@ -1,0 +1,371 @@
+#include "runner/game_step.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "data/event_lists.h"
+#include "data/game_options.h"
+#include "data/objects.h"
+#include "data/rooms.h"
+#include "platform/http.h"
+#include "platform/timing.h"
+#include "runner/events.h"
+#include "runner/instance.h"
+#include "runner/main_loop.h"
+#include "runner/room_start.h"
+#include "runner/run_globals.h"
+#include "runner/timeline_step.h"
+
+namespace {
+
+int64_t g_LastStepTime = 0;
+
+template <typename Hook, typename... Args>
+bool Ask(const Hook& hook, Args... args) {
+  return hook && hook(args...);
+}
+
+bool Pending() { return PendingRoom != PendingRoomCode::None; }
+
+// An instance a pass does not reach: removed this step, taken out of play, or made during the pass.
+bool Skipped(const CInstance& instance, uint64_t pass) {
+  return instance.marked || instance.deactivated || instance.createSerial > pass;
+}
+
+// The object's own instances as they stand now; a pass may change the list while it walks.
+std::vector<CInstance*> InstancesOf(int32_t objectIndex) {
+  std::vector<CInstance*> list;
+  if (const CObjectKF* object = Object_Data(objectIndex)) {
+    list.reserve(static_cast<size_t>(object->Instances().Count()));
+    for (CInstance* instance : object->Instances()) list.push_back(instance);
+  }
+  return list;
+}
+
+std::vector<CInstance*> ActiveInstances() {
+  std::vector<CInstance*> list;
+  if (CRoom* room = Run_CurrentRoom()) {
+    list.reserve(static_cast<size_t>(room->active.count));
+    for (CInstance* at = room->active.first; at != nullptr; at = at->next) list.push_back(at);
+  }
+  return list;
+}
+
+// Every instance of every object reacting to (type, number), skipping those new for the pass.
+void RaiseForObjects(int32_t type, int32_t number, uint64_t pass) {
+  for (int32_t object : Object_EventList(type, number)) {
+    for (CInstance* instance : InstancesOf(object)) {
+      if (!Skipped(*instance, pass)) Perform_Event(instance, instance, type, number);
+    }
+  }
+}
+
+// Whether the instance has an existing sprite or mask: without one its box is the "none" box.
+bool HasShape(const CInstance& i) { return i.ShapeSprite() >= 0 && i.bbox_left != kNoBoundingBox; }
+
+// Outside a rectangle: the point for an instance without sprite and mask, else the box.
+bool Outside(CInstance& i, float left, float top, float right, float bottom) {
+  i.EnsureBoundingBox();
+  if (!HasShape(i)) return i.x < left || i.x > right || i.y < top || i.y > bottom;
+  return static_cast<float>(i.bbox_right) < left || static_cast<float>(i.bbox_left) > right ||
+         static_cast<float>(i.bbox_bottom) < top || static_cast<float>(i.bbox_top) > bottom;
+}
+
+// Not wholly inside a rectangle.
+bool CrossesBoundary(CInstance& i, float left, float top, float right, float bottom) {
+  i.EnsureBoundingBox();
+  if (!HasShape(i)) return i.x < left || i.x > right || i.y < top || i.y > bottom;
+  return static_cast<float>(i.bbox_left) < left || static_cast<float>(i.bbox_right) > right ||
+         static_cast<float>(i.bbox_top) < top || static_cast<float>(i.bbox_bottom) > bottom;
+}
+
+template <typename Test>
+void RaiseWhere(int32_t number, Test test) {
+  const uint64_t pass = EventSerial++;
+  for (int32_t object : Object_EventList(7, number)) {
+    for (CInstance* instance : InstancesOf(object)) {
+      if (!Skipped(*instance, pass) && test(*instance)) Perform_Event(instance, instance, 7, number);
+    }
+  }
+}
+
+void MoveBySpeed(CInstance& i) {
+  i.SetPosition(static_cast<float>(static_cast<double>(i.x) + i.hspeed),
+                static_cast<float>(static_cast<double>(i.y) + i.vspeed));
+}
+
+void GoBack(CInstance& i) {
+  i.SetPosition(i.xprevious, i.yprevious);
+  i.path_position = i.path_positionprevious;
+}
+
+void MouseAt(int32_t& x, int32_t& y) {
+  x = y = 0;
+  if (Run_StepHooks().mousePosition) Run_StepHooks().mousePosition(x, y);
+}
+
+int32_t g_MouseX = 0, g_MouseY = 0, g_MousePreviousX = 0, g_MousePreviousY = 0;
+
+}  // namespace
+
+StepHooks& Run_StepHooks() {
+  static StepHooks hooks;
+  return hooks;
+}
+
+void Run_ResetStepClock() { g_LastStepTime = Timing_Time(); }
+
+void Run_StepEvents(int32_t kind) { RaiseForObjects(3, kind, EventSerial++); }
+
+void Run_Alarms() {
+  const uint64_t pass = EventSerial++;
+  for (int32_t n = 0; n < kAlarmCount; ++n) {
+    for (int32_t object : Object_EventList(2, n)) {
+      for (CInstance* instance : InstancesOf(object)) {
+        if (Skipped(*instance, pass)) continue;
+        int32_t& alarm = instance->alarm[static_cast<size_t>(n)];
+        if (alarm < 0) continue;
+        --alarm;
+        if (alarm == 0) Perform_Event(instance, instance, 2, n);
+      }
+    }
+  }
+}
+
+void Run_KeyEvent(int32_t type, int32_t key) { RaiseForObjects(type, key, EventSerial++); }
+
+void Run_KeyboardEvents() {
+  const StepHooks& in = Run_StepHooks();
+  bool anyHeld = false, anyPressed = false, anyReleased = false;
+  for (int32_t k = 8; k <= 255; ++k) {
+    const bool released = Ask(in.keyReleased, k);
+    if (Ask(in.keyDown, k) || released) {
+      anyHeld = true;
+      Run_KeyEvent(5, k);
+    }
+    if (Ask(in.keyPressed, k)) {
+      anyPressed = true;
+      Run_KeyEvent(9, k);
+    }
+    if (released) {
+      anyReleased = true;
+      Run_KeyEvent(10, k);
+    }
+  }
+  Run_KeyEvent(5, anyHeld ? 1 : 0);
+  Run_KeyEvent(9, anyPressed ? 1 : 0);
+  Run_KeyEvent(10, anyReleased ? 1 : 0);
+}
+
+void Run_MouseEventAll(int32_t number) {
+  for (int32_t object : Object_EventList(6, number)) {
+    if (!Object_Exists(object)) continue;
+    const uint64_t pass = EventSerial++;
+    for (CInstance* instance : InstancesOf(object)) {
+      if (!Skipped(*instance, pass)) Perform_Event(instance, instance, 6, number);
+    }
+  }
+}
+
+void Run_JoystickEvent(int32_t number) { Run_MouseEventAll(number); }
+
+void Run_MouseEventLocal(int32_t number) {
+  for (int32_t object : Object_EventList(6, number)) {
+    if (!Object_Exists(object)) continue;
+    const uint64_t pass = EventSerial++;
+    for (CInstance* instance : InstancesOf(object)) {
+      if (Skipped(*instance, pass)) continue;
+      if (instance->Collision_Point(static_cast<float>(g_MouseX), static_cast<float>(g_MouseY), true)) {
+        Perform_Event(instance, instance, 6, number);
+      }
+    }
+  }
+}
+
+void Run_MouseEvents() {
+  const StepHooks& in = Run_StepHooks();
+  if (in.windowVisible && !in.windowVisible()) return;
+  g_MousePreviousX = g_MouseX;
+  g_MousePreviousY = g_MouseY;
+  MouseAt(g_MouseX, g_MouseY);
+  bool any = false;
+  for (int32_t b = 1; b <= 3; ++b) {
+    if (Ask(in.mouseDown, b) || Ask(in.mousePressed, b)) {
+      any = true;
+      Run_MouseEventLocal(b - 1);
+      Run_MouseEventAll(50 + b - 1);
+    }
+  }
+  if (!any) Run_MouseEventLocal(3);
+  for (int32_t b = 1; b <= 3; ++b) {
+    if (!Ask(in.mousePressed, b)) continue;
+    Run_MouseEventLocal(b + 3);
+    Run_MouseEventAll(12);
+    Run_MouseEventAll(b + 52);
+  }
+  for (int32_t b = 1; b <= 3; ++b) {
+    if (!Ask(in.mouseReleased, b)) continue;
+    Run_MouseEventLocal(b + 6);
+    Run_MouseEventAll(13);
+    Run_MouseEventAll(b + 55);
+  }
+  const float mx = static_cast<float>(g_MouseX), my = static_cast<float>(g_MouseY);
+  const float px = static_cast<float>(g_MousePreviousX), py = static_cast<float>(g_MousePreviousY);
+  for (int32_t number : {10, 11}) {
+    const uint64_t pass = EventSerial++;
+    for (int32_t object : Object_EventList(6, number)) {
+      for (CInstance* instance : InstancesOf(object)) {
+        if (Skipped(*instance, pass)) continue;
+        const bool now = instance->Collision_Point(mx, my, true);
+        const bool before = instance->Collision_Point(px, py, true);
+        if (number == 10 ? (now && !before) : (before && !now)) Perform_Event(instance, instance, 6, number);
+      }
+    }
+  }
+  if (Ask(in.wheelUp)) Run_MouseEventAll(60);
+  if (Ask(in.wheelDown)) Run_MouseEventAll(61);
+}
+
+bool Run_Motion() {
+  const uint64_t pass = EventSerial++;
+  for (CInstance* i : ActiveInstances()) {
+    if (i->friction != 0.0f && i->speed != 0.0f) {
+      float s = i->speed > 0.0f ? i->speed - i->friction : i->speed + i->friction;
+      if ((i->speed > 0.0f && s < 0.0f) || (i->speed < 0.0f && s > 0.0f)) s = 0.0f;
+      i->SetSpeed(s);
+    }
+    if (i->gravity != 0.0f) i->AddMotion(i->gravity_direction, i->gravity);
+    if (i->PathStep() && i->createSerial <= pass) Perform_Event(i, i, 7, 8);
+    MoveBySpeed(*i);
+  }
+  return false;
+}
+
+void Run_OtherEventAll(int32_t number) {
+  if (number < 60 || number > 63) return;
+  RaiseForObjects(7, number, EventSerial++);
+}
+
+void Run_OutsideEvents() {
+  CRoom* room = Run_CurrentRoom();
+  if (room == nullptr) return;
+  const float w = static_cast<float>(room->width), h = static_cast<float>(room->height);
+  RaiseWhere(0, [=](CInstance& i) { return Outside(i, 0.0f, 0.0f, w, h); });
+  RaiseWhere(1, [=](CInstance& i) { return CrossesBoundary(i, 0.0f, 0.0f, w, h); });
+  if (room->enableViews) {
+    for (int32_t k = 0; k < kRoomViewCount; ++k) {
+      const RoomView& v = room->views[static_cast<size_t>(k)];
+      if (!v.visible) continue;
+      const float l = static_cast<float>(v.xview), t = static_cast<float>(v.yview);
+      const float r = static_cast<float>(v.xview + v.wview), b = static_cast<float>(v.yview + v.hview);
+      RaiseWhere(40 + k, [=](CInstance& i) { return Outside(i, l, t, r, b); });
+      RaiseWhere(50 + k, [=](CInstance& i) { return CrossesBoundary(i, l, t, r, b); });
+    }
+  }
+  HTTP_ProcessFinished([](int32_t number, int32_t asyncMap) {
+    Run_Globals.asyncLoad = asyncMap;
+    Run_OtherEventAll(number);
+    Run_Globals.asyncLoad = -1;
+  });
+}
+
+void Run_Collisions() {
+  for (const CollisionPair& pair : Object_CollisionPairs()) {
+    const uint64_t pass = EventSerial++;
+    for (CInstance* i : InstancesOf(pair.object)) {
+      for (CInstance* j : InstancesOf(pair.other)) {
+        if (Skipped(*i, pass) || Skipped(*j, pass)) continue;
+        if (!i->Collision_Instance(*j, true)) continue;
+        if (i->solid || j->solid) {
+          GoBack(*i);
+          GoBack(*j);
+        }
+        Perform_Event(i, j, 4, j->object_index);
+        Perform_Event(j, i, 4, i->object_index);
+        if (i->solid || j->solid) {
+          i->PathStep();
+          j->PathStep();
+          MoveBySpeed(*i);
+          MoveBySpeed(*j);
+          if (i->Collision_Instance(*j, true)) {
+            GoBack(*i);
+            GoBack(*j);
+          }
+        }
+      }
+    }
+  }
+}
+
+void Run_Animation() {
+  for (CInstance* i : ActiveInstances()) {
+    i->image_index = static_cast<float>(static_cast<double>(i->image_index) + i->image_speed);
+    const int32_t frames = i->GetImageNumber();
+    if (static_cast<int32_t>(i->image_index) >= frames) {
+      i->image_index -= static_cast<float>(frames);
+      Perform_Event(i, i, 7, 7);
+    }
+  }
+}
+
+void Run_Step() {
+  const int64_t now = Timing_Time();
+  Run_Globals.deltaTime = std::max<int64_t>(0, now - g_LastStepTime);
+  g_LastStepTime = now;
+  StepHooks& hooks = Run_StepHooks();
+  if (hooks.startStep) hooks.startStep();
+  if (Options_Get().freezeWhenInactive && hooks.windowActive && !hooks.windowActive()) return;
+  CRoom* room = Run_CurrentRoom();
+  if (room == nullptr) return;
+
+  for (CInstance* at = room->active.first; at != nullptr; at = at->next) {
+    at->xprevious = at->x;
+    at->yprevious = at->y;
+    at->path_positionprevious = at->path_position;
+  }
+  Run_StepEvents(1);           if (Pending()) return;
+  Run_TimeLines();             if (Pending()) return;
+  Run_Alarms();                if (Pending()) return;
+  Run_KeyboardEvents();        if (Pending()) return;
+  if (hooks.joystickPoll) hooks.joystickPoll();
+                               if (Pending()) return;
+  Run_MouseEvents();           if (Pending()) return;
+  Run_StepEvents(0);           if (Pending()) return;
+  const bool physics = Run_Motion();
+                               if (Pending()) return;
+  Run_OutsideEvents();         if (Pending()) return;
+  if (!physics) Run_Collisions();
+                               if (Pending()) return;
+  Run_StepEvents(2);           if (Pending()) return;
+  if (hooks.particlesUpdate) hooks.particlesUpdate();
+
+  room = Run_CurrentRoom();
+  if (room == nullptr) return;
+  room->RemoveDestroyedInstances();
+  if (AutomaticDraw != 0 && hooks.draw) hooks.draw();
+  room->ScrollBackgrounds();
+  Run_Animation();
+  ++Run_Globals.stepCount;
+}
+
+bool Room_WindowSize(int32_t& width, int32_t& height) {
+  const CRoom* room = Run_CurrentRoom();
+  if (room == nullptr) return false;
+  if (!room->enableViews) {
+    width = room->width;
+    height = room->height;
+    return true;
+  }
+  width = height = 8;
+  for (const RoomView& v : room->views) {
+    if (!v.visible) continue;
+    width = std::max(width, v.xport + v.wport);
+    height = std::max(height, v.yport + v.hport);
+  }
+  return true;
+}
+
+void Room_SetWindowSize() {
+  int32_t w = 0, h = 0;
+  if (Room_WindowSize(w, h) && Run_StepHooks().setWindowSize) Run_StepHooks().setWindowSize(w, h);
+}

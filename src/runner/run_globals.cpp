@@ -1,0 +1,12 @@
+#include "runner/run_globals.h"
+
+#include "runner/main_loop.h"
+
+RunGlobals Run_Globals;
+
+void Run_Global_Init() {
+  Running = 0;
+  Paused = 0;
+  AutomaticDraw = 1;
+  Run_Globals = RunGlobals();
+}

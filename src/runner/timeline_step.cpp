@@ -1,0 +1,73 @@
+#include "runner/timeline_step.h"
+
+#include <vector>
+
+#include "data/timelines.h"
+#include "runner/instance.h"
+#include "runner/pending_room.h"
+#include "script/current_event.h"
+#include "script/variable_access.h"
+
+void TimeLine_RunMoment(CInstance* self, CInstance* other, int32_t index, int32_t moment) {
+  if (Runner_GetPendingRoom() != kPendingRoomNone) return;
+  const CTimeLine* line = TimeLine_Data(index);
+  if (line == nullptr) return;
+  CEvent* event = line->GetMomentEvent(moment);
+  if (event == nullptr) return;
+  CurrentEventScope scope;
+  Event_Current.object = index;
+  Event_Current.type = kEventTypeTimeLine;
+  Event_Current.number = line->GetMomentTime(moment);
+  Event_Current.action = 0;
+  event->Execute(self, other);
+}
+
+void TimeLine_AdvanceInstance(CInstance& instance) {
+  if (!instance.timeline_running || instance.timeline_speed == 0.0f || instance.timeline_index < 0) {
+    return;
+  }
+  const int32_t index = instance.timeline_index;
+  const CTimeLine* line = TimeLine_Data(index);
+  if (line == nullptr || line->GetMomentCount() == 0) return;
+  const float speed = instance.timeline_speed;
+  if (speed > 0.0f) {
+    const int32_t a = line->FindMomentAtOrAfter(instance.timeline_position);
+    instance.timeline_position += speed;
+    const int32_t b = line->FindMomentAtOrAfter(instance.timeline_position);
+    for (int32_t m = a; m < b; ++m) {
+      TimeLine_RunMoment(&instance, &instance, index, m);
+      // A moment may have deleted the time line or changed the instance's.
+      line = TimeLine_Data(index);
+      if (line == nullptr) return;
+    }
+    if (instance.timeline_loop &&
+        instance.timeline_position > line->GetMomentTime(line->GetMomentCount() - 1)) {
+      instance.timeline_position = 0.0f;
+    }
+  } else {
+    const int32_t a = line->FindMomentAtOrBefore(instance.timeline_position);
+    instance.timeline_position += speed;
+    const int32_t b = line->FindMomentAtOrBefore(instance.timeline_position);
+    for (int32_t m = a; m > b; --m) {
+      TimeLine_RunMoment(&instance, &instance, index, m);
+      line = TimeLine_Data(index);
+      if (line == nullptr) return;
+    }
+    if (instance.timeline_loop && instance.timeline_position < 0.0f) {
+      instance.timeline_position = static_cast<float>(line->GetMomentTime(line->GetMomentCount() - 1));
+    }
+  }
+}
+
+void Run_TimeLines() {
+  const uint64_t pass = EventSerial++;
+  std::vector<CInstance*> instances;
+  Variable_ForEachActiveInstance([&instances](CInstance& instance) {
+    instances.push_back(&instance);
+    return true;
+  });
+  for (CInstance* instance : instances) {
+    if (instance->marked || instance->createSerial > pass) continue;
+    TimeLine_AdvanceInstance(*instance);
+  }
+}

@@ -1,0 +1,72 @@
+// The table of built-in variables: each a name with a getter and (unless read-only) a setter,
+// its id its place in the table. The compiler turns a built-in name into that id; the
+// interpreters reach the accessors through Variable_GetValue / Variable_SetValue.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "script/script_value.h"
+
+class CInstance;
+struct RoomSettings;
+
+inline constexpr int32_t kMaxBuiltinVariables = 500;
+
+// index is the array index the code wrote (0 for none; row * 32000 + column, of which only
+// the column counts here).
+using BuiltinGetter = bool (*)(CInstance* instance, int32_t index, ScriptValue& out);
+using BuiltinSetter = bool (*)(CInstance* instance, int32_t index, const ScriptValue& value);
+
+struct BuiltinVariableEntry {
+  std::string name;
+  BuiltinGetter getter = nullptr;
+  BuiltinSetter setter = nullptr;  // null: read-only
+  bool settable = false;
+};
+
+// Adds an entry; past 500 entries the message box says so and nothing is added.
+void Variable_BuiltIn_Add(const char* name, BuiltinGetter getter, BuiltinSetter setter, bool settable);
+// The first entry with exactly that name, -1 when none.
+int32_t Variable_BuiltIn_Find(std::string_view name);
+// "<unknown built-in variable>" outside the table.
+std::string Variable_BuiltIn_Name(int32_t id);
+int32_t Variable_BuiltIn_Count();
+const BuiltinVariableEntry* Variable_BuiltIn_Entry(int32_t id);
+// Empties the table and registers the instance variables, then the global ones (ending with
+// the environment variables), and lets the compiler and the variable access use the table.
+void Variable_BuiltIn_Init();
+// Registers os_type, os_device, os_version, os_browser, browser_width and browser_height.
+void Variable_AddEnvironmentVariables();
+
+// Once per run: the folder of the game file becomes working_directory.
+void Variable_SetWorkingDirectory(const std::string& gameFilePath);
+const std::string& Variable_WorkingDirectory();
+
+// What the accessors reach outside the script engine. Sprites and backgrounds come from their
+// tables unless replaced; the room hooks are the room model's to fill. A hook left empty: the
+// room variables read 0 and writes go nowhere.
+struct BuiltinVariableWorld {
+  std::function<RoomSettings*()> currentRoom;
+  std::function<int32_t()> currentRoomIndex;
+  std::function<int32_t()> firstRoom;
+  std::function<int32_t()> lastRoom;
+  std::function<void(int32_t room)> roomGoto;
+  // Width and height of a background resource; false when there is none.
+  std::function<bool(int32_t background, int32_t& width, int32_t& height)> backgroundSize;
+  // Width, height and origin of a sprite; false when there is none.
+  std::function<bool(int32_t sprite, int32_t& width, int32_t& height, int32_t& xorigin,
+                     int32_t& yorigin)> spriteSize;
+  std::function<int32_t()> displayAA;
+  std::function<int32_t()> surfaceWidth;
+  std::function<int32_t()> surfaceHeight;
+};
+BuiltinVariableWorld& Variable_BuiltIn_World();
+// Back to the sprite and background tables and no room.
+void Variable_BuiltIn_ResetWorld();
+
+// The depth setter: the instance moves within the current room's active list so that it
+// follows the instances of equal depth.
+void SV_Depth(CInstance* instance, float depth);
