@@ -226,6 +226,7 @@ bool Runner_LoadAndStart() {
   }
   Runner_ProgressInit(Runner_LoadForm(), false);
   // The loader has read the game's name, which names the save area.
+  Run_SetGameName(GameData_Header().gameName);
   FileLocations_SetGameFolder(GetGameDirectory());
   FileLocations_SetSaveArea(GetSaveDirectory());
   if (!GR_Texture_Pages_Load()) {
