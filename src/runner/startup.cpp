@@ -125,10 +125,8 @@ void InstallGraphicsStart() {
     return true;
   };
   Run_StepHooks().draw = Room_Draw;
-  hooks.makeTextures = [] {
-    Background_InitTextures();
-    Sprite_InitTextures();
-  };
+  hooks.makeBackgroundTextures = Background_InitTextures;
+  hooks.makeSpriteTextures = Sprite_InitTextures;
 }
 
 }  // namespace
