@@ -18,7 +18,6 @@ void Sound_StartHook() {}
 void HighScore_Clear() {}
 void HighScore_Load() {}
 void Window_Create() {}
-void IO_Init() {}
 void GR_D3D_Start_Frame() {}
 void GR_Draw_Clear(uint32_t argb) {}
 void GR_D3D_Finish_Frame(bool present) {}
@@ -28,7 +27,6 @@ void LoadForm_Create() {}
 void ErrorForm_Create() {}
 void Physics_InstallAssertHandler() {}
 void VM_Breakpoint_Add(const std::string& codeName, int32_t line) {}
-void IO_Free() {}
 bool Sound_Quit() { return true; }
 void DataFile_RemoveAll() {}
 void Window_PostQuit() {}

@@ -23,7 +23,6 @@ void HighScore_Load();
 
 // Game file, window, graphics and the first frames.
 void Window_Create();
-void IO_Init();
 void GR_D3D_Start_Frame();
 void GR_Draw_Clear(uint32_t argb);
 void GR_D3D_Finish_Frame(bool present);
@@ -37,7 +36,6 @@ void Physics_InstallAssertHandler();
 void VM_Breakpoint_Add(const std::string& codeName, int32_t line);
 
 // The end of the game and shut-down, in their order.
-void IO_Free();
 bool Sound_Quit();
 void DataFile_RemoveAll();
 void Window_PostQuit();

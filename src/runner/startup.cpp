@@ -20,6 +20,7 @@
 #include "platform/timing.h"
 #include "runner/command_line.h"
 #include "runner/game_locations.h"
+#include "runner/input.h"
 #include "runner/instance.h"
 #include "runner/main_loop.h"
 #include "runner/open_file_dialog.h"
@@ -139,7 +140,7 @@ void Runner_Initialise() {
     g_ExitStatus = kExitStartFailed;
     return;
   }
-  pending::IO_Init();
+  IO_Init(g_RunOptions.recordInput, g_RunOptions.playbackInput, g_RunOptions.inputRecordFileName);
   ProcessMessages();
   for (int i = 0; i < kBlackFrames; ++i) ShowBlankFrame();
   pending::GR_D3D_Start_Frame();
@@ -194,7 +195,7 @@ void Run_EnterMainLoop() {
 }
 
 void GameEnd_Cleanup() {
-  pending::IO_Free();
+  IO_Free();
   pending::Sound_Quit();
   pending::DataFile_RemoveAll();
 }
