@@ -28,6 +28,8 @@ struct InputGlobals {
   bool playback = false;
   bool playbackEnded = false;
   std::unique_ptr<std::FILE, FileCloser> file;
+  std::string recordFileName;
+  uintmax_t recordedFrames = 0;
   std::array<VirtualKey, kVirtualKeyCount> virtualKeys{};
   std::array<TouchPoint, kTouchPointCount> touches{};
   std::bitset<kVirtualKeyCount> virtualKeyMask;
@@ -185,6 +187,8 @@ void IO_Init(const std::string& recordFile, const std::string& playbackFile) {
     }
   } else if (g.recording) {
     g.file.reset(std::fopen(recordFile.c_str(), "w+b"));
+    g.recordFileName = recordFile;
+    g.recordedFrames = 0;
   }
   if (g.file) std::setvbuf(g.file.get(), nullptr, _IONBF, 0);
   // Without its file, playback falls back to live input.
@@ -345,8 +349,18 @@ void IO_Record_Write() {
   InputGlobals& g = I();
   if (!g.file || !g.recording) return;
   auto bytes = IO_EncodeFrame(g.current);
-  std::fwrite(bytes.data(), 1, bytes.size(), g.file.get());
-  std::fflush(g.file.get());
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), g.file.get()) == bytes.size() &&
+                       std::fflush(g.file.get()) == 0;
+  if (written) {
+    ++g.recordedFrames;
+    return;
+  }
+  // A full disk: the frames written so far stay a whole recording, and recording stops.
+  g_DebugConsole->Output("Recording file could not be written: %s\n", g.recordFileName.c_str());
+  g.file.reset();
+  std::error_code error;
+  if (std::filesystem::is_regular_file(g.recordFileName, error))
+    std::filesystem::resize_file(g.recordFileName, g.recordedFrames * kRecordFrameBytes, error);
 }
 
 void IO_Free() {
