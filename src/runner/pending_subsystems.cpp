@@ -10,7 +10,6 @@
 namespace pending {
 
 void SetEmbeddedImageTable() {}
-void Crc32_BuildTable() {}
 void GR_Draw_Init() {}
 void GR_Window_Clear_Views() {}
 void Particle_Init() {}
@@ -26,11 +25,9 @@ void ScoreForm_Create() {}
 void LoadForm_Create() {}
 void ErrorForm_Create() {}
 void Physics_InstallAssertHandler() {}
-void VM_Breakpoint_Add(const std::string& codeName, int32_t line) {}
 bool Sound_Quit() { return true; }
 void DataFile_RemoveAll() {}
 void Window_PostQuit() {}
-bool Platform_Shutdown() { return true; }
 void HighScore_Save() {}
 void Compiler_Cleanup() {}
 void Grid_DestroyAll() {}
@@ -40,7 +37,6 @@ void GR_Texture_Free_All() {}
 void Font_Shutdown() {}
 void Font_Default_Free() {}
 void File_CloseAll() {}
-void DebugFile_Free() {}
 void Sound_FreeAll() {}
 void Graphics_Release() {}
 bool Window_Exists() { return false; }

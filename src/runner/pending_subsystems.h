@@ -13,7 +13,6 @@ namespace pending {
 
 // Start-up of the subsystems, in their order.
 void SetEmbeddedImageTable();
-void Crc32_BuildTable();
 void GR_Draw_Init();
 void GR_Window_Clear_Views();
 void Particle_Init();
@@ -33,13 +32,11 @@ void ErrorForm_Create();
 
 // Command-line options.
 void Physics_InstallAssertHandler();
-void VM_Breakpoint_Add(const std::string& codeName, int32_t line);
 
 // The end of the game and shut-down, in their order.
 bool Sound_Quit();
 void DataFile_RemoveAll();
 void Window_PostQuit();
-bool Platform_Shutdown();
 void HighScore_Save();
 void Compiler_Cleanup();
 void Grid_DestroyAll();
@@ -49,7 +46,6 @@ void GR_Texture_Free_All();
 void Font_Shutdown();
 void Font_Default_Free();
 void File_CloseAll();
-void DebugFile_Free();
 void Sound_FreeAll();
 void Graphics_Release();
 bool Window_Exists();

@@ -14,6 +14,7 @@
 #include "functions/registry.h"
 #include "platform/console.h"
 #include "platform/file_locations.h"
+#include "platform/hashes.h"
 #include "platform/memory_manager.h"
 #include "platform/random.h"
 #include "platform/temp_directory.h"
@@ -76,7 +77,7 @@ int Runner_ExitStatus() { return g_ExitStatus; }
 
 bool InitSubsystems() {
   pending::SetEmbeddedImageTable();
-  pending::Crc32_BuildTable();
+  Crc32_BuildTable();
   File_InitTempDirectory();
   pending::GR_Draw_Init();
   Constant_Init();
@@ -119,7 +120,6 @@ void Runner_Initialise() {
   VM_Install();
   VM_SetFileStrings(StringTable_Count, StringTable_Get);
   VM_ScriptTrace = g_RunOptions.scriptTrace;
-  for (const RunBreakpoint& bp : g_RunOptions.breakpoints) VM_Breakpoint_Add(bp.codeName, bp.line);
   FileLocations_SetGameFolder(GetGameDirectory());
   Code_SetUseVM(g_RunOptions.useVM);
   Code_Exec_Install();
