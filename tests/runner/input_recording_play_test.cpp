@@ -120,13 +120,21 @@ const char* const kPressedAPlayed =
     "4: key 65 last 65 char 'b' text 'ab' button 1 1\n"
     "4: holding A\n";
 
-TEST(InputRecordingGame, ARecordedRunPlaysBackWithTheSameOutput) {
+class InputRecordingOnBothExecutors : public ::testing::TestWithParam<bool> {
+ protected:
+  std::vector<std::string> With(std::vector<std::string> options) const {
+    if (GetParam()) options.push_back("-oldexec");
+    return options;
+  }
+};
+
+TEST_P(InputRecordingOnBothExecutors, ARecordedRunPlaysBackWithTheSameOutput) {
   TempFolder folder;
   const std::string recording = folder / "input.rec";
   ASSERT_TRUE(EchoGame(4, true).WriteFile(folder / "typing.win"));
   ASSERT_TRUE(EchoGame(4, false).WriteFile(folder / "quiet.win"));
 
-  const Played recorded = Play(folder / "typing.win", {"-record", recording});
+  const Played recorded = Play(folder / "typing.win", With({"-record", recording}));
   EXPECT_EQ(recorded.lines,
             "1: key 0 last 0 char '' text '' button 0 0\n"
             "2: key 66 last -1 char 'z' text 'hi' button 2 7\n"
@@ -139,12 +147,17 @@ TEST(InputRecordingGame, ARecordedRunPlaysBackWithTheSameOutput) {
   // The same game played back prints the same; so does the game that writes no input, whose
   // input can only have come from the file.
   for (const char* game : {"typing.win", "quiet.win"}) {
-    const Played played = Play(folder / game, {"-playback", recording});
+    const Played played = Play(folder / game, With({"-playback", recording}));
     EXPECT_EQ(played.lines, recorded.lines) << game << "\n" << played.run.output;
     EXPECT_EQ(played.run.output.find("damaged"), std::string::npos) << played.run.output;
   }
   EXPECT_EQ(std::filesystem::file_size(recording), 4 * kRecordFrameBytes);
 }
+
+INSTANTIATE_TEST_SUITE_P(Executors, InputRecordingOnBothExecutors, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? std::string("TreeInterpreter") : std::string("Machine");
+                         });
 
 TEST(InputRecordingGame, PlaybackRaisesTheRecordedKeyAndMouseEvents) {
   TempFolder folder;
