@@ -367,7 +367,8 @@ TEST_P(GamePlay, UnsetVariableReadsFollowTheUnknownVariableOption) {
                          " show_debug_message(\"@self \" + string(never_set));"
                          " show_debug_message(\"@global \" + string(global.never_set));"
                          " show_debug_message(\"@other \" + string(other.never_set));"
-                         " show_debug_message(\"@instance \" + string((100001).never_set));"}},
+                         " show_debug_message(\"@instance \" + string((100001).never_set));"
+                         " show_debug_message(\"@array \" + string(never_arr[3]) + \" \" + string(global.never_arr[1, 2]));"}},
                        {kStep, kStepEnd, {Say("end step") + " game_end();"}}}));
     game.rooms.push_back(MakeRoom("rm_only", {{0, 0, 0, 100001, {""}}}, "global.done = 0;"));
     const Played played = PlayGame(game);
@@ -378,7 +379,7 @@ TEST_P(GamePlay, UnsetVariableReadsFollowTheUnknownVariableOption) {
       EXPECT_NE(played.run.output.find("Push :: Execution Error - Variable Get never_set"), std::string::npos)
           << played.run.output;
     } else {
-      ExpectPlayed(played, {"before", "self 0", "global 0", "other 0", "instance 0", "end step"});
+      ExpectPlayed(played, {"before", "self 0", "global 0", "other 0", "instance 0", "array 0 0", "end step"});
       EXPECT_EQ(played.run.output.find("Execution Error"), std::string::npos) << played.run.output;
     }
   }
