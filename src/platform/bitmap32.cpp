@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/bitmap.h"
 #include "platform/stream.h"
@@ -87,12 +88,9 @@ CBitmap32 CBitmap32::CreateFromRegion(const CBitmap32& other, int32_t x, int32_t
   return result;
 }
 
-CBitmap32 CBitmap32::CreateFromBitmapOpaque(const IBitmap& bitmap, bool transparent, bool smooth) {
+CBitmap32 CBitmap32::FromPlatformPixels(std::vector<uint32_t> pixels, int32_t width, int32_t height, bool transparent,
+                                        bool smooth) {
   CBitmap32 result;
-  std::vector<uint32_t> pixels;
-  int32_t width = 0, height = 0;
-  if (!ReadPlatformPixels(bitmap, pixels, width, height)) return result;
-  for (uint32_t& p : pixels) p |= kAlphaMask;
   result.valid_ = true;
   result.width_ = width;
   result.height_ = height;
@@ -104,21 +102,20 @@ CBitmap32 CBitmap32::CreateFromBitmapOpaque(const IBitmap& bitmap, bool transpar
   return result;
 }
 
-CBitmap32 CBitmap32::CreateFromBitmapAlpha(const IBitmap& bitmap, bool transparent, bool smooth) {
-  CBitmap32 result;
-  if (bitmap.GetPixelFormat() != static_cast<int32_t>(BitmapFormat::Argb32)) return result;
+CBitmap32 CBitmap32::CreateFromBitmapOpaque(const IBitmap& bitmap, bool transparent, bool smooth) {
   std::vector<uint32_t> pixels;
   int32_t width = 0, height = 0;
-  if (!ReadPlatformPixels(bitmap, pixels, width, height)) return result;
-  result.valid_ = true;
-  result.width_ = width;
-  result.height_ = height;
-  result.pixels_ = std::move(pixels);
-  if (transparent) {
-    result.MakeTransparent();
-    if (smooth) result.SmoothEdges();
-  }
-  return result;
+  if (!ReadPlatformPixels(bitmap, pixels, width, height)) return CBitmap32();
+  for (uint32_t& p : pixels) p |= kAlphaMask;
+  return FromPlatformPixels(std::move(pixels), width, height, transparent, smooth);
+}
+
+CBitmap32 CBitmap32::CreateFromBitmapAlpha(const IBitmap& bitmap, bool transparent, bool smooth) {
+  if (bitmap.GetPixelFormat() != static_cast<int32_t>(BitmapFormat::Argb32)) return CBitmap32();
+  std::vector<uint32_t> pixels;
+  int32_t width = 0, height = 0;
+  if (!ReadPlatformPixels(bitmap, pixels, width, height)) return CBitmap32();
+  return FromPlatformPixels(std::move(pixels), width, height, transparent, smooth);
 }
 
 CBitmap32 CBitmap32::CreateFromBitmap(const IBitmap& bitmap, bool transparent, bool smooth) {

@@ -90,6 +90,11 @@ class CBitmap32 {
   bool write_png_file(const std::string& fileName) const;
 
  private:
+  // A valid image of width x height pixels (rows top first), then the colour key and edge
+  // smoothing steps the CreateFromBitmap* forms share.
+  static CBitmap32 FromPlatformPixels(std::vector<uint32_t> pixels, int32_t width, int32_t height, bool transparent,
+                                      bool smooth);
+
   bool valid_ = false;
   int32_t width_ = 0;
   int32_t height_ = 0;

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/byte_codec.h"
 #include "platform/conversions.h"
-#include "platform/ds_bytes.h"
 #include "platform/random.h"
 
 namespace {
@@ -18,6 +18,60 @@ DS_RandomBelowFunction g_RandomSource;
 int32_t DrawBelow(int32_t n) {
   int32_t r = DS_RandomBelow(n);
   return (r < 0 || r >= n) ? 0 : r;
+}
+
+// Text forms: the family's magic number, then its fields, as byte_codec bytes spelled in
+// hexadecimal. A reader changes its container only once the whole form has been read.
+template <typename WriteFields>
+std::string WriteTextForm(int32_t magic, WriteFields writeFields) {
+  ByteWriter w;
+  w.WriteInteger(magic);
+  writeFields(w);
+  return Hex_Encode(w.Bytes());
+}
+
+// Decodes the text, checks its magic number and hands the rest to readFields.
+template <typename ReadFields>
+bool ReadTextForm(std::string_view text, int32_t magic, ReadFields readFields) {
+  std::vector<uint8_t> bytes;
+  if (!Hex_Decode(text, bytes)) return false;
+  ByteReader r(bytes);
+  int32_t found;
+  if (!r.ReadInteger(found) || found != magic) return false;
+  return readFields(r);
+}
+
+void WriteValues(ByteWriter& w, const std::vector<ScriptValue>& values, int32_t count) {
+  for (int32_t i = 0; i < count; ++i) w.WriteValue(values[size_t(i)]);
+}
+
+// count values, refused before anything is allocated when they cannot all be there.
+bool ReadValues(ByteReader& r, int32_t count, std::vector<ScriptValue>& out) {
+  if (!r.CanHold(count, kStoredValueMinBytes)) return false;
+  std::vector<ScriptValue> values(static_cast<size_t>(count));
+  for (ScriptValue& v : values)
+    if (!r.ReadValue(v)) return false;
+  out = std::move(values);
+  return true;
+}
+
+// The form of stacks and lists: the count, then that many values.
+std::string WriteCountedForm(int32_t magic, const std::vector<ScriptValue>& values, int32_t count) {
+  return WriteTextForm(magic, [&](ByteWriter& w) {
+    w.WriteInteger(count);
+    WriteValues(w, values, count);
+  });
+}
+
+bool ReadCountedForm(std::string_view text, int32_t magic, std::vector<ScriptValue>& values, int32_t& count) {
+  return ReadTextForm(text, magic, [&](ByteReader& r) {
+    int32_t readCount;
+    std::vector<ScriptValue> readValues;
+    if (!r.ReadInteger(readCount) || !ReadValues(r, readCount, readValues)) return false;
+    values = std::move(readValues);
+    count = readCount;
+    return true;
+  });
 }
 
 }  // namespace
@@ -89,26 +143,9 @@ void CDS_Stack::Copy(const CDS_Stack& other) {
   if (this != &other) *this = other;
 }
 
-std::string CDS_Stack::Write() const {
-  ds_bytes::Writer w;
-  w.Int32(kDSMagicStack);
-  w.Int32(count_);
-  for (int32_t i = 0; i < count_; ++i) w.Value(values_[size_t(i)]);
-  return w.ToHex();
-}
+std::string CDS_Stack::Write() const { return WriteCountedForm(kDSMagicStack, values_, count_); }
 
-bool CDS_Stack::Read(std::string_view text) {
-  auto r = ds_bytes::Reader::FromHex(text);
-  int32_t magic, count;
-  if (!r || !r->Int32(magic) || magic != kDSMagicStack) return false;
-  if (!r->Int32(count) || !r->CanHoldValues(count)) return false;
-  std::vector<ScriptValue> values(static_cast<size_t>(count));
-  for (ScriptValue& v : values)
-    if (!r->Value(v)) return false;
-  values_ = std::move(values);
-  count_ = count;
-  return true;
-}
+bool CDS_Stack::Read(std::string_view text) { return ReadCountedForm(text, kDSMagicStack, values_, count_); }
 
 // ---- queue ------------------------------------------------------------------
 
@@ -144,28 +181,26 @@ void CDS_Queue::Copy(const CDS_Queue& other) {
 }
 
 std::string CDS_Queue::Write() const {
-  ds_bytes::Writer w;
-  w.Int32(kDSMagicQueue);
-  w.Int32(tail_);
-  w.Int32(head_);
-  w.Int32(Capacity());
-  for (const ScriptValue& v : values_) w.Value(v);
-  return w.ToHex();
+  return WriteTextForm(kDSMagicQueue, [this](ByteWriter& w) {
+    w.WriteInteger(tail_);
+    w.WriteInteger(head_);
+    w.WriteInteger(Capacity());
+    WriteValues(w, values_, Capacity());
+  });
 }
 
 bool CDS_Queue::Read(std::string_view text) {
-  auto r = ds_bytes::Reader::FromHex(text);
-  int32_t magic, tail, head, capacity;
-  if (!r || !r->Int32(magic) || magic != kDSMagicQueue) return false;
-  if (!r->Int32(tail) || !r->Int32(head) || !r->Int32(capacity)) return false;
-  if (head < 0 || head > tail || tail > capacity || !r->CanHoldValues(capacity)) return false;
-  std::vector<ScriptValue> values(static_cast<size_t>(capacity));
-  for (ScriptValue& v : values)
-    if (!r->Value(v)) return false;
-  values_ = std::move(values);
-  tail_ = tail;
-  head_ = head;
-  return true;
+  return ReadTextForm(text, kDSMagicQueue, [this](ByteReader& r) {
+    int32_t tail, head, capacity;
+    if (!r.ReadInteger(tail) || !r.ReadInteger(head) || !r.ReadInteger(capacity)) return false;
+    if (head < 0 || head > tail || tail > capacity) return false;
+    std::vector<ScriptValue> values;
+    if (!ReadValues(r, capacity, values)) return false;
+    values_ = std::move(values);
+    tail_ = tail;
+    head_ = head;
+    return true;
+  });
 }
 
 // ---- list -------------------------------------------------------------------
@@ -238,26 +273,9 @@ void CDS_List::Copy(const CDS_List& other) {
   if (this != &other) *this = other;
 }
 
-std::string CDS_List::Write() const {
-  ds_bytes::Writer w;
-  w.Int32(kDSMagicList);
-  w.Int32(count_);
-  for (int32_t i = 0; i < count_; ++i) w.Value(values_[size_t(i)]);
-  return w.ToHex();
-}
+std::string CDS_List::Write() const { return WriteCountedForm(kDSMagicList, values_, count_); }
 
-bool CDS_List::Read(std::string_view text) {
-  auto r = ds_bytes::Reader::FromHex(text);
-  int32_t magic, count;
-  if (!r || !r->Int32(magic) || magic != kDSMagicList) return false;
-  if (!r->Int32(count) || !r->CanHoldValues(count)) return false;
-  std::vector<ScriptValue> values(static_cast<size_t>(count));
-  for (ScriptValue& v : values)
-    if (!r->Value(v)) return false;
-  values_ = std::move(values);
-  count_ = count;
-  return true;
-}
+bool CDS_List::Read(std::string_view text) { return ReadCountedForm(text, kDSMagicList, values_, count_); }
 
 // ---- priority queue ---------------------------------------------------------
 
@@ -344,28 +362,24 @@ void CDS_Priority::Copy(const CDS_Priority& other) {
 }
 
 std::string CDS_Priority::Write() const {
-  ds_bytes::Writer w;
-  w.Int32(kDSMagicPriority);
-  w.Int32(count_);
-  for (int32_t i = 0; i < count_; ++i) w.Value(priorities_[size_t(i)]);
-  for (int32_t i = 0; i < count_; ++i) w.Value(values_[size_t(i)]);
-  return w.ToHex();
+  return WriteTextForm(kDSMagicPriority, [this](ByteWriter& w) {
+    w.WriteInteger(count_);
+    WriteValues(w, priorities_, count_);
+    WriteValues(w, values_, count_);
+  });
 }
 
 bool CDS_Priority::Read(std::string_view text) {
-  auto r = ds_bytes::Reader::FromHex(text);
-  int32_t magic, count;
-  if (!r || !r->Int32(magic) || magic != kDSMagicPriority) return false;
-  if (!r->Int32(count) || !r->CanHoldValues(int64_t(count) * 2)) return false;
-  std::vector<ScriptValue> priorities(static_cast<size_t>(count)), values(static_cast<size_t>(count));
-  for (ScriptValue& v : priorities)
-    if (!r->Value(v)) return false;
-  for (ScriptValue& v : values)
-    if (!r->Value(v)) return false;
-  priorities_ = std::move(priorities);
-  values_ = std::move(values);
-  count_ = count;
-  return true;
+  return ReadTextForm(text, kDSMagicPriority, [this](ByteReader& r) {
+    int32_t count;
+    if (!r.ReadInteger(count) || !r.CanHold(int64_t(count) * 2, kStoredValueMinBytes)) return false;
+    std::vector<ScriptValue> priorities, values;
+    if (!ReadValues(r, count, priorities) || !ReadValues(r, count, values)) return false;
+    priorities_ = std::move(priorities);
+    values_ = std::move(values);
+    count_ = count;
+    return true;
+  });
 }
 
 // ---- grid -------------------------------------------------------------------
@@ -593,30 +607,28 @@ void CDS_Grid::Copy(const CDS_Grid& other) {
 }
 
 std::string CDS_Grid::Write() const {
-  ds_bytes::Writer w;
-  w.Int32(kDSMagicGrid);
-  w.Int32(width_);
-  w.Int32(height_);
-  for (const auto& column : columns_)
-    for (const ScriptValue& cell : column) w.Value(cell);
-  return w.ToHex();
+  return WriteTextForm(kDSMagicGrid, [this](ByteWriter& w) {
+    w.WriteInteger(width_);
+    w.WriteInteger(height_);
+    for (const auto& column : columns_)
+      for (const ScriptValue& cell : column) w.WriteValue(cell);
+  });
 }
 
 bool CDS_Grid::Read(std::string_view text) {
-  auto r = ds_bytes::Reader::FromHex(text);
-  int32_t magic, width, height;
-  if (!r || !r->Int32(magic) || magic != kDSMagicGrid) return false;
-  if (!r->Int32(width) || !r->Int32(height) || width < 0 || height < 0) return false;
-  if (!r->CanHoldValues(int64_t(width) * int64_t(height))) return false;
-  // An empty grid holds no values to check its sides against, so they are bounded here.
-  constexpr int32_t kLargestEmptySide = 1 << 20;
-  if ((width == 0 || height == 0) && (width > kLargestEmptySide || height > kLargestEmptySide)) return false;
-  std::vector<std::vector<ScriptValue>> columns(static_cast<size_t>(width), std::vector<ScriptValue>(static_cast<size_t>(height)));
-  for (auto& column : columns)
-    for (ScriptValue& cell : column)
-      if (!r->Value(cell)) return false;
-  columns_ = std::move(columns);
-  width_ = width;
-  height_ = height;
-  return true;
+  return ReadTextForm(text, kDSMagicGrid, [this](ByteReader& r) {
+    int32_t width, height;
+    if (!r.ReadInteger(width) || !r.ReadInteger(height) || width < 0 || height < 0) return false;
+    if (!r.CanHold(int64_t(width) * int64_t(height), kStoredValueMinBytes)) return false;
+    // An empty grid holds no values to check its sides against, so they are bounded here.
+    constexpr int32_t kLargestEmptySide = 1 << 20;
+    if ((width == 0 || height == 0) && (width > kLargestEmptySide || height > kLargestEmptySide)) return false;
+    std::vector<std::vector<ScriptValue>> columns(static_cast<size_t>(width));
+    for (auto& column : columns)
+      if (!ReadValues(r, height, column)) return false;
+    columns_ = std::move(columns);
+    width_ = width;
+    height_ = height;
+    return true;
+  });
 }

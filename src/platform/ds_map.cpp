@@ -1,8 +1,9 @@
 #include "platform/ds_map.h"
 
 #include <cstring>
+#include <vector>
 
-#include "platform/ds_bytes.h"
+#include "platform/byte_codec.h"
 #include "platform/hashes.h"
 
 namespace {
@@ -23,13 +24,13 @@ bool SameKey(const ScriptValue& a, const ScriptValue& b) {
 void AppendRealToken(std::string& out, double value) {
   uint64_t bits = RealBits(value);
   while (bits != 0) {
-    ds_bytes::AppendHexByte(out, uint8_t(bits >> 56));
+    Hex_AppendByte(out, uint8_t(bits >> 56));
     bits <<= 8;
   }
 }
 
 void AppendStringToken(std::string& out, std::string_view text) {
-  for (char c : text) ds_bytes::AppendHexByte(out, uint8_t(c));
+  for (char c : text) Hex_AppendByte(out, uint8_t(c));
 }
 
 // Reads one token of text from position, up to the next ':', ',' or the end.
@@ -38,19 +39,12 @@ std::optional<ScriptValue> ReadToken(std::string_view text, size_t& position, bo
   if (end == std::string_view::npos) end = text.size();
   std::string_view token = text.substr(position, end - position);
   position = end;
-  if (token.size() % 2 != 0) return std::nullopt;
-  std::string bytes;
-  bytes.reserve(token.size() / 2);
-  for (size_t i = 0; i < token.size(); i += 2) {
-    int hi = ds_bytes::HexDigitValue(token[i]);
-    int lo = ds_bytes::HexDigitValue(token[i + 1]);
-    if (hi < 0 || lo < 0) return std::nullopt;
-    bytes += char(hi << 4 | lo);
-  }
-  if (isString) return ScriptValue::String(std::move(bytes));
+  std::vector<uint8_t> bytes;
+  if (token.size() % 2 != 0 || !Hex_Decode(token, bytes)) return std::nullopt;
+  if (isString) return ScriptValue::String(std::string(bytes.begin(), bytes.end()));
   if (bytes.size() > 8) return std::nullopt;
   uint64_t bits = 0;
-  for (size_t i = 0; i < bytes.size(); ++i) bits |= uint64_t(uint8_t(bytes[i])) << (56 - 8 * i);
+  for (size_t i = 0; i < bytes.size(); ++i) bits |= uint64_t(bytes[i]) << (56 - 8 * i);
   double real;
   std::memcpy(&real, &bits, sizeof real);
   return ScriptValue::Real(real);
@@ -66,8 +60,7 @@ void DSMapEntry_SetValue(DSMapEntry& entry, const ScriptValue& value) { entry.va
 uint32_t DSMap_KeyHash(const ScriptValue& key) {
   if (key.IsString()) return Crc32_String(key.text);
   uint8_t bytes[8];
-  uint64_t bits = RealBits(key.real);
-  for (int i = 0; i < 8; ++i) bytes[i] = uint8_t(bits >> (8 * i));
+  Bytes_PutReal(bytes, key.real);
   return Crc32_Buffer(bytes, 8);
 }
 

@@ -4,27 +4,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/byte_codec.h"
+
 namespace {
 
 // Blocks stay addressable by the formats' signed 32-bit lengths.
 constexpr int64_t kMaxStreamSize = 0x7FFFFFFF;
-
-void StoreLittleEndian(uint8_t* out, uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-uint64_t LoadLittleEndian(const uint8_t* in, int bytes) {
-  uint64_t value = 0;
-  for (int i = 0; i < bytes; ++i) value |= static_cast<uint64_t>(in[i]) << (8 * i);
-  return value;
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 }  // namespace
 
@@ -95,16 +80,13 @@ void CStream::ReadFixed(uint8_t* destination, int64_t count) {
 int32_t CStream::ReadInteger() {
   uint8_t bytes[4];
   ReadFixed(bytes, 4);
-  return static_cast<int32_t>(static_cast<uint32_t>(LoadLittleEndian(bytes, 4)));
+  return Bytes_GetInt32(bytes);
 }
 
 double CStream::ReadReal() {
   uint8_t bytes[8];
   ReadFixed(bytes, 8);
-  uint64_t bits = LoadLittleEndian(bytes, 8);
-  double value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
+  return Bytes_GetReal(bytes);
 }
 
 bool CStream::ReadBoolean() {
@@ -168,15 +150,13 @@ int64_t CStream::WriteBuffer(const void* source, int64_t count) {
 
 void CStream::WriteInteger(int32_t value) {
   uint8_t bytes[4];
-  StoreLittleEndian(bytes, static_cast<uint32_t>(value), 4);
+  Bytes_PutInt32(bytes, value);
   WriteBytes(bytes, 4, 4);
 }
 
 void CStream::WriteReal(double value) {
-  uint64_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
   uint8_t bytes[8];
-  StoreLittleEndian(bytes, bits, 8);
+  Bytes_PutReal(bytes, value);
   WriteBytes(bytes, 8, 8);
 }
 
@@ -250,24 +230,11 @@ bool CStream::LoadFromFile(const std::string& fileName, int64_t skip) {
 std::optional<std::string> CStream::ToHex() const {
   int64_t count = std::clamp<int64_t>(position_, 0, data_ != nullptr ? size_ : 0);
   if (count == 0) return std::nullopt;
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  text.reserve(static_cast<size_t>(count) * 2);
-  for (int64_t i = 0; i < count; ++i) {
-    text += kDigits[data_[i] >> 4];
-    text += kDigits[data_[i] & 0xF];
-  }
-  return text;
+  return Hex_Encode(data_, static_cast<size_t>(count));
 }
 
 void CStream::FromHex(std::string_view text) {
   std::vector<uint8_t> bytes;
-  bytes.reserve(text.size() / 2);
-  for (size_t i = 0; i + 1 < text.size(); i += 2) {
-    int high = HexValue(text[i]);
-    int low = HexValue(text[i + 1]);
-    if (high < 0 || low < 0) break;
-    bytes.push_back(static_cast<uint8_t>(high * 16 + low));
-  }
+  Hex_Decode(text, bytes);  // the leading run of pairs; the rest is ignored
   Assign(bytes.data(), static_cast<int64_t>(bytes.size()));
 }

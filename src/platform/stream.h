@@ -1,7 +1,7 @@
 // CStream: the growable byte buffer with a position through which saved games, variable stores,
-// the ds_* text forms and compressed blocks are written and read. All encodings are
-// little-endian without alignment: integer 4 bytes, real 8 bytes (IEEE double), boolean an
-// integer, string and sub-stream a length followed by that many bytes.
+// the ds_* text forms and compressed blocks are written and read. Its encodings are the shared
+// ones of platform/byte_codec.h: little-endian without alignment, integer 4 bytes, real 8 bytes
+// (IEEE double), boolean an integer, string and sub-stream a length followed by that many bytes.
 //
 // Size is the block's capacity, not the count of bytes written: writes grow it (doubling) and
 // reads stop at it. Every read is checked against it: a read that runs out of bytes takes what is

@@ -7,31 +7,34 @@
 bool Code_PendingError = false;
 std::string Code_PendingErrorText;
 
-std::string Code_CompileErrorText(const std::string& codeText, bool isProgram, int32_t position,
-                                  const std::string& message) {
+CodeTextPlace Code_TextPlace(const std::string& codeText, int32_t position) {
   size_t end = std::min(static_cast<size_t>(std::max(position, 0)), codeText.size());
-  int64_t line = 1;
-  int64_t column = 0;
-  size_t lineStart = 0;
+  CodeTextPlace place;
   for (size_t i = 0; i < end; ++i) {
     char c = codeText[i];
     if (c == '\n') {
-      ++line;
-      column = 0;
-      lineStart = i + 1;
+      ++place.line;
+      place.column = 0;
+      place.lineStart = i + 1;
     } else if (c != '\r') {
-      ++column;
+      ++place.column;
     }
   }
+  return place;
+}
+
+std::string Code_CompileErrorText(const std::string& codeText, bool isProgram, int32_t position,
+                                  const std::string& message) {
+  const CodeTextPlace place = Code_TextPlace(codeText, position);
   if (isProgram) {
-    size_t lineEnd = codeText.find('\n', lineStart);
-    std::string lineText = codeText.substr(lineStart, lineEnd == std::string::npos
-                                                          ? std::string::npos
-                                                          : lineEnd - lineStart);
-    return "Error in code at line " + std::to_string(line) + ":\n   " + lineText +
-           "\n\nat position " + std::to_string(column + 1) + ": " + message;
+    size_t lineEnd = codeText.find('\n', place.lineStart);
+    std::string lineText = codeText.substr(place.lineStart, lineEnd == std::string::npos
+                                                                ? std::string::npos
+                                                                : lineEnd - place.lineStart);
+    return "Error in code at line " + std::to_string(place.line) + ":\n   " + lineText +
+           "\n\nat position " + std::to_string(place.column + 1) + ": " + message;
   }
-  return "Error in expression: " + codeText + "\n position " + std::to_string(column + 1) +
+  return "Error in expression: " + codeText + "\n position " + std::to_string(place.column + 1) +
          ": " + message;
 }
 

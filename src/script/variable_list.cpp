@@ -165,44 +165,16 @@ void CVariableList::CopyFrom(const CVariableList& source) {
 
 namespace {
 
-void WriteValue(SaveWriter& out, const ScriptValue& value) {
-  out.WriteInteger(static_cast<int32_t>(value.kind));
-  out.WriteReal(value.real);
-  out.WriteString(value.IsString() ? value.text : std::string());
-}
-
-// Every stored value has at least a kind, a real and a string length.
-constexpr size_t kMinValueBytes = 4 + 8 + 4;
-
-bool ReadValue(SaveReader& in, ScriptValue& value) {
-  int32_t kind = 0;
-  if (!in.ReadInteger(kind) || !in.ReadReal(value.real) || !in.ReadString(value.text)) {
-    return false;
-  }
-  if (kind != static_cast<int32_t>(ValueKind::Real) &&
-      kind != static_cast<int32_t>(ValueKind::String)) {
-    return false;
-  }
-  value.kind = static_cast<ValueKind>(kind);
-  if (value.IsReal()) value.text.clear();
-  return true;
-}
-
-// A count read from a stream must be non-negative and its records must fit in what is left.
-bool CountFits(int64_t count, size_t bytesEach, const SaveReader& in) {
-  return count >= 0 && static_cast<uint64_t>(count) <= in.Remaining() / bytesEach;
-}
-
 bool ReadRows(SaveReader& in, VariableNode& node) {
   int32_t rowCount = 0;
-  if (!in.ReadInteger(rowCount) || !CountFits(rowCount, 4, in)) return false;
+  if (!in.ReadInteger(rowCount) || !in.CanHold(rowCount, 4)) return false;
   node.rows.resize(static_cast<size_t>(rowCount));
   for (auto& row : node.rows) {
     int32_t itemCount = 0;
-    if (!in.ReadInteger(itemCount) || !CountFits(itemCount, kMinValueBytes, in)) return false;
+    if (!in.ReadInteger(itemCount) || !in.CanHold(itemCount, kStoredValueMinBytes)) return false;
     row.items.resize(static_cast<size_t>(itemCount));
     for (auto& item : row.items) {
-      if (!ReadValue(in, item)) return false;
+      if (!in.ReadValue(item)) return false;
     }
   }
   return true;
@@ -214,12 +186,12 @@ bool ReadRectangularRows(SaveReader& in, VariableNode& node) {
   if (!in.ReadInteger(size) || size < 0) return false;
   int32_t rows, columns;
   SplitIndex(size, rows, columns);
-  if (!CountFits(int64_t{rows} * columns, kMinValueBytes, in)) return false;
+  if (!in.CanHold(int64_t{rows} * columns, kStoredValueMinBytes)) return false;
   node.rows.resize(static_cast<size_t>(rows));
   for (auto& row : node.rows) {
     row.items.resize(static_cast<size_t>(columns));
     for (auto& item : row.items) {
-      if (!ReadValue(in, item)) return false;
+      if (!in.ReadValue(item)) return false;
     }
   }
   return true;
@@ -232,11 +204,11 @@ void CVariableList::Save(SaveWriter& out) const {
   out.WriteInteger(count_);
   ForEachNode([&out](const VariableNode& node) {
     out.WriteInteger(node.id);
-    WriteValue(out, node.value);
+    out.WriteValue(node.value);
     out.WriteInteger(static_cast<int32_t>(node.rows.size()));
     for (const auto& row : node.rows) {
       out.WriteInteger(static_cast<int32_t>(row.items.size()));
-      for (const auto& item : row.items) WriteValue(out, item);
+      for (const auto& item : row.items) out.WriteValue(item);
     }
   });
 }
@@ -250,10 +222,10 @@ bool Variable_ReadListSection(SaveReader& in, std::vector<VariableNode>& nodes) 
     return false;
   }
   int32_t count = 0;
-  if (!in.ReadInteger(count) || !CountFits(count, 4 + kMinValueBytes + 4, in)) return false;
+  if (!in.ReadInteger(count) || !in.CanHold(count, 4 + kStoredValueMinBytes + 4)) return false;
   std::vector<VariableNode> loaded(static_cast<size_t>(count));
   for (auto& node : loaded) {
-    if (!in.ReadInteger(node.id) || !ReadValue(in, node.value)) return false;
+    if (!in.ReadInteger(node.id) || !in.ReadValue(node.value)) return false;
     bool rowsRead = tag == kVariableListTagRectangular ? ReadRectangularRows(in, node)
                                                        : ReadRows(in, node);
     if (!rowsRead) return false;

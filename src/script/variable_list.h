@@ -8,12 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "script/save_bytes.h"
 #include "script/script_value.h"
 
 class CStream;
 class tagIConsole;
-class SaveReader;
-class SaveWriter;
 
 // Ids below this name built-in variables; ids from here on live in a CVariableList.
 inline constexpr int32_t kFirstListVariableId = 10000;

@@ -10,9 +10,9 @@
 #include "data/background.h"
 #include "data/resource_textures.h"
 #include "platform/bitmap.h"
-#include "platform/console.h"
 #include "platform/file_locations.h"
 #include "sprite_records.h"
+#include "support/console_capture.h"
 
 namespace {
 
@@ -159,12 +159,9 @@ TEST_F(BackgroundTest, ColourGradientAndAlphaCopy) {
   CBackground fromFile;
   std::string name;
   ASSERT_TRUE(fromFile.LoadFromChunk(chunk.image, chunk.recordOffsets[0], chunk.bodyOffset + chunk.bodySize, name));
-  TMemoryConsole console;
-  tagIConsole* previous = g_DebugConsole;
-  g_DebugConsole = &console;
+  ConsoleCapture console;
   colour.SetAlphaFromBackground(fromFile);
   fromFile.SetAlphaFromBackground(colour);
-  g_DebugConsole = previous;
   EXPECT_EQ(console.Text(), "Both bitmaps need to be duplicated first\nBoth bitmaps need to be duplicated first\n");
   EXPECT_EQ(colour.Image()->Pixel(0, 1) >> 24, 191u);
 

@@ -1,13 +1,8 @@
 // Sprites: SPRT records with their entries and masks, damaged records refused, sprites added at
 // run time from files and URLs, and the table operations around them.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -18,12 +13,13 @@
 #include "data/resource_textures.h"
 #include "data/sprite.h"
 #include "platform/bitmap.h"
-#include "platform/console.h"
 #include "platform/ds_map.h"
-#include "platform/http.h"
 #include "platform/file_locations.h"
+#include "platform/http.h"
 #include "sprite_records.h"
+#include "support/console_capture.h"
 #include "support/image_fixtures.h"
+#include "support/local_http_server.h"
 
 namespace {
 
@@ -314,13 +310,10 @@ TEST_F(SpriteTest, BoundingBoxModesDuplicateAndAssign) {
 }
 
 TEST_F(SpriteTest, FromBitmapLogsItsSteps) {
-  TMemoryConsole console;
-  tagIConsole* previous = g_DebugConsole;
-  g_DebugConsole = &console;
+  ConsoleCapture console;
   CSprite s;
   auto bitmap = Strip().ToBitmap32();
   s.CreateFromBitmap(*bitmap, true, true, false, true, 0, 0, true);
-  g_DebugConsole = previous;
   EXPECT_EQ(console.Text(), "Init Texture\nCompute Bounding Box\nCreate Mask\n");
   EXPECT_EQ(s.GetWidth(), 8);
   EXPECT_TRUE(s.MasksValid());
@@ -345,62 +338,6 @@ TEST_F(SpriteTest, FromBitmapLogsItsSteps) {
 
 namespace {
 
-// Answers every connection with the body registered for its path (404 otherwise).
-class ImageServer {
- public:
-  explicit ImageServer(std::map<std::string, std::string> bodies) : bodies_(std::move(bodies)) {
-    listener_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener_, 8) != 0)
-      return;
-    socklen_t length = sizeof address;
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { Run(); });
-  }
-  ~ImageServer() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-    close(listener_);
-  }
-  std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
-
- private:
-  void Run() {
-    while (!stop_) {
-      pollfd p{listener_, POLLIN, 0};
-      if (poll(&p, 1, 50) <= 0) continue;
-      int connection = accept(listener_, nullptr, nullptr);
-      if (connection < 0) continue;
-      std::string request;
-      char buffer[4096];
-      while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
-        pollfd c{connection, POLLIN, 0};
-        if (poll(&c, 1, 2000) <= 0) break;
-        ssize_t n = recv(connection, buffer, sizeof buffer, 0);
-        if (n <= 0) break;
-        request.append(buffer, size_t(n));
-      }
-      size_t start = request.find(' ') + 1;
-      std::string path = request.substr(start, request.find(' ', start) - start);
-      auto it = bodies_.find(path);
-      std::string body = it == bodies_.end() ? "not here" : it->second;
-      std::string answer = std::string("HTTP/1.1 ") + (it == bodies_.end() ? "404 Not Found" : "200 OK") +
-                           "\r\nConnection: close\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-      send(connection, answer.data(), answer.size(), MSG_NOSIGNAL);
-      close(connection);
-    }
-  }
-
-  std::map<std::string, std::string> bodies_;
-  int listener_ = -1;
-  int port_ = 0;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
-
 struct ImageEvent {
   int32_t event = 0;
   std::string filename;
@@ -413,7 +350,8 @@ TEST_F(SpriteTest, AddedFromUrlsRaiseTheImageLoadedEvent) {
   ASSERT_TRUE(Strip().write_png_file(Path("strip.png")));
   std::vector<uint8_t> png;
   ASSERT_TRUE(Bitmap_ReadFile(Path("strip.png"), png));
-  ImageServer server({{"/strip.png", std::string(png.begin(), png.end())}, {"/text", "just some text"}});
+  LocalHttpServer server(
+      LocalHttpServer::Bodies({{"/strip.png", std::string(png.begin(), png.end())}, {"/text", "just some text"}}));
 
   const std::string good = server.Url("/strip.png"), text = server.Url("/text"), missing = server.Url("/none.png");
   int32_t a = Sprite_Add(good, 2, true, true, false, true, 0, 0);

@@ -222,7 +222,7 @@ TEST_F(GraphicsTest, ResetAppliesThePendingSizeAndLogsItsSteps) {
   EXPECT_EQ(Graphics_ScreenTexture()->Height(), 40);
   EXPECT_EQ(Graphics_Sizes().portWidth, 48);
   EXPECT_EQ(Graphics_Sizes().pendingWidth, -1);
-  const std::string& log = console_->text;
+  const std::string& log = console_->Text();
   size_t begin = log.find("--Reset Begin\n");
   ASSERT_NE(begin, std::string::npos);
   for (const char* step : {"Restore Target\n", "Check Display Mode\n", "Free Screen Texture\n",
@@ -289,7 +289,7 @@ TEST(DisplayModes, NearestModeOfTheFirstAdapter) {
 }
 
 TEST_F(GraphicsTest, CreationLogsItsSteps) {
-  const std::string& log = console_->text;
+  const std::string& log = console_->Text();
   size_t at = 0;
   for (const char* step : {"Create D3D9 interface\n", "Enumerate Adapters\n", "Selected Resolution: 32x32\n",
                            "Get Current Desktop Display Mode\n", "Prepare to create device\n",

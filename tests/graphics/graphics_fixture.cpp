@@ -2,35 +2,13 @@
 
 #include <png.h>
 
-#include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
 #include "runner/window.h"
 
-CaptureConsole::CaptureConsole() : previous_(g_DebugConsole) { g_DebugConsole = this; }
-CaptureConsole::~CaptureConsole() { g_DebugConsole = previous_; }
-
-void CaptureConsole::Output(const char* format, ...) {
-  if (format == nullptr) return;
-  va_list args;
-  va_start(args, format);
-  va_list copy;
-  va_copy(copy, args);
-  int length = std::vsnprintf(nullptr, 0, format, copy);
-  va_end(copy);
-  if (length > 0) {
-    std::string line(static_cast<size_t>(length) + 1, '\0');
-    std::vsnprintf(line.data(), line.size(), format, args);
-    line.resize(static_cast<size_t>(length));
-    text += line;
-  }
-  va_end(args);
-}
-
 void GraphicsTest::SetUp() {
-  console_ = new CaptureConsole();
+  console_ = std::make_unique<ConsoleCapture>();
   Graphics_Hooks() = {};
   Graphics_Hooks().projectionCorrectionSize = [](int& w, int& h) {
     w = kSize;
@@ -50,8 +28,7 @@ void GraphicsTest::SetUp() {
 void GraphicsTest::TearDown() {
   GR_D3D_Shutdown();
   Graphics_Hooks() = {};
-  delete console_;
-  console_ = nullptr;
+  console_.reset();
 }
 
 std::vector<uint32_t> GraphicsTest::ScreenPixels(int width, int height) {

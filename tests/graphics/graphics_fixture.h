@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,19 +15,7 @@
 #include "graphics/graphics_state.h"
 #include "graphics/render_state.h"
 #include "graphics/texture_table.h"
-#include "platform/console.h"
-
-// Console lines captured while it is alive.
-class CaptureConsole final : public tagIConsole {
- public:
-  CaptureConsole();
-  ~CaptureConsole() override;
-  void Output(const char* format, ...) override __attribute__((format(printf, 2, 3)));
-  std::string text;
-
- private:
-  tagIConsole* previous_;
-};
+#include "support/console_capture.h"
 
 class GraphicsTest : public ::testing::Test {
  protected:
@@ -40,5 +29,5 @@ class GraphicsTest : public ::testing::Test {
   void ExpectGolden(const std::string& name, const std::vector<uint32_t>& pixels, int width, int height);
   // A quad of two triangles in 16-byte vertices, pending in the batch.
   void Rect(float left, float top, float right, float bottom, uint32_t argb);
-  CaptureConsole* console_ = nullptr;
+  std::unique_ptr<ConsoleCapture> console_;
 };

@@ -6,8 +6,8 @@
 
 #include "platform/bitmap.h"
 #include "platform/bitmap32.h"
-#include "platform/console.h"
 #include "platform/stream.h"
+#include "support/console_capture.h"
 
 namespace {
 
@@ -154,23 +154,18 @@ TEST(Bitmap32, PlatformBitmapsBothWays) {
 }
 
 TEST(Bitmap32, PngFailuresAreReported) {
-  TMemoryConsole console;
-  tagIConsole* previous = g_DebugConsole;
-  g_DebugConsole = &console;
+  ConsoleCapture console;
   std::string folder = (std::filesystem::temp_directory_path() / "kf_no_such_folder" / "x.png").string();
   EXPECT_FALSE(CBitmap32(1, 1).write_png_file(folder));
   std::string path = (std::filesystem::temp_directory_path() / "kf_invalid.png").string();
   EXPECT_FALSE(CBitmap32().write_png_file(path));
-  g_DebugConsole = previous;
   EXPECT_EQ(console.Text(), "[write_png_file] File " + folder + " could not be opened for writing\n" +
                                 "[write_png_file] Error during writing header\n");
   EXPECT_FALSE(std::filesystem::exists(path));  // nothing half-written is left
 }
 
 TEST(Bitmap32, StreamFormsRoundTripAndRefuseDamage) {
-  TMemoryConsole console;  // the block reader logs its steps
-  tagIConsole* previous = g_DebugConsole;
-  g_DebugConsole = &console;
+  ConsoleCapture console;  // the block reader logs its steps
   CBitmap32 image = FromRows({{0x80112233, 0xFF445566, 0x00000001}, {7, 8, 9}});
   CStream stream;
   image.WriteToStream(stream);
@@ -217,5 +212,4 @@ TEST(Bitmap32, StreamFormsRoundTripAndRefuseDamage) {
   cut.Assign(stream.GetBuffer(), stream.GetPosition() - 6);
   cut.SetPosition(0);
   EXPECT_FALSE(CBitmap32::CreateFromStream(cut).IsValid());
-  g_DebugConsole = previous;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/message_box.h"
+#include "support/console_capture.h"
 
 namespace {
 
@@ -52,16 +53,13 @@ std::string Caption() { return "My Game"; }
 TEST(ShowMessage, WithoutADisplayTheTextGoesToTheConsoleAndNothingBlocks) {
   // The test environment runs SDL's offscreen driver: there is no display.
   setenv("SDL_VIDEODRIVER", "offscreen", 1);
-  TMemoryConsole capture;
-  tagIConsole* saved = g_DebugConsole;
-  g_DebugConsole = &capture;
+  ConsoleCapture capture;
   MessageBox_SetCheckReset(CountReset);
   MessageBox_SetCaption(Caption);
   ShowMessage("Hello \xc3\xbc world");
   ShowMessage("");
   MessageBox_SetCheckReset(nullptr);
   MessageBox_SetCaption(nullptr);
-  g_DebugConsole = saved;
   EXPECT_EQ(capture.Text(), "Hello \xc3\xbc world\n\n");
   EXPECT_EQ(g_Resets, 2);
 }

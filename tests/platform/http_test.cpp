@@ -3,22 +3,20 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <map>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/ds_map.h"
+#include "support/local_http_server.h"
 
 namespace {
 
@@ -30,164 +28,39 @@ std::string Pattern(size_t size) {
   return out;
 }
 
-// Serves one request per connection on an ephemeral port of 127.0.0.1 and stops with the
-// test. Requests are bounded (headers 64 KB, bodies 16 MB) and every wait has a timeout.
-class LocalServer {
- public:
-  LocalServer() {
-    listener_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    int one = 1;
-    setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener_, 16) != 0)
-      return;
-    socklen_t length = sizeof address;
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { Run(); });
-  }
-  ~LocalServer() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-    close(listener_);
-  }
-  int Port() const { return port_; }
-  std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
-  std::string LastUserAgent() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return lastUserAgent_;
-  }
+const std::string& Big() {
+  static const std::string big = Pattern(5 * 1024 * 1024);
+  return big;
+}
 
-  static const std::string& Big() {
-    static const std::string big = Pattern(5 * 1024 * 1024);
-    return big;
-  }
-
- private:
-  struct Request {
-    std::string method, path, body;
-    std::map<std::string, std::string> headers;
+// The test server's answers, by path.
+std::string Answer(const HttpRequest& request) {
+  const std::string& path = request.path;
+  auto header = [&](const char* name) {
+    auto it = request.headers.find(name);
+    return it == request.headers.end() ? std::string("(none)") : it->second;
   };
-
-  void Run() {
-    while (!stop_) {
-      pollfd p{listener_, POLLIN, 0};
-      if (poll(&p, 1, 50) <= 0) continue;
-      int connection = accept(listener_, nullptr, nullptr);
-      if (connection < 0) continue;
-      Request request;
-      if (ReadRequest(connection, request)) Answer(connection, request);
-      close(connection);
-    }
+  auto ok = [](const std::string& body, bool withLength = true) {
+    return LocalHttpServer::Response("200 OK", body, withLength);
+  };
+  if (path == "/hello") return ok("hello");
+  if (path == "/echo") {
+    return ok(request.method + "|" + header("user-agent") + "|" + header("content-type") + "|" + request.body);
   }
-
-  // Reads with a timeout; false when the peer goes quiet or closes.
-  bool ReadSome(int connection, std::string& into) {
-    pollfd p{connection, POLLIN, 0};
-    if (poll(&p, 1, 2000) <= 0) return false;
-    char chunk[65536];
-    ssize_t n = recv(connection, chunk, sizeof chunk, 0);
-    if (n <= 0) return false;
-    into.append(chunk, size_t(n));
-    return true;
+  if (path == "/echo-size") return ok(std::to_string(request.body.size()) + (request.body == Big() ? " same" : " differs"));
+  if (path == "/big") return ok(Big());
+  if (path == "/big-no-length") return ok(Big(), false);
+  if (path == "/empty") return ok("");
+  if (path == "/slow") {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return ok("late");
   }
-
-  bool ReadRequest(int connection, Request& request) {
-    std::string data;
-    size_t end;
-    while ((end = data.find("\r\n\r\n")) == std::string::npos) {
-      if (data.size() > 65536 || !ReadSome(connection, data)) return false;
-    }
-    std::string head = data.substr(0, end);
-    std::string rest = data.substr(end + 4);
-    size_t lineEnd = head.find("\r\n");
-    std::string first = head.substr(0, lineEnd);
-    size_t s1 = first.find(' '), s2 = first.rfind(' ');
-    if (s1 == std::string::npos || s2 <= s1) return false;
-    request.method = first.substr(0, s1);
-    request.path = first.substr(s1 + 1, s2 - s1 - 1);
-    size_t at = lineEnd == std::string::npos ? head.size() : lineEnd + 2;
-    while (at < head.size()) {
-      size_t next = head.find("\r\n", at);
-      if (next == std::string::npos) next = head.size();
-      std::string line = head.substr(at, next - at);
-      size_t colon = line.find(':');
-      if (colon != std::string::npos) {
-        std::string name = line.substr(0, colon);
-        for (char& c : name) c = char(tolower(c));
-        size_t v = line.find_first_not_of(' ', colon + 1);
-        request.headers[name] = v == std::string::npos ? "" : line.substr(v);
-      }
-      at = next + 2;
-    }
-    size_t length = 0;
-    if (auto it = request.headers.find("content-length"); it != request.headers.end())
-      length = std::stoul(it->second);
-    if (length > 16 * 1024 * 1024) return false;
-    while (rest.size() < length)
-      if (!ReadSome(connection, rest)) return false;
-    request.body = rest.substr(0, length);
-    std::lock_guard<std::mutex> lock(mutex_);
-    lastUserAgent_ = request.headers["user-agent"];
-    return true;
+  if (path == "/redirect") {
+    return "HTTP/1.1 302 Found\r\nConnection: close\r\nLocation: /hello\r\nContent-Length: 0\r\n\r\n";
   }
-
-  static void SendAll(int connection, const std::string& data) {
-    size_t sent = 0;
-    while (sent < data.size()) {
-      ssize_t n = send(connection, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-      if (n <= 0) return;
-      sent += size_t(n);
-    }
-  }
-
-  static void Reply(int connection, const char* status, const std::string& body, bool withLength = true) {
-    std::string head = std::string("HTTP/1.1 ") + status + "\r\nConnection: close\r\n";
-    if (withLength) head += "Content-Length: " + std::to_string(body.size()) + "\r\n";
-    SendAll(connection, head + "\r\n" + body);
-  }
-
-  void Answer(int connection, const Request& request) {
-    const std::string& path = request.path;
-    auto header = [&](const char* name) {
-      auto it = request.headers.find(name);
-      return it == request.headers.end() ? std::string("(none)") : it->second;
-    };
-    if (path == "/hello") {
-      Reply(connection, "200 OK", "hello");
-    } else if (path == "/echo") {
-      Reply(connection, "200 OK",
-            request.method + "|" + header("user-agent") + "|" + header("content-type") + "|" + request.body);
-    } else if (path == "/echo-size") {
-      Reply(connection, "200 OK", std::to_string(request.body.size()) + (request.body == Big() ? " same" : " differs"));
-    } else if (path == "/big") {
-      Reply(connection, "200 OK", Big());
-    } else if (path == "/big-no-length") {
-      Reply(connection, "200 OK", Big(), false);
-    } else if (path == "/empty") {
-      Reply(connection, "200 OK", "");
-    } else if (path == "/slow") {
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));
-      Reply(connection, "200 OK", "late");
-    } else if (path == "/redirect") {
-      SendAll(connection, "HTTP/1.1 302 Found\r\nConnection: close\r\nLocation: /hello\r\nContent-Length: 0\r\n\r\n");
-    } else if (path == "/a%20b?x=1+2") {
-      Reply(connection, "200 OK", "escaped");
-    } else {
-      Reply(connection, "404 Not Found", "not here");
-    }
-  }
-
-  int listener_ = -1;
-  int port_ = 0;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-  std::mutex mutex_;
-  std::string lastUserAgent_;
-};
+  if (path == "/a%20b?x=1+2") return ok("escaped");
+  return LocalHttpServer::Response("404 Not Found", "not here");
+}
 
 struct Delivered {
   int32_t event = 0;
@@ -227,7 +100,7 @@ class HttpTest : public testing::Test {
     return out;
   }
 
-  LocalServer server_;
+  LocalHttpServer server_{Answer};
 };
 
 TEST_F(HttpTest, GetPostNotFoundAndEmptyAnswers) {
@@ -254,7 +127,7 @@ TEST_F(HttpTest, GetPostNotFoundAndEmptyAnswers) {
   EXPECT_EQ(got[first + 3].result, "");
   EXPECT_EQ(got[first + 4].result, "hello");
   EXPECT_EQ(got[first + 5].result, "escaped");
-  EXPECT_EQ(server_.LastUserAgent(), "Kilnforge HTTP");
+  EXPECT_EQ(server_.LastRequest().headers["user-agent"], "Kilnforge HTTP");
   EXPECT_EQ(HTTP_PendingCount(), 0);
   for (int32_t i = 0; i < DS_Tables().maps.Count(); ++i) EXPECT_FALSE(DS_Tables().maps.Exists(i));  // async maps are gone
 }
@@ -262,14 +135,14 @@ TEST_F(HttpTest, GetPostNotFoundAndEmptyAnswers) {
 TEST_F(HttpTest, FiveMegabyteBodiesBothWays) {
   int32_t get = HTTP_Get(server_.Url("/big"), Http_Callback);
   int32_t noLength = HTTP_Get(server_.Url("/big-no-length"), Http_Callback);
-  int32_t post = HTTP_Post(server_.Url("/echo-size"), LocalServer::Big(), Http_Callback);
+  int32_t post = HTTP_Post(server_.Url("/echo-size"), Big(), Http_Callback);
   auto got = DeliverAll(3);
   ASSERT_EQ(got.size(), 3u);
   EXPECT_EQ(got[get].httpStatus, 200);
-  EXPECT_EQ(got[get].result.size(), LocalServer::Big().size());
-  EXPECT_TRUE(got[get].result == LocalServer::Big());
-  EXPECT_TRUE(got[noLength].result == LocalServer::Big());
-  EXPECT_EQ(got[post].result, std::to_string(LocalServer::Big().size()) + " same");
+  EXPECT_EQ(got[get].result.size(), Big().size());
+  EXPECT_TRUE(got[get].result == Big());
+  EXPECT_TRUE(got[noLength].result == Big());
+  EXPECT_EQ(got[post].result, std::to_string(Big().size()) + " same");
 }
 
 TEST_F(HttpTest, FailedRequestsAreDeliveredWithStatusMinusOne) {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/console.h"
+#include "support/console_capture.h"
 
 namespace {
 
@@ -140,14 +140,11 @@ TEST(MemoryManager, AlignedBlocksAreAlignedBookedAndReleased) {
 }
 
 TEST(MemoryManager, DumpMemoryWritesTheTotalTwice) {
-  TMemoryConsole capture;
-  tagIConsole* saved = g_DebugConsole;
-  g_DebugConsole = &capture;
+  ConsoleCapture capture;
   void* p = MemoryManager::Alloc(300, __FILE__, __LINE__, false);
   const uint32_t total = MemoryManager::Statistics().bytesInUse;
   MemoryManager::DumpMemory();
   MemoryManager::Free(p);
-  g_DebugConsole = saved;
   char expected[80];
   std::snprintf(expected, sizeof expected, "Total memory used = %u(0x%08x) bytes\n", total, total);
   EXPECT_EQ(capture.Text(), expected);

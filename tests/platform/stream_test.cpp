@@ -6,6 +6,7 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/byte_codec.h"
 #include "platform/random.h"
 #include "support/runner_process.h"
 
@@ -52,6 +53,45 @@ TEST(Stream, ValuesRoundTrip) {
   EXPECT_EQ(s.ReadString(), std::nullopt);  // length 0
   EXPECT_EQ(s.GetPosition(), 27);
   EXPECT_FALSE(s.Overrun());
+}
+
+// The checked writer and reader of saved-game sections and ds text forms share the stream's
+// encodings: the same values give the same bytes, and each reads what the other wrote.
+TEST(Stream, CheckedWriterAndReaderShareTheEncoding) {
+  CStream s;
+  ByteWriter w;
+  s.WriteInteger(-2);
+  w.WriteInteger(-2);
+  s.WriteReal(-0.1);
+  w.WriteReal(-0.1);
+  s.WriteBoolean(true);
+  w.WriteBoolean(true);
+  s.WriteString("abc");
+  w.WriteString("abc");
+  ASSERT_EQ(s.GetPosition(), static_cast<int64_t>(w.Bytes().size()));
+  EXPECT_EQ(Bytes(s, s.GetPosition()), w.Bytes());
+
+  ByteReader r(s.GetBuffer(), static_cast<size_t>(s.GetPosition()));
+  int32_t i = 0;
+  double d = 0;
+  bool b = false;
+  std::string text;
+  EXPECT_TRUE(r.ReadInteger(i) && r.ReadReal(d) && r.ReadBoolean(b) && r.ReadString(text));
+  EXPECT_EQ(i, -2);
+  EXPECT_EQ(d, -0.1);
+  EXPECT_TRUE(b);
+  EXPECT_EQ(text, "abc");
+  EXPECT_FALSE(r.ReadInteger(i));  // nothing left: refused, where the stream would read zero
+  EXPECT_TRUE(r.Failed());
+  EXPECT_EQ(r.Position(), w.Bytes().size());
+
+  CStream back;
+  back.Assign(w.Bytes().data(), static_cast<int64_t>(w.Bytes().size()));
+  EXPECT_EQ(back.ReadInteger(), -2);
+  EXPECT_EQ(back.ReadReal(), -0.1);
+  EXPECT_TRUE(back.ReadBoolean());
+  EXPECT_EQ(back.ReadString(), "abc");
+  EXPECT_FALSE(back.Overrun());
 }
 
 TEST(Stream, TruncatedReadsStopAtTheEndAndAreMarked) {

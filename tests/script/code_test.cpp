@@ -1,30 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <cstdarg>
 #include <string>
 #include <vector>
 
 #include "compiler_fixture.h"
-#include "platform/console.h"
+#include "support/console_capture.h"
 
 namespace {
-
-class CapturingConsole : public tagIConsole {
- public:
-  void Output(const char* format, ...) override {
-    va_list args;
-    va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    int length = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string text(static_cast<size_t>(length > 0 ? length : 0), '\0');
-    std::vsnprintf(text.data(), text.size() + 1, format, args);
-    va_end(args);
-    output += text;
-  }
-  std::string output;
-};
 
 class CodeObjects : public ::testing::Test {
  protected:
@@ -177,15 +159,12 @@ TEST_F(CodeObjects, TreeInterpreterRefusesNilInstanceAndNonCompiledCode) {
 
 TEST_F(CodeObjects, ExecuteShowsTheErrorAndClearsIt) {
   Code_SetUseVM(false);
-  CapturingConsole console;
-  tagIConsole* saved = g_DebugConsole;
-  g_DebugConsole = &console;
+  ConsoleCapture console;
   CCode program("x = y", false);
   ASSERT_TRUE(program.Compile("p"));
   ScriptValue result;
   EXPECT_FALSE(Code_Execute(nullptr, nullptr, program, result));
-  g_DebugConsole = saved;
-  EXPECT_NE(console.output.find("Internal Error: Executing code for nil instance."),
+  EXPECT_NE(console.Text().find("Internal Error: Executing code for nil instance."),
             std::string::npos);
   EXPECT_FALSE(Compiler_LastError().pending);
 }

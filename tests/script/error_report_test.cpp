@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "capture_console.h"
 #include "data/game_options.h"
 #include "platform/sdl/display_presence.h"
 #include "runner/main_loop.h"
@@ -13,6 +12,7 @@
 #include "script/compile_error.h"
 #include "script/current_event.h"
 #include "script/error_report.h"
+#include "support/console_capture.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ class ErrorReport : public ::testing::Test {
     Event_Current = CurrentEvent();
   }
 
-  DebugConsoleCapture capture;
+  ConsoleCapture capture;
   std::vector<std::string> calls;
   std::string dialogText;
   bool answerAbort = false;
@@ -94,9 +94,9 @@ TEST_F(ErrorReport, ActionTexts) {
     Error_Show_Action("boom", c.fatal);
     EXPECT_EQ(Error_Last, c.text) << c.what;
     EXPECT_TRUE(Error_Occurred) << c.what;
-    EXPECT_EQ(capture.console.text, std::string("ERROR!!! :: ") + c.text + "\n") << c.what;
+    EXPECT_EQ(capture.Text(), std::string("ERROR!!! :: ") + c.text + "\n") << c.what;
     EXPECT_EQ(Runner_GetPendingRoom(), c.fatal ? -400 : -1) << c.what;
-    capture.console.text.clear();
+    capture.Clear();
   }
 }
 
@@ -117,14 +117,14 @@ TEST_F(ErrorReport, AbortMakesItFatalAndNothingIsShownAfterwards) {
   EXPECT_EQ(Runner_GetPendingRoom(), kPendingRoomFatalError);
 
   calls.clear();
-  capture.console.text.clear();
+  capture.Clear();
   Error_Occurred = false;
   Error_Show("two", false);
   Error_Show_Action("three", true);
   EXPECT_TRUE(calls.empty());
   EXPECT_EQ(Error_Last, "one");
   EXPECT_FALSE(Error_Occurred);
-  EXPECT_EQ(capture.console.text, "");
+  EXPECT_EQ(capture.Text(), "");
 }
 
 TEST_F(ErrorReport, FatalErrorOffersNoIgnore) {
@@ -144,14 +144,14 @@ TEST_F(ErrorReport, ShowErrorsOffAndWatchEvaluation) {
   Error_Options.showErrors = false;
   Error_Show("quiet", false);
   EXPECT_EQ(calls, (std::vector<std::string>{"reset", "debug", "io"}));
-  EXPECT_EQ(capture.console.text, "ERROR!!! :: quiet\n");
+  EXPECT_EQ(capture.Text(), "ERROR!!! :: quiet\n");
   EXPECT_EQ(Error_Last, "quiet");
 
   Error_Options.showErrors = true;
   Debug_EvaluatingWatches = true;
-  capture.console.text.clear();
+  capture.Clear();
   Error_Show("watch", false);
-  EXPECT_EQ(capture.console.text, "");
+  EXPECT_EQ(capture.Text(), "");
   EXPECT_EQ(Error_Last, "watch");
   Debug_EvaluatingWatches = false;
 }
@@ -194,10 +194,10 @@ TEST(ErrorDialog, WithoutADisplayItPrintsAndIgnores) {
   std::string saved = driver ? driver : "";
   setenv("SDL_VIDEODRIVER", "offscreen", 1);
   ASSERT_FALSE(Platform_HasDisplay());
-  DebugConsoleCapture capture;
+  ConsoleCapture capture;
   EXPECT_FALSE(ErrorDialog_Show("the\r\ntext", true));
   EXPECT_FALSE(ErrorDialog_Show("the text", false));
-  EXPECT_EQ(capture.text(), "the\ntext\nthe text\n");
+  EXPECT_EQ(capture.Text(), "the\ntext\nthe text\n");
   if (driver) {
     setenv("SDL_VIDEODRIVER", saved.c_str(), 1);
   } else {

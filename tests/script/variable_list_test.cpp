@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "capture_console.h"
 #include "data/game_options.h"
+#include "platform/console.h"
 #include "script/compiler/user_variables.h"
 #include "script/variable_errors.h"
 #include "script/variable_list.h"
@@ -262,9 +262,9 @@ TEST(VariableList, DumpForms) {
   list.Set(kA + 2, 0, ScriptValue(2.5));
   list.Set(kA + 3, 1, ScriptValue(1.0));
   list.Set(kA + 3, Index(2, 0), ScriptValue::String("z"));
-  CaptureConsole console;
+  TMemoryConsole console;
   list.Dump(console);
-  EXPECT_EQ(console.text,
+  EXPECT_EQ(console.Text(),
             "a = 2\n"
             "v1 = \"hi\"\n"
             "v2 = 2.500000\n"
@@ -276,9 +276,9 @@ TEST(VariableList, DumpUsesTheCompilersNames) {
   int32_t id = Code_Variable_Find("dump_test_variable");
   CVariableList list;
   list.Set(id, 0, ScriptValue(1.0));
-  CaptureConsole console;
+  TMemoryConsole console;
   list.Dump(console);
-  EXPECT_EQ(console.text, "dump_test_variable = 1\n");
+  EXPECT_EQ(console.Text(), "dump_test_variable = 1\n");
 }
 
 TEST(ScriptValue, PrintForms) {

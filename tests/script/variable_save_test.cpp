@@ -3,11 +3,11 @@
 #include <cstring>
 #include <vector>
 
-#include "capture_console.h"
 #include "platform/stream.h"
 #include "script/global_variables.h"
 #include "script/save_bytes.h"
 #include "script/variable_list.h"
+#include "support/console_capture.h"
 
 namespace {
 
@@ -68,13 +68,13 @@ TEST(VariableSave, RoundTripIsByteExact) {
   Fill(list);
   std::vector<uint8_t> first = Saved(list);
 
-  DebugConsoleCapture capture;
+  ConsoleCapture capture;
   CVariableList loaded;
   SaveReader in(first);
   ASSERT_TRUE(loaded.Load(in));
   EXPECT_EQ(in.Position(), first.size());
   EXPECT_EQ(Saved(loaded), first);
-  EXPECT_EQ(capture.text().rfind(std::string(45, '!') + "\n", 0), 0u);
+  EXPECT_EQ(capture.Text().rfind(std::string(45, '!') + "\n", 0), 0u);
 
   // A copy saves the same bytes too.
   CVariableList copy;
@@ -107,7 +107,7 @@ TEST(VariableSave, ThroughTheByteStream) {
   expected.insert(expected.end(), globals.Bytes().begin(), globals.Bytes().end());
   EXPECT_EQ(written, expected);
 
-  DebugConsoleCapture capture;
+  ConsoleCapture capture;
   Variable_Global_Init();
   stream.SetPosition(4);
   CVariableList loaded;
@@ -131,7 +131,7 @@ TEST(VariableSave, TruncatedOrDamagedSectionIsRefusedAndChangesNothing) {
   Fill(source);
   std::vector<uint8_t> full = Saved(source);
 
-  DebugConsoleCapture capture;
+  ConsoleCapture capture;
   for (size_t length = 0; length < full.size(); ++length) {
     CVariableList target;
     target.Set(kA, 0, ScriptValue(42.0));
@@ -171,7 +171,7 @@ TEST(VariableSave, MutatedSectionsNeverReadOutOfBounds) {
   CVariableList source;
   Fill(source);
   const std::vector<uint8_t> full = Saved(source);
-  DebugConsoleCapture capture;
+  ConsoleCapture capture;
   uint32_t state = 12345;
   auto next = [&state] { return (state = state * 214013u + 2531011u) >> 16; };
   for (int round = 0; round < 3000; ++round) {
@@ -190,12 +190,12 @@ TEST(VariableSave, MutatedSectionsNeverReadOutOfBounds) {
         EXPECT_EQ(target.Count(), 0);
       }
     }
-    capture.console.text.clear();
+    capture.Clear();
   }
 }
 
 TEST(VariableSave, OlderForms) {
-  DebugConsoleCapture capture;
+  ConsoleCapture capture;
   // 441: one size word, rows = size / 32000, every row that many columns.
   std::vector<uint8_t> rectangular = Bytes()
                                          .I(441).I(1)
@@ -233,10 +233,10 @@ TEST(VariableSave, LoadMergesAndLogs) {
   CVariableList list;
   list.Set(kA, 0, ScriptValue::String("replaced"));
   list.Set(kA + 1, 0, ScriptValue(7.0));
-  DebugConsoleCapture capture;
+  ConsoleCapture capture;
   SaveReader in(bytes);
   ASSERT_TRUE(list.Load(in));
-  EXPECT_EQ(capture.text(), std::string(45, '!') + "\nv0 = { { 0 ,9},   }\n");
+  EXPECT_EQ(capture.Text(), std::string(45, '!') + "\nv0 = { { 0 ,9},   }\n");
   ScriptValue out;
   list.Get(kA, 0, out);
   EXPECT_TRUE(out.SameAs(ScriptValue(0.0)));
@@ -246,7 +246,7 @@ TEST(VariableSave, LoadMergesAndLogs) {
 }
 
 TEST(GlobalVariables, SectionRoundTripMergeAndRefusal) {
-  DebugConsoleCapture capture;
+  ConsoleCapture capture;
   Variable_Global_Init();
   Fill(Variable_GlobalList());
   Variable_DeclareGlobalVar(kA + 3);

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/console.h"
 #include "script/code.h"
 #include "script/compiler/compile_error_sink.h"
 #include "script/vm/vm.h"
+#include "support/console_capture.h"
 #include "vm_fixture.h"
 
 namespace vmtest {
@@ -98,15 +98,12 @@ TEST(VMDebugInfo, LinesAndTexts) {
 
 TEST_F(VMTest, TraceWritesTheInstructionsAndScriptCalls) {
   AddScript("traced", "return argument0;");
-  TMemoryConsole console;
-  tagIConsole* saved = g_DebugConsole;
-  g_DebugConsole = &console;
+  ConsoleCapture console;
   VM_SetTrace(true);
   VM_ScriptTrace = true;
   Run("rec(4); r = traced(4);");
   VM_SetTrace(false);
   VM_ScriptTrace = false;
-  g_DebugConsole = saved;
   const std::string& text = console.Text();
   EXPECT_NE(text.find("script = Test.program\n"), std::string::npos) << text;
   EXPECT_NE(text.find("func call = rec\n"), std::string::npos);

@@ -1,7 +1,5 @@
 #include "support/game_data_writer.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 
@@ -61,21 +59,3 @@ bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   return static_cast<bool>(out);
 }
 
-ConsoleCapture::ConsoleCapture() : previous_(g_DebugConsole) { g_DebugConsole = this; }
-ConsoleCapture::~ConsoleCapture() { g_DebugConsole = previous_; }
-
-void ConsoleCapture::Output(const char* format, ...) {
-  if (format == nullptr) return;
-  va_list args;
-  va_start(args, format);
-  va_list copy;
-  va_copy(copy, args);
-  const int n = std::vsnprintf(nullptr, 0, format, copy);
-  va_end(copy);
-  if (n > 0) {
-    std::string line(static_cast<size_t>(n), '\0');
-    std::vsnprintf(line.data(), line.size() + 1, format, args);
-    text_ += line;
-  }
-  va_end(args);
-}

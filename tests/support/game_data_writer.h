@@ -1,6 +1,6 @@
 // Game data files for tests: the shared writer (src/data/game_data_writer.h) plus a few
-// conveniences: a small valid game, the chunk layout of a written file, and a console
-// capture for in-process loads. A test builds a game in a few lines:
+// conveniences: a small valid game, the chunk layout of a written file, and the console
+// capture (support/console_capture.h) for in-process loads. A test builds a game in a few lines:
 //
 //   GameDataWriter game = TestGame();
 //   game.objects[0].events.push_back({3, 0, {"x += 1;"}});   // step event, as source text
@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "data/game_data_writer.h"
-#include "platform/console.h"
+#include "support/console_capture.h"
 
 // A game that loads: header, options without error dialogs, one script, one object with a
 // create event, one room holding one instance of it whose creation code ends the game.
@@ -34,18 +34,3 @@ uint32_t ReadU32(const std::vector<uint8_t>& image, uint32_t offset);
 void WriteU32(std::vector<uint8_t>& image, uint32_t offset, uint32_t value);
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
-// Collects everything written to the debug console while it lives (and writes nothing).
-class ConsoleCapture final : public tagIConsole {
- public:
-  ConsoleCapture();
-  ~ConsoleCapture() override;
-  ConsoleCapture(const ConsoleCapture&) = delete;
-  ConsoleCapture& operator=(const ConsoleCapture&) = delete;
-  void Output(const char* format, ...) override __attribute__((format(printf, 2, 3)));
-  const std::string& Text() const { return text_; }
-  bool Contains(const std::string& part) const { return text_.find(part) != std::string::npos; }
-
- private:
-  std::string text_;
-  tagIConsole* previous_;
-};

@@ -14,35 +14,17 @@ CompileErrorRecord& Record() {
 }
 }  // namespace
 
-void Compiler_LineAndColumn(const std::string& text, int32_t position, int32_t& line,
-                            int32_t& column) {
-  line = 1;
-  column = 0;
-  for (int32_t i = 0; i < position && i < static_cast<int32_t>(text.size()); ++i) {
-    char c = text[static_cast<size_t>(i)];
-    if (c == '\n') {
-      ++line;
-      column = 0;
-    } else if (c != '\r') {
-      ++column;
-    }
-  }
-}
-
 void Compiler_ReportError(const CCode& code, int32_t position, const std::string& message) {
   bool alreadyPending = Code_PendingError;
   const std::string& text = code.GetText();
   Code_CompileError(text, code.Kind() == CodeKind::Program, position, message);
   if (alreadyPending) return;
   CompileErrorRecord& record = Record();
-  position = std::clamp(position, 0, static_cast<int32_t>(text.size()));
-  int32_t line = 1;
-  int32_t column = 0;
-  Compiler_LineAndColumn(text, position, line, column);
+  const CodeTextPlace place = Code_TextPlace(text, position);
   record.message = message;
-  record.position = position;
-  record.line = line;
-  record.column = column + 1;
+  record.position = std::clamp(position, 0, static_cast<int32_t>(text.size()));
+  record.line = static_cast<int32_t>(place.line);
+  record.column = static_cast<int32_t>(place.column + 1);
 }
 
 void Compiler_ClearError() {

@@ -26,8 +26,3 @@ void Compiler_ClearError();
 const CompileErrorRecord& Compiler_LastError();
 // Replaces the full text of the pending error (a caller wrapping it with its own context).
 void Compiler_SetErrorText(std::string text);
-
-// Line (from 1) and column (from 0) of a byte position: a line feed starts a new line, a
-// carriage return does not count, everything else is one column.
-void Compiler_LineAndColumn(const std::string& text, int32_t position, int32_t& line,
-                            int32_t& column);

@@ -1,6 +1,8 @@
 // Phase 2: every token becomes an element that knows what it names.
+#include <algorithm>
 #include <cmath>
 
+#include "platform/byte_codec.h"
 #include "script/code.h"
 #include "script/compiler/compile_error_sink.h"
 #include "script/compiler/phases.h"
@@ -10,19 +12,12 @@
 
 namespace {
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return 0;
-}
-
 // Decimal: the digits before the point accumulate as value * 10 + digit, each digit after
 // it adds digit * 10^-k. Hexadecimal (a leading '$'): value * 16 + digit.
 double NumberValue(const std::string& text) {
   double value = 0.0;
   if (!text.empty() && text[0] == '$') {
-    for (size_t i = 1; i < text.size(); ++i) value = value * 16.0 + HexValue(text[i]);
+    for (size_t i = 1; i < text.size(); ++i) value = value * 16.0 + std::max(Hex_DigitValue(text[i]), 0);
     return value;
   }
   size_t i = 0;
