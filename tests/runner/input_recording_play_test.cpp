@@ -64,7 +64,7 @@ Played Play(const std::string& gameFile, const std::vector<std::string>& options
   std::vector<std::string> args = {"-game", gameFile};
   args.insert(args.end(), options.begin(), options.end());
   Played played;
-  played.run = RunRunner(args, {.timeoutSeconds = 30.0});
+  played.run = RunRunner(args);
   std::istringstream in(played.run.output);
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line[0] == '@') played.lines += line.substr(1) + "\n";
