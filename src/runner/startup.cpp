@@ -28,6 +28,7 @@
 #include "runner/window.h"
 #include "platform/console.h"
 #include "platform/file_locations.h"
+#include "platform/hashes.h"
 #include "platform/memory_manager.h"
 #include "platform/random.h"
 #include "platform/temp_directory.h"
@@ -135,7 +136,7 @@ int Runner_ExitStatus() { return g_ExitStatus; }
 
 bool InitSubsystems() {
   pending::SetEmbeddedImageTable();
-  pending::Crc32_BuildTable();
+  Crc32_BuildTable();
   File_InitTempDirectory();
   GR_Draw_Init();
   Constant_Init();
@@ -178,7 +179,6 @@ void Runner_Initialise() {
   VM_Install();
   VM_SetFileStrings(StringTable_Count, StringTable_Get);
   VM_ScriptTrace = g_RunOptions.scriptTrace;
-  for (const RunBreakpoint& bp : g_RunOptions.breakpoints) VM_Breakpoint_Add(bp.codeName, bp.line);
   FileLocations_SetGameFolder(GetGameDirectory());
   Code_SetUseVM(g_RunOptions.useVM);
   Code_Exec_Install();
