@@ -1,5 +1,6 @@
 #include "functions/registry.h"
 
+#include "functions/ds_functions.h"
 #include "functions/game_functions.h"
 #include "functions/misc_functions.h"
 #include "functions/number_functions.h"
@@ -11,4 +12,5 @@ void Functions_RegisterAll() {
   InitMathFunctions();
   InitMiscFunctions();
   InitPathAndTimeLineFunctions();
+  InitDataStructureFunctions();
 }
