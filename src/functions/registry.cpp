@@ -1,6 +1,7 @@
 #include "functions/registry.h"
 
 #include "functions/ds_functions.h"
+#include "functions/file_functions.h"
 #include "functions/game_functions.h"
 #include "functions/misc_functions.h"
 #include "functions/number_functions.h"
@@ -13,4 +14,5 @@ void Functions_RegisterAll() {
   InitMiscFunctions();
   InitPathAndTimeLineFunctions();
   InitDataStructureFunctions();
+  InitFileFunctions();
 }

@@ -50,7 +50,6 @@ void Graphics_Shutdown();
 void GR_Texture_Free_All();
 void Font_Shutdown();
 void Font_Default_Free();
-void File_CloseAll();
 void DebugFile_Free();
 void Sound_FreeAll();
 void Graphics_Release();

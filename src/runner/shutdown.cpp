@@ -1,3 +1,4 @@
+#include "functions/file_functions.h"
 #include "platform/console.h"
 #include "platform/temp_directory.h"
 #include "data/background.h"
@@ -40,7 +41,7 @@ void ShutdownSubsystems() {
   pending::Font_Shutdown();
   pending::Font_Default_Free();
   Library_FreeInitCode();
-  pending::File_CloseAll();
+  FileBin_CloseAll();
   pending::DebugFile_Free();
   pending::Sound_FreeAll();
   Console_Shutdown();
