@@ -170,6 +170,11 @@ TEST_F(DSBuiltins, MarkedValuesReachGameCodeAsPlainReals) {
   ScriptValue v = Call("ds_list_find_value", {R(l), R(0)});
   EXPECT_TRUE(v.IsReal());
   EXPECT_EQ(v.real, 4);
+  // The text form keeps the mark, so a written and read list still nests.
+  const double copy = Call("ds_list_create", {}).real;
+  Call("ds_list_read", {R(copy), Call("ds_list_write", {R(l)})});
+  ASSERT_EQ(Call("ds_list_size", {R(copy)}).real, 1);
+  EXPECT_EQ(DS_Tables().lists.Get(int32_t(copy))->FindValue(0)->kind, kDSMarkMap);
 }
 
 }  // namespace
