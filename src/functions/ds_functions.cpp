@@ -1,6 +1,8 @@
 #include "functions/ds_functions.h"
 
+#include <algorithm>
 #include <iterator>
+#include <new>
 #include <memory>
 #include <optional>
 #include <string>
@@ -285,9 +287,28 @@ void F_DsPriorityFindMax(ScriptValue& result, CInstance*, CInstance*, int, Scrip
 
 // ---- grid --------------------------------------------------------------------
 
+namespace {
+// Grids larger than this many cells are an allocation that fails: a 32-bit process could never
+// hold them, and here they would exhaust the machine's memory.
+constexpr int64_t kMaxGridCells = int64_t(1) << 27;
+
+bool GridFits(int32_t width, int32_t height) {
+  return int64_t(std::max(width, 0)) * int64_t(std::max(height, 0)) <= kMaxGridCells;
+}
+}  // namespace
+
+// A grid that cannot be allocated leaves a null entry at the index answered.
 void F_DsGridCreate(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
-  result.SetReal(
-      DS_Tables().grids.Add(std::make_unique<CDS_Grid>(Arg_Rounded(args[0]), Arg_Rounded(args[1]))));
+  const int32_t width = Arg_Rounded(args[0]), height = Arg_Rounded(args[1]);
+  std::unique_ptr<CDS_Grid> grid;
+  if (GridFits(width, height)) {
+    try {
+      grid = std::make_unique<CDS_Grid>(width, height);
+    } catch (const std::bad_alloc&) {
+      grid.reset();
+    }
+  }
+  result.SetReal(DS_Tables().grids.Add(std::move(grid)));
 }
 constexpr BuiltinFunction F_DsGridDestroy = Destroy<CDS_Grid, &Table::grids>;
 constexpr BuiltinFunction F_DsGridCopy = Copy<CDS_Grid, &Table::grids>;
@@ -298,7 +319,14 @@ void F_DsGridClear(ScriptValue&, CInstance*, CInstance*, int, ScriptValue* args)
   if (CDS_Grid* g = Get<CDS_Grid>(args[0])) g->Clear(args[1]);
 }
 void F_DsGridResize(ScriptValue&, CInstance*, CInstance*, int, ScriptValue* args) {
-  if (CDS_Grid* g = Get<CDS_Grid>(args[0])) g->Resize(Arg_Rounded(args[1]), Arg_Rounded(args[2]));
+  CDS_Grid* g = Get<CDS_Grid>(args[0]);
+  const int32_t width = Arg_Rounded(args[1]), height = Arg_Rounded(args[2]);
+  if (g == nullptr || !GridFits(width, height)) return;
+  try {
+    g->Resize(width, height);
+  } catch (const std::bad_alloc&) {
+    g->Resize(0, 0);
+  }
 }
 void F_DsGridWidth(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
   result.SetReal(0.0);

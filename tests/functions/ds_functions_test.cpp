@@ -162,6 +162,13 @@ TEST_F(DSBuiltins, PrioritiesAndGrids) {
   Call("ds_grid_set_grid_region", {R(h), R(g), R(1), R(1), R(1), R(1), R(0), R(0)});
   EXPECT_EQ(Call("ds_grid_get", {R(h), R(0), R(0)}).real, 5);
   EXPECT_FALSE(Reported());
+  // A grid too large to allocate answers its index with nothing in it; a resize that large is refused.
+  const double huge = Call("ds_grid_create", {R(1e6), R(1e6)}).real;
+  EXPECT_EQ(Call("ds_grid_width", {R(huge)}).real, 0);
+  EXPECT_TRUE(Reported());
+  EXPECT_EQ(Call("ds_grid_create", {R(1), R(1)}).real, huge);
+  Call("ds_grid_resize", {R(g), R(1e6), R(1e6)});
+  EXPECT_EQ(Call("ds_grid_width", {R(g)}).real, 3);
 }
 
 TEST_F(DSBuiltins, MarkedValuesReachGameCodeAsPlainReals) {
