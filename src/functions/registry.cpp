@@ -3,6 +3,7 @@
 #include "functions/ds_functions.h"
 #include "functions/file_functions.h"
 #include "functions/game_functions.h"
+#include "functions/graphics_functions.h"
 #include "functions/misc_functions.h"
 #include "functions/number_functions.h"
 #include "functions/path_timeline_functions.h"
@@ -11,6 +12,7 @@
 void Functions_RegisterAll() {
   InitGameFunctions();
   InitMathFunctions();
+  InitGraphicsFunctions();
   InitMiscFunctions();
   InitPathAndTimeLineFunctions();
   InitDataStructureFunctions();
