@@ -1,5 +1,7 @@
 #include "functions/registry.h"
 
+#include "functions/ds_functions.h"
+#include "functions/file_functions.h"
 #include "functions/game_functions.h"
 #include "functions/graphics_functions.h"
 #include "functions/misc_functions.h"
@@ -13,4 +15,6 @@ void Functions_RegisterAll() {
   InitGraphicsFunctions();
   InitMiscFunctions();
   InitPathAndTimeLineFunctions();
+  InitDataStructureFunctions();
+  InitFileFunctions();
 }

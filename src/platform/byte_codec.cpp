@@ -136,12 +136,20 @@ bool ByteReader::ReadString(std::string& value) {
   return true;
 }
 
-bool ByteReader::ReadValue(ScriptValue& value) {
+bool ByteReader::ReadValue(ScriptValue& value) { return ReadAnyValue(value, false); }
+
+bool ByteReader::ReadContainerValue(ScriptValue& value) { return ReadAnyValue(value, true); }
+
+bool ByteReader::ReadAnyValue(ScriptValue& value, bool marked) {
+  constexpr int32_t kMapMark = INT32_MIN, kListMark = 0x40000000;
   int32_t kind = 0;
   double real = 0;
   std::string text;
   if (!ReadInteger(kind) || !ReadReal(real) || !ReadString(text)) return false;
-  if (kind == static_cast<int32_t>(ValueKind::Real)) {
+  if (marked && (kind == kMapMark || kind == kListMark)) {
+    value.SetReal(real);
+    value.kind = static_cast<ValueKind>(kind);
+  } else if (kind == static_cast<int32_t>(ValueKind::Real)) {
     value.SetReal(real);
   } else if (kind == static_cast<int32_t>(ValueKind::String)) {
     value.kind = ValueKind::String;

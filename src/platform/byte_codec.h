@@ -64,6 +64,9 @@ class ByteReader {
   bool ReadString(std::string& value);
   // A kind other than real or string fails; value is left as it was when the read fails.
   bool ReadValue(ScriptValue& value);
+  // As ReadValue, also taking the two marked kinds of a nested map (bit 31) or list (bit 30)
+  // that the data-structure containers hold for decoded JSON.
+  bool ReadContainerValue(ScriptValue& value);
 
   size_t Position() const { return position_; }
   size_t Remaining() const { return size_ - position_; }
@@ -74,6 +77,7 @@ class ByteReader {
   }
 
  private:
+  bool ReadAnyValue(ScriptValue& value, bool marked);
   bool Take(uint8_t* destination, size_t count);
 
   const uint8_t* data_;

@@ -50,7 +50,7 @@ bool ReadValues(ByteReader& r, int32_t count, std::vector<ScriptValue>& out) {
   if (!r.CanHold(count, kStoredValueMinBytes)) return false;
   std::vector<ScriptValue> values(static_cast<size_t>(count));
   for (ScriptValue& v : values)
-    if (!r.ReadValue(v)) return false;
+    if (!r.ReadContainerValue(v)) return false;
   out = std::move(values);
   return true;
 }

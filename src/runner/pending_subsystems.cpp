@@ -28,7 +28,6 @@ void Grid_DestroyAll() {}
 void Particle_Shutdown() {}
 void Font_Shutdown() {}
 void Font_Default_Free() {}
-void File_CloseAll() {}
 void Sound_FreeAll() {}
 bool Window_Exists() { return false; }
 void LoadForm_Free() {}

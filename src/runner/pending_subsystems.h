@@ -37,7 +37,6 @@ void Grid_DestroyAll();
 void Particle_Shutdown();
 void Font_Shutdown();
 void Font_Default_Free();
-void File_CloseAll();
 void Sound_FreeAll();
 bool Window_Exists();
 void LoadForm_Free();

@@ -1,3 +1,4 @@
+#include "functions/file_functions.h"
 #include "platform/console.h"
 #include "platform/platform_services.h"
 #include "platform/temp_directory.h"
@@ -45,7 +46,7 @@ void ShutdownSubsystems() {
   pending::Font_Shutdown();
   pending::Font_Default_Free();
   Library_FreeInitCode();
-  pending::File_CloseAll();
+  FileBin_CloseAll();
   DebugFile_Clear();
   pending::Sound_FreeAll();
   Console_Shutdown();

@@ -26,7 +26,9 @@ TEST(Registry, NamesAreUniqueAndTheGameFamiliesAreThere) {
   for (const Expected& e : {Expected{"instance_number", 1}, {"instance_exists", 1}, {"instance_create", 3},
                             {"instance_destroy", 0}, {"room_goto", 1}, {"room_goto_previous", 0},
                             {"room_goto_next", 0}, {"room_restart", 0}, {"game_end", 0}, {"game_restart", 0},
-                            {"event_user", 1}, {"event_inherited", 0}, {"show_debug_message", 1}}) {
+                            {"event_user", 1}, {"event_inherited", 0}, {"show_debug_message", 1},
+                            {"ds_set_precision", 1}, {"ds_grid_read", 2}, {"file_bin_open", 2},
+                            {"environment_get_variable", 1}, {"ini_section_delete", 1}, {"json_decode", 1}}) {
     int32_t id = -1;
     ASSERT_TRUE(Function_Find(e.name, id)) << e.name;
     EXPECT_EQ(Function_ArgCount(id), e.argc) << e.name;

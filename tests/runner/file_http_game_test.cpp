@@ -1,0 +1,92 @@
+// Games that use the file and HTTP built-ins: one writes a text file in its save area and reads
+// it back; one asks a local web server for a page and prints the answer in its asynchronous
+// event. Each reports through show_debug_message lines starting with "@".
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/game_data_writer.h"
+#include "support/local_http_server.h"
+#include "support/runner_process.h"
+
+namespace {
+
+using gamedata::Event;
+using gamedata::Object;
+using gamedata::Room;
+
+constexpr int32_t kCreate = 0, kStep = 3, kOther = 7, kAsyncHttp = 62;
+
+GameDataWriter GameWith(Object object) {
+  GameDataWriter game;
+  game.header.lastInstanceId = 100100;
+  game.objects.push_back(std::move(object));
+  Room room;
+  room.name = "rm_only";
+  room.speed = 1000;
+  room.instances = {{0, 0, 0, 100001, {""}}};
+  game.rooms.push_back(std::move(room));
+  return game;
+}
+
+std::vector<std::string> Said(const std::string& output) {
+  std::vector<std::string> lines;
+  std::istringstream in(output);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line[0] == '@') lines.push_back(line.substr(1));
+  }
+  return lines;
+}
+
+TEST(FileAndHttpGames, WritesATextFileAndReadsItBack) {
+  Object object;
+  object.name = "obj_writer";
+  object.events = {{kCreate, 0,
+                    {"var f; f = file_text_open_write(\"data\\scores.txt\");"
+                     "file_text_write_string(f, \"first line\"); file_text_writeln(f);"
+                     "file_text_write_real(f, 42); file_text_close(f);"
+                     "f = file_text_open_read(\"DATA/Scores.txt\");"
+                     "show_debug_message(\"@\" + file_text_read_string(f)); file_text_readln(f);"
+                     "show_debug_message(\"@\" + string(file_text_read_real(f) + 1));"
+                     // the real is followed by a space, which readln takes
+                     "file_text_readln(f); show_debug_message(\"@eof \" + string(file_text_eof(f)));"
+                     "file_text_close(f);"
+                     "game_end();"}}};
+  TempFolder folder, data;
+  ASSERT_TRUE(GameWith(object).WriteFile(folder / "game.win"));
+  RunnerResult run = RunRunner({"-game", folder / "game.win"},
+                               {.workingDirectory = "", .environment = {{"XDG_DATA_HOME", data.path()}},
+                                .timeoutSeconds = 30.0});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(Said(run.output), (std::vector<std::string>{"first line", "43", "eof 1"})) << run.output;
+}
+
+TEST(FileAndHttpGames, HttpGetAnswersInTheAsyncEvent) {
+  LocalHttpServer server(LocalHttpServer::Bodies({{"/page", "hello from the server"}}));
+  ASSERT_NE(server.Port(), 0);
+  Object object;
+  object.name = "obj_asker";
+  object.events = {
+      {kCreate, 0, {"global.id = http_get(\"" + server.Url("/page") + "\"); global.steps = 0;"}},
+      {kStep, 0, {"global.steps += 1; if (global.steps > 20000) { show_debug_message(\"@no answer\"); game_end(); }"}},
+      {kOther, kAsyncHttp,
+       {"if (ds_map_find_value(async_load, \"id\") == global.id) {"
+        "show_debug_message(\"@\" + ds_map_find_value(async_load, \"result\"));"
+        "show_debug_message(\"@status \" + string(ds_map_find_value(async_load, \"status\"))"
+        " + \" \" + string(ds_map_find_value(async_load, \"http_status\")));"
+        "game_end(); }"}}};
+  TempFolder folder, data;
+  ASSERT_TRUE(GameWith(object).WriteFile(folder / "game.win"));
+  RunnerResult run = RunRunner({"-game", folder / "game.win"},
+                               {.workingDirectory = "",
+                                .environment = {{"XDG_DATA_HOME", data.path()}, {"no_proxy", "*"},
+                                                {"http_proxy", ""}, {"HTTP_PROXY", ""}},
+                                .timeoutSeconds = 30.0});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(Said(run.output), (std::vector<std::string>{"hello from the server", "status 0 200"})) << run.output;
+}
+
+}  // namespace
