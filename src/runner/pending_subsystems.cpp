@@ -14,7 +14,6 @@ void Crc32_BuildTable() {}
 void GR_Draw_Init() {}
 void GR_Window_Clear_Views() {}
 void Particle_Init() {}
-void Sound_StartHook() {}
 void HighScore_Clear() {}
 void HighScore_Load() {}
 void Window_Create() {}
@@ -29,7 +28,6 @@ void ErrorForm_Create() {}
 void Physics_InstallAssertHandler() {}
 void VM_Breakpoint_Add(const std::string& codeName, int32_t line) {}
 void IO_Free() {}
-bool Sound_Quit() { return true; }
 void DataFile_RemoveAll() {}
 void Window_PostQuit() {}
 bool Platform_Shutdown() { return true; }
@@ -43,7 +41,6 @@ void Font_Shutdown() {}
 void Font_Default_Free() {}
 void File_CloseAll() {}
 void DebugFile_Free() {}
-void Sound_FreeAll() {}
 void Graphics_Release() {}
 bool Window_Exists() { return false; }
 void LoadForm_Free() {}

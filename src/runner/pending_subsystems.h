@@ -17,7 +17,6 @@ void Crc32_BuildTable();
 void GR_Draw_Init();
 void GR_Window_Clear_Views();
 void Particle_Init();
-void Sound_StartHook();
 void HighScore_Clear();
 void HighScore_Load();
 
@@ -38,7 +37,6 @@ void VM_Breakpoint_Add(const std::string& codeName, int32_t line);
 
 // The end of the game and shut-down, in their order.
 void IO_Free();
-bool Sound_Quit();
 void DataFile_RemoveAll();
 void Window_PostQuit();
 bool Platform_Shutdown();
@@ -52,7 +50,6 @@ void Font_Shutdown();
 void Font_Default_Free();
 void File_CloseAll();
 void DebugFile_Free();
-void Sound_FreeAll();
 void Graphics_Release();
 bool Window_Exists();
 void LoadForm_Free();

@@ -1,5 +1,6 @@
 #include "platform/console.h"
 #include "platform/temp_directory.h"
+#include "audio/sound_resources.h"
 #include "data/background.h"
 #include "data/event_lists.h"
 #include "data/rooms.h"
@@ -42,7 +43,7 @@ void ShutdownSubsystems() {
   Library_FreeInitCode();
   pending::File_CloseAll();
   pending::DebugFile_Free();
-  pending::Sound_FreeAll();
+  Sound_FreeAll();
   Console_Shutdown();
   pending::Graphics_Release();
   if (pending::Window_Exists()) pending::LoadForm_Free();
