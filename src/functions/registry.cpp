@@ -4,6 +4,7 @@
 #include "functions/misc_functions.h"
 #include "functions/number_functions.h"
 #include "functions/path_timeline_functions.h"
+#include "functions/sound_functions.h"
 
 // Each family's registration routine is called here, in start-up order.
 void Functions_RegisterAll() {
@@ -11,4 +12,5 @@ void Functions_RegisterAll() {
   InitMathFunctions();
   InitMiscFunctions();
   InitPathAndTimeLineFunctions();
+  InitSoundFunctions();
 }
