@@ -66,6 +66,7 @@ std::vector<std::string> Words(const std::string& command) {
 bool DecodeMp3(const std::string& path, std::vector<int16_t>& pcm, int32_t& channels, int32_t& rate) {
   mpg123_handle* h = mpg123_new(nullptr, nullptr);
   if (h == nullptr) return false;
+  mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
   mpg123_format_none(h);
   const long* rates = nullptr;
   size_t count = 0;
