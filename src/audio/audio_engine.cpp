@@ -10,6 +10,7 @@
 namespace {
 
 struct AudioAsset {
+  std::string name;
   std::optional<std::string> fileName;
   float volume = 1.0f;
   bool music = false;
@@ -172,7 +173,7 @@ bool Audio_Load(const GameDataReader& reader, ChunkSpan body) {
   for (size_t i = 0; i < offsets.size(); ++i) {
     if (offsets[i] == 0) continue;
     GameDataCursor record(reader, offsets[i]);
-    record.U32();  // name
+    const uint32_t name = record.U32();
     const int32_t kind = record.I32();
     record.U32();  // extension
     const uint32_t fileName = record.U32();
@@ -182,6 +183,7 @@ bool Audio_Load(const GameDataReader& reader, ChunkSpan body) {
     record.I32();  // preload
     const int32_t dataIndex = record.I32();
     auto asset = std::make_unique<AudioAsset>();
+    if (name != 0) asset->name = std::string(reader.Text(name));
     if (fileName != 0) asset->fileName = std::string(reader.Text(fileName));
     asset->music = kind > 0;
     asset->volume = volume;
@@ -625,6 +627,13 @@ void Audio_EmitterFalloff(int32_t emitter, float reference, float maximum, float
     device.SetParam(s, SourceParam::RolloffFactor, factor);
     LogIfError("Error updating emitter\n");
   }
+}
+
+int32_t Audio_FindAsset(std::string_view name) {
+  for (size_t i = 0; i < g_assets.size(); ++i) {
+    if (g_assets[i] && g_assets[i]->name == name) return static_cast<int32_t>(i);
+  }
+  return -1;
 }
 
 int32_t Audio_AssetCount() { return static_cast<int32_t>(g_assets.size()); }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "audio/sample_table.h"
@@ -64,6 +65,9 @@ void Audio_EmitterVelocity(int32_t emitter, float x, float y, float z);
 void Audio_EmitterGain(int32_t emitter, float gain);
 void Audio_EmitterPitch(int32_t emitter, float pitch);
 void Audio_EmitterFalloff(int32_t emitter, float reference, float maximum, float factor);
+
+// The first asset with exactly that name, -1 when none.
+int32_t Audio_FindAsset(std::string_view name);
 
 // For tests and the built-ins: table sizes.
 int32_t Audio_AssetCount();

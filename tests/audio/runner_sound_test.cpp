@@ -44,3 +44,24 @@ TEST(RunnerSound, PlaysWithADeviceAndRunsSilentWithout) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RunnerSound, AudioEngineGamePlaysByName) {
+  GameDataWriter game = SoundGame({ToneWave(440.0, 0.5)}, true);
+  game.rooms[0].creationCode.source =
+      "var v; v = audio_play_sound(snd_0, 1, 0);"
+      "show_debug_message(\"@voice \" + string(v) + \" \" + string(audio_is_playing(v)) + \" \" +"
+      " string(audio_sound_length(snd_0)));"
+      "sound_play(snd_0); game_end();";
+  TempFolder folder;
+  ASSERT_TRUE(game.WriteFile(folder / "game.win"));
+  const RunnerResult run =
+      RunRunner({"-game", folder / "game.win"}, {.environment = {{"ALSOFT_DRIVERS", "null"}}, .timeoutSeconds = 30.0});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_NE(run.output.find("@voice 200000 1 0.50"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("Audio_Load()"), std::string::npos);
+  EXPECT_NE(run.output.find("Audio_WAVs()"), std::string::npos);
+}
+
+}  // namespace
