@@ -24,7 +24,7 @@ enum MediaError : int32_t {
 
 constexpr const char* kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 constexpr int32_t kMidiRate = 44100;
-constexpr int64_t kMidiMaxFrames = int64_t{kMidiRate} * 60 * 20;  // twenty minutes at most
+constexpr int64_t kMidiMaxFrames = int64_t{kMidiRate} * 60 * 10;  // ten minutes at most
 
 struct MediaDevice {
   uint32_t buffer = 0;
