@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -202,10 +203,13 @@ int32_t Media_SendCommand(const std::string& command, std::string& reply) {
   if (verb == "setaudio") {
     // setaudio <alias> volume to <n>, n in thousandths
     if (w.size() < 5 || Lower(w[2]) != "volume") return kBadParameter;
-    char* end = nullptr;
-    const long value = std::strtol(w[4].c_str(), &end, 10);
-    if (end == w[4].c_str()) return kBadParameter;
-    if (device.source != 0) audio.SetParam(device.source, SourceParam::Gain, static_cast<float>(std::clamp(value, 0L, 1000L)) / 1000.0f);
+    int32_t value = 0;
+    const char* text = w[4].data();
+    const auto [end, error] = std::from_chars(text, text + w[4].size(), value);
+    if (error != std::errc() || end == text) return kBadParameter;
+    if (device.source != 0) {
+      audio.SetParam(device.source, SourceParam::Gain, static_cast<float>(std::clamp(value, 0, 1000)) / 1000.0f);
+    }
     return kOk;
   }
   if (verb == "status") {
