@@ -98,6 +98,8 @@ class Encoder {
     for (size_t i = 0; i < g_.texturePageEntries.size(); ++i) entryLabels_.push_back(b_.NewLabel());
     Header();
     if (g_.writeOptions) Options();
+    if (!g_.sounds.empty()) Sounds();
+    if (!g_.samples.empty()) Samples();
     if (!g_.sprites.empty()) Sprites();
     if (!g_.backgrounds.empty()) Backgrounds();
     if (!g_.paths.empty()) Paths();
@@ -131,6 +133,36 @@ class Encoder {
       throw std::invalid_argument("a texture-page entry index outside the entries");
     }
     b_.Ref(entryLabels_[static_cast<size_t>(index)]);
+  }
+
+  void Sounds() {
+    b_.BeginChunk("SOND");
+    auto records = List(g_.sounds.size());
+    for (size_t i = 0; i < g_.sounds.size(); ++i) {
+      const auto& s = g_.sounds[i];
+      b_.Place(records[i]);
+      b_.StringRef(s.name);
+      b_.I32(s.kind);
+      b_.StringRef(s.extension);
+      b_.StringRef(s.fileName);
+      b_.I32(s.effects);
+      b_.F32(s.volume);
+      b_.F32(s.pan);
+      b_.U32(s.preload ? 1 : 0);
+      b_.I32(s.dataIndex);
+    }
+    b_.EndChunk();
+  }
+
+  void Samples() {
+    b_.BeginChunk("AUDO");
+    auto entries = List(g_.samples.size());
+    for (size_t i = 0; i < g_.samples.size(); ++i) {
+      b_.Place(entries[i]);
+      b_.U32(static_cast<uint32_t>(g_.samples[i].size()));
+      b_.Bytes(g_.samples[i].data(), g_.samples[i].size());
+    }
+    b_.EndChunk();
   }
 
   void Sprites() {

@@ -213,6 +213,18 @@ struct StoredCode {
   std::vector<std::pair<std::string, std::vector<uint32_t>>> functionUses;
 };
 
+// A sound record (SOND) and the index of its WAVE image in the sample table (AUDO).
+struct Sound {
+  std::string name;
+  int32_t kind = 0;  // 0 normal, 1 background music, 2 3D, 3 multimedia
+  std::string extension = ".wav";
+  std::string fileName;
+  int32_t effects = 0;
+  float volume = 1.0f, pan = 0.0f;
+  bool preload = true;
+  int32_t dataIndex = -1;
+};
+
 struct RawChunk {
   std::string id;  // four characters
   std::vector<uint8_t> body;
@@ -225,6 +237,8 @@ class GameDataWriter {
   gamedata::Header header;
   bool writeOptions = true;
   gamedata::Options options;
+  std::vector<gamedata::Sound> sounds;             // SOND, written after OPTN when not empty
+  std::vector<std::vector<uint8_t>> samples;        // AUDO: one WAVE file image per entry
   std::vector<gamedata::Sprite> sprites;
   std::vector<gamedata::Background> backgrounds;
   std::vector<gamedata::Path> paths;

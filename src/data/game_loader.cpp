@@ -3,6 +3,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "audio/audio_engine.h"
+#include "audio/sample_table.h"
+#include "audio/sound_resources.h"
 #include "data/chunk_container.h"
 #include "data/code_table.h"
 #include "data/debug_file.h"
@@ -41,6 +44,14 @@ void Chunk_OldHeader(const GameDataReader& reader, ChunkSpan body) {
 void Chunk_Options(const GameDataReader& reader, ChunkSpan body) {
   Options_Load(reader, body, GameData_Header().dataVersion);
 }
+// The 3D audio switch (read from OPTN, which stands before these) picks the engine.
+void Chunk_Sounds(const GameDataReader& reader, ChunkSpan body) {
+  Audio_SwitchOn() ? Audio_Load(reader, body) : Sound_Init(reader, body);
+}
+void Chunk_Samples(const GameDataReader& reader, ChunkSpan body) {
+  const std::vector<SampleEntry> table = SampleTable_Read(reader, body);
+  Audio_SwitchOn() ? Audio_WAVs(table) : Wave_Init(table);
+}
 void Chunk_Code(const GameDataReader&, ChunkSpan) { Code_ResolveAllStrings(StringTable_Count()); }
 void Chunk_Functions(const GameDataReader& reader, ChunkSpan body) { FUNC_Load(reader, body); }
 void Chunk_Scripts(const GameDataReader& reader, ChunkSpan body) { Script_Load(reader, body); }
@@ -77,8 +88,8 @@ const ChunkHandler kChunkHandlers[] = {
     {ChunkId("GENL"), false, Chunk_OldHeader},
     {ChunkId("OPTN"), false, Chunk_Options},
     {ChunkId("EXTN"), true, Chunk_Keep},
-    {ChunkId("SOND"), true, Chunk_Keep},
-    {ChunkId("AUDO"), true, Chunk_Keep},
+    {ChunkId("SOND"), true, Chunk_Sounds},
+    {ChunkId("AUDO"), true, Chunk_Samples},
     {ChunkId("SPRT"), true, Chunk_Sprites},
     {ChunkId("BGND"), true, Chunk_Backgrounds},
     {ChunkId("PATH"), true, Chunk_Paths},
@@ -282,6 +293,7 @@ GameLoadResult LoadGameChunks() {
   // sprites, backgrounds, paths, scripts, fonts, time lines, objects, rooms; then options.
   GameData_State().kept.clear();
   PublishStoredCode();
+  Sound_Clear();
   Sprite_Clear();
   Background_Clear();
   Path_Clear();

@@ -7,6 +7,7 @@
 #include "functions/misc_functions.h"
 #include "functions/number_functions.h"
 #include "functions/path_timeline_functions.h"
+#include "functions/sound_functions.h"
 
 // Each family's registration routine is called here, in start-up order.
 void Functions_RegisterAll() {
@@ -17,4 +18,5 @@ void Functions_RegisterAll() {
   InitPathAndTimeLineFunctions();
   InitDataStructureFunctions();
   InitFileFunctions();
+  InitSoundFunctions();
 }

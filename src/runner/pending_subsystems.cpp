@@ -11,7 +11,6 @@ namespace pending {
 
 void SetEmbeddedImageTable() {}
 void Particle_Init() {}
-void Sound_StartHook() {}
 void HighScore_Clear() {}
 void HighScore_Load() {}
 void Particle_LoadShapeTextures() {}
@@ -19,7 +18,6 @@ void ScoreForm_Create() {}
 void LoadForm_Create() {}
 void ErrorForm_Create() {}
 void Physics_InstallAssertHandler() {}
-bool Sound_Quit() { return true; }
 void DataFile_RemoveAll() {}
 void Window_PostQuit() {}
 void HighScore_Save() {}
@@ -28,7 +26,6 @@ void Grid_DestroyAll() {}
 void Particle_Shutdown() {}
 void Font_Shutdown() {}
 void Font_Default_Free() {}
-void Sound_FreeAll() {}
 bool Window_Exists() { return false; }
 void LoadForm_Free() {}
 void Debugger_Shutdown() {}

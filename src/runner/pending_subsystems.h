@@ -14,7 +14,6 @@ namespace pending {
 // Start-up of the subsystems, in their order.
 void SetEmbeddedImageTable();
 void Particle_Init();
-void Sound_StartHook();
 void HighScore_Clear();
 void HighScore_Load();
 
@@ -28,7 +27,6 @@ void ErrorForm_Create();
 void Physics_InstallAssertHandler();
 
 // The end of the game and shut-down, in their order.
-bool Sound_Quit();
 void DataFile_RemoveAll();
 void Window_PostQuit();
 void HighScore_Save();
@@ -37,7 +35,6 @@ void Grid_DestroyAll();
 void Particle_Shutdown();
 void Font_Shutdown();
 void Font_Default_Free();
-void Sound_FreeAll();
 bool Window_Exists();
 void LoadForm_Free();
 void Debugger_Shutdown();

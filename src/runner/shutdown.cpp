@@ -2,6 +2,7 @@
 #include "platform/console.h"
 #include "platform/platform_services.h"
 #include "platform/temp_directory.h"
+#include "audio/sound_resources.h"
 #include "data/background.h"
 #include "data/debug_file.h"
 #include "data/event_lists.h"
@@ -46,9 +47,6 @@ void ShutdownSubsystems() {
   pending::Font_Shutdown();
   pending::Font_Default_Free();
   Library_FreeInitCode();
-  FileBin_CloseAll();
-  DebugFile_Clear();
-  pending::Sound_FreeAll();
   Console_Shutdown();
   GR_D3D_Shutdown();
   MainWindow_Destroy();

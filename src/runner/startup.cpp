@@ -7,6 +7,7 @@
 #include <system_error>
 #include <string>
 
+#include "audio/sound_hardware.h"
 #include "data/game_data.h"
 #include "data/game_loader.h"
 #include "data/game_preparation.h"
@@ -143,7 +144,7 @@ bool InitSubsystems() {
   GR_Window_Clear_Views();
   pending::Particle_Init();
   Run_Global_Init();
-  pending::Sound_StartHook();
+  Sound_SetOff(g_RunOptions.noAudio);
   Variable_BuiltIn_Init();
   Path_Init();
   pending::HighScore_Clear();
@@ -183,6 +184,7 @@ void Runner_Initialise() {
   Code_SetUseVM(g_RunOptions.useVM);
   Code_Exec_Install();
   Room_InstallHooks();
+  Sound_InstallHooks();
   // User constants are evaluated for a temporary instance at (0, 0) of object 0.
   Constant_SetTemporaryInstanceProvider([](const std::function<bool(CInstance*)>& body) {
     CInstance temporary(0.0f, 0.0f, 0, 0, false);
@@ -261,7 +263,7 @@ void Run_EnterMainLoop() {
 
 void GameEnd_Cleanup() {
   IO_Free();
-  pending::Sound_Quit();
+  Sound_Quit();
   pending::DataFile_RemoveAll();
 }
 

@@ -1,0 +1,34 @@
+#include "audio/audio_device.h"
+
+#include "audio/null/null_device.h"
+#include "audio/openal/openal_device.h"
+#include "platform/console.h"
+
+namespace {
+
+std::unique_ptr<AudioDevice>& Current() {
+  static std::unique_ptr<AudioDevice> device = std::make_unique<NullAudioDevice>();
+  return device;
+}
+
+}  // namespace
+
+AudioDevice& Audio_Device() { return *Current(); }
+
+bool AudioDevice_Start(bool soundOff) {
+  if (soundOff) return false;
+  if (!Current()->IsNull()) return true;  // a device handed in by the caller
+  std::unique_ptr<OpenALDevice> device = OpenALDevice::OpenDefault();
+  if (!device) {
+    g_DebugConsole->Output("No sound device could be opened: running without sound\n");
+    return false;
+  }
+  Current() = std::move(device);
+  return true;
+}
+
+void AudioDevice_Use(std::unique_ptr<AudioDevice> device) {
+  Current() = device ? std::move(device) : std::make_unique<NullAudioDevice>();
+}
+
+void AudioDevice_Stop() { Current() = std::make_unique<NullAudioDevice>(); }
