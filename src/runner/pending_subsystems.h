@@ -12,7 +12,6 @@
 namespace pending {
 
 // Start-up of the subsystems, in their order.
-void SetEmbeddedImageTable();
 void Crc32_BuildTable();
 void GR_Draw_Init();
 void GR_Window_Clear_Views();
@@ -48,8 +47,6 @@ void Grid_DestroyAll();
 void Particle_Shutdown();
 void Graphics_Shutdown();
 void GR_Texture_Free_All();
-void Font_Shutdown();
-void Font_Default_Free();
 void File_CloseAll();
 void DebugFile_Free();
 void Sound_FreeAll();

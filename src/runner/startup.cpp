@@ -37,6 +37,8 @@
 #include "runner/instance.h"
 #include "runner/main_loop.h"
 #include "runner/open_file_dialog.h"
+#include "graphics/embedded_images.h"
+#include "graphics/fonts.h"
 #include "runner/pending_subsystems.h"
 #include "runner/room_start.h"
 #include "runner/run_globals.h"
@@ -128,6 +130,7 @@ void InstallGraphicsStart() {
   hooks.makeTextures = [] {
     Background_InitTextures();
     Sprite_InitTextures();
+    Font_InitTextures();
   };
 }
 
@@ -136,7 +139,7 @@ void InstallGraphicsStart() {
 int Runner_ExitStatus() { return g_ExitStatus; }
 
 bool InitSubsystems() {
-  pending::SetEmbeddedImageTable();
+  SetEmbeddedImageTable();
   pending::Crc32_BuildTable();
   File_InitTempDirectory();
   GR_Draw_Init();

@@ -23,7 +23,7 @@
 #include "script/vm/vm.h"
 
 void DrawingTest::SetUp() {
-  console_ = new CaptureConsole();
+  console_ = std::make_unique<ConsoleCapture>();
   static bool machine = false;
   if (!machine) {
     machine = true;
@@ -103,9 +103,9 @@ GameDataWriter DrawingTest::BaseGame() {
 }
 
 void DrawingTest::Load(const GameDataWriter& game) {
-  ASSERT_EQ(GameData_LoadImage(game.Build()), GameLoadResult::Loaded) << console_->text;
+  ASSERT_EQ(GameData_LoadImage(game.Build()), GameLoadResult::Loaded) << console_->Text();
   ASSERT_TRUE(GR_Texture_Pages_Load());
-  ASSERT_TRUE(Script_Prepare() && Object_Prepare()) << console_->text;
+  ASSERT_TRUE(Script_Prepare() && Object_Prepare()) << console_->Text();
 }
 
 CInstance& DrawingTest::Add(int32_t object, float x, float y) {
