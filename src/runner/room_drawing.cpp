@@ -6,6 +6,7 @@
 #include "data/background.h"
 #include "data/objects.h"
 #include "data/room_settings.h"
+#include "data/rooms.h"
 #include "data/sprite.h"
 #include "graphics/batch.h"
 #include "graphics/graphics_state.h"
@@ -15,6 +16,9 @@
 #include "platform/conversions.h"
 #include "runner/events.h"
 #include "runner/instance.h"
+#include "runner/input.h"
+#include "runner/room_start.h"
+#include "runner/run_globals.h"
 #include "runner/window.h"
 #include "script/builtin_variables.h"
 
@@ -24,7 +28,30 @@ constexpr int32_t kDrawEvent = 8;
 constexpr int32_t kDrawNormal = 0;
 constexpr int32_t kDrawGui = 64;
 
-int32_t g_currentView = 0;
+// The view being drawn lives in the run-time globals (view_current reads it).
+int32_t& g_currentView = Run_Globals.viewCurrent;
+CRoom* (*g_tileRoom)() = Run_CurrentRoom;
+
+// The running room's tiles when it is the room being drawn.
+CRoom* TiledRoom(const RoomSettings* room) {
+  CRoom* tiled = g_tileRoom != nullptr ? g_tileRoom() : nullptr;
+  return tiled != nullptr && static_cast<const RoomSettings*>(tiled) == room ? tiled : nullptr;
+}
+
+void DrawTile(const Tile& tile, const ViewRect& rect) {
+  GR_Draw_Set_Depth(std::min(tile.depth, 11000.0f));
+  const CBackground* background = Background_Data(tile.background);
+  if (background == nullptr) return;
+  const float x1 = tile.x, x2 = tile.x + static_cast<float>(tile.width) * tile.xscale;
+  const float y1 = tile.y, y2 = tile.y + static_cast<float>(tile.height) * tile.yscale;
+  const float left = std::min(x1, x2), right = std::max(x1, x2);
+  const float top = std::min(y1, y2), bottom = std::max(y1, y2);
+  if (rect.right >= left && rect.bottom >= top && right >= rect.left && bottom >= rect.top) {
+    background->DrawPart(static_cast<float>(tile.left), static_cast<float>(tile.top), static_cast<float>(tile.width),
+                         static_cast<float>(tile.height), tile.x, tile.y, tile.xscale, tile.yscale, tile.blend,
+                         tile.alpha);
+  }
+}
 int g_guiWidth = -1, g_guiHeight = -1;
 
 bool HasEvent(const CInstance& instance, int32_t sub) {
@@ -176,6 +203,38 @@ void Room_DrawInstances() {
   GR_D3D_Batch_Flush();
 }
 
+void Room_SetTileRoomQuery(CRoom* (*query)()) { g_tileRoom = query; }
+
+void Room_DrawByDepth(float left, float top, float right, float bottom) {
+  RoomSettings* room = Room_Current();
+  if (room == nullptr) return;
+  const ViewRect rect{left, top, right, bottom};
+  CRoom* tiled = TiledRoom(room);
+  const std::vector<Tile>* tiles = tiled != nullptr ? &tiled->Tiles() : nullptr;
+  size_t t = 0;
+  auto nextTile = [&]() -> const Tile* {
+    while (tiles != nullptr && t < tiles->size() && !(*tiles)[t].visible) ++t;
+    return tiles != nullptr && t < tiles->size() ? &(*tiles)[t] : nullptr;
+  };
+  auto nextInstance = [](CInstance* at) {
+    while (at != nullptr && (!at->visible || at->marked)) at = at->prev;
+    return at;
+  };
+  CInstance* instance = nextInstance(room->active.last);
+  for (const Tile* tile = nextTile(); instance != nullptr || tile != nullptr; tile = nextTile()) {
+    if (instance != nullptr && (tile == nullptr || tile->depth <= instance->depth)) {
+      CInstance* previous = instance->prev;
+      GR_Draw_Set_Depth(std::min(instance->depth, 11000.0f));
+      DrawInstance(*instance);
+      instance = nextInstance(previous);
+    } else {
+      DrawTile(*tile, rect);
+      ++t;
+    }
+  }
+  GR_D3D_Batch_Flush();
+}
+
 void Room_DrawView(float left, float top, float right, float bottom) {
   RoomSettings* room = Room_Current();
   if (room == nullptr) return;
@@ -185,7 +244,12 @@ void Room_DrawView(float left, float top, float right, float bottom) {
   if (room->showColour) GR_Draw_Clear(room->colour | 0xFF000000u);
   GR_Draw_Set_Depth(12000.0f);
   DrawBackgrounds(*room, false, rect);
-  Room_DrawInstances();
+  CRoom* tiled = TiledRoom(room);
+  if (tiled != nullptr && tiled->GetTileCount() > 0) {
+    Room_DrawByDepth(left, top, right, bottom);
+  } else {
+    Room_DrawInstances();
+  }
   GR_Draw_Set_Depth(-12000.0f);
   DrawBackgrounds(*room, true, rect);
   GR_Draw_Set_Depth(-13000.0f);
@@ -208,6 +272,7 @@ void Room_Draw() {
   RoomSettings* room = Room_Current();
   if (room == nullptr) return;
   Room_UpdateViews();
+  if (CRoom* tiled = TiledRoom(room)) tiled->SortTiles();
   MainWindowState& window = MainWindow();
   const int windowWidth = GR_Window_Get_Width();
   const int windowHeight = GR_Window_Get_Height();
@@ -254,15 +319,18 @@ void Room_Draw() {
   GR_Set_Viewport(0, 0, windowWidth, windowHeight);
   GR_Set_View_Projection(0, 0, static_cast<float>(guiWidth), static_cast<float>(guiHeight), 0);
   Room_DrawGuiEvent(0, 0, static_cast<float>(guiWidth), static_cast<float>(guiHeight));
+  // The cursor sprite at the mouse, mapped by the window's scaling alone (no views).
+  if (const CSprite* cursor = Sprite_Data(Run_Globals.cursorSprite)) {
+    const int views = window.viewCount;
+    window.viewCount = 0;
+    int x = 0, y = 0;
+    GR_Window_To_Room(IO_State().windowMouseX, IO_State().windowMouseY, x, y);
+    window.viewCount = views;
+    cursor->Draw(Run_Globals.stepCount, static_cast<float>(x), static_cast<float>(y), 1.0f, 1.0f, 0.0f, 0xFFFFFFu,
+                 1.0f);
+  }
   GR_D3D_Batch_Flush();
   settings.mode3D = mode3D;
   Draw_ResetViewRect();
   g_currentView = 0;
-}
-
-void Room_ScrollBackgrounds(RoomSettings& room) {
-  for (RoomBackground& layer : room.backgrounds) {
-    layer.x = static_cast<float>(static_cast<double>(layer.x) + static_cast<double>(layer.hspeed));
-    layer.y = static_cast<float>(static_cast<double>(layer.y) + static_cast<double>(layer.vspeed));
-  }
 }

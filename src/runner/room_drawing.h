@@ -17,8 +17,11 @@ void Room_UpdateViews();
 void Room_DrawView(float left, float top, float right, float bottom);
 void Room_DrawInstances();
 void Room_DrawGuiEvent(float left, float top, float right, float bottom);
-// Once per step after the draw: every background layer moves by its speed.
-void Room_ScrollBackgrounds(RoomSettings& room);
+// The depth-ordered pass of instances and tiles (deepest first; at equal depth the instance).
+void Room_DrawByDepth(float left, float top, float right, float bottom);
+// Where the tiles of the current room come from (the running room by default).
+class CRoom;
+void Room_SetTileRoomQuery(CRoom* (*query)());
 
 // The view being drawn (view_current); 0 outside drawing.
 int32_t Room_CurrentView();

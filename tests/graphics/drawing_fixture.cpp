@@ -82,6 +82,12 @@ GameDataWriter DrawingTest::BaseGame() {
   for (int y = 0; y < 8; ++y) {
     for (int x = 0; x < 8; ++x) put(8 + x, y, ((x / 4) + (y / 4)) % 2 == 0 ? 0x2040FFFFu : 0xFFE000FFu);
   }
+  const uint32_t frameColours[4] = {0xFF0000FFu, 0x00FF00FFu, 0x0000FFFFu, 0xFFFFFFFFu};
+  for (int f = 0; f < 4; ++f) {
+    for (int y = 8; y < 10; ++y) {
+      for (int x = f * 2; x < f * 2 + 2; ++x) put(x, y, frameColours[f]);
+    }
+  }
   game.textures.push_back(gamedata::RawImage(32, 32, page));
   game.texturePageEntries.push_back({0, 0, 8, 4, 0, 0, 8, 4, 8, 4, 0});
   game.texturePageEntries.push_back({8, 0, 8, 8, 0, 0, 8, 8, 8, 8, 0});
@@ -99,6 +105,15 @@ GameDataWriter DrawingTest::BaseGame() {
   background.name = "bg_check";
   background.entry = 1;
   game.backgrounds.push_back(background);
+  gamedata::Sprite frames;
+  frames.name = "spr_frames";
+  frames.width = frames.height = 2;
+  frames.bboxRight = frames.bboxBottom = 1;
+  for (int16_t f = 0; f < 4; ++f) {
+    game.texturePageEntries.push_back({static_cast<int16_t>(f * 2), 8, 2, 2, 0, 0, 2, 2, 2, 2, 0});
+    frames.frames.push_back(2 + f);
+  }
+  game.sprites.push_back(frames);
   return game;
 }
 

@@ -21,7 +21,8 @@ class DrawingTest : public GraphicsTest {
 
   // A game with one 32 x 32 texture page: sprite 0 is 8 x 4 (left half red, right half
   // green, origin 4, 2) at (0, 0); background 0 is an 8 x 8 checker of blue and yellow at
-  // (8, 0). Objects are added by the tests.
+  // (8, 0); sprite 1 has four 2 x 2 frames: red, green, blue, white. Objects are added by
+  // the tests.
   static GameDataWriter BaseGame();
   // Loads the game and puts its resources on the device; compiles its code.
   void Load(const GameDataWriter& game);

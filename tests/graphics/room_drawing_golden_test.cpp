@@ -3,7 +3,13 @@
 // saved PNG is compared with a golden image.
 #include "graphics/drawing_fixture.h"
 
+#include "data/rooms.h"
+#include "runner/input.h"
+#include "runner/instance_list.h"
 #include "runner/room_drawing.h"
+#include "runner/room_start.h"
+#include "runner/run_globals.h"
+#include "script/builtin_variables.h"
 
 namespace {
 
@@ -199,4 +205,123 @@ TEST_F(DrawingTest, PerCornerColours) {
   EXPECT_GT((At(pixels, 36, 39) >> 16) & 0xFF, 0xE0u);  // the sprite's top is untinted red
   EXPECT_LT((At(pixels, 36, 56) >> 16) & 0xFF, 0x30u);  // its bottom fades to black
   ExpectSavedGolden("corner_colours");
+}
+
+namespace {
+CRoom* g_tiledRoom = nullptr;
+CRoom* TiledRoomForTest() { return g_tiledRoom; }
+}  // namespace
+
+TEST_F(DrawingTest, TilesTakeTheirPlaceAmongInstancesByDepth) {
+  GameDataWriter game = BaseGame();
+  game.objects.push_back(ObjectWith(-1, 10, "draw_set_color(c_red); draw_rectangle(0, 0, 40, 40, 0);"));
+  game.objects.push_back(ObjectWith(-1, 0, "draw_set_color(c_white); draw_rectangle(24, 24, 63, 63, 0);",
+                                    "screen_save(\"tiles_by_depth.png\");"));
+  Load(game);
+  CRoom tiled;
+  tiled.width = tiled.height = kCanvas;
+  tiled.colour = 0;
+  g_tiledRoom = &tiled;
+  Variable_BuiltIn_World().currentRoom = [&tiled] { return &tiled; };
+  Room_SetTileRoomQuery(TiledRoomForTest);
+  // The checker's top-left 4 x 4 quarter, doubled, at depth 5 between the two instances;
+  // a hidden tile and one outside the room draw nothing.
+  Tile tile;
+  tile.background = 0;
+  tile.width = tile.height = 4;
+  tile.x = tile.y = 16;
+  tile.xscale = tile.yscale = 4;
+  tile.depth = 5;
+  tiled.AddTile(tile);
+  tile.x = 0;
+  tile.visible = false;
+  tiled.AddTile(tile);
+  tile.visible = true;
+  tile.x = 200;
+  tiled.AddTile(tile);
+  std::vector<std::unique_ptr<CInstance>> own;
+  for (int32_t object : {1, 0}) {
+    own.push_back(Instance_Create(0, 0, object));
+    InstanceList_InsertByDepth(tiled.active, *own.back());
+  }
+  DrawRoomFrame();
+  int w = 0, h = 0;
+  auto pixels = SavedPng("tiles_by_depth.png", w, h);
+  ASSERT_EQ(w, 64);
+  EXPECT_EQ(At(pixels, 4, 4), 0xFF0000u);     // the deepest instance alone
+  EXPECT_EQ(At(pixels, 18, 18), 0x2040FFu);   // the tile over it
+  EXPECT_EQ(At(pixels, 30, 30), 0xFFFFFFu);   // the nearest instance over the tile
+  ExpectSavedGolden("tiles_by_depth");
+  for (auto& instance : own) InstanceList_Unlink(tiled.active, *instance);
+  Room_SetTileRoomQuery(Run_CurrentRoom);
+  g_tiledRoom = nullptr;
+  Variable_BuiltIn_World().currentRoom = [this] { return &room; };
+}
+
+TEST_F(DrawingTest, ViewsFollowWithBordersAndSpeedLimits) {
+  GameDataWriter game = BaseGame();
+  game.objects.push_back(ObjectWith(-1, 0, ""));
+  Load(game);
+  room.width = room.height = 1000;
+  room.enableViews = true;
+  CInstance& hero = Add(0, 500, 400);
+  struct Case {
+    const char* what;
+    int32_t hborder, hspeed;
+    bool marked;
+    int32_t xview;  // after one update from xview 0 (wview 200)
+  } cases[] = {
+      {"border inside the view: the instance stays that far from the edge", 50, -1, false, 500 + 50 - 200},
+      {"border of half the view or more: centred", 100, -1, false, 500 - 100},
+      {"speed limit", 50, 7, false, 7},
+      {"speed 0 never moves", 50, 0, false, 0},
+      {"a destroyed instance is not followed", 50, -1, true, 0},
+  };
+  for (const Case& c : cases) {
+    RoomView& view = room.views[0];
+    view = RoomView{};
+    view.visible = true;
+    view.wview = 200;
+    view.hview = 100;
+    view.wport = 64;
+    view.hport = 64;
+    view.hborder = c.hborder;
+    view.hspeed = c.hspeed;
+    view.object = 0;
+    hero.marked = c.marked;
+    Room_UpdateViews();
+    EXPECT_EQ(view.xview, c.xview) << c.what;
+  }
+  hero.marked = false;
+  // Following by instance id, clamped at the room's edge.
+  RoomView& view = room.views[0];
+  view.object = hero.id;
+  view.hspeed = view.vspeed = -1;
+  hero.x = 990;
+  hero.y = 995;
+  Room_UpdateViews();
+  EXPECT_EQ(view.xview, 1000 - 200);
+  EXPECT_EQ(view.yview, 1000 - 100);
+}
+
+TEST_F(DrawingTest, CursorSpriteIsDrawnLastAtTheMouse) {
+  GameDataWriter game = BaseGame();
+  game.objects.push_back(ObjectWith(-1, 0, "draw_set_color(c_white); draw_rectangle(0, 0, 63, 63, 0);",
+                                    ""));
+  Load(game);
+  Add(0, 0, 0);
+  Run_Globals.cursorSprite = 0;
+  Run_Globals.viewCurrent = 5;
+  IO_State().windowMouseX = 20;
+  IO_State().windowMouseY = 30;
+  ASSERT_TRUE(GR_D3D_Start_Frame());
+  Room_Draw();
+  auto pixels = Graphics_GrabSurfaceRect(Graphics_ScreenTexture(), 0, 0, 64, 64);
+  GR_D3D_Finish_Frame(false);
+  Run_Globals.cursorSprite = -1;
+  // The 8 x 4 sprite with its origin (4, 2) at the mouse, over the room's white.
+  EXPECT_EQ(At(pixels, 17, 29), 0xFF0000u);
+  EXPECT_EQ(At(pixels, 22, 30), 0x00FF00u);
+  EXPECT_EQ(At(pixels, 20, 33), 0xFFFFFFu);
+  EXPECT_EQ(Run_Globals.viewCurrent, 0);
 }
