@@ -158,7 +158,7 @@ TEST_F(DrawingTest, ChunkAndSpriteFontsDraw) {
   GameDataWriter game = BaseGame();
   game.fonts.push_back(PageFont());
   game.objects.push_back(DrawingObject(
-      "draw_set_color(c_white); draw_set_font(fnt_page); draw_text(10, 10, \"RGR\");"
+      "draw_set_color(c_white); draw_set_font(fnt_page); draw_text(10, 10, \"RGR\"); draw_text(40, 10, \"R?G\");"
       "draw_text_ext_color(10, 20, \"R G#GR\", -1, -1, c_white, c_white, c_gray, c_gray, 1);"
       "draw_set_font(1); draw_text(10, 40, \"A A\"); draw_text_transformed(40, 40, \"AA\", 1, 2, 0);"
       "draw_set_font(-1);",
@@ -178,6 +178,8 @@ TEST_F(DrawingTest, ChunkAndSpriteFontsDraw) {
   EXPECT_EQ(At(pixels, 11, 10), 0xFF0000u);  // R (offset 1) at 11..14
   EXPECT_EQ(At(pixels, 15, 10), 0x00FF00u);  // G at pen 15
   EXPECT_EQ(At(pixels, 21, 10), 0xFF0000u);  // R again at 21
+  // A character without a glyph draws nothing and does not move the pen.
+  EXPECT_EQ(At(pixels, 45, 10), 0x00FF00u);
   ExpectSavedGolden("text_fonts");
 }
 

@@ -107,6 +107,19 @@ TEST_F(TextLayout, AlignmentOutsideItsRangeIsLeftOrTop) {
   }
 }
 
+TEST_F(TextLayout, MeasuringBuiltInsTakeNoTextFromAReal) {
+  ScriptValue result;
+  ScriptValue real(12345.0);
+  F_StringWidth(result, nullptr, nullptr, 1, &real);
+  EXPECT_EQ(result.real, 1.0);
+  ScriptValue text(std::string("12345"));
+  F_StringWidth(result, nullptr, nullptr, 1, &text);
+  EXPECT_EQ(result.real, 35.0);
+  ScriptValue ext[3] = {ScriptValue(std::string("A#B")), ScriptValue(20.0), ScriptValue(-1.0)};
+  F_StringHeightExt(result, nullptr, nullptr, 3, ext);
+  EXPECT_EQ(result.real, 32.0);
+}
+
 TEST(ValueToText, RealsAreWholeOrTwoDecimals) {
   const std::pair<double, const char*> cases[] = {
       {7, "7"}, {1.5, "1.50"}, {-0.004, "-0.00"}, {1.0 / 3.0, "0.33"}, {100000000.5, "100000000"}, {-12, "-12"},
