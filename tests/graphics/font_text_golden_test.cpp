@@ -2,9 +2,13 @@
 // aligned, coloured and transformed, compared with golden images.
 #include "graphics/drawing_fixture.h"
 
+#include <filesystem>
+#include <fstream>
+
 #include "data/game_loader.h"
 #include "graphics/fonts.h"
 #include "graphics/text.h"
+#include "support/runner_process.h"
 
 namespace {
 
@@ -198,4 +202,42 @@ TEST_F(DrawingTest, LongLineDrawsInPieces) {
   EXPECT_EQ(At(pixels, 3, 2), 0xFFFFFFu);  // the dot of the first "i"
   EXPECT_EQ(At(pixels, 3, 3), 0x000000u);
   EXPECT_EQ(At(pixels, 59, 22), 0xFFFFFFu);  // the dot of the ninth "i" of the second line
+}
+
+TEST_F(DrawingTest, RunnerBinaryDrawsTextInBothFonts) {
+  // Start-up builds the built-in font on first need and shut-down frees it after the table.
+  GameDataWriter game = BaseGame();
+  game.fonts.push_back(PageFont());
+  gamedata::Object writer;
+  writer.name = "obj_writer";
+  writer.events.push_back({8, 64,
+                           {"draw_set_color(c_white); draw_set_font(-1); draw_text(2, 2, \"Kiln#\" + string(string_width(\"ab\")));"
+                            "draw_set_font(fnt_page); draw_text(2, 40, \"RGR\");"
+                            "screen_save(\"runner_text.png\"); game_end();"}});
+  game.objects.push_back(writer);
+  gamedata::Room room;
+  room.name = "rm_text";
+  room.width = room.height = 64;
+  room.colour = 0x000000;
+  room.instances.push_back({0, 0, 0, 100001, {""}});
+  game.rooms.push_back(room);
+  game.header.lastInstanceId = 100100;
+
+  TempFolder folder;
+  const std::string file = folder / "game.win";
+  ASSERT_TRUE(WriteBytes(file, game.Build()));
+  RunnerOptions options;
+  options.environment["XDG_DATA_HOME"] = folder / "data";
+  const RunnerResult run = RunRunner({"-game", file, "-inawindow", "-noaudio"}, options);
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  std::string saved;
+  std::error_code ec;
+  for (auto it = std::filesystem::recursive_directory_iterator(folder / "data", ec);
+       it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    if (ec) break;
+    if (it->path().filename() == "runner_text.png") saved = it->path().string();
+  }
+  ASSERT_FALSE(saved.empty()) << run.output;
+  std::filesystem::copy_file(saved, saveArea->path() + "/runner_text.png");
+  ExpectSavedGolden("runner_text");
 }
