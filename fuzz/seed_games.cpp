@@ -37,6 +37,11 @@ GameDataWriter TextGame() {
   g.sprites.push_back(s);
   g.backgrounds.push_back({"bg_a", false, false, true, 0});
   g.paths.push_back({"path_a", 1, true, 4, {{0, 0, 100}, {16, 16, 100}}});
+  gamedata::Font font;
+  font.name = "fnt_a";
+  font.entry = 0;
+  font.glyphs = {{'A', 0, 0, 1, 2, 2, 0}, {'B', 1, 0, 1, 2, 2, 1}};
+  g.fonts.push_back(font);
   g.options.splashEntry = 0;
   return g;
 }

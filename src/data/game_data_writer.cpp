@@ -104,6 +104,7 @@ class Encoder {
     if (!g_.backgrounds.empty()) Backgrounds();
     if (!g_.paths.empty()) Paths();
     Scripts();
+    if (!g_.fonts.empty()) Fonts();
     TimeLines();
     Objects();
     Rooms();
@@ -219,6 +220,39 @@ class Encoder {
         b_.F32(point.y);
         b_.F32(point.speed);
       }
+    }
+    b_.EndChunk();
+  }
+
+  void Fonts() {
+    b_.BeginChunk("FONT");
+    auto records = List(g_.fonts.size());
+    for (size_t i = 0; i < g_.fonts.size(); ++i) {
+      const auto& f = g_.fonts[i];
+      b_.Place(records[i]);
+      b_.StringRef(f.name);
+      b_.StringRef(f.face);
+      b_.I32(f.size);
+      b_.U32(f.bold);
+      b_.U32(f.italic);
+      b_.U32(f.firstWord);
+      b_.I32(f.last);
+      EntryRef(f.entry);
+      b_.F32(f.xscale);
+      b_.F32(f.yscale);
+      auto glyphs = List(f.glyphs.size());
+      for (size_t g = 0; g < f.glyphs.size(); ++g) {
+        const auto& glyph = f.glyphs[g];
+        b_.Place(glyphs[g]);
+        const int16_t code = static_cast<int16_t>(glyph.code);
+        for (int16_t v : {code, glyph.x, glyph.y, glyph.width, glyph.height, glyph.shift, glyph.offset}) {
+          b_.Bytes(&v, 2);
+        }
+      }
+    }
+    for (uint32_t c = 0; c < 256; ++c) {
+      const uint16_t code = c < g_.fontCodePage.size() ? g_.fontCodePage[c] : static_cast<uint16_t>(c);
+      b_.Bytes(&code, 2);
     }
     b_.EndChunk();
   }

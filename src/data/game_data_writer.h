@@ -121,6 +121,23 @@ struct Sprite {
   std::vector<std::vector<uint8_t>> masks;
 };
 
+// A font resource: its glyphs lie on the page entry's rectangle.
+struct FontGlyph {
+  uint16_t code = 0;
+  int16_t x = 0, y = 0, width = 0, height = 0, shift = 0, offset = 0;
+};
+struct Font {
+  std::string name;
+  std::string face = "Arial";
+  int32_t size = 12;
+  bool bold = false, italic = false;
+  uint32_t firstWord = 32;  // bits 0-15 first character, 16-23 attribute A, 24-31 attribute B + 1
+  int32_t last = 127;
+  int32_t entry = -1;  // texture-page entry index; -1: none
+  float xscale = 1, yscale = 1;
+  std::vector<FontGlyph> glyphs;  // ascending codes
+};
+
 struct PathPoint {
   float x = 0, y = 0, speed = 100;
 };
@@ -242,6 +259,8 @@ class GameDataWriter {
   std::vector<gamedata::Sprite> sprites;
   std::vector<gamedata::Background> backgrounds;
   std::vector<gamedata::Path> paths;
+  std::vector<gamedata::Font> fonts;
+  std::vector<uint16_t> fontCodePage;  // the FONT chunk's 256 codes; empty: code i is i
   std::vector<gamedata::Script> scripts;
   std::vector<gamedata::TimeLine> timeLines;
   std::vector<gamedata::Object> objects;

@@ -17,6 +17,7 @@
 #include "data/rooms.h"
 #include "data/sprite.h"
 #include "data/timelines.h"
+#include "graphics/fonts.h"
 #include "data/scripts.h"
 #include "platform/console.h"
 #include "platform/ini_file.h"
@@ -56,6 +57,7 @@ void Chunk_Code(const GameDataReader&, ChunkSpan) { Code_ResolveAllStrings(Strin
 void Chunk_Functions(const GameDataReader& reader, ChunkSpan body) { FUNC_Load(reader, body); }
 void Chunk_Scripts(const GameDataReader& reader, ChunkSpan body) { Script_Load(reader, body); }
 void Chunk_Paths(const GameDataReader& reader, ChunkSpan body) { Path_Load(reader, body); }
+void Chunk_Fonts(const GameDataReader& reader, ChunkSpan body) { Font_Load(reader, body); }
 void Chunk_TimeLines(const GameDataReader& reader, ChunkSpan body) { TimeLine_Load(reader, body); }
 void Chunk_Sprites(const GameDataReader& reader, ChunkSpan body) {
   if (!Sprite_Load(reader.Image(), body.offset, body.size)) throw GameDataError("damaged sprite records");
@@ -94,7 +96,7 @@ const ChunkHandler kChunkHandlers[] = {
     {ChunkId("BGND"), true, Chunk_Backgrounds},
     {ChunkId("PATH"), true, Chunk_Paths},
     {ChunkId("SCPT"), true, Chunk_Scripts},
-    {ChunkId("FONT"), true, Chunk_Keep},
+    {ChunkId("FONT"), true, Chunk_Fonts},
     {ChunkId("TMLN"), true, Chunk_TimeLines},
     {ChunkId("OBJT"), true, Chunk_Objects},
     {ChunkId("ROOM"), true, Chunk_Rooms},
@@ -300,6 +302,7 @@ GameLoadResult LoadGameChunks() {
   Script_Clear();
   TimeLine_Clear();
   Object_Clear();
+  Font_Clear();
   Room_Clear();
   Room_SetOrder(GameData_Header().roomOrder);
   Options_Clear();

@@ -8,6 +8,7 @@
 #include "data/room_settings.h"
 #include "data/sprite.h"
 #include "functions/argument_helpers.h"
+#include "functions/text_functions.h"
 #include "graphics/device.h"
 #include "graphics/graphics_state.h"
 #include "graphics/hardware_texture.h"
@@ -543,6 +544,7 @@ void InitGraphicsFunctions() {
   Function_Add("draw_primitive_end", F_DrawPrimitiveEnd, 0);
   Function_Add("sprite_get_texture", F_SpriteGetTexture, 2);
   Function_Add("background_get_texture", F_BackgroundGetTexture, 1);
+  RegisterTextureAndTextFunctions();
   // Sprites and backgrounds.
   Function_Add("draw_self", F_DrawSelf, 0);
   Function_Add("draw_sprite", F_DrawSprite, 4);

@@ -9,7 +9,6 @@
 
 namespace pending {
 
-void SetEmbeddedImageTable() {}
 void Particle_Init() {}
 void HighScore_Clear() {}
 void HighScore_Load() {}
@@ -24,8 +23,6 @@ void HighScore_Save() {}
 void Compiler_Cleanup() {}
 void Grid_DestroyAll() {}
 void Particle_Shutdown() {}
-void Font_Shutdown() {}
-void Font_Default_Free() {}
 bool Window_Exists() { return false; }
 void LoadForm_Free() {}
 void Debugger_Shutdown() {}

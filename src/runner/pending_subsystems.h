@@ -12,7 +12,6 @@
 namespace pending {
 
 // Start-up of the subsystems, in their order.
-void SetEmbeddedImageTable();
 void Particle_Init();
 void HighScore_Clear();
 void HighScore_Load();
@@ -33,8 +32,6 @@ void HighScore_Save();
 void Compiler_Cleanup();
 void Grid_DestroyAll();
 void Particle_Shutdown();
-void Font_Shutdown();
-void Font_Default_Free();
 bool Window_Exists();
 void LoadForm_Free();
 void Debugger_Shutdown();

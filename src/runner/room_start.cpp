@@ -14,6 +14,7 @@
 #include "data/timelines.h"
 #include "data/rooms.h"
 #include "data/sprite.h"
+#include "graphics/fonts.h"
 #include "platform/console.h"
 #include "platform/conversions.h"
 #include "platform/memory_manager.h"
@@ -301,6 +302,7 @@ void InstallResourceNames() {
   Constant_SetResourceFinder(ResourceKind::Background,
                              Finder([](std::string_view n) { return Background_Find(std::string(n)); }));
   Constant_SetResourceFinder(ResourceKind::Path, Finder([](std::string_view n) { return Path_Find(n); }));
+  Constant_SetResourceFinder(ResourceKind::Font, Finder([](std::string_view n) { return Font_Find(n); }));
   Constant_SetResourceFinder(ResourceKind::TimeLine, Finder([](std::string_view n) { return TimeLine_Find(n); }));
   Constant_SetResourceFinder(ResourceKind::Script, Finder([](std::string_view n) { return Script_Find(n); }));
   Constant_SetResourceFinder(ResourceKind::Room, Finder([](std::string_view n) { return Room_Find(n); }));

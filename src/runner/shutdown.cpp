@@ -9,6 +9,7 @@
 #include "data/rooms.h"
 #include "data/sprite.h"
 #include "graphics/device.h"
+#include "graphics/fonts.h"
 #include "graphics/textured_quads.h"
 #include "runner/room_start.h"
 #include "data/objects.h"
@@ -44,8 +45,8 @@ void ShutdownSubsystems() {
   GR_Texture_Free_All();
   Script_FreeAll();
   Variable_FreeAll();
-  pending::Font_Shutdown();
-  pending::Font_Default_Free();
+  Font_Shutdown();
+  Font_Default_Free();
   Library_FreeInitCode();
   Console_Shutdown();
   GR_D3D_Shutdown();

@@ -39,6 +39,8 @@
 #include "runner/instance.h"
 #include "runner/main_loop.h"
 #include "runner/open_file_dialog.h"
+#include "graphics/embedded_images.h"
+#include "graphics/fonts.h"
 #include "runner/pending_subsystems.h"
 #include "runner/room_start.h"
 #include "runner/run_globals.h"
@@ -129,6 +131,7 @@ void InstallGraphicsStart() {
   Run_StepHooks().draw = Room_Draw;
   hooks.makeBackgroundTextures = Background_InitTextures;
   hooks.makeSpriteTextures = Sprite_InitTextures;
+  hooks.makeFontTextures = Font_InitTextures;
 }
 
 }  // namespace
@@ -136,7 +139,7 @@ void InstallGraphicsStart() {
 int Runner_ExitStatus() { return g_ExitStatus; }
 
 bool InitSubsystems() {
-  pending::SetEmbeddedImageTable();
+  SetEmbeddedImageTable();
   Crc32_BuildTable();
   File_InitTempDirectory();
   GR_Draw_Init();

@@ -38,4 +38,31 @@ TEST(Registry, NamesAreUniqueAndTheGameFamiliesAreThere) {
   Function_FreeAll();
 }
 
+TEST(Registry, TextureAndTextBuiltInsFollowTheTextureQueriesInTheirOrder) {
+  Function_FreeAll();
+  Functions_RegisterAll();
+  struct Expected {
+    const char* name;
+    int32_t argc;
+  };
+  const Expected order[] = {{"background_get_texture", 1}, {"texture_exists", 1}, {"texture_get_width", 1},
+                            {"texture_get_height", 1}, {"texture_set_interpolation", 1},
+                            {"texture_set_blending", 1}, {"texture_set_repeat", 1}, {"texture_preload", 1},
+                            {"texture_set_priority", 2}, {"draw_set_font", 1}, {"draw_set_halign", 1},
+                            {"draw_set_valign", 1}, {"string_width", 1}, {"string_height", 1},
+                            {"string_width_ext", 3}, {"string_height_ext", 3}, {"draw_text", 3},
+                            {"draw_text_ext", 5}, {"draw_text_transformed", 6}, {"draw_text_ext_transformed", 8},
+                            {"draw_text_color", 8}, {"draw_text_ext_color", 10}, {"draw_text_transformed_color", 11},
+                            {"draw_text_ext_transformed_color", 13}, {"draw_self", 0}};
+  int32_t previous = -1;
+  for (const Expected& e : order) {
+    int32_t id = -1;
+    ASSERT_TRUE(Function_Find(e.name, id)) << e.name;
+    EXPECT_EQ(Function_ArgCount(id), e.argc) << e.name;
+    if (previous >= 0) EXPECT_EQ(id, previous + 1) << e.name;
+    previous = id;
+  }
+  Function_FreeAll();
+}
+
 }  // namespace

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "graphics/fonts.h"
+#include "graphics/text.h"
 #include "runner/window.h"
 
 void GraphicsTest::SetUp() {
@@ -26,6 +28,10 @@ void GraphicsTest::SetUp() {
 }
 
 void GraphicsTest::TearDown() {
+  // The built-in font's texture and the text state belong to this device.
+  Font_Default_Free();
+  Font_Clear();
+  GR_Text_Reset();
   GR_D3D_Shutdown();
   Graphics_Hooks() = {};
   console_.reset();

@@ -1,0 +1,23 @@
+// The images compiled into the runner, available before any game data: a table of encoded
+// images, {u32 count; count x {u32 size, u32 offset from the table's start}; the images}.
+// Slot 15 is the built-in font's sheet (256 x 128); the particle shapes (slots 0 to 14) and
+// slot 16 are empty in this build (size 0).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+struct HardwareTexture;
+
+inline constexpr int kEmbeddedImageCount = 17;
+inline constexpr int kEmbeddedDebugFont = 15;
+
+// Builds the table (once); the first step of start-up.
+void SetEmbeddedImageTable();
+// The bytes of image i; empty for an index outside the table or an empty slot.
+std::span<const uint8_t> EmbeddedImage_Data(int index);
+size_t EmbeddedImage_Size(int index);
+// The device texture of image i; null when the slot is empty or cannot be decoded.
+std::unique_ptr<HardwareTexture> LoadTextureFromEmbedded(int index);
