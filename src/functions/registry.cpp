@@ -1,6 +1,7 @@
 #include "functions/registry.h"
 
 #include "functions/game_functions.h"
+#include "functions/graphics_functions.h"
 #include "functions/misc_functions.h"
 #include "functions/number_functions.h"
 #include "functions/path_timeline_functions.h"
@@ -9,6 +10,7 @@
 void Functions_RegisterAll() {
   InitGameFunctions();
   InitMathFunctions();
+  InitGraphicsFunctions();
   InitMiscFunctions();
   InitPathAndTimeLineFunctions();
 }

@@ -4,6 +4,8 @@
 #include "data/event_lists.h"
 #include "data/rooms.h"
 #include "data/sprite.h"
+#include "graphics/device.h"
+#include "graphics/textured_quads.h"
 #include "runner/room_start.h"
 #include "data/objects.h"
 #include "data/scripts.h"
@@ -12,6 +14,7 @@
 #include "runner/motion_planning.h"
 #include "runner/pending_subsystems.h"
 #include "runner/startup.h"
+#include "runner/window.h"
 #include "script/constants.h"
 #include "script/function_table.h"
 #include "script/global_variables.h"
@@ -34,9 +37,9 @@ void ShutdownSubsystems() {
   pending::Particle_Shutdown();
   Sprite_FreeAll();
   File_RemoveTempDirectory();
-  pending::Graphics_Shutdown();
+  Graphics_Shutdown();
   Background_FreeAll();
-  pending::GR_Texture_Free_All();
+  GR_Texture_Free_All();
   Script_FreeAll();
   Variable_FreeAll();
   pending::Font_Shutdown();
@@ -46,7 +49,8 @@ void ShutdownSubsystems() {
   pending::DebugFile_Free();
   pending::Sound_FreeAll();
   Console_Shutdown();
-  pending::Graphics_Release();
+  GR_D3D_Shutdown();
+  MainWindow_Destroy();
   if (pending::Window_Exists()) pending::LoadForm_Free();
   pending::Debugger_Shutdown();
 }
