@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "data/paths.h"
+#include "graphics/primitives.h"
 #include "runner/commands.h"
 #include "runner/instance.h"
 
@@ -21,8 +22,12 @@ std::vector<std::unique_ptr<CGrid>>& Grids() {
   return grids;
 }
 
+void DrawFilledRectangle(float x1, float y1, float x2, float y2, uint32_t colour) {
+  GR_Draw_Rectangle_Color(x1, y1, x2, y2, colour, colour, colour, colour, false);
+}
+
 GridRectangleDrawer& RectangleDrawer() {
-  static GridRectangleDrawer drawer;
+  static GridRectangleDrawer drawer = DrawFilledRectangle;
   return drawer;
 }
 
@@ -228,7 +233,9 @@ bool MPGrid_FindPath(int32_t id, CPath& path, int32_t xs, int32_t ys, int32_t xg
   return found;
 }
 
-void MPGrid_SetRectangleDrawer(GridRectangleDrawer drawer) { RectangleDrawer() = std::move(drawer); }
+void MPGrid_SetRectangleDrawer(GridRectangleDrawer drawer) {
+  RectangleDrawer() = drawer ? std::move(drawer) : GridRectangleDrawer(DrawFilledRectangle);
+}
 
 void MPGrid_Draw(int32_t id) {
   CGrid* grid = MPGrid_Get(id);

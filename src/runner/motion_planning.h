@@ -47,8 +47,8 @@ void MPGrid_AddInstances(int32_t id, CInstance& instance, bool precise);
 // was when there is none).
 bool MPGrid_FindPath(int32_t id, CPath& path, int32_t xstart, int32_t ystart, int32_t xgoal, int32_t ygoal,
                      bool allowDiagonal);
-// Each cell as a filled rectangle: forbidden 0x0000FF, free 0x008000 (through the drawer the
-// graphics layer installs; nothing is drawn until then).
+// Each cell as a filled rectangle: forbidden 0x0000FF, free 0x008000, drawn by the graphics
+// layer's rectangles unless another drawer is set (null sets that one back).
 using GridRectangleDrawer = std::function<void(float x1, float y1, float x2, float y2, uint32_t colour)>;
 void MPGrid_SetRectangleDrawer(GridRectangleDrawer drawer);
 void MPGrid_Draw(int32_t id);

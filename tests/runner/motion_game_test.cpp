@@ -206,6 +206,8 @@ TEST_P(MotionGame, BuiltinEdgeCases) {
       "motion_set(90, 5);" + Report("motion", {"vspeed"}) + "motion_add(0, 5);" + Report("added", {"hspeed", "vspeed"}) +
       "move_towards_point(0, 100, 2);" + Report("towards", {"hspeed", "vspeed", "direction"}) +
       "x = 23; y = 9; move_snap(10, 10);" + Report("snap", {"x", "y"}) +
+      "v = 7; c = instance_copy(false);" + Report("copy", {"c.v", "c.x", "c.object_index", "c > id",
+                                                            "instance_number(obj_probe)"}) +
       "game_end();";
   game.objects.push_back(MakeObject("obj_probe", {{kStep, kStepNormal, {code}}}));
   game.objects.push_back(MakeObject("obj_made", {}));
@@ -214,7 +216,8 @@ TEST_P(MotionGame, BuiltinEdgeCases) {
   const Played played = PlayGame(game);
   ExpectPlayed(played, {"snapped 1 0 1", "wrapped 639 5", "distances 1000000 1000000 0 4", "random 1",
                         "rooms -1 -1 1 0 -1", "finds 1 -4 -1", "made 1", "load 0 -1 -1", "path 0 -1",
-                        "points -4 1 0 1 1 1", "motion -5", "added 5 -5", "towards 0 2 270", "snap 20 10"});
+                        "points -4 1 0 1 1 1", "motion -5", "added 5 -5", "towards 0 2 270", "snap 20 10",
+                        "copy 7 20 0 1 2"});
   EXPECT_NE(played.run.output.find("instance_create( ) error: Illegal type"), std::string::npos);
   EXPECT_NE(played.run.output.find("game_load - unable to find file nofile"), std::string::npos);
   EXPECT_NE(played.run.output.find("Trying to assign to a non-existing path."), std::string::npos);

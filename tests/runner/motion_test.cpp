@@ -226,6 +226,21 @@ TEST_F(Motion, GridRectanglesCoverTheCellsTheyOverlapClippedToTheGrid) {
   EXPECT_EQ(MPGrid_Get(room)->Cell(0, 0), 0);
 }
 
+TEST_F(Motion, GridDrawsForbiddenCellsRedAndFreeCellsGreen) {
+  const int32_t id = MPGrid_Create(10, 20, 2, 1, 8, 4);
+  MPGrid_AddCell(id, 1, 0);
+  std::vector<std::vector<float>> drawn;
+  MPGrid_SetRectangleDrawer([&](float x1, float y1, float x2, float y2, uint32_t colour) {
+    drawn.push_back({x1, y1, x2, y2, static_cast<float>(colour)});
+  });
+  MPGrid_Draw(id);
+  MPGrid_Draw(id + 1);
+  MPGrid_SetRectangleDrawer(nullptr);
+  ASSERT_EQ(drawn.size(), 2u);
+  EXPECT_EQ(drawn[0], (std::vector<float>{10, 20, 18, 24, static_cast<float>(0x008000)}));
+  EXPECT_EQ(drawn[1], (std::vector<float>{18, 20, 26, 24, static_cast<float>(0x0000FF)}));
+}
+
 TEST_F(Motion, GridPathGoesAroundAWallThroughCellCentres) {
   // 5 x 5 cells of 10; column 2 forbidden except the bottom row.
   const int32_t id = MPGrid_Create(0, 0, 5, 5, 10, 10);
