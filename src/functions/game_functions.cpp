@@ -299,7 +299,7 @@ void F_GameEnd(ScriptValue&, CInstance*, CInstance*, int, ScriptValue*) { Game_E
 void F_GameRestart(ScriptValue&, CInstance*, CInstance*, int, ScriptValue*) { Game_RestartRequest(); }
 
 // The saved game is looked for in the save area, then beside the game; the load itself
-// happens at the end of the step.
+// happens at the end of the step (by the main loop's saved-game loader).
 void F_GameLoad(ScriptValue& result, CInstance*, CInstance*, int argc, ScriptValue* args) {
   result.SetReal(-1.0);
   if (argc != 1 || !args[0].IsString()) return;
@@ -317,7 +317,9 @@ void F_GameLoad(ScriptValue& result, CInstance*, CInstance*, int argc, ScriptVal
   }
   result.SetReal(1.0);
   g_PendingLoadName = std::move(path);
-  PendingRoom = PendingRoomCode::LoadGame;
+  // Until a saved-game loader is installed nothing would carry the request out, and a request
+  // left pending stops every later event: the load is then not requested.
+  if (MainLoop_Hooks().loadPendingGame) PendingRoom = PendingRoomCode::LoadGame;
 }
 
 // Saved games are not written yet: the answer is -1 as always, and nothing is saved.

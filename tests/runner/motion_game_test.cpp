@@ -185,6 +185,7 @@ TEST_P(MotionGame, DeactivatedInstancesSitOutUntilActivated) {
 TEST_P(MotionGame, BuiltinEdgeCases) {
   GameDataWriter game = NewGame();
   const std::string code =
+      "if (global.done) { " + Say("next step") + " game_end(); exit; }"
       "x = 32.0005; a = place_snapped(16, 16); x = 32.01; b = place_snapped(16, 16); c = place_snapped(0, 0);" +
       Report("snapped", {"a", "b", "c"}) +
       "x = -1; y = 5; move_wrap(true, false, 0);" + Report("wrapped", {"x", "y"}) +
@@ -197,7 +198,7 @@ TEST_P(MotionGame, BuiltinEdgeCases) {
       Report("rooms", {"room_previous(0)", "room_next(1)", "room_next(0)", "room_previous(1)", "room_next(99)"}) +
       Report("finds", {"instance_find(id, 0) == id", "instance_find(id, 1)", "instance_create(0, 0, \"a\")"}) +
       "n = instance_create(0, 0, 1.9);" + Report("made", {"n.object_index"}) +
-      Report("load", {"game_load(\"nofile\")", "game_load(5)", "game_save(\"s.sav\")"}) +
+      Report("load", {"game_load(\"nofile\")", "game_load(5)", "game_save(\"s.sav\")", "game_load(\"game.win\")"}) +
       "q = mp_linear_path(77, 10, 10, 4, false); path_end();" + Report("path", {"q", "path_index"}) +
       "x = 0; y = 0; sprite_index = spr_block; solid = false;" +
       Report("points", {"collision_point(3, 3, all, false, true)", "collision_point(3, 3, all, false, false) == id",
@@ -208,16 +209,16 @@ TEST_P(MotionGame, BuiltinEdgeCases) {
       "x = 23; y = 9; move_snap(10, 10);" + Report("snap", {"x", "y"}) +
       "v = 7; c = instance_copy(false);" + Report("copy", {"c.v", "c.x", "c.object_index", "c > id",
                                                             "instance_number(obj_probe)"}) +
-      "game_end();";
-  game.objects.push_back(MakeObject("obj_probe", {{kStep, kStepNormal, {code}}}));
+      "global.done = 1;";
+  game.objects.push_back(MakeObject("obj_probe", {{kCreate, 0, {"global.done = 0;"}}, {kStep, kStepNormal, {code}}}));
   game.objects.push_back(MakeObject("obj_made", {}));
   AddRoom(game, {{0, 0, 0, 100001, {""}}});
   AddRoom(game, {});
   const Played played = PlayGame(game);
   ExpectPlayed(played, {"snapped 1 0 1", "wrapped 639 5", "distances 1000000 1000000 0 4", "random 1",
-                        "rooms -1 -1 1 0 -1", "finds 1 -4 -1", "made 1", "load 0 -1 -1", "path 0 -1",
+                        "rooms -1 -1 1 0 -1", "finds 1 -4 -1", "made 1", "load 0 -1 -1 1", "path 0 -1",
                         "points -4 1 0 1 1 1", "motion -5", "added 5 -5", "towards 0 2 270", "snap 20 10",
-                        "copy 7 20 0 1 2"});
+                        "copy 7 20 0 1 2", "next step"});
   EXPECT_NE(played.run.output.find("instance_create( ) error: Illegal type"), std::string::npos);
   EXPECT_NE(played.run.output.find("game_load - unable to find file nofile"), std::string::npos);
   EXPECT_NE(played.run.output.find("Trying to assign to a non-existing path."), std::string::npos);
