@@ -10,7 +10,6 @@
 namespace pending {
 
 void SetEmbeddedImageTable() {}
-void Crc32_BuildTable() {}
 void Particle_Init() {}
 void Sound_StartHook() {}
 void HighScore_Clear() {}
@@ -20,11 +19,9 @@ void ScoreForm_Create() {}
 void LoadForm_Create() {}
 void ErrorForm_Create() {}
 void Physics_InstallAssertHandler() {}
-void VM_Breakpoint_Add(const std::string& codeName, int32_t line) {}
 bool Sound_Quit() { return true; }
 void DataFile_RemoveAll() {}
 void Window_PostQuit() {}
-bool Platform_Shutdown() { return true; }
 void HighScore_Save() {}
 void Compiler_Cleanup() {}
 void Grid_DestroyAll() {}
@@ -32,7 +29,6 @@ void Particle_Shutdown() {}
 void Font_Shutdown() {}
 void Font_Default_Free() {}
 void File_CloseAll() {}
-void DebugFile_Free() {}
 void Sound_FreeAll() {}
 bool Window_Exists() { return false; }
 void LoadForm_Free() {}

@@ -13,7 +13,6 @@ namespace pending {
 
 // Start-up of the subsystems, in their order.
 void SetEmbeddedImageTable();
-void Crc32_BuildTable();
 void Particle_Init();
 void Sound_StartHook();
 void HighScore_Clear();
@@ -27,13 +26,11 @@ void ErrorForm_Create();
 
 // Command-line options.
 void Physics_InstallAssertHandler();
-void VM_Breakpoint_Add(const std::string& codeName, int32_t line);
 
 // The end of the game and shut-down, in their order.
 bool Sound_Quit();
 void DataFile_RemoveAll();
 void Window_PostQuit();
-bool Platform_Shutdown();
 void HighScore_Save();
 void Compiler_Cleanup();
 void Grid_DestroyAll();
@@ -41,7 +38,6 @@ void Particle_Shutdown();
 void Font_Shutdown();
 void Font_Default_Free();
 void File_CloseAll();
-void DebugFile_Free();
 void Sound_FreeAll();
 bool Window_Exists();
 void LoadForm_Free();

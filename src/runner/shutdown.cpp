@@ -1,6 +1,8 @@
 #include "platform/console.h"
+#include "platform/platform_services.h"
 #include "platform/temp_directory.h"
 #include "data/background.h"
+#include "data/debug_file.h"
 #include "data/event_lists.h"
 #include "data/rooms.h"
 #include "data/sprite.h"
@@ -21,7 +23,7 @@
 #include "script/script_arguments.h"
 
 void ShutdownSubsystems() {
-  pending::Platform_Shutdown();
+  Platform_Shutdown();
   pending::HighScore_Save();
   Constant_FreeAll();
   Function_FreeAll();
@@ -46,7 +48,7 @@ void ShutdownSubsystems() {
   pending::Font_Default_Free();
   Library_FreeInitCode();
   pending::File_CloseAll();
-  pending::DebugFile_Free();
+  DebugFile_Clear();
   pending::Sound_FreeAll();
   Console_Shutdown();
   GR_D3D_Shutdown();

@@ -28,6 +28,7 @@
 #include "runner/window.h"
 #include "platform/console.h"
 #include "platform/file_locations.h"
+#include "platform/hashes.h"
 #include "platform/memory_manager.h"
 #include "platform/random.h"
 #include "platform/temp_directory.h"
@@ -125,10 +126,8 @@ void InstallGraphicsStart() {
     return true;
   };
   Run_StepHooks().draw = Room_Draw;
-  hooks.makeTextures = [] {
-    Background_InitTextures();
-    Sprite_InitTextures();
-  };
+  hooks.makeBackgroundTextures = Background_InitTextures;
+  hooks.makeSpriteTextures = Sprite_InitTextures;
 }
 
 }  // namespace
@@ -137,7 +136,7 @@ int Runner_ExitStatus() { return g_ExitStatus; }
 
 bool InitSubsystems() {
   pending::SetEmbeddedImageTable();
-  pending::Crc32_BuildTable();
+  Crc32_BuildTable();
   File_InitTempDirectory();
   GR_Draw_Init();
   Constant_Init();
@@ -180,7 +179,6 @@ void Runner_Initialise() {
   VM_Install();
   VM_SetFileStrings(StringTable_Count, StringTable_Get);
   VM_ScriptTrace = g_RunOptions.scriptTrace;
-  for (const RunBreakpoint& bp : g_RunOptions.breakpoints) VM_Breakpoint_Add(bp.codeName, bp.line);
   FileLocations_SetGameFolder(GetGameDirectory());
   Code_SetUseVM(g_RunOptions.useVM);
   Code_Exec_Install();
@@ -226,6 +224,7 @@ bool Runner_LoadAndStart() {
   }
   Runner_ProgressInit(Runner_LoadForm(), false);
   // The loader has read the game's name, which names the save area.
+  Run_SetGameName(GameData_Header().gameName);
   FileLocations_SetGameFolder(GetGameDirectory());
   FileLocations_SetSaveArea(GetSaveDirectory());
   if (!GR_Texture_Pages_Load()) {
