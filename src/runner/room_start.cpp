@@ -294,6 +294,26 @@ void InstallSpriteShapes() {
   };
 }
 
+// Instances follow the paths of the path table.
+void InstallPathAccess() {
+  InstancePathAccess access;
+  access.length = [](int32_t path, float& length) {
+    const CPath* p = Path_Data(path);
+    if (p == nullptr) return false;
+    length = p->GetLength();
+    return true;
+  };
+  access.point = [](int32_t path, float position, float& x, float& y, float& speed) {
+    const CPath* p = Path_Data(path);
+    if (p == nullptr) return;
+    const PathPosition at = p->GetPosition(position);
+    x = static_cast<float>(at.x);
+    y = static_cast<float>(at.y);
+    speed = static_cast<float>(at.speed);
+  };
+  Instance_SetPathAccess(std::move(access));
+}
+
 // Resource names in code resolve to their indices.
 void InstallResourceNames() {
   Constant_SetResourceFinder(ResourceKind::Object, Finder([](std::string_view n) { return Object_Find(n); }));
@@ -312,6 +332,7 @@ void InstallResourceNames() {
 
 void Room_InstallHooks() {
   InstallResourceNames();
+  InstallPathAccess();
   Preparation_Hooks().prepareRooms = Room_Prepare;
   Variable_InstanceWorld().forEachActiveInstance = ForEachActive;
 

@@ -16,6 +16,7 @@
 #include "data/scripts.h"
 #include "runner/events.h"
 #include "runner/instance.h"
+#include "runner/motion_planning.h"
 #include "runner/pending_subsystems.h"
 #include "runner/startup.h"
 #include "runner/window.h"
@@ -32,6 +33,7 @@ void ShutdownSubsystems() {
   Code_Arguments_Free();
   pending::Compiler_Cleanup();
   pending::Grid_DestroyAll();
+  MPGrid_FreeAll();
   Room_FreeAll();
   Instance_DeleteAll();
   Persistent_FreeAll();
