@@ -27,6 +27,7 @@
 #include "runner/room_start.h"
 #include "runner/run_globals.h"
 #include "runner/run_options.h"
+#include "script/external_calls.h"
 #include "script/code.h"
 #include "script/vm/vm.h"
 #include "script/builtin_variables.h"
@@ -121,6 +122,7 @@ void Runner_Initialise() {
   for (const RunBreakpoint& bp : g_RunOptions.breakpoints) VM_Breakpoint_Add(bp.codeName, bp.line);
   FileLocations_SetGameFolder(GetGameDirectory());
   Code_SetUseVM(g_RunOptions.useVM);
+  External_SetCallsDisabled(g_RunOptions.externalCallsDisabled);
   Code_Exec_Install();
   Room_InstallHooks();
   // User constants are evaluated for a temporary instance at (0, 0) of object 0.
