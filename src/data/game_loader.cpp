@@ -22,6 +22,7 @@
 #include "runner/startup.h"
 #include "script/code.h"
 #include "script/error_report.h"
+#include "script/extensions.h"
 
 namespace {
 
@@ -43,6 +44,7 @@ void Chunk_Options(const GameDataReader& reader, ChunkSpan body) {
 }
 void Chunk_Code(const GameDataReader&, ChunkSpan) { Code_ResolveAllStrings(StringTable_Count()); }
 void Chunk_Functions(const GameDataReader& reader, ChunkSpan body) { FUNC_Load(reader, body); }
+void Chunk_Extensions(const GameDataReader& reader, ChunkSpan body) { Extension_Load(reader, body); }
 void Chunk_Scripts(const GameDataReader& reader, ChunkSpan body) { Script_Load(reader, body); }
 void Chunk_Paths(const GameDataReader& reader, ChunkSpan body) { Path_Load(reader, body); }
 void Chunk_TimeLines(const GameDataReader& reader, ChunkSpan body) { TimeLine_Load(reader, body); }
@@ -76,7 +78,7 @@ const ChunkHandler kChunkHandlers[] = {
     {ChunkId("GEN7"), false, Chunk_OldHeader},
     {ChunkId("GENL"), false, Chunk_OldHeader},
     {ChunkId("OPTN"), false, Chunk_Options},
-    {ChunkId("EXTN"), true, Chunk_Keep},
+    {ChunkId("EXTN"), true, Chunk_Extensions},
     {ChunkId("SOND"), true, Chunk_Keep},
     {ChunkId("AUDO"), true, Chunk_Keep},
     {ChunkId("SPRT"), true, Chunk_Sprites},

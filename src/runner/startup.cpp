@@ -27,6 +27,7 @@
 #include "runner/room_start.h"
 #include "runner/run_globals.h"
 #include "runner/run_options.h"
+#include "script/extensions.h"
 #include "script/external_calls.h"
 #include "script/code.h"
 #include "script/vm/vm.h"
@@ -123,6 +124,8 @@ void Runner_Initialise() {
   FileLocations_SetGameFolder(GetGameDirectory());
   Code_SetUseVM(g_RunOptions.useVM);
   External_SetCallsDisabled(g_RunOptions.externalCallsDisabled);
+  Extension_Install();
+  Preparation_Hooks().prepareExtensions = Extension_Prepare;
   Code_Exec_Install();
   Room_InstallHooks();
   // User constants are evaluated for a temporary instance at (0, 0) of object 0.
