@@ -12,6 +12,7 @@
 #include "data/objects.h"
 #include "functions/argument_helpers.h"
 #include "functions/date_functions.h"
+#include "functions/os_functions.h"
 #include "functions/string_functions.h"
 #include "platform/console.h"
 #include "platform/files.h"
@@ -348,4 +349,5 @@ constexpr MiscBuiltin kMiscBuiltins[] = {
 void InitMiscFunctions() {
   for (const MiscBuiltin& builtin : kMiscBuiltins) Function_Add(builtin.name, builtin.implementation, builtin.argc);
   Date_RegisterFunctions();
+  Os_RegisterMiscFunctions();
 }

@@ -3,6 +3,7 @@
 #include "functions/game_functions.h"
 #include "functions/misc_functions.h"
 #include "functions/number_functions.h"
+#include "functions/os_functions.h"
 #include "functions/path_timeline_functions.h"
 
 // Each family's registration routine is called here, in start-up order.
@@ -11,4 +12,5 @@ void Functions_RegisterAll() {
   InitMathFunctions();
   InitMiscFunctions();
   InitPathAndTimeLineFunctions();
+  InitPlatformFunctions();
 }
