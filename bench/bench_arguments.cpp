@@ -2,6 +2,7 @@
 #include "script/compiler/user_variables.h"
 #include "script/script_arguments.h"
 #include "script/variable_access.h"
+#include "script/vm/vm.h"
 
 namespace {
 
@@ -17,4 +18,7 @@ bool GetBuiltin(CInstance*, int32_t id, int32_t, ScriptValue& out) {
 
 }  // namespace
 
-void Bench_InstallArguments() { Variable_SetBuiltInAccessors(GetBuiltin, nullptr); }
+void Bench_InstallArguments() {
+  Variable_SetBuiltInAccessors(GetBuiltin, nullptr);
+  VM_SetArgumentVariables(Code_Variable_Find("argument0"));
+}

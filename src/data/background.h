@@ -40,6 +40,17 @@ class CBackground {
   std::unique_ptr<IBitmap> CreateBitmap() const;
   ResourceTexture GetTexture() const;
 
+  // Drawing (graphics/resource_drawing.cpp); angles in degrees.
+  void Draw(float x, float y) const;
+  void DrawExt(float x, float y, float xscale, float yscale, float angle, uint32_t blend, float alpha) const;
+  void DrawStretched(float x, float y, float width, float height, uint32_t blend, float alpha) const;
+  void DrawPart(float left, float top, float width, float height, float x, float y, float xscale, float yscale,
+                uint32_t blend, float alpha) const;
+  void DrawGeneral(float left, float top, float width, float height, float x, float y, float xscale, float yscale,
+                   float angle, uint32_t c1, uint32_t c2, uint32_t c3, uint32_t c4, float alpha) const;
+  void DrawTiled(float x, float y, float xscale, float yscale, bool htiled, bool vtiled, float regionX,
+                 float regionY, float regionWidth, float regionHeight, uint32_t blend, float alpha) const;
+
   int32_t GetWidth() const { return width_; }
   int32_t GetHeight() const { return height_; }
   bool GetTransparent() const { return transparent_; }

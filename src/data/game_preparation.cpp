@@ -167,8 +167,10 @@ bool InitGraphics() {
     return false;
   }
   g_DebugConsole->Output("Background_InitTextures()\n");
-  g_DebugConsole->Output("Sprite_InitTextures()\n");
+  if (hooks.makeBackgroundTextures) hooks.makeBackgroundTextures();
+  if (hooks.makeSpriteTextures) hooks.makeSpriteTextures();
+  else g_DebugConsole->Output("Sprite_InitTextures()\n");
   g_DebugConsole->Output("Font_InitTextures()\n");
-  if (hooks.makeTextures) hooks.makeTextures();
+  if (hooks.makeFontTextures) hooks.makeFontTextures();
   return true;
 }

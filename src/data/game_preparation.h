@@ -65,7 +65,11 @@ struct GraphicsStartHooks {
   std::function<bool(const std::string& text)> askYesNo;
   // Makes the device for the main window with the header's window size and flags.
   std::function<bool(int32_t width, int32_t height, uint32_t flags)> createDevice;
-  std::function<void()> makeTextures;  // backgrounds, sprites, fonts, then the final hook
+  // The textures of each resource kind, made after its log line. The sprite step prints its
+  // own line ("Sprite_InitTextures()").
+  std::function<void()> makeBackgroundTextures;
+  std::function<void()> makeSpriteTextures;
+  std::function<void()> makeFontTextures;
 };
 GraphicsStartHooks& InitGraphics_Hooks();
 // False when the colour mode switch is refused or the device cannot be made.

@@ -1,5 +1,6 @@
 #include "data/pack_manifest.h"
 
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -149,6 +150,14 @@ class ManifestReader {
     } else if (keyword == "moment") Moment(w);
     else if (keyword == "room") Room(w);
     else if (keyword == "instance") Instance(w);
+    else if (keyword == "texture") {
+      Need(w, 2, "texture FILE");
+      const std::string image = Source(w[1]);
+      game_.textures.emplace_back(image.begin(), image.end());
+    } else if (keyword == "sprite") Sprite(w);
+    else if (keyword == "background") Background(w);
+    else if (keyword == "layer") Layer(w);
+    else if (keyword == "view") View(w);
     else if (keyword == "chunk") {
       Need(w, 3, "chunk ID FILE");
       if (w[1].size() != 4) throw ManifestError("a chunk id has four characters");
@@ -174,6 +183,7 @@ class ManifestReader {
         index = it->second;
       }
       if (ref.room < 0) game_.objects[ref.index].parent = index;
+      else if (ref.view) game_.rooms[static_cast<size_t>(ref.room)].views[ref.index][13] = index;
       else game_.rooms[static_cast<size_t>(ref.room)].instances[ref.index].object = index;
     }
     uint32_t lastId = game_.header.lastInstanceId;
@@ -320,12 +330,107 @@ class ManifestReader {
     objectRefs_.push_back({lineNumber, w[1], static_cast<int64_t>(game_.rooms.size() - 1), r.instances.size() - 1});
   }
 
-  // An object named by a parent setting (room -1) or by an instance of a room.
+  // A texture-page entry of the rectangle (x, y, w, h) of a texture; its index.
+  int32_t PageEntry(const std::vector<std::string>& w, size_t first) {
+    const auto texture = Integer(w[first], "texture");
+    if (texture < 0 || texture >= static_cast<int64_t>(game_.textures.size())) {
+      throw ManifestError("no texture " + w[first] + " (textures count from 0 in their order)");
+    }
+    gamedata::TexturePageEntry e;
+    e.texture = static_cast<int16_t>(texture);
+    e.x = static_cast<int16_t>(Integer(w[first + 1], "x"));
+    e.y = static_cast<int16_t>(Integer(w[first + 2], "y"));
+    e.width = e.cropWidth = e.fullWidth = static_cast<int16_t>(Integer(w[first + 3], "width"));
+    e.height = e.cropHeight = e.fullHeight = static_cast<int16_t>(Integer(w[first + 4], "height"));
+    if (e.width < 1 || e.height < 1) throw ManifestError("a texture rectangle is at least 1 x 1");
+    game_.texturePageEntries.push_back(e);
+    return static_cast<int32_t>(game_.texturePageEntries.size() - 1);
+  }
+
+  // sprite NAME TEXTURE X Y W H [frames=N xorigin= yorigin=]: frames side by side.
+  void Sprite(const std::vector<std::string>& w) {
+    Need(w, 7, "sprite NAME TEXTURE X Y W H [settings]");
+    gamedata::Sprite sprite;
+    sprite.name = w[1];
+    Settings s(w, 7);
+    int32_t frames = 1;
+    s.Int("frames", frames);
+    s.Int("xorigin", sprite.xorigin);
+    s.Int("yorigin", sprite.yorigin);
+    s.Done();
+    if (frames < 1 || frames > 256) throw ManifestError("frames is 1 to 256");
+    std::vector<std::string> rect(w.begin() + 2, w.begin() + 7);
+    const int64_t x = Integer(rect[1], "x");
+    const int64_t width = Integer(rect[3], "width");
+    for (int32_t f = 0; f < frames; ++f) {
+      rect[1] = std::to_string(x + f * width);
+      sprite.frames.push_back(PageEntry(rect, 0));
+    }
+    sprite.width = static_cast<int32_t>(width);
+    sprite.height = static_cast<int32_t>(Integer(rect[4], "height"));
+    sprite.bboxRight = sprite.width - 1;
+    sprite.bboxBottom = sprite.height - 1;
+    sprite.bboxMode = 1;
+    game_.sprites.push_back(std::move(sprite));
+  }
+
+  void Background(const std::vector<std::string>& w) {
+    Need(w, 7, "background NAME TEXTURE X Y W H");
+    gamedata::Background background;
+    background.name = w[1];
+    background.entry = PageEntry(w, 2);
+    game_.backgrounds.push_back(std::move(background));
+  }
+
+  // layer BACKGROUND [settings]: the next background layer of the last room.
+  void Layer(const std::vector<std::string>& w) {
+    Need(w, 2, "layer BACKGROUND [settings]");
+    if (game_.rooms.empty()) throw ManifestError("a layer before any room");
+    auto& r = game_.rooms.back();
+    if (r.backgrounds.size() >= 8) throw ManifestError("a room has at most 8 layers");
+    std::array<int32_t, 10> b{1, 0, static_cast<int32_t>(Integer(w[1], "background")), 0, 0, 1, 1, 0, 0, 0};
+    Settings s(w, 2);
+    bool visible = true, foreground = false, htiled = true, vtiled = true, stretch = false;
+    s.Bool("visible", visible);
+    s.Bool("foreground", foreground);
+    s.Int("x", b[3]);
+    s.Int("y", b[4]);
+    s.Bool("htiled", htiled);
+    s.Bool("vtiled", vtiled);
+    s.Int("hspeed", b[7]);
+    s.Int("vspeed", b[8]);
+    s.Bool("stretch", stretch);
+    s.Done();
+    b[0] = visible, b[1] = foreground, b[5] = htiled, b[6] = vtiled, b[9] = stretch;
+    r.backgrounds.push_back(b);
+  }
+
+  // view [settings]: the next view of the last room; object= names the followed object.
+  void View(const std::vector<std::string>& w) {
+    if (game_.rooms.empty()) throw ManifestError("a view before any room");
+    auto& r = game_.rooms.back();
+    if (r.views.size() >= 8) throw ManifestError("a room has at most 8 views");
+    std::array<int32_t, 14> v{1, 0, 0, 640, 480, 0, 0, 640, 480, 32, 32, -1, -1, -1};
+    Settings s(w, 1);
+    bool visible = true;
+    s.Bool("visible", visible);
+    const char* keys[] = {"xview", "yview", "wview", "hview", "xport", "yport", "wport", "hport",
+                          "hborder", "vborder", "hspeed", "vspeed"};
+    for (size_t k = 0; k < std::size(keys); ++k) s.Int(keys[k], v[k + 1]);
+    v[0] = visible;
+    const auto object = s.Take("object");
+    s.Done();
+    r.views.push_back(v);
+    if (object) objectRefs_.push_back({lineNumber, *object, static_cast<int64_t>(game_.rooms.size() - 1), r.views.size() - 1, true});
+  }
+
+  // An object named by a parent setting (room -1), by an instance of a room, or by a view.
   struct ObjectName {
     int line;
     std::string name;
     int64_t room;
     size_t index;
+    bool view = false;
   };
 
   std::string folder_;

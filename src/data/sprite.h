@@ -88,6 +88,22 @@ class CSprite {
   // all zero out of range.
   CollisionBox GetFrameBounds(int32_t frame) const;
 
+  // ---- drawing (graphics/resource_drawing.cpp); frames wrap modulo the count, angles in degrees ----
+  void DrawSimple(int32_t frame, float x, float y) const;
+  void Draw(int32_t frame, float x, float y, float xscale, float yscale, float angle, uint32_t blend,
+            float alpha) const;
+  void DrawPos(int32_t frame, float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
+               float alpha) const;
+  void DrawStretched(int32_t frame, float x, float y, float width, float height, uint32_t blend, float alpha) const;
+  void DrawPart(int32_t frame, float left, float top, float width, float height, float x, float y, float xscale,
+                float yscale, uint32_t blend, float alpha) const;
+  void DrawGeneral(int32_t frame, float left, float top, float width, float height, float x, float y, float xscale,
+                   float yscale, float angle, uint32_t c1, uint32_t c2, uint32_t c3, uint32_t c4, float alpha) const;
+  // Tiled over the region (left, top, width, height) from (x, y) less the origin.
+  void DrawTiled(int32_t frame, float x, float y, float xscale, float yscale, bool htiled, bool vtiled,
+                 float regionX, float regionY, float regionWidth, float regionHeight, uint32_t blend,
+                 float alpha) const;
+
   // ---- precise collision tests (the callers have already found the boxes overlapping) ----
   bool Collision_Point(const SpritePlacement& self, int32_t px, int32_t py) const;
   bool Collision_Rectangle(const SpritePlacement& self, const CollisionBox& rect) const;

@@ -1,6 +1,7 @@
 #include "functions/registry.h"
 
 #include "functions/game_functions.h"
+#include "functions/graphics_functions.h"
 #include "functions/misc_functions.h"
 #include "functions/number_functions.h"
 #include "functions/os_functions.h"
@@ -10,6 +11,7 @@
 void Functions_RegisterAll() {
   InitGameFunctions();
   InitMathFunctions();
+  InitGraphicsFunctions();
   InitMiscFunctions();
   InitPathAndTimeLineFunctions();
   InitPlatformFunctions();

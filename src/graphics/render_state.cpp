@@ -13,6 +13,8 @@ namespace {
 
 using d3d::RenderState;
 
+constexpr std::array<float, 16> kIdentity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
 struct StateShadow {
   std::array<uint32_t, d3d::kRenderStateCount> renderStates{};
   std::array<std::array<uint32_t, d3d::kSamplerStateCount>, d3d::kSamplerStages> samplers{};
@@ -20,7 +22,9 @@ struct StateShadow {
   bool fog = false;
   bool lighting = false;
   uint32_t rawCull = 0;
-  std::array<std::array<float, 16>, 3> matrices{};
+  // The transforms as last given, identity until then (as the device starts): the frame's
+  // end saves and restores the world transform through them.
+  std::array<std::array<float, 16>, 3> matrices{kIdentity, kIdentity, kIdentity};
   std::array<gfx::RenderSurface, 8> targetStack{};
   int targetCount = 0;
   uint64_t deviceCalls = 0;
@@ -147,6 +151,7 @@ void Graphics_ClearShadows() {
   // shadow of zeros would swallow a later 0 while the device still holds the default.
   s.renderStates.fill(0xFFFFFFFFu);
   for (auto& stage : s.samplers) stage.fill(0);
+  s.matrices.fill(kIdentity);
 }
 
 void Graphics_SetSampler(int stage, int which, uint32_t value) {

@@ -61,7 +61,12 @@ int GR_Texture_Create_From_Image(uint8_t* data, size_t size) {
   int id = GR_Texture_Find_Free();
   TextureInfo info;
   auto texture = GR_D3D_Texture_Load(data, size, info, kFormatA8R8G8B8);
-  return Fill(id, std::move(texture), info.width, info.height, Inverse(info.width), Inverse(info.height));
+  // The image sits in the top-left corner of a texture that may be larger (sides of 64 and
+  // up): texture coordinates scale by the texture's own size, or a small page would be
+  // sampled at twice its size.
+  const float iw = texture ? Inverse(texture->Width()) : 0.0f;
+  const float ih = texture ? Inverse(texture->Height()) : 0.0f;
+  return Fill(id, std::move(texture), info.width, info.height, iw, ih);
 }
 
 int GR_Texture_Create_From_Image_File(uint8_t* data, size_t size) { return GR_Texture_Create_From_Image(data, size); }
@@ -96,6 +101,11 @@ int GR_Texture_From_Bitmap(const TextureBitmap* bitmap) {
 bool GR_Texture_Exists(int id) {
   TextureEntry* entry = Entry(id);
   return entry != nullptr && entry->used;
+}
+
+TextureEntry* GR_Texture_Entry(int id) {
+  TextureEntry* entry = Entry(id);
+  return entry != nullptr && entry->used ? entry : nullptr;
 }
 
 HardwareTexture* GR_Texture_Get(int id) {

@@ -31,6 +31,8 @@ int GR_Texture_Create_From_Pixels(int width, int height, uint8_t* data, size_t s
 int GR_Texture_Create_From_Hardware(std::unique_ptr<HardwareTexture> texture, int width, int height);
 int GR_Texture_From_Bitmap(const TextureBitmap* bitmap);
 bool GR_Texture_Exists(int id);
+// The entry of a used slot; null for any other id.
+TextureEntry* GR_Texture_Entry(int id);
 HardwareTexture* GR_Texture_Get(int id);
 void GR_Texture_Free(int id);
 float GR_Texture_Get_Width(int id);

@@ -6,6 +6,7 @@
 
 #include "runner/pending_subsystems.h"
 #include "runner/run_options.h"
+#include "script/vm/vm.h"
 
 namespace {
 
@@ -116,7 +117,7 @@ void ParseCommandLine(const std::vector<std::string>& tokens) {
     } else if (token == "-bp") {
       RunBreakpoint bp;
       CommandLine_SplitBreakpoint(argument(), bp.codeName, bp.line);
-      pending::VM_Breakpoint_Add(bp.codeName, bp.line);
+      VM_Breakpoint_Add(bp.codeName, bp.line);
       o.breakpoints.push_back(std::move(bp));
     }
   }

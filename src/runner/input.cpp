@@ -28,6 +28,8 @@ struct InputGlobals {
   bool playback = false;
   bool playbackEnded = false;
   std::unique_ptr<std::FILE, FileCloser> file;
+  std::string recordFileName;
+  uintmax_t recordedFrames = 0;
   std::array<VirtualKey, kVirtualKeyCount> virtualKeys{};
   std::array<TouchPoint, kTouchPointCount> touches{};
   std::bitset<kVirtualKeyCount> virtualKeyMask;
@@ -132,7 +134,8 @@ bool IO_DecodeFrame(const uint8_t* bytes, size_t size, InputFrame& frame) {
   f.cursorPos[1] = r.i32();
   f.windowMouseX = r.i32();
   f.windowMouseY = r.i32();
-  // A frame the runner could not have written is refused.
+  // A frame the runner could not have written is refused. The last key, key and mouse
+  // button words are not checked: games may set them to any value, and that is recorded.
   bool terminated = false;
   for (char16_t unit : f.keyboardString) terminated = terminated || unit == 0;
   if (!terminated) return false;
@@ -149,11 +152,7 @@ bool IO_DecodeFrame(const uint8_t* bytes, size_t size, InputFrame& frame) {
     if (!flags(f.mouseDown[static_cast<size_t>(d)]) || !flags(f.mousePressed[static_cast<size_t>(d)]) ||
         !flags(f.mouseReleased[static_cast<size_t>(d)]))
       return false;
-    if (f.mouseButton[static_cast<size_t>(d)] < 0 || f.mouseButton[static_cast<size_t>(d)] > 3 ||
-        f.mouseLastButton[static_cast<size_t>(d)] < 0 || f.mouseLastButton[static_cast<size_t>(d)] > 3)
-      return false;
   }
-  if (f.lastKey < 0 || f.lastKey > 255 || f.key < 0 || f.key > 255) return false;
   frame = f;
   return true;
 }
@@ -175,18 +174,21 @@ void IO_Init(const std::string& recordFile, const std::string& playbackFile) {
   g.playbackEnded = false;
   g.file.reset();
   if (g.playback) {
-    g.file.reset(std::fopen(playbackFile.c_str(), "rb"));
-    if (g.file) {
-      // A file that is not a whole number of frames was cut short or is not a recording.
-      std::error_code error;
-      uintmax_t size = std::filesystem::file_size(playbackFile, error);
-      if (error || size % kRecordFrameBytes != 0) {
-        g_DebugConsole->Output("Playback file is damaged: %s\n", playbackFile.c_str());
-        g.file.reset();
-      }
+    // Only a regular file is opened (a pipe would block here); one that is not a whole
+    // number of frames was cut short or is not a recording.
+    std::error_code error;
+    const bool present = std::filesystem::exists(playbackFile, error);
+    const bool regular = std::filesystem::is_regular_file(playbackFile, error);
+    const uintmax_t size = regular ? std::filesystem::file_size(playbackFile, error) : 0;
+    if (present && (!regular || error || size % kRecordFrameBytes != 0)) {
+      g_DebugConsole->Output("Playback file is damaged: %s\n", playbackFile.c_str());
+    } else if (present) {
+      g.file.reset(std::fopen(playbackFile.c_str(), "rb"));
     }
   } else if (g.recording) {
     g.file.reset(std::fopen(recordFile.c_str(), "w+b"));
+    g.recordFileName = recordFile;
+    g.recordedFrames = 0;
   }
   if (g.file) std::setvbuf(g.file.get(), nullptr, _IONBF, 0);
   // Without its file, playback falls back to live input.
@@ -347,8 +349,18 @@ void IO_Record_Write() {
   InputGlobals& g = I();
   if (!g.file || !g.recording) return;
   auto bytes = IO_EncodeFrame(g.current);
-  std::fwrite(bytes.data(), 1, bytes.size(), g.file.get());
-  std::fflush(g.file.get());
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), g.file.get()) == bytes.size() &&
+                       std::fflush(g.file.get()) == 0;
+  if (written) {
+    ++g.recordedFrames;
+    return;
+  }
+  // A full disk: the frames written so far stay a whole recording, and recording stops.
+  g_DebugConsole->Output("Recording file could not be written: %s\n", g.recordFileName.c_str());
+  g.file.reset();
+  std::error_code error;
+  if (std::filesystem::is_regular_file(g.recordFileName, error))
+    std::filesystem::resize_file(g.recordFileName, g.recordedFrames * kRecordFrameBytes, error);
 }
 
 void IO_Free() {

@@ -10,41 +10,26 @@
 namespace pending {
 
 void SetEmbeddedImageTable() {}
-void Crc32_BuildTable() {}
-void GR_Draw_Init() {}
-void GR_Window_Clear_Views() {}
 void Particle_Init() {}
 void Sound_StartHook() {}
 void HighScore_Clear() {}
 void HighScore_Load() {}
-void Window_Create() {}
-void IO_Init() {}
-void GR_D3D_Start_Frame() {}
-void GR_Draw_Clear(uint32_t argb) {}
-void GR_D3D_Finish_Frame(bool present) {}
 void Particle_LoadShapeTextures() {}
 void ScoreForm_Create() {}
 void LoadForm_Create() {}
 void ErrorForm_Create() {}
 void Physics_InstallAssertHandler() {}
-void VM_Breakpoint_Add(const std::string& codeName, int32_t line) {}
-void IO_Free() {}
 bool Sound_Quit() { return true; }
 void DataFile_RemoveAll() {}
 void Window_PostQuit() {}
-bool Platform_Shutdown() { return true; }
 void HighScore_Save() {}
 void Compiler_Cleanup() {}
 void Grid_DestroyAll() {}
 void Particle_Shutdown() {}
-void Graphics_Shutdown() {}
-void GR_Texture_Free_All() {}
 void Font_Shutdown() {}
 void Font_Default_Free() {}
 void File_CloseAll() {}
-void DebugFile_Free() {}
 void Sound_FreeAll() {}
-void Graphics_Release() {}
 bool Window_Exists() { return false; }
 void LoadForm_Free() {}
 void Debugger_Shutdown() {}

@@ -13,20 +13,12 @@ namespace pending {
 
 // Start-up of the subsystems, in their order.
 void SetEmbeddedImageTable();
-void Crc32_BuildTable();
-void GR_Draw_Init();
-void GR_Window_Clear_Views();
 void Particle_Init();
 void Sound_StartHook();
 void HighScore_Clear();
 void HighScore_Load();
 
 // Game file, window, graphics and the first frames.
-void Window_Create();
-void IO_Init();
-void GR_D3D_Start_Frame();
-void GR_Draw_Clear(uint32_t argb);
-void GR_D3D_Finish_Frame(bool present);
 void Particle_LoadShapeTextures();
 void ScoreForm_Create();
 void LoadForm_Create();
@@ -34,26 +26,19 @@ void ErrorForm_Create();
 
 // Command-line options.
 void Physics_InstallAssertHandler();
-void VM_Breakpoint_Add(const std::string& codeName, int32_t line);
 
 // The end of the game and shut-down, in their order.
-void IO_Free();
 bool Sound_Quit();
 void DataFile_RemoveAll();
 void Window_PostQuit();
-bool Platform_Shutdown();
 void HighScore_Save();
 void Compiler_Cleanup();
 void Grid_DestroyAll();
 void Particle_Shutdown();
-void Graphics_Shutdown();
-void GR_Texture_Free_All();
 void Font_Shutdown();
 void Font_Default_Free();
 void File_CloseAll();
-void DebugFile_Free();
 void Sound_FreeAll();
-void Graphics_Release();
 bool Window_Exists();
 void LoadForm_Free();
 void Debugger_Shutdown();

@@ -1,9 +1,13 @@
 #include "platform/console.h"
+#include "platform/platform_services.h"
 #include "platform/temp_directory.h"
 #include "data/background.h"
+#include "data/debug_file.h"
 #include "data/event_lists.h"
 #include "data/rooms.h"
 #include "data/sprite.h"
+#include "graphics/device.h"
+#include "graphics/textured_quads.h"
 #include "runner/room_start.h"
 #include "data/objects.h"
 #include "data/scripts.h"
@@ -11,13 +15,14 @@
 #include "runner/instance.h"
 #include "runner/pending_subsystems.h"
 #include "runner/startup.h"
+#include "runner/window.h"
 #include "script/constants.h"
 #include "script/function_table.h"
 #include "script/global_variables.h"
 #include "script/script_arguments.h"
 
 void ShutdownSubsystems() {
-  pending::Platform_Shutdown();
+  Platform_Shutdown();
   pending::HighScore_Save();
   Constant_FreeAll();
   Function_FreeAll();
@@ -32,19 +37,20 @@ void ShutdownSubsystems() {
   pending::Particle_Shutdown();
   Sprite_FreeAll();
   File_RemoveTempDirectory();
-  pending::Graphics_Shutdown();
+  Graphics_Shutdown();
   Background_FreeAll();
-  pending::GR_Texture_Free_All();
+  GR_Texture_Free_All();
   Script_FreeAll();
   Variable_FreeAll();
   pending::Font_Shutdown();
   pending::Font_Default_Free();
   Library_FreeInitCode();
   pending::File_CloseAll();
-  pending::DebugFile_Free();
+  DebugFile_Clear();
   pending::Sound_FreeAll();
   Console_Shutdown();
-  pending::Graphics_Release();
+  GR_D3D_Shutdown();
+  MainWindow_Destroy();
   if (pending::Window_Exists()) pending::LoadForm_Free();
   pending::Debugger_Shutdown();
 }

@@ -11,9 +11,24 @@
 #include "data/game_loader.h"
 #include "data/game_preparation.h"
 #include "data/paths.h"
+#include "data/background.h"
+#include "data/game_options.h"
+#include "data/resource_textures.h"
+#include "data/sprite.h"
 #include "functions/registry.h"
+#include "graphics/device.h"
+#include "graphics/graphics_hooks.h"
+#include "graphics/primitives.h"
+#include "graphics/texture_pages.h"
+#include "graphics/texture_table.h"
+#include "platform/bitmap32.h"
+#include "runner/game_step.h"
+#include "runner/input.h"
+#include "runner/room_drawing.h"
+#include "runner/window.h"
 #include "platform/console.h"
 #include "platform/file_locations.h"
+#include "platform/hashes.h"
 #include "platform/memory_manager.h"
 #include "platform/random.h"
 #include "platform/temp_directory.h"
@@ -65,10 +80,56 @@ std::string DataFileBesideExecutable() {
 }
 
 void ShowBlankFrame() {
-  pending::GR_D3D_Start_Frame();
-  pending::GR_Draw_Clear(0xFF000000u);
-  pending::GR_D3D_Finish_Frame(true);
+  GR_D3D_Start_Frame();
+  GR_Draw_Clear(0xFF000000u);
+  GR_D3D_Finish_Frame(true);
   ProcessMessages();
+}
+
+// Run-time sprites and backgrounds make their textures through the texture table.
+void InstallResourceTextures() {
+  ResourceTextures_Install({
+      [](const CBitmap32& image) -> int32_t {
+        if (!image.IsValid()) return -1;
+        const std::span<const uint32_t> pixels = image.GetData();
+        TextureBitmap bitmap{image.GetWidth(), image.GetHeight(), pixels.data()};
+        return GR_Texture_From_Bitmap(&bitmap);
+      },
+      [](int32_t id) { GR_Texture_Preload(id); },
+      [](int32_t id) { GR_Texture_Free(id); },
+  });
+}
+
+void CreateMainWindow() {
+  const GameHeader& header = GameData_Header();
+  MainWindowSettings settings;
+  settings.windowFlags = header.windowFlags;
+  if (g_RunOptions.forceWindowed) settings.windowFlags &= ~kWindowFlagFullScreen;
+  settings.gameWidth = header.windowWidth;
+  settings.gameHeight = header.windowHeight;
+  settings.allowScreenModeSwitch = Options_Get().altEnterTogglesFullScreen;
+  if (!MainWindow_Create(header.windowWidth, header.windowHeight, settings)) {
+    g_DebugConsole->Output("The main window could not be created\n");
+  }
+}
+
+// The device on the main window (or without one), then the textures of the resources:
+// what the graphics start-up of the game's preparation asks for.
+void InstallGraphicsStart() {
+  Graphics_Hooks().projectionCorrectionSize = [](int& width, int& height) { return Room_ProjectionSize(width, height); };
+  Graphics_Hooks().windowResizable = [] { return (GameData_Header().windowFlags & kWindowFlagSizeable) != 0; };
+  Input_Hooks().scaleSize = [](int& width, int& height) { return Room_ProjectionSize(width, height); };
+  GraphicsStartHooks& hooks = InitGraphics_Hooks();
+  hooks.createDevice = [](int32_t width, int32_t height, uint32_t flags) {
+    if (g_RunOptions.forceWindowed) flags &= ~kInitFullScreen;
+    if (!GR_D3D_Init(MainWindow().window, width, height, flags)) return false;
+    InstallResourceTextures();
+    MainWindow_InstallLoopHooks();
+    return true;
+  };
+  Run_StepHooks().draw = Room_Draw;
+  hooks.makeBackgroundTextures = Background_InitTextures;
+  hooks.makeSpriteTextures = Sprite_InitTextures;
 }
 
 }  // namespace
@@ -77,11 +138,11 @@ int Runner_ExitStatus() { return g_ExitStatus; }
 
 bool InitSubsystems() {
   pending::SetEmbeddedImageTable();
-  pending::Crc32_BuildTable();
+  Crc32_BuildTable();
   File_InitTempDirectory();
-  pending::GR_Draw_Init();
+  GR_Draw_Init();
   Constant_Init();
-  pending::GR_Window_Clear_Views();
+  GR_Window_Clear_Views();
   pending::Particle_Init();
   Run_Global_Init();
   pending::Sound_StartHook();
@@ -120,7 +181,6 @@ void Runner_Initialise() {
   VM_Install();
   VM_SetFileStrings(StringTable_Count, StringTable_Get);
   VM_ScriptTrace = g_RunOptions.scriptTrace;
-  for (const RunBreakpoint& bp : g_RunOptions.breakpoints) VM_Breakpoint_Add(bp.codeName, bp.line);
   FileLocations_SetGameFolder(GetGameDirectory());
   Code_SetUseVM(g_RunOptions.useVM);
   External_SetCallsDisabled(g_RunOptions.externalCallsDisabled);
@@ -138,16 +198,17 @@ void Runner_Initialise() {
   g_DebugConsole->Output("Get Resolution\n");
   LoadGameCode();
   g_DebugConsole->Output("Create Window\n");
-  pending::Window_Create();
+  CreateMainWindow();
   g_DebugConsole->Output("Init Graphics\n");
+  InstallGraphicsStart();
   if (!InitGraphics()) {
     g_ExitStatus = kExitStartFailed;
     return;
   }
-  pending::IO_Init();
+  IO_Init(g_RunOptions.recordInput, g_RunOptions.playbackInput, g_RunOptions.inputRecordFileName);
   ProcessMessages();
   for (int i = 0; i < kBlackFrames; ++i) ShowBlankFrame();
-  pending::GR_D3D_Start_Frame();
+  GR_D3D_Start_Frame();
   pending::Particle_LoadShapeTextures();
 
   g_DebugConsole->Output("Create Score Form\n");
@@ -168,8 +229,13 @@ bool Runner_LoadAndStart() {
   }
   Runner_ProgressInit(Runner_LoadForm(), false);
   // The loader has read the game's name, which names the save area.
+  Run_SetGameName(GameData_Header().gameName);
   FileLocations_SetGameFolder(GetGameDirectory());
   FileLocations_SetSaveArea(GetSaveDirectory());
+  if (!GR_Texture_Pages_Load()) {
+    g_DebugConsole->Output("Failed to load the game\n");
+    return false;
+  }
   Variable_Global_Init();
   g_DebugConsole->Output("PrepareGame()\n");
   if (!PrepareGame()) return false;
@@ -199,7 +265,7 @@ void Run_EnterMainLoop() {
 }
 
 void GameEnd_Cleanup() {
-  pending::IO_Free();
+  IO_Free();
   pending::Sound_Quit();
   pending::DataFile_RemoveAll();
 }

@@ -31,6 +31,7 @@
 #include "script/script_arguments.h"
 #include "script/variable_access.h"
 #include "script/variable_list.h"
+#include "script/vm/vm.h"
 
 namespace {
 
@@ -757,6 +758,12 @@ void Variable_BuiltIn_Init() {
   AddInstanceVariables();
   AddGlobalVariables();
   Variable_SetBuiltInAccessors(GetBuiltin, SetBuiltin);
+  // argument0..argument15 read the argument slots and nothing else, so the virtual machine
+  // may read the slots itself.
+  const int32_t argument0 = Variable_BuiltIn_Find("argument0");
+  VM_SetArgumentVariables(argument0 >= 0 && Variable_BuiltIn_Find("argument15") == argument0 + 15
+                              ? argument0
+                              : -1);
   // Error texts of both executors name variables, built-in or not, through the compiler's list.
   Variable_SetNameFunction(Code_Variable_Name);
   Code_SetBuiltinVariableHooks(

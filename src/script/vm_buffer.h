@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <utility>
 #include <vector>
@@ -24,6 +25,7 @@ class VMBuffer {
     bool owning = other.view_.data() == other.owned_.data() && !other.owned_.empty();
     owned_ = std::move(other.owned_);
     view_ = owning ? std::span<const uint8_t>(owned_) : other.view_;
+    derived_ = std::move(other.derived_);
     other.owned_.clear();
     other.view_ = {};
     return *this;
@@ -37,7 +39,12 @@ class VMBuffer {
   bool Empty() const { return view_.empty(); }
   bool Owned() const { return !owned_.empty(); }
 
+  // What the machine works out from the bytes once (its decoded form); it goes with them.
+  const std::shared_ptr<const void>& Derived() const { return derived_; }
+  void SetDerived(std::shared_ptr<const void> derived) const { derived_ = std::move(derived); }
+
  private:
   std::vector<uint8_t> owned_;
   std::span<const uint8_t> view_;
+  mutable std::shared_ptr<const void> derived_;
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "runner/run_options.h"
+#include "script/vm/vm.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -90,11 +91,15 @@ TEST(CommandLine, BreakpointsSplitAtTheFirstAt) {
     EXPECT_EQ(name, c.name);
     EXPECT_EQ(line, c.line);
   }
+  VM_Breakpoint_Clear();
   RunOptions o = Parse({"-bp", "obj_a_Step@12", "-bp", "scr"});
   ASSERT_EQ(o.breakpoints.size(), 2u);
   EXPECT_EQ(o.breakpoints[0].codeName, "obj_a_Step");
   EXPECT_EQ(o.breakpoints[0].line, 12);
   EXPECT_EQ(o.breakpoints[1].line, 0);
+  // Each option is a breakpoint of the machine at once.
+  EXPECT_EQ(VM_Breakpoint_Count(), 2);
+  VM_Breakpoint_Clear();
 }
 
 TEST(CommandLine, CopyKeepsEveryArgumentWithBlanksQuoted) {

@@ -353,6 +353,38 @@ TEST_P(GamePlay, RestartRaisesEndEventsThenStartsTheFirstRoomAgain) {
   ExpectPlayed(PlayGame(game), {"game start 1", "room end", "game end", "game start 2", "room end", "game end"});
 }
 
+// The unknown-variable option: off, a variable never set reads as 0 on both executors; on, the
+// variable lists refuse the read, which the machine reports as a fatal error (the process ends
+// with 255) and the tree interpreter turns into 0.
+TEST_P(GamePlay, UnsetVariableReadsFollowTheUnknownVariableOption) {
+  const bool tree = GetParam();
+  for (const bool unsetIsError : {false, true}) {
+    GameDataWriter game = NewGame();
+    game.options.unsetVariables = unsetIsError;
+    game.objects.push_back(MakeObject(
+        "obj_reader", {{kStep, kStepNormal,
+                        {"if (global.done) exit; global.done = 1; " + Say("before") +
+                         " show_debug_message(\"@self \" + string(never_set));"
+                         " show_debug_message(\"@global \" + string(global.never_set));"
+                         " show_debug_message(\"@other \" + string(other.never_set));"
+                         " show_debug_message(\"@instance \" + string((100001).never_set));"
+                         " show_debug_message(\"@array \" + string(never_arr[3]) + \" \" + string(global.never_arr[1, 2]));"}},
+                       {kStep, kStepEnd, {Say("end step") + " game_end();"}}}));
+    game.rooms.push_back(MakeRoom("rm_only", {{0, 0, 0, 100001, {""}}}, "global.done = 0;"));
+    const Played played = PlayGame(game);
+    SCOPED_TRACE(unsetIsError ? "option on" : "option off");
+    if (unsetIsError && !tree) {
+      EXPECT_EQ(played.run.exitCode, 255) << played.run.output;
+      EXPECT_EQ(Joined(played.lines), "before\n") << played.run.output;
+      EXPECT_NE(played.run.output.find("Push :: Execution Error - Variable Get never_set"), std::string::npos)
+          << played.run.output;
+    } else {
+      ExpectPlayed(played, {"before", "self 0", "global 0", "other 0", "instance 0", "array 0 0", "end step"});
+      EXPECT_EQ(played.run.output.find("Execution Error"), std::string::npos) << played.run.output;
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Executors, GamePlay, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) {
                            return info.param ? std::string("TreeInterpreter") : std::string("Machine");

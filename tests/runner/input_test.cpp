@@ -9,6 +9,7 @@
 
 #include "runner/input.h"
 #include "runner/window.h"
+#include "support/game_data_writer.h"
 #include "support/runner_process.h"
 
 class InputTest : public ::testing::Test {
@@ -179,6 +180,20 @@ TEST(InputRecording, RecordThenPlayBackRoundTrip) {
   IO_Start_Step();
   IO_Free();
   EXPECT_EQ(std::filesystem::file_size(file), 4 * kRecordFrameBytes);
+}
+
+TEST(InputRecording, AFailedWriteStopsTheRecordingAndSaysSo) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no device that is always full";
+  ConsoleCapture console;
+  IO_Init("/dev/full", "");
+  ASSERT_TRUE(IO_Recording());
+  IO_Start_Step();
+  EXPECT_FALSE(IO_Recording());
+  EXPECT_TRUE(console.Contains("Recording file could not be written: /dev/full")) << console.Text();
+  IO_Key_Down(72);
+  IO_Start_Step();  // live input goes on
+  EXPECT_TRUE(IO_Keyboard_Check(72));
+  IO_Free();
 }
 
 TEST(InputRecording, DamagedPlaybackFilesAreRefusedCleanly) {

@@ -88,6 +88,18 @@ TEST(Startup, LogLinesComeInTheirFixedOrder) {
   ExpectNoSanitizerReport(r.output);
 }
 
+TEST(Startup, TheSaveAreaIsNamedAfterTheGame) {
+  TempFolder temp;
+  GameDataWriter game = TestGame();
+  game.header.gameName = "Quiet Hills";
+  ASSERT_TRUE(game.WriteFile(temp / "game.win"));
+  RunnerResult r = RunRunner({"-game", temp / "game.win", "-noaudio"},
+                             WithEnvironment({{"XDG_DATA_HOME", temp.path()}}));
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_TRUE(std::filesystem::is_directory(temp / "Quiet Hills")) << r.output;
+  EXPECT_FALSE(std::filesystem::exists(temp / "Kilnforge"));
+}
+
 TEST(Startup, DataWinBesideTheExecutableIgnoresTheCommandLine) {
   TempFolder temp;
   const std::string runner = temp / "kilnforge";

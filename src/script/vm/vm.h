@@ -34,6 +34,12 @@ void VM_SetScriptLookup(VMScriptLookup lookup);
 using VMExtensionCall = bool (*)(int32_t number, int argc, ScriptValue* args, ScriptValue& result);
 void VM_SetExtensionCall(VMExtensionCall call);
 
+// The built-in variables argument0 to argument15 as ids first to first + 15. The built-in
+// variable table calls this when reading those variables (with no array index, from any
+// instance) gives exactly the argument slots; the machine then reads the slots itself.
+// -1 (the start): every read goes through the table.
+void VM_SetArgumentVariables(int32_t first);
+
 // Debug switches: the instruction trace and the script trace ("-trace").
 void VM_SetTrace(bool on);
 bool VM_TraceOn();

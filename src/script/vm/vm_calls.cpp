@@ -1,5 +1,7 @@
 // Calls (built-ins, scripts, extension functions) and with environments.
 #include <cstdio>
+#include <bit>
+#include <cstring>
 #include <string>
 
 #include "platform/console.h"
@@ -8,6 +10,7 @@
 #include "script/function_table.h"
 #include "script/script_arguments.h"
 #include "script/vm/vm.h"
+#include "script/vm/vm_decode.h"
 #include "script/vm/vm_state.h"
 
 namespace {
@@ -29,7 +32,31 @@ inline void SaveSlot(ScriptValue& to, ScriptValue& from) {
   if (!to.text.empty() || !from.text.empty()) to.text.swap(from.text);
 }
 
+// An argument slot that holds the real 0 and no bytes: what a call leaves in the slots it
+// does not fill, so the caller's value need not be kept.
+inline bool PlainSlot(const ScriptValue& slot) {
+  uint64_t bits;
+  std::memcpy(&bits, &slot.real, 8);
+  return slot.kind == ValueKind::Real && bits == 0 && slot.text.empty();
+}
+
 }  // namespace
+
+void VM_RestoreArguments(VMFrame& frame, uint32_t changed) {
+  // Slots outside both masks held the real 0 and still do.
+  uint32_t slots = (frame.savedMask | changed) & kAllArgumentSlots;
+  for (; slots != 0; slots &= slots - 1) {
+    const auto k = static_cast<size_t>(std::countr_zero(slots));
+    ScriptValue& slot = Code_Arguments[k];
+    if ((frame.savedMask & (1u << k)) != 0) {
+      SaveSlot(slot, frame.savedArgs[k]);
+    } else {
+      slot.kind = ValueKind::Real;
+      slot.real = 0.0;
+      if (!slot.text.empty()) slot.text.clear();
+    }
+  }
+}
 
 void VM_SetScriptLookup(VMScriptLookup lookup) { ScriptLookup() = lookup; }
 void VM_SetExtensionCall(VMExtensionCall call) { ExtensionCall() = call; }
@@ -41,6 +68,7 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   const VMBuffer* bytecode = script != nullptr ? script->Bytecode() : nullptr;
 
   if (!isScript || bytecode == nullptr) {
+    st.argsMaybeSet = kAllArgumentSlots;
     ScriptValue result;
     if (id >= kExtensionFunctionBase) {
       if (ExtensionCall() != nullptr)
@@ -72,6 +100,7 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   frame.other = st.other;
   frame.code = st.code;
   frame.codeSize = st.codeSize;
+  frame.buffer = st.buffer;
   frame.debugInfo = st.debugInfo;
   frame.source = st.source;
   frame.name = st.name;
@@ -84,9 +113,17 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   frame.withDepth = st.seg->withs.size();
   // Stored code may pass more than 16; the extra ones are dropped.
   const int32_t kept = argc < kArgumentSlotCount ? argc : kArgumentSlotCount;
-  for (int32_t k = 0; k < kArgumentSlotCount; ++k) {
+  const uint32_t filled = (1u << kept) - 1;
+  uint32_t mask = 0;
+  for (uint32_t slots = st.argsMaybeSet | filled; slots != 0; slots &= slots - 1) {
+    const auto k = static_cast<int32_t>(std::countr_zero(slots));
     ScriptValue& slot = Code_Arguments[static_cast<size_t>(k)];
-    SaveSlot(frame.savedArgs[static_cast<size_t>(k)], slot);
+    if (!PlainSlot(slot)) {
+      SaveSlot(frame.savedArgs[static_cast<size_t>(k)], slot);
+      mask |= 1u << k;
+    } else if (k >= kept) {
+      continue;  // stays the real 0
+    }
     if (k < kept) {
       slot.kind = sp[k].kind;
       slot.real = sp[k].real;
@@ -101,18 +138,28 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
       slot.text.clear();
     }
   }
+  frame.savedMask = mask;
+  st.argsMaybeSet = filled;
   Code_ArgumentCount = kept;
   sp = frame.stackBase;
   used = frame.usedBase + kFrameBytes;
 
   st.code = bytecode->Data();
   st.codeSize = bytecode->Size();
+  st.buffer = bytecode;
   st.pc = 0;
   st.debugInfo = script->DebugInfo();
   st.source = script->SourceCopy();
   st.name = script->Name();
   st.line = 0;
-  st.locals = VM_TakeLocals(st.localsCache);
+  // Code that names no local runs without a locals list.
+  const VMDecoded* decoded = VM_Decoded(*bytecode);
+  if (decoded == nullptr || decoded->usesLocals) {
+    st.locals = VM_TakeLocals(st.localsCache);
+  } else {
+    st.locals = nullptr;
+    st.localsCache = nullptr;
+  }
   ++st.depth;
   return nullptr;
 }
@@ -120,7 +167,7 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
 void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uint8_t*& code,
                          int32_t& codeSize, int32_t& pc, ScriptValue& value) {
   VMFrame& frame = st.seg->frames.Top();
-  VM_GiveBackLocals();
+  if (st.locals != nullptr) VM_GiveBackLocals();
   // With environments the callee left open end with it.
   while (st.seg->withs.size() > frame.withDepth) st.seg->withs.pop_back();
   st.self = frame.self;
@@ -128,6 +175,7 @@ void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uin
   st.code = code = frame.code;
   st.codeSize = codeSize = frame.codeSize;
   st.pc = pc = frame.pc;
+  st.buffer = frame.buffer;
   st.debugInfo = frame.debugInfo;
   st.source = frame.source;
   st.name = frame.name;
@@ -135,13 +183,16 @@ void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uin
   st.locals = frame.locals;
   st.localsCache = frame.localsCache;
   Code_ArgumentCount = frame.argc;
-  for (size_t k = 0; k < Code_Arguments.size(); ++k)
-    SaveSlot(Code_Arguments[k], frame.savedArgs[k]);
+  VM_RestoreArguments(frame, st.argsMaybeSet);
+  st.argsMaybeSet = frame.savedMask;  // the caller's slots other than these hold the real 0
   sp = frame.stackBase - 1;
   sp->kind = value.kind;
   sp->real = value.real;
-  sp->text.swap(value.text);
-  if (sp->kind == ValueKind::Real) sp->text.clear();
+  if (value.kind == ValueKind::String) {
+    sp->text.swap(value.text);
+  } else if (!sp->text.empty()) {
+    sp->text.clear();
+  }
   used = frame.usedBase + kArgumentBytes;
   st.seg->frames.Pop();
   --st.depth;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/console.h"
@@ -19,6 +20,7 @@
 #include "script/variable_access.h"
 #include "script/variable_list.h"
 #include "script/vm/vm.h"
+#include "script/vm/vm_decode.h"
 #include "script/vm/vm_operations.h"
 #include "script/vm/vm_state.h"
 #include "script/vm/vm_strings.h"
@@ -39,6 +41,7 @@ constexpr size_t kStackCells = kMaxStackBytes / 4 + 64;
 constexpr size_t kGuardCells = 8;
 
 int32_t g_MaxStackUse = 0;
+int32_t g_ArgumentFirst = -1;  // the id of argument0 when its reads are the slots
 
 // One stack per nesting level of activations (a built-in may run code while its caller's
 // arguments stay in place on the level below). Kept for reuse.
@@ -253,6 +256,118 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
   return target < 0 || target > size ? -1 : target;
 }
 
+// The comparisons of real locals, with the machine's tolerance; d = left - right.
+[[gnu::always_inline]] inline bool CompareReals(VMOpcode op, double d) {
+  constexpr double kTolerance = 1e-05;
+  switch (op) {
+    case VMOpcode::Slt:
+      return d < -kTolerance;
+    case VMOpcode::Sle:
+      return d <= kTolerance;
+    case VMOpcode::Seq:
+      return d >= -kTolerance && d <= kTolerance;
+    case VMOpcode::Sne:
+      return d < -kTolerance || d > kTolerance;
+    case VMOpcode::Sge:
+      return d >= -kTolerance;
+    default:
+      return d > kTolerance;
+  }
+}
+
+// A popped value of type .d .f .i .l .b .v or .s made a .v for storing.
+[[gnu::always_inline]] inline void ConvertForStore(ScriptValue& value, uint32_t type) {
+  switch (static_cast<VMType>(type)) {
+    case VMType::Var:
+      break;
+    case VMType::Double:
+      Cell_SetVarReal(value, value.real);
+      break;
+    case VMType::Float:
+      Cell_SetVarReal(value, Cell_Float(value));
+      break;
+    case VMType::Int:
+      Cell_SetVarReal(value, Cell_Int(value));
+      break;
+    case VMType::Long:
+      Cell_SetVarReal(value, static_cast<double>(Cell_Long(value)));
+      break;
+    case VMType::Bool:
+      Cell_SetVarReal(value, Cell_Bool(value) ? 1.0 : 0.0);
+      break;
+    default:  // the string type (the decoder takes no other)
+      value.kind = ValueKind::String;
+      value.real = 0.0;
+      break;
+  }
+}
+
+// Pushes a copy of a variable's value.
+[[gnu::always_inline]] inline void PushCopy(ScriptValue*& sp, const ScriptValue& value) {
+  --sp;
+  sp->kind = value.kind;
+  sp->real = value.real;
+  if (value.kind == ValueKind::String) {
+    sp->text = value.text;
+  } else if (!sp->text.empty()) {
+    sp->text.clear();
+  }
+}
+
+// How a loop idiom's record goes on: past the idiom, to the branch's target, by pushing the
+// local as the first instruction would (pushNode), or in the byte loop.
+constexpr int kIdiomDone = 0;
+constexpr int kIdiomBranch = 1;
+constexpr int kIdiomPush = 2;
+constexpr int kIdiomSlow = 3;
+
+// The local of an idiom, and its right-hand side; kIdiomDone when both are reals and the
+// idiom's pushes fit below the limit.
+template <bool RightLocal>
+[[gnu::always_inline]] inline int IdiomOperands(VMState& st, VMLocalsCache* cache,
+                                                const VMInsn* ip, int32_t used, int32_t limit,
+                                                VariableNode*& node, double& k) {
+  node = cache->Find(ip->id);
+  if (node == nullptr) node = CacheLocal(st, ip->id);
+  if (node == nullptr) return kIdiomSlow;
+  if (node->value.kind != ValueKind::Real || used + 32 > limit) return kIdiomPush;
+  if constexpr (RightLocal) {
+    VariableNode* node2 = cache->Find(ip->id2);
+    if (node2 == nullptr) node2 = CacheLocal(st, ip->id2);
+    if (node2 == nullptr || node2->value.kind != ValueKind::Real) return kIdiomPush;
+    k = node2->value.real;
+  } else {
+    k = ip->k;
+  }
+  return kIdiomDone;
+}
+
+template <VMOpcode Op, bool RightLocal>
+[[gnu::always_inline]] inline int LocalUpdate(VMState& st, VMLocalsCache* cache, const VMInsn* ip,
+                                              int32_t used, int32_t limit, VariableNode*& node) {
+  double k;
+  const int step = IdiomOperands<RightLocal>(st, cache, ip, used, limit, node, k);
+  if (step != kIdiomDone) return step;
+  double& v = node->value.real;
+  if constexpr (Op == VMOpcode::Add)
+    v = v + k;
+  else if constexpr (Op == VMOpcode::Sub)
+    v = v - k;
+  else
+    v = v * k;
+  return kIdiomDone;
+}
+
+template <VMOpcode Op, bool RightLocal>
+[[gnu::always_inline]] inline int LocalCompare(VMState& st, VMLocalsCache* cache, const VMInsn* ip,
+                                               int32_t used, int32_t limit, VariableNode*& node) {
+  double k;
+  const int step = IdiomOperands<RightLocal>(st, cache, ip, used, limit, node, k);
+  if (step != kIdiomDone) return step;
+  // ip->slot: 1 for bt, 0 for bf.
+  return CompareReals(Op, node->value.real - k) != (ip->slot == 1) ? kIdiomDone : kIdiomBranch;
+}
+
 std::string ValueForTrace(const ScriptValue& v) {
   if (v.kind == ValueKind::String) return "\"" + v.text + "\"";
   char buffer[64];
@@ -263,6 +378,7 @@ std::string ValueForTrace(const ScriptValue& v) {
 // Reads a variable by instance code into the cell; the error text goes into the state.
 [[gnu::noinline]] bool PushVariableSlow(VMState& st, int32_t instance, int32_t id, int32_t index,
                                         ScriptValue& cell) {
+  st.argsMaybeSet = kAllArgumentSlots;
   if (!ReadVariable(st, instance, id, index, cell)) {
     st.errorText = (Variable_ArrayError ? "Push :: Execution Error - Variable Index out of range "
                                         : "Push :: Execution Error - Variable Get ") +
@@ -278,6 +394,7 @@ std::string ValueForTrace(const ScriptValue& v) {
 
 [[gnu::noinline]] bool PopVariableSlow(VMState& st, int32_t instance, int32_t id, int32_t index,
                                        const ScriptValue& value) {
+  st.argsMaybeSet = kAllArgumentSlots;
   if (!WriteVariable(st, instance, id, index, value)) {
     st.errorText = "Pop :: Execution Error - Variable set problem " + Code_Variable_Name(id);
     return false;
@@ -298,10 +415,9 @@ void UnwindAll(VMState& st) {
   while (!st.seg->frames.Empty()) {
     VMFrame& frame = st.seg->frames.Top();
     Code_ArgumentCount = frame.argc;
-    for (size_t k = 0; k < Code_Arguments.size(); ++k) {
-      Code_Arguments[k] = std::move(frame.savedArgs[k]);
-    }
-    VM_GiveBackLocals();
+    VM_RestoreArguments(frame, kAllArgumentSlots);
+    if (st.locals != nullptr) VM_GiveBackLocals();  // the callee's
+    st.locals = frame.locals;
     st.seg->frames.Pop();
   }
   st.seg->withs.clear();
@@ -310,6 +426,8 @@ void UnwindAll(VMState& st) {
 }  // namespace
 
 int32_t VM_MaxStackUse() { return g_MaxStackUse; }
+
+void VM_SetArgumentVariables(int32_t first) { g_ArgumentFirst = first; }
 
 namespace {
 
@@ -385,6 +503,483 @@ template <VMOpcode Op>
 
 }  // namespace
 
+namespace {
+
+const void* g_FastHandlers[static_cast<size_t>(VMFastOp::Count)];
+
+// Runs decoded records from ip until one needs the byte loop: answers true when the byte
+// loop's step (the end of the code, the stack limit) comes next at pcOut, false when the
+// instruction at pcOut is to run byte by byte. Called with a null ip it only fills the
+// handler table.
+const void* const* FastHandlers();
+
+[[gnu::noinline]] bool RunDecoded(VMState& st, const VMInsn* ip, ScriptValue*& spInOut,
+                                  int32_t& usedInOut, int32_t limit, int32_t& pcOut) {
+  if (ip == nullptr) {
+    const std::pair<VMFastOp, const void*> fast[] = {
+        {VMFastOp::Slow, &&fop_Slow},
+        {VMFastOp::End, &&fop_End},
+        {VMFastOp::Nop, &&fop_Nop},
+        {VMFastOp::PushLocal, &&fop_PushLocal},
+        {VMFastOp::PushBuiltin, &&fop_PushBuiltin},
+        {VMFastOp::LocalAddK, &&fop_LocalAddK},
+        {VMFastOp::LocalSubK, &&fop_LocalSubK},
+        {VMFastOp::LocalMulK, &&fop_LocalMulK},
+        {VMFastOp::LocalAddL, &&fop_LocalAddL},
+        {VMFastOp::LocalSubL, &&fop_LocalSubL},
+        {VMFastOp::LocalMulL, &&fop_LocalMulL},
+        {VMFastOp::LocalSltK, &&fop_LocalSltK},
+        {VMFastOp::LocalSleK, &&fop_LocalSleK},
+        {VMFastOp::LocalSeqK, &&fop_LocalSeqK},
+        {VMFastOp::LocalSneK, &&fop_LocalSneK},
+        {VMFastOp::LocalSgeK, &&fop_LocalSgeK},
+        {VMFastOp::LocalSgtK, &&fop_LocalSgtK},
+        {VMFastOp::LocalSltL, &&fop_LocalSltL},
+        {VMFastOp::LocalSleL, &&fop_LocalSleL},
+        {VMFastOp::LocalSeqL, &&fop_LocalSeqL},
+        {VMFastOp::LocalSneL, &&fop_LocalSneL},
+        {VMFastOp::LocalSgeL, &&fop_LocalSgeL},
+        {VMFastOp::LocalSgtL, &&fop_LocalSgtL},
+        {VMFastOp::PushShort, &&fop_PushShort},
+        {VMFastOp::PushLocalInt, &&fop_PushLocalInt},
+        {VMFastOp::PushIntAdd, &&fop_PushIntAdd},
+        {VMFastOp::PushIntSub, &&fop_PushIntSub},
+        {VMFastOp::PushIntMul, &&fop_PushIntMul},
+        {VMFastOp::PushIntSlt, &&fop_PushIntSlt},
+        {VMFastOp::PushIntSle, &&fop_PushIntSle},
+        {VMFastOp::PushIntSeq, &&fop_PushIntSeq},
+        {VMFastOp::PushIntSne, &&fop_PushIntSne},
+        {VMFastOp::PushIntSge, &&fop_PushIntSge},
+        {VMFastOp::PushIntSgt, &&fop_PushIntSgt},
+        {VMFastOp::Push4, &&fop_Push4},
+        {VMFastOp::Push8, &&fop_Push8},
+        {VMFastOp::PopLocal, &&fop_PopLocal},
+        {VMFastOp::PushElement, &&fop_PushElement},
+        {VMFastOp::PopElement, &&fop_PopElement},
+        {VMFastOp::Add, &&fop_Add},
+        {VMFastOp::Sub, &&fop_Sub},
+        {VMFastOp::Mul, &&fop_Mul},
+        {VMFastOp::Slt, &&fop_Slt},
+        {VMFastOp::Sle, &&fop_Sle},
+        {VMFastOp::Seq, &&fop_Seq},
+        {VMFastOp::Sne, &&fop_Sne},
+        {VMFastOp::Sge, &&fop_Sge},
+        {VMFastOp::Sgt, &&fop_Sgt},
+        {VMFastOp::Conv, &&fop_Conv},
+        {VMFastOp::Popz, &&fop_Popz},
+        {VMFastOp::B, &&fop_B},
+        {VMFastOp::Bt, &&fop_Bt},
+        {VMFastOp::Bf, &&fop_Bf},
+        {VMFastOp::Call, &&fop_Call},
+        {VMFastOp::Ret, &&fop_Ret},
+        {VMFastOp::Exit, &&fop_Exit},
+    };
+    static_assert(std::size(fast) == static_cast<size_t>(VMFastOp::Count));
+    for (const auto& [op, handler] : fast) g_FastHandlers[static_cast<size_t>(op)] = handler;
+    return false;
+  }
+  ScriptValue* sp = spInOut;
+  int32_t used = usedInOut;
+  VMLocalsCache* localsCache = st.localsCache;
+  const VMDecoded* dec = nullptr;
+  VariableNode* pushNode = nullptr;
+  goto* ip->handler;
+
+  // Decoded records. Their code never takes more values than the stack holds, the end of
+  // the code is a record of its own, and nothing here runs while every step must be slow;
+  // what is left to check is the stack limit after a push. A record that meets anything
+  // unusual hands its instruction, untouched, to the byte loop.
+#define KF_FAST_NEXT() \
+  do {                 \
+    ++ip;              \
+    goto* ip->handler; \
+  } while (false)
+#define KF_FAST_GROWN()                   \
+  do {                                    \
+    if (used > limit) [[unlikely]] {      \
+      pcOut = ip[1].pc;                   \
+      goto step;                          \
+    }                                     \
+    ++ip;                                 \
+    goto* ip->handler;                    \
+  } while (false)
+#define KF_FAST_SLOW() \
+  do {                 \
+    pcOut = ip->pc;    \
+    goto slow;         \
+  } while (false)
+#define KF_FAST_JUMP()   \
+  do {                   \
+    ip = ip->jump;       \
+    goto* ip->handler;   \
+  } while (false)
+
+fop_Slow:
+  KF_FAST_SLOW();
+fop_End:
+  pcOut = ip->pc;
+  goto step;
+fop_Nop:
+  KF_FAST_NEXT();
+
+fop_PushShort:
+  --sp;
+  Cell_SetInt(*sp, ip->imm);
+  used += 4;
+  KF_FAST_GROWN();
+
+  // push k; op: the push, then the operation when it is one of the common cases, else the
+  // operation's own record. Room for the push is checked first, as the push's record would.
+#define KF_FAST_PUSH_INT_OP(Name)                                         \
+  fop_PushInt##Name : {                                                   \
+    if (used + 4 > limit) goto push_int_plain;                            \
+    --sp;                                                                 \
+    Cell_SetInt(*sp, ip->imm);                                            \
+    used += 4;                                                            \
+    ++ip;                                                                 \
+    if (FastBinary<VMOpcode::Name>(ip->typeByte, sp, used)) KF_FAST_NEXT(); \
+    goto* ip->handler;                                                    \
+  }
+  KF_FAST_PUSH_INT_OP(Add)
+  KF_FAST_PUSH_INT_OP(Sub)
+  KF_FAST_PUSH_INT_OP(Mul)
+  KF_FAST_PUSH_INT_OP(Slt)
+  KF_FAST_PUSH_INT_OP(Sle)
+  KF_FAST_PUSH_INT_OP(Seq)
+  KF_FAST_PUSH_INT_OP(Sne)
+  KF_FAST_PUSH_INT_OP(Sge)
+  KF_FAST_PUSH_INT_OP(Sgt)
+#undef KF_FAST_PUSH_INT_OP
+push_int_plain:
+  --sp;
+  Cell_SetInt(*sp, ip->imm);
+  used += 4;
+  KF_FAST_GROWN();
+
+fop_PushLocalInt : {  // push.v L; conv.v.i
+  VariableNode* node = localsCache->Find(ip->id);
+  if (node == nullptr) node = CacheLocal(st, ip->id);
+  if (node == nullptr) KF_FAST_SLOW();
+  const ScriptValue& local = node->value;
+  if (local.kind != ValueKind::Real || used + 16 > limit) {
+    PushCopy(sp, local);
+    used += 16;
+    Variable_ArrayError = false;
+    KF_FAST_GROWN();
+  }
+  // The pushed .v is converted at once: only its integer is left in the cell.
+  --sp;
+  sp->kind = ValueKind::Real;
+  sp->real = local.real;
+  if (!sp->text.empty()) sp->text.clear();
+  Cell_SetInt(*sp, Cell_TruncToInt32(local.real));
+  used += 4;
+  Variable_ArrayError = false;
+  ip += 2;
+  goto* ip->handler;
+}
+fop_Push4:
+  --sp;
+  std::memcpy(&sp->real, &ip->bits, 4);
+  used += 4;
+  KF_FAST_GROWN();
+fop_Push8:
+  --sp;
+  std::memcpy(&sp->real, &ip->bits, 8);
+  used += 8;
+  KF_FAST_GROWN();
+
+fop_PushLocal : {
+  VariableNode* node = localsCache->Find(ip->id);
+  if (node == nullptr) node = CacheLocal(st, ip->id);
+  if (node == nullptr) KF_FAST_SLOW();
+  PushCopy(sp, node->value);
+  used += 16;
+  Variable_ArrayError = false;
+  KF_FAST_GROWN();
+}
+
+fop_PushBuiltin : {  // argument0..15 straight from their slots; others through the table
+  const auto k = static_cast<uint32_t>(ip->id - g_ArgumentFirst);
+  if (g_ArgumentFirst < 0 || k >= static_cast<uint32_t>(kArgumentSlotCount)) KF_FAST_SLOW();
+  const ScriptValue& slot = Code_Arguments[k];
+  --sp;
+  sp->kind = slot.kind;
+  sp->real = slot.real;
+  if (!slot.text.empty() || !sp->text.empty()) sp->text = slot.text;
+  used += 16;
+  KF_FAST_GROWN();
+}
+
+  // The loop idioms on real locals, one record per operation and kind of right-hand side.
+#define KF_FAST_LOCAL_UPDATE(Op, Right)                                                    \
+  fop_Local##Op##Right : {                                                                 \
+    const int step = LocalUpdate<VMOpcode::Op, #Right[0] == 'L'>(st, localsCache, ip, used, \
+                                                                 limit, pushNode);         \
+    if (step == kIdiomDone) {                                                              \
+      ip = ip->after;                                                                      \
+      goto* ip->handler;                                                                   \
+    }                                                                                      \
+    if (step == kIdiomPush) goto push_node;                                                \
+    KF_FAST_SLOW();                                                                        \
+  }
+#define KF_FAST_LOCAL_COMPARE(Op, Right)                                                    \
+  fop_Local##Op##Right : {                                                                  \
+    const int step = LocalCompare<VMOpcode::Op, #Right[0] == 'L'>(st, localsCache, ip, used, \
+                                                                  limit, pushNode);         \
+    if (step == kIdiomDone) {                                                               \
+      ip = ip->after;                                                                       \
+      goto* ip->handler;                                                                    \
+    }                                                                                       \
+    if (step == kIdiomBranch) KF_FAST_JUMP();                                               \
+    if (step == kIdiomPush) goto push_node;                                                 \
+    KF_FAST_SLOW();                                                                         \
+  }
+  KF_FAST_LOCAL_UPDATE(Add, K)
+  KF_FAST_LOCAL_UPDATE(Sub, K)
+  KF_FAST_LOCAL_UPDATE(Mul, K)
+  KF_FAST_LOCAL_UPDATE(Add, L)
+  KF_FAST_LOCAL_UPDATE(Sub, L)
+  KF_FAST_LOCAL_UPDATE(Mul, L)
+  KF_FAST_LOCAL_COMPARE(Slt, K)
+  KF_FAST_LOCAL_COMPARE(Sle, K)
+  KF_FAST_LOCAL_COMPARE(Seq, K)
+  KF_FAST_LOCAL_COMPARE(Sne, K)
+  KF_FAST_LOCAL_COMPARE(Sge, K)
+  KF_FAST_LOCAL_COMPARE(Sgt, K)
+  KF_FAST_LOCAL_COMPARE(Slt, L)
+  KF_FAST_LOCAL_COMPARE(Sle, L)
+  KF_FAST_LOCAL_COMPARE(Seq, L)
+  KF_FAST_LOCAL_COMPARE(Sne, L)
+  KF_FAST_LOCAL_COMPARE(Sge, L)
+  KF_FAST_LOCAL_COMPARE(Sgt, L)
+#undef KF_FAST_LOCAL_COMPARE
+#undef KF_FAST_LOCAL_UPDATE
+// The idiom's first instruction on its own: the push of the local.
+push_node:
+  PushCopy(sp, pushNode->value);
+  used += 16;
+  Variable_ArrayError = false;
+  KF_FAST_GROWN();
+
+fop_PushElement : {  // an element of a local's array; anything else in the byte loop
+  // (index 0 too: the byte loop's idioms may take it)
+  const int32_t index = Cell_Int(sp[0]);
+  if (Cell_Int(sp[1]) != -7 || index == 0 || localsCache == nullptr) KF_FAST_SLOW();
+  VariableNode* node = localsCache->Find(ip->id);
+  if (node == nullptr) node = CacheLocal(st, ip->id);
+  if (node == nullptr) KF_FAST_SLOW();
+  const ScriptValue* element = LocalElement(*node, index);
+  if (element == nullptr) KF_FAST_SLOW();
+  ++sp;  // index and instance popped, the value pushed
+  used += 8;
+  sp->kind = element->kind;
+  sp->real = element->real;
+  if (element->kind == ValueKind::String) {
+    sp->text = element->text;
+  } else if (!sp->text.empty()) {
+    sp->text.clear();
+  }
+  Variable_ArrayError = false;
+  KF_FAST_GROWN();
+}
+
+fop_PopElement : {  // a store into an element of a local's array
+  const int32_t index = Cell_Int(sp[0]);
+  if (Cell_Int(sp[1]) != -7 || index == 0 || localsCache == nullptr) KF_FAST_SLOW();
+  VariableNode* node = localsCache->Find(ip->id);
+  if (node == nullptr) node = CacheLocal(st, ip->id);
+  if (node == nullptr) KF_FAST_SLOW();
+  const int32_t row = index / kArrayRowStride, column = index - row * kArrayRowStride;
+  if (row < 0 || column < 0) KF_FAST_SLOW();
+  sp += 2;
+  used -= 8;
+  ScriptValue& value = *sp;
+  ConvertForStore(value, ip->typeByte >> 4);
+  ++sp;
+  used -= ip->slot;
+  if (static_cast<size_t>(row) >= node->rows.size()) node->rows.resize(static_cast<size_t>(row) + 1);
+  auto& items = node->rows[static_cast<size_t>(row)].items;
+  if (static_cast<size_t>(column) >= items.size()) items.resize(static_cast<size_t>(column) + 1);
+  ScriptValue& element = items[static_cast<size_t>(column)];
+  element.kind = value.kind;
+  element.real = value.real;
+  if (!element.text.empty() || !value.text.empty()) element.text = value.text;
+  Variable_ArrayError = false;
+  KF_FAST_NEXT();
+}
+
+fop_PopLocal : {  // pop.v.U into a local
+  VariableNode* node = localsCache->Find(ip->id);
+  if (node == nullptr) node = CacheLocal(st, ip->id);
+  if (node == nullptr) KF_FAST_SLOW();
+  ScriptValue& value = *sp;
+  ConvertForStore(value, ip->typeByte >> 4);
+  ++sp;
+  used -= ip->slot;
+  ScriptValue& local = node->value;
+  local.kind = value.kind;
+  local.real = value.real;
+  if (value.kind == ValueKind::String) {
+    local.text.swap(value.text);
+  } else if (!local.text.empty()) {
+    local.text.clear();
+  }
+  KF_FAST_NEXT();
+}
+
+fop_Add:
+  if (FastBinary<VMOpcode::Add>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Sub:
+  if (FastBinary<VMOpcode::Sub>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Mul:
+  if (FastBinary<VMOpcode::Mul>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Slt:
+  if (FastBinary<VMOpcode::Slt>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Sle:
+  if (FastBinary<VMOpcode::Sle>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Seq:
+  if (FastBinary<VMOpcode::Seq>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Sne:
+  if (FastBinary<VMOpcode::Sne>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Sge:
+  if (FastBinary<VMOpcode::Sge>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Sgt:
+  if (FastBinary<VMOpcode::Sgt>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+
+fop_Conv : {
+  const uint32_t conv = ip->typeByte;
+  if (conv == 0x25 && sp->kind == ValueKind::Real) {
+    Cell_SetInt(*sp, Cell_TruncToInt32(sp->real));
+    used -= 12;
+    KF_FAST_NEXT();
+  }
+  if (conv == 0x52) {
+    Cell_SetVarReal(*sp, Cell_Int(*sp));
+    used += 12;
+    KF_FAST_GROWN();
+  }
+  if (conv == 0x45 && sp->kind == ValueKind::Real) {
+    Cell_SetInt(*sp, sp->real > 0.5 ? 1 : 0);
+    used -= 12;
+    KF_FAST_NEXT();
+  }
+  if (conv == 0x42) {
+    Cell_SetInt(*sp, Cell_Int(*sp) != 0 ? 1 : 0);
+    KF_FAST_NEXT();
+  }
+  KF_FAST_SLOW();
+}
+
+fop_Popz:
+  ++sp;
+  used -= ip->slot;
+  KF_FAST_NEXT();
+fop_B:
+  KF_FAST_JUMP();
+fop_Bt:
+  used -= 4;
+  if (Cell_Bool(*sp++)) KF_FAST_JUMP();
+  KF_FAST_NEXT();
+fop_Bf:
+  used -= 4;
+  if (!Cell_Bool(*sp++)) KF_FAST_JUMP();
+  KF_FAST_NEXT();
+
+#undef KF_FAST_JUMP
+#undef KF_FAST_SLOW
+#undef KF_FAST_GROWN
+#undef KF_FAST_NEXT
+
+fop_Call : {  // a call made here; the code it enters (or returns to) goes on here too
+  int32_t id;
+  std::memcpy(&id, &ip->bits, 4);
+  st.pc = ip[1].pc;
+  ScriptValue* spNow = sp;
+  int32_t usedNow = used;
+  // VM_DoCall reports no errors of its own.
+  if (VM_DoCall(st, id, static_cast<int32_t>(ip->word & 0xFFFF), spNow, usedNow) != nullptr) {
+    __builtin_trap();
+  }
+  sp = spNow;
+  used = usedNow;
+  if (used > limit) {
+    pcOut = st.pc;
+    goto step;
+  }
+  goto resume;
+}
+fop_Ret:  // ret.v
+  if (st.depth == 0) goto ip_to_slow;  // the end of the activation, in the byte loop
+  st.returned.kind = sp->kind;
+  st.returned.real = sp->real;
+  if (!st.returned.text.empty() || !sp->text.empty()) st.returned.text.swap(sp->text);
+  goto leave;
+fop_Exit:
+  if (st.depth == 0) goto ip_to_slow;
+  Cell_SetVarReal(st.returned, 0.0);
+  goto leave;
+leave : {
+    ScriptValue* spNow = sp;
+    int32_t usedNow = used, codeSizeNow = 0, pcNow = 0;
+    const uint8_t* codeNow = nullptr;
+    VM_ReturnFromScript(st, spNow, usedNow, codeNow, codeSizeNow, pcNow, st.returned);
+    sp = spNow;
+    used = usedNow;
+  }
+  goto resume;
+// Goes on at st.pc in the code now running, when that code has a decoded form and nothing
+// calls for the byte loop's step.
+resume:
+  pcOut = st.pc;
+  if (g_VMSlowSteps) goto step;
+  dec = VM_Decoded(*st.buffer);
+  if (dec == nullptr || (ip = dec->At(pcOut)) == nullptr) goto step;
+  localsCache = st.localsCache;
+  goto* ip->handler;
+
+ip_to_slow:
+  pcOut = ip->pc;
+  goto slow;
+step:
+  spInOut = sp;
+  usedInOut = used;
+  return true;
+slow:
+  spInOut = sp;
+  usedInOut = used;
+  return false;
+}
+
+const void* const* FastHandlers() {
+  static const bool ready = [] {
+    ScriptValue* sp = nullptr;
+    int32_t used = 0, pc = 0;
+    VMState st;
+    RunDecoded(st, nullptr, sp, used, 0, pc);
+    return true;
+  }();
+  (void)ready;
+  return g_FastHandlers;
+}
+
+}  // namespace
+
+const void* const* VM_FastHandlers() { return FastHandlers(); }
+
+namespace {
+
+}  // namespace
+
 void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMBuffer& code,
              ScriptValue* result, const VMBuffer* debugInfo, std::string_view sourceText) {
   // One handler per opcode, reached through a table of their addresses; each handler ends by
@@ -416,6 +1011,7 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
   st.other = other;
   st.code = code.Data();
   st.codeSize = code.Size();
+  st.buffer = &code;
   st.debugInfo = debugInfo;
   st.source = sourceText;
   st.name = name;
@@ -440,12 +1036,14 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
   const uint8_t* operand = nullptr;
   VMOpcode binary = VMOpcode::Add;
   bool isRet = false;
+  // The running code's decoded form (null: it runs byte by byte) and the record running.
+  const VMDecoded* dec = VM_Decoded(code);
 
   auto slot = [](uint32_t type) { return VM_SlotSize(type & 0x0F); };
 
 // Fetch the next instruction and jump to its handler; anything unusual (the end of the code,
 // the stack near its limit, a damaged stack, tracing, breakpoints) takes the slow step.
-#define KF_VM_FETCH()                         \
+#define KF_VM_FETCH_RAW()                     \
   std::memcpy(&word, codeBase + pc, 4);       \
   pc += 4;                                    \
   typeByte = (word >> 16) & 0xFF;             \
@@ -455,6 +1053,24 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
     if (pc > codeSize) goto operand_past_end; \
   }                                           \
   goto* dispatch[word >> 24]
+// Code with a decoded form goes on from its record unless every step must be slow.
+#define KF_VM_FETCH()                                         \
+  if (dec != nullptr && !g_VMSlowSteps) {                     \
+    if (const VMInsn* ip = dec->At(pc)) {                     \
+      ScriptValue* spNow = sp;                                \
+      int32_t usedNow = used, pcNow = 0;                      \
+      const bool step = RunDecoded(st, ip, spNow, usedNow, limit, pcNow); \
+      sp = spNow;                                             \
+      used = usedNow;                                         \
+      pc = pcNow;                                             \
+      codeBase = st.code;                                     \
+      codeSize = st.codeSize;                                 \
+      dec = VM_Decoded(*st.buffer);           \
+      if (step) goto slow_step;                               \
+      goto slow_fetch;                                        \
+    }                                                         \
+  }                                                           \
+  KF_VM_FETCH_RAW()
 #define KF_VM_DISPATCH()                                                      \
   do {                                                                        \
     if (pc + 4 > codeSize || sp > stackStart || g_VMSlowSteps) [[unlikely]] { \
@@ -486,6 +1102,7 @@ slow_step:
     if (st.depth == 0) goto finished;
     Cell_SetVarReal(st.returned, 0.0);
     ReturnFromScript(st, sp, used, codeBase, codeSize, pc, st.returned);
+    dec = VM_Decoded(*st.buffer);
     KF_VM_DISPATCH();
   }
   if (used > limit) {
@@ -510,14 +1127,18 @@ slow_step:
     st.pc = pc;
     st.code = codeBase;
     st.codeSize = codeSize;
+    st.argsMaybeSet = kAllArgumentSlots;
     VM_DebugStep(st, used);
   }
   KF_VM_FETCH();
+// One instruction of decoded code run by the byte loop.
+slow_fetch:
+  KF_VM_FETCH_RAW();
 
 op_Conv : {  // pop T, push it converted to U
   // The conversions loops and indices use most, inline.
   if (typeByte == 0x25 && sp->kind == ValueKind::Real) {  // .v real to .i
-    Cell_SetInt(*sp, Conv_TruncToInt32(sp->real));
+    Cell_SetInt(*sp, Cell_TruncToInt32(sp->real));
     used -= 12;
     KF_VM_DISPATCH();
   }
@@ -851,6 +1472,7 @@ op_Call : {  // pop argc .v arguments, push the result .v
   codeBase = st.code;
   codeSize = st.codeSize;
   pc = st.pc;
+  dec = VM_Decoded(*st.buffer);
   KF_VM_DISPATCH_GROWN();
 }
 
@@ -876,21 +1498,24 @@ leave : {
   if (isRet) {
     st.returned.kind = sp->kind;
     st.returned.real = sp->real;
-    st.returned.text.swap(sp->text);
+    if (!st.returned.text.empty() || !sp->text.empty()) st.returned.text.swap(sp->text);
   } else {
     Cell_SetVarReal(st.returned, 0.0);
   }
   ReturnFromScript(st, sp, used, codeBase, codeSize, pc, st.returned);
+  dec = VM_Decoded(*st.buffer);
   KF_VM_DISPATCH();
 }
 
 op_Break:  // debugger marks and unassigned opcodes do nothing
   KF_VM_DISPATCH();
 
+
 #undef KF_VM_BRANCH
 #undef KF_VM_DISPATCH_GROWN
 #undef KF_VM_DISPATCH
 #undef KF_VM_FETCH
+#undef KF_VM_FETCH_RAW
 
 finished:
   Code_ArgumentCount = savedArgumentCount;

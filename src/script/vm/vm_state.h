@@ -17,6 +17,8 @@ class CVariableList;
 struct VariableNode;
 struct VMLocalsCache;
 
+inline constexpr uint32_t kAllArgumentSlots = 0xFFFF;
+
 // What a script call saves of its caller. On the original machine it was written over the
 // arguments on the value stack; here it lives on a stack of its own while the value stack
 // counts its bytes.
@@ -26,6 +28,7 @@ struct VMFrame {
   CInstance* other = nullptr;
   const uint8_t* code = nullptr;
   int32_t codeSize = 0;
+  const VMBuffer* buffer = nullptr;
   const VMBuffer* debugInfo = nullptr;
   std::string_view source;
   std::string_view name;
@@ -36,6 +39,7 @@ struct VMFrame {
   ScriptValue* stackBase = nullptr;  // the caller's stack before it pushed the arguments
   int32_t usedBase = 0;              // bytes in use there
   size_t withDepth = 0;              // with environments of the caller
+  uint32_t savedMask = 0;  // the argument slots kept in savedArgs; the others were the real 0
   std::array<ScriptValue, 16> savedArgs;
 };
 
@@ -105,11 +109,16 @@ struct VMState {
   const uint8_t* code = nullptr;
   int32_t codeSize = 0;
   int32_t pc = 0;
+  const VMBuffer* buffer = nullptr;  // the bytes of code, which keep its decoded form
   const VMBuffer* debugInfo = nullptr;
   std::string_view source;
   std::string_view name;
   int32_t line = 0;
   int32_t depth = 0;
+  // The argument slots that may hold something other than the real 0; the others surely
+  // do. All sixteen once anything but the machine's own calls may have written them (a
+  // built-in, an extension, a variable hook, the debugger) and at the start.
+  uint32_t argsMaybeSet = kAllArgumentSlots;
   std::string errorText;  // a machine error's message built from names
   ScriptValue returned;   // a script call's result on its way to the caller
 };
@@ -129,6 +138,10 @@ const char* VM_PopEnv(VMState& st, bool closeNow, int32_t& used, bool& again);
 void VM_DebugStep(VMState& st, int32_t used);
 // The error report; returns only when the error does not end the process.
 void VM_Error(VMState& st, const std::string& message, int32_t used);
+// Puts the caller's argument slots back from a frame.
+// Puts the caller's argument slots back from a frame; changed: the slots that may have
+// changed since the call.
+void VM_RestoreArguments(VMFrame& frame, uint32_t changed);
 // Locals lists of script calls.
 CVariableList* VM_TakeLocals(VMLocalsCache*& cache);
 void VM_GiveBackLocals();

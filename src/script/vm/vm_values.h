@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "script/script_value.h"
@@ -35,6 +36,14 @@ inline void Cell_SetVarReal(ScriptValue& c, double v) {
   c.kind = ValueKind::Real;
   c.real = v;
   c.text.clear();
+}
+
+// Conv_TruncToInt32 without the library's trunc: every value strictly between -2^31 - 1 and
+// 2^31 truncates to an int32; NaN and everything else gives the integer indefinite, as
+// there.
+inline int32_t Cell_TruncToInt32(double value) {
+  if (value > -2147483649.0 && value < 2147483648.0) return static_cast<int32_t>(value);
+  return std::numeric_limits<int32_t>::min();
 }
 
 // A slot's value after a .v is resolved by its kind.

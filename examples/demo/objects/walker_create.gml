@@ -1,0 +1,2 @@
+hspeed = 5;
+vspeed = 3;

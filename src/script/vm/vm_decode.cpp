@@ -1,0 +1,438 @@
+// Decoding a code object's bytes into records, and the check that lets them run without
+// stack-underflow tests.
+#include "script/vm/vm_decode.h"
+
+#include <cstring>
+
+#include "script/variable_list.h"
+#include "script/vm/vm_opcodes.h"
+
+namespace {
+
+constexpr int32_t kLocalInstance = -7;
+
+uint32_t WordAt(const uint8_t* code, int32_t offset) {
+  uint32_t w;
+  std::memcpy(&w, code + offset, 4);
+  return w;
+}
+
+int32_t SignExtend24(uint32_t word) { return static_cast<int32_t>(word << 8) >> 8; }
+
+// A variable operand naming a local by a fixed instance, with no index on the stack.
+bool IsPlainLocal(uint32_t word, uint32_t var) {
+  constexpr uint32_t kForm = kVMVarFixedInstance | kVMVarInstanceId | kVMVarNoIndex;
+  return (var & kForm) == (kVMVarFixedInstance | kVMVarNoIndex) &&
+         static_cast<int16_t>(word & 0xFFFF) == kLocalInstance;
+}
+
+bool IndexAndInstanceOnStack(uint32_t var) {
+  return (var & (kVMVarFixedInstance | kVMVarNoIndex)) == 0;
+}
+
+// A variable operand naming a built-in variable of self, other or self-or-global, with no
+// index on the stack.
+bool IsPlainBuiltin(uint32_t word, uint32_t var) {
+  constexpr uint32_t kForm = kVMVarFixedInstance | kVMVarInstanceId | kVMVarNoIndex;
+  const int16_t instance = static_cast<int16_t>(word & 0xFFFF);
+  return (var & kForm) == (kVMVarFixedInstance | kVMVarNoIndex) &&
+         (instance == -1 || instance == -2 || instance == -6) &&
+         (var & kVMVarIdMask) < static_cast<uint32_t>(kFirstListVariableId);
+}
+
+// Values an instruction takes from the stack and leaves on it, and whether execution can
+// go on to the next instruction. False: the instruction is not taken on (the byte loop
+// reports what is wrong with it when it runs).
+struct Effect {
+  int32_t need = 0;
+  int32_t delta = 0;
+  bool next = true;
+  bool branches = false;
+};
+
+bool EffectOf(uint32_t word, uint32_t var, Effect& e) {
+  const auto op = static_cast<VMOpcode>(word >> 24);
+  const uint32_t t = (word >> 16) & 0x0F;
+  auto variablePops = [var] {
+    return ((var & kVMVarNoIndex) == 0 ? 1 : 0) + ((var & kVMVarFixedInstance) == 0 ? 1 : 0);
+  };
+  switch (op) {
+    case VMOpcode::Conv:
+    case VMOpcode::Neg:
+    case VMOpcode::Not:
+      e.need = 1;
+      return true;
+    case VMOpcode::Mul:
+    case VMOpcode::Div:
+    case VMOpcode::Rem:
+    case VMOpcode::Mod:
+    case VMOpcode::Add:
+    case VMOpcode::Sub:
+    case VMOpcode::And:
+    case VMOpcode::Or:
+    case VMOpcode::Xor:
+    case VMOpcode::Shl:
+    case VMOpcode::Shr:
+    case VMOpcode::Slt:
+    case VMOpcode::Sle:
+    case VMOpcode::Seq:
+    case VMOpcode::Sne:
+    case VMOpcode::Sge:
+    case VMOpcode::Sgt:
+      e.need = 2;
+      e.delta = -1;
+      return true;
+    case VMOpcode::Pop:
+      if (t != static_cast<uint32_t>(VMType::Var)) return false;
+      e.need = variablePops() + 1;
+      e.delta = -e.need;
+      return true;
+    case VMOpcode::Dup:
+      e.need = 1;
+      e.delta = 1;
+      return true;
+    case VMOpcode::Ret:
+      e.need = 1;
+      e.next = false;
+      return true;
+    case VMOpcode::Exit:
+      e.next = false;
+      return true;
+    case VMOpcode::Popz:
+      e.need = 1;
+      e.delta = -1;
+      return true;
+    case VMOpcode::B:
+      e.next = false;
+      e.branches = true;
+      return true;
+    case VMOpcode::Bt:
+    case VMOpcode::Bf:
+    case VMOpcode::PushEnv:
+      e.need = 1;
+      e.delta = -1;
+      e.branches = true;
+      return true;
+    case VMOpcode::PopEnv:
+      e.branches = true;
+      return true;
+    case VMOpcode::Push:
+      if (t == static_cast<uint32_t>(VMType::Var)) {
+        e.need = variablePops();
+        e.delta = 1 - e.need;
+      } else if (t <= static_cast<uint32_t>(VMType::String) ||
+                 t == static_cast<uint32_t>(VMType::Error)) {
+        e.delta = 1;
+      }
+      return true;
+    case VMOpcode::Call: {
+      if (t != static_cast<uint32_t>(VMType::Int)) return false;
+      const auto argc = static_cast<int32_t>(word & 0xFFFF);
+      e.need = argc;
+      e.delta = 1 - argc;
+      return true;
+    }
+    default:  // break, unassigned opcodes
+      return true;
+  }
+}
+
+struct Decoder {
+  const uint8_t* code;
+  int32_t size;
+  const void* const* handlers;
+  VMDecoded out;
+  std::vector<uint32_t> vars;  // each record's variable operand (or other 4-byte operand)
+  std::vector<int32_t> depth;  // values on the stack before each record; -1: never reached
+
+  const void* H(VMFastOp op) const { return handlers[static_cast<size_t>(op)]; }
+
+  bool Linear() {
+    int32_t pc = 0;
+    out.indexOf.assign(static_cast<size_t>(size) / 4 + 1, -1);
+    while (pc + 4 <= size) {
+      VMInsn r;
+      r.word = WordAt(code, pc);
+      r.pc = pc;
+      r.typeByte = static_cast<uint8_t>(r.word >> 16);
+      out.indexOf[static_cast<size_t>(pc / 4)] = static_cast<int32_t>(out.insns.size());
+      int32_t operandSize = 0;
+      if ((r.word & 0x40000000u) != 0) operandSize = kVMOperandSizes[r.typeByte & 0x0F];
+      if (pc + 4 + operandSize > size) return false;
+      uint32_t var = 0;
+      if (operandSize >= 4) var = WordAt(code, pc + 4);
+      if (operandSize > 0) std::memcpy(&r.bits, code + pc + 4, static_cast<size_t>(operandSize));
+      out.insns.push_back(r);
+      vars.push_back(var);
+      pc += 4 + operandSize;
+    }
+    VMInsn end;
+    end.pc = pc;
+    end.handler = H(VMFastOp::End);
+    out.indexOf[static_cast<size_t>(pc / 4)] = static_cast<int32_t>(out.insns.size());
+    out.insns.push_back(end);
+    vars.push_back(0);
+    return true;
+  }
+
+  // The record a branch word at offset pc goes to, or -1.
+  int32_t BranchTarget(const VMInsn& r) const {
+    const int32_t target = r.pc + 4 * SignExtend24(r.word);
+    if (target < 0 || target > size) return -1;
+    const VMInsn* at = out.At(target);
+    return at == nullptr ? -1 : static_cast<int32_t>(at - out.insns.data());
+  }
+
+  // Stack depth along every path from the start.
+  bool Depths() {
+    const size_t n = out.insns.size();
+    depth.assign(n, -1);
+    std::vector<size_t> work{0};
+    depth[0] = 0;
+    auto reach = [&](size_t i, int32_t d) {
+      if (depth[i] < 0) {
+        depth[i] = d;
+        work.push_back(i);
+        return true;
+      }
+      return depth[i] == d;
+    };
+    while (!work.empty()) {
+      const size_t i = work.back();
+      work.pop_back();
+      if (i + 1 == n) continue;  // the end
+      VMInsn& r = out.insns[i];
+      Effect e;
+      if (!EffectOf(r.word, vars[i], e)) return false;
+      if (depth[i] < e.need) return false;
+      const int32_t d = depth[i] + e.delta;
+      if (e.branches) {
+        r.target = BranchTarget(r);
+        if (r.target < 0 || !reach(static_cast<size_t>(r.target), d)) return false;
+      }
+      if (e.next && !reach(i + 1, d)) return false;
+    }
+    return true;
+  }
+
+  // Every instruction not taken on here stays with the byte loop.
+  void Handlers() {
+    const size_t n = out.insns.size();
+    for (size_t i = 0; i + 1 < n; ++i) {
+      VMInsn& r = out.insns[i];
+      const auto op = static_cast<VMOpcode>(r.word >> 24);
+      const uint32_t t = r.typeByte & 0x0F, u = r.typeByte >> 4;
+      VMFastOp f = VMFastOp::Slow;
+      if (depth[i] < 0) {  // never reached
+        r.handler = H(f);
+        continue;
+      }
+      switch (op) {
+        case VMOpcode::Push:
+          if (t == static_cast<uint32_t>(VMType::Var)) {
+            if (IsPlainLocal(r.word, vars[i])) {
+              r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
+              f = Idiom(i) ? IdiomOp(out.insns[i]) : VMFastOp::PushLocal;
+              if (f == VMFastOp::PushLocal && out.insns[i + 1].word == VM_Word(VMOpcode::Conv, 0x25) &&
+                  depth[i + 1] >= 0) {
+                f = VMFastOp::PushLocalInt;
+              }
+            } else if (IndexAndInstanceOnStack(vars[i])) {
+              r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
+              f = VMFastOp::PushElement;
+            } else if (IsPlainBuiltin(r.word, vars[i])) {
+              r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
+              f = VMFastOp::PushBuiltin;
+            }
+          } else if (t == static_cast<uint32_t>(VMType::Error)) {
+            f = VMFastOp::PushShort;
+            r.imm = static_cast<int16_t>(r.word & 0xFFFF);
+            f = IntOperation(i, f);
+          } else if (t == static_cast<uint32_t>(VMType::Int) ||
+                     t == static_cast<uint32_t>(VMType::Float) ||
+                     t == static_cast<uint32_t>(VMType::Bool)) {
+            f = VMFastOp::Push4;
+            if (t == static_cast<uint32_t>(VMType::Int)) {
+              r.imm = static_cast<int32_t>(vars[i]);
+              f = IntOperation(i, f);
+            }
+          } else if (t == static_cast<uint32_t>(VMType::Double) ||
+                     t == static_cast<uint32_t>(VMType::Long)) {
+            f = VMFastOp::Push8;
+          } else if (t != static_cast<uint32_t>(VMType::String)) {
+            f = VMFastOp::Nop;
+          }
+          break;
+        case VMOpcode::Pop:
+          if (IsPlainLocal(r.word, vars[i]) && u <= static_cast<uint32_t>(VMType::String)) {
+            r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
+            r.slot = VM_SlotSize(u);
+            f = VMFastOp::PopLocal;
+          } else if (IndexAndInstanceOnStack(vars[i]) &&
+                     u <= static_cast<uint32_t>(VMType::String)) {
+            r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
+            r.slot = VM_SlotSize(u);
+            f = VMFastOp::PopElement;
+          }
+          break;
+        case VMOpcode::Add: f = VMFastOp::Add; break;
+        case VMOpcode::Sub: f = VMFastOp::Sub; break;
+        case VMOpcode::Mul: f = VMFastOp::Mul; break;
+        case VMOpcode::Slt: f = VMFastOp::Slt; break;
+        case VMOpcode::Sle: f = VMFastOp::Sle; break;
+        case VMOpcode::Seq: f = VMFastOp::Seq; break;
+        case VMOpcode::Sne: f = VMFastOp::Sne; break;
+        case VMOpcode::Sge: f = VMFastOp::Sge; break;
+        case VMOpcode::Sgt: f = VMFastOp::Sgt; break;
+        case VMOpcode::Conv: f = VMFastOp::Conv; break;
+        case VMOpcode::Popz:
+          r.slot = VM_SlotSize(t);
+          f = VMFastOp::Popz;
+          break;
+        case VMOpcode::B: f = VMFastOp::B; break;
+        case VMOpcode::Bt: f = VMFastOp::Bt; break;
+        case VMOpcode::Bf: f = VMFastOp::Bf; break;
+        case VMOpcode::Dup:
+        case VMOpcode::Neg:
+        case VMOpcode::Not:
+        case VMOpcode::Div:
+        case VMOpcode::Rem:
+        case VMOpcode::Mod:
+        case VMOpcode::And:
+        case VMOpcode::Or:
+        case VMOpcode::Xor:
+        case VMOpcode::Shl:
+        case VMOpcode::Shr:
+        case VMOpcode::Ret:
+          if (t == static_cast<uint32_t>(VMType::Var)) f = VMFastOp::Ret;
+          break;
+        case VMOpcode::Exit: f = VMFastOp::Exit; break;
+        case VMOpcode::Call: f = VMFastOp::Call; break;  // the decoder took only .i
+        case VMOpcode::PushEnv:
+        case VMOpcode::PopEnv:
+          break;
+        default:  // break and unassigned opcodes do nothing
+          f = VMFastOp::Nop;
+          break;
+      }
+      r.handler = H(f);
+    }
+  }
+
+  // A push of an integer (record i) that the next record takes at once as the right-hand
+  // operand of an arithmetic or comparison on a .v or an .i: one record for both.
+  VMFastOp IntOperation(size_t i, VMFastOp plain) const {
+    const VMInsn& next = out.insns[i + 1];
+    if (i + 2 >= out.insns.size() || depth[i + 1] < 0) return plain;
+    if (next.typeByte != 0x52 && next.typeByte != 0x22) return plain;
+    switch (static_cast<VMOpcode>(next.word >> 24)) {
+      case VMOpcode::Add: return VMFastOp::PushIntAdd;
+      case VMOpcode::Sub: return VMFastOp::PushIntSub;
+      case VMOpcode::Mul: return VMFastOp::PushIntMul;
+      case VMOpcode::Slt: return VMFastOp::PushIntSlt;
+      case VMOpcode::Sle: return VMFastOp::PushIntSle;
+      case VMOpcode::Seq: return VMFastOp::PushIntSeq;
+      case VMOpcode::Sne: return VMFastOp::PushIntSne;
+      case VMOpcode::Sge: return VMFastOp::PushIntSge;
+      case VMOpcode::Sgt: return VMFastOp::PushIntSgt;
+      default: return plain;
+    }
+  }
+
+  static VMFastOp IdiomOp(const VMInsn& r) {
+    const int right = r.id2 >= 0 ? 1 : 0;
+    const auto op = static_cast<VMOpcode>(r.op);
+    if (op == VMOpcode::Add || op == VMOpcode::Sub || op == VMOpcode::Mul) {
+      const int a = op == VMOpcode::Add ? 0 : op == VMOpcode::Sub ? 1 : 2;
+      return static_cast<VMFastOp>(static_cast<int>(VMFastOp::LocalAddK) + 3 * right + a);
+    }
+    const int c = static_cast<int>(op) - static_cast<int>(VMOpcode::Slt);
+    return static_cast<VMFastOp>(static_cast<int>(VMFastOp::LocalSltK) + 6 * right + c);
+  }
+
+  // Whether a variable operand names a local, or an instance the stack gives (which may be
+  // the locals).
+  bool UsesLocals() const {
+    for (size_t i = 0; i + 1 < out.insns.size(); ++i) {
+      const auto op = static_cast<VMOpcode>(out.insns[i].word >> 24);
+      const uint32_t t = out.insns[i].typeByte & 0x0F;
+      const bool variable = op == VMOpcode::Pop ||
+                            (op == VMOpcode::Push && t == static_cast<uint32_t>(VMType::Var));
+      if (!variable) continue;
+      if ((vars[i] & kVMVarFixedInstance) == 0) return true;
+      if ((vars[i] & kVMVarInstanceId) == 0 &&
+          static_cast<int16_t>(out.insns[i].word & 0xFFFF) == kLocalInstance) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // The loop idioms that start with a push of a real local (record i); the byte loop's own
+  // matcher recognises exactly the same shapes.
+  bool Idiom(size_t i) {
+    const size_t n = out.insns.size();
+    if (i + 4 >= n) return false;  // records i+1..i+3 must be instructions
+    VMInsn& r = out.insns[i];
+    const VMInsn& r1 = out.insns[i + 1];
+    bool rightVar = false;
+    switch (r1.word >> 16) {
+      case 0xC00F:
+        r.k = static_cast<int16_t>(r1.word & 0xFFFF);
+        break;
+      case 0xC002:
+        r.k = static_cast<int32_t>(vars[i + 1]);
+        break;
+      case 0xC005:
+        if (!IsPlainLocal(r1.word, vars[i + 1])) return false;
+        r.id2 = static_cast<int32_t>(vars[i + 1] & kVMVarIdMask);
+        rightVar = true;
+        break;
+      default:
+        return false;
+    }
+    const VMInsn& r2 = out.insns[i + 2];
+    const VMInsn& r3 = out.insns[i + 3];
+    if (r2.typeByte != (rightVar ? 0x55u : 0x52u)) return false;
+    const auto op = static_cast<VMOpcode>(r2.word >> 24);
+    r.op = static_cast<uint8_t>(op);
+    if (op == VMOpcode::Add || op == VMOpcode::Sub || op == VMOpcode::Mul) {
+      if (r3.word != (0x41550000u | (r.word & 0xFFFF)) || vars[i + 3] != vars[i]) return false;
+      return true;
+    }
+    if (op < VMOpcode::Slt || op > VMOpcode::Sgt) return false;
+    const auto branch = static_cast<VMOpcode>(r3.word >> 24);
+    if (branch != VMOpcode::Bt && branch != VMOpcode::Bf) return false;
+    r.target = r3.target;
+    r.slot = branch == VMOpcode::Bt ? 1 : 0;
+    return true;
+  }
+};
+
+}  // namespace
+
+const VMDecoded* VM_DecodeBuffer(const VMBuffer& code) {
+  Decoder d{code.Data(), code.Size(), VM_FastHandlers(), {}, {}, {}};
+  auto decoded = std::make_shared<VMDecoded>();
+  if (d.size >= 0 && d.Linear() && d.Depths()) {
+    d.Handlers();
+    d.out.usesLocals = d.UsesLocals();
+    *decoded = std::move(d.out);
+    // A plain branch does nothing but go elsewhere, so whatever goes to one may go on to
+    // where it leads (a few steps at most: branches may go round in a circle).
+    std::vector<VMInsn>& insns = decoded->insns;
+    const void* plainBranch = d.H(VMFastOp::B);
+    auto past = [&](size_t i) {
+      for (int hops = 0; hops < 4 && insns[i].handler == plainBranch; ++hops) {
+        i = static_cast<size_t>(insns[i].target);
+      }
+      return &insns[i];
+    };
+    for (size_t i = 0; i < insns.size(); ++i) {
+      insns[i].jump = past(static_cast<size_t>(insns[i].target));
+      if (i + 4 < insns.size()) insns[i].after = past(i + 4);
+    }
+  }
+  code.SetDerived(decoded);
+  return decoded->insns.empty() ? nullptr : decoded.get();
+}

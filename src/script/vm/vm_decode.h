@@ -1,0 +1,123 @@
+// The decoded form of a code object: its instructions unpacked once into records the machine
+// runs without looking at the bytes again. The bytes stay what is stored, disassembled and
+// reported; a record keeps the offset of its instruction so any instruction can be handed to
+// the byte loop, which runs everything the decoded form does not take on.
+//
+// A code object gets a decoded form only when every instruction decodes, every branch lands
+// on an instruction (or the end), and the number of values on the stack at each instruction
+// is the same along every path and never less than the instruction takes. Such code can not
+// underflow the stack, so its records run without that check; other code runs byte by byte.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "script/vm_buffer.h"
+
+// What a record does. Slow hands the instruction to the byte loop.
+enum class VMFastOp : uint8_t {
+  Slow,
+  End,            // the end of the code
+  Nop,            // break, unassigned opcodes, pushes of types that push nothing
+  PushLocal,      // push.v of a local, no index
+  PushBuiltin,    // push.v of a built-in variable of self or other, no index
+  // push.v L; push.e/.i k (K) or push.v L2 (L); add/sub/mul; pop.v.v L
+  LocalAddK,
+  LocalSubK,
+  LocalMulK,
+  LocalAddL,
+  LocalSubL,
+  LocalMulL,
+  // push.v L; push.e/.i k (K) or push.v L2 (L); slt..sgt; bt/bf
+  LocalSltK,
+  LocalSleK,
+  LocalSeqK,
+  LocalSneK,
+  LocalSgeK,
+  LocalSgtK,
+  LocalSltL,
+  LocalSleL,
+  LocalSeqL,
+  LocalSneL,
+  LocalSgeL,
+  LocalSgtL,
+  PushShort,      // push.e
+  PushLocalInt,   // push.v of a local, no index; conv.v.i
+  PushIntAdd,     // push.e/.i k; add (then sub, mul, slt..sgt) with an integer on the right
+  PushIntSub,
+  PushIntMul,
+  PushIntSlt,
+  PushIntSle,
+  PushIntSeq,
+  PushIntSne,
+  PushIntSge,
+  PushIntSgt,
+  Push4,          // push.i .f .b
+  Push8,          // push.d .l
+  PopLocal,       // pop.v.U of a local, no index
+  PushElement,    // push.v with index and instance on the stack (locals' elements)
+  PopElement,     // pop.v.U with index and instance on the stack (locals' elements)
+  Add,
+  Sub,
+  Mul,
+  Slt,
+  Sle,
+  Seq,
+  Sne,
+  Sge,
+  Sgt,
+  Conv,
+  Popz,
+  B,
+  Bt,
+  Bf,
+  Call,
+  Ret,            // ret.v
+  Exit,
+  Count,
+};
+
+struct VMInsn {
+  const void* handler = nullptr;
+  uint32_t word = 0;
+  int32_t pc = 0;        // offset of the instruction's word
+  double k = 0.0;        // idioms: the constant
+  int64_t bits = 0;      // pushes: the operand's bits
+  int32_t id = 0;        // the local
+  int32_t id2 = -1;      // idioms: the right-hand local, or -1 for the constant
+  int32_t target = 0;    // branches and compare idioms: the record branched to
+  const VMInsn* jump = nullptr;  // that record (past any plain branches it starts)
+  const VMInsn* after = nullptr; // idioms: the record after them (past plain branches)
+  int32_t slot = 0;      // popz, pop: bytes of the popped value's type
+  int32_t imm = 0;       // push.e, push.i: the integer pushed
+  uint8_t typeByte = 0;
+  uint8_t op = 0;        // idioms: the arithmetic or comparison opcode; bt/bf: 1 for bt
+};
+
+struct VMDecoded {
+  std::vector<VMInsn> insns;     // the last one is the end
+  bool usesLocals = false;       // some instruction may name a local
+  std::vector<int32_t> indexOf;  // record index by offset / 4; -1 inside an instruction
+
+  // The record of the instruction at offset pc, or null.
+  const VMInsn* At(int32_t pc) const {
+    if (pc < 0 || (pc & 3) != 0 || static_cast<size_t>(pc / 4) >= indexOf.size()) return nullptr;
+    int32_t i = indexOf[static_cast<size_t>(pc / 4)];
+    return i < 0 ? nullptr : &insns[static_cast<size_t>(i)];
+  }
+};
+
+// The decoded form of a buffer, made on first use and kept with it; null when the code does
+// not qualify.
+const VMDecoded* VM_DecodeBuffer(const VMBuffer& code);
+inline const VMDecoded* VM_Decoded(const VMBuffer& code) {
+  if (const void* derived = code.Derived().get()) {
+    const auto* decoded = static_cast<const VMDecoded*>(derived);
+    return decoded->insns.empty() ? nullptr : decoded;
+  }
+  return VM_DecodeBuffer(code);
+}
+
+// The machine's handler for each VMFastOp.
+const void* const* VM_FastHandlers();

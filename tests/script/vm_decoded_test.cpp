@@ -1,0 +1,104 @@
+// Decoded code against the byte loop: the same programs leave the same values whichever
+// runs them (breakpoints make every step take the byte loop), with argument reads through
+// the built-in table or straight from the slots; and a script call gives the caller its
+// argument slots back however the callee changed them.
+#include <cmath>
+#include <string>
+
+#include "script/function_table.h"
+#include "script/script_arguments.h"
+#include "vm_fixture.h"
+
+namespace vmtest {
+namespace {
+
+// A built-in that writes an argument slot behind the machine's back.
+void SetArgument(ScriptValue& result, CInstance*, CInstance*, int argc, ScriptValue* args) {
+  if (argc == 2) Code_Argument_Set(static_cast<int32_t>(args[0].real), args[1]);
+  result.SetReal(0);
+}
+
+void InstallSetArgument() {
+  int32_t id = -1;
+  if (!Function_Find("kf_set_argument", id)) Function_Add("kf_set_argument", SetArgument, 2);
+}
+
+struct Program {
+  const char* name;
+  const char* text;  // leaves its value in r
+};
+
+const Program kPrograms[] = {
+    {"loop idioms",
+     "var i, s, d; s = 0; for (i = 0; i < 100; i += 1) s += i; d = 10;"
+     "while (d > 0.5) d -= 0.25; repeat (3) s *= 2; r = s * 1000 + d;"},
+    {"comparisons within the tolerance",
+     "var a, b; a = 1; b = 1.000001; r = 0; if (a == b) r += 1; if (a < b) r += 10;"
+     "if (a >= b) r += 100; if (b <= a) r += 1000; if (a != b) r += 10000;"},
+    {"a local that holds a string", "var t, i; t = 1; t = \"a\"; for (i = 0; i < 3; i += 1) t = t + \"b\"; r = t;"},
+    {"local arrays",
+     "var a, i, j, s; for (i = 0; i < 5; i += 1) for (j = 0; j < 4; j += 1) a[i, j] = i * 10 + j;"
+     "s = 0; for (i = 0; i < 5; i += 1) for (j = 0; j < 4; j += 1) s += a[i, j];"
+     "a[2, 7] = \"z\"; a[1] = s; r = concat(a[2, 7], a[1], a[0, 1]);"},
+    {"a local copied into another", "var u, k; k = 2; u = k; r = u + k;"},
+    {"recursion and arguments", "r = kf_fib(12) * 1000 + kf_pick(3, \"x\", 5);"},
+};
+
+class VMDecodedTest : public VMTest {
+ protected:
+  enum class Mode { ByteLoop, Decoded, DecodedArgumentSlots };
+
+  ScriptValue RunIn(Mode mode, const char* text) {
+    VM_Breakpoint_Clear();
+    if (mode == Mode::ByteLoop) VM_Breakpoint_Add("Nowhere.at.all", 1);
+    VM_SetArgumentVariables(mode == Mode::DecodedArgumentSlots ? Code_Variable_Find("argument0")
+                                                               : -1);
+    Run(std::string("r = -1;") + text);
+    VM_Breakpoint_Clear();
+    VM_SetArgumentVariables(-1);
+    return Var("r");
+  }
+};
+
+TEST_F(VMDecodedTest, EveryProgramLeavesTheSameValueInEveryMode) {
+  AddScript("kf_fib", "if (argument0 < 2) return argument0; return kf_fib(argument0 - 1) + kf_fib(argument0 - 2);");
+  AddScript("kf_pick", "if (argument1 == \"x\") return argument0 + argument2; return -1;");
+  for (const Program& p : kPrograms) {
+    SCOPED_TRACE(p.name);
+    const ScriptValue expected = RunIn(Mode::ByteLoop, p.text);
+    ASSERT_TRUE(Errors().empty()) << Errors()[0];
+    for (Mode mode : {Mode::Decoded, Mode::DecodedArgumentSlots}) {
+      const ScriptValue got = RunIn(mode, p.text);
+      EXPECT_TRUE(Errors().empty());
+      EXPECT_EQ(got.kind, expected.kind);
+      EXPECT_EQ(got.real, expected.real);
+      EXPECT_EQ(got.text, expected.text);
+    }
+  }
+  EXPECT_EQ(RunIn(Mode::Decoded, kPrograms[5].text).real, 144 * 1000 + 8);
+}
+
+TEST_F(VMDecodedTest, CallsGiveTheCallerItsArgumentSlotsBack) {
+  InstallSetArgument();
+  // inner changes slots it was not passed (5) and was passed (0) through a built-in.
+  AddScript("kf_inner", "kf_set_argument(5, 99); kf_set_argument(0, \"changed\"); return argument5;");
+  AddScript("kf_outer", "var got; got = kf_inner(1); return argument0 * 1000 + argument5 + got;");
+  AddScript("kf_plain", "return argument3;");
+  for (Mode mode : {Mode::ByteLoop, Mode::Decoded, Mode::DecodedArgumentSlots}) {
+    SCOPED_TRACE(static_cast<int>(mode));
+    // The slots the program starts with: 3 holds 42 and 2 holds -0, which is not the 0 a call
+    // leaves behind.
+    Code_Argument_Set(3, ValueKind::Real, 42, nullptr);
+    Code_Argument_Set(2, ValueKind::Real, -0.0, nullptr);
+    EXPECT_EQ(RunIn(mode, "r = kf_outer(7) * 1000 + kf_plain(1) * 100 + argument3;").real,
+              7099 * 1000 + 42);
+    EXPECT_TRUE(Errors().empty());
+    EXPECT_EQ(Code_Arguments[3].real, 42);
+    EXPECT_TRUE(std::signbit(Code_Arguments[2].real));
+    EXPECT_EQ(Code_Arguments[5].real, 0);
+  }
+  Code_Arguments_Free();
+}
+
+}  // namespace
+}  // namespace vmtest
