@@ -100,6 +100,7 @@ class Encoder {
     if (g_.writeOptions) Options();
     if (!g_.sounds.empty()) Sounds();
     if (!g_.samples.empty()) Samples();
+    if (!g_.extensions.empty()) Extensions();
     if (!g_.sprites.empty()) Sprites();
     if (!g_.backgrounds.empty()) Backgrounds();
     if (!g_.paths.empty()) Paths();
@@ -347,6 +348,39 @@ class Encoder {
     for (const auto& [name, value] : o.constants) {
       b_.StringRef(name);
       b_.StringRef(value);
+    }
+    b_.EndChunk();
+  }
+
+  void Extensions() {
+    b_.BeginChunk("EXTN");
+    auto packages = List(g_.extensions.size());
+    for (size_t p = 0; p < g_.extensions.size(); ++p) {
+      const auto& package = g_.extensions[p];
+      b_.Place(packages[p]);
+      b_.StringRef(package.folderName);
+      b_.StringRef(package.name);
+      auto files = List(package.files.size());
+      for (size_t f = 0; f < package.files.size(); ++f) {
+        const auto& file = package.files[f];
+        b_.Place(files[f]);
+        b_.StringRef(file.fileName);
+        b_.StringRef(file.finalFunction);
+        b_.StringRef(file.initFunction);
+        b_.I32(file.kind);
+        auto functions = List(file.functions.size());
+        for (size_t n = 0; n < file.functions.size(); ++n) {
+          const auto& function = file.functions[n];
+          b_.Place(functions[n]);
+          b_.StringRef(function.name);
+          b_.I32(function.id);
+          b_.I32(function.kind);
+          b_.I32(function.resultType);
+          b_.StringRef(function.externalName);
+          b_.I32(static_cast<int32_t>(function.argTypes.size()));
+          for (int32_t type : function.argTypes) b_.I32(type);
+        }
+      }
     }
     b_.EndChunk();
   }

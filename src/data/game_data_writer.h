@@ -242,6 +242,30 @@ struct Sound {
   int32_t dataIndex = -1;
 };
 
+// Extension packages (EXTN): packages hold files, files hold functions.
+struct ExtensionFunction {
+  std::string name;
+  int32_t id = 0;
+  int32_t kind = 12;       // 12 cdecl, else stdcall
+  int32_t resultType = 2;  // 1 string, 2 real
+  std::string externalName;
+  std::vector<int32_t> argTypes;  // 1 string, 2 real; the count is their number
+};
+
+struct ExtensionFile {
+  std::string fileName;
+  std::string finalFunction;
+  std::string initFunction;
+  int32_t kind = 1;  // 1 library, 2 script functions
+  std::vector<ExtensionFunction> functions;
+};
+
+struct ExtensionPackage {
+  std::string folderName;
+  std::string name;
+  std::vector<ExtensionFile> files;
+};
+
 struct RawChunk {
   std::string id;  // four characters
   std::vector<uint8_t> body;
@@ -256,6 +280,7 @@ class GameDataWriter {
   gamedata::Options options;
   std::vector<gamedata::Sound> sounds;             // SOND, written after OPTN when not empty
   std::vector<std::vector<uint8_t>> samples;        // AUDO: one WAVE file image per entry
+  std::vector<gamedata::ExtensionPackage> extensions;  // EXTN is written when not empty
   std::vector<gamedata::Sprite> sprites;
   std::vector<gamedata::Background> backgrounds;
   std::vector<gamedata::Path> paths;

@@ -26,6 +26,7 @@
 #include "runner/startup.h"
 #include "script/code.h"
 #include "script/error_report.h"
+#include "script/extensions.h"
 
 namespace {
 
@@ -55,6 +56,7 @@ void Chunk_Samples(const GameDataReader& reader, ChunkSpan body) {
 }
 void Chunk_Code(const GameDataReader&, ChunkSpan) { Code_ResolveAllStrings(StringTable_Count()); }
 void Chunk_Functions(const GameDataReader& reader, ChunkSpan body) { FUNC_Load(reader, body); }
+void Chunk_Extensions(const GameDataReader& reader, ChunkSpan body) { Extension_Load(reader, body); }
 void Chunk_Scripts(const GameDataReader& reader, ChunkSpan body) { Script_Load(reader, body); }
 void Chunk_Paths(const GameDataReader& reader, ChunkSpan body) { Path_Load(reader, body); }
 void Chunk_Fonts(const GameDataReader& reader, ChunkSpan body) { Font_Load(reader, body); }
@@ -89,7 +91,7 @@ const ChunkHandler kChunkHandlers[] = {
     {ChunkId("GEN7"), false, Chunk_OldHeader},
     {ChunkId("GENL"), false, Chunk_OldHeader},
     {ChunkId("OPTN"), false, Chunk_Options},
-    {ChunkId("EXTN"), true, Chunk_Keep},
+    {ChunkId("EXTN"), true, Chunk_Extensions},
     {ChunkId("SOND"), true, Chunk_Sounds},
     {ChunkId("AUDO"), true, Chunk_Samples},
     {ChunkId("SPRT"), true, Chunk_Sprites},

@@ -17,6 +17,10 @@
 
 void InitFileFunctions();
 
+// The command line, counted from 1 (the program's own path).
+BuiltinSignature F_ParameterCount;
+BuiltinSignature F_ParameterString;
+
 // Releases every binary entry (shut-down) and every text entry.
 void FileBin_CloseAll();
 void File_CloseAllTables();

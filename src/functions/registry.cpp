@@ -6,6 +6,7 @@
 #include "functions/graphics_functions.h"
 #include "functions/misc_functions.h"
 #include "functions/number_functions.h"
+#include "functions/os_functions.h"
 #include "functions/path_timeline_functions.h"
 #include "functions/sound_functions.h"
 
@@ -19,4 +20,5 @@ void Functions_RegisterAll() {
   InitDataStructureFunctions();
   InitFileFunctions();
   InitSoundFunctions();
+  InitPlatformFunctions();
 }

@@ -7,6 +7,7 @@
 #include "data/event_lists.h"
 #include "data/game_options.h"
 #include "data/game_preparation.h"
+#include "script/extensions.h"
 #include "data/background.h"
 #include "data/objects.h"
 #include "data/paths.h"
@@ -102,6 +103,10 @@ void StartGame() {
   Run_Globals.stepCount = 0;
   Run_Globals.transitionKind = 0;
   Library_RunInitCode();
+  if (!Extension_RunInitFunctions()) {
+    PendingRoom = PendingRoomCode::EndGame;
+    return;
+  }
   g_StoredRooms.clear();
   g_StoredRooms.resize(static_cast<size_t>(std::max(Room_GetCount(), 0)));
   g_GameRunning = true;
@@ -211,6 +216,7 @@ void EndGame() {
   if (!g_GameRunning) return;
   g_GameRunning = false;
   Room_End(true);
+  Extension_RunFinalFunctions();
   SetCurrent(nullptr, -1);
   // Kept rooms left earlier are not in the id map; their instances go with them.
   g_StoredRooms.clear();

@@ -45,6 +45,8 @@
 #include "runner/room_start.h"
 #include "runner/run_globals.h"
 #include "runner/run_options.h"
+#include "script/extensions.h"
+#include "script/external_calls.h"
 #include "script/code.h"
 #include "script/vm/vm.h"
 #include "script/builtin_variables.h"
@@ -185,6 +187,9 @@ void Runner_Initialise() {
   VM_ScriptTrace = g_RunOptions.scriptTrace;
   FileLocations_SetGameFolder(GetGameDirectory());
   Code_SetUseVM(g_RunOptions.useVM);
+  External_SetCallsDisabled(g_RunOptions.externalCallsDisabled);
+  Extension_Install();
+  Preparation_Hooks().prepareExtensions = Extension_Prepare;
   Code_Exec_Install();
   Room_InstallHooks();
   Sound_InstallHooks();

@@ -1,0 +1,42 @@
+// Built-ins that talk to the operating system: web addresses, the language, the network
+// state, base64 and MD5/SHA-1 digests, the clipboard, the process priority, the window title,
+// the microsecond timer and the command-line parameters.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "script/builtin_function.h"
+
+// The web/system and digest family (with their Tarn_ aliases).
+void InitPlatformFunctions();
+// The clipboard, priority and title built-ins, registered with the misc family.
+void Os_RegisterMiscFunctions();
+
+// The ISO 639 code of a POSIX locale name ("de_DE.UTF-8" -> "de"); "--" when it names no
+// language ("C", "POSIX", empty).
+std::string Os_LanguageOfLocale(std::string_view locale);
+
+BuiltinSignature F_UrlOpen;
+BuiltinSignature F_UrlOpenExt;
+BuiltinSignature F_UrlGetDomain;
+BuiltinSignature F_OsGetConfig;
+BuiltinSignature F_OsGetLanguage;
+BuiltinSignature F_OsIsNetworkConnected;
+BuiltinSignature F_OsIsPaused;
+BuiltinSignature F_OsPowersaveEnable;
+BuiltinSignature F_DisplayGetDpi;
+BuiltinSignature F_GetTimer;
+BuiltinSignature F_SetProgramPriority;
+BuiltinSignature F_SetApplicationTitle;
+BuiltinSignature F_ClipboardHasText;
+BuiltinSignature F_ClipboardGetText;
+BuiltinSignature F_ClipboardSetText;
+BuiltinSignature F_Base64Encode;
+BuiltinSignature F_Base64Decode;
+BuiltinSignature F_Md5StringUtf8;
+BuiltinSignature F_Md5StringUnicode;
+BuiltinSignature F_Md5File;
+BuiltinSignature F_Sha1StringUtf8;
+BuiltinSignature F_Sha1StringUnicode;
+BuiltinSignature F_Sha1File;

@@ -1,0 +1,83 @@
+#include "functions/file_functions.h"
+#include "functions/os_functions.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "functions/builtin_call.h"
+#include "platform/file_locations.h"
+
+namespace {
+
+TEST(OsBuiltins, DigestsAndBase64) {
+  struct Case {
+    BuiltinFunction fn;
+    std::string input;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {F_Md5StringUtf8, "abc", "900150983cd24fb0d6963f7d28e17f72"},
+      {F_Md5StringUtf8, "", "d41d8cd98f00b204e9800998ecf8427e"},
+      {F_Sha1StringUtf8, "abc", "a9993e364706816aba3e25717850c26c9cd0d89d"},
+      {F_Md5StringUnicode, "abc", "ce1473cf80c6b3fda8e3dfc006adc315"},
+      {F_Sha1StringUnicode, "abc", "9f04f41a848514162050e3d68c1a7abb441dc2b5"},
+      {F_Base64Encode, "hello", "aGVsbG8="},
+      {F_Base64Decode, "aGVsbG8=", "hello"},
+      {F_Base64Decode, "YQBi", "a"},  // "a\0b": the text ends at the zero byte
+  };
+  for (const Case& c : cases) EXPECT_EQ(CallBuiltin(c.fn, {S(c.input)}).text, c.expected) << c.input;
+  // A three-byte character (U+20AC) is one 16-bit unit: the digest covers its two bytes AC 20.
+  EXPECT_EQ(CallBuiltin(F_Md5StringUnicode, {S("\xE2\x82\xAC")}).text,
+            CallBuiltin(F_Md5StringUtf8, {S("\xAC\x20")}).text);
+  // Anything but one string argument gives the empty string.
+  ScriptValue real = CallBuiltin(F_Md5StringUtf8, {R(3)});
+  EXPECT_TRUE(real.IsString());
+  EXPECT_EQ(real.text, "");
+}
+
+TEST(OsBuiltins, FileDigestsReadTheSaveAreaOrTheGameFolder) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::temp_directory_path() / ("kf_os_" + std::to_string(::getpid()));
+  fs::create_directories(folder / "save");
+  std::ofstream(folder / "data.txt", std::ios::binary) << "abc";
+  FileLocations_SetGameFolder(folder.string());
+  FileLocations_SetSaveArea((folder / "save").string());
+  EXPECT_EQ(CallBuiltin(F_Md5File, {S("data.txt")}).text, "900150983cd24fb0d6963f7d28e17f72");
+  std::ofstream(folder / "save" / "data.txt", std::ios::binary) << "";
+  EXPECT_EQ(CallBuiltin(F_Sha1File, {S("data.txt")}).text, "da39a3ee5e6b4b0d3255bfef95601890afd80709");
+  EXPECT_EQ(CallBuiltin(F_Md5File, {S("missing.txt")}).text, "");
+  FileLocations_Reset();
+  fs::remove_all(folder);
+}
+
+TEST(OsBuiltins, LanguageOfLocale) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"de_DE.UTF-8", "de"}, {"en_US", "en"}, {"gsw_CH", "gsw"}, {"fr", "fr"},
+      {"C", "--"},           {"POSIX", "--"}, {"", "--"},         {"C.UTF-8", "--"},
+  };
+  for (const auto& [locale, code] : cases) EXPECT_EQ(Os_LanguageOfLocale(locale), code) << locale;
+}
+
+TEST(OsBuiltins, UrlOpenChecksItsArgument) {
+  ConsoleCapture capture;
+  CallBuiltin(F_UrlOpen, {R(1)});
+  EXPECT_TRUE(capture.Contains("Illegal argument type"));
+  CallBuiltin(F_UrlOpen, {S("a"), S("b")});
+  EXPECT_TRUE(capture.Contains("Illegal argument count"));
+  // Another scheme opens nothing (no opener is started).
+  EXPECT_EQ(CallBuiltin(F_UrlOpen, {S("ftp://example.invalid")}).real, 0.0);
+}
+
+TEST(OsBuiltins, FixedAnswers) {
+  EXPECT_EQ(CallBuiltin(F_DisplayGetDpi, {}).real, 96.0);
+  EXPECT_EQ(CallBuiltin(F_ParameterString, {R(0)}).text, "");
+  EXPECT_EQ(CallBuiltin(F_OsIsPaused, {}).real, 0.0);
+  const double t1 = CallBuiltin(F_GetTimer, {}).real;
+  EXPECT_GE(CallBuiltin(F_GetTimer, {}).real, t1);
+}
+
+}  // namespace
