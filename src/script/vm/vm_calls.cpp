@@ -40,9 +40,8 @@ inline bool PlainSlot(const ScriptValue& slot) {
   return slot.kind == ValueKind::Real && bits == 0 && slot.text.empty();
 }
 
-}  // namespace
-
-void VM_RestoreArguments(VMFrame& frame, uint32_t changed) {
+// Inlined into the return, which runs it on every script call.
+[[gnu::always_inline]] inline void RestoreArguments(VMFrame& frame, uint32_t changed) {
   // Slots outside both masks held the real 0 and still do.
   uint32_t slots = (frame.savedMask | changed) & kAllArgumentSlots;
   for (; slots != 0; slots &= slots - 1) {
@@ -57,6 +56,10 @@ void VM_RestoreArguments(VMFrame& frame, uint32_t changed) {
     }
   }
 }
+
+}  // namespace
+
+void VM_RestoreArguments(VMFrame& frame, uint32_t changed) { RestoreArguments(frame, changed); }
 
 void VM_SetScriptLookup(VMScriptLookup lookup) { ScriptLookup() = lookup; }
 void VM_SetExtensionCall(VMExtensionCall call) { ExtensionCall() = call; }
@@ -183,7 +186,7 @@ void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uin
   st.locals = frame.locals;
   st.localsCache = frame.localsCache;
   Code_ArgumentCount = frame.argc;
-  VM_RestoreArguments(frame, st.argsMaybeSet);
+  RestoreArguments(frame, st.argsMaybeSet);
   st.argsMaybeSet = frame.savedMask;  // the caller's slots other than these hold the real 0
   sp = frame.stackBase - 1;
   sp->kind = value.kind;
