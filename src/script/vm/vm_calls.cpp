@@ -104,9 +104,7 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   frame.code = st.code;
   frame.codeSize = st.codeSize;
   frame.buffer = st.buffer;
-  frame.debugInfo = st.debugInfo;
-  frame.source = st.source;
-  frame.name = st.name;
+  frame.ident = st.ident;
   frame.line = st.line;
   frame.argc = Code_ArgumentCount;
   frame.locals = st.locals;
@@ -151,12 +149,16 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   st.codeSize = bytecode->Size();
   st.buffer = bytecode;
   st.pc = 0;
-  st.debugInfo = script->DebugInfo();
-  st.source = script->SourceCopy();
-  st.name = script->Name();
   st.line = 0;
   // Code that names no local runs without a locals list.
   const VMDecoded* decoded = VM_Decoded(*bytecode);
+  // Made by VM_Decoded even for code that runs byte by byte.
+  const auto* derived = static_cast<const VMDecoded*>(bytecode->Derived().get());
+  if (derived->identOf != script) {
+    derived->ident = {script->DebugInfo(), script->SourceCopy(), script->Name()};
+    derived->identOf = script;
+  }
+  st.ident = &derived->ident;
   if (decoded == nullptr || decoded->usesLocals) {
     st.locals = VM_TakeLocals(st.localsCache);
   } else {
@@ -179,9 +181,7 @@ void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uin
   st.codeSize = codeSize = frame.codeSize;
   st.pc = pc = frame.pc;
   st.buffer = frame.buffer;
-  st.debugInfo = frame.debugInfo;
-  st.source = frame.source;
-  st.name = frame.name;
+  st.ident = frame.ident;
   st.line = frame.line;
   st.locals = frame.locals;
   st.localsCache = frame.localsCache;

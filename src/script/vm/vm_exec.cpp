@@ -1012,9 +1012,8 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
   st.code = code.Data();
   st.codeSize = code.Size();
   st.buffer = &code;
-  st.debugInfo = debugInfo;
-  st.source = sourceText;
-  st.name = name;
+  const VMCodeIdentity ident{debugInfo, sourceText, name};
+  st.ident = &ident;
   st.locals = VM_TakeLocals(st.localsCache);
   st.stackStart = seg->cells.get() + kStackCells;  // cells above it are the guard
   st.stackSize = kInitialStackBytes;
