@@ -105,6 +105,7 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   frame.codeSize = st.codeSize;
   frame.buffer = st.buffer;
   frame.ident = st.ident;
+  frame.resume = nullptr;
   frame.line = st.line;
   frame.argc = Code_ArgumentCount;
   frame.locals = st.locals;

@@ -906,10 +906,12 @@ fop_Call : {  // a call made here; the code it enters (or returns to) goes on he
   st.pc = ip[1].pc;
   ScriptValue* spNow = sp;
   int32_t usedNow = used;
+  const int32_t depth = st.depth;
   // VM_DoCall reports no errors of its own.
   if (VM_DoCall(st, id, static_cast<int32_t>(ip->word & 0xFFFF), spNow, usedNow) != nullptr) {
     __builtin_trap();
   }
+  if (st.depth != depth) st.seg->frames.Top().resume = ip + 1;  // a script was entered
   sp = spNow;
   used = usedNow;
   if (used > limit) {
@@ -929,12 +931,20 @@ fop_Exit:
   Cell_SetVarReal(st.returned, 0.0);
   goto leave;
 leave : {
+    const VMInsn* back = st.seg->frames.Top().resume;
     ScriptValue* spNow = sp;
     int32_t usedNow = used, codeSizeNow = 0, pcNow = 0;
     const uint8_t* codeNow = nullptr;
     VM_ReturnFromScript(st, spNow, usedNow, codeNow, codeSizeNow, pcNow, st.returned);
     sp = spNow;
     used = usedNow;
+    // A caller that called from here goes on at its next record without a look-up.
+    if (back != nullptr && !g_VMSlowSteps) {
+      pcOut = st.pc;
+      ip = back;
+      localsCache = st.localsCache;
+      goto* ip->handler;
+    }
   }
   goto resume;
 // Goes on at st.pc in the code now running, when that code has a decoded form and nothing

@@ -16,6 +16,7 @@ class CInstance;
 class CVariableList;
 struct VariableNode;
 struct VMLocalsCache;
+struct VMInsn;
 
 inline constexpr uint32_t kAllArgumentSlots = 0xFFFF;
 
@@ -38,6 +39,7 @@ struct VMFrame {
   int32_t codeSize = 0;
   const VMBuffer* buffer = nullptr;
   const VMCodeIdentity* ident = nullptr;
+  const VMInsn* resume = nullptr;  // the decoded record the caller goes on at, if it has one
   int32_t line = 0;
   int32_t argc = 0;  // the caller's argument count
   CVariableList* locals = nullptr;
