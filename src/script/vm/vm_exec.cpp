@@ -916,12 +916,21 @@ fop_Call : {  // a call made here; the code it enters (or returns to) goes on he
   if (VM_DoCall(st, id, static_cast<int32_t>(ip->word & 0xFFFF), spNow, usedNow) != nullptr) {
     __builtin_trap();
   }
-  if (st.depth != depth) st.seg->frames.Top().resume = ip + 1;  // a script was entered
   sp = spNow;
   used = usedNow;
   if (used > limit) {
     pcOut = st.pc;
     goto step;
+  }
+  if (st.depth != depth) {  // a script was entered: its first record, when it has them
+    st.seg->frames.Top().resume = ip + 1;
+    dec = VM_Decoded(*st.buffer);
+    if (dec != nullptr && !dec->indexOf.empty() && !g_VMSlowSteps) {
+      pcOut = 0;
+      ip = dec->insns.data();
+      localsCache = st.localsCache;
+      goto* ip->handler;
+    }
   }
   goto resume;
 }
