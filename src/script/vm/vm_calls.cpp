@@ -40,9 +40,8 @@ inline bool PlainSlot(const ScriptValue& slot) {
   return slot.kind == ValueKind::Real && bits == 0 && slot.text.empty();
 }
 
-}  // namespace
-
-void VM_RestoreArguments(VMFrame& frame, uint32_t changed) {
+// Inlined into the return, which runs it on every script call.
+[[gnu::always_inline]] inline void RestoreArguments(VMFrame& frame, uint32_t changed) {
   // Slots outside both masks held the real 0 and still do.
   uint32_t slots = (frame.savedMask | changed) & kAllArgumentSlots;
   for (; slots != 0; slots &= slots - 1) {
@@ -57,6 +56,10 @@ void VM_RestoreArguments(VMFrame& frame, uint32_t changed) {
     }
   }
 }
+
+}  // namespace
+
+void VM_RestoreArguments(VMFrame& frame, uint32_t changed) { RestoreArguments(frame, changed); }
 
 void VM_SetScriptLookup(VMScriptLookup lookup) { ScriptLookup() = lookup; }
 void VM_SetExtensionCall(VMExtensionCall call) { ExtensionCall() = call; }
@@ -101,9 +104,8 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   frame.code = st.code;
   frame.codeSize = st.codeSize;
   frame.buffer = st.buffer;
-  frame.debugInfo = st.debugInfo;
-  frame.source = st.source;
-  frame.name = st.name;
+  frame.ident = st.ident;
+  frame.resume = nullptr;
   frame.line = st.line;
   frame.argc = Code_ArgumentCount;
   frame.locals = st.locals;
@@ -148,12 +150,16 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   st.codeSize = bytecode->Size();
   st.buffer = bytecode;
   st.pc = 0;
-  st.debugInfo = script->DebugInfo();
-  st.source = script->SourceCopy();
-  st.name = script->Name();
   st.line = 0;
   // Code that names no local runs without a locals list.
   const VMDecoded* decoded = VM_Decoded(*bytecode);
+  // Made by VM_Decoded even for code that runs byte by byte.
+  const auto* derived = static_cast<const VMDecoded*>(bytecode->Derived().get());
+  if (derived->identOf != script) {
+    derived->ident = {script->DebugInfo(), script->SourceCopy(), script->Name()};
+    derived->identOf = script;
+  }
+  st.ident = &derived->ident;
   if (decoded == nullptr || decoded->usesLocals) {
     st.locals = VM_TakeLocals(st.localsCache);
   } else {
@@ -176,14 +182,12 @@ void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uin
   st.codeSize = codeSize = frame.codeSize;
   st.pc = pc = frame.pc;
   st.buffer = frame.buffer;
-  st.debugInfo = frame.debugInfo;
-  st.source = frame.source;
-  st.name = frame.name;
+  st.ident = frame.ident;
   st.line = frame.line;
   st.locals = frame.locals;
   st.localsCache = frame.localsCache;
   Code_ArgumentCount = frame.argc;
-  VM_RestoreArguments(frame, st.argsMaybeSet);
+  RestoreArguments(frame, st.argsMaybeSet);
   st.argsMaybeSet = frame.savedMask;  // the caller's slots other than these hold the real 0
   sp = frame.stackBase - 1;
   sp->kind = value.kind;

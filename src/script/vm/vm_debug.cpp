@@ -249,10 +249,10 @@ int32_t VM_Breakpoint_Count() { return static_cast<int32_t>(Breakpoints().size()
 
 void VM_DebugStep(VMState& st, int32_t used) {
   std::string text;
-  st.line = LineOf(st.debugInfo, st.pc, st.source, &text);
+  st.line = LineOf(st.ident->debugInfo, st.pc, st.ident->source, &text);
   if (!Breakpoints().empty()) {
     for (const Breakpoint& bp : Breakpoints()) {
-      if (bp.enabled && bp.line == st.line && bp.name == st.name) {
+      if (bp.enabled && bp.line == st.line && bp.name == st.ident->name) {
         if (TracerAttached()) std::raise(SIGTRAP);
         break;
       }
@@ -261,7 +261,7 @@ void VM_DebugStep(VMState& st, int32_t used) {
   if (g_VMTrace) {
     g_DebugConsole->Output(
         "%08x(%08x) # %s@%d(%08x) : %s\n", static_cast<uint32_t>(InstanceId(st.self)),
-        static_cast<uint32_t>(InstanceId(st.other)), std::string(st.name).c_str(), st.line,
+        static_cast<uint32_t>(InstanceId(st.other)), std::string(st.ident->name).c_str(), st.line,
         static_cast<uint32_t>(used), text.size() > 1 ? text.c_str() + 1 : "");
     VM_Disassemble(st.code, st.codeSize, st.pc, *g_DebugConsole);
   }
@@ -279,10 +279,10 @@ void VM_Error(VMState& st, const std::string& message, int32_t /*used*/) {
   const std::string rule(92, '#');
   TMemoryConsole out;
   std::string lineText;
-  int32_t line = LineOf(st.debugInfo, st.pc, st.source, &lineText);
+  int32_t line = LineOf(st.ident->debugInfo, st.pc, st.ident->source, &lineText);
   out.Output("%s\n", rule.c_str());
   out.Output("VMError!! Occurred - %s\n", message.c_str());
-  out.Output(" at %s (line %d) - %s\n", std::string(st.name).c_str(), line, lineText.c_str());
+  out.Output(" at %s (line %d) - %s\n", std::string(st.ident->name).c_str(), line, lineText.c_str());
   out.Output("%s\n", rule.c_str());
   if (st.locals != nullptr && st.locals->Count() > 0) {
     out.Output("%s\n", rule.c_str());
@@ -299,12 +299,12 @@ void VM_Error(VMState& st, const std::string& message, int32_t /*used*/) {
   }
   const VMFrameStack& frames = st.seg->frames;
   if (!frames.Empty()) {
-    out.Output("stack frame is\n%s (line %d)\n", std::string(st.name).c_str(), line);
+    out.Output("stack frame is\n%s (line %d)\n", std::string(st.ident->name).c_str(), line);
     for (size_t i = 0; i < frames.Size(); ++i) {
       const VMFrame* it = &frames.FromTop(i);
       std::string callerText;
-      int32_t callerLine = LineOf(it->debugInfo, it->pc, it->source, &callerText);
-      out.Output("called from - %s (line %d) - %s\n", std::string(it->name).c_str(), callerLine,
+      int32_t callerLine = LineOf(it->ident->debugInfo, it->pc, it->ident->source, &callerText);
+      out.Output("called from - %s (line %d) - %s\n", std::string(it->ident->name).c_str(), callerLine,
                  callerText.c_str());
       if (it->locals != nullptr) it->locals->Dump(out);
     }

@@ -13,7 +13,10 @@
 #include <memory>
 #include <vector>
 
+#include "script/vm/vm_state.h"
 #include "script/vm_buffer.h"
+
+class CCode;
 
 // What a record does. Slow hands the instruction to the byte loop.
 enum class VMFastOp : uint8_t {
@@ -99,6 +102,9 @@ struct VMDecoded {
   std::vector<VMInsn> insns;     // the last one is the end
   bool usesLocals = false;       // some instruction may name a local
   std::vector<int32_t> indexOf;  // record index by offset / 4; -1 inside an instruction
+  // The names of the script whose code this is, filled on its first call.
+  mutable const CCode* identOf = nullptr;
+  mutable VMCodeIdentity ident;
 
   // The record of the instruction at offset pc, or null.
   const VMInsn* At(int32_t pc) const {

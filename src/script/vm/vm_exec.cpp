@@ -800,7 +800,12 @@ fop_PopElement : {  // a store into an element of a local's array
   used -= ip->slot;
   if (static_cast<size_t>(row) >= node->rows.size()) node->rows.resize(static_cast<size_t>(row) + 1);
   auto& items = node->rows[static_cast<size_t>(row)].items;
-  if (static_cast<size_t>(column) >= items.size()) items.resize(static_cast<size_t>(column) + 1);
+  // Rows mostly grow by one element at the end: that is an append, without the resize call.
+  if (static_cast<size_t>(column) == items.size()) {
+    items.emplace_back();
+  } else if (static_cast<size_t>(column) > items.size()) {
+    items.resize(static_cast<size_t>(column) + 1);
+  }
   ScriptValue& element = items[static_cast<size_t>(column)];
   element.kind = value.kind;
   element.real = value.real;
@@ -906,6 +911,7 @@ fop_Call : {  // a call made here; the code it enters (or returns to) goes on he
   st.pc = ip[1].pc;
   ScriptValue* spNow = sp;
   int32_t usedNow = used;
+  const int32_t depth = st.depth;
   // VM_DoCall reports no errors of its own.
   if (VM_DoCall(st, id, static_cast<int32_t>(ip->word & 0xFFFF), spNow, usedNow) != nullptr) {
     __builtin_trap();
@@ -915,6 +921,16 @@ fop_Call : {  // a call made here; the code it enters (or returns to) goes on he
   if (used > limit) {
     pcOut = st.pc;
     goto step;
+  }
+  if (st.depth != depth) {  // a script was entered: its first record, when it has them
+    st.seg->frames.Top().resume = ip + 1;
+    dec = VM_Decoded(*st.buffer);
+    if (dec != nullptr && !dec->indexOf.empty() && !g_VMSlowSteps) {
+      pcOut = 0;
+      ip = dec->insns.data();
+      localsCache = st.localsCache;
+      goto* ip->handler;
+    }
   }
   goto resume;
 }
@@ -929,12 +945,20 @@ fop_Exit:
   Cell_SetVarReal(st.returned, 0.0);
   goto leave;
 leave : {
+    const VMInsn* back = st.seg->frames.Top().resume;
     ScriptValue* spNow = sp;
     int32_t usedNow = used, codeSizeNow = 0, pcNow = 0;
     const uint8_t* codeNow = nullptr;
     VM_ReturnFromScript(st, spNow, usedNow, codeNow, codeSizeNow, pcNow, st.returned);
     sp = spNow;
     used = usedNow;
+    // A caller that called from here goes on at its next record without a look-up.
+    if (back != nullptr && !g_VMSlowSteps) {
+      pcOut = st.pc;
+      ip = back;
+      localsCache = st.localsCache;
+      goto* ip->handler;
+    }
   }
   goto resume;
 // Goes on at st.pc in the code now running, when that code has a decoded form and nothing
@@ -1012,9 +1036,8 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
   st.code = code.Data();
   st.codeSize = code.Size();
   st.buffer = &code;
-  st.debugInfo = debugInfo;
-  st.source = sourceText;
-  st.name = name;
+  const VMCodeIdentity ident{debugInfo, sourceText, name};
+  st.ident = &ident;
   st.locals = VM_TakeLocals(st.localsCache);
   st.stackStart = seg->cells.get() + kStackCells;  // cells above it are the guard
   st.stackSize = kInitialStackBytes;

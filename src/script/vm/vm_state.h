@@ -16,8 +16,17 @@ class CInstance;
 class CVariableList;
 struct VariableNode;
 struct VMLocalsCache;
+struct VMInsn;
 
 inline constexpr uint32_t kAllArgumentSlots = 0xFFFF;
+
+// What the error report and the trace name a running code object by. A script's lives with
+// its decoded form, the outermost code's with the activation, so a call saves one pointer.
+struct VMCodeIdentity {
+  const VMBuffer* debugInfo = nullptr;
+  std::string_view source;
+  std::string_view name;
+};
 
 // What a script call saves of its caller. On the original machine it was written over the
 // arguments on the value stack; here it lives on a stack of its own while the value stack
@@ -29,9 +38,8 @@ struct VMFrame {
   const uint8_t* code = nullptr;
   int32_t codeSize = 0;
   const VMBuffer* buffer = nullptr;
-  const VMBuffer* debugInfo = nullptr;
-  std::string_view source;
-  std::string_view name;
+  const VMCodeIdentity* ident = nullptr;
+  const VMInsn* resume = nullptr;  // the decoded record the caller goes on at, if it has one
   int32_t line = 0;
   int32_t argc = 0;  // the caller's argument count
   CVariableList* locals = nullptr;
@@ -110,9 +118,7 @@ struct VMState {
   int32_t codeSize = 0;
   int32_t pc = 0;
   const VMBuffer* buffer = nullptr;  // the bytes of code, which keep its decoded form
-  const VMBuffer* debugInfo = nullptr;
-  std::string_view source;
-  std::string_view name;
+  const VMCodeIdentity* ident = nullptr;
   int32_t line = 0;
   int32_t depth = 0;
   // The argument slots that may hold something other than the real 0; the others surely
