@@ -69,6 +69,9 @@ RunnerResult RunRunner(const std::vector<std::string>& args, const RunnerOptions
   withDefaults.environment.emplace("SDL_VIDEODRIVER", "offscreen");
   withDefaults.environment.emplace("ALSOFT_DRIVERS", "null");
   withDefaults.environment.emplace("EGL_PLATFORM", "surfaceless");
+  // llvmpipe draws on the calling thread: the same pixels, and no rasteriser threads for the
+  // leak checker to stop.
+  withDefaults.environment.emplace("LP_NUM_THREADS", "0");
   return RunProcess(KILNFORGE_BINARY, args, withDefaults);
 }
 
