@@ -72,6 +72,7 @@ RunnerResult RunRunner(const std::vector<std::string>& args, const RunnerOptions
   // llvmpipe draws on the calling thread: the same pixels, and no rasteriser threads for the
   // leak checker to stop.
   withDefaults.environment.emplace("LP_NUM_THREADS", "0");
+  withDefaults.environment.emplace("MESA_SHADER_CACHE_DISABLE", "true");
   return RunProcess(KILNFORGE_BINARY, args, withDefaults);
 }
 
