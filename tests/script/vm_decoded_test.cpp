@@ -42,6 +42,10 @@ const Program kPrograms[] = {
      "a[2, 7] = \"z\"; a[1] = s; r = concat(a[2, 7], a[1], a[0, 1]);"},
     {"a local copied into another", "var u, k; k = 2; u = k; r = u + k;"},
     {"recursion and arguments", "r = kf_fib(12) * 1000 + kf_pick(3, \"x\", 5);"},
+    {"comparisons of instance variables taken by branches",
+     "n = 0; k = 5; while (k > 0) { k -= 1; n += 1; } if (!(n == 5)) n = -100;"
+     "if (n >= k + 5) n += 1000; do n += 1; until (n > 1010); if (n != k) n += (n < 3) + 2 * (k <= 0);"
+     "r = n;"},
 };
 
 class VMDecodedTest : public VMTest {
