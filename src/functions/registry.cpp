@@ -4,6 +4,7 @@
 #include "functions/file_functions.h"
 #include "functions/game_functions.h"
 #include "functions/graphics_functions.h"
+#include "functions/input_functions.h"
 #include "functions/misc_functions.h"
 #include "functions/number_functions.h"
 #include "functions/os_functions.h"
@@ -21,4 +22,5 @@ void Functions_RegisterAll() {
   InitFileFunctions();
   InitSoundFunctions();
   InitPlatformFunctions();
+  InitInputFunctions();
 }

@@ -145,3 +145,20 @@ void IO_Joystick_Poll();
 // A pure form of the poll for one joystick (axes in 0..65535, buttons mask).
 void IO_Joystick_Raise(int joystick, uint32_t x, uint32_t y, uint32_t buttons,
                        const std::function<void(int)>& raise);
+
+// What one joystick reports right now. Axes run from 0 to 65535 (32767 centred); the
+// point of view is in hundredths of a degree clockwise from up, 65535 when centred.
+struct JoystickReading {
+  std::string name;
+  uint32_t axisCount = 0;
+  uint32_t buttonCount = 0;
+  bool hasPov = false;
+  std::array<uint32_t, 6> axes{};  // x, y, z, r, u, v
+  uint32_t buttons = 0;            // bit k: button k + 1 held
+  uint32_t pov = 65535;
+};
+// Reads joystick 0 or 1; false when it is not attached.
+bool Window_JoystickRead(int joystick, JoystickReading& reading);
+// The Num Lock state the system keeps, and switching it.
+bool Window_NumLock();
+void Window_SetNumLock(bool on);

@@ -438,3 +438,49 @@ void IO_Joystick_Poll() {
     IO_Joystick_Raise(j, x, y, buttons, raise);
   }
 }
+
+namespace {
+uint32_t AxisPosition(SDL_Joystick* joystick, int axis) {
+  if (axis >= SDL_JoystickNumAxes(joystick)) return 32767;
+  return static_cast<uint32_t>(SDL_JoystickGetAxis(joystick, axis) + 32768);
+}
+
+uint32_t HatHundredths(uint8_t hat) {
+  switch (hat) {
+    case SDL_HAT_UP: return 0;
+    case SDL_HAT_RIGHTUP: return 4500;
+    case SDL_HAT_RIGHT: return 9000;
+    case SDL_HAT_RIGHTDOWN: return 13500;
+    case SDL_HAT_DOWN: return 18000;
+    case SDL_HAT_LEFTDOWN: return 22500;
+    case SDL_HAT_LEFT: return 27000;
+    case SDL_HAT_LEFTUP: return 31500;
+    default: return 65535;
+  }
+}
+}  // namespace
+
+bool Window_JoystickRead(int j, JoystickReading& reading) {
+  if (j < 0 || j > 1) return false;
+  SDL_Joystick* joystick = Owned().joysticks[static_cast<size_t>(j)].get();
+  if (joystick == nullptr || !SDL_JoystickGetAttached(joystick)) return false;
+  const char* name = SDL_JoystickName(joystick);
+  reading.name = name != nullptr ? name : "";
+  reading.axisCount = static_cast<uint32_t>(std::max(SDL_JoystickNumAxes(joystick), 0));
+  reading.buttonCount = static_cast<uint32_t>(std::max(SDL_JoystickNumButtons(joystick), 0));
+  reading.hasPov = SDL_JoystickNumHats(joystick) > 0;
+  for (int a = 0; a < 6; ++a) reading.axes[static_cast<size_t>(a)] = AxisPosition(joystick, a);
+  reading.buttons = 0;
+  for (int k = 0; k < 32 && k < SDL_JoystickNumButtons(joystick); ++k) {
+    if (SDL_JoystickGetButton(joystick, k)) reading.buttons |= 1u << k;
+  }
+  reading.pov = reading.hasPov ? HatHundredths(SDL_JoystickGetHat(joystick, 0)) : 65535;
+  return true;
+}
+
+bool Window_NumLock() { return (SDL_GetModState() & KMOD_NUM) != 0; }
+
+void Window_SetNumLock(bool on) {
+  SDL_Keymod mods = SDL_GetModState();
+  SDL_SetModState(static_cast<SDL_Keymod>(on ? (mods | KMOD_NUM) : (mods & ~KMOD_NUM)));
+}
