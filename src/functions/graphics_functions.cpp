@@ -8,6 +8,7 @@
 #include "data/room_settings.h"
 #include "data/sprite.h"
 #include "functions/argument_helpers.h"
+#include "functions/surface_functions.h"
 #include "functions/text_functions.h"
 #include "graphics/device.h"
 #include "graphics/graphics_state.h"
@@ -566,4 +567,6 @@ void InitGraphicsFunctions() {
   Function_Add("draw_background_stretched_ext", F_DrawBackgroundStretchedExt, 7);
   Function_Add("draw_background_tiled", F_DrawBackgroundTiled, 3);
   Function_Add("draw_background_tiled_ext", F_DrawBackgroundTiledExt, 7);
+  // Surfaces.
+  RegisterSurfaceFunctions();
 }

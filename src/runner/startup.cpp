@@ -17,6 +17,7 @@
 #include "data/resource_textures.h"
 #include "data/sprite.h"
 #include "functions/registry.h"
+#include "graphics/surfaces.h"
 #include "graphics/device.h"
 #include "graphics/graphics_hooks.h"
 #include "graphics/primitives.h"
@@ -121,6 +122,7 @@ void CreateMainWindow() {
 void InstallGraphicsStart() {
   Graphics_Hooks().projectionCorrectionSize = [](int& width, int& height) { return Room_ProjectionSize(width, height); };
   Graphics_Hooks().windowResizable = [] { return (GameData_Header().windowFlags & kWindowFlagSizeable) != 0; };
+  Graphics_Hooks().freeAllSurfaces = [] { GR_Surface_Free_All(); };
   Input_Hooks().scaleSize = [](int& width, int& height) { return Room_ProjectionSize(width, height); };
   GraphicsStartHooks& hooks = InitGraphics_Hooks();
   hooks.createDevice = [](int32_t width, int32_t height, uint32_t flags) {
