@@ -73,6 +73,10 @@ RunnerResult RunRunner(const std::vector<std::string>& args, const RunnerOptions
   // leak checker to stop.
   withDefaults.environment.emplace("LP_NUM_THREADS", "0");
   withDefaults.environment.emplace("MESA_SHADER_CACHE_DISABLE", "true");
+  // In the sanitizer build the leak checker's stop of the runner's library threads (window,
+  // sound, drawing) at process exit sometimes crashes on its own. The runner's memory errors
+  // and undefined behaviour are still reported; leaks are checked by the in-process tests.
+  withDefaults.environment.emplace("ASAN_OPTIONS", "detect_leaks=0:abort_on_error=0");
   return RunProcess(KILNFORGE_BINARY, args, withDefaults);
 }
 
