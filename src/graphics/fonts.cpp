@@ -49,6 +49,17 @@ GlyphSheet SheetOf(const CFontKF& font) {
   return sheet;
 }
 
+// The texture coordinates of a glyph's rectangle on its sheet.
+struct GlyphUV {
+  float left, top, right, bottom;
+};
+GlyphUV UVOf(const GlyphSheet& sheet, const FontGlyph& g) {
+  const float iw = sheet.entry->inverseWidth, ih = sheet.entry->inverseHeight;
+  return {(sheet.originX + static_cast<float>(g.x)) * iw, (sheet.originY + static_cast<float>(g.y)) * ih,
+          (sheet.originX + static_cast<float>(g.x + g.width)) * iw,
+          (sheet.originY + static_cast<float>(g.y + g.height)) * ih};
+}
+
 // Fractions of the running distance along a line of width w for the corner colours.
 float Fraction(float distance, int32_t width) {
   return width != 0 ? distance / static_cast<float>(width) : 0.0f;
@@ -228,7 +239,6 @@ void CFontKF::Draw(float x, float y, std::u16string_view line, uint32_t colour, 
   if (sheet.entry == nullptr || !sheet.entry->texture) return;
   const uint32_t argb = GR_Color_Alpha_To_ARGB(colour, alpha);
   const float z = GR_Draw_Get_Depth();
-  const float iw = sheet.entry->inverseWidth, ih = sheet.entry->inverseHeight;
   for (size_t start = 0; start < line.size(); start += kGlyphsPerReservation) {
     const size_t count = std::min(kGlyphsPerReservation, line.size() - start);
     auto* v = static_cast<Vertex24*>(
@@ -243,10 +253,8 @@ void CFontKF::Draw(float x, float y, std::u16string_view line, uint32_t colour, 
       const float left = pen + static_cast<float>(g->offset) * xscale;
       const float right = left + static_cast<float>(g->width) * xscale;
       const float bottom = y + static_cast<float>(g->height) * yscale;
-      const float uL = (sheet.originX + static_cast<float>(g->x)) * iw;
-      const float vT = (sheet.originY + static_cast<float>(g->y)) * ih;
-      const float uR = (sheet.originX + static_cast<float>(g->x + g->width)) * iw;
-      const float vB = (sheet.originY + static_cast<float>(g->y + g->height)) * ih;
+      const GlyphUV uv = UVOf(sheet, *g);
+      const float uL = uv.left, vT = uv.top, uR = uv.right, vB = uv.bottom;
       v[0] = {left, y, z, argb, uL, vT};
       v[1] = {right, y, z, argb, uR, vT};
       v[2] = {right, bottom, z, argb, uR, vB};
@@ -286,7 +294,6 @@ void CFontKF::DrawTransformed(float x, float y, std::u16string_view line, float 
   if (sheet.entry == nullptr || !sheet.entry->texture) return;
   const uint32_t argb = GR_Color_Alpha_To_ARGB(colour, alpha);
   const float z = GR_Draw_Get_Depth();
-  const float iw = sheet.entry->inverseWidth, ih = sheet.entry->inverseHeight;
   for (size_t start = 0; start < line.size(); start += kGlyphsPerReservation) {
     const size_t count = std::min(kGlyphsPerReservation, line.size() - start);
     auto* v = static_cast<Vertex24*>(
@@ -306,10 +313,8 @@ void CFontKF::DrawTransformed(float x, float y, std::u16string_view line, float 
       const float x1 = x0 + c * w, y1 = y0 - s * w;
       const float x2 = x1 + s * h, y2 = y1 + c * h;
       const float x3 = x0 + s * h, y3 = y0 + c * h;
-      const float uL = (sheet.originX + static_cast<float>(g->x)) * iw;
-      const float vT = (sheet.originY + static_cast<float>(g->y)) * ih;
-      const float uR = (sheet.originX + static_cast<float>(g->x + g->width)) * iw;
-      const float vB = (sheet.originY + static_cast<float>(g->y + g->height)) * ih;
+      const GlyphUV uv = UVOf(sheet, *g);
+      const float uL = uv.left, vT = uv.top, uR = uv.right, vB = uv.bottom;
       v[0] = {x0, y0, z, argb, uL, vT};
       v[1] = {x1, y1, z, argb, uR, vT};
       v[2] = {x2, y2, z, argb, uR, vB};
