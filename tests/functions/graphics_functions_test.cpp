@@ -129,7 +129,9 @@ TEST(GraphicsBuiltins, DrawingStateColourAndShapeBuiltInsComeInTheirOrder) {
     const int32_t id = Find(name);
     ASSERT_GE(id, 0) << name;
     EXPECT_EQ(Function_Get(id)->argc, argc) << name;
-    if (previous >= 0) EXPECT_EQ(id, previous + 1) << name;
+    if (previous >= 0) {
+      EXPECT_EQ(id, previous + 1) << name;
+    }
     previous = id;
   }
   Function_FreeAll();
