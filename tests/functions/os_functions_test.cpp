@@ -112,6 +112,9 @@ TEST(OsBuiltins, PlatformBuiltInsAreRegisteredInTheirOrder) {
   EXPECT_EQ(CallBuiltin(F_DisplayGetGuiHeight, {}).real, 200.0);
   CallBuiltin(F_DisplaySetGuiSize, {R(-1), R(-1)});
   EXPECT_EQ(CallBuiltin(F_WindowHandle, {}).real, 0.0);  // no window here
+  ConsoleCapture console;
+  CallBuiltin(F_DrawEnableAlphablend, {S("yes")});
+  EXPECT_NE(console.Text().find("Illegal argument type: true/false expected"), std::string::npos) << console.Text();
 }
 
 }  // namespace

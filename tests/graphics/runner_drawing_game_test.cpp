@@ -170,8 +170,11 @@ TEST_F(RunnerDrawingGame, SurfaceSetAgainInTheNextFrameTakesTheDrawing) {
                       "  show_debug_message(\"@pixel \" + string(surface_getpixel(s, 2, 2))); }"
                       "draw_surface(s, 40, 40);"
                       "draw_set_color(c_lime); draw_rectangle(4, 4, 11, 11, 0);"}}},
-                   5));
-  EXPECT_EQ(lines, "set 1 reset 1\npixel 16711680\n") << output;
+                   5,
+                   // draw_texture_flush forgets every surface: the next one takes id 0 again.
+                   "draw_texture_flush(); show_debug_message(\"@flushed \" + string(surface_exists(s)) + \" \" + "
+                   "string(surface_create(8, 8)));"));
+  EXPECT_EQ(lines, "set 1 reset 1\npixel 16711680\nflushed 0 0\n") << output;
   EXPECT_EQ(At(45, 45), kBlue);
   EXPECT_EQ(At(8, 8), kGreen);
   EXPECT_EQ(At(30, 30), kBlack);
