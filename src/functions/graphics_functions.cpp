@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "data/background.h"
+#include "data/paths.h"
 #include "data/room_settings.h"
 #include "data/sprite.h"
 #include "functions/argument_helpers.h"
@@ -16,9 +17,11 @@
 #include "graphics/primitives.h"
 #include "graphics/textured_quads.h"
 #include "platform/bitmap32.h"
+#include "platform/colour.h"
 #include "platform/conversions.h"
 #include "platform/load_save.h"
 #include "runner/instance.h"
+#include "runner/run_globals.h"
 #include "runner/window.h"
 #include "script/builtin_variables.h"
 #include "script/error_report.h"
@@ -198,6 +201,38 @@ void F_MakeColor(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* 
   const uint32_t b = static_cast<uint32_t>(Arg_Truncated(args[2]));
   result.SetReal(static_cast<int32_t>(r + g * 256u + b * 65536u));
 }
+void F_MakeColorHsv(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
+  HSVRecord hsv;
+  hsv.hue = static_cast<uint8_t>(Arg_Rounded(args[0]));
+  hsv.saturation = static_cast<uint8_t>(Arg_Rounded(args[1]));
+  hsv.value = static_cast<uint8_t>(Arg_Rounded(args[2]));
+  result.SetReal(static_cast<double>(Colour_FromHSV(hsv)));
+}
+// The components by integer division and remainder: a negative colour gives negative parts.
+void F_ColorGetRed(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
+  result.SetReal(Arg_Rounded(args[0]) % 256);
+}
+void F_ColorGetGreen(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
+  result.SetReal((Arg_Rounded(args[0]) / 256) % 256);
+}
+void F_ColorGetBlue(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
+  result.SetReal((Arg_Rounded(args[0]) / 65536) % 256);
+}
+void F_ColorGetHue(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
+  result.SetReal(Colour_ToHSV(static_cast<uint32_t>(Arg_Rounded(args[0]))).hue);
+}
+void F_ColorGetSaturation(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
+  result.SetReal(Colour_ToHSV(static_cast<uint32_t>(Arg_Rounded(args[0]))).saturation);
+}
+void F_ColorGetValue(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
+  result.SetReal(Colour_ToHSV(static_cast<uint32_t>(Arg_Rounded(args[0]))).value);
+}
+// The screen's pixel under a room position of the view being drawn, in the screen's byte order.
+void F_DrawGetpixel(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
+  int x = 0, y = 0;
+  GR_Window_Room_To_Window(Run_Globals.viewCurrent, F32(args, 0), F32(args, 1), x, y);
+  result.SetReal(static_cast<double>(GR_Draw_Get_Pixel(x, y)));
+}
 void F_MergeColor(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
   result.SetReal(GR_Color_Merge(ColourSingle(args, 0), ColourSingle(args, 1), F32(args, 2)));
 }
@@ -283,6 +318,28 @@ void F_DrawHealthbar(ScriptValue&, CInstance*, CInstance*, int, ScriptValue* a) 
 void F_DrawSetCirclePrecision(ScriptValue&, CInstance*, CInstance*, int, ScriptValue* a) {
   GR_Draw_Set_Circle_Precision(RoundedSingle(a, 0));
 }
+void F_DrawPath(ScriptValue&, CInstance*, CInstance*, int, ScriptValue* a) {
+  if (!Path_Exists(Arg_Rounded(a[0]))) {
+    Error_Show_Action("Trying to drawn non-existing path.", false);
+    return;
+  }
+  const CPath* path = Path_Data(RoundedSingle(a, 0));
+  if (path == nullptr) return;
+  if (Flag(a, 3)) {
+    path->Draw(0.0f, 0.0f, true);
+  } else {
+    path->Draw(F32(a, 1), F32(a, 2), false);
+  }
+}
+
+namespace {
+// A path is drawn as one line strip in the drawing colour.
+void DrawPathStrip(const std::vector<PathPosition>& vertices) {
+  GR_Draw_Primitive_Begin(kPrimLineStrip, -1);
+  for (const PathPosition& p : vertices) GR_Draw_Vertex(static_cast<float>(p.x), static_cast<float>(p.y));
+  GR_Draw_Primitive_End();
+}
+}  // namespace
 
 // ---- primitives ------------------------------------------------------------------------------
 
@@ -505,12 +562,20 @@ void InitGraphicsFunctions() {
   Function_Add("screen_save", F_ScreenSave, 1);
   Function_Add("screen_save_part", F_ScreenSavePart, 5);
   // Drawing state, shapes and primitives.
+  Function_Add("draw_getpixel", F_DrawGetpixel, 2);
   Function_Add("draw_set_color", F_DrawSetColor, 1);
   Function_Add("draw_set_alpha", F_DrawSetAlpha, 1);
   Function_Add("draw_get_color", F_DrawGetColor, 0);
   Function_Add("draw_get_alpha", F_DrawGetAlpha, 0);
   Function_Add("make_color", F_MakeColor, 3);
   Function_Add("make_color_rgb", F_MakeColor, 3);
+  Function_Add("make_color_hsv", F_MakeColorHsv, 3);
+  Function_Add("color_get_red", F_ColorGetRed, 1);
+  Function_Add("color_get_green", F_ColorGetGreen, 1);
+  Function_Add("color_get_blue", F_ColorGetBlue, 1);
+  Function_Add("color_get_hue", F_ColorGetHue, 1);
+  Function_Add("color_get_saturation", F_ColorGetSaturation, 1);
+  Function_Add("color_get_value", F_ColorGetValue, 1);
   Function_Add("merge_color", F_MergeColor, 3);
   Function_Add("draw_set_blend_mode", F_DrawSetBlendMode, 1);
   Function_Add("draw_set_blend_mode_ext", F_DrawSetBlendModeExt, 2);
@@ -536,6 +601,8 @@ void InitGraphicsFunctions() {
   Function_Add("draw_button", F_DrawButton, 5);
   Function_Add("draw_healthbar", F_DrawHealthbar, 11);
   Function_Add("draw_set_circle_precision", F_DrawSetCirclePrecision, 1);
+  Function_Add("draw_path", F_DrawPath, 4);
+  Path_SetStripDrawer(DrawPathStrip);
   Function_Add("draw_primitive_begin", F_DrawPrimitiveBegin, 1);
   Function_Add("draw_primitive_begin_texture", F_DrawPrimitiveBeginTexture, 2);
   Function_Add("draw_vertex", F_DrawVertex, 2);

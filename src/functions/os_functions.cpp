@@ -12,6 +12,9 @@
 
 #include "data/game_data.h"
 #include "functions/argument_helpers.h"
+#include "graphics/batch.h"
+#include "graphics/render_state.h"
+#include "graphics/textured_quads.h"
 #include "platform/file_locations.h"
 #include "platform/files.h"
 #include "platform/hashes.h"
@@ -20,7 +23,10 @@
 #include "platform/timing.h"
 #include "platform/utf8.h"
 #include "runner/command_line.h"
+#include "runner/room_drawing.h"
+#include "runner/sdl/window_handle.h"
 #include "runner/window.h"
+#include "script/error_report.h"
 #include "script/function_table.h"
 
 namespace {
@@ -210,6 +216,37 @@ void F_Sha1StringUnicode(ScriptValue& r, CInstance*, CInstance*, int argc, Scrip
 }
 void F_Sha1File(ScriptValue& r, CInstance*, CInstance*, int argc, ScriptValue* a) { FileDigest(r, argc, a, SHA1_HexDigest); }
 
+void F_DisplaySetGuiSize(ScriptValue& r, CInstance*, CInstance*, int, ScriptValue* a) {
+  Room_SetGuiSize(Arg_Truncated(a[0]), Arg_Truncated(a[1]));
+  r.SetReal(0.0);
+}
+void F_DisplayGetGuiWidth(ScriptValue& r, CInstance*, CInstance*, int, ScriptValue*) {
+  int width = 0, height = 0;
+  Room_GetGuiSize(width, height);
+  r.SetReal(width >= 0 ? width : GR_Window_Get_Width());
+}
+void F_DisplayGetGuiHeight(ScriptValue& r, CInstance*, CInstance*, int, ScriptValue*) {
+  int width = 0, height = 0;
+  Room_GetGuiSize(width, height);
+  r.SetReal(height >= 0 ? height : GR_Window_Get_Height());
+}
+void F_DrawEnableAlphablend(ScriptValue&, CInstance*, CInstance*, int argc, ScriptValue* a) {
+  if (argc != 1) return;
+  if (a[0].IsString()) {
+    Error_Show_Action("Illegal argument type: true/false expected", false);
+    return;
+  }
+  GR_D3D_Batch_Flush();
+  Graphics_SetRenderState(12, static_cast<uint32_t>(Arg_Truncated(a[0])));
+}
+void F_DrawTextureFlush(ScriptValue&, CInstance*, CInstance*, int, ScriptValue*) {
+  GR_D3D_Batch_Flush();
+  GR_Texture_Flush();
+}
+void F_WindowHandle(ScriptValue& r, CInstance*, CInstance*, int, ScriptValue*) {
+  r.SetReal(static_cast<double>(Window_Handle()));
+}
+
 namespace {
 struct OsBuiltin {
   const char* name;
@@ -235,8 +272,14 @@ constexpr OsBuiltin kPlatformBuiltins[] = {
     {"os_lock_orientation", F_OsPowersaveEnable, 1},
     {"display_get_dpi_x", F_DisplayGetDpi, 0},
     {"display_get_dpi_y", F_DisplayGetDpi, 0},
+    {"display_set_gui_size", F_DisplaySetGuiSize, 2},
+    {"display_get_gui_width", F_DisplayGetGuiWidth, 0},
+    {"display_get_gui_height", F_DisplayGetGuiHeight, 0},
     {"get_timer", F_GetTimer, 0},
     {"Tarn_GetTimer", F_GetTimer, 0},
+    {"draw_enable_alphablend", F_DrawEnableAlphablend, 1},
+    {"Tarn_EnableAlphaBlend", F_DrawEnableAlphablend, 1},
+    {"draw_texture_flush", F_DrawTextureFlush, 0},
     {"base64_encode", F_Base64Encode, 1},
     {"base64_decode", F_Base64Decode, 1},
     {"md5_string_utf8", F_Md5StringUtf8, 1},
@@ -251,6 +294,7 @@ constexpr OsBuiltin kPlatformBuiltins[] = {
 constexpr OsBuiltin kMiscOsBuiltins[] = {
     {"set_program_priority", F_SetProgramPriority, 1},
     {"set_application_title", F_SetApplicationTitle, 1},
+    {"window_handle", F_WindowHandle, 0},
     {"clipboard_has_text", F_ClipboardHasText, 0},
     {"clipboard_get_text", F_ClipboardGetText, 0},
     {"clipboard_set_text", F_ClipboardSetText, 1},

@@ -11,6 +11,7 @@
 #include "graphics/graphics_hooks.h"
 #include "graphics/graphics_state.h"
 #include "graphics/render_state.h"
+#include "graphics/surfaces.h"
 #include "graphics/texture_table.h"
 #include "platform/console.h"
 #include "platform/matrix.h"
@@ -420,6 +421,7 @@ void Graphics_BeginFrame() {
   if (!g.device || g.frameDepth != 0) return;
   // An OpenGL device is never lost, so there is nothing to test before the scene.
   Graphics_PopAllRenderTargets();
+  GR_Surface_Target_Dropped();
   Graphics_PushRenderTarget();
   if (g.screen) Graphics_SetRenderTarget(0, g.screen.get());
   Window_ClientSize(g.sizes.clientWidth, g.sizes.clientHeight);
@@ -438,6 +440,7 @@ void Graphics_EndFrame() {
   // A surface target left set by the game is dropped here: popping every level brings
   // back the back buffer, so the frame is never drawn into the game's surface.
   Graphics_PopAllRenderTargets();
+  GR_Surface_Target_Dropped();
   Graphics_DrawScreenTexture();
 }
 

@@ -238,7 +238,7 @@ void CFontKF::Draw(float x, float y, std::u16string_view line, uint32_t colour, 
   const GlyphSheet sheet = SheetOf(*this);
   if (sheet.entry == nullptr || !sheet.entry->texture) return;
   const uint32_t argb = GR_Color_Alpha_To_ARGB(colour, alpha);
-  const float z = GR_Draw_Get_Depth();
+  const float z = GR_Draw_Vertex_Z();
   for (size_t start = 0; start < line.size(); start += kGlyphsPerReservation) {
     const size_t count = std::min(kGlyphsPerReservation, line.size() - start);
     auto* v = static_cast<Vertex24*>(
@@ -293,7 +293,7 @@ void CFontKF::DrawTransformed(float x, float y, std::u16string_view line, float 
   const GlyphSheet sheet = SheetOf(*this);
   if (sheet.entry == nullptr || !sheet.entry->texture) return;
   const uint32_t argb = GR_Color_Alpha_To_ARGB(colour, alpha);
-  const float z = GR_Draw_Get_Depth();
+  const float z = GR_Draw_Vertex_Z();
   for (size_t start = 0; start < line.size(); start += kGlyphsPerReservation) {
     const size_t count = std::min(kGlyphsPerReservation, line.size() - start);
     auto* v = static_cast<Vertex24*>(

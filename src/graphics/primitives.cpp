@@ -7,6 +7,7 @@
 
 #include "data/tpage_record.h"
 #include "graphics/batch.h"
+#include "graphics/graphics_state.h"
 #include "graphics/render_state.h"
 #include "graphics/texture_table.h"
 #include "graphics/textured_quads.h"
@@ -49,8 +50,8 @@ void FillCircleTables() {
 Vertex16* Reserve16(int type, int n) { return static_cast<Vertex16*>(GR_D3D_Batch_Reserve(type, nullptr, 16, n)); }
 Vertex24* Reserve24(int type, int n) { return static_cast<Vertex24*>(GR_D3D_Batch_Reserve(type, nullptr, 24, n)); }
 
-Vertex16 V16(float x, float y, uint32_t colour) { return {x, y, g_draw.depth, colour}; }
-Vertex24 V24(float x, float y, uint32_t colour) { return {x, y, g_draw.depth, colour, 0.0f, 0.0f}; }
+Vertex16 V16(float x, float y, uint32_t colour) { return {x, y, GR_Draw_Vertex_Z(), colour}; }
+Vertex24 V24(float x, float y, uint32_t colour) { return {x, y, GR_Draw_Vertex_Z(), colour, 0.0f, 0.0f}; }
 
 uint32_t WithAlpha(uint32_t colour) { return GR_Color_To_ARGB(colour, g_draw.alphaByte); }
 
@@ -84,13 +85,14 @@ void AddVertex(float x, float y, uint32_t argb, float u, float v) {
     v = (static_cast<float>(g_builder.entry.cropHeight) * v + static_cast<float>(g_builder.entry.y)) /
         g_builder.pageHeight;
   }
-  g_builder.vertices[static_cast<size_t>(g_builder.count++)] = {x, y, g_draw.depth, argb, u, v};
+  g_builder.vertices[static_cast<size_t>(g_builder.count++)] = {x, y, GR_Draw_Vertex_Z(), argb, u, v};
 }
 
 }  // namespace
 
 void GR_Draw_Set_Depth(float depth) { g_draw.depth = depth; }
 float GR_Draw_Get_Depth() { return g_draw.depth; }
+float GR_Draw_Vertex_Z() { return Graphics_Settings().mode3D ? g_draw.depth : 0.0f; }
 
 uint32_t GR_Color_To_ARGB(uint32_t colour, uint32_t alphaByte) {
   return (alphaByte << 24) | ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);

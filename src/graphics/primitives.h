@@ -18,9 +18,13 @@ inline constexpr int kPrimTriangleFan = 6;
 
 inline constexpr int kPrimitiveBuilderCapacity = 1001;
 
-// The drawing depth every 2D vertex takes (d3d_set_depth); 0 at start.
+// The drawing depth (d3d_set_depth, and the room drawing per instance, tile and layer); 0 at
+// start. It takes effect only in 3D mode: outside it every vertex keeps z 0, whatever the
+// depth, so nothing is clipped for its depth.
 void GR_Draw_Set_Depth(float depth);
 float GR_Draw_Get_Depth();
+// The z a vertex drawn now takes: the drawing depth in 3D mode, else 0.
+float GR_Draw_Vertex_Z();
 
 // Colour helpers. Script colours keep red in bits 0-7; ARGB has red in 16-23.
 uint32_t GR_Color_To_ARGB(uint32_t colour, uint32_t alphaByte);

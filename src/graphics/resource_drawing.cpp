@@ -90,11 +90,14 @@ void CSprite::DrawStretched(int32_t frame, float x, float y, float width, float 
   if (width <= 0.0f || height <= 0.0f || width_ <= 0 || height_ <= 0) return;
   const float xscale = width / static_cast<float>(width_);
   const float yscale = height / static_cast<float>(height_);
+  // The origin stays where it is in the frame, scaled with it.
+  const auto xo = static_cast<float>(xOrigin_);
+  const auto yo = static_cast<float>(yOrigin_);
   int32_t id = -1;
   if (const TPageRecord* entry = FrameEntry(*this, frame, id)) {
-    GR_Draw_TPE_Ext(*entry, 0.0f, 0.0f, x, y, xscale, yscale, 0.0f, blend, alpha);
+    GR_Draw_TPE_Ext(*entry, xo, yo, x, y, xscale, yscale, 0.0f, blend, alpha);
   } else {
-    GR_Draw_Texture_Ext(id, 0.0f, 0.0f, x, y, xscale, yscale, 0.0f, blend, alpha);
+    GR_Draw_Texture_Ext(id, xo, yo, x, y, xscale, yscale, 0.0f, blend, alpha);
   }
 }
 

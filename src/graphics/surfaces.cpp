@@ -118,6 +118,12 @@ bool GR_Surface_Reset_Target() {
   return true;
 }
 
+void GR_Surface_Target_Dropped() {
+  g_target.current = -1;
+  g_target.onSurface = false;
+  Draw_SetSurfaceTarget(false);
+}
+
 void GR_Surface_Free(int32_t id) {
   SurfaceEntry* s = Used(id);
   if (s == nullptr) return;

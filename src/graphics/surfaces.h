@@ -23,6 +23,9 @@ int32_t GR_Surface_Get_Height(int32_t id);
 int32_t GR_Surface_Get_Texture(int32_t id);
 bool GR_Surface_Set_Target(int32_t id);
 bool GR_Surface_Reset_Target();
+// The frame's end (and start) drops every render target: drawing goes to the screen again and
+// no surface is the target any more, so the next surface_set_target redirects anew.
+void GR_Surface_Target_Dropped();
 // The surface drawing goes into, -1 for the screen.
 int32_t GR_Surface_Current_Target();
 void GR_Surface_Free(int32_t id);

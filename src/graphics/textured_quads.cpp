@@ -7,6 +7,7 @@
 
 #include "graphics/batch.h"
 #include "graphics/primitives.h"
+#include "graphics/surfaces.h"
 #include "graphics/texture_table.h"
 #include "platform/conversions.h"
 
@@ -67,7 +68,7 @@ void Fan(HardwareTexture* texture, const Corners& c, float uL, float vT, float u
          uint32_t c2, uint32_t c3, uint32_t c4) {
   auto* v = static_cast<Vertex24*>(GR_D3D_Batch_Reserve(6, texture, 24, 4));
   if (v == nullptr) return;
-  const float depth = GR_Draw_Get_Depth();
+  const float depth = GR_Draw_Vertex_Z();
   v[0] = {c.x[0], c.y[0], depth, c1, uL, vT};
   v[1] = {c.x[1], c.y[1], depth, c2, uR, vT};
   v[2] = {c.x[2], c.y[2], depth, c3, uR, vB};
@@ -166,7 +167,7 @@ void GR_Draw_Texture_Quad(HardwareTexture* texture, float x1, float y1, float x2
                           uint32_t c3, uint32_t c4) {
   auto* v = static_cast<Vertex24*>(GR_D3D_Batch_Reserve(4, texture, 24, 6));
   if (v == nullptr) return;
-  const float z = GR_Draw_Get_Depth();
+  const float z = GR_Draw_Vertex_Z();
   v[0] = {x1, y1, z, c1, uL, vT};
   v[1] = {x2, y2, z, c2, uR, vT};
   v[2] = {x3, y3, z, c3, uR, vB};
@@ -409,6 +410,8 @@ int32_t GR_Texture_From_Alpha_Map(int width, int height, const uint8_t* sheet) {
   }
   return id;
 }
+
+void GR_Texture_Flush() { GR_Surface_Forget_All(); }
 
 void GR_Texture_Free_All() {
   for (int id = 0; id < GR_Texture_Count(); ++id) GR_Texture_Free(id);

@@ -73,3 +73,6 @@ void GR_Draw_TPE_Tiled(const TPageRecord& entry, float xorigin, float yorigin, f
 // first); -1 on failure.
 int32_t GR_Texture_From_Alpha_Map(int width, int height, const uint8_t* sheet);
 void GR_Texture_Free_All();
+// draw_texture_flush: hardware textures stay as they are (an OpenGL texture needs no
+// release to be made again); every surface is forgotten without freeing its texture.
+void GR_Texture_Flush();

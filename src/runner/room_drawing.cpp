@@ -128,6 +128,10 @@ void Room_SetGuiSize(int width, int height) {
   g_guiWidth = width;
   g_guiHeight = height;
 }
+void Room_GetGuiSize(int& width, int& height) {
+  width = g_guiWidth;
+  height = g_guiHeight;
+}
 
 bool Room_ProjectionSize(int& width, int& height) {
   RoomSettings* room = Room_Current();

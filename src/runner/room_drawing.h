@@ -30,3 +30,5 @@ int32_t Room_CurrentView();
 bool Room_ProjectionSize(int& width, int& height);
 // The width and height of the GUI layer; negative: the window's.
 void Room_SetGuiSize(int width, int height);
+// The size set for the interface layer; -1 each while none is set (the window's size is used).
+void Room_GetGuiSize(int& width, int& height);

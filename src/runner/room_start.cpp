@@ -169,7 +169,12 @@ void Room_Start(int32_t index, bool gameStart) {
   }
   Perform_Event_All(7, 4);
   if (PendingRoom == PendingRoomCode::None && AutomaticDraw == 1 && Run_StepHooks().draw) {
+    // The room's first picture is a frame of its own, shown before the first step. At game
+    // start it closes the frame start-up left open; after a room change no frame is open.
+    const MainLoopHooks& loop = MainLoop_Hooks();
+    if (loop.beginFrame) loop.beginFrame();
     Run_StepHooks().draw();
+    if (loop.endFrame) loop.endFrame(true);
   }
 }
 
@@ -199,6 +204,8 @@ void Room_End(bool gameEnding) {
 
   const int32_t index = g_CurrentRoomIndex;
   if (room.persistent) {
+    // Instances destroyed by the room-end events go now: the kept room holds none of them.
+    room.RemoveDestroyedInstances();
     for (CInstance* at = room.active.first; at != nullptr; at = at->next) {
       if (at->marked || at->persistent) continue;
       if (at->object != nullptr) at->object->RemoveInstance(at);
@@ -371,10 +378,10 @@ void Room_InstallHooks() {
   step.mouseReleased = [](int32_t button) { return IO_Mouse_Check_Released(button, 0); };
   step.wheelUp = [] { return IO_Mouse_Wheel_Up(0); };
   step.wheelDown = [] { return IO_Mouse_Wheel_Down(0); };
-  // The window position until views map it into the room.
+  // In the room, through the views and the window's scaling, as mouse_x and mouse_y read it.
   step.mousePosition = [](int32_t& x, int32_t& y) {
-    x = IO_State().windowMouseX;
-    y = IO_State().windowMouseY;
+    x = GR_Window_Views_Mouse_X(0);
+    y = GR_Window_Views_Mouse_Y(0);
   };
 
   // Capped at the display; a size the window already has changes nothing. Without a window

@@ -82,3 +82,57 @@ TEST(GraphicsBuiltins, ColourAndAlphaState) {
   EXPECT_EQ(CallBuiltin(F_MergeColor, {R(0x0000FF), R(0xFF0000), R(0.5)}).real, static_cast<double>(0x800080));
   GR_Draw_Init();
 }
+
+TEST(GraphicsBuiltins, ColourComponentsAndHsv) {
+  struct Case {
+    BuiltinFunction fn;
+    std::vector<double> args;
+    double expected;
+  } cases[] = {
+      {F_ColorGetBlue, {16711680}, 255},     {F_ColorGetRed, {-1}, -1},      {F_ColorGetGreen, {0x12AB34}, 0xAB},
+      {F_ColorGetRed, {0x12AB34}, 0x34},     {F_ColorGetBlue, {0x12AB34}, 0x12},
+      {F_ColorGetRed, {255.5}, 0},  // rounded half to even: 256
+      {F_ColorGetHue, {65280}, 85},          {F_ColorGetSaturation, {65280}, 255},
+      {F_ColorGetValue, {0x404040}, 64},     {F_ColorGetSaturation, {0x404040}, 0},
+      {F_MakeColorHsv, {85, 255, 255}, 65280}, {F_MakeColorHsv, {0, 0, 255}, 16777215},
+      {F_MakeColorHsv, {256, 255, 255}, 255},  // the low byte of each argument
+  };
+  for (const Case& c : cases) {
+    std::vector<ScriptValue> args;
+    for (double a : c.args) args.push_back(R(a));
+    EXPECT_EQ(CallBuiltin(c.fn, args).real, c.expected) << c.args[0];
+  }
+}
+
+// The graphics family registers its drawing-state, colour, shape and primitive built-ins in
+// this order after the screen savers (display and window built-ins come first when built).
+TEST(GraphicsBuiltins, DrawingStateColourAndShapeBuiltInsComeInTheirOrder) {
+  Function_FreeAll();
+  InitGraphicsFunctions();
+  const std::pair<const char*, int32_t> order[] = {
+      {"screen_save_part", 5}, {"draw_getpixel", 2}, {"draw_set_color", 1}, {"draw_set_alpha", 1},
+      {"draw_get_color", 0}, {"draw_get_alpha", 0}, {"make_color", 3}, {"make_color_rgb", 3},
+      {"make_color_hsv", 3}, {"color_get_red", 1}, {"color_get_green", 1}, {"color_get_blue", 1},
+      {"color_get_hue", 1}, {"color_get_saturation", 1}, {"color_get_value", 1}, {"merge_color", 3},
+      {"draw_set_blend_mode", 1}, {"draw_set_blend_mode_ext", 2}, {"draw_clear", 1}, {"draw_clear_alpha", 2},
+      {"draw_point", 2}, {"draw_point_color", 3}, {"draw_line", 4}, {"draw_line_color", 6},
+      {"draw_line_width", 5}, {"draw_line_width_color", 7}, {"draw_rectangle", 5},
+      {"draw_rectangle_color", 9}, {"draw_roundrect", 5}, {"draw_roundrect_color", 7}, {"draw_triangle", 7},
+      {"draw_triangle_color", 10}, {"draw_circle", 4}, {"draw_circle_color", 6}, {"draw_ellipse", 5},
+      {"draw_ellipse_color", 7}, {"draw_arrow", 5}, {"draw_button", 5}, {"draw_healthbar", 11},
+      {"draw_set_circle_precision", 1}, {"draw_path", 4}, {"draw_primitive_begin", 1},
+      {"draw_primitive_begin_texture", 2}, {"draw_vertex", 2}, {"draw_vertex_color", 4},
+      {"draw_vertex_texture", 4}, {"draw_vertex_texture_color", 6}, {"draw_primitive_end", 0},
+      {"sprite_get_texture", 2}, {"background_get_texture", 1}, {"texture_exists", 1}};
+  int32_t previous = -1;
+  for (auto [name, argc] : order) {
+    const int32_t id = Find(name);
+    ASSERT_GE(id, 0) << name;
+    EXPECT_EQ(Function_Get(id)->argc, argc) << name;
+    if (previous >= 0) {
+      EXPECT_EQ(id, previous + 1) << name;
+    }
+    previous = id;
+  }
+  Function_FreeAll();
+}

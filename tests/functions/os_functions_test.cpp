@@ -10,6 +10,7 @@
 
 #include "functions/builtin_call.h"
 #include "platform/file_locations.h"
+#include "script/function_table.h"
 
 namespace {
 
@@ -78,6 +79,42 @@ TEST(OsBuiltins, FixedAnswers) {
   EXPECT_EQ(CallBuiltin(F_OsIsPaused, {}).real, 0.0);
   const double t1 = CallBuiltin(F_GetTimer, {}).real;
   EXPECT_GE(CallBuiltin(F_GetTimer, {}).real, t1);
+}
+
+// The platform family's names in their order, aliases beside their names; the interface-layer
+// size is the window's until the game sets one.
+TEST(OsBuiltins, PlatformBuiltInsAreRegisteredInTheirOrder) {
+  Function_FreeAll();
+  InitPlatformFunctions();
+  Os_RegisterMiscFunctions();
+  const std::pair<const char*, int32_t> order[] = {
+      {"url_open", 1}, {"Tarn_OpenURL", 1}, {"url_open_ext", 2}, {"Tarn_OpenURL_ext", 2}, {"url_open_full", 3},
+      {"Tarn_OpenURL_full", 3}, {"url_get_domain", 1}, {"os_get_config", 0}, {"Tarn_GetConfig", 0},
+      {"os_get_language", 0}, {"os_is_network_connected", 0}, {"os_is_paused", 0}, {"Tarn_OSPauseEvent", 0},
+      {"os_powersave_enable", 1}, {"os_lock_orientation", 1}, {"display_get_dpi_x", 0}, {"display_get_dpi_y", 0},
+      {"display_set_gui_size", 2}, {"display_get_gui_width", 0}, {"display_get_gui_height", 0}, {"get_timer", 0},
+      {"Tarn_GetTimer", 0}, {"draw_enable_alphablend", 1}, {"Tarn_EnableAlphaBlend", 1},
+      {"draw_texture_flush", 0}, {"base64_encode", 1}, {"base64_decode", 1}, {"md5_string_utf8", 1},
+      {"md5_string_unicode", 1}, {"md5_file", 1}, {"sha1_string_utf8", 1}, {"sha1_string_unicode", 1},
+      {"sha1_file", 1}, {"set_program_priority", 1}, {"set_application_title", 1}, {"window_handle", 0},
+      {"clipboard_has_text", 0}, {"clipboard_get_text", 0}, {"clipboard_set_text", 1}};
+  for (size_t i = 0; i < std::size(order); ++i) {
+    int32_t id = -1;
+    ASSERT_TRUE(Function_Find(order[i].first, id)) << order[i].first;
+    EXPECT_EQ(id, static_cast<int32_t>(i)) << order[i].first;
+    EXPECT_EQ(Function_ArgCount(id), order[i].second) << order[i].first;
+  }
+  EXPECT_EQ(Function_Count(), static_cast<int32_t>(std::size(order)));
+  Function_FreeAll();
+
+  CallBuiltin(F_DisplaySetGuiSize, {R(320.7), R(200)});
+  EXPECT_EQ(CallBuiltin(F_DisplayGetGuiWidth, {}).real, 320.0);
+  EXPECT_EQ(CallBuiltin(F_DisplayGetGuiHeight, {}).real, 200.0);
+  CallBuiltin(F_DisplaySetGuiSize, {R(-1), R(-1)});
+  EXPECT_EQ(CallBuiltin(F_WindowHandle, {}).real, 0.0);  // no window here
+  ConsoleCapture console;
+  CallBuiltin(F_DrawEnableAlphablend, {S("yes")});
+  EXPECT_NE(console.Text().find("Illegal argument type: true/false expected"), std::string::npos) << console.Text();
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <png.h>
 
+#include <filesystem>
+
 #include "data/background.h"
 #include "data/event_lists.h"
 #include "data/game_loader.h"
@@ -21,6 +23,16 @@
 #include "script/constants.h"
 #include "script/error_report.h"
 #include "script/vm/vm.h"
+
+std::string FindFile(const std::string& folder, const std::string& name) {
+  std::error_code ec;
+  for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
+       it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    if (ec) break;
+    if (it->path().filename() == name) return it->path().string();
+  }
+  return {};
+}
 
 void DrawingTest::SetUp() {
   console_ = std::make_unique<ConsoleCapture>();

@@ -13,6 +13,9 @@
 #include "support/game_data_writer.h"
 #include "support/runner_process.h"
 
+// The first file of that name anywhere below the folder (a game's save area); empty if none.
+std::string FindFile(const std::string& folder, const std::string& name);
+
 class DrawingTest : public GraphicsTest {
  protected:
   static constexpr int kCanvas = 64;

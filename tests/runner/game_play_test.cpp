@@ -189,6 +189,31 @@ TEST_P(GamePlay, PersistentRoomKeepsItsInstancesWhenEnteredAgain) {
   ExpectPlayed(PlayGame(game), {"create", "room code", "start v=0", "away", "start v=1"});
 }
 
+// An instance destroying itself in its persistent room's room-end event is gone when the room
+// is entered again; the instance made after it was freed (which may take its memory) is not
+// counted as one of its object's.
+TEST_P(GamePlay, InstanceDestroyedAtRoomEndIsNotKeptInThePersistentRoom) {
+  GameDataWriter game = NewGame();
+  game.objects.push_back(MakeObject("obj_gone", {{kOther, kRoomEnd, {"instance_destroy();"}}}));
+  game.objects.push_back(MakeObject(
+      "obj_counter",
+      {{kCreate, 0, {"global.visits = 0; global.steps = 0;"}},
+       {kOther, kRoomStart, {"global.visits += 1;"}},
+       {kStep, kStepNormal,
+        {"if (global.visits == 1) { room_goto(1); exit; }"
+         " global.steps += 1;"
+         " if (global.steps == 2) instance_create(0, 0, obj_filler);"
+         " show_debug_message(\"@gone \" + string(instance_number(obj_gone)) + \" all \" + string(instance_number(all)));"
+         " if (global.steps == 3) game_end();"}}}));
+  game.objects.push_back(MakeObject("obj_back", {{kStep, kStepNormal, {"room_goto(0);"}}}));
+  game.objects.push_back(MakeObject("obj_filler", {}));
+  Room kept = MakeRoom("rm_kept", {{0, 0, 0, 100001, {""}}, {0, 0, 1, 100002, {""}}});
+  kept.persistent = true;
+  game.rooms.push_back(kept);
+  game.rooms.push_back(MakeRoom("rm_away", {{0, 0, 2, 100003, {""}}}));
+  ExpectPlayed(PlayGame(game), {"gone 0 all 1", "gone 0 all 2", "gone 0 all 2"});
+}
+
 TEST_P(GamePlay, SolidInstancesThatWouldOverlapStayAndBothGetCollisionEvents) {
   GameDataWriter game = NewGame();
   gamedata::Sprite block;

@@ -1,0 +1,238 @@
+// Games played headless by the runner binary whose pictures are read back from screen_save
+// (a PNG in the save area) and whose "@" lines report what the game itself read: instances
+// far in front in a room with tiles, stretched sprites with an origin, surfaces set as the
+// target over several frames, the room's first picture, draw_getpixel and draw_path.
+#include <filesystem>
+#include <sstream>
+
+#include "graphics/drawing_fixture.h"
+#include "support/runner_process.h"
+
+namespace {
+
+constexpr uint32_t kBlack = 0xFF000000u, kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu;
+
+class RunnerDrawingGame : public DrawingTest {
+ protected:
+  // A 64 x 64 room, black, in which the game saves "shot.png" and ends by itself.
+  static gamedata::Room BlackRoom() {
+    gamedata::Room room;
+    room.name = "rm_shot";
+    room.width = room.height = kCanvas;
+    room.speed = 1000;
+    room.colour = 0x000000;
+    return room;
+  }
+
+  // Plays the game on both executors: the "@" lines must agree; the picture of the last run
+  // is kept as `shot`.
+  void Play(const GameDataWriter& game) {
+    std::string previous;
+    for (const bool tree : {false, true}) {
+      SCOPED_TRACE(tree ? "tree interpreter" : "machine");
+      TempFolder folder;
+      ASSERT_TRUE(game.WriteFile(folder / "game.win"));
+      RunnerOptions options;
+      options.environment["XDG_DATA_HOME"] = folder / "data";
+      options.timeoutSeconds = 30.0;
+      std::vector<std::string> args = {"-game", folder / "game.win", "-noaudio"};
+      if (tree) args.push_back("-oldexec");
+      const RunnerResult run = RunRunner(args, options);
+      ASSERT_EQ(run.exitCode, 0) << run.output;
+      lines.clear();
+      std::istringstream in(run.output);
+      for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line[0] == '@') lines += line.substr(1) + "\n";
+      }
+      if (tree) {
+        EXPECT_EQ(lines, previous);
+      }
+      previous = lines;
+      for (const char* name : {"first.png", "shot.png"}) {
+        const std::string saved = FindFile(folder / "data", name);
+        if (saved.empty()) continue;
+        std::filesystem::copy_file(saved, saveArea->path() + "/" + name,
+                                   std::filesystem::copy_options::overwrite_existing);
+      }
+      shot = SavedPng("shot.png", width, height);
+      ASSERT_EQ(width, kCanvas);
+      ASSERT_EQ(height, kCanvas);
+      output = run.output;
+    }
+  }
+
+  uint32_t At(int x, int y) const {
+    return shot.empty() ? 0u : shot[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+  }
+
+  // An object whose interface drawing saves the picture of the frame before in frame `frame`.
+  static gamedata::Object Camera(int frame, const std::string& before = "") {
+    gamedata::Object camera;
+    camera.name = "obj_camera";
+    camera.events.push_back({0, 0, {"global.frames = 0;"}});
+    camera.events.push_back({8, 64,
+                             {"global.frames += 1; if (global.frames == " + std::to_string(frame) + ") { " +
+                              before + " screen_save(\"shot.png\"); game_end(); }"}});
+    return camera;
+  }
+
+  // A game of one painter object with these events, and the camera saving in `frame`.
+  static GameDataWriter PainterGame(std::vector<gamedata::Event> events, int frame, const std::string& before = "") {
+    GameDataWriter game = BaseGame();
+    game.header.lastInstanceId = 100100;
+    gamedata::Object painter;
+    painter.name = "obj_painter";
+    painter.events = std::move(events);
+    game.objects.push_back(painter);
+    game.objects.push_back(Camera(frame, before));
+    gamedata::Room room = BlackRoom();
+    room.instances = {{0, 0, 0, 100001, {""}}, {0, 0, 1, 100002, {""}}};
+    game.rooms.push_back(room);
+    return game;
+  }
+
+  std::vector<uint32_t> shot;
+  std::string lines, output;
+  int width = 0, height = 0;
+};
+
+// Outside 3D mode the depth is no z: an instance at depth -20000 (in front of everything) is
+// drawn in a room with tiles, by its sprite and by its draw event, and so is the tile.
+TEST_F(RunnerDrawingGame, InstancesFarInFrontAreDrawnInARoomWithTiles) {
+  GameDataWriter game = BaseGame();
+  game.header.lastInstanceId = 100100;
+  gamedata::Object front;
+  front.name = "obj_front";
+  front.sprite = 0;
+  front.depth = -20000;
+  game.objects.push_back(front);
+  gamedata::Object panel;
+  panel.name = "obj_panel";
+  panel.depth = -20000;
+  panel.events.push_back({8, 0, {"draw_set_color(c_lime); draw_rectangle(2, 30, 9, 37, 0);"}});
+  game.objects.push_back(panel);
+  game.objects.push_back(Camera(3));
+  gamedata::Room room = BlackRoom();
+  room.instances = {{20, 20, 0, 100001, {""}}, {0, 0, 1, 100002, {""}}, {0, 0, 2, 100003, {""}}};
+  room.tiles.push_back({40, 40, 0, 0, 0, 8, 8, 100, 10000001});
+  game.rooms.push_back(room);
+  Play(game);
+  // The sprite (origin 4, 2) covers 16..23 x 18..21: red, then green.
+  EXPECT_EQ(At(17, 19), kRed);
+  EXPECT_EQ(At(22, 20), kGreen);
+  EXPECT_EQ(At(5, 33), kGreen);
+  // The tile's checker: blue-ish at its top-left, yellow beside it.
+  EXPECT_EQ(At(41, 41), 0xFF2040FFu);
+  EXPECT_EQ(At(45, 41), 0xFFFFE000u);
+  EXPECT_EQ(At(30, 30), kBlack);
+}
+
+// Stretched sprites keep their origin, scaled with the frame: the 8 x 4 sprite with origin
+// (4, 2) stretched to 16 x 8 at (32, 8) covers 24..39 x 4..11. Parts and the general form
+// place the part's top-left corner at the position, without the origin.
+TEST_F(RunnerDrawingGame, StretchedSpritesKeepTheirOriginScaled) {
+  Play(PainterGame({{8, 0,
+                     {"draw_sprite_stretched(spr_bar, 0, 32, 8, 16, 8);"
+                      "draw_sprite_stretched_ext(spr_bar, 0, 16, 48, 8, 8, c_white, 1);"
+                      "draw_sprite_part(spr_bar, 0, 2, 0, 4, 4, 40, 40);"
+                      "draw_sprite_general(spr_bar, 0, 2, 0, 4, 4, 40, 50, 1, 1, 0, c_white, c_white, c_white, "
+                      "c_white, 1);"}}},
+                   3));
+  EXPECT_EQ(At(24, 4), kRed);
+  EXPECT_EQ(At(31, 11), kRed);
+  EXPECT_EQ(At(32, 4), kGreen);
+  EXPECT_EQ(At(39, 11), kGreen);
+  EXPECT_EQ(At(23, 6), kBlack);
+  EXPECT_EQ(At(40, 6), kBlack);
+  EXPECT_EQ(At(30, 12), kBlack);
+  // 8 x 8 from an 8 x 4 frame: scales (1, 2), origin (4, 4) scaled: 12..19 x 44..51.
+  EXPECT_EQ(At(12, 44), kRed);
+  EXPECT_EQ(At(19, 51), kGreen);
+  EXPECT_EQ(At(11, 47), kBlack);
+  EXPECT_EQ(At(15, 52), kBlack);
+  // The part from x 2 to 5 (red, red, green, green) at 40..43 x 40..43.
+  EXPECT_EQ(At(40, 40), kRed);
+  EXPECT_EQ(At(43, 43), kGreen);
+  EXPECT_EQ(At(39, 41), kBlack);
+  EXPECT_EQ(At(40, 50), kRed);
+  EXPECT_EQ(At(43, 53), kGreen);
+}
+
+// A surface left as the target at the end of a frame is the target no more: set again in the
+// next frame it takes the drawing, and resetting it gives the screen back.
+TEST_F(RunnerDrawingGame, SurfaceSetAgainInTheNextFrameTakesTheDrawing) {
+  Play(PainterGame({{0, 0, {"s = surface_create(16, 16); n = 0;"}},
+                    {8, 0,
+                     {"n += 1;"
+                      "if (n == 2) { surface_set_target(s); draw_clear(c_red); }"
+                      "if (n == 3) { r = surface_set_target(s); draw_clear(c_blue);"
+                      "  show_debug_message(\"@set \" + string(r) + \" reset \" + string(surface_reset_target()));"
+                      "  show_debug_message(\"@pixel \" + string(surface_getpixel(s, 2, 2))); }"
+                      "draw_surface(s, 40, 40);"
+                      "draw_set_color(c_lime); draw_rectangle(4, 4, 11, 11, 0);"}}},
+                   5,
+                   // draw_texture_flush forgets every surface: the next one takes id 0 again.
+                   "draw_texture_flush(); show_debug_message(\"@flushed \" + string(surface_exists(s)) + \" \" + "
+                   "string(surface_create(8, 8)));"));
+  EXPECT_EQ(lines, "set 1 reset 1\npixel 16711680\nflushed 0 0\n") << output;
+  EXPECT_EQ(At(45, 45), kBlue);
+  EXPECT_EQ(At(8, 8), kGreen);
+  EXPECT_EQ(At(30, 30), kBlack);
+}
+
+// The room's first picture is a frame of its own, shown before the first step: a screenshot
+// taken in the first step shows it (in the first room and in the next).
+TEST_F(RunnerDrawingGame, TheRoomsFirstPictureIsShownBeforeItsFirstStep) {
+  GameDataWriter game = BaseGame();
+  game.header.lastInstanceId = 100100;
+  gamedata::Object painter;
+  painter.name = "obj_painter";
+  painter.events.push_back({8, 0, {"draw_set_color(c_red); draw_rectangle(4, 4, 11, 11, 0);"}});
+  painter.events.push_back({3, 0,
+                            {"if (room == 0) { screen_save(\"first.png\"); room_goto(1); }"
+                             " else { screen_save(\"shot.png\"); game_end(); }"}});
+  game.objects.push_back(painter);
+  gamedata::Room first = BlackRoom();
+  first.colour = 0xFF0000;  // blue
+  first.instances = {{0, 0, 0, 100001, {""}}};
+  game.rooms.push_back(first);
+  gamedata::Room second = BlackRoom();
+  second.name = "rm_second";
+  second.colour = 0x00FF00;  // lime
+  second.instances = {{0, 0, 0, 100002, {""}}};
+  game.rooms.push_back(second);
+  Play(game);
+  EXPECT_EQ(At(8, 8), kRed);
+  EXPECT_EQ(At(30, 30), kGreen);
+  shot = SavedPng("first.png", width, height);
+  EXPECT_EQ(At(8, 8), kRed);
+  EXPECT_EQ(At(30, 30), kBlue);
+}
+
+// draw_getpixel reads the screen in its own byte order (red high); draw_path draws a line strip
+// through the path, shifted to start at the position or, absolute, where it lies.
+TEST_F(RunnerDrawingGame, GetpixelReadsTheScreenAndPathsAreDrawn) {
+  GameDataWriter game =
+      PainterGame({{8, 0,
+                    {"draw_set_color(c_red); draw_rectangle(4, 4, 11, 11, 0);"
+                     "draw_set_color(c_lime); draw_path(pth_line, 10, 50, false);"
+                     "draw_path(pth_line, 0, 0, true);"}}},
+                  3, "show_debug_message(\"@\" + string(draw_getpixel(8, 8)) + \" \" + string(draw_getpixel(30, 30)));");
+  gamedata::Path line;
+  line.name = "pth_line";
+  line.points = {{20, 60, 100}, {50, 60, 100}};
+  game.paths.push_back(line);
+  Play(game);
+  EXPECT_EQ(lines, "16711680 0\n") << output;
+  // Shifted to start at (10, 50): 10..40 on row 50 (or the row above, where the line's edge
+  // falls); absolute: 20..50 on row 60.
+  auto onRow = [this](int x, int y) { return At(x, y) == kGreen || At(x, y - 1) == kGreen; };
+  EXPECT_TRUE(onRow(12, 50));
+  EXPECT_TRUE(onRow(38, 50));
+  EXPECT_FALSE(onRow(45, 50));
+  EXPECT_TRUE(onRow(22, 60));
+  EXPECT_TRUE(onRow(48, 60));
+  EXPECT_FALSE(onRow(15, 60));
+}
+
+}  // namespace
