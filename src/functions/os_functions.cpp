@@ -12,6 +12,7 @@
 
 #include "data/game_data.h"
 #include "functions/argument_helpers.h"
+#include "functions/display_functions.h"
 #include "platform/file_locations.h"
 #include "platform/files.h"
 #include "platform/hashes.h"
@@ -235,8 +236,14 @@ constexpr OsBuiltin kPlatformBuiltins[] = {
     {"os_lock_orientation", F_OsPowersaveEnable, 1},
     {"display_get_dpi_x", F_DisplayGetDpi, 0},
     {"display_get_dpi_y", F_DisplayGetDpi, 0},
+    {"display_set_gui_size", F_DisplaySetGuiSize, 2},
+    {"display_get_gui_width", F_DisplayGetGuiWidth, 0},
+    {"display_get_gui_height", F_DisplayGetGuiHeight, 0},
     {"get_timer", F_GetTimer, 0},
     {"Tarn_GetTimer", F_GetTimer, 0},
+    {"draw_enable_alphablend", F_DrawEnableAlphablend, 1},
+    {"Tarn_EnableAlphaBlend", F_DrawEnableAlphablend, 1},
+    {"draw_texture_flush", F_DrawTextureFlush, 0},
     {"base64_encode", F_Base64Encode, 1},
     {"base64_decode", F_Base64Decode, 1},
     {"md5_string_utf8", F_Md5StringUtf8, 1},
@@ -251,6 +258,7 @@ constexpr OsBuiltin kPlatformBuiltins[] = {
 constexpr OsBuiltin kMiscOsBuiltins[] = {
     {"set_program_priority", F_SetProgramPriority, 1},
     {"set_application_title", F_SetApplicationTitle, 1},
+    {"window_handle", F_WindowHandle, 0},
     {"clipboard_has_text", F_ClipboardHasText, 0},
     {"clipboard_get_text", F_ClipboardGetText, 0},
     {"clipboard_set_text", F_ClipboardSetText, 1},

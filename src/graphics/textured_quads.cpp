@@ -7,6 +7,7 @@
 
 #include "graphics/batch.h"
 #include "graphics/primitives.h"
+#include "graphics/surfaces.h"
 #include "graphics/texture_table.h"
 #include "platform/conversions.h"
 
@@ -408,6 +409,12 @@ int32_t GR_Texture_From_Alpha_Map(int width, int height, const uint8_t* sheet) {
     return -1;
   }
   return id;
+}
+
+void GR_Texture_Flush() {
+  // The device keeps nothing per texture that needs releasing here; the surfaces are forgotten
+  // (their render targets stay, so texture handles the game holds still draw).
+  GR_Surface_Forget_All();
 }
 
 void GR_Texture_Free_All() {

@@ -30,3 +30,4 @@ int32_t Room_CurrentView();
 bool Room_ProjectionSize(int& width, int& height);
 // The width and height of the GUI layer; negative: the window's.
 void Room_SetGuiSize(int width, int height);
+void Room_GetGuiSize(int& width, int& height);
