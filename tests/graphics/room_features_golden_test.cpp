@@ -117,7 +117,10 @@ TEST_F(DrawingTest, ViewDrawnIntoASurfaceAndTheSurfaceDrawnScaled) {
   // over the whole window.
   room.views.push_back({1, 0, 0, 32, 32, 0, 0, 32, 32, 0, 0, -1, -1, -1});
   room.views.push_back({1, 32, 32, 32, 32, 0, 0, 64, 64, 0, 0, -1, -1, -1});
-  room.creationCode = {"global.s = surface_create(32, 32); view_surface_id[0] = global.s;"};
+  // View 2 names a surface that does not exist: it draws where it is (a corner the GUI pass
+  // covers) and leaves the frame's own target in place for the views and passes after it.
+  room.views.push_back({1, 0, 0, 4, 4, 0, 0, 4, 4, 0, 0, -1, -1, -1});
+  room.creationCode = {"global.s = surface_create(32, 32); view_surface_id[0] = global.s; view_surface_id[2] = 99;"};
   game.rooms.push_back(room);
   game.header.lastInstanceId = 100100;
   const RunnerResult run = RunGameSaving(game, "view_surface.png");
