@@ -33,6 +33,7 @@ int32_t IdAt(CRoom* room, int32_t index) {
   return tile != nullptr ? tile->id : -1;
 }
 
+// tile_find and tile_delete_at round the point they are given (the layer forms do not).
 float PointCoordinate(const ScriptValue& value) { return static_cast<float>(Arg_Rounded(value)); }
 
 template <typename Read>
@@ -149,7 +150,7 @@ void F_TileAdd(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* a)
 void F_TileFind(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* a) {
   result.SetReal(-1.0);
   if (CRoom* room = Run_CurrentRoom()) {
-    result.SetReal(IdAt(room, room->FindTileAt(PointCoordinate(a[0]), PointCoordinate(a[1]), Arg_FlagSingle(a[2]))));
+    result.SetReal(IdAt(room, room->FindTileAt(PointCoordinate(a[0]), PointCoordinate(a[1]), Arg_Flag(a[2]))));
   }
 }
 
@@ -170,7 +171,7 @@ void F_TileDelete(ScriptValue&, CInstance*, CInstance*, int, ScriptValue* a) {
 
 void F_TileDeleteAt(ScriptValue&, CInstance*, CInstance*, int, ScriptValue* a) {
   if (CRoom* room = Run_CurrentRoom()) {
-    room->DeleteTileAt(PointCoordinate(a[0]), PointCoordinate(a[1]), Arg_FlagSingle(a[2]));
+    room->DeleteTileAt(PointCoordinate(a[0]), PointCoordinate(a[1]), Arg_Flag(a[2]));
   }
 }
 
@@ -191,12 +192,12 @@ void F_TileLayerShift(ScriptValue&, CInstance*, CInstance*, int, ScriptValue* a)
 void F_TileLayerFind(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* a) {
   result.SetReal(-1.0);
   if (CRoom* room = Run_CurrentRoom()) {
-    result.SetReal(IdAt(room, room->FindTileInLayer(Arg_Single(a[0]), PointCoordinate(a[1]), PointCoordinate(a[2]))));
+    result.SetReal(IdAt(room, room->FindTileInLayer(Arg_Single(a[0]), Arg_Single(a[1]), Arg_Single(a[2]))));
   }
 }
 void F_TileLayerDeleteAt(ScriptValue&, CInstance*, CInstance*, int, ScriptValue* a) {
   if (CRoom* room = Run_CurrentRoom()) {
-    room->DeleteTileInLayerAt(Arg_Single(a[0]), PointCoordinate(a[1]), PointCoordinate(a[2]));
+    room->DeleteTileInLayerAt(Arg_Single(a[0]), Arg_Single(a[1]), Arg_Single(a[2]));
   }
 }
 void F_TileLayerDepth(ScriptValue&, CInstance*, CInstance*, int, ScriptValue* a) {

@@ -72,7 +72,13 @@ TEST_F(DrawingTest, TileBuiltInsChangeLayersAmongInstancesByDepth) {
       "show_debug_message(\"no background \" + string(tile_add(99, 0, 0, 8, 8, 0, 0, 0)));"
       "n = tile_add(bg_check, 0, 0, -8, -8, 10, 10, 5);"
       "tile_delete(n);"
-      "show_debug_message(\"negative deleted \" + string(tile_exists(n)));"};
+      "show_debug_message(\"negative deleted \" + string(tile_exists(n)));"
+      // Layers compare their depths exactly in single precision.
+      "var h1, h2; h1 = tile_add(bg_check, 0, 0, 1, 1, 200, 200, 1000.5); h2 = tile_add(bg_check, 0, 0, 1, 1, 200, 200, 1000);"
+      "tile_layer_hide(1000.5);"
+      "show_debug_message(\"layer 1000.5 \" + string(tile_get_visible(h1)) + string(tile_get_visible(h2)));"
+      "tile_layer_delete(1000.5); tile_layer_delete_at(1000, 200.4, 200.4);"
+      "show_debug_message(\"layers deleted \" + string(tile_exists(h1)) + string(tile_exists(h2)));"};
   game.rooms.push_back(room);
   game.header.lastInstanceId = 100100;
   game.header.lastTileId = 10000010;
@@ -87,6 +93,8 @@ TEST_F(DrawingTest, TileBuiltInsChangeLayersAmongInstancesByDepth) {
     EXPECT_NE(run.output.find("no background -1"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("Background does not exist."), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("negative deleted 0"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("layer 1000.5 01"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("layers deleted 00"), std::string::npos) << run.output;
     int w = 0, h = 0;
     auto pixels = SavedPng("tiles_layers.png", w, h);
     ASSERT_EQ(w, 64);
