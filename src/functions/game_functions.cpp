@@ -9,6 +9,7 @@
 #include "functions/argument_helpers.h"
 #include "platform/conversions.h"
 #include "functions/motion_functions.h"
+#include "graphics/transitions.h"
 #include "platform/console.h"
 #include "platform/load_save.h"
 #include "platform/timing.h"
@@ -326,8 +327,12 @@ void F_GameLoad(ScriptValue& result, CInstance*, CInstance*, int argc, ScriptVal
 void F_GameSave(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue*) { result.SetReal(-1.0); }
 
 // Room transitions are not built yet: no kind has a transition function.
-void F_TransitionDefine(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue*) { result.SetReal(0.0); }
-void F_TransitionExists(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue*) { result.SetReal(0.0); }
+void F_TransitionDefine(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
+  result.SetReal(GR_Transition_Define(Arg_Rounded(args[0]), Arg_CString(args[1])) ? 1.0 : 0.0);
+}
+void F_TransitionExists(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
+  result.SetReal(TransFunctionExists(Arg_Rounded(args[0])) ? 1.0 : 0.0);
+}
 
 void F_Sleep(ScriptValue&, CInstance*, CInstance*, int, ScriptValue* args) {
   const int64_t us = Conv_RoundToInt64(Arg_Real(args[0]) * 1000.0);

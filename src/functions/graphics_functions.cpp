@@ -9,8 +9,10 @@
 #include "data/room_settings.h"
 #include "data/sprite.h"
 #include "functions/argument_helpers.h"
+#include "functions/display_functions.h"
 #include "functions/surface_functions.h"
 #include "functions/text_functions.h"
+#include "functions/tile_functions.h"
 #include "graphics/device.h"
 #include "graphics/graphics_state.h"
 #include "graphics/hardware_texture.h"
@@ -559,6 +561,7 @@ void F_DrawBackgroundTiledExt(ScriptValue&, CInstance*, CInstance*, int, ScriptV
 
 void InitGraphicsFunctions() {
   // display_*, window_* and the screen savers.
+  RegisterDisplayAndWindowFunctions();
   Function_Add("screen_save", F_ScreenSave, 1);
   Function_Add("screen_save_part", F_ScreenSavePart, 5);
   // Drawing state, shapes and primitives.
@@ -634,6 +637,7 @@ void InitGraphicsFunctions() {
   Function_Add("draw_background_stretched_ext", F_DrawBackgroundStretchedExt, 7);
   Function_Add("draw_background_tiled", F_DrawBackgroundTiled, 3);
   Function_Add("draw_background_tiled_ext", F_DrawBackgroundTiledExt, 7);
-  // Surfaces.
+  // Tiles, then surfaces.
+  RegisterTileFunctions();
   RegisterSurfaceFunctions();
 }

@@ -12,9 +12,7 @@
 
 #include "data/game_data.h"
 #include "functions/argument_helpers.h"
-#include "graphics/batch.h"
-#include "graphics/render_state.h"
-#include "graphics/textured_quads.h"
+#include "functions/display_functions.h"
 #include "platform/file_locations.h"
 #include "platform/files.h"
 #include "platform/hashes.h"
@@ -23,10 +21,7 @@
 #include "platform/timing.h"
 #include "platform/utf8.h"
 #include "runner/command_line.h"
-#include "runner/room_drawing.h"
-#include "runner/sdl/window_handle.h"
 #include "runner/window.h"
-#include "script/error_report.h"
 #include "script/function_table.h"
 
 namespace {
@@ -215,37 +210,6 @@ void F_Sha1StringUnicode(ScriptValue& r, CInstance*, CInstance*, int argc, Scrip
   StringDigest(r, argc, a, SHA1_HexDigest, true);
 }
 void F_Sha1File(ScriptValue& r, CInstance*, CInstance*, int argc, ScriptValue* a) { FileDigest(r, argc, a, SHA1_HexDigest); }
-
-void F_DisplaySetGuiSize(ScriptValue& r, CInstance*, CInstance*, int, ScriptValue* a) {
-  Room_SetGuiSize(Arg_Truncated(a[0]), Arg_Truncated(a[1]));
-  r.SetReal(0.0);
-}
-void F_DisplayGetGuiWidth(ScriptValue& r, CInstance*, CInstance*, int, ScriptValue*) {
-  int width = 0, height = 0;
-  Room_GetGuiSize(width, height);
-  r.SetReal(width >= 0 ? width : GR_Window_Get_Width());
-}
-void F_DisplayGetGuiHeight(ScriptValue& r, CInstance*, CInstance*, int, ScriptValue*) {
-  int width = 0, height = 0;
-  Room_GetGuiSize(width, height);
-  r.SetReal(height >= 0 ? height : GR_Window_Get_Height());
-}
-void F_DrawEnableAlphablend(ScriptValue&, CInstance*, CInstance*, int argc, ScriptValue* a) {
-  if (argc != 1) return;
-  if (a[0].IsString()) {
-    Error_Show_Action("Illegal argument type: true/false expected", false);
-    return;
-  }
-  GR_D3D_Batch_Flush();
-  Graphics_SetRenderState(12, static_cast<uint32_t>(Arg_Truncated(a[0])));
-}
-void F_DrawTextureFlush(ScriptValue&, CInstance*, CInstance*, int, ScriptValue*) {
-  GR_D3D_Batch_Flush();
-  GR_Texture_Flush();
-}
-void F_WindowHandle(ScriptValue& r, CInstance*, CInstance*, int, ScriptValue*) {
-  r.SetReal(static_cast<double>(Window_Handle()));
-}
 
 namespace {
 struct OsBuiltin {

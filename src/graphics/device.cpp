@@ -15,6 +15,7 @@
 #include "graphics/texture_table.h"
 #include "platform/console.h"
 #include "platform/matrix.h"
+#include "runner/display.h"
 #include "runner/window.h"
 
 namespace {
@@ -339,9 +340,16 @@ bool Graphics::Reset() {
   } else {
     window.style = kStylePopup | kStyleVisible;
     Window_ApplyStyle(window.style, true);
-    if (g.adapters.empty()) Graphics_EnumerateAdapters();
-    backWidth = g.adapters[0].desktopWidth;
-    backHeight = g.adapters[0].desktopHeight;
+    // Full screen covers the screen: in the display mode the game chose, else the desktop's.
+    DisplayMode chosen;
+    if (Display_ChosenMode(chosen)) {
+      backWidth = chosen.width;
+      backHeight = chosen.height;
+    } else {
+      if (g.adapters.empty()) Graphics_EnumerateAdapters();
+      backWidth = g.adapters[0].desktopWidth;
+      backHeight = g.adapters[0].desktopHeight;
+    }
   }
   window.displayFullScreen = fullScreen;
   g.appliedMultisample = g.multisample;

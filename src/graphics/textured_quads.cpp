@@ -411,7 +411,11 @@ int32_t GR_Texture_From_Alpha_Map(int width, int height, const uint8_t* sheet) {
   return id;
 }
 
-void GR_Texture_Flush() { GR_Surface_Forget_All(); }
+void GR_Texture_Flush() {
+  // The device keeps nothing per texture that needs releasing here; the surfaces are forgotten
+  // (their render targets stay, so texture handles the game holds still draw).
+  GR_Surface_Forget_All();
+}
 
 void GR_Texture_Free_All() {
   for (int id = 0; id < GR_Texture_Count(); ++id) GR_Texture_Free(id);

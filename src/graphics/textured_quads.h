@@ -72,6 +72,8 @@ void GR_Draw_TPE_Tiled(const TPageRecord& entry, float xorigin, float yorigin, f
 // A texture of white pixels whose alpha comes from the sheet (width x height bytes, top row
 // first); -1 on failure.
 int32_t GR_Texture_From_Alpha_Map(int width, int height, const uint8_t* sheet);
+// draw_texture_flush: every surface is forgotten (their ids no longer exist).
+void GR_Texture_Flush();
 void GR_Texture_Free_All();
 // draw_texture_flush: hardware textures stay as they are (an OpenGL texture needs no
 // release to be made again); every surface is forgotten without freeing its texture.

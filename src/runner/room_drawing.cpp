@@ -13,6 +13,8 @@
 #include "graphics/primitives.h"
 #include "graphics/render_state.h"
 #include "graphics/resource_drawing.h"
+#include "graphics/surfaces.h"
+#include "graphics/texture_table.h"
 #include "platform/conversions.h"
 #include "runner/events.h"
 #include "runner/instance.h"
@@ -53,6 +55,24 @@ void DrawTile(const Tile& tile, const ViewRect& rect) {
   }
 }
 int g_guiWidth = -1, g_guiHeight = -1;
+
+// Makes a view's surface the render target; false (nothing pushed) when the surface does not
+// exist or is already the target.
+bool PushViewSurface(int32_t surface) {
+  if (!GR_Surface_Exists(surface) || GR_Surface_Current_Target() == surface) return false;
+  HardwareTexture* texture = GR_Texture_Get(GR_Surface_Get_Texture(surface));
+  if (texture == nullptr || !Graphics_PushRenderTarget()) return false;
+  if (!Graphics_SetRenderTarget(0, texture)) {
+    Graphics_PopRenderTarget();
+    return false;
+  }
+  return true;
+}
+
+void PopViewSurface() {
+  GR_D3D_Batch_Flush();
+  Graphics_PopRenderTarget();
+}
 
 bool HasEvent(const CInstance& instance, int32_t sub) {
   return instance.object != nullptr && instance.object->HasEventInherited(kDrawEvent, sub);
@@ -286,13 +306,21 @@ void Room_Draw() {
       g_currentView = v;
       const RoomView& view = room->views[static_cast<size_t>(v)];
       if (!view.visible) continue;
-      if (view.surface != -1) GR_D3D_Batch_Flush();
+      // A view drawn into a surface: the surface becomes the target for the view alone, at
+      // port scale 1. Only a target pushed here is popped again.
+      bool pushed = false;
+      float scaleX = window.portScaleX, scaleY = window.portScaleY;
+      if (view.surface != -1) {
+        GR_D3D_Batch_Flush();
+        pushed = PushViewSurface(view.surface);
+        if (pushed) scaleX = scaleY = 1.0f;
+      }
       GR_Set_View_Projection(static_cast<float>(view.xview), static_cast<float>(view.yview),
                              static_cast<float>(view.wview), static_cast<float>(view.hview), view.angle);
-      GR_Set_Viewport(Conv_TruncToInt32(static_cast<double>(static_cast<float>(view.xport) * window.portScaleX)),
-                      Conv_TruncToInt32(static_cast<double>(static_cast<float>(view.yport) * window.portScaleY)),
-                      Conv_TruncToInt32(static_cast<double>(static_cast<float>(view.wport) * window.portScaleX)),
-                      Conv_TruncToInt32(static_cast<double>(static_cast<float>(view.hport) * window.portScaleY)));
+      GR_Set_Viewport(Conv_TruncToInt32(static_cast<double>(static_cast<float>(view.xport) * scaleX)),
+                      Conv_TruncToInt32(static_cast<double>(static_cast<float>(view.yport) * scaleY)),
+                      Conv_TruncToInt32(static_cast<double>(static_cast<float>(view.wport) * scaleX)),
+                      Conv_TruncToInt32(static_cast<double>(static_cast<float>(view.hport) * scaleY)));
       float left = static_cast<float>(view.xview), top = static_cast<float>(view.yview);
       float right = static_cast<float>(view.xview + view.wview), bottom = static_cast<float>(view.yview + view.hview);
       if (std::fabs(view.angle) >= 0.001f) {
@@ -302,6 +330,7 @@ void Room_Draw() {
         bottom += static_cast<float>(view.wview / 2);
       }
       Room_DrawView(left, top, right, bottom);
+      if (pushed) PopViewSurface();
     }
     GR_D3D_Batch_Flush();
     GR_Set_Viewport(0, 0, windowWidth, windowHeight);

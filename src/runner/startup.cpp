@@ -23,9 +23,12 @@
 #include "graphics/primitives.h"
 #include "graphics/texture_pages.h"
 #include "graphics/texture_table.h"
+#include "graphics/transitions.h"
 #include "platform/bitmap32.h"
+#include "runner/display.h"
 #include "runner/game_step.h"
 #include "runner/input.h"
+#include "runner/pending_room.h"
 #include "runner/room_drawing.h"
 #include "runner/window.h"
 #include "platform/console.h"
@@ -133,6 +136,17 @@ void InstallGraphicsStart() {
     return true;
   };
   Run_StepHooks().draw = Room_Draw;
+  // The display mode the options ask for, against the screen's own colour depth.
+  hooks.colourDepth = [] { return Display_GetColourDepth(); };
+  hooks.setDisplay = [](const DisplayModeChoice& mode) {
+    Display_SetAll(mode.width, mode.height, mode.frequency, mode.depth);
+  };
+  GR_Transition_SetRoomDrawer([] {
+    const int32_t pending = Runner_GetPendingRoom();
+    Runner_SetPendingRoom(kPendingRoomNone);
+    Room_Draw();
+    Runner_SetPendingRoom(pending);
+  });
   hooks.makeBackgroundTextures = Background_InitTextures;
   hooks.makeSpriteTextures = Sprite_InitTextures;
   hooks.makeFontTextures = Font_InitTextures;

@@ -24,6 +24,9 @@ bool GR_Window_Get_Fullscreen() { return MainWindow().fullScreenRequest; }
 const std::string& GR_Window_Get_Caption() { return MainWindow().caption; }
 
 void GR_Window_Set_Size(int width, int height) {
+  // A size the device cannot make (no pixels, or larger than a render target may be) is
+  // ignored: the window keeps its size.
+  if (width < 1 || height < 1 || width > kWindowMaxSide || height > kWindowMaxSide) return;
   MainWindowState& w = MainWindow();
   w.requestedWidth = width;
   w.requestedHeight = height;

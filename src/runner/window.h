@@ -33,6 +33,8 @@ struct WindowViewRecord {
   int32_t surface = -1;  // -1: drawn to the screen
 };
 inline constexpr int kWindowViewCount = 32;
+// The largest side window_set_size accepts (the screen texture is a render target that size).
+inline constexpr int kWindowMaxSide = 8192;
 
 // Settings the start-up takes from the game header and options before creating the window.
 struct MainWindowSettings {
@@ -93,6 +95,9 @@ void Window_ApplyStyle(uint32_t style, bool fullScreen);
 void Window_PlaceClient(int width, int height, bool keepPosition);
 // The client size as it is now (the requested size when there is no window).
 void Window_ClientSize(int& width, int& height);
+// The main window's handle for game code: its X11 window id, else SDL's window id; 0 without
+// a window.
+uint32_t Window_NativeHandle();
 // A message box with an information icon; without a display the text goes to the console.
 void Window_ShowMessage(const std::string& caption, const std::string& text);
 

@@ -1,5 +1,8 @@
 #include "graphics/drawing_fixture.h"
 
+#include <filesystem>
+#include <fstream>
+
 #include <png.h>
 
 #include <filesystem>
@@ -161,6 +164,41 @@ std::vector<uint32_t> DrawingTest::SavedPng(const std::string& name, int& width,
   width = static_cast<int>(image.width);
   height = static_cast<int>(image.height);
   return pixels;
+}
+
+namespace {
+
+std::string FindFile(const std::string& folder, const std::string& name) {
+  std::error_code ec;
+  for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
+       it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    if (ec) break;
+    if (it->path().filename() == name) return it->path().string();
+  }
+  return {};
+}
+
+}  // namespace
+
+RunnerResult DrawingTest::RunGameSaving(const GameDataWriter& game, const std::string& png,
+                                        const std::vector<std::string>& extraArgs) {
+  TempFolder folder;
+  const std::string file = folder / "game.win";
+  {
+    std::ofstream out(file, std::ios::binary);
+    const std::vector<uint8_t> bytes = game.Build();
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  RunnerOptions options;
+  options.environment["XDG_DATA_HOME"] = folder / "data";
+  std::vector<std::string> args = {"-game", file, "-inawindow", "-noaudio"};
+  args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+  RunnerResult run = RunRunner(args, options);
+  const std::string saved = FindFile(folder / "data", png);
+  if (!saved.empty()) {
+    std::filesystem::copy_file(saved, saveArea->path() + "/" + png, std::filesystem::copy_options::overwrite_existing);
+  }
+  return run;
 }
 
 void DrawingTest::ExpectSavedGolden(const std::string& name) {

@@ -34,6 +34,10 @@ class DrawingTest : public GraphicsTest {
   // One frame: begin, the room drawn, end. Then the PNG saved as name in the save area.
   void DrawRoomFrame();
   std::vector<uint32_t> SavedPng(const std::string& name, int& width, int& height);
+  // Plays the game with the runner binary, headless (and the extra arguments); the PNG named
+  // png that it saves in its save area is copied into this test's save area.
+  RunnerResult RunGameSaving(const GameDataWriter& game, const std::string& png,
+                             const std::vector<std::string>& extraArgs = {});
   void ExpectSavedGolden(const std::string& name);
 
   RoomSettings room;

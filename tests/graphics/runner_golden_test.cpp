@@ -2,9 +2,6 @@
 // (a tiled layer, sprites by depth, a view following a moving instance, shapes in the GUI
 // pass) saves its screen with screen_save in its third frame and ends; the PNG it left in its
 // save area is compared with a golden image.
-#include <filesystem>
-#include <fstream>
-
 #include "graphics/drawing_fixture.h"
 #include "support/runner_process.h"
 
@@ -40,20 +37,8 @@ TEST_F(DrawingTest, RunnerBinaryDrawsARoomThroughAFollowingView) {
   game.rooms.push_back(room);
   game.header.lastInstanceId = 100100;
 
-  TempFolder folder;
-  const std::string file = folder / "game.win";
-  {
-    std::ofstream out(file, std::ios::binary);
-    const std::vector<uint8_t> bytes = game.Build();
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  }
-  RunnerOptions options;
-  options.environment["XDG_DATA_HOME"] = folder / "data";
-  const RunnerResult run = RunRunner({"-game", file, "-inawindow", "-noaudio"}, options);
+  const RunnerResult run = RunGameSaving(game, "runner_view.png");
   ASSERT_EQ(run.exitCode, 0) << run.output;
-  const std::string saved = FindFile(folder / "data", "runner_view.png");
-  ASSERT_FALSE(saved.empty()) << run.output;
-  std::filesystem::copy_file(saved, saveArea->path() + "/runner_view.png");
   int w = 0, h = 0;
   auto pixels = SavedPng("runner_view.png", w, h);
   ASSERT_EQ(w, 64);

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "functions/builtin_call.h"
+#include "functions/display_functions.h"
 #include "functions/surface_functions.h"
 #include "graphics/drawing_fixture.h"
 #include "graphics/surfaces.h"
@@ -58,9 +59,10 @@ TEST_F(SurfaceTest, TableReusesTheFirstFreeRecord) {
   // Sizes out of range make nothing and use no record.
   for (auto [w, h] : {std::pair{0, 4}, {4, -1}, {kSurfaceMaxSide + 1, 4}}) EXPECT_EQ(GR_Surface_Create(w, h), -1);
   EXPECT_EQ(GR_Surface_Count(), 3);
-  // The texture flush forgets every surface: the next one is 0 again.
-  GR_Surface_Forget_All();
-  EXPECT_FALSE(GR_Surface_Exists(0));
+  // draw_texture_flush forgets every surface: the next one is 0 again.
+  CallBuiltin(F_DrawTextureFlush, {});
+  for (int32_t id : {0, 1, 2}) EXPECT_FALSE(GR_Surface_Exists(id)) << id;
+  EXPECT_EQ(GR_Surface_Create(8, 8), 0);
   GR_Texture_Free(texture);
 }
 
@@ -160,6 +162,17 @@ TEST_F(SurfaceTest, MissingSurfacesAreReported) {
   EXPECT_GT(once, 0);
   EXPECT_EQ(count(F_SurfaceCopyPart, {R(s), R(0), R(0), R(7), R(0), R(0), R(2), R(2)}), once);
   EXPECT_EQ(count(F_SurfaceCopy, {R(9), R(0), R(0), R(8)}), once);
+}
+
+TEST_F(SurfaceTest, AlphaBlendingSwitchedByGameCode) {
+  CallBuiltin(F_DrawEnableAlphablend, {R(0)});
+  EXPECT_EQ(Graphics_GetDeviceRenderState(d3d::RenderState::AlphaBlendEnable), 0u);
+  CallBuiltin(F_DrawEnableAlphablend, {R(1.7)});
+  EXPECT_EQ(Graphics_GetDeviceRenderState(d3d::RenderState::AlphaBlendEnable), 1u);
+  ConsoleCapture console;
+  CallBuiltin(F_DrawEnableAlphablend, {S("false")});
+  EXPECT_TRUE(console.Contains("Illegal argument type: true/false expected")) << console.Text();
+  EXPECT_EQ(Graphics_GetDeviceRenderState(d3d::RenderState::AlphaBlendEnable), 1u);
 }
 
 TEST_F(SurfaceTest, GetpixelCopyAndSavedPngChannels) {

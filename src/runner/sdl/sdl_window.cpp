@@ -2,25 +2,19 @@
 // runner), key translation to the virtual-key codes games see, cursors and joysticks.
 // This file is the one place of the runner that talks to SDL's window and event API.
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 
 #include "platform/console.h"
+#include "runner/display.h"
 #include "runner/input.h"
 #include "runner/window.h"
 
 namespace {
 
-constexpr int kVirtualScreenWidth = 1920;
-constexpr int kVirtualScreenHeight = 1080;
-
-bool HasRealDisplay() {
-  if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return false;
-  const char* driver = SDL_GetCurrentVideoDriver();
-  return driver != nullptr && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
-}
+bool HasRealDisplay() { return Display_IsReal(); }
 
 struct SdlDeleter {
   void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
@@ -319,6 +313,7 @@ bool MainWindow_Create(int width, int height, const MainWindowSettings& settings
 }
 
 void MainWindow_Destroy() {
+  Display_Restore();
   MainWindowState& w = MainWindow();
   for (auto& joystick : Owned().joysticks) joystick.reset();
   w.cursors.fill(nullptr);
@@ -338,7 +333,10 @@ bool Window_ProcessMessages() {
 void Window_ApplyStyle(uint32_t style, bool fullScreen) {
   MainWindowState& w = MainWindow();
   if (w.window == nullptr) return;
-  SDL_SetWindowFullscreen(w.window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  // A display mode the game chose is the screen's mode while the window is full screen.
+  DisplayMode chosen;
+  const uint32_t fullScreenFlag = Display_ChosenMode(chosen) ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP;
+  SDL_SetWindowFullscreen(w.window, fullScreen ? fullScreenFlag : 0);
   if (!fullScreen) SDL_SetWindowResizable(w.window, (style & kStyleSizeable) == kStyleSizeable ? SDL_TRUE : SDL_FALSE);
 }
 
@@ -360,6 +358,19 @@ void Window_ClientSize(int& width, int& height) {
   width = w.requestedWidth;
   height = w.requestedHeight;
   if (w.window != nullptr) SDL_GetWindowSize(w.window, &width, &height);
+}
+
+uint32_t Window_NativeHandle() {
+  SDL_Window* window = MainWindow().window;
+  if (window == nullptr) return 0;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+#if defined(SDL_VIDEO_DRIVER_X11)
+  if (SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11) {
+    return static_cast<uint32_t>(info.info.x11.window);
+  }
+#endif
+  return SDL_GetWindowID(window);
 }
 
 void Window_ShowMessage(const std::string& caption, const std::string& text) {
