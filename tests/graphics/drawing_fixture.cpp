@@ -166,20 +166,6 @@ std::vector<uint32_t> DrawingTest::SavedPng(const std::string& name, int& width,
   return pixels;
 }
 
-namespace {
-
-std::string FindFile(const std::string& folder, const std::string& name) {
-  std::error_code ec;
-  for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
-       it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-    if (ec) break;
-    if (it->path().filename() == name) return it->path().string();
-  }
-  return {};
-}
-
-}  // namespace
-
 RunnerResult DrawingTest::RunGameSaving(const GameDataWriter& game, const std::string& png,
                                         const std::vector<std::string>& extraArgs) {
   TempFolder folder;
