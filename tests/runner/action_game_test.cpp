@@ -222,6 +222,7 @@ TEST_P(ActionGame, MissingResourcesAreReportedAndTheGameGoesOn) {
        {"Creating instance for non-existing object: 99", "Trying to play non-existing sound.",
         "Trying to stop non-existing sound.", "Trying to replace non-existing resource.", "File does not exist.",
         "The particle emitter must first be created.", "Asking to change into non-existing object: 77",
+        "Setting instance to non-existing sprite: 55",
         "Wrong argument to action_move().", "Trying to draw a non-existing sprite.",
         "Trying to draw a non-existing background.", "Unexisting room number: 99"}) {
     EXPECT_NE(run.output.find(message), std::string::npos) << message << "\n" << run.output;
