@@ -152,9 +152,9 @@ void F_ActionFullscreen(ScriptValue&, CInstance* self, CInstance* other, int, Ar
   Builtin_CallByName("window_set_fullscreen", self, other, {ScriptValue(full ? 1.0 : 0.0)});
 }
 
-void F_ActionSnapshot(ScriptValue& result, CInstance* self, CInstance* other, int, Args a) {
+void F_ActionSnapshot(ScriptValue&, CInstance* self, CInstance* other, int, Args a) {
   ScriptValue name = a[0];
-  ScriptValue ignored = result;
+  ScriptValue ignored;
   F_ScreenSave(ignored, self, other, 1, &name);
 }
 

@@ -20,7 +20,7 @@ using gamedata::Object;
 
 constexpr int32_t kCreate = 0, kDestroy = 1, kAlarm = 2, kStep = 3, kCollision = 4, kOther = 7, kDraw = 8;
 constexpr int32_t kStepBegin = 1;
-constexpr int32_t kOutsideRoom = 0, kNoMoreLives = 6;
+constexpr int32_t kOutsideRoom = 0, kNoMoreLives = 6, kNoMoreHealth = 9;
 
 // Reports the text followed by the values of the expressions, separated by spaces.
 std::string Report(const std::string& text, const std::vector<std::string>& values = {}) {
@@ -127,11 +127,13 @@ TEST_P(ActionGame, ScoreAndLivesCountAreDrawnAndRunOut) {
   game.objects.push_back(MakeObject(
       "obj_control",
       {{kCreate, 0,
-        {"action_set_score(0); action_set_life(3); action_set_caption(1, \"Score: \", 1, \"Lives: \", 0, \"\");"
+        {"action_set_score(0); action_set_life(3); action_set_health(10); action_set_caption(1, \"Score: \", 1, \"Lives: \", 0, \"\");"
          "global.drawn = false;"}},
        {kStep, 0,
-        {"action_set_relative(1); action_set_score(5); action_set_life(-1); action_set_relative(0);" +
-         Report("step", {"score", "lives"})}},
+        {"action_set_relative(1); action_set_score(5); action_set_life(-1); action_set_health(-4);"
+         "action_set_relative(0);" +
+         Report("step", {"score", "lives", "health"})}},
+       {kOther, kNoMoreHealth, {Report("no more health", {"health"})}},
        {kOther, kNoMoreLives, {Report("no more lives", {"score", "lives"}) + "action_set_alarm(2, 0);"}},
        {kAlarm, 0, {"action_end_game();"}},
        {kDraw, 0,
@@ -142,11 +144,11 @@ TEST_P(ActionGame, ScoreAndLivesCountAreDrawnAndRunOut) {
          CompareDrawn("3 drawn", "action_draw_variable(3, 0, 0)", "\"3\"") +
          "surface_free(global.s); }"}}}));
   AddRoom(game, {{0, 0, 0, 100001, {""}}});
-  // The first frame is drawn before the first step. The event runs once, from 1 to 0; 0 to -1
-  // raises nothing.
+  // The first frame is drawn before the first step. Each event runs once, when the value
+  // crosses its edge (lives from 1 to 0, health from 2 to -2); going further raises nothing.
   ExpectPlayed(game,
-               "score drawn 1 1\nlives drawn 1 1\n3.25 drawn 1 1\n3 drawn 1 1\nstep 5 2\nstep 10 1\n"
-               "no more lives 15 0\nstep 15 0\nstep 20 -1\n");
+               "score drawn 1 1\nlives drawn 1 1\n3.25 drawn 1 1\n3 drawn 1 1\nstep 5 2 6\nstep 10 1 2\n"
+               "no more lives 15 0\nno more health -2\nstep 15 0 -2\nstep 20 -1 -6\n");
 }
 
 TEST_P(ActionGame, ConditionalActionsGuardTheNextAndRoomsChangeByAction) {
