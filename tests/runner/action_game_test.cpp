@@ -64,9 +64,10 @@ void AddRoom(GameDataWriter& game, std::vector<Instance> instances) {
 
 class ActionGame : public ::testing::TestWithParam<bool> {
  protected:
-  RunnerResult Play(const GameDataWriter& game) {
+  RunnerResult Play(const GameDataWriter& game) { return Play(game.Build()); }
+  RunnerResult Play(const std::vector<uint8_t>& image) {
     TempFolder folder;
-    EXPECT_TRUE(game.WriteFile(folder / "game.win"));
+    EXPECT_TRUE(WriteBytes(folder / "game.win", image));
     std::vector<std::string> args = {"-game", folder / "game.win"};
     if (GetParam()) args.push_back("-oldexec");
     return RunRunner(args, {.workingDirectory = folder.path(), .timeoutSeconds = 30.0});
@@ -230,6 +231,28 @@ TEST_P(ActionGame, MissingResourcesAreReportedAndTheGameGoesOn) {
     EXPECT_NE(run.output.find(message), std::string::npos) << message << "\n" << run.output;
   }
   EXPECT_EQ(run.output.find("Creating instance for non-existing object: 97"), std::string::npos);
+}
+
+// The object is checked by the index the instance is made of: 0.6 rounds to object 1, which
+// exists, but truncates to the empty slot 0.
+TEST_P(ActionGame, CreatingFromAFractionChecksTheObjectItMakes) {
+  GameDataWriter game = NewGame();
+  game.objects.push_back(MakeObject("obj_gone", {}));
+  game.objects.push_back(MakeObject("obj_thing", {}));
+  game.objects.push_back(MakeObject(
+      "obj_maker", {{kCreate, 0,
+                     {"action_create_object(0.6, 10, 10); action_create_object(1.4, 10, 10);" +
+                      Report("made", {"instance_number(all)"}) + "action_end_game();"}}}));
+  AddRoom(game, {{0, 0, 2, 100001, {""}}});
+  std::vector<uint8_t> image = game.Build();
+  const std::vector<ChunkLayoutEntry> layout = ChunkLayout(image);
+  const ChunkLayoutEntry* objects = FindChunk(layout, "OBJT");
+  ASSERT_NE(objects, nullptr);
+  WriteU32(image, objects->bodyOffset + 4, 0);  // the first object's record: none
+  const RunnerResult run = Play(image);
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(Lines(run), "made 2\n") << run.output;
+  EXPECT_NE(run.output.find("Creating instance for non-existing object: 0"), std::string::npos) << run.output;
 }
 
 }  // namespace
