@@ -163,7 +163,8 @@ void F_ActionPartemitEmit(ScriptValue&, CInstance*, CInstance*, int, Args a) {
   }
   const int32_t type = TypeOf(a[1]);
   if (type < 0) return;
-  Call(Stream ? "part_emitter_stream" : "part_emitter_burst", {Real(Particles().system), Real(*slot), Real(type), a[2]});
+  Call(Stream ? "part_emitter_stream" : "part_emitter_burst",
+       {Real(Particles().system), Real(*slot), Real(type), a[2]});
 }
 
 // ---- CD ----

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "functions/action_functions.h"
 #include "functions/builtin_by_name.h"
 #include "functions/registry.h"
 #include "runner/instance.h"
@@ -218,6 +219,82 @@ TEST_F(Actions, AllActionsAreRegisteredInOrderAfterTheDrawingFamily) {
     ASSERT_TRUE(Function_Find(e.name, id)) << e.name;
     EXPECT_EQ(Function_ArgCount(id), e.argc) << e.name;
   }
+}
+
+// The particle actions reach the particle family by name: with stand-ins registered in its
+// place, each action's calls and the slots' indices show.
+std::vector<std::string> g_ParticleCalls;
+
+void RecordCall(const char* name, ScriptValue& result, int argc, ScriptValue* args, double answer) {
+  std::string call = std::string(name) + "(";
+  for (int i = 0; i < argc; ++i) {
+    call += (i > 0 ? "," : "") + std::to_string(static_cast<int>(args[i].real));
+  }
+  g_ParticleCalls.push_back(call + ")");
+  result.SetReal(answer);
+}
+
+template <const char* Name, int Answer>
+void F_StandIn(ScriptValue& result, CInstance*, CInstance*, int argc, ScriptValue* args) {
+  RecordCall(Name, result, argc, args, Answer);
+}
+
+constexpr char kSystemCreate[] = "part_system_create", kSystemClear[] = "part_system_clear",
+               kSystemDepth[] = "part_system_depth", kSystemDestroy[] = "part_system_destroy",
+               kTypeCreate[] = "part_type_create", kTypeShape[] = "part_type_shape",
+               kTypeSprite[] = "part_type_sprite", kTypeSize[] = "part_type_size",
+               kEmitterCreate[] = "part_emitter_create", kEmitterRegion[] = "part_emitter_region",
+               kEmitterBurst[] = "part_emitter_burst", kEmitterDestroy[] = "part_emitter_destroy";
+
+TEST(ActionParticles, ReachThePartBuiltInsByNameAndKeepTheirSlots) {
+  Function_FreeAll();
+  InitActionFunctions();
+  {
+    // Before the particle family exists: no system, so no emitter either.
+    ConsoleCapture console;
+    ScriptValue result;
+    Builtin_CallByName("action_partsyst_create", result, nullptr, nullptr, {R(0)});
+    Builtin_CallByName("action_partemit_burst", result, nullptr, nullptr, {R(0), R(0), R(5)});
+    EXPECT_TRUE(console.Contains("The particle emitter must first be created.")) << console.Text();
+  }
+  Function_Add(kSystemCreate, F_StandIn<kSystemCreate, 7>, 0);
+  Function_Add(kSystemClear, F_StandIn<kSystemClear, 0>, 1);
+  Function_Add(kSystemDepth, F_StandIn<kSystemDepth, 0>, 2);
+  Function_Add(kSystemDestroy, F_StandIn<kSystemDestroy, 0>, 1);
+  Function_Add(kTypeCreate, F_StandIn<kTypeCreate, 20>, 0);
+  Function_Add(kTypeShape, F_StandIn<kTypeShape, 0>, 2);
+  Function_Add(kTypeSprite, F_StandIn<kTypeSprite, 0>, 5);
+  Function_Add(kTypeSize, F_StandIn<kTypeSize, 0>, 5);
+  Function_Add(kEmitterCreate, F_StandIn<kEmitterCreate, 30>, 1);
+  Function_Add(kEmitterRegion, F_StandIn<kEmitterRegion, 0>, 8);
+  Function_Add(kEmitterBurst, F_StandIn<kEmitterBurst, 0>, 4);
+  Function_Add(kEmitterDestroy, F_StandIn<kEmitterDestroy, 0>, 2);
+  auto act = [](const char* name, std::initializer_list<ScriptValue> args) {
+    g_ParticleCalls.clear();
+    ScriptValue result;
+    EXPECT_TRUE(Builtin_CallByName(name, result, nullptr, nullptr, args)) << name;
+    std::string calls;
+    for (const std::string& call : g_ParticleCalls) calls += call + " ";
+    return calls;
+  };
+  EXPECT_EQ(act("action_partsyst_create", {R(-5)}),
+            "part_system_create() part_system_clear(7) part_system_depth(7,-5) ");
+  EXPECT_EQ(act("action_parttype_create", {R(2), R(1), R(-1), R(3), R(4), R(0)}),
+            "part_type_create() part_type_shape(20,1) part_type_sprite(20,-1,1,0,0) part_type_size(20,3,4,0,0) ");
+  // The slot keeps its type: no second part_type_create.
+  EXPECT_EQ(act("action_parttype_create", {R(2), R(1), R(-1), R(3), R(4), R(0)}),
+            "part_type_shape(20,1) part_type_sprite(20,-1,1,0,0) part_type_size(20,3,4,0,0) ");
+  EXPECT_EQ(act("action_partemit_create", {R(1), R(2), R(0), R(10), R(5), R(15)}),
+            "part_emitter_create(7) part_emitter_region(7,30,0,10,5,15,2,0) ");
+  EXPECT_EQ(act("action_partemit_burst", {R(1), R(2), R(5)}), "part_emitter_burst(7,30,20,5) ");
+  // Slots outside 0 to 15 are ignored.
+  EXPECT_EQ(act("action_partemit_burst", {R(16), R(2), R(5)}), "");
+  EXPECT_EQ(act("action_parttype_create", {R(-1), R(1), R(-1), R(3), R(4), R(0)}), "");
+  EXPECT_EQ(act("action_partemit_destroy", {R(1)}), "part_emitter_destroy(7,30) ");
+  EXPECT_EQ(act("action_partemit_destroy", {R(1)}), "");
+  EXPECT_EQ(act("action_partsyst_destroy", {}), "part_system_destroy(7) ");
+  EXPECT_EQ(act("action_partsyst_destroy", {}), "");
+  Function_FreeAll();
 }
 
 }  // namespace

@@ -113,13 +113,18 @@ gamedata::Script InkScript() {
            "  if (surface_getpixel(argument0, i, j) != 0) t += i * 16 + j + 1; return t;"}};
 }
 
-// What the drawing action and draw_text of the text draw, compared on a cleared surface.
-std::string CompareDrawn(const std::string& label, const std::string& action, const std::string& text) {
-  return "surface_set_target(global.s); draw_clear(c_black); " + action +
-         "; surface_reset_target(); a = scr_ink(global.s);"
-         "surface_set_target(global.s); draw_clear(c_black); draw_text(0, 0, " + text +
-         "); surface_reset_target(); b = scr_ink(global.s);" +
-         Report(label, {"a > 0", "a == b"});
+// What the action draws and what the reference code draws, compared on a cleared surface.
+std::string CompareDrawn(const std::string& label, const std::string& action, const std::string& reference) {
+  auto ink = [](const std::string& code, const std::string& into) {
+    return "surface_set_target(global.s); draw_clear(c_black); " + code + "; surface_reset_target(); " + into +
+           " = scr_ink(global.s);";
+  };
+  return ink(action, "a") + ink(reference, "b") + Report(label, {"a > 0", "a == b"});
+}
+
+// The same with the relative option ticked for the action.
+std::string CompareDrawnRelative(const std::string& label, const std::string& action, const std::string& reference) {
+  return CompareDrawn(label, "action_set_relative(1); " + action + "; action_set_relative(0)", reference);
 }
 
 TEST_P(ActionGame, ScoreAndLivesCountAreDrawnAndRunOut) {
@@ -128,8 +133,8 @@ TEST_P(ActionGame, ScoreAndLivesCountAreDrawnAndRunOut) {
   game.objects.push_back(MakeObject(
       "obj_control",
       {{kCreate, 0,
-        {"action_set_score(0); action_set_life(3); action_set_health(10); action_set_caption(1, \"Score: \", 1, \"Lives: \", 0, \"\");"
-         "global.drawn = false;"}},
+        {"action_set_score(0); action_set_life(3); action_set_health(10); global.drawn = false;"
+         "action_set_caption(1, \"Score: \", 1, \"Lives: \", 0, \"\");"}},
        {kStep, 0,
         {"action_set_relative(1); action_set_score(5); action_set_life(-1); action_set_health(-4);"
          "action_set_relative(0);" +
@@ -139,16 +144,28 @@ TEST_P(ActionGame, ScoreAndLivesCountAreDrawnAndRunOut) {
        {kAlarm, 0, {"action_end_game();"}},
        {kDraw, 0,
         {"if (!global.drawn) { global.drawn = true; global.s = surface_create(128, 16); draw_set_color(c_white);" +
-         CompareDrawn("score drawn", "action_draw_score(0, 0, \"Score: \")", "\"Score: \" + string(score)") +
-         CompareDrawn("lives drawn", "action_draw_life(0, 0, \"Lives: \")", "\"Lives: \" + string(lives)") +
-         CompareDrawn("3.25 drawn", "action_draw_variable(3.25, 0, 0)", "\"      3.25\"") +
-         CompareDrawn("3 drawn", "action_draw_variable(3, 0, 0)", "\"3\"") +
+         CompareDrawn("score drawn", "action_draw_score(0, 0, \"Score: \")",
+                      "draw_text(0, 0, \"Score: \" + string(score))") +
+         CompareDrawn("lives drawn", "action_draw_life(0, 0, \"Lives: \")",
+                      "draw_text(0, 0, \"Lives: \" + string(lives))") +
+         CompareDrawn("3.25 drawn", "action_draw_variable(3.25, 0, 0)", "draw_text(0, 0, \"      3.25\")") +
+         CompareDrawn("3 drawn", "action_draw_variable(3, 0, 0)", "draw_text(0, 0, \"3\")") +
+         CompareDrawn("life images drawn", "action_draw_life_images(0, 0, spr_block)",
+                      "for (i = 0; i < 3; i += 1) draw_sprite(spr_block, 0, i * 16, 0)") +
+         CompareDrawnRelative("relative text drawn", "action_draw_text(\"Hi\", 10, 0)",
+                              "draw_text(x + 10, y, \"Hi\")") +
+         CompareDrawnRelative("relative rectangle drawn", "action_draw_rectangle(0, 0, 10, 10, 1)",
+                              "draw_rectangle(x, y, x + 10, y + 10, 1)") +
+         CompareDrawnRelative("relative sprite drawn", "action_draw_sprite(spr_block, 20, 0, -1)",
+                              "draw_sprite(spr_block, 0, x + 20, y)") +
          "surface_free(global.s); }"}}}));
-  AddRoom(game, {{0, 0, 0, 100001, {""}}});
+  AddRoom(game, {{4, 2, 0, 100001, {""}}});
   // The first frame is drawn before the first step. Each event runs once, when the value
   // crosses its edge (lives from 1 to 0, health from 2 to -2); going further raises nothing.
   ExpectPlayed(game,
-               "score drawn 1 1\nlives drawn 1 1\n3.25 drawn 1 1\n3 drawn 1 1\nstep 5 2 6\nstep 10 1 2\n"
+               "score drawn 1 1\nlives drawn 1 1\n3.25 drawn 1 1\n3 drawn 1 1\nlife images drawn 1 1\n"
+               "relative text drawn 1 1\nrelative rectangle drawn 1 1\nrelative sprite drawn 1 1\n"
+               "step 5 2 6\nstep 10 1 2\n"
                "no more lives 15 0\nno more health -2\nstep 15 0 -2\nstep 20 -1 -6\n");
 }
 
