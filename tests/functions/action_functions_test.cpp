@@ -257,18 +257,17 @@ TEST(ActionParticles, ReachThePartBuiltInsByNameAndKeepTheirSlots) {
     Builtin_CallByName("action_partemit_burst", result, nullptr, nullptr, {R(0), R(0), R(5)});
     EXPECT_TRUE(console.Contains("The particle emitter must first be created.")) << console.Text();
   }
-  Function_Add(kSystemCreate, F_StandIn<kSystemCreate, 7>, 0);
-  Function_Add(kSystemClear, F_StandIn<kSystemClear, 0>, 1);
-  Function_Add(kSystemDepth, F_StandIn<kSystemDepth, 0>, 2);
-  Function_Add(kSystemDestroy, F_StandIn<kSystemDestroy, 0>, 1);
-  Function_Add(kTypeCreate, F_StandIn<kTypeCreate, 20>, 0);
-  Function_Add(kTypeShape, F_StandIn<kTypeShape, 0>, 2);
-  Function_Add(kTypeSprite, F_StandIn<kTypeSprite, 0>, 5);
-  Function_Add(kTypeSize, F_StandIn<kTypeSize, 0>, 5);
-  Function_Add(kEmitterCreate, F_StandIn<kEmitterCreate, 30>, 1);
-  Function_Add(kEmitterRegion, F_StandIn<kEmitterRegion, 0>, 8);
-  Function_Add(kEmitterBurst, F_StandIn<kEmitterBurst, 0>, 4);
-  Function_Add(kEmitterDestroy, F_StandIn<kEmitterDestroy, 0>, 2);
+  const struct {
+    const char* name;
+    BuiltinFunction standIn;
+    int32_t argc;
+  } standIns[] = {{kSystemCreate, F_StandIn<kSystemCreate, 7>, 0},   {kSystemClear, F_StandIn<kSystemClear, 0>, 1},
+                  {kSystemDepth, F_StandIn<kSystemDepth, 0>, 2},     {kSystemDestroy, F_StandIn<kSystemDestroy, 0>, 1},
+                  {kTypeCreate, F_StandIn<kTypeCreate, 20>, 0},      {kTypeShape, F_StandIn<kTypeShape, 0>, 2},
+                  {kTypeSprite, F_StandIn<kTypeSprite, 0>, 5},       {kTypeSize, F_StandIn<kTypeSize, 0>, 5},
+                  {kEmitterCreate, F_StandIn<kEmitterCreate, 30>, 1}, {kEmitterRegion, F_StandIn<kEmitterRegion, 0>, 8},
+                  {kEmitterBurst, F_StandIn<kEmitterBurst, 0>, 4},   {kEmitterDestroy, F_StandIn<kEmitterDestroy, 0>, 2}};
+  for (const auto& s : standIns) Function_Add(s.name, s.standIn, s.argc);
   auto act = [](const char* name, std::initializer_list<ScriptValue> args) {
     g_ParticleCalls.clear();
     ScriptValue result;
