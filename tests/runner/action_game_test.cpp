@@ -231,7 +231,7 @@ TEST_P(ActionGame, MissingResourcesAreReportedAndTheGameGoesOn) {
          "action_execute_script(99, 0, 0, 0, 0, 0); action_move(5, 1);" +
          Report("questions", {"action_if_object(99, 0, 0)", "action_if_number(99, 0, 0)", "action_if_empty(0, 0, 1)"}) +
          "action_set_timeline(99, 0); action_path(99, 4, 0, 0);" + Report("alive", {"sprite_index", "path_index"})}},
-       {kStep, 0, {"action_another_room(99, 0);" + Report("asked for room 99")}},
+       {kStep, 0, {"action_sleep(20, 1); action_another_room(99, 0);" + Report("asked for room 99")}},
        {kDraw, 0, {"action_draw_sprite(42, 0, 0, 0); action_draw_background(42, 0, 0, 1);"}}},
       0));
   AddRoom(game, {{0, 0, 0, 100001, {""}}});
