@@ -52,35 +52,36 @@ double BBoxDistance(CInstance* target, CInstance& self) {
 
 }  // namespace
 
-void F_MoveRandom(ScriptValue&, CInstance* self, CInstance*, int, ScriptValue* args) {
-  if (self == nullptr) return;
+void Motion_MoveRandom(CInstance& self, int32_t hsnap, int32_t vsnap, int32_t tries) {
   int32_t width = 0;
   int32_t height = 0;
   Command_RoomSize(width, height);
   int32_t xmin = 0, xmax = width, ymin = 0, ymax = height;
-  if (Sprite_Exists(self->sprite_index) || Sprite_Exists(self->mask_index)) {
-    self->EnsureBoundingBox();
-    xmin = Conv_RoundToInt32(self->x - static_cast<float>(self->bbox_left));
-    xmax = Conv_RoundToInt32(static_cast<float>(width) + self->x - static_cast<float>(self->bbox_right));
-    ymin = Conv_RoundToInt32(self->y - static_cast<float>(self->bbox_top));
-    ymax = Conv_RoundToInt32(static_cast<float>(height) + self->y - static_cast<float>(self->bbox_bottom));
+  if (Sprite_Exists(self.sprite_index) || Sprite_Exists(self.mask_index)) {
+    self.EnsureBoundingBox();
+    xmin = Conv_RoundToInt32(self.x - static_cast<float>(self.bbox_left));
+    xmax = Conv_RoundToInt32(static_cast<float>(width) + self.x - static_cast<float>(self.bbox_right));
+    ymin = Conv_RoundToInt32(self.y - static_cast<float>(self.bbox_top));
+    ymax = Conv_RoundToInt32(static_cast<float>(height) + self.y - static_cast<float>(self.bbox_bottom));
   }
-  const int32_t hsnap = Arg_Rounded(args[0]);
-  const int32_t vsnap = Arg_Rounded(args[1]);
   // No place keeps the instance inside the room: it stays where it is.
   const int64_t xrange = int64_t{xmax} - xmin;
   const int64_t yrange = int64_t{ymax} - ymin;
   if (xrange <= 0 || yrange <= 0 || xrange > INT32_MAX || yrange > INT32_MAX) return;
-  for (int32_t attempt = 0; attempt < 100; ++attempt) {
+  for (int32_t attempt = 0; attempt < tries; ++attempt) {
     float x = static_cast<float>(xmin + Random_Below(static_cast<int32_t>(xrange)));
     if (hsnap > 0) x = std::floor(x / static_cast<float>(hsnap)) * static_cast<float>(hsnap);
     float y = static_cast<float>(ymin + Random_Below(static_cast<int32_t>(yrange)));
     if (vsnap > 0) y = std::floor(y / static_cast<float>(vsnap)) * static_cast<float>(vsnap);
-    if (Command_IsFree(*self, x, y)) {
-      self->SetPosition(x, y);
+    if (Command_IsFree(self, x, y)) {
+      self.SetPosition(x, y);
       return;
     }
   }
+}
+
+void F_MoveRandom(ScriptValue&, CInstance* self, CInstance*, int, ScriptValue* args) {
+  if (self != nullptr) Motion_MoveRandom(*self, Arg_Rounded(args[0]), Arg_Rounded(args[1]), 100);
 }
 
 void F_PlaceFree(ScriptValue& result, CInstance* self, CInstance*, int, ScriptValue* args) {

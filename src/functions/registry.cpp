@@ -1,5 +1,6 @@
 #include "functions/registry.h"
 
+#include "functions/action_functions.h"
 #include "functions/ds_functions.h"
 #include "functions/file_functions.h"
 #include "functions/game_functions.h"
@@ -16,6 +17,7 @@ void Functions_RegisterAll() {
   InitGameFunctions();
   InitMathFunctions();
   InitGraphicsFunctions();
+  InitActionFunctions();
   InitMiscFunctions();
   InitPathAndTimeLineFunctions();
   InitDataStructureFunctions();
