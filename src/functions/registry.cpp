@@ -1,5 +1,6 @@
 #include "functions/registry.h"
 
+#include "functions/dialog_functions.h"
 #include "functions/ds_functions.h"
 #include "functions/file_functions.h"
 #include "functions/game_functions.h"
@@ -22,5 +23,6 @@ void Functions_RegisterAll() {
   InitFileFunctions();
   InitSoundFunctions();
   InitPlatformFunctions();
+  InitDialogFunctions();
   InitInputFunctions();
 }

@@ -25,6 +25,8 @@
 #include "graphics/texture_table.h"
 #include "platform/bitmap32.h"
 #include "runner/game_step.h"
+#include "runner/highscore.h"
+#include "runner/login_request.h"
 #include "runner/input.h"
 #include "runner/room_drawing.h"
 #include "runner/window.h"
@@ -154,13 +156,16 @@ bool InitSubsystems() {
   Sound_SetOff(g_RunOptions.noAudio);
   Variable_BuiltIn_Init();
   Path_Init();
-  pending::HighScore_Clear();
+  HighScore_Clear();
   ProcessMessages();
   return true;
 }
 
 void RegisterBuiltinFunctions() {
-  pending::HighScore_Load();
+  // The header has just been read: its game name places the save area the table is kept in.
+  Run_SetGameName(GameData_Header().gameName);
+  HighScore_Load();
+  Login_InstallPoll();
   Functions_RegisterAll();
 }
 
