@@ -12,6 +12,7 @@
 
 namespace {
 
+constexpr char kDialogWindowClass[] = "kilnforge-dialog";
 constexpr int kResponseYes = 1;
 constexpr int kResponseNo = 2;
 
@@ -242,6 +243,8 @@ CDialogBackend* GtkDialogs_Backend() {
   if (!tried) {
     tried = true;
     gtk_disable_setlocale();
+    // The dialogs' own window class, apart from the game window's.
+    g_set_prgname(kDialogWindowClass);
     if (gtk_init_check(nullptr, nullptr)) backend = std::make_unique<CGtkDialogs>();
   }
   return backend.get();
