@@ -6,6 +6,7 @@
 #include "graphics/device.h"
 #include "platform/console.h"
 #include "platform/sdl/display_presence.h"
+#include "runner/highscore.h"
 #include "runner/input.h"
 
 namespace {
@@ -187,7 +188,10 @@ void Login_SetRequestId(int32_t id) { State().loginRequestId = id; }
 
 void Dialog_ShowHighScores(int newScore) {
   CDialogBackend* desktop = Desktop();
-  if (desktop == nullptr) return;
+  if (desktop == nullptr) {
+    Report("Highscore table", HighScore_Display().caption, "Close", false);
+    return;
+  }
   Dialogs_BeforeModal();
   desktop->HighScoreTable(newScore);
   Dialogs_AfterModal();

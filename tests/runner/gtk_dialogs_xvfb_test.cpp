@@ -34,7 +34,7 @@ class GtkDialogs : public ::testing::Test {
   }
 };
 
-TEST_F(GtkDialogs, PlayerTypesATextAndPicksAFile) {
+TEST_F(GtkDialogs, PlayerAnswersEachKindOfDialog) {
   TempFolder folder;
   { std::ofstream(folder / "picked.txt") << "x"; }
   GameDataWriter game;
@@ -48,7 +48,13 @@ TEST_F(GtkDialogs, PlayerTypesATextAndPicksAFile) {
         "show_debug_message(\"@\" + string(get_integer(\"How many?\", 7.5)));"
         "show_debug_message(\"@\" + get_open_filename_ext(\"Text files|*.txt|All files|*.*\", \"\", \"" +
         folder.path() + "\", \"Pick a file\"));"
-        "game_end();"}});
+        "show_debug_message(\"@\" + string(show_question(\"Go on?\")));"
+        "highscore_clear(); highscore_add(\"ann\", 10); highscore_show(10);"
+        "show_debug_message(\"@\" + string(get_login_async(\"ann\", \"\")));"}});
+  object.events.push_back({7, 63,
+                           {"show_debug_message(\"@\" + ds_map_find_value(async_load, \"username\") + \"/\" +"
+                            " ds_map_find_value(async_load, \"password\") + \"/\" +"
+                            " string(ds_map_find_value(async_load, \"status\"))); game_end();"}});
   game.objects.push_back(object);
   gamedata::Room room;
   room.name = "rm_ask";
@@ -61,11 +67,22 @@ TEST_F(GtkDialogs, PlayerTypesATextAndPicksAFile) {
   std::thread player([&] {
     EXPECT_TRUE(Xdo("w=$(" + find + " | head -1) && xdotool windowfocus --sync $w && sleep 0.3 && "
                     "xdotool key ctrl+a && xdotool type --delay 30 'Ada 42' && xdotool key Return"));
-    EXPECT_TRUE(Xdo("sleep 0.5; w=$(" + find + " | head -1) && xdotool windowfocus --sync $w && sleep 0.3 && "
+    EXPECT_TRUE(Xdo("sleep 1; w=$(" + find + " | head -1) && xdotool windowfocus --sync $w && sleep 0.3 && "
                     "xdotool key ctrl+a && xdotool type --delay 30 '12.25' && xdotool key Return"));
     EXPECT_TRUE(Xdo("w=$(xdotool search --sync --onlyvisible --name '^Pick a file$' | head -1) && xdotool windowfocus --sync $w && sleep 0.5 && "
                     "xdotool key ctrl+l && sleep 0.3 && xdotool type --delay 30 '" + (folder / "picked.txt") +
                     "' && sleep 0.3 && xdotool key Return"));
+    // Escape and the close box leave the question open; Return answers its default, Yes.
+    EXPECT_TRUE(Xdo("sleep 1; w=$(xdotool search --sync --onlyvisible --classname '" + std::string(kDialogClass) +
+                    "' | head -1) && xdotool windowfocus --sync $w && sleep 0.3 && xdotool key Escape && sleep 0.5 && "
+                    "xdotool search --onlyvisible --classname '" + std::string(kDialogClass) +
+                    "' >/dev/null && xdotool key Return"));
+    EXPECT_TRUE(Xdo("w=$(xdotool search --sync --onlyvisible --name '^Top Ten Players$' | head -1) && "
+                    "xdotool windowfocus --sync $w && sleep 0.3 && xdotool key Escape"));
+    // The login box is modeless: the game steps while the player types.
+    EXPECT_TRUE(Xdo("w=$(xdotool search --sync --onlyvisible --name '^Login$' | head -1) && "
+                    "xdotool windowfocus --sync $w && sleep 0.3 && xdotool key Tab && "
+                    "xdotool type --delay 30 'se cret' && xdotool key Return"));
   });
   RunnerOptions options;
   options.environment["SDL_VIDEODRIVER"] = "x11";
@@ -80,7 +97,8 @@ TEST_F(GtkDialogs, PlayerTypesATextAndPicksAFile) {
   for (std::string line; std::getline(in, line);)
     if (!line.empty() && line[0] == '@') lines.push_back(line.substr(1));
   EXPECT_EQ(run.exitCode, 0) << run.output;
-  EXPECT_EQ(lines, (std::vector<std::string>{"Ada 42", "12.25", folder / "picked.txt"})) << run.output;
+  EXPECT_EQ(lines, (std::vector<std::string>{"Ada 42", "12.25", folder / "picked.txt", "1", "1", "ann/se cret/1"}))
+      << run.output;
 }
 
 }  // namespace
