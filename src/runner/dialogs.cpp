@@ -1,6 +1,7 @@
 #include "runner/dialogs.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "graphics/device.h"
@@ -127,7 +128,11 @@ std::optional<std::string> Dialog_ChooseFile(const FileDialogRequest& request) {
   }
   if (CDialogBackend* desktop = Desktop()) {
     Dialogs_BeforeModal();
+    // The chooser may move the working folder; the game's relative names must not follow it.
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::current_path(ec);
     std::optional<std::string> chosen = desktop->ChooseFile(request);
+    if (!ec) std::filesystem::current_path(folder, ec);
     Dialogs_AfterModal();
     return chosen;
   }

@@ -114,8 +114,10 @@ TEST_P(DialogGame, ConsoleOnlyBuiltInsPrintTheirLines) {
       "show_info(); message_background(0); message_button(0); message_text_font(\"a\", 1, 2, 3);"
       "message_button_font(\"a\", 1, 2, 3); message_input_font(\"a\", 1, 2, 3); message_alpha(1);"
       "message_mouse_color(0); message_input_color(0); message_position(1, 2); message_size(1, 2);"
-      "message_caption(1, \"c\"); highscore_set_font(\"Arial\", 10, 0);");
-  EXPECT_EQ(played.lines, (std::vector<std::string>{"1", "0", "0", "0", "", "", "0"}));
+      "message_caption(1, \"c\"); highscore_set_font(\"Arial\", 10, 0); show_error(\"custom problem\", 0);" +
+      Say("\"after\""));
+  EXPECT_EQ(played.lines, (std::vector<std::string>{"1", "0", "0", "0", "", "", "0", "after"}));
+  EXPECT_TRUE(Printed(played, "custom problem")) << played.run.output;
   for (const char* line :
        {"show_message_ext(str,but1,but2,but3) not impleneted\n", "show_menu(str,default) not implemented.\n",
         "show_menu_pos(X,Y,str,default) not implemented.\n", "get_color(def) is not implemented\n",
