@@ -9,8 +9,8 @@ PACKAGES=(
   libsdl2-dev libsdl2-image-dev libglvnd-dev libegl-mesa0 libgl1-mesa-dri
   libopenal-dev libalut-dev libjson-c-dev libbox2d-dev libcurl4-openssl-dev libffi-dev
   libpng-dev zlib1g-dev libgif-dev libjpeg-dev libmpg123-dev
-  libfluidsynth-dev timgm6mb-soundfont
-  xvfb xauth python3
+  libfluidsynth-dev timgm6mb-soundfont libgtk-3-dev
+  xvfb xauth xdotool python3
 )
 
 missing=()

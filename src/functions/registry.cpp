@@ -1,6 +1,7 @@
 #include "functions/registry.h"
 
 #include "functions/action_functions.h"
+#include "functions/dialog_functions.h"
 #include "functions/ds_functions.h"
 #include "functions/file_functions.h"
 #include "functions/game_functions.h"
@@ -24,5 +25,6 @@ void Functions_RegisterAll() {
   InitFileFunctions();
   InitSoundFunctions();
   InitPlatformFunctions();
+  InitDialogFunctions();
   InitInputFunctions();
 }

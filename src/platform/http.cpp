@@ -195,6 +195,12 @@ int32_t HTTP_Post(std::string_view url, std::string_view postData, HTTP_Callback
   return request.id;
 }
 
+int32_t HTTP_AddCompleted(HTTP_Callback callback) {
+  HTTP_REQ_CONTEXT& request = NewRequest("", std::move(callback), nullptr);
+  request.status = HTTPRequestStatus::Complete;
+  return request.id;
+}
+
 void HTTP_Poll() {
   if (!g_Session.multi) return;
   int running = 0;

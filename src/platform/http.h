@@ -66,6 +66,10 @@ int32_t HTTP_Get(std::string_view url, HTTP_Callback callback, HTTP_Cleanup clea
 int32_t HTTP_Post(std::string_view url, std::string_view postData, HTTP_Callback callback,
                   HTTP_Cleanup cleanup = nullptr);
 
+// A request with no address that is already complete: the next delivery hands it to its
+// callback (the asynchronous login dialog's answer). Answers the request's id.
+int32_t HTTP_AddCompleted(HTTP_Callback callback);
+
 // Advances every transfer without waiting; finished ones become complete.
 void HTTP_Poll();
 

@@ -4,7 +4,8 @@
 #include <optional>
 #include <string>
 
-// The chosen file's path, or no value when nothing was chosen. This build has no file
-// dialog of its own: it tells the player how to name the game (on the console, and in a
-// message box when there is a display) and answers no value, as a cancelled dialog does.
+// The chosen file's path, or no value when nothing was chosen. With a display the player
+// picks the file in the open-file dialog (any file); cancelling it, or having no display,
+// tells how to name the game on the console (and, when the dialog cannot be shown, in a
+// message box) and answers no value.
 std::optional<std::string> Runner_ChooseGameFile();

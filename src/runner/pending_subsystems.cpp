@@ -10,8 +10,6 @@
 namespace pending {
 
 void Particle_Init() {}
-void HighScore_Clear() {}
-void HighScore_Load() {}
 void Particle_LoadShapeTextures() {}
 void ScoreForm_Create() {}
 void LoadForm_Create() {}
@@ -19,7 +17,6 @@ void ErrorForm_Create() {}
 void Physics_InstallAssertHandler() {}
 void DataFile_RemoveAll() {}
 void Window_PostQuit() {}
-void HighScore_Save() {}
 void Compiler_Cleanup() {}
 void Grid_DestroyAll() {}
 void Particle_Shutdown() {}

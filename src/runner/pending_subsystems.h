@@ -13,8 +13,6 @@ namespace pending {
 
 // Start-up of the subsystems, in their order.
 void Particle_Init();
-void HighScore_Clear();
-void HighScore_Load();
 
 // Game file, window, graphics and the first frames.
 void Particle_LoadShapeTextures();
@@ -28,7 +26,6 @@ void Physics_InstallAssertHandler();
 // The end of the game and shut-down, in their order.
 void DataFile_RemoveAll();
 void Window_PostQuit();
-void HighScore_Save();
 void Compiler_Cleanup();
 void Grid_DestroyAll();
 void Particle_Shutdown();

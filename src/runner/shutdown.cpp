@@ -15,6 +15,7 @@
 #include "data/objects.h"
 #include "data/scripts.h"
 #include "runner/events.h"
+#include "runner/highscore.h"
 #include "runner/instance.h"
 #include "runner/motion_planning.h"
 #include "runner/pending_subsystems.h"
@@ -27,7 +28,7 @@
 
 void ShutdownSubsystems() {
   Platform_Shutdown();
-  pending::HighScore_Save();
+  HighScore_Save();
   Constant_FreeAll();
   Function_FreeAll();
   Code_Arguments_Free();

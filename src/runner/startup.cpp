@@ -27,6 +27,8 @@
 #include "platform/bitmap32.h"
 #include "runner/display.h"
 #include "runner/game_step.h"
+#include "runner/highscore.h"
+#include "runner/login_request.h"
 #include "runner/input.h"
 #include "runner/pending_room.h"
 #include "runner/room_drawing.h"
@@ -168,13 +170,16 @@ bool InitSubsystems() {
   Sound_SetOff(g_RunOptions.noAudio);
   Variable_BuiltIn_Init();
   Path_Init();
-  pending::HighScore_Clear();
+  HighScore_Clear();
   ProcessMessages();
   return true;
 }
 
 void RegisterBuiltinFunctions() {
-  pending::HighScore_Load();
+  // The header has just been read: its game name places the save area the table is kept in.
+  Run_SetGameName(GameData_Header().gameName);
+  HighScore_Load();
+  Login_InstallPoll();
   Functions_RegisterAll();
 }
 

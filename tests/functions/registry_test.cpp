@@ -71,4 +71,39 @@ TEST(Registry, TextureAndTextBuiltInsFollowTheTextureQueriesInTheirOrder) {
   Function_FreeAll();
 }
 
+TEST(Registry, DialogFamilyStandsInItsOrderBeforeTheInputFamily) {
+  Function_FreeAll();
+  Functions_RegisterAll();
+  struct Expected {
+    const char* name;
+    int32_t argc;
+  };
+  const Expected order[] = {
+      {"show_message", 1}, {"show_question", 1}, {"show_error", 2}, {"show_info", 0}, {"load_info", 1},
+      {"get_string", 2}, {"get_integer", 2}, {"get_login_async", 2}, {"get_open_filename", 2},
+      {"get_save_filename", 2}, {"get_open_filename_ext", 4}, {"get_save_filename_ext", 4},
+      {"show_message_ext", 4}, {"show_menu", 2}, {"show_menu_pos", 4}, {"get_color", 1}, {"get_directory", 1},
+      {"get_directory_alt", 2}, {"message_background", 1}, {"message_button", 1}, {"message_text_font", 4},
+      {"message_button_font", 4}, {"message_input_font", 4}, {"message_alpha", 1}, {"message_mouse_color", 1},
+      {"message_input_color", 1}, {"message_position", 2}, {"message_size", 2}, {"message_caption", 2},
+      {"splash_set_caption", 1}, {"splash_set_fullscreen", 1}, {"splash_set_size", 2}, {"splash_set_adapt", 1},
+      {"splash_set_border", 1}, {"splash_set_top", 1}, {"splash_set_color", 1}, {"splash_set_main", 1},
+      {"splash_set_scale", 1}, {"splash_set_cursor", 1}, {"splash_set_interrupt", 1}, {"splash_set_stop_key", 1},
+      {"splash_set_stop_mouse", 1}, {"splash_show_video", 2}, {"splash_show_image", 2}, {"splash_show_text", 2},
+      {"show_video", 3}, {"show_image", 3}, {"show_text", 4}, {"highscore_show", 1}, {"highscore_show_ext", 7},
+      {"highscore_set_background", 1}, {"highscore_set_border", 1}, {"highscore_set_colors", 3},
+      {"highscore_set_font", 3}, {"highscore_set_strings", 3}, {"highscore_clear", 0}, {"highscore_add", 2},
+      {"highscore_add_current", 0}, {"highscore_value", 1}, {"highscore_name", 1}, {"draw_highscore", 4},
+      {"keyboard_check", 1}};
+  int32_t first = -1;
+  ASSERT_TRUE(Function_Find("show_message", first));
+  for (size_t i = 0; i < std::size(order); ++i) {
+    const BuiltinFunctionEntry* entry = Function_Get(first + static_cast<int32_t>(i));
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->name, order[i].name);
+    EXPECT_EQ(Function_ArgCount(first + static_cast<int32_t>(i)), order[i].argc) << order[i].name;
+  }
+  Function_FreeAll();
+}
+
 }  // namespace
