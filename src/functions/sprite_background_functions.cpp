@@ -9,7 +9,9 @@
 #include "data/sprite.h"
 #include "functions/argument_helpers.h"
 #include "functions/resource_functions.h"
+#include "graphics/device.h"
 #include "graphics/graphics_state.h"
+#include "graphics/hardware_texture.h"
 #include "graphics/surfaces.h"
 #include "platform/bitmap.h"
 #include "platform/bitmap32.h"
@@ -37,9 +39,22 @@ std::unique_ptr<IBitmap> BitmapOfPixels(const std::vector<uint32_t>& pixels, int
   return image.ToBitmap32();
 }
 
+// Inside a frame the picture drawn so far is in the screen texture, else on the back buffer.
+// The screen has no transparency: every grabbed pixel is opaque.
 std::unique_ptr<IBitmap> GrabScreen(int32_t x, int32_t y, int32_t width, int32_t height) {
   GrabbedBitmap grabbed;
-  if (!GR_Screen_Grab_Bitmap(x, y, width, height, grabbed)) return nullptr;
+  if (Graphics_InFrame()) {
+    const GraphicsSizes& sizes = Graphics_Sizes();
+    x = std::max(x, 0);
+    y = std::max(y, 0);
+    grabbed.width = std::min(width, sizes.screenWidth - x);
+    grabbed.height = std::min(height, sizes.screenHeight - y);
+    if (grabbed.width < 1 || grabbed.height < 1) return nullptr;
+    grabbed.pixels = Graphics_GrabSurfaceRect(Graphics_ScreenTexture(), x, y, grabbed.width, grabbed.height);
+  } else if (!GR_Screen_Grab_Bitmap(x, y, width, height, grabbed)) {
+    return nullptr;
+  }
+  for (uint32_t& pixel : grabbed.pixels) pixel |= 0xFF000000u;
   return BitmapOfPixels(grabbed.pixels, grabbed.width, grabbed.height);
 }
 

@@ -1,0 +1,210 @@
+// Games that inspect, make, change and delete resources while they run: scripts executed by
+// index, sprites loaded from image files, drawn, grabbed and saved, objects and rooms made at
+// run time and entered, and the bad input of each family. Each game reports through
+// show_debug_message lines starting with "@"; both executors play it.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/game_data_writer.h"
+#include "support/runner_process.h"
+
+namespace {
+
+using gamedata::Event;
+using gamedata::Object;
+using gamedata::Room;
+using gamedata::Script;
+
+constexpr int32_t kCreate = 0, kDraw = 8;
+
+struct Played {
+  RunnerResult run;
+  std::vector<std::string> lines;
+};
+
+std::string Say(const std::string& expression) { return "show_debug_message(\"@\" + string(" + expression + "));\n"; }
+
+bool Has(const Played& played, const std::string& text) { return played.run.output.find(text) != std::string::npos; }
+
+// Writes a PNG of 0xAARRGGBB pixels.
+void WritePng(const std::string& path, const std::vector<uint32_t>& pixels, int width, int height) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  image.format = PNG_FORMAT_BGRA;
+  ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0, nullptr));
+}
+
+// Reads a PNG as 0xAARRGGBB pixels; empty when there is none.
+std::vector<uint32_t> ReadPng(const std::string& path, int& width, int& height) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+  image.format = PNG_FORMAT_BGRA;
+  std::vector<uint32_t> pixels(PNG_IMAGE_SIZE(image) / 4);
+  png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr);
+  width = static_cast<int>(image.width);
+  height = static_cast<int>(image.height);
+  return pixels;
+}
+
+class ResourceGame : public ::testing::TestWithParam<bool> {
+ protected:
+  ResourceGame() {
+    game_.header.lastInstanceId = 100100;
+    game_.header.name = "resgame";
+    game_.header.gameName = "resgame";
+  }
+
+  // The first object (obj_probe) runs code in its create event; the first room holds one of it.
+  Played Play(const std::string& createCode, std::vector<Event> more = {}) {
+    Object probe;
+    probe.name = "obj_probe";
+    probe.events = std::move(more);
+    probe.events.push_back({kCreate, 0, {createCode}});
+    game_.objects.insert(game_.objects.begin(), probe);
+    Room room;
+    room.name = "rm_first";
+    room.speed = 1000;
+    room.colour = 0x000000;
+    room.instances = {{0, 0, 0, 100001, {""}}};
+    game_.rooms.insert(game_.rooms.begin(), room);
+    EXPECT_TRUE(game_.WriteFile(folder_ / "game.win"));
+    std::vector<std::string> args = {"-game", folder_ / "game.win", "-noaudio"};
+    if (GetParam()) args.push_back("-oldexec");
+    Played played;
+    played.run = RunRunner(args, {.workingDirectory = folder_.path(),
+                                  .environment = {{"XDG_DATA_HOME", folder_ / "data"}},
+                                  .timeoutSeconds = 30.0});
+    std::istringstream in(played.run.output);
+    for (std::string line; std::getline(in, line);)
+      if (!line.empty() && line[0] == '@') played.lines.push_back(line.substr(1));
+    EXPECT_EQ(played.run.exitCode, 0) << played.run.output;
+    return played;
+  }
+
+  std::string Saved(const std::string& name) const { return folder_.path() + "/data/resgame/" + name; }
+
+  GameDataWriter game_;
+  TempFolder folder_;
+};
+
+TEST_P(ResourceGame, ScriptExecutePassesItsArgumentsAndArgumentCount) {
+  game_.scripts.push_back({"scr_sum", {"return string(argument_count) + \":\" + string(argument0 + argument1);"}});
+  game_.scripts.push_back({"scr_last", {"argument0 = 99; return string(argument_count) + \"/\" + string(argument14);"}});
+  // A script that runs another one by index, with a string argument.
+  game_.scripts.push_back({"scr_outer", {"return script_execute(scr_sum, argument0, 5) + \"|\" + script_get_name(argument1);"}});
+  Played played = Play("var v; v = 7;\n" + Say("script_execute(scr_sum, 2, 3)") + Say("script_execute(0)") +
+                       Say("script_execute(scr_last, v, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14)") +
+                       Say("v") + Say("script_execute(scr_outer, 1, 0)") +
+                       Say("script_exists(2.5)") + Say("script_exists(3)") + Say("script_get_name(-1)") +
+                       Say("string_length(script_get_text(scr_sum)) > 10") + Say("script_get_text(9)") +
+                       Say("script_execute(99, 1)") + "game_end();");
+  EXPECT_EQ(played.lines, (std::vector<std::string>{"2:5", "0:0", "15/14", "7", "2:6|scr_sum", "1", "0",
+                                                   "<undefined>", "1", "", "0"}));
+  EXPECT_TRUE(Has(played, "Trying to execute non-existing script.")) << played.run.output;
+}
+
+TEST_P(ResourceGame, AnAddedSpriteIsDrawnGrabbedAndSavedAsPng) {
+  // Two 2 x 2 frames side by side: red, green / blue, white | yellow everywhere.
+  const uint32_t R = 0xFFFF0000, G = 0xFF00FF00, B = 0xFF0000FF, W = 0xFFFFFFFF, Y = 0xFFFFFF00;
+  WritePng(folder_ / "strip.png", {R, G, Y, Y, B, W, Y, Y}, 4, 2);
+  {
+    std::ofstream damaged(folder_ / "damaged.png", std::ios::binary);
+    damaged << "\x89PNG\r\n\x1a\n not really";
+  }
+  Object drawer;
+  drawer.name = "obj_drawer";
+  drawer.events.push_back(
+      {kDraw, 0,
+       {"draw_sprite(global.spr, 0, 0, 0); draw_sprite(global.spr, 1, 2, 0);"
+        "if (global.frames == 1) {"
+        "  var grab; grab = sprite_create_from_screen(0, 0, 4, 2, 0, 0, 0, 0);" +
+        Say("sprite_get_number(grab)") + Say("sprite_get_width(grab)") +
+        "  sprite_save(grab, 0, \"grab.png\"); sprite_save(global.spr, 1, \"frame1.png\");"
+        "  sprite_save_strip(global.spr, \"strip_out.png\");" +
+        Say("sprite_delete(global.spr)") +
+        "}"
+        "if (global.frames == 2) game_end();"
+        "global.frames += 1;"}});
+  game_.objects.push_back(drawer);
+  // An instance that keeps drawing the sprite after it was deleted.
+  Object shown;
+  shown.name = "obj_shown";
+  shown.depth = 10;
+  game_.objects.push_back(shown);
+  Played played = Play(
+      "global.frames = 0; global.spr = sprite_add(\"strip.png\", 2, 0, 0, 0, 0);" + Say("global.spr") +
+      Say("sprite_get_number(global.spr)") + Say("sprite_get_width(global.spr)") +
+      Say("sprite_exists(global.spr)") + Say("sprite_get_name(global.spr)") +
+      Say("sprite_add(\"missing.png\", 1, 0, 0, 0, 0)") + Say("sprite_add(\"damaged.png\", 1, 0, 0, 0, 0)") +
+      Say("sprite_get_width(-1)") + Say("sprite_exists(10000000000)") + Say("sprite_get_name(-3)") +
+      Say("sprite_duplicate(77)") + Say("sprite_add_sprite(0)") + "sprite_save(77, 0, \"x.png\");" +
+      "sprite_save(global.spr, 0, \"\"); sprite_save(global.spr, 5, \"x.png\"); sprite_merge(global.spr, 77);" +
+      "instance_create(0, 0, obj_drawer); with (instance_create(40, 40, obj_shown)) sprite_index = global.spr;");
+  ASSERT_GE(played.lines.size(), 12u) << played.run.output;
+  EXPECT_EQ(std::vector<std::string>(played.lines.begin(), played.lines.begin() + 12),
+            (std::vector<std::string>{"0", "2", "2", "1", "__newsprite0", "-1", "-1", "-1", "0", "<undefined>", "0",
+                                      "-1"}))
+      << played.run.output;
+  EXPECT_EQ(std::vector<std::string>(played.lines.begin() + 12, played.lines.end()),
+            (std::vector<std::string>{"1", "4", "1"}));
+  for (const char* message :
+       {"Trying to duplicate non-existing sprite.", "unsupported function", "Trying to save non-existing sprite bitmap.",
+        "Trying to save sprite bitmap to empty image file name.", "sprite_save() failed - no bitmap data available",
+        "Trying to merge from non-existing sprite."}) {
+    EXPECT_TRUE(Has(played, message)) << message << "\n" << played.run.output;
+  }
+  int w = 0, h = 0;
+  EXPECT_EQ(ReadPng(Saved("frame1.png"), w, h), (std::vector<uint32_t>{Y, Y, Y, Y})) << played.run.output;
+  EXPECT_EQ(ReadPng(Saved("strip_out.png"), w, h), (std::vector<uint32_t>{R, G, Y, Y, B, W, Y, Y}));
+  EXPECT_EQ(w, 4);
+  // What the screen showed of the two drawn frames.
+  EXPECT_EQ(ReadPng(Saved("grab.png"), w, h), (std::vector<uint32_t>{R, G, Y, Y, B, W, Y, Y}));
+}
+
+TEST_P(ResourceGame, ObjectsAndRoomsMadeAtRunTime) {
+  Object visitor;
+  visitor.name = "obj_visitor";
+  visitor.events.push_back({kCreate, 0, {Say("\"arrived \" + room_get_name(room) + \" \" + string(x) + \" \" + string(y) + \" \" + string(room_width)") +
+                                          Say("instance_number(obj_visitor)") + "game_end();"}});
+  game_.objects.push_back(visitor);
+  Played played = Play(
+      "var o, c, r;"
+      "o = object_add();" + Say("object_get_name(o)") + Say("object_exists(o)") +
+      "object_set_depth(o, 3.9); object_set_solid(o, 1);" + Say("object_get_depth(o)") + Say("object_get_solid(o)") +
+      "object_event_add(o, 0, 0, \"x = 1\");"
+      "c = object_add(); object_set_parent(c, o);" + Say("object_is_ancestor(c, o)") + Say("object_get_parent(c)") +
+      "object_set_parent(o, c); object_set_parent(o, o); object_set_parent(o, 999);" +
+      Say("object_is_ancestor(o, c)") + Say("object_is_ancestor(-5, c)") +
+      "instance_create(0, 0, c); instance_create(0, 0, o);" + Say("instance_number(o)") +
+      "object_set_parent(c, -1);" + Say("instance_number(o)") + Say("object_get_parent(c)") +
+      Say("object_delete(c)") + Say("object_delete(c)") + Say("object_exists(c)") +
+      "with (all) { x += 1; }"
+      "r = room_add(); room_set_width(r, 200); room_set_background(r, 8, 1, 0, 0, 0, 0, 1, 1, 0, 0, 1);" +
+      Say("room_get_name(r)") + Say("room_instance_add(r, 10.5, 20, obj_visitor) >= 100001") +
+      Say("room_instance_add(99, 0, 0, obj_visitor)") + Say("room_tile_add(r, 55, 0, 0, 1, 1, 0, 0, 0)") +
+      Say("room_duplicate(99)") + "room_goto(r);");
+  EXPECT_EQ(played.lines,
+            (std::vector<std::string>{"__newobject2", "1", "3", "1", "1", "2", "0", "-1", "2", "1", "-1", "1", "0", "0",
+                                      "__newroom1", "1", "-1", "-1", "0", "arrived __newroom1 10 20 200", "1"}))
+      << played.run.output;
+  for (const char* message :
+       {"object_event_add :: deprecated function", "Creating a cycle in the parent relation.",
+        "Setting a non-existing parent.", "Trying to delete non-existing object.", "Background does not exist.",
+        "Trying to duplicate non-existing room."}) {
+    EXPECT_TRUE(Has(played, message)) << message << "\n" << played.run.output;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Executors, ResourceGame, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "TreeInterpreter" : "VirtualMachine"; });
+
+}  // namespace
