@@ -204,6 +204,56 @@ TEST_P(ResourceGame, ObjectsAndRoomsMadeAtRunTime) {
   }
 }
 
+TEST_P(ResourceGame, AFontMadeFromASystemFaceDrawsLegibleText) {
+  Object writer;
+  writer.name = "obj_writer";
+  writer.events.push_back({kDraw, 0,
+                           {"draw_clear(c_black); draw_set_font(global.font); draw_set_color(c_white);"
+                            "draw_text(20, 20, \"Hello\"); draw_set_font(global.bold); draw_text(20, 60, \"Hello\");"
+                            "screen_save_part(\"text.png\", 0, 0, 200, 100); game_end();"}});
+  game_.objects.push_back(writer);
+  Played played = Play(
+      "global.font = font_add(\"DejaVu Sans\", 16, 0, 0, 32, 127);"
+      "global.bold = font_add(\"DejaVu Sans\", 16, 1, 1, 32, 127);"
+      "draw_set_font(global.font);" +
+      Say("global.font") + Say("font_get_name(global.font)") + Say("font_get_fontname(global.font)") +
+      Say("font_get_size(global.font)") + Say("font_get_bold(global.bold)") + Say("font_get_first(global.font)") +
+      Say("string_width(\"Hello\") > 40 && string_width(\"Hello\") < 80") +
+      Say("string_height(\"Hello\") >= 16") +
+      "var missing; missing = font_add(\"No Such Face Anywhere\", 12, 0, 0, 32, 127); draw_set_font(missing);" +
+      Say("string_width(\"Hello\") > 0") + "draw_set_font(-1);" +
+      Say("font_exists(global.font)") + Say("font_delete(77)") + Say("font_add_sprite(77, 32, 1, 0)") +
+      Say("font_replace(77, \"DejaVu Sans\", 10, 0, 0, 32, 127)") + Say("font_get_size(-1)") +
+      Say("font_delete(missing)") + Say("font_get_name(missing)") + Say("font_set_cache_size(0, 10)") +
+      "instance_create(0, 0, obj_writer);");
+  EXPECT_EQ(played.lines, (std::vector<std::string>{"0", "__newfont0", "DejaVu Sans", "16", "1", "32", "1", "1", "1",
+                                                   "1", "0", "0", "0", "-1", "1", "<undefined>", "0"}))
+      << played.run.output;
+  for (const char* message : {"Trying to delete non-existing font.", "Trying to create font from non-existing sprite.",
+                              "Trying to replace non-existing font."}) {
+    EXPECT_TRUE(Has(played, message)) << message;
+  }
+  int w = 0, h = 0;
+  const std::vector<uint32_t> pixels = ReadPng(Saved("text.png"), w, h);
+  ASSERT_EQ(w, 200) << played.run.output;
+  // Lit pixels inside each line's box, none outside them: the text was drawn where it was asked.
+  auto lit = [&](int left, int top, int right, int bottom) {
+    int count = 0;
+    for (int y = top; y < bottom; ++y)
+      for (int x = left; x < right; ++x)
+        if ((pixels[static_cast<size_t>(y * w + x)] & 0xFF) > 128) ++count;
+    return count;
+  };
+  const int regular = lit(20, 20, 100, 50), bold = lit(20, 60, 110, 90);
+  EXPECT_GT(regular, 60);
+  EXPECT_GT(bold, regular);  // heavier strokes
+  EXPECT_EQ(lit(0, 0, 200, 100), regular + bold);
+  // The "H" begins with a vertical stem: a column of lit pixels near the pen.
+  int stem = 0;
+  for (int x = 20; x < 26; ++x) stem = std::max(stem, lit(x, 20, x + 1, 50));
+  EXPECT_GE(stem, 10);
+}
+
 INSTANTIATE_TEST_SUITE_P(Executors, ResourceGame, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "TreeInterpreter" : "VirtualMachine"; });
 
