@@ -254,6 +254,53 @@ TEST_P(ResourceGame, AFontMadeFromASystemFaceDrawsLegibleText) {
   EXPECT_GE(stem, 10);
 }
 
+TEST_P(ResourceGame, BackgroundsSurfacesAndARoomWithViewsAndTiles) {
+  const uint32_t R = 0xFFFF0000;
+  WritePng(folder_ / "strip.png", {R, R, R, R, R, R, R, R}, 4, 2);
+  {
+    std::ofstream damaged(folder_ / "damaged.png", std::ios::binary);
+    damaged << "\x89PNG\r\n\x1a\n not really";
+  }
+  Object visitor;
+  visitor.name = "obj_visitor";
+  visitor.events.push_back({kCreate, 0,
+                            {Say("view_enabled") + Say("view_wview[0]") + "room_instance_clear(room);" +
+                             Say("instance_number(obj_visitor)") + "steps = 0;"}});
+  // Once a frame was drawn through the view with the tiles, the object deletes itself.
+  visitor.events.push_back({3, 0,
+                            {"steps += 1; if (steps == 2) { " + Say("object_delete(object_index)") +
+                             Say("object_exists(obj_visitor)") + "game_end(); }"}});
+  game_.objects.push_back(visitor);
+  Played played = Play(
+      "var b, bg, s, sp, r;"
+      "b = background_create_color(8, 4, c_red);" + Say("b") + Say("background_get_width(b)") +
+      "bg = background_add(\"strip.png\", 0, 0);" + Say("background_get_width(bg)") +
+      Say("background_get_name(bg)") + Say("background_add(\"missing.png\", 0, 0)") +
+      Say("background_add(\"damaged.png\", 0, 0)") +
+      "background_save(b, \"bg.png\"); background_save(77, \"x.png\"); background_save(b, \"\");"
+      "s = surface_create(16, 16); surface_set_target(s); draw_clear(c_blue); surface_reset_target();"
+      "sp = sprite_create_from_surface(s, 8, 8, 100, 100, 0, 0, 0, 0);" + Say("sprite_get_width(sp)") +
+      Say("sprite_get_number(sprite_create_from_surface(999, 0, 0, 4, 4, 0, 0, 0, 0))") +
+      Say("background_get_height(background_create_from_surface(s, -4, -4, 10, 10, 0, 0))") +
+      Say("background_duplicate(77)") + Say("background_delete(b)") + Say("background_get_width(b)") +
+      Say("background_replace(77, \"strip.png\", 0, 0)") +
+      "r = room_add(); room_set_view_enabled(r, 1);"
+      "room_set_view(r, 0, 1, 0, 0, 320, 240, 0, 0, 640, 480, 32, 32, -1, -1, -1);"
+      "room_set_background(r, 0, 1, 0, bg, 0, 0, 1, 1, 0, 0, 1);" +
+      Say("room_tile_add(r, bg, 0, 0, 4, 2, 10, 10, 0) > 0") +
+      Say("room_tile_add_ext(r, bg, 0, 0, 4, 2, 50, 50, 0, 2, 2, 1) > 0") +
+      "room_instance_add(r, 100, 100, obj_visitor); room_goto(r);");
+  EXPECT_EQ(played.lines, (std::vector<std::string>{"0", "8", "4", "__newbackground1", "-1", "-1", "8", "0", "6",
+                                                   "0", "1", "-1", "0", "1", "1", "1", "320", "1", "1", "0"}))
+      << played.run.output;
+  EXPECT_FALSE(std::filesystem::exists(Saved("bg.png")));
+  for (const char* message :
+       {"Trying to save non-existing background bitmap.", "Trying to save background bitmap to empty image file name.",
+        "Trying to duplicate non-existing background.", "Trying to replace non-existing background."}) {
+    EXPECT_TRUE(Has(played, message)) << message;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Executors, ResourceGame, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "TreeInterpreter" : "VirtualMachine"; });
 
