@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "support/game_data_writer.h"
+#include "support/local_http_server.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -299,6 +301,29 @@ TEST_P(ResourceGame, BackgroundsSurfacesAndARoomWithViewsAndTiles) {
         "Trying to duplicate non-existing background.", "Trying to replace non-existing background."}) {
     EXPECT_TRUE(Has(played, message)) << message;
   }
+}
+
+TEST_P(ResourceGame, ASpriteAddedFromAUrlArrivesWithTheImageLoadedEvent) {
+  WritePng(folder_ / "served.png", {0xFF00FF00, 0xFF00FF00, 0xFF00FF00, 0xFF00FF00, 0xFF00FF00, 0xFF00FF00}, 3, 2);
+  std::ifstream in(folder_ / "served.png", std::ios::binary);
+  const std::string png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  LocalHttpServer server(LocalHttpServer::Bodies({{"/img.png", png}, {"/broken.png", "not an image"}}));
+  ASSERT_NE(server.Port(), 0);
+  Played played = Play(
+      "global.good = sprite_add(\"" + server.Url("/img.png") + "\", 1, 0, 0, 0, 0);"
+      "global.bad = sprite_add(\"" + server.Url("/broken.png") + "\", 1, 0, 0, 0, 0);"
+      "global.arrived = 0;" + Say("global.good") + Say("sprite_get_number(global.good)"),
+      {{7, 60,
+        {"var n; n = ds_map_find_value(async_load, \"id\");" +
+         Say("string(n) + \" \" + string(ds_map_find_value(async_load, \"status\")) + \" \" + "
+             "string(sprite_get_width(n)) + \"x\" + string(sprite_get_height(n))") +
+         "global.arrived += 1; if (global.arrived == 2) game_end();"}}});
+  ASSERT_EQ(played.lines.size(), 4u) << played.run.output;
+  EXPECT_EQ(played.lines[0], "0");
+  EXPECT_EQ(played.lines[1], "0");  // empty until the image arrives
+  std::vector<std::string> arrivals(played.lines.begin() + 2, played.lines.end());
+  std::sort(arrivals.begin(), arrivals.end());
+  EXPECT_EQ(arrivals, (std::vector<std::string>{"0 0 3x2", "1 -1 1x1"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Executors, ResourceGame, ::testing::Values(false, true),
