@@ -193,7 +193,9 @@ TEST_P(ResourceGame, ObjectsAndRoomsMadeAtRunTime) {
       "r = room_add(); room_set_width(r, 200); room_set_background(r, 8, 1, 0, 0, 0, 0, 1, 1, 0, 0, 1);" +
       Say("room_get_name(r)") + Say("room_instance_add(r, 10.5, 20, obj_visitor) >= 100001") +
       Say("room_instance_add(99, 0, 0, obj_visitor)") + Say("room_tile_add(r, 55, 0, 0, 1, 1, 0, 0, 0)") +
-      Say("room_duplicate(99)") + "room_goto(r);");
+      Say("room_duplicate(99)") +
+      // The new room also holds an instance of the deleted object.
+      "room_instance_add(r, 5, 5, c); room_goto(r);");
   EXPECT_EQ(played.lines,
             (std::vector<std::string>{"__newobject2", "1", "3", "1", "1", "2", "0", "-1", "2", "1", "-1", "1", "0", "0",
                                       "__newroom1", "1", "-1", "-1", "0", "arrived __newroom1 10 20 200", "1"}))
@@ -212,7 +214,9 @@ TEST_P(ResourceGame, AFontMadeFromASystemFaceDrawsLegibleText) {
   writer.events.push_back({kDraw, 0,
                            {"draw_clear(c_black); draw_set_font(global.font); draw_set_color(c_white);"
                             "draw_text(20, 20, \"Hello\"); draw_set_font(global.bold); draw_text(20, 60, \"Hello\");"
-                            "screen_save_part(\"text.png\", 0, 0, 200, 100); game_end();"}});
+                            "screen_save_part(\"text.png\", 0, 0, 200, 100);"
+                            // The font in use goes: text falls back to the built-in font.
+                            "font_delete(global.bold); draw_text(20, 120, \"Hello\"); game_end();"}});
   game_.objects.push_back(writer);
   Played played = Play(
       "global.font = font_add(\"DejaVu Sans\", 16, 0, 0, 32, 127);"
@@ -268,15 +272,17 @@ TEST_P(ResourceGame, BackgroundsSurfacesAndARoomWithViewsAndTiles) {
   visitor.events.push_back({kCreate, 0,
                             {Say("view_enabled") + Say("view_wview[0]") + "room_instance_clear(room);" +
                              Say("instance_number(obj_visitor)") + "steps = 0;"}});
-  // Once a frame was drawn through the view with the tiles, the object deletes itself.
+  // Once a frame was drawn through the view with the tiles, their background goes while the
+  // room still shows it; a frame later the object deletes itself.
   visitor.events.push_back({3, 0,
-                            {"steps += 1; if (steps == 2) { " + Say("object_delete(object_index)") +
+                            {"steps += 1; if (steps == 1) background_delete(global.bg);"
+                             "if (steps == 2) { " + Say("object_delete(object_index)") +
                              Say("object_exists(obj_visitor)") + "game_end(); }"}});
   game_.objects.push_back(visitor);
   Played played = Play(
       "var b, bg, s, sp, r;"
       "b = background_create_color(8, 4, c_red);" + Say("b") + Say("background_get_width(b)") +
-      "bg = background_add(\"strip.png\", 0, 0);" + Say("background_get_width(bg)") +
+      "bg = background_add(\"strip.png\", 0, 0); global.bg = bg;" + Say("background_get_width(bg)") +
       Say("background_get_name(bg)") + Say("background_add(\"missing.png\", 0, 0)") +
       Say("background_add(\"damaged.png\", 0, 0)") +
       "background_save(b, \"bg.png\"); background_save(77, \"x.png\"); background_save(b, \"\");"
