@@ -195,15 +195,17 @@ TEST_P(ResourceGame, ObjectsAndRoomsMadeAtRunTime) {
       Say("room_instance_add(99, 0, 0, obj_visitor)") + Say("room_tile_add(r, 55, 0, 0, 1, 1, 0, 0, 0)") +
       Say("room_duplicate(99)") +
       // The new room also holds an instance of the deleted object.
-      "room_instance_add(r, 5, 5, c); room_goto(r);");
+      "room_instance_add(r, 5, 5, c);"
+      "room_set_code(r, \"x = ;\");"  // refused: the room keeps no creation code
+      "room_set_code(r, 'show_debug_message(\"@code \" + room_get_name(room));'); room_goto(r);");
   EXPECT_EQ(played.lines,
             (std::vector<std::string>{"__newobject2", "1", "3", "1", "1", "2", "0", "-1", "2", "1", "-1", "1", "0", "0",
-                                      "__newroom1", "1", "-1", "-1", "0", "arrived __newroom1 10 20 200", "1"}))
+                                      "__newroom1", "1", "-1", "-1", "0", "arrived __newroom1 10 20 200", "1", "code __newroom1"}))
       << played.run.output;
   for (const char* message :
        {"object_event_add :: deprecated function", "Creating a cycle in the parent relation.",
         "Setting a non-existing parent.", "Trying to delete non-existing object.", "Background does not exist.",
-        "Trying to duplicate non-existing room."}) {
+        "Trying to duplicate non-existing room.", "COMPILATION ERROR in room script"}) {
     EXPECT_TRUE(Has(played, message)) << message << "\n" << played.run.output;
   }
 }
