@@ -11,11 +11,13 @@ find_package(OpenGL REQUIRED COMPONENTS OpenGL EGL)
 find_package(OpenAL REQUIRED)
 find_package(json-c CONFIG REQUIRED)
 find_package(box2d CONFIG REQUIRED)
+find_package(Freetype REQUIRED)
 pkg_check_modules(ALUT REQUIRED IMPORTED_TARGET freealut)
 pkg_check_modules(FFI REQUIRED IMPORTED_TARGET libffi)
 pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
 pkg_check_modules(FLUIDSYNTH REQUIRED IMPORTED_TARGET fluidsynth)
 pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0)
+pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
 
 set(KF_DEPENDENCIES
   ZLIB::ZLIB PNG::PNG CURL::libcurl
@@ -24,4 +26,5 @@ set(KF_DEPENDENCIES
   OpenAL::OpenAL PkgConfig::ALUT
   json-c::json-c box2d::box2d
   PkgConfig::FFI PkgConfig::MPG123 PkgConfig::FLUIDSYNTH PkgConfig::GTK3
+  Freetype::Freetype PkgConfig::FONTCONFIG
   Threads::Threads ${CMAKE_DL_LIBS})

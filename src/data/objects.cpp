@@ -202,6 +202,18 @@ void CObjectKF::RemoveInstance(CInstance* instance) {
   }
 }
 
+void CObjectKF::SetParent(int32_t index) {
+  std::vector<CInstance*> moving(instancesRecursive_.begin(), instancesRecursive_.end());
+  for (CObjectKF* a = parent_; a != nullptr; a = a->parent_) {
+    for (CInstance* instance : moving) a->instancesRecursive_.Remove(instance, Disposal::Keep);
+  }
+  parentIndex = index;
+  parent_ = index >= 0 ? Object_Data(index) : nullptr;
+  for (CObjectKF* a = parent_; a != nullptr; a = a->parent_) {
+    for (CInstance* instance : moving) a->instancesRecursive_.Add(instance);
+  }
+}
+
 void CObjectKF::DetachInstances() {
   for (CInstance* instance : instancesRecursive_) {
     for (CObjectKF* a = parent_; a != nullptr; a = a->parent_) {

@@ -54,6 +54,10 @@ class CObjectKF {
   // The linked parent (null until linked, and once the parent is deleted).
   CObjectKF* ParentObject() const { return parent_; }
   void SetParentObject(CObjectKF* parent) { parent_ = parent; }
+  // Changes the parent while the game runs: the index, and the link for a parent that exists
+  // (none for a negative index). The live instances of this object and of its descendants
+  // move from the old ancestors' lists to the new ones'.
+  void SetParent(int32_t index);
 
   // Back to the state of a new object: no name, no events, no instances, visible only.
   void Reset();

@@ -181,7 +181,7 @@ struct Builtin {
   int32_t argc;
 };
 
-constexpr Builtin kBuiltins[] = {
+constexpr Builtin kPathBuiltins[] = {
     {"path_exists", F_PathExists, 1},
     {"path_name", F_PathName, 1},
     {"path_get_name", F_PathName, 1},
@@ -215,6 +215,9 @@ constexpr Builtin kBuiltins[] = {
     {"path_rotate", F_PathRotate, 2},
     {"path_scale", F_PathScale, 3},
     {"path_shift", F_PathShift, 3},
+};
+
+constexpr Builtin kTimeLineBuiltins[] = {
     {"timeline_exists", F_TimeLineExists, 1},
     {"timeline_name", F_TimeLineName, 1},
     {"timeline_get_name", F_TimeLineName, 1},
@@ -226,6 +229,10 @@ constexpr Builtin kBuiltins[] = {
 
 }  // namespace
 
-void InitPathAndTimeLineFunctions() {
-  for (const Builtin& builtin : kBuiltins) Function_Add(builtin.name, builtin.implementation, builtin.argc);
+void RegisterPathFunctions() {
+  for (const Builtin& builtin : kPathBuiltins) Function_Add(builtin.name, builtin.implementation, builtin.argc);
+}
+
+void RegisterTimeLineFunctions() {
+  for (const Builtin& builtin : kTimeLineBuiltins) Function_Add(builtin.name, builtin.implementation, builtin.argc);
 }

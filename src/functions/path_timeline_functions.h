@@ -2,6 +2,6 @@
 // editing paths point by point, adding, copying and deleting them.
 #pragma once
 
-// Registers path_* and timeline_* (the resource family's registration takes them over when
-// it is built).
-void InitPathAndTimeLineFunctions();
+// Register path_* and timeline_* in their places of the resource family (InitResourceFunctions).
+void RegisterPathFunctions();
+void RegisterTimeLineFunctions();

@@ -10,7 +10,7 @@
 #include "functions/misc_functions.h"
 #include "functions/number_functions.h"
 #include "functions/os_functions.h"
-#include "functions/path_timeline_functions.h"
+#include "functions/resource_functions.h"
 #include "functions/sound_functions.h"
 
 // Each family's registration routine is called here, in start-up order.
@@ -20,7 +20,7 @@ void Functions_RegisterAll() {
   InitGraphicsFunctions();
   InitActionFunctions();
   InitMiscFunctions();
-  InitPathAndTimeLineFunctions();
+  InitResourceFunctions();
   InitDataStructureFunctions();
   InitFileFunctions();
   InitSoundFunctions();

@@ -11,6 +11,7 @@
 #include "graphics/primitives.h"
 #include "graphics/texture_table.h"
 #include "graphics/textured_quads.h"
+#include "platform/font_glyphs.h"
 #include "platform/utf8.h"
 
 namespace {
@@ -112,7 +113,18 @@ std::unique_ptr<CFontKF> DescribedFont(std::string_view face, int32_t size, bool
   font->last = std::min(last, 255);
   font->attributeA = 0;
   font->attributeB = 3;
-  // No platform glyph builder: the font has no glyphs, measures 0 and draws nothing.
+  // The glyphs of the system face; a face that cannot be rendered leaves the font without
+  // glyphs (it measures 0 and draws nothing).
+  PlatformGlyphSheet rendered;
+  if (PlatformFont_RenderGlyphs(face, size, bold, italic, font->first, font->last, rendered)) {
+    for (const PlatformGlyph& g : rendered.glyphs) {
+      font->AddGlyph({g.code, g.x, g.y, g.width, g.height, g.shift, g.offset});
+    }
+    font->SortGlyphs();
+    font->sheetWidth = rendered.width;
+    font->sheetHeight = rendered.height;
+    font->sheet = std::move(rendered.alpha);
+  }
   font->InitTexture();
   return font;
 }

@@ -4,7 +4,7 @@
 #include "builtin_call.h"
 #include "data/paths.h"
 #include "data/timelines.h"
-#include "functions/path_timeline_functions.h"
+#include "functions/resource_functions.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 
@@ -14,7 +14,7 @@ class PathBuiltins : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     static bool done = false;
-    if (!done) InitPathAndTimeLineFunctions();
+    if (!done) InitResourceFunctions();
     done = true;
   }
   void SetUp() override {

@@ -106,4 +106,68 @@ TEST(Registry, DialogFamilyStandsInItsOrderBeforeTheInputFamily) {
   Function_FreeAll();
 }
 
+// The resource family in its order: sprites and backgrounds (format 800 layouts), sounds,
+// fonts, paths, scripts, time lines, objects and rooms; 61 + 72 + 42 names, one after another.
+TEST(Registry, ResourceBuiltInsAreRegisteredInTheirOrderWithTheirArgumentCounts) {
+  Function_FreeAll();
+  Functions_RegisterAll();
+  struct Expected {
+    const char* name;
+    int32_t argc;
+  };
+  const Expected first[] = {{"sprite_exists", 1}, {"sprite_name", 1}, {"sprite_get_name", 1}};
+  const Expected sprites[] = {{"background_get_preload", 1}, {"sprite_set_offset", 3}, {"sprite_set_bbox_mode", 2},
+                              {"sprite_set_bbox", 5}, {"sprite_set_precise", 2}, {"sprite_set_alpha_from_sprite", 2},
+                              {"sprite_collision_mask", 9}, {"background_set_alpha_from_background", 2},
+                              {"sprite_add", 6}, {"sprite_replace", 7}, {"sprite_create_from_screen", 8},
+                              {"sprite_create_from_surface", 9}, {"sprite_add_from_screen", 7},
+                              {"sprite_add_from_surface", 8}, {"sprite_duplicate", 1}, {"sprite_assign", 2},
+                              {"sprite_merge", 2}, {"sprite_delete", 1}, {"background_add", 3},
+                              {"background_replace", 4}, {"background_create_color", 3},
+                              {"background_create_gradient", 5}, {"background_create_from_screen", 6},
+                              {"background_create_from_surface", 7}, {"background_duplicate", 1},
+                              {"background_assign", 2}, {"background_delete", 1}, {"sprite_save", 3},
+                              {"sprite_save_strip", 2}, {"background_save", 2}, {"sprite_add_sprite", 1},
+                              {"sprite_replace_sprite", 2}, {"background_add_background", 1},
+                              {"background_replace_background", 2}, {"sprite_set_cache_size", 2},
+                              {"sprite_set_cache_size_ext", 3}, {"sprite_get_tpe", 2}, {"font_set_cache_size", 2},
+                              {"sound_exists", 1}};
+  const Expected others[] = {{"sound_delete", 1}, {"font_exists", 1}, {"font_add", 6}, {"font_replace_sprite_ext", 5},
+                             {"font_delete", 1}, {"path_exists", 1}};
+  const Expected scripts[] = {{"path_shift", 3}, {"script_exists", 1}, {"script_name", 1}, {"script_get_name", 1},
+                              {"script_get_text", 1}, {"script_execute", -1}, {"timeline_exists", 1}};
+  const Expected rooms[] = {{"timeline_moment_add", 3}, {"object_exists", 1}, {"object_event_add", 4},
+                            {"room_exists", 1}, {"room_set_background", 12}, {"room_set_view", 16},
+                            {"room_instance_add", 4}, {"room_tile_add", 9}, {"room_tile_add_ext", 12},
+                            {"room_tile_clear", 1}};
+  auto id_of = [](const char* name) {
+    int32_t id = -1;
+    EXPECT_TRUE(Function_Find(name, id)) << name;
+    return id;
+  };
+  const int32_t start = id_of("sprite_exists");
+  EXPECT_EQ(id_of("room_tile_clear") - start + 1, 61 + 72 + 42);
+  EXPECT_EQ(id_of("sound_exists") - start, 61 + 1);  // font_set_cache_size stands among the sprite rows
+  EXPECT_EQ(id_of("object_exists") - start, 61 + 72);
+  auto check_run = [&](const Expected* begin, const Expected* end, bool consecutive) {
+    int32_t previous = -1;
+    for (const Expected* e = begin; e != end; ++e) {
+      const int32_t id = id_of(e->name);
+      EXPECT_EQ(Function_ArgCount(id), e->argc) << e->name;
+      if (consecutive && previous >= 0) EXPECT_EQ(id, previous + 1) << e->name;
+      previous = id;
+    }
+  };
+  check_run(std::begin(first), std::end(first), true);
+  check_run(std::begin(sprites), std::end(sprites), true);
+  check_run(std::begin(scripts), std::end(scripts), true);
+  check_run(std::begin(others), std::end(others), false);
+  check_run(std::begin(rooms), std::end(rooms), false);
+  // The format-700 rows are not there in a format-800 game.
+  int32_t id = -1;
+  EXPECT_FALSE(Function_Find("sprite_add_alpha", id));
+  EXPECT_FALSE(Function_Find("background_replace_alpha", id));
+  Function_FreeAll();
+}
+
 }  // namespace
