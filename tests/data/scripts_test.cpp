@@ -7,6 +7,7 @@
 #include "data/scripts.h"
 #include "loaded_game.h"
 #include "script/code.h"
+#include "script/code_exec.h"
 #include "script/compiler/compile_error_sink.h"
 #include "script/function_table.h"
 #include "script/script_arguments.h"
@@ -130,6 +131,30 @@ TEST_F(ScriptsTest, ARunFailureIsPrefixedWithTheScriptsName) {
   EXPECT_EQ(result.text, "ERROR");
   EXPECT_EQ(text.rfind("In script scr_none:\nError in code at line 1:\n", 0), 0u) << text;
   EXPECT_NE(text.find("something went wrong"), std::string::npos) << text;
+}
+
+TEST_F(ScriptsTest, EndlessRecursionOnTheTreeNamesTheScriptOnceAndKeepsTheWholeMessage) {
+  GameDataWriter game;
+  game.scripts = {{"scr_deep", {"return scr_deep(argument0 + 1) + 1;"}}};
+  gamedata::Object caller;
+  caller.name = "obj_caller";
+  game.objects = {caller};
+  ASSERT_TRUE(Load(game)) << log;
+  ASSERT_TRUE(Prepare()) << log;
+  self = &Make(0);
+  Code_SetUseVM(false);
+  Code_Exec_Install();
+  ScriptValue result;
+  const ScriptValue start = ScriptValue::Real(0);
+  const bool ok = Script_Perform(Script_Find("scr_deep"), self, self, 1, result, &start);
+  const std::string text = Compiler_LastError().text;
+  Code_SetTreeExecutor(nullptr);
+  Code_SetUseVM(true);
+  Compiler_ClearError();
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(text,
+            "In script scr_deep:\nError in code at line 1:\n"
+            "   return scr_deep(argument0 + 1) + 1;\n\nat position 17: Stack overflow...");
 }
 
 TEST_F(ScriptsTest, CompileFailureNamesTheScript) {
