@@ -32,6 +32,11 @@ class ScriptsTest : public LoadedGame {
         {"scr_inner", {"return argument0 * 2;"}},
         {"scr_count", {"return argument_count;"}},
     };
+    LoadWithCaller(game);
+  }
+
+  // Loads game with one object and makes an instance of it as self.
+  void LoadWithCaller(GameDataWriter& game) {
     gamedata::Object caller;
     caller.name = "obj_caller";
     game.objects = {caller};
@@ -136,12 +141,8 @@ TEST_F(ScriptsTest, ARunFailureIsPrefixedWithTheScriptsName) {
 TEST_F(ScriptsTest, EndlessRecursionOnTheTreeNamesTheScriptOnceAndKeepsTheWholeMessage) {
   GameDataWriter game;
   game.scripts = {{"scr_deep", {"return scr_deep(argument0 + 1) + 1;"}}};
-  gamedata::Object caller;
-  caller.name = "obj_caller";
-  game.objects = {caller};
-  ASSERT_TRUE(Load(game)) << log;
-  ASSERT_TRUE(Prepare()) << log;
-  self = &Make(0);
+  LoadWithCaller(game);
+  ASSERT_NE(self, nullptr);
   Code_SetUseVM(false);
   Code_Exec_Install();
   ScriptValue result;
