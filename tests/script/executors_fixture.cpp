@@ -60,7 +60,7 @@ ExecutorsTest::Outcome ExecutorsTest::RunOn(Executor executor, const std::string
   if (executor == Executor::ByteLoop) VM_Breakpoint_Add("Nowhere.at.all", 1);
   TheWorld().errors.clear();
   TheWorld().recorded.clear();
-  self->variables->Clear();
+  for (auto& instance : TheWorld().room) instance->variables->Clear();
   Variable_Global_Init();
   for (int32_t i = 0; i < kArgumentSlotCount; ++i) {
     Code_Arguments[i] = static_cast<size_t>(i) < args.size() ? args[i] : ScriptValue();

@@ -24,7 +24,7 @@ class ExecutorsTest : public VMTest {
     std::string error;   // the tree's compile-style text or the machine's first error
   };
 
-  // Compiles and runs program on one executor, from a fresh self and fresh globals, with
+  // Compiles and runs program on one executor, from fresh instances and globals, with
   // the argument slots holding args.
   Outcome RunOn(Executor executor, const std::string& program,
                 const std::vector<ScriptValue>& args = {});

@@ -77,6 +77,10 @@ const BodyCase kBodies[] = {
     {"with (self) { return argument0 + 1; } return 0;", Real(14)},
     {"var n; n = 0; with (all) n += argument1; return n;", Real(2)},
     {"if (argument0 > 0) exit; return 1;", Real(0)},
+    // A call made as a statement leaves nothing for an exit or the end of the code to give.
+    {"rec(argument2); exit;", Real(0)},
+    {"switch (argument2) { case \"ab\": rec(1, 2); } exit;", Real(0)},
+    {"rec(argument0);", Real(0)},
     // Locals, instance and global variables, arrays.
     {"var a; a[argument1] = argument0; a[1, argument1] = argument2; return string_of(a[2]) + a[1, 2];",
      Text("13ab")},
