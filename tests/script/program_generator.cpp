@@ -223,9 +223,11 @@ class Generator {
     NoCalls guard(noCalls_);
     const std::string target =
         rnd_.Pick(std::vector<std::string>{"l0", "l1", "iv0", "iv1", "global.g0", "global.g1"});
-    switch (rnd_.Below(6)) {
+    switch (rnd_.Below(8)) {
       case 0: return target + " += " + Int(2) + ";";
       case 1: return target + " -= " + Int(2) + ";";
+      case 6: return target + " = " + Bounded(target) + "; " + target + " *= " + Lit() + ";";
+      case 7: return target + " /= " + Positive() + "; " + target + " = round(" + target + ");";
       case 2: return target + " = " + Bounded(target + " * " + Int(1)) + ";";
       case 3: return target + " = " + Bounded(target) + "; " + target + " |= " + Bounded(Int(1)) + ";";
       case 4: return target + " = " + Bounded(target) + "; " + target + " &= " + Bounded(Int(1)) + ";";
