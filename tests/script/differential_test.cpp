@@ -18,6 +18,12 @@
 //   the machine ends the game (the programs make none);
 // - the order with (all) visits more than two instances in (bodies over all instances only
 //   add and update each instance's own variables);
+// - the order of evaluation: the machine works out a call's arguments last to first, the
+//   tree first to last; for an assignment to an element the tree works out the index before
+//   the value, the machine after it; for a compound assignment (+= and the like) the machine
+//   reads the target before the value and works out its index twice, the tree reads it after
+//   the value (where this matters a script call changes what the other parts read: calls
+//   with several arguments, assignments to elements and compound assignments call no script);
 // - a switch on a number with a string case (labels have the switch value's type); break
 //   and continue outside loops (only inside them); a lone ";" opening a block (never made);
 //   globalvar at compile time on the machine (not used).
