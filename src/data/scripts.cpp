@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "data/code_table.h"
@@ -29,8 +31,8 @@ bool FindForFunctionTable(const char* name, int32_t& number) {
   return number >= 0;
 }
 
-// Keeps a run's failure text within the size the error texts have always had.
-constexpr size_t kMaxWrappedErrorText = 1024;
+// The start of a failure text that already names the script it happened in.
+constexpr std::string_view kInScript = "In script ";
 
 }  // namespace
 
@@ -137,10 +139,13 @@ bool Script_Perform(int32_t index, CInstance* self, CInstance* other, int32_t ar
   Code_ArgumentCount = argc;
 
   const bool ok = Code_Execute_Value(self, other, *script->GetCode(), result);
+  // The failure is named after the script it happened in, once: the scripts that called it
+  // (deep recursion may be thousands of them) pass the text on whole.
   if (!ok) {
-    std::string inner = Compiler_LastError().text;
-    if (inner.size() > kMaxWrappedErrorText) inner.resize(kMaxWrappedErrorText);
-    Compiler_SetErrorText("In script " + Script_GetName(index) + ":\n" + inner);
+    const std::string inner = Compiler_LastError().text;
+    if (inner.rfind(kInScript, 0) != 0) {
+      Compiler_SetErrorText(std::string(kInScript) + Script_GetName(index) + ":\n" + inner);
+    }
   }
 
   Code_Arguments = saved;

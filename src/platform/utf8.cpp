@@ -49,12 +49,15 @@ void UTF8_PutChar(std::string& out, uint16_t c) {
   out.append(bytes, static_cast<size_t>(p - bytes));
 }
 
-int32_t UTF8_Length(const char* s) {
+int64_t UTF8_Length(const char* s) {
   if (s == nullptr) return 0;
-  int32_t count = 0;
-  while (*s != '\0') {
-    UTF8_GetChar(s);
-    ++count;
+  int64_t count = 0;
+  for (uint8_t b = ByteAt(s); b != 0; b = ByteAt(s), ++count) {
+    if (b < 0x80) {
+      ++s;  // the common case, without decoding
+    } else {
+      UTF8_GetChar(s);
+    }
   }
   return count;
 }

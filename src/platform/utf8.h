@@ -20,8 +20,9 @@ void UTF8_PutChar(char*& p, uint16_t c);
 // The same, appending to a string.
 void UTF8_PutChar(std::string& out, uint16_t c);
 
-// Number of characters of a NUL-terminated string; 0 for an empty or null string.
-int32_t UTF8_Length(const char* s);
+// Number of characters of a NUL-terminated string; 0 for an empty or null string. Strings
+// may pass 2^31 characters.
+int64_t UTF8_Length(const char* s);
 
 // Compares s from its start with the whole of t, character by character: 0 when s starts
 // with t (an empty t always matches), else the difference of the first unequal pair of

@@ -473,7 +473,12 @@ ExecStatus Code_Exec_Statement(CodeExecContext& context, const CodeNode& node,
   if (StackExhausted()) return Fail(context, node, "Stack overflow...");
   const size_t n = node.children.size();
   switch (node.kind) {
-    case NodeKind::Call: return Call(context, node, result);
+    case NodeKind::Call: {
+      // A call made as a statement gives nothing back: its value must not become what the
+      // program or script returns when it ends or exits without a return.
+      ScriptValue discarded;
+      return Call(context, node, discarded);
+    }
     case NodeKind::Assignment: return Assign(context, node, result);
     case NodeKind::Block: return Block(context, node, result);
     case NodeKind::If:

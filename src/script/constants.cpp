@@ -129,10 +129,17 @@ bool Code_Constant_Prepare(std::span<const std::pair<std::string, std::string>> 
   return true;
 }
 
+void Constant_AddEnvironmentConstants() {
+  for (const BuiltinConstant& constant : Constant_EnvironmentList()) {
+    Constant_AddReal(constant.name, constant.value);
+  }
+}
+
 void Constant_Init() {
   for (const BuiltinConstant& constant : Constant_BuiltinList()) {
     Constant_AddReal(constant.name, constant.value);
   }
+  Constant_AddEnvironmentConstants();
 }
 
 void Constant_FreeAll() {

@@ -46,8 +46,9 @@ bool Constant_Evaluate(const std::string& text, ScriptValue& value);
 bool Constant_Define(std::string_view name, const std::string& text);
 // Defines the game's constants in their stored order; false at the first that fails.
 bool Code_Constant_Prepare(std::span<const std::pair<std::string, std::string>> constants);
-// Registers the built-in constants (once, at start-up).
+// Registers the built-in constants, then the platform constants (once, at start-up).
 void Constant_Init();
+void Constant_AddEnvironmentConstants();
 void Constant_FreeAll();
 int32_t Constant_Count();
 

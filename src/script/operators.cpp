@@ -48,25 +48,29 @@ const char* Compare(TokenKind op, ScriptValue& left, const ScriptValue& right) {
   return nullptr;
 }
 
-// Longest string a repetition may make; beyond it the request can only exhaust memory.
-constexpr size_t kMaxRepeatedLength = size_t{1} << 28;
-
 // real x string: the string repeated round(l) times.
 const char* Repeat(ScriptValue& left, const ScriptValue& right) {
-  int32_t count = Conv_RoundToInt32(left.real);
   std::string out;
-  if (count > 0 && !right.text.empty()) {
-    if (right.text.size() > kMaxRepeatedLength / static_cast<size_t>(count)) {
-      return "String too long.";
-    }
-    out.reserve(right.text.size() * static_cast<size_t>(count));
-    for (int32_t i = 0; i < count; ++i) out += right.text;
+  if (const char* error = Operator_RepeatString(out, right.text, Conv_RoundToInt32(left.real))) {
+    return error;
   }
   left.SetString(std::move(out));
   return nullptr;
 }
 
 }  // namespace
+
+// Longest string a repetition may make; beyond it the request can only exhaust memory.
+constexpr size_t kMaxRepeatedLength = size_t{1} << 28;
+
+const char* Operator_RepeatString(std::string& out, const std::string& text, int64_t count) {
+  out.clear();
+  if (count <= 0 || text.empty()) return nullptr;
+  if (text.size() > kMaxRepeatedLength / static_cast<uint64_t>(count)) return "String too long.";
+  out.reserve(text.size() * static_cast<size_t>(count));
+  for (int64_t i = 0; i < count; ++i) out += text;
+  return nullptr;
+}
 
 const char* Operator_Unary(int32_t op, ScriptValue& value) {
   if (!value.IsReal()) return "Wrong type of arguments to unary operator.";

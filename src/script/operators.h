@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "script/script_value.h"
 
@@ -12,6 +13,11 @@ class CCode;
 // the error message.
 const char* Operator_Unary(int32_t op, ScriptValue& value);
 const char* Operator_Binary(int32_t op, ScriptValue& left, const ScriptValue& right);
+
+// text repeated count times into out (empty for count <= 0), as both executors repeat a
+// string; null, or "String too long." when the result would pass the longest string a
+// repetition may make (then out is left empty).
+const char* Operator_RepeatString(std::string& out, const std::string& text, int64_t count);
 
 // As above, reporting a failure as a compile error of code at position.
 bool Code_UnaryOp(const CCode& code, int32_t position, int32_t op, ScriptValue& value);

@@ -7,6 +7,7 @@
 #include "data/scripts.h"
 #include "loaded_game.h"
 #include "script/code.h"
+#include "script/code_exec.h"
 #include "script/compiler/compile_error_sink.h"
 #include "script/function_table.h"
 #include "script/script_arguments.h"
@@ -31,6 +32,11 @@ class ScriptsTest : public LoadedGame {
         {"scr_inner", {"return argument0 * 2;"}},
         {"scr_count", {"return argument_count;"}},
     };
+    LoadWithCaller(game);
+  }
+
+  // Loads game with one object and makes an instance of it as self.
+  void LoadWithCaller(GameDataWriter& game) {
     gamedata::Object caller;
     caller.name = "obj_caller";
     game.objects = {caller};
@@ -130,6 +136,32 @@ TEST_F(ScriptsTest, ARunFailureIsPrefixedWithTheScriptsName) {
   EXPECT_EQ(result.text, "ERROR");
   EXPECT_EQ(text.rfind("In script scr_none:\nError in code at line 1:\n", 0), 0u) << text;
   EXPECT_NE(text.find("something went wrong"), std::string::npos) << text;
+}
+
+TEST_F(ScriptsTest, EndlessRecursionOnTheTreeNamesTheScriptOnceAndKeepsTheWholeMessage) {
+  GameDataWriter game;
+  game.scripts = {{"scr_deep", {"return scr_deep(argument0 + 1) + 1;"}}};
+  LoadWithCaller(game);
+  ASSERT_NE(self, nullptr);
+  Code_SetUseVM(false);
+  Code_Exec_Install();
+  ScriptValue result;
+  const ScriptValue start = ScriptValue::Real(0);
+  const bool ok = Script_Perform(Script_Find("scr_deep"), self, self, 1, result, &start);
+  const std::string text = Compiler_LastError().text;
+  Code_SetTreeExecutor(nullptr);
+  Code_SetUseVM(true);
+  Compiler_ClearError();
+  EXPECT_FALSE(ok);
+  // Where the stack runs out (the position) depends on the build's frame sizes.
+  const std::string head =
+      "In script scr_deep:\nError in code at line 1:\n   return scr_deep(argument0 + 1) + 1;\n\n"
+      "at position ";
+  const std::string tail = ": Stack overflow...";
+  EXPECT_EQ(text.rfind(head, 0), 0u) << text;
+  EXPECT_EQ(text.find("In script", 1), std::string::npos) << text;
+  ASSERT_GE(text.size(), head.size() + tail.size()) << text;
+  EXPECT_EQ(text.substr(text.size() - tail.size()), tail) << text;
 }
 
 TEST_F(ScriptsTest, CompileFailureNamesTheScript) {

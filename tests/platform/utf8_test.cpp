@@ -1,7 +1,10 @@
 #include "platform/utf8.h"
 
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -82,6 +85,61 @@ TEST(Utf8, ComparePrefix) {
   EXPECT_NE(UTF8_ComparePrefix("", "a"), 0);
   EXPECT_EQ(UTF8_ComparePrefix("hallo", "he"), 'a' - 'e');
   EXPECT_EQ(UTF8_ComparePrefix("\xC3\xA9", "\xC3\xA8"), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// A read-only string of 2^31 + 1 'a' bytes and its terminator, made of one mebibyte of
+// memory mapped over and over: the address space is large, the memory it takes is not.
+class RepeatedString {
+ public:
+  static constexpr size_t kChunk = size_t{1} << 20;
+  static constexpr size_t kChunks = (size_t{1} << 31) / kChunk;
+
+  RepeatedString() {
+    const int letters = memfd_create("letters", 0), tail = memfd_create("tail", 0);
+    if (letters < 0 || tail < 0 || ftruncate(letters, kChunk) != 0 || ftruncate(tail, kChunk) != 0) {
+      return;
+    }
+    std::vector<char> fill(kChunk, 'a');
+    bool filled = pwrite(letters, fill.data(), kChunk, 0) == static_cast<ssize_t>(kChunk);
+    fill.assign(kChunk, '\0');
+    fill[0] = 'a';  // one more character, then the terminator
+    filled = filled && pwrite(tail, fill.data(), kChunk, 0) == static_cast<ssize_t>(kChunk);
+    size_ = (kChunks + 1) * kChunk;
+    void* base = filled ? mmap(nullptr, size_, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
+                        : MAP_FAILED;
+    if (base != MAP_FAILED) {
+      base_ = static_cast<char*>(base);
+      bool mapped = true;
+      for (size_t i = 0; i <= kChunks && mapped; ++i) {
+        mapped = mmap(base_ + i * kChunk, kChunk, PROT_READ, MAP_SHARED | MAP_FIXED,
+                      i < kChunks ? letters : tail, 0) != MAP_FAILED;
+      }
+      if (!mapped) {
+        munmap(base_, size_);
+        base_ = nullptr;
+      }
+    }
+    close(letters);
+    close(tail);
+  }
+  ~RepeatedString() {
+    if (base_ != nullptr) munmap(base_, size_);
+  }
+  const char* Text() const { return base_; }
+
+ private:
+  char* base_ = nullptr;
+  size_t size_ = 0;
+};
+
+TEST(Utf8, LengthCountsPastTwoToTheThirtyFirstCharacters) {
+  RepeatedString s;
+  ASSERT_NE(s.Text(), nullptr) << "could not map the string";
+  EXPECT_EQ(UTF8_Length(s.Text()), (int64_t{1} << 31) + 1);
 }
 
 }  // namespace

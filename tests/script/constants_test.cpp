@@ -20,6 +20,24 @@ TEST(Constants, BuiltinListHasEveryNameOnceInOrder) {
   for (const BuiltinConstant& c : list) EXPECT_TRUE(names.insert(c.name).second) << c.name;
 }
 
+TEST(Constants, PlatformConstantsFollowTheBuiltinOnes) {
+  CompilerFixture_Init();
+  auto list = Constant_EnvironmentList();
+  ASSERT_EQ(list.size(), 26u);
+  EXPECT_STREQ(list.front().name, "os_win32");
+  EXPECT_STREQ(list.back().name, "leaderboard_type_time_mins_secs");
+  const std::pair<const char*, double> cases[] = {
+      {"os_windows", 0},         {"os_macosx", 1},          {"os_linux", 6},
+      {"device_ios_unknown", -1}, {"device_ios_ipad_retina", 3}, {"browser_not_a_browser", -1},
+      {"browser_opera", 6},      {"of_challenge_tie", 2},   {"leaderboard_type_time_mins_secs", 1},
+  };
+  for (const auto& [name, expected] : cases) {
+    ScriptValue value;
+    ASSERT_TRUE(Constant_Resolve(name, value)) << name;
+    EXPECT_EQ(value.real, expected) << name;
+  }
+}
+
 TEST(Constants, BuiltinValues) {
   CompilerFixture_Init();
   struct Case {

@@ -7,7 +7,7 @@
 #include "script/code.h"
 #include "script/code_exec.h"
 #include "script/compiler/compile_error_sink.h"
-#include "vm_fixture.h"
+#include "executors_fixture.h"
 
 namespace vmtest {
 namespace {
@@ -18,68 +18,18 @@ void Tick(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue*) { resu
 // Marks the calling instance destroyed, as instance_destroy does.
 void Destroy(ScriptValue&, CInstance* self, CInstance*, int, ScriptValue*) { self->marked = true; }
 
-// Scripts of the test world, run the way Script_Perform runs the game's.
-bool RunWorldScript(int32_t number, CInstance* self, CInstance* other, int32_t argc,
-                    ScriptValue& result, const ScriptValue* args) {
-  auto& scripts = TheWorld().scripts;
-  if (number < 0 || number >= static_cast<int32_t>(scripts.size()) || !scripts[number]) {
-    return false;
-  }
-  const auto saved = Code_Arguments;
-  const int32_t savedCount = Code_ArgumentCount;
-  for (int32_t i = 0; i < kArgumentSlotCount; ++i) {
-    Code_Arguments[i] = i < argc ? args[i] : ScriptValue();
-  }
-  Code_ArgumentCount = argc;
-  bool ok = Code_Execute_Value(self, other, *scripts[number], result);
-  Code_Arguments = saved;
-  Code_ArgumentCount = savedCount;
-  return ok;
-}
-
-class TreeExec : public VMTest {
+class TreeExec : public ExecutorsTest {
  protected:
   void SetUp() override {
-    VMTest::SetUp();
-    Code_Exec_Install();
-    Code_Exec_SetScriptCall(RunWorldScript);
-    static const bool registered = [] {
-      Function_Add("tick", Tick, 0);
-      Function_Add("destroy_me", Destroy, 0);
-      return true;
-    }();
-    (void)registered;
+    ExecutorsTest::SetUp();
+    AddBuiltinOnce("tick", Tick, 0);
+    AddBuiltinOnce("destroy_me", Destroy, 0);
   }
-  void TearDown() override {
-    Code_SetUseVM(true);
-    VMTest::TearDown();
-  }
-
-  struct Outcome {
-    ScriptValue r;
-    std::string error;  // the tree's compile-style text or the machine's first error
-  };
 
   // Compiles and runs program on one executor, from a fresh self each time.
   Outcome RunOn(bool vm, const std::string& program) {
-    Code_SetUseVM(vm);
-    TheWorld().errors.clear();
-    TheWorld().recorded.clear();
     g_Ticks = 0;
-    self->variables->Clear();
-    Variable_Global_Init();
-    Outcome out;
-    CCode code(program, false);
-    if (!code.Compile("Test.program")) {
-      ADD_FAILURE() << "compile: " << Compiler_LastError().text;
-      return out;
-    }
-    ScriptValue result;
-    if (!Code_Run(self, self, code, result)) out.error = Compiler_LastError().text;
-    if (vm && !Errors().empty()) out.error = Errors()[0];
-    out.r = Var("r");
-    Code_SetUseVM(true);
-    return out;
+    return ExecutorsTest::RunOn(vm ? Executor::Decoded : Executor::Tree, program);
   }
 };
 
@@ -173,6 +123,9 @@ const ErrorCase kErrors[] = {
     {"b = \"ab\"; n = 3; r = b * n;",
      "Error in code at line 1:\n   b = \"ab\"; n = 3; r = b * n;\n\nat position 22: Wrong type of arguments to *.",
      "DoMul :: Execution Error"},
+    {"n = 2000000000; s = \"abcdefgh\"; r = n * s;",
+     "Error in code at line 1:\n   n = 2000000000; s = \"abcdefgh\"; r = n * s;\n\nat position 37: String too long.",
+     "String too long."},
     {"a = 1; s = \"1\"; r = (a == s);",
      "Error in code at line 1:\n   a = 1; s = \"1\"; r = (a == s);\n\nat position 22: Cannot compare arguments.",
      "DoSet :: Invalid comparison type"},

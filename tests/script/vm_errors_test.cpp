@@ -51,6 +51,8 @@ const ErrorCase kSourceErrors[] = {
     {"r = (55).zz; after = 1;", "Push :: Execution Error - Variable Get zz"},
     {"a = 1; r = a[3]; after = 1;", "Push :: Execution Error - Variable Index out of range a"},
     {"a[-1] = 1; after = 1;", "Pop :: Execution Error - Variable index out of range a"},
+    {"i = -1; global.ga[i] = 1; after = 1;", "Pop :: Execution Error - Variable index out of range ga"},
+    {"var la; i = -2; la[i] = 1; after = 1;", "Pop :: Execution Error - Variable index out of range la"},
     {"noone.zz = 1; self.y = \"text\"; after = 1;",
      "Pop :: Execution Error - Variable set problem y"},
 };

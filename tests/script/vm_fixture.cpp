@@ -54,11 +54,17 @@ CInstance& AddInstance(int32_t id, int32_t objectIndex) {
 }
 
 void AddScript(const std::string& name, const std::string& text) {
-  TheWorld().scriptNames.push_back(name);
+  World& w = TheWorld();
+  int32_t number = -1;
+  if (!FindScript(name.c_str(), number)) {
+    number = static_cast<int32_t>(w.scripts.size());
+    w.scriptNames.push_back(name);
+    w.scripts.emplace_back();
+  }
   auto code = std::make_unique<CCode>(text, false);
   bool ok = code->Compile("Script." + name);
   EXPECT_TRUE(ok) << Compiler_LastError().text;
-  TheWorld().scripts.push_back(std::move(code));
+  w.scripts[static_cast<size_t>(number)] = std::move(code);
 }
 
 void VMTest::SetUp() {

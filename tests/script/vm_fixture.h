@@ -35,7 +35,8 @@ CInstance& AddInstance(int32_t id, int32_t objectIndex);
 void InstallTestBuiltins();
 void InstallWorldHooks();
 ScriptValue VarOf(CInstance* instance, const std::string& name, int32_t index = 0);
-// Registers a script (so calls to it compile) and compiles its text.
+// Registers a script (so calls to it compile) and compiles its text; a name given again
+// keeps its script number and gets the new code.
 void AddScript(const std::string& name, const std::string& text);
 // Points script lookups back at the fixture's scripts (loading a game installs the game's).
 void InstallScriptLookups();

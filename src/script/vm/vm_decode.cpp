@@ -292,7 +292,10 @@ struct Decoder {
         case VMOpcode::B: f = VMFastOp::B; break;
         case VMOpcode::Bt: f = VMFastOp::Bt; break;
         case VMOpcode::Bf: f = VMFastOp::Bf; break;
-        case VMOpcode::Dup:
+        case VMOpcode::Ret:  // ret.v; a return of any other type converts in the byte loop
+          if (t == static_cast<uint32_t>(VMType::Var)) f = VMFastOp::Ret;
+          break;
+        case VMOpcode::Dup:  // the byte loop runs these
         case VMOpcode::Neg:
         case VMOpcode::Not:
         case VMOpcode::Div:
@@ -303,8 +306,6 @@ struct Decoder {
         case VMOpcode::Xor:
         case VMOpcode::Shl:
         case VMOpcode::Shr:
-        case VMOpcode::Ret:
-          if (t == static_cast<uint32_t>(VMType::Var)) f = VMFastOp::Ret;
           break;
         case VMOpcode::Exit: f = VMFastOp::Exit; break;
         case VMOpcode::Call: f = VMFastOp::Call; break;  // the decoder took only .i

@@ -18,6 +18,7 @@
 #include "script/global_variables.h"
 #include "script/script_arguments.h"
 #include "script/variable_access.h"
+#include "script/variable_errors.h"
 #include "script/variable_list.h"
 #include "script/vm/vm.h"
 #include "script/vm/vm_decode.h"
@@ -395,12 +396,12 @@ std::string ValueForTrace(const ScriptValue& v) {
 [[gnu::noinline]] bool PopVariableSlow(VMState& st, int32_t instance, int32_t id, int32_t index,
                                        const ScriptValue& value) {
   st.argsMaybeSet = kAllArgumentSlots;
-  if (!WriteVariable(st, instance, id, index, value)) {
-    st.errorText = "Pop :: Execution Error - Variable set problem " + Code_Variable_Name(id);
-    return false;
-  }
-  if (Variable_ArrayError) {
-    st.errorText = "Pop :: Execution Error - Variable index out of range " + Code_Variable_Name(id);
+  Variable_ArrayError = false;
+  // A bad index is reported as such wherever the array lives (an instance's list answers
+  // true for it, the global and local lists false).
+  const bool written = WriteVariable(st, instance, id, index, value);
+  if (!written || Variable_ArrayError) {
+    st.errorText = Variable_PopErrorText(id, !Variable_ArrayError);
     return false;
   }
   if (g_VMTrace) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/conversions.h"
+#include "script/operators.h"
 #include "script/vm/vm_values.h"
 
 namespace {
@@ -154,10 +155,7 @@ const char* VM_DoBinary(VMOpcode op, uint32_t typeByte, ScriptValue* top) {
   if (op == VMOpcode::Mul && IsNumber(l.kind) && rString) {
     int64_t count = l.kind == VMResolved::Real ? Conv_TruncToInt64(l.real) : l.whole;
     std::string repeated;
-    if (count > 0 && !r.text->empty()) {
-      repeated.reserve(r.text->size() * static_cast<size_t>(count));
-      for (int64_t i = 0; i < count; ++i) repeated += *r.text;
-    }
+    if (const char* error = Operator_RepeatString(repeated, *r.text, count)) return error;
     leftCell.text = std::move(repeated);
     leftCell.kind = ValueKind::String;
     return nullptr;
