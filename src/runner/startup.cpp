@@ -44,6 +44,7 @@
 #include "graphics/fonts.h"
 #include "runner/pending_subsystems.h"
 #include "runner/room_start.h"
+#include "runner/saved_game.h"
 #include "runner/run_globals.h"
 #include "runner/run_options.h"
 #include "script/extensions.h"
@@ -194,6 +195,7 @@ void Runner_Initialise() {
   Preparation_Hooks().prepareExtensions = Extension_Prepare;
   Code_Exec_Install();
   Room_InstallHooks();
+  SavedGame_InstallHooks();
   Sound_InstallHooks();
   // User constants are evaluated for a temporary instance at (0, 0) of object 0.
   Constant_SetTemporaryInstanceProvider([](const std::function<bool(CInstance*)>& body) {

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -32,15 +31,6 @@ GameDataWriter GameWith(Object object) {
   return game;
 }
 
-std::vector<std::string> Said(const std::string& output) {
-  std::vector<std::string> lines;
-  std::istringstream in(output);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line[0] == '@') lines.push_back(line.substr(1));
-  }
-  return lines;
-}
-
 TEST(FileAndHttpGames, WritesATextFileAndReadsItBack) {
   Object object;
   object.name = "obj_writer";
@@ -61,7 +51,7 @@ TEST(FileAndHttpGames, WritesATextFileAndReadsItBack) {
                                {.workingDirectory = "", .environment = {{"XDG_DATA_HOME", data.path()}},
                                 .timeoutSeconds = 30.0});
   EXPECT_EQ(run.exitCode, 0) << run.output;
-  EXPECT_EQ(Said(run.output), (std::vector<std::string>{"first line", "43", "eof 1"})) << run.output;
+  EXPECT_EQ(SaidLines(run.output), (std::vector<std::string>{"first line", "43", "eof 1"})) << run.output;
 }
 
 TEST(FileAndHttpGames, HttpGetAnswersInTheAsyncEvent) {
@@ -86,7 +76,7 @@ TEST(FileAndHttpGames, HttpGetAnswersInTheAsyncEvent) {
                                                 {"http_proxy", ""}, {"HTTP_PROXY", ""}},
                                 .timeoutSeconds = 30.0});
   EXPECT_EQ(run.exitCode, 0) << run.output;
-  EXPECT_EQ(Said(run.output), (std::vector<std::string>{"hello from the server", "status 0 200"})) << run.output;
+  EXPECT_EQ(SaidLines(run.output), (std::vector<std::string>{"hello from the server", "status 0 200"})) << run.output;
 }
 
 }  // namespace
