@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "data/included_files.h"
 #include "functions/argument_helpers.h"
 #include "platform/console.h"
 #include "platform/file_search.h"
@@ -620,15 +621,27 @@ void F_FilenameChangeExt(ScriptValue& result, CInstance*, CInstance*, int, Scrip
   result.SetString(File_ChangeExt(Arg_String(args[0]), Arg_String(args[1])));
 }
 
-// The game data of this runner carries no included files, so none can be found.
-void F_ExportIncludeFile(ScriptValue&, CInstance*, CInstance*, int, ScriptValue*) {
-  Error_Show_Action("Trying to export non-existing file.", false);
+// The included file named by the argument; null (after the error) when there is none. The
+// game data this runner reads carries no included files, so the table is empty.
+CDataFile* IncludedFile(const ScriptValue& name, const char* missing) {
+  CDataFile* file = DataFile_Get(DataFile_Find(Arg_String(name)));
+  if (file == nullptr) Error_Show_Action(missing, false);
+  return file;
 }
-void F_ExportIncludeFileLocation(ScriptValue&, CInstance*, CInstance*, int, ScriptValue*) {
-  Error_Show_Action("Trying to export non-existing file.", false);
+
+void F_ExportIncludeFile(ScriptValue&, CInstance*, CInstance*, int, ScriptValue* args) {
+  if (CDataFile* file = IncludedFile(args[0], "Trying to export non-existing file.")) file->Export();
 }
-void F_DiscardIncludeFile(ScriptValue&, CInstance*, CInstance*, int, ScriptValue*) {
-  Error_Show_Action("Trying to discard non-existing file.", false);
+// The target is a file of the save area.
+void F_ExportIncludeFileLocation(ScriptValue&, CInstance*, CInstance*, int, ScriptValue* args) {
+  CDataFile* file = IncludedFile(args[0], "Trying to export non-existing file.");
+  const std::string target = LoadSave_SavePath(Arg_String(args[1]));
+  if (file == nullptr || target.empty()) return;
+  File_EnsureDirectory(target);
+  file->WriteTo(target);
+}
+void F_DiscardIncludeFile(ScriptValue&, CInstance*, CInstance*, int, ScriptValue* args) {
+  if (CDataFile* file = IncludedFile(args[0], "Trying to discard non-existing file.")) file->Discard();
 }
 
 // ---- programs, command line and environment ----------------------------------------------

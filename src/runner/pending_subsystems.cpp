@@ -17,7 +17,6 @@ void ScoreForm_Create() {}
 void LoadForm_Create() {}
 void ErrorForm_Create() {}
 void Physics_InstallAssertHandler() {}
-void DataFile_RemoveAll() {}
 void Window_PostQuit() {}
 void HighScore_Save() {}
 void Compiler_Cleanup() {}

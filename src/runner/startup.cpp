@@ -10,6 +10,7 @@
 #include "audio/sound_hardware.h"
 #include "data/game_data.h"
 #include "data/game_loader.h"
+#include "data/included_files.h"
 #include "data/game_preparation.h"
 #include "data/paths.h"
 #include "data/background.h"
@@ -193,6 +194,7 @@ void Runner_Initialise() {
   External_SetCallsDisabled(g_RunOptions.externalCallsDisabled);
   Extension_Install();
   Preparation_Hooks().prepareExtensions = Extension_Prepare;
+  Preparation_Hooks().extractIncludedFiles = DataFile_Prepare;
   Code_Exec_Install();
   Room_InstallHooks();
   SavedGame_InstallHooks();
@@ -276,7 +278,7 @@ void Run_EnterMainLoop() {
 void GameEnd_Cleanup() {
   IO_Free();
   Sound_Quit();
-  pending::DataFile_RemoveAll();
+  DataFile_RemoveAll();
 }
 
 int Runner_Main(int argc, char** argv) {
