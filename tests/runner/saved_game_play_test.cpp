@@ -1,9 +1,9 @@
-// Saved games played by the runner binary: a game saves, changes everything, loads and checks on
-// the following step that all came back (on the virtual machine and with -oldexec), including a
-// persistent room visited before the save and an instance carried between rooms; a second save
-// after the load gives the same bytes. Damaged, foreign and missing files are refused and the
-// running game goes on untouched. The games report through show_debug_message lines starting
-// with "@".
+// Saved games played by the runner binary: a game saves (from a script called by a script),
+// changes everything, loads and checks on the following step that all came back, on the virtual
+// machine and with -oldexec, including a persistent room visited before the save and an instance
+// carried between rooms; a second save after the load gives the same bytes. Damaged, foreign and
+// missing files are refused and the running game goes on untouched. The games report through
+// show_debug_message lines starting with "@".
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -61,6 +61,9 @@ GameDataWriter SaveLoadGame() {
   GameDataWriter game;
   game.header.gameId = 4242;
   game.header.lastInstanceId = 100100;
+  // The first save goes through a script that calls another.
+  game.scripts.push_back({"scr_save", {"return scr_write(argument0);"}});
+  game.scripts.push_back({"scr_write", {"return game_save(argument0);"}});
   gamedata::TimeLine line;
   line.name = "tl_far";
   line.moments = {{100000, {"x = 0;"}}};
@@ -94,7 +97,7 @@ GameDataWriter SaveLoadGame() {
       "  view_xview[0] = 13; background_x[0] = 4; background_visible[0] = true;"
       "  background_colour = 255; room_caption = \"saved\"; steps_seen = 1; x = 8; exit; }"
       // The save comes a step later, at the same point of the step as the second save below.
-      "if (room == rm_main && !file_exists(\"a.sav\")) { game_save(\"a.sav\"); show_debug_message(\"@saved\"); exit; }"
+      "if (room == rm_main && !file_exists(\"a.sav\")) { scr_save(\"a.sav\"); show_debug_message(\"@saved\"); exit; }"
       // After the save: leave, change the kept room's item, come back and change everything.
       "if (room == rm_main && !file_exists(\"p2\")) {" + Mark("p2") + " room_goto(rm_keep); exit; }"
       "if (room == rm_keep && !file_exists(\"p3\")) {" + Mark("p3") +
