@@ -64,6 +64,8 @@ void SaveInstance(CStream& s, const CInstance& i) {
   s.WriteReal(i.yprevious);
   s.WriteReal(i.direction);
   s.WriteReal(i.speed);
+  s.WriteReal(i.hspeed);
+  s.WriteReal(i.vspeed);
   s.WriteReal(i.friction);
   s.WriteReal(i.gravity_direction);
   s.WriteReal(i.gravity);
@@ -87,6 +89,8 @@ void SaveInstance(CStream& s, const CInstance& i) {
   s.WriteReal(i.path_scale);
   s.WriteReal(i.path_orientation);
   s.WriteInteger(i.path_endaction);
+  s.WriteReal(i.pathOffsetX);
+  s.WriteReal(i.pathOffsetY);
   s.WriteInteger(i.timeline_index);
   s.WriteReal(i.timeline_position);
   s.WriteReal(i.timeline_speed);
@@ -108,6 +112,8 @@ std::unique_ptr<CInstance> LoadInstance(CStream& s, bool join) {
   i->yprevious = f();
   i->direction = f();
   i->speed = f();
+  i->hspeed = f();
+  i->vspeed = f();
   i->friction = f();
   i->gravity_direction = f();
   i->gravity = f();
@@ -131,6 +137,8 @@ std::unique_ptr<CInstance> LoadInstance(CStream& s, bool join) {
   i->path_scale = f();
   i->path_orientation = f();
   i->path_endaction = s.ReadInteger();
+  i->pathOffsetX = f();
+  i->pathOffsetY = f();
   i->timeline_index = s.ReadInteger();
   i->timeline_position = f();
   i->timeline_speed = f();
@@ -676,10 +684,15 @@ void CRoom::SaveToStream(CStream& s) const {
     s.WriteReal(v.angle);
     for (int32_t value : {v.hborder, v.vborder, v.hspeed, v.vspeed, v.object}) s.WriteInteger(value);
   }
-  s.WriteInteger(active.count);
-  for (const CInstance* at = active.first; at != nullptr; at = at->next) SaveInstance(s, *at);
-  s.WriteInteger(deactivated.count);
-  for (const CInstance* at = deactivated.first; at != nullptr; at = at->next) SaveInstance(s, *at);
+  // An instance destroyed earlier in the step is gone for the game, and so for its saved state.
+  for (const InstanceList* list : {&active, &deactivated}) {
+    int32_t kept = 0;
+    for (const CInstance* at = list->first; at != nullptr; at = at->next) kept += at->marked ? 0 : 1;
+    s.WriteInteger(kept);
+    for (const CInstance* at = list->first; at != nullptr; at = at->next) {
+      if (!at->marked) SaveInstance(s, *at);
+    }
+  }
   s.WriteInteger(GetTileCount());
   for (const Tile& t : tiles_) {
     s.WriteReal(t.x);
@@ -748,7 +761,7 @@ bool CRoom::LoadFromStream(CStream& s) {
     if (!plausible(count)) return Clear(), false;
     for (int32_t n = 0; n < count; ++n) {
       std::unique_ptr<CInstance> instance = LoadInstance(s, pass == 0);
-      if (!instance) return Clear(), false;
+      if (!instance || s.Overrun()) return Clear(), false;
       if (pass == 0) {
         LinkInstance(std::move(instance));
         continue;
@@ -765,7 +778,8 @@ bool CRoom::LoadFromStream(CStream& s) {
     }
   }
   const int32_t tileCount = s.ReadInteger();
-  if (!plausible(tileCount)) return Clear(), false;
+  // A tile takes 80 bytes in the stream: no more tiles than the bytes left can hold.
+  if (!plausible(tileCount) || tileCount > (s.GetSize() - s.GetPosition()) / 80) return Clear(), false;
   tiles_.resize(static_cast<size_t>(tileCount));
   for (Tile& t : tiles_) {
     t.x = f();
@@ -783,6 +797,7 @@ bool CRoom::LoadFromStream(CStream& s) {
     t.alpha = f();
     t.visible = s.ReadBoolean();
   }
+  if (s.Overrun()) return Clear(), false;
   return true;
 }
 

@@ -8,8 +8,10 @@
 #include <optional>
 #include <vector>
 
+#include "data/included_files.h"
 #include "functions/argument_helpers.h"
 #include "platform/console.h"
+#include "platform/file_search.h"
 #include "platform/files.h"
 #include "platform/load_save.h"
 #include "platform/process.h"
@@ -564,10 +566,35 @@ void F_DirectoryCreate(ScriptValue&, CInstance*, CInstance*, int, ScriptValue* a
 
 void F_FileAttributes(ScriptValue&, CInstance*, CInstance*, int, ScriptValue*) {}
 
-// Searching folders belongs with the other platform built-ins; until then a search finds nothing.
-void F_FileFindFirst(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue*) { result.SetString({}); }
-void F_FileFindNext(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue*) { result.SetString({}); }
-void F_FileFindClose(ScriptValue&, CInstance*, CInstance*, int, ScriptValue*) {}
+// The open search: the names found by file_find_first, handed out one by one.
+struct FileSearch {
+  std::vector<std::string> names;
+  size_t next = 0;
+};
+FileSearch g_FileSearch;
+
+std::string NextFound() {
+  if (g_FileSearch.next >= g_FileSearch.names.size()) return {};
+  return g_FileSearch.names[g_FileSearch.next++];
+}
+
+// The mask's folder is looked for in the save area and in the game folder, and the names of
+// both that match its last part are found (the attributes argument is not used: files, folders
+// and hidden entries alike).
+void F_FileFindFirst(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
+  g_FileSearch = FileSearch{};
+  if (args[0].IsString()) {
+    const std::string_view mask = Arg_String(args[0]);
+    std::vector<std::string> folders;
+    for (const std::string& path : {LoadSave_SavePath(mask), LoadSave_BundlePath(mask)}) {
+      if (!path.empty()) folders.push_back(path.substr(0, path.rfind('/') + 1));
+    }
+    g_FileSearch.names = File_FindInFolders(folders, File_FileName(mask));
+  }
+  result.SetString(NextFound());
+}
+void F_FileFindNext(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue*) { result.SetString(NextFound()); }
+void F_FileFindClose(ScriptValue&, CInstance*, CInstance*, int, ScriptValue*) { g_FileSearch = FileSearch{}; }
 
 void F_FilenameName(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
   result.SetString(File_FileName(Arg_String(args[0])));
@@ -594,15 +621,27 @@ void F_FilenameChangeExt(ScriptValue& result, CInstance*, CInstance*, int, Scrip
   result.SetString(File_ChangeExt(Arg_String(args[0]), Arg_String(args[1])));
 }
 
-// The game data of this runner carries no included files, so none can be found.
-void F_ExportIncludeFile(ScriptValue&, CInstance*, CInstance*, int, ScriptValue*) {
-  Error_Show_Action("Trying to export non-existing file.", false);
+// The included file named by the argument; null (after the error) when there is none. The
+// game data this runner reads carries no included files, so the table is empty.
+CDataFile* IncludedFile(const ScriptValue& name, const char* missing) {
+  CDataFile* file = DataFile_Get(DataFile_Find(Arg_String(name)));
+  if (file == nullptr) Error_Show_Action(missing, false);
+  return file;
 }
-void F_ExportIncludeFileLocation(ScriptValue&, CInstance*, CInstance*, int, ScriptValue*) {
-  Error_Show_Action("Trying to export non-existing file.", false);
+
+void F_ExportIncludeFile(ScriptValue&, CInstance*, CInstance*, int, ScriptValue* args) {
+  if (CDataFile* file = IncludedFile(args[0], "Trying to export non-existing file.")) file->Export();
 }
-void F_DiscardIncludeFile(ScriptValue&, CInstance*, CInstance*, int, ScriptValue*) {
-  Error_Show_Action("Trying to discard non-existing file.", false);
+// The target is a file of the save area.
+void F_ExportIncludeFileLocation(ScriptValue&, CInstance*, CInstance*, int, ScriptValue* args) {
+  CDataFile* file = IncludedFile(args[0], "Trying to export non-existing file.");
+  const std::string target = LoadSave_SavePath(Arg_String(args[1]));
+  if (file == nullptr || target.empty()) return;
+  File_EnsureDirectory(target);
+  file->WriteTo(target);
+}
+void F_DiscardIncludeFile(ScriptValue&, CInstance*, CInstance*, int, ScriptValue* args) {
+  if (CDataFile* file = IncludedFile(args[0], "Trying to discard non-existing file.")) file->Discard();
 }
 
 // ---- programs, command line and environment ----------------------------------------------

@@ -17,6 +17,7 @@
 #include "runner/instance.h"
 #include "runner/main_loop.h"
 #include "runner/room_start.h"
+#include "runner/saved_game.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/variable_access.h"
@@ -38,12 +39,8 @@ int32_t SelectorWithIds(int32_t obj, const CInstance* self, const CInstance* oth
   return obj;
 }
 
-// The pending load's file name (loaded by the saved-game layer at the end of the step).
-std::string g_PendingLoadName;
-
 }  // namespace
 
-const std::string& Game_PendingLoadName() { return g_PendingLoadName; }
 
 // ---- collision queries ----
 
@@ -317,14 +314,24 @@ void F_GameLoad(ScriptValue& result, CInstance*, CInstance*, int argc, ScriptVal
     return;
   }
   result.SetReal(1.0);
-  g_PendingLoadName = std::move(path);
-  // Until a saved-game loader is installed nothing would carry the request out, and a request
-  // left pending stops every later event: the load is then not requested.
+  Game_SetPendingLoad(std::move(path));
+  // Without a loader in the main loop nothing would carry the request out, and a request left
+  // pending stops every later event: the load is then not requested.
   if (MainLoop_Hooks().loadPendingGame) PendingRoom = PendingRoomCode::LoadGame;
 }
 
-// Saved games are not written yet: the answer is -1 as always, and nothing is saved.
-void F_GameSave(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue*) { result.SetReal(-1.0); }
+// Writes the saved game into the save area at once; the answer is -1 whatever happens.
+void F_GameSave(ScriptValue& result, CInstance*, CInstance*, int argc, ScriptValue* args) {
+  result.SetReal(-1.0);
+  if (argc != 1 || !args[0].IsString()) return;
+  const std::string_view name = Arg_String(args[0]);
+  const std::string path = LoadSave_SavePath(name);
+  if (path.empty()) {
+    g_DebugConsole->Output("game_save - unable to write file %s\n", std::string(name).c_str());
+    return;
+  }
+  Command_SaveGame(path);
+}
 
 // Room transitions are not built yet: no kind has a transition function.
 void F_TransitionDefine(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {

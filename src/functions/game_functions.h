@@ -3,8 +3,6 @@
 // first among the families.
 #pragma once
 
-#include <string>
-
 #include "script/builtin_function.h"
 
 void InitGameFunctions();
@@ -19,6 +17,3 @@ BuiltinSignature F_RoomGotoNext;
 BuiltinSignature F_RoomRestart;
 BuiltinSignature F_GameEnd;
 BuiltinSignature F_GameRestart;
-
-// The pending saved-game load's full path (set by game_load).
-const std::string& Game_PendingLoadName();

@@ -65,9 +65,11 @@ std::string LoadSave_BundlePath(std::string_view name) {
 std::string LoadSave_SavePath(std::string_view name) {
   if (name.empty()) return {};
   std::string full = FileLocations_FullPath(name);
-  std::optional<std::string> rest = RestUnder(full, FolderOf(File_CurrentDirectory()));
+  // A name already in the save area stays there, also when the save area lies inside the
+  // current folder.
+  std::optional<std::string> rest = RestUnder(full, FileLocations_SaveArea());
+  if (!rest) rest = RestUnder(full, FolderOf(File_CurrentDirectory()));
   if (!rest) rest = RestUnder(full, FileLocations_WorkingDirectory());
-  if (!rest) rest = RestUnder(full, FileLocations_SaveArea());
   if (rest) return File_ResolvePath(FileLocations_SaveArea() + *rest);
   return FileLocations_IsSaveDialogPath(full) ? full : std::string();
 }

@@ -15,7 +15,6 @@ void ScoreForm_Create() {}
 void LoadForm_Create() {}
 void ErrorForm_Create() {}
 void Physics_InstallAssertHandler() {}
-void DataFile_RemoveAll() {}
 void Window_PostQuit() {}
 void Compiler_Cleanup() {}
 void Grid_DestroyAll() {}

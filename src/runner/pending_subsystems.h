@@ -24,7 +24,6 @@ void ErrorForm_Create();
 void Physics_InstallAssertHandler();
 
 // The end of the game and shut-down, in their order.
-void DataFile_RemoveAll();
 void Window_PostQuit();
 void Compiler_Cleanup();
 void Grid_DestroyAll();

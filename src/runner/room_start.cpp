@@ -241,6 +241,29 @@ void Persistent_FreeAll() {
   g_GameRunning = false;
 }
 
+const std::vector<std::unique_ptr<CRoom>>& Room_StoredRooms() { return g_StoredRooms; }
+
+void Room_ReplaceStoredRooms(std::vector<std::unique_ptr<CRoom>> rooms, int32_t current) {
+  SetCurrent(nullptr, -1);
+  g_CarriedInstances.clear();
+  // The old rooms go first: their instances leave the id map and their objects' lists.
+  g_StoredRooms = std::move(rooms);
+  for (size_t index = 0; index < g_StoredRooms.size(); ++index) {
+    CRoom* room = g_StoredRooms[index].get();
+    if (room == nullptr || static_cast<int32_t>(index) == current) continue;
+    for (CInstance* at = room->active.first; at != nullptr; at = at->next) {
+      if (at->object != nullptr) at->object->RemoveInstance(at);
+      Instance_IdHash_Remove(*at);
+    }
+    for (CInstance* at = room->deactivated.first; at != nullptr; at = at->next) Instance_IdHash_Remove(*at);
+  }
+  CRoom* room = g_StoredRooms[static_cast<size_t>(current)].get();
+  for (const InstanceList* list : {&room->active, &room->deactivated}) {
+    for (CInstance* at = list->first; at != nullptr; at = at->next) Instance_IdHash_Add(*at);
+  }
+  SetCurrent(room, current);
+}
+
 namespace {
 
 template <typename Find>

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 class CRoom;
 
@@ -21,6 +23,14 @@ void EndGame();
 void Room_Change(int32_t index);
 // Shut-down: every stored room and carried instance goes.
 void Persistent_FreeAll();
+
+// Saved games: one slot per room index, the current room and the kept persistent rooms.
+const std::vector<std::unique_ptr<CRoom>>& Room_StoredRooms();
+// A loaded game takes over: every stored room goes and the given ones take their places; slot
+// current (which must hold a room) becomes the current room without any event. The instances
+// of the current room are in the id map and their objects' lists, those of the other rooms
+// in neither.
+void Room_ReplaceStoredRooms(std::vector<std::unique_ptr<CRoom>> rooms, int32_t current);
 
 // Connects the rooms to the rest of the runner: the main loop's step and room requests, the
 // instance walks of code, the built-in variables' room, the sprite shapes of instances.

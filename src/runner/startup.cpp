@@ -10,6 +10,7 @@
 #include "audio/sound_hardware.h"
 #include "data/game_data.h"
 #include "data/game_loader.h"
+#include "data/included_files.h"
 #include "data/game_preparation.h"
 #include "data/paths.h"
 #include "data/background.h"
@@ -49,6 +50,7 @@
 #include "graphics/fonts.h"
 #include "runner/pending_subsystems.h"
 #include "runner/room_start.h"
+#include "runner/saved_game.h"
 #include "runner/run_globals.h"
 #include "runner/run_options.h"
 #include "script/extensions.h"
@@ -211,8 +213,10 @@ void Runner_Initialise() {
   External_SetCallsDisabled(g_RunOptions.externalCallsDisabled);
   Extension_Install();
   Preparation_Hooks().prepareExtensions = Extension_Prepare;
+  Preparation_Hooks().extractIncludedFiles = DataFile_Prepare;
   Code_Exec_Install();
   Room_InstallHooks();
+  SavedGame_InstallHooks();
   Sound_InstallHooks();
   // User constants are evaluated for a temporary instance at (0, 0) of object 0.
   Constant_SetTemporaryInstanceProvider([](const std::function<bool(CInstance*)>& body) {
@@ -293,7 +297,7 @@ void Run_EnterMainLoop() {
 void GameEnd_Cleanup() {
   IO_Free();
   Sound_Quit();
-  pending::DataFile_RemoveAll();
+  DataFile_RemoveAll();
 }
 
 int Runner_Main(int argc, char** argv) {

@@ -53,12 +53,11 @@ void Variable_Global_Save(SaveWriter& out) {
   for (uint8_t flag : g_GlobalVarFlags) out.WriteBoolean(flag != 0);
 }
 
-bool Variable_Global_Load(SaveReader& in) {
+bool Variable_Global_Read(SaveReader& in, GlobalsSection& section) {
   int32_t tag = 0;
   if (!in.ReadInteger(tag) || tag != kGlobalsTag) return false;
-  // Everything is read before anything changes, so a damaged section changes nothing.
-  std::vector<VariableNode> loaded;
-  if (!Variable_ReadListSection(in, loaded)) return false;
+  std::vector<VariableNode> nodes;
+  if (!Variable_ReadListSection(in, nodes)) return false;
   int32_t flagCount = 0;
   if (!in.ReadInteger(flagCount) || flagCount < 0 ||
       static_cast<uint64_t>(flagCount) > in.Remaining() / 4) {
@@ -70,8 +69,21 @@ bool Variable_Global_Load(SaveReader& in) {
     if (!in.ReadBoolean(value)) return false;
     flag = value ? 1 : 0;
   }
-  Variable_GlobalList().Merge(std::move(loaded));
-  g_GlobalVarFlags = std::move(flags);
+  section.nodes = std::move(nodes);
+  section.flags = std::move(flags);
+  return true;
+}
+
+void Variable_Global_Apply(GlobalsSection section) {
+  Variable_GlobalList().Merge(std::move(section.nodes));
+  g_GlobalVarFlags = std::move(section.flags);
+}
+
+bool Variable_Global_Load(SaveReader& in) {
+  // Everything is read before anything changes, so a damaged section changes nothing.
+  GlobalsSection section;
+  if (!Variable_Global_Read(in, section)) return false;
+  Variable_Global_Apply(std::move(section));
   return true;
 }
 

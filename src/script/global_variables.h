@@ -34,5 +34,17 @@ bool Variable_Global_Load(SaveReader& in);
 void Variable_Global_Save(CStream& stream);
 bool Variable_Global_Load(CStream& stream);
 
+// The globals section read but not yet taken, for a loader that checks a whole file before
+// changing anything.
+struct GlobalsSection {
+  std::vector<VariableNode> nodes;
+  std::vector<uint8_t> flags;
+};
+// Reads the section (false for another tag or damage); nothing changes.
+bool Variable_Global_Read(SaveReader& in, GlobalsSection& section);
+bool Variable_Global_Read(CStream& stream, GlobalsSection& section);
+// Merges the section's globals into the current ones and takes its flags.
+void Variable_Global_Apply(GlobalsSection section);
+
 // Shut-down: the global list and the flags go.
 void Variable_FreeAll();

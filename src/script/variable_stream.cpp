@@ -46,3 +46,7 @@ void Variable_Global_Save(CStream& stream) {
 bool Variable_Global_Load(CStream& stream) {
   return ReadFrom(stream, [](SaveReader& in) { return Variable_Global_Load(in); });
 }
+
+bool Variable_Global_Read(CStream& stream, GlobalsSection& section) {
+  return ReadFrom(stream, [&section](SaveReader& in) { return Variable_Global_Read(in, section); });
+}

@@ -54,6 +54,12 @@ TEST_F(LoadSaveTest, NamesAreReRootedIntoTheGameFolderOrTheSaveArea) {
   }
 }
 
+TEST_F(LoadSaveTest, ASaveAreaInsideTheGameFolderKeepsItsOwnPaths) {
+  FileLocations_SetSaveArea(game / "saves/");
+  EXPECT_EQ(LoadSave_SavePath(game / "saves/slot.sav"), game / "saves/slot.sav");
+  EXPECT_EQ(LoadSave_SavePath("slot.sav"), game / "saves/slot.sav");
+}
+
 TEST_F(LoadSaveTest, DialogPathsOutsideTheFoldersAreAllowed) {
   std::string picked = elsewhere / "Picked.txt";
   FileLocations_AddOpenDialogPath(picked);

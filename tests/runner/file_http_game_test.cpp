@@ -3,8 +3,8 @@
 // event. Each reports through show_debug_message lines starting with "@".
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -32,15 +32,6 @@ GameDataWriter GameWith(Object object) {
   return game;
 }
 
-std::vector<std::string> Said(const std::string& output) {
-  std::vector<std::string> lines;
-  std::istringstream in(output);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line[0] == '@') lines.push_back(line.substr(1));
-  }
-  return lines;
-}
-
 TEST(FileAndHttpGames, WritesATextFileAndReadsItBack) {
   Object object;
   object.name = "obj_writer";
@@ -61,7 +52,40 @@ TEST(FileAndHttpGames, WritesATextFileAndReadsItBack) {
                                {.workingDirectory = "", .environment = {{"XDG_DATA_HOME", data.path()}},
                                 .timeoutSeconds = 30.0});
   EXPECT_EQ(run.exitCode, 0) << run.output;
-  EXPECT_EQ(Said(run.output), (std::vector<std::string>{"first line", "43", "eof 1"})) << run.output;
+  EXPECT_EQ(SaidLines(run.output), (std::vector<std::string>{"first line", "43", "eof 1"})) << run.output;
+}
+
+// The game folder and the save area are searched together, letters matching in any case;
+// folders and hidden files are found like files.
+TEST(FileAndHttpGames, FileFindListsTheGameFolderAndTheSaveArea) {
+  TempFolder folder, data;
+  std::filesystem::create_directories(folder / "Levels/Extra");
+  std::filesystem::create_directories(data / "Game/levels");
+  for (const char* name : {"Levels/One.LVL", "Levels/two.lvl", "Levels/.secret.lvl", "Levels/notes.txt"}) {
+    std::ofstream(folder / name) << "x";
+  }
+  for (const char* name : {"Game/levels/three.lvl", "Game/levels/TWO.lvl"}) std::ofstream(data / name) << "x";
+  Object object;
+  object.name = "obj_finder";
+  object.events = {{kCreate, 0,
+                    {"var n, found; found = \"\"; n = file_find_first(\"LEVELS\\*.lvl\", fa_directory);"
+                     "while (n != \"\") { found += n + \";\"; n = file_find_next(); }"
+                     "show_debug_message(\"@\" + found); file_find_close();"
+                     "show_debug_message(\"@after close [\" + file_find_next() + \"]\");"
+                     "show_debug_message(\"@\" + file_find_first(\"levels/*\", 0) + \";\" + file_find_next()"
+                     "  + \";\" + file_find_next());"
+                     "show_debug_message(\"@none [\" + file_find_first(\"levels/*.png\", 0) + \"]\");"
+                     "show_debug_message(\"@attributes \" + string(file_attributes(\"levels\", fa_directory)));"
+                     "game_end();"}}};
+  ASSERT_TRUE(GameWith(object).WriteFile(folder / "game.win"));
+  RunnerResult run = RunRunner({"-game", folder / "game.win"},
+                               {.workingDirectory = "", .environment = {{"XDG_DATA_HOME", data.path()}},
+                                .timeoutSeconds = 30.0});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(SaidLines(run.output),
+            (std::vector<std::string>{".secret.lvl;One.LVL;three.lvl;TWO.lvl;", "after close []",
+                                      ".secret.lvl;Extra;notes.txt", "none []", "attributes 0"}))
+      << run.output;
 }
 
 TEST(FileAndHttpGames, HttpGetAnswersInTheAsyncEvent) {
@@ -86,7 +110,7 @@ TEST(FileAndHttpGames, HttpGetAnswersInTheAsyncEvent) {
                                                 {"http_proxy", ""}, {"HTTP_PROXY", ""}},
                                 .timeoutSeconds = 30.0});
   EXPECT_EQ(run.exitCode, 0) << run.output;
-  EXPECT_EQ(Said(run.output), (std::vector<std::string>{"hello from the server", "status 0 200"})) << run.output;
+  EXPECT_EQ(SaidLines(run.output), (std::vector<std::string>{"hello from the server", "status 0 200"})) << run.output;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <random>
+#include <sstream>
 #include <stdexcept>
 
 RunnerResult RunProcess(const std::string& program, const std::vector<std::string>& args,
@@ -96,4 +97,13 @@ TempFolder::TempFolder() {
 TempFolder::~TempFolder() {
   std::error_code ec;
   std::filesystem::remove_all(path_, ec);
+}
+
+std::vector<std::string> SaidLines(const std::string& output) {
+  std::vector<std::string> lines;
+  std::istringstream in(output);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line[0] == '@') lines.push_back(line.substr(1));
+  }
+  return lines;
 }

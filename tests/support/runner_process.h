@@ -23,6 +23,9 @@ RunnerResult RunProcess(const std::string& program, const std::vector<std::strin
 
 RunnerResult RunRunner(const std::vector<std::string>& args, const RunnerOptions& options = {});
 
+// The lines of the output that start with "@" (what test games report), without the "@".
+std::vector<std::string> SaidLines(const std::string& output);
+
 // A fresh empty folder under the test build folder, removed when the object goes.
 class TempFolder {
  public:
