@@ -55,6 +55,7 @@ struct MainWindowState {
   bool fullScreenRequest = false;
   bool sizeChanged = false;  // window_set_rectangle: the reset keeps the window's position
   bool quitRequested = false;
+  bool visible = true;  // window_get_visible: steps skip the mouse events while it is hidden
   bool allowScreenModeSwitch = true;
   std::string caption;
   uint32_t colour = 0xFF000000u;
@@ -82,6 +83,8 @@ void MainWindow_Destroy();
 // Points the main loop's window and frame phases (message pump, device reset, begin and
 // end frame, on-screen buttons, quit) at this window and the graphics device.
 void MainWindow_InstallLoopHooks();
+// Shows the window and gives it the activation (the end of loading).
+void Window_Show();
 // Pumps pending window events once; false once the window was closed (the main loop ends).
 bool Window_ProcessMessages();
 // The screen (desktop) size; a virtual 1920 x 1080 display when there is none.
@@ -95,6 +98,22 @@ void Window_PlaceClient(int width, int height, bool keepPosition);
 void Window_ClientSize(int& width, int& height);
 // A message box with an information icon; without a display the text goes to the console.
 void Window_ShowMessage(const std::string& caption, const std::string& text);
+
+// The bracket around every modal box (the error dialog, the message box, the other dialogs):
+// before the box, full screen is left, since a box cannot be seen over a full-screen game;
+// after it, every keyboard and mouse state is cleared, so that the keys and clicks that
+// closed the box do not reach the game.
+void Window_BeforeModalBox();
+void Window_AfterModalBox();
+
+// Whether the game counts as active (the freeze-while-inactive option): the window has the
+// application's activation, or there is no window at all.
+bool Window_IsActive();
+// Bits per pixel of the display's current mode (32 without a display).
+int Window_ColourDepth();
+// Switches the display to the given mode, -1 leaving a quantity as it is; only a full-screen
+// window changes the mode.
+void Window_SetDisplayMode(int depth, int width, int height, int frequency);
 
 // Window services. The full-screen and size requests set the main loop's
 // WindowSettingsChanged: the next frame resets the device (Graphics::Reset), which

@@ -114,7 +114,6 @@ void HandleEvent(const SDL_Event& e) {
           break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
           w.hasFocus = w.applicationActive = false;
-          g_DebugConsole->Output("OS has raised a pause event\n");
           if (w.onPauseEvent) w.onPauseEvent();
           break;
         case SDL_WINDOWEVENT_CLOSE:
@@ -328,11 +327,40 @@ void MainWindow_Destroy() {
   Owned().window.reset();
 }
 
+void Window_Show() {
+  MainWindowState& w = MainWindow();
+  if (w.window == nullptr) return;
+  SDL_ShowWindow(w.window);
+  if (HasRealDisplay()) SDL_RaiseWindow(w.window);
+  w.visible = true;
+}
+
 bool Window_ProcessMessages() {
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return !MainWindow().quitRequested;
   SDL_Event event;
   while (SDL_PollEvent(&event)) HandleEvent(event);
   return !MainWindow().quitRequested;
+}
+
+int Window_ColourDepth() {
+  SDL_DisplayMode mode{};
+  if (!HasRealDisplay() || SDL_GetCurrentDisplayMode(0, &mode) != 0) return 32;
+  const int bits = static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+  // A 24-bit desktop is shown with 32-bit pixels.
+  return bits == 24 ? 32 : bits;
+}
+
+void Window_SetDisplayMode(int depth, int width, int height, int frequency) {
+  MainWindowState& w = MainWindow();
+  if (w.window == nullptr || !HasRealDisplay()) return;
+  SDL_DisplayMode wanted{};
+  if (SDL_GetDesktopDisplayMode(0, &wanted) != 0) return;
+  if (width > 0) wanted.w = width;
+  if (height > 0) wanted.h = height;
+  if (frequency > 0) wanted.refresh_rate = frequency;
+  if (depth == 16) wanted.format = SDL_PIXELFORMAT_RGB565;
+  SDL_DisplayMode closest{};
+  if (SDL_GetClosestDisplayMode(0, &wanted, &closest) != nullptr) SDL_SetWindowDisplayMode(w.window, &closest);
 }
 
 void Window_ApplyStyle(uint32_t style, bool fullScreen) {
