@@ -1,5 +1,7 @@
 #include "graphics/drawing_fixture.h"
 
+#include <filesystem>
+
 #include <png.h>
 
 #include "data/background.h"
@@ -62,6 +64,16 @@ void DrawingTest::TearDown() {
   Error_Occurred = false;
   GraphicsTest::TearDown();
   saveArea.reset();
+}
+
+std::string FindFile(const std::string& folder, const std::string& name) {
+  std::error_code ec;
+  for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
+       it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    if (ec) break;
+    if (it->path().filename() == name) return it->path().string();
+  }
+  return {};
 }
 
 GameDataWriter DrawingTest::BaseGame() {

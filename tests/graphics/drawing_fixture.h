@@ -13,6 +13,9 @@
 #include "support/game_data_writer.h"
 #include "support/runner_process.h"
 
+// The path of the first file of that name anywhere under folder; empty when there is none.
+std::string FindFile(const std::string& folder, const std::string& name);
+
 class DrawingTest : public GraphicsTest {
  protected:
   static constexpr int kCanvas = 64;

@@ -8,20 +8,6 @@
 #include "graphics/drawing_fixture.h"
 #include "support/runner_process.h"
 
-namespace {
-
-std::string FindFile(const std::string& folder, const std::string& name) {
-  std::error_code ec;
-  for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
-       it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-    if (ec) break;
-    if (it->path().filename() == name) return it->path().string();
-  }
-  return {};
-}
-
-}  // namespace
-
 TEST_F(DrawingTest, RunnerBinaryDrawsARoomThroughAFollowingView) {
   GameDataWriter game = BaseGame();
   gamedata::Object walker;
