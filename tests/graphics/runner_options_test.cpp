@@ -1,6 +1,6 @@
 // Game options that reach the picture, seen through the runner binary headless: the window
-// colour around the views, and the loading screen's progress bar left on the screen when the
-// first room starts.
+// colour around the views, and the loading screen (the splash entry and the progress bar)
+// left on the screen when the first room starts.
 #include <filesystem>
 #include <fstream>
 
@@ -16,8 +16,13 @@ uint32_t Rgb(const std::vector<uint32_t>& pixels, int width, int x, int y) {
 class RunnerOptionsPicture : public DrawingTest {
  protected:
   // A game of one room of the window's size holding one instance of an object with these events.
+  // The texture pages of BaseGame come with it.
   static GameDataWriter OneRoomGame(int size, std::vector<gamedata::Event> events) {
-    GameDataWriter game = OneInstanceGame(std::move(events));
+    GameDataWriter game = BaseGame();
+    const GameDataWriter one = OneInstanceGame(std::move(events));
+    game.objects = one.objects;
+    game.rooms = one.rooms;
+    game.header.lastInstanceId = one.header.lastInstanceId;
     game.header.windowWidth = game.header.windowHeight = size;
     game.rooms[0].width = game.rooms[0].height = size;
     return game;
@@ -59,10 +64,11 @@ TEST_F(RunnerOptionsPicture, WindowColourFillsWhatTheViewsLeave) {
   EXPECT_EQ(Rgb(pixels, w, 8, 48), 0x0000FFu);
 }
 
-TEST_F(RunnerOptionsPicture, LoadingScreenDrawsTheFullProgressBar) {
+TEST_F(RunnerOptionsPicture, LoadingScreenDrawsTheSplashAndTheFullProgressBar) {
   // The create event runs as the first room starts, before anything of the room is drawn.
   GameDataWriter game = OneRoomGame(96, {{0, 0, {"screen_save(\"loading.png\"); game_end();"}}});
   game.rooms[0].showColour = false;
+  game.options.splashEntry = 0;  // sprite 0's 8 x 4 entry: left half red, right half green
   Run(game, "loading.png");
   int w = 0, h = 0;
   const std::vector<uint32_t> pixels = SavedPng("loading.png", w, h);
@@ -72,6 +78,10 @@ TEST_F(RunnerOptionsPicture, LoadingScreenDrawsTheFullProgressBar) {
   EXPECT_EQ(Rgb(pixels, w, 70, 62), 0xFFFFFFu);
   EXPECT_EQ(Rgb(pixels, w, 10, 55), 0x000000u);
   EXPECT_EQ(Rgb(pixels, w, 30, 70), 0x000000u);
+  // The splash entry centred: (96 - 8) / 2, (96 - 4) / 2.
+  EXPECT_EQ(Rgb(pixels, w, 44, 46), 0xFF0000u);
+  EXPECT_EQ(Rgb(pixels, w, 51, 49), 0x00FF00u);
+  EXPECT_EQ(Rgb(pixels, w, 43, 46), 0x000000u);
 }
 
 }  // namespace
