@@ -13,6 +13,7 @@
 #include "audio/audio_device.h"
 #include "audio/media_player.h"
 #include "audio/openal/openal_device.h"
+#include "support/midi_file.h"
 
 namespace {
 
@@ -24,18 +25,7 @@ double Milliseconds(Clock::time_point from, Clock::time_point to) {
 
 // 360 quarter notes at the default tempo: three minutes.
 std::string WriteLongMidi() {
-  std::vector<uint8_t> track;
-  for (int i = 0; i < 360; ++i) {
-    const uint8_t key = static_cast<uint8_t>(48 + i % 24);
-    for (uint8_t b : {uint8_t{0x00}, uint8_t{0x90}, key, uint8_t{100}, uint8_t{0x60}, uint8_t{0x80}, key, uint8_t{0}}) {
-      track.push_back(b);
-    }
-  }
-  for (uint8_t b : {0x00, 0xFF, 0x2F, 0x00}) track.push_back(b);
-  std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k'};
-  const auto size = static_cast<uint32_t>(track.size());
-  for (int shift : {24, 16, 8, 0}) file.push_back(static_cast<uint8_t>(size >> shift));
-  file.insert(file.end(), track.begin(), track.end());
+  const std::vector<uint8_t> file = MidiOfQuarterNotes(360);
   const std::string path = (std::filesystem::temp_directory_path() / "kilnforge_bench_long.mid").string();
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
                                               static_cast<std::streamsize>(file.size()));

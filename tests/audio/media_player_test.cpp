@@ -10,6 +10,7 @@
 #include "audio/media_player.h"
 #include "audio_support.h"
 #include "support/game_data_writer.h"
+#include "support/midi_file.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -18,23 +19,6 @@ namespace {
 std::vector<uint8_t> OneNoteMidi() {
   return {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96,
           'M', 'T', 'r', 'k', 0, 0, 0, 12, 0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00};
-}
-
-// A piece of n quarter notes (half a second each at the default tempo).
-std::vector<uint8_t> LongMidi(int notes) {
-  std::vector<uint8_t> track;
-  for (int i = 0; i < notes; ++i) {
-    const uint8_t key = static_cast<uint8_t>(48 + i % 24);
-    for (uint8_t b : {uint8_t{0x00}, uint8_t{0x90}, key, uint8_t{100}, uint8_t{0x60}, uint8_t{0x80}, key, uint8_t{0}}) {
-      track.push_back(b);
-    }
-  }
-  for (uint8_t b : {0x00, 0xFF, 0x2F, 0x00}) track.push_back(b);
-  std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k'};
-  const uint32_t size = static_cast<uint32_t>(track.size());
-  for (int shift : {24, 16, 8, 0}) file.push_back(static_cast<uint8_t>(size >> shift));
-  file.insert(file.end(), track.begin(), track.end());
-  return file;
 }
 
 // Ticks the back end until the stream has music queued on the device (a state, not a time).
@@ -69,7 +53,7 @@ class LoopbackMusic : public ::testing::Test {
 // Three minutes of MIDI: play answers while the stream has decoded only its first seconds,
 // and the music is heard once the back end's tick has queued it.
 TEST_F(LoopbackMusic, LongMidiPlaysWhileItIsStillBeingSynthesised) {
-  ASSERT_TRUE(WriteBytes(folder_ / "long.mid", LongMidi(360)));
+  ASSERT_TRUE(WriteBytes(folder_ / "long.mid", MidiOfQuarterNotes(360)));
   std::string reply;
   ASSERT_EQ(Media_SendCommand("open \"" + folder_ / "long.mid" + "\" type sequencer alias long", reply), 0);
   ASSERT_EQ(Media_SendCommand("play long repeat", reply), 0);
