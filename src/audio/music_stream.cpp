@@ -22,8 +22,9 @@ CMusicStream::~CMusicStream() {
   }
   wake_.notify_all();
   if (thread_.joinable()) thread_.join();
+  if (source_ == 0) return;  // nothing was made on the device
   AudioDevice& audio = Audio_Device();
-  if (source_ != 0) audio.DeleteSources({source_});
+  audio.DeleteSources({source_});
   for (uint32_t buffer : allBuffers_) audio.DeleteBuffer(buffer);
 }
 
