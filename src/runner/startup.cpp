@@ -1,7 +1,5 @@
 #include "runner/startup.h"
 
-#include "runner/startup_hooks.h"
-
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -49,6 +47,7 @@
 #include "runner/room_start.h"
 #include "runner/run_globals.h"
 #include "runner/run_options.h"
+#include "runner/startup_hooks.h"
 #include "script/extensions.h"
 #include "script/external_calls.h"
 #include "script/code.h"
@@ -158,7 +157,6 @@ void Runner_Initialise() {
   Code_SetUseVM(g_RunOptions.useVM);
   External_SetCallsDisabled(g_RunOptions.externalCallsDisabled);
   Extension_Install();
-  Preparation_Hooks().prepareExtensions = Extension_Prepare;
   Code_Exec_Install();
   Runner_InstallHooks();
   // User constants are evaluated for a temporary instance at (0, 0) of object 0.

@@ -35,6 +35,7 @@
 #include "script/builtin_variables.h"
 #include "script/constants.h"
 #include "script/error_report.h"
+#include "script/extensions.h"
 #include "script/variable_access.h"
 
 namespace {
@@ -145,6 +146,7 @@ bool IsPending(const std::string& name) {
 }  // namespace
 
 void Runner_InstallHooks() {
+  Preparation_Hooks().prepareExtensions = Extension_Prepare;
   Room_InstallHooks();
   Object_InstallHooks();
   TimeLine_InstallHooks();
