@@ -1,5 +1,6 @@
 #include "audio/audio_device.h"
 
+#include "audio/media_player.h"
 #include "audio/null/null_device.h"
 #include "audio/openal/openal_device.h"
 #include "platform/console.h"
@@ -27,8 +28,13 @@ bool AudioDevice_Start(bool soundOff) {
   return true;
 }
 
+// Music streams own sources and buffers of the device they were made on: they go first.
 void AudioDevice_Use(std::unique_ptr<AudioDevice> device) {
+  Media_CloseAll();
   Current() = device ? std::move(device) : std::make_unique<NullAudioDevice>();
 }
 
-void AudioDevice_Stop() { Current() = std::make_unique<NullAudioDevice>(); }
+void AudioDevice_Stop() {
+  Media_CloseAll();
+  Current() = std::make_unique<NullAudioDevice>();
+}

@@ -35,6 +35,13 @@ class AudioDevice {
   // A buffer from interleaved signed 16-bit samples (1 or 2 channels).
   virtual uint32_t CreateBufferFromPcm(std::span<const int16_t> samples, int32_t channels, int32_t rate) = 0;
   virtual void DeleteBuffer(uint32_t buffer) = 0;
+  // Streaming: empty buffers to fill, (re)filling one, and a source's queue of buffers.
+  virtual std::vector<uint32_t> GenBuffers(int32_t count) = 0;
+  virtual void FillBuffer(uint32_t buffer, std::span<const int16_t> samples, int32_t channels, int32_t rate) = 0;
+  virtual void QueueBuffer(uint32_t source, uint32_t buffer) = 0;
+  // Takes the buffers the source has finished playing off its queue.
+  virtual std::vector<uint32_t> UnqueueProcessed(uint32_t source) = 0;
+  virtual int32_t QueuedCount(uint32_t source) = 0;
   virtual BufferInfo GetBufferInfo(uint32_t buffer) = 0;
 
   // Generates count sources; fewer (or none) when the library refuses.

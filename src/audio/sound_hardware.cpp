@@ -382,6 +382,7 @@ void Sound_SetGlobalVolume(double volume) {
 
 void Sound_Tick() {
   if (g_hardware) g_hardware->Tick();
+  Media_Tick();
   Audio_Update();
 }
 

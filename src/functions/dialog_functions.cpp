@@ -359,9 +359,7 @@ void F_ShowMessage(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue
   } else {
     text = Dialog_RealText(Arg_Real(args[0]));
   }
-  Dialogs_BeforeModal();
-  ShowMessage(text);
-  IO_Clear();
+  ShowMessage(text);  // bracketed by the window's modal-box pair
 }
 
 void F_ShowQuestion(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {

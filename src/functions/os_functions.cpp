@@ -13,6 +13,7 @@
 #include "data/game_data.h"
 #include "functions/argument_helpers.h"
 #include "functions/display_functions.h"
+#include "platform/console.h"
 #include "platform/file_locations.h"
 #include "platform/files.h"
 #include "platform/hashes.h"
@@ -139,8 +140,37 @@ void F_OsIsNetworkConnected(ScriptValue& result, CInstance*, CInstance*, int, Sc
   result.SetReal(connected ? 1.0 : 0.0);
 }
 
-// The pause event is not raised by this platform layer yet: never paused.
-void F_OsIsPaused(ScriptValue&, CInstance*, CInstance*, int, ScriptValue*) {}
+namespace {
+struct PauseEvent {
+  bool pending = false;  // raised by the window since the last step
+  bool paused = false;   // this step is the one after the window lost activation
+};
+PauseEvent g_pause;
+}  // namespace
+
+void OS_RaisePauseEvent() {
+  g_DebugConsole->Output("OS has raised a pause event\n");
+  g_pause.pending = true;
+}
+
+void OS_PauseEvent_Update() {
+  if (g_pause.pending) {
+    g_DebugConsole->Output("Pause event has been registered for this frame\n");
+    g_pause.paused = true;
+    g_pause.pending = false;
+  } else if (g_pause.paused) {
+    g_DebugConsole->Output("Pause event has been unregistered\n");
+    g_pause.paused = false;
+  }
+}
+
+bool OS_IsPaused() { return g_pause.paused; }
+
+void Platform_FrameUpdate() { OS_PauseEvent_Update(); }
+
+void F_OsIsPaused(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue*) {
+  result.SetReal(OS_IsPaused() ? 1.0 : 0.0);
+}
 
 // Power saving and orientation locks have no meaning for a desktop window.
 void F_OsPowersaveEnable(ScriptValue&, CInstance*, CInstance*, int, ScriptValue*) {}

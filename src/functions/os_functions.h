@@ -17,6 +17,14 @@ void Os_RegisterMiscFunctions();
 // language ("C", "POSIX", empty).
 std::string Os_LanguageOfLocale(std::string_view locale);
 
+// The pause event: the window raises it when it loses activation to another application;
+// the per-step platform hook turns it into one step in which os_is_paused answers 1.
+void OS_RaisePauseEvent();
+void OS_PauseEvent_Update();
+bool OS_IsPaused();
+// The platform's work at the input stage of every step (the pause event).
+void Platform_FrameUpdate();
+
 BuiltinSignature F_UrlOpen;
 BuiltinSignature F_UrlOpenExt;
 BuiltinSignature F_UrlGetDomain;

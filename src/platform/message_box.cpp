@@ -7,14 +7,28 @@
 namespace {
 MessageBoxCheckReset g_CheckReset = nullptr;
 MessageBoxCaption g_Caption = nullptr;
+MessageBoxCheckReset g_AfterBox = nullptr;
+
+void AfterBox() {
+  if (g_AfterBox != nullptr) g_AfterBox();
+}
 }  // namespace
 
 void MessageBox_SetCheckReset(MessageBoxCheckReset checkReset) { g_CheckReset = checkReset; }
 void MessageBox_SetCaption(MessageBoxCaption caption) { g_Caption = caption; }
+void MessageBox_SetAfterBox(MessageBoxCheckReset afterBox) { g_AfterBox = afterBox; }
 
 void ShowMessage(const std::string& text) {
   if (g_CheckReset != nullptr) g_CheckReset();
   std::string caption = g_Caption != nullptr ? g_Caption() : std::string();
-  if (Platform_HasDisplay() && SdlMessageBox_Show(caption, text)) return;
-  g_DebugConsole->Output("%s\n", text.c_str());
+  if (!Platform_HasDisplay() || !SdlMessageBox_Show(caption, text)) g_DebugConsole->Output("%s\n", text.c_str());
+  AfterBox();
+}
+
+bool AskYesNo(const std::string& text) {
+  if (g_CheckReset != nullptr) g_CheckReset();
+  bool answer = false;
+  if (!Platform_HasDisplay() || !SdlMessageBox_AskYesNo(text, answer)) g_DebugConsole->Output("%s\n", text.c_str());
+  AfterBox();
+  return answer;
 }

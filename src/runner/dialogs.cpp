@@ -1,4 +1,5 @@
 #include "runner/dialogs.h"
+#include "runner/window.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -78,10 +79,6 @@ void Dialogs_SetScriptedAnswers(std::deque<std::string> answers) {
 
 void Dialogs_Reset() { State() = DialogState{}; }
 
-void Dialogs_BeforeModal() { Graphics_LeaveFullScreen(); }
-
-void Dialogs_AfterModal() { IO_Clear(); }
-
 bool ShowQuestion(const std::string& caption, const std::string& prompt) {
   if (std::optional<std::string> scripted = NextScripted()) {
     const bool yes = *scripted == "yes";
@@ -89,9 +86,9 @@ bool ShowQuestion(const std::string& caption, const std::string& prompt) {
     return yes;
   }
   if (CDialogBackend* desktop = Desktop()) {
-    Dialogs_BeforeModal();
+    Window_BeforeModalBox();
     const bool yes = desktop->Question(caption, prompt);
-    Dialogs_AfterModal();
+    Window_AfterModalBox();
     return yes;
   }
   Report("Question", prompt, "No", false);
@@ -106,9 +103,9 @@ bool InputQuery(const std::string& caption, const std::string& prompt, const std
     if (*scripted != kCancelAnswer) typed = *scripted;
     Report("Query", prompt, typed ? *typed : "Cancel", true);
   } else if (CDialogBackend* desktop = Desktop()) {
-    Dialogs_BeforeModal();
+    Window_BeforeModalBox();
     typed = desktop->Query(caption, prompt, offered);
-    Dialogs_AfterModal();
+    Window_AfterModalBox();
   } else {
     Report("Query", prompt, offered, false);
   }
@@ -127,13 +124,13 @@ std::optional<std::string> Dialog_ChooseFile(const FileDialogRequest& request) {
     return scripted;
   }
   if (CDialogBackend* desktop = Desktop()) {
-    Dialogs_BeforeModal();
+    Window_BeforeModalBox();
     // The chooser may move the working folder; the game's relative names must not follow it.
     std::error_code ec;
     const std::filesystem::path folder = std::filesystem::current_path(ec);
     std::optional<std::string> chosen = desktop->ChooseFile(request);
     if (!ec) std::filesystem::current_path(folder, ec);
-    Dialogs_AfterModal();
+    Window_AfterModalBox();
     return chosen;
   }
   Report(kind, request.fileName, "Cancel", false);
@@ -197,9 +194,9 @@ void Dialog_ShowHighScores(int newScore) {
     Report("Highscore table", HighScore_Display().caption, "Close", false);
     return;
   }
-  Dialogs_BeforeModal();
+  Window_BeforeModalBox();
   desktop->HighScoreTable(newScore);
-  Dialogs_AfterModal();
+  Window_AfterModalBox();
 }
 
 std::vector<std::pair<std::string, std::string>> Dialog_ParseFilter(const std::string& filter) {

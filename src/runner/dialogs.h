@@ -28,10 +28,8 @@ void Dialogs_SetScriptedAnswers(std::deque<std::string> answers);
 // Forgets scripted answers and the back end chosen (tests).
 void Dialogs_Reset();
 
-// The bracket around every modal box: full screen is left before it shows, and the input
-// state is cleared after it, so keys used in the dialog do not reach the game.
-void Dialogs_BeforeModal();
-void Dialogs_AfterModal();
+// Every modal box is bracketed by Window_BeforeModalBox / Window_AfterModalBox (runner/window.h):
+// full screen is left before it shows, and the input state is cleared after it.
 
 bool ShowQuestion(const std::string& caption, const std::string& prompt);
 // out receives the typed text (at most 1023 characters) after OK, the default text (cut to

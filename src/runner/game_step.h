@@ -14,6 +14,7 @@
 // no button, the mouse at (0, 0), the window visible and active, nothing drawn.
 struct StepHooks {
   std::function<void()> startStep;  // input of the step taken over (or replayed)
+  std::function<void()> platformFrameUpdate;  // the platform's per-step work (the pause event)
   std::function<void()> clearInput;
   std::function<bool(int32_t key)> keyDown;
   std::function<bool(int32_t key)> keyPressed;

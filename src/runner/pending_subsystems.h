@@ -6,10 +6,34 @@
 // Nothing outside those files may call into this namespace.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace pending {
+
+// The hooks that stay empty until their subsystem lands (named "<table>.<hook>" as
+// Runner_HookStates names them). The start-up check (runner/startup_hooks.h) reports any other
+// empty hook as a fault, and a hook listed here that has been filled as one too: when a
+// subsystem lands, its hooks are installed in Runner_InstallHooks and taken off this list.
+inline constexpr std::array<std::string_view, 11> kPendingHooks = {
+    // The allocator keeps no per-frame statistics.
+    "MainLoop.countFrame",
+    // The debug window.
+    "MainLoop.debugUpdate",
+    "MainLoop.closeDebugWindow",
+    "Error.debugUpdate",
+    // Particle systems.
+    "Step.particlesUpdate",
+    // The debug overlay and the profiler.
+    "Graphics.overlayInit",
+    "Graphics.overlayBegin",
+    "Graphics.overlayEnd",
+    "Graphics.overlayDraw",
+    "Graphics.profilerStartFrame",
+    "Graphics.profilerLogFPS",
+};
 
 // Start-up of the subsystems, in their order.
 void Particle_Init();

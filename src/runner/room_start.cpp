@@ -107,6 +107,8 @@ void StartGame() {
     PendingRoom = PendingRoomCode::EndGame;
     return;
   }
+  // The show-cursor option: the default cursor (cr_default) or none (cr_none).
+  GR_Window_Set_Cursor(Options_Get().showCursor ? 0 : -1);
   g_StoredRooms.clear();
   g_StoredRooms.resize(static_cast<size_t>(std::max(Room_GetCount(), 0)));
   g_GameRunning = true;
@@ -223,7 +225,7 @@ void EndGame() {
   if (!g_GameRunning) return;
   g_GameRunning = false;
   Room_End(true);
-  Extension_RunFinalFunctions();
+  if (Extension_RunFinalFunctions()) GR_Window_Set_Cursor(0);
   SetCurrent(nullptr, -1);
   // Kept rooms left earlier are not in the id map; their instances go with them.
   g_StoredRooms.clear();

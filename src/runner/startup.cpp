@@ -27,6 +27,7 @@
 #include "graphics/transitions.h"
 #include "platform/bitmap32.h"
 #include "runner/display.h"
+#include "platform/ini_file.h"
 #include "runner/game_step.h"
 #include "runner/highscore.h"
 #include "runner/login_request.h"
@@ -53,6 +54,7 @@
 #include "runner/saved_game.h"
 #include "runner/run_globals.h"
 #include "runner/run_options.h"
+#include "runner/startup_hooks.h"
 #include "script/extensions.h"
 #include "script/external_calls.h"
 #include "script/code.h"
@@ -97,20 +99,6 @@ void ShowBlankFrame() {
   ProcessMessages();
 }
 
-// Run-time sprites and backgrounds make their textures through the texture table.
-void InstallResourceTextures() {
-  ResourceTextures_Install({
-      [](const CBitmap32& image) -> int32_t {
-        if (!image.IsValid()) return -1;
-        const std::span<const uint32_t> pixels = image.GetData();
-        TextureBitmap bitmap{image.GetWidth(), image.GetHeight(), pixels.data()};
-        return GR_Texture_From_Bitmap(&bitmap);
-      },
-      [](int32_t id) { GR_Texture_Preload(id); },
-      [](int32_t id) { GR_Texture_Free(id); },
-  });
-}
-
 void CreateMainWindow() {
   const GameHeader& header = GameData_Header();
   MainWindowSettings settings;
@@ -122,38 +110,6 @@ void CreateMainWindow() {
   if (!MainWindow_Create(header.windowWidth, header.windowHeight, settings)) {
     g_DebugConsole->Output("The main window could not be created\n");
   }
-}
-
-// The device on the main window (or without one), then the textures of the resources:
-// what the graphics start-up of the game's preparation asks for.
-void InstallGraphicsStart() {
-  Graphics_Hooks().projectionCorrectionSize = [](int& width, int& height) { return Room_ProjectionSize(width, height); };
-  Graphics_Hooks().windowResizable = [] { return (GameData_Header().windowFlags & kWindowFlagSizeable) != 0; };
-  Graphics_Hooks().freeAllSurfaces = [] { GR_Surface_Free_All(); };
-  Input_Hooks().scaleSize = [](int& width, int& height) { return Room_ProjectionSize(width, height); };
-  GraphicsStartHooks& hooks = InitGraphics_Hooks();
-  hooks.createDevice = [](int32_t width, int32_t height, uint32_t flags) {
-    if (g_RunOptions.forceWindowed) flags &= ~kInitFullScreen;
-    if (!GR_D3D_Init(MainWindow().window, width, height, flags)) return false;
-    InstallResourceTextures();
-    MainWindow_InstallLoopHooks();
-    return true;
-  };
-  Run_StepHooks().draw = Room_Draw;
-  // The display mode the options ask for, against the screen's own colour depth.
-  hooks.colourDepth = [] { return Display_GetColourDepth(); };
-  hooks.setDisplay = [](const DisplayModeChoice& mode) {
-    Display_SetAll(mode.width, mode.height, mode.frequency, mode.depth);
-  };
-  GR_Transition_SetRoomDrawer([] {
-    const int32_t pending = Runner_GetPendingRoom();
-    Runner_SetPendingRoom(kPendingRoomNone);
-    Room_Draw();
-    Runner_SetPendingRoom(pending);
-  });
-  hooks.makeBackgroundTextures = Background_InitTextures;
-  hooks.makeSpriteTextures = Sprite_InitTextures;
-  hooks.makeFontTextures = Font_InitTextures;
 }
 
 }  // namespace
@@ -181,7 +137,6 @@ void RegisterBuiltinFunctions() {
   // The header has just been read: its game name places the save area the table is kept in.
   Run_SetGameName(GameData_Header().gameName);
   HighScore_Load();
-  Login_InstallPoll();
   Functions_RegisterAll();
 }
 
@@ -207,17 +162,12 @@ void Runner_Initialise() {
 
   VM_Install();
   VM_SetFileStrings(StringTable_Count, StringTable_Get);
-  VM_ScriptTrace = g_RunOptions.scriptTrace;
   FileLocations_SetGameFolder(GetGameDirectory());
   Code_SetUseVM(g_RunOptions.useVM);
   External_SetCallsDisabled(g_RunOptions.externalCallsDisabled);
   Extension_Install();
-  Preparation_Hooks().prepareExtensions = Extension_Prepare;
-  Preparation_Hooks().extractIncludedFiles = DataFile_Prepare;
   Code_Exec_Install();
-  Room_InstallHooks();
-  SavedGame_InstallHooks();
-  Sound_InstallHooks();
+  Runner_InstallHooks();
   // User constants are evaluated for a temporary instance at (0, 0) of object 0.
   Constant_SetTemporaryInstanceProvider([](const std::function<bool(CInstance*)>& body) {
     CInstance temporary(0.0f, 0.0f, 0, 0, false);
@@ -225,17 +175,22 @@ void Runner_Initialise() {
   });
   Variable_SetWorkingDirectory(gameFile);
   RunnerLoadGame(gameFile);
+  // options.ini, read with the game file, may have switched tracing on or off.
+  VM_ScriptTrace = g_RunOptions.scriptTrace;
   g_DebugConsole->Output("Get Resolution\n");
   LoadGameCode();
   g_DebugConsole->Output("Create Window\n");
   CreateMainWindow();
   g_DebugConsole->Output("Init Graphics\n");
-  InstallGraphicsStart();
   if (!InitGraphics()) {
     g_ExitStatus = kExitStartFailed;
     return;
   }
   IO_Init(g_RunOptions.recordInput, g_RunOptions.playbackInput, g_RunOptions.inputRecordFileName);
+  IO_Read_Virtual_Buttons([](const std::string& section, const std::string& key) {
+    const std::string* value = GameData_OptionsIni().FindKey(section, key);
+    return value != nullptr ? *value : std::string();
+  });
   ProcessMessages();
   for (int i = 0; i < kBlackFrames; ++i) ShowBlankFrame();
   GR_D3D_Start_Frame();
@@ -258,6 +213,7 @@ bool Runner_LoadAndStart() {
     return false;
   }
   Runner_ProgressInit(Runner_LoadForm(), false);
+  GR_Window_Set_Color(static_cast<uint32_t>(Options_Get().windowColour));
   // The loader has read the game's name, which names the save area.
   Run_SetGameName(GameData_Header().gameName);
   FileLocations_SetGameFolder(GetGameDirectory());
@@ -269,6 +225,7 @@ bool Runner_LoadAndStart() {
   Variable_Global_Init();
   g_DebugConsole->Output("PrepareGame()\n");
   if (!PrepareGame()) return false;
+  Runner_CheckHooks();
   g_DebugConsole->Output("Run_Start\n");
   Run_Start();
   return true;

@@ -57,6 +57,7 @@ struct MainWindowState {
   bool fullScreenRequest = false;
   bool sizeChanged = false;  // window_set_rectangle: the reset keeps the window's position
   bool quitRequested = false;
+  bool visible = true;  // window_get_visible: steps skip the mouse events while it is hidden
   bool allowScreenModeSwitch = true;
   std::string caption;
   uint32_t colour = 0xFF000000u;
@@ -84,6 +85,8 @@ void MainWindow_Destroy();
 // Points the main loop's window and frame phases (message pump, device reset, begin and
 // end frame, on-screen buttons, quit) at this window and the graphics device.
 void MainWindow_InstallLoopHooks();
+// Shows the window and gives it the activation (the end of loading).
+void Window_Show();
 // Pumps pending window events once; false once the window was closed (the main loop ends).
 bool Window_ProcessMessages();
 // The screen (desktop) size; a virtual 1920 x 1080 display when there is none.
@@ -100,6 +103,17 @@ void Window_ClientSize(int& width, int& height);
 uint32_t Window_NativeHandle();
 // A message box with an information icon; without a display the text goes to the console.
 void Window_ShowMessage(const std::string& caption, const std::string& text);
+
+// The bracket around every modal box (the error dialog, the message box, the other dialogs):
+// before the box, full screen is left, since a box cannot be seen over a full-screen game;
+// after it, every keyboard and mouse state is cleared, so that the keys and clicks that
+// closed the box do not reach the game.
+void Window_BeforeModalBox();
+void Window_AfterModalBox();
+
+// Whether the game counts as active (the freeze-while-inactive option): the window has the
+// application's activation, or there is no window at all.
+bool Window_IsActive();
 
 // Window services. The full-screen and size requests set the main loop's
 // WindowSettingsChanged: the next frame resets the device (Graphics::Reset), which

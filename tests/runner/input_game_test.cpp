@@ -11,9 +11,6 @@
 
 namespace {
 
-using gamedata::Object;
-using gamedata::Room;
-
 constexpr int32_t kCreate = 0, kStep = 3;
 
 class InputGame : public ::testing::TestWithParam<bool> {
@@ -22,25 +19,15 @@ class InputGame : public ::testing::TestWithParam<bool> {
 };
 
 TEST_P(InputGame, SynthesisedKeyIsSeenNextStep) {
-  GameDataWriter game;
-  game.header.lastInstanceId = 100100;
-  Object object;
-  object.name = "obj_keys";
   const std::string report =
       "show_debug_message(\"@\" + string(t) + \":\" + string(keyboard_check(65)) + string(keyboard_check_pressed(65)) +"
       " string(keyboard_check_released(65)) + string(keyboard_check(vk_anykey)) + string(keyboard_check(vk_nokey)));\n";
-  object.events.push_back({kCreate, 0, {"t = 0;"}});
-  object.events.push_back({kStep, 0,
-                           {"t += 1;\n" + report +
-                            "if (t == 1) keyboard_key_press(ord(\"A\"));\n"
-                            "if (t == 2) keyboard_key_release(65);\n"
-                            "if (t == 4) game_end();"}});
-  game.objects.push_back(object);
-  Room room;
-  room.name = "rm_only";
-  room.speed = 1000;
-  room.instances = {{0, 0, 0, 100001, {""}}};
-  game.rooms.push_back(room);
+  GameDataWriter game = OneInstanceGame({{kCreate, 0, {"t = 0;"}},
+                                         {kStep, 0,
+                                          {"t += 1;\n" + report +
+                                           "if (t == 1) keyboard_key_press(ord(\"A\"));\n"
+                                           "if (t == 2) keyboard_key_release(65);\n"
+                                           "if (t == 4) game_end();"}}});
   ASSERT_TRUE(game.WriteFile(folder_ / "game.win"));
   std::vector<std::string> args = {"-game", folder_ / "game.win"};
   if (GetParam()) args.push_back("-oldexec");

@@ -21,6 +21,21 @@ GameDataWriter TestGame() {
   return game;
 }
 
+GameDataWriter OneInstanceGame(std::vector<gamedata::Event> events) {
+  GameDataWriter game;
+  game.header.lastInstanceId = 100100;
+  gamedata::Object object;
+  object.name = "obj_probe";
+  object.events = std::move(events);
+  game.objects.push_back(object);
+  gamedata::Room room;
+  room.name = "rm_only";
+  room.speed = 1000;
+  room.instances = {{0, 0, 0, 100001, {""}}};
+  game.rooms.push_back(room);
+  return game;
+}
+
 uint32_t ReadU32(const std::vector<uint8_t>& image, uint32_t offset) {
   uint32_t v = 0;
   std::memcpy(&v, image.data() + offset, 4);

@@ -19,6 +19,10 @@
 // create event, one room holding one instance of it whose creation code ends the game.
 GameDataWriter TestGame();
 
+// A game of one room (speed 1000) holding one instance of one object "obj_probe" with these
+// events; instance ids are free from 100101.
+GameDataWriter OneInstanceGame(std::vector<gamedata::Event> events);
+
 struct ChunkLayoutEntry {
   std::string id;
   uint32_t headerOffset = 0;  // where the chunk's id word is

@@ -10,6 +10,11 @@ class NullAudioDevice final : public AudioDevice {
   uint32_t CreateBufferFromWave(std::span<const uint8_t>) override { return 0; }
   uint32_t CreateBufferFromPcm(std::span<const int16_t>, int32_t, int32_t) override { return 0; }
   void DeleteBuffer(uint32_t) override {}
+  std::vector<uint32_t> GenBuffers(int32_t) override { return {}; }
+  void FillBuffer(uint32_t, std::span<const int16_t>, int32_t, int32_t) override {}
+  void QueueBuffer(uint32_t, uint32_t) override {}
+  std::vector<uint32_t> UnqueueProcessed(uint32_t) override { return {}; }
+  int32_t QueuedCount(uint32_t) override { return 0; }
   BufferInfo GetBufferInfo(uint32_t) override { return {}; }
   std::vector<uint32_t> GenSources(int32_t count) override {
     std::vector<uint32_t> sources;

@@ -83,9 +83,47 @@ uint32_t OpenALDevice::CreateBufferFromPcm(std::span<const int16_t> samples, int
   ALuint buffer = 0;
   alGenBuffers(1, &buffer);
   if (buffer == 0) return 0;
+  FillBuffer(buffer, samples, channels, rate);
+  return buffer;
+}
+
+std::vector<uint32_t> OpenALDevice::GenBuffers(int32_t count) {
+  std::vector<uint32_t> buffers;
+  for (int32_t i = 0; i < count; ++i) {
+    ALuint buffer = 0;
+    alGenBuffers(1, &buffer);
+    if (alGetError() != AL_NO_ERROR || buffer == 0) break;
+    buffers.push_back(buffer);
+  }
+  return buffers;
+}
+
+void OpenALDevice::FillBuffer(uint32_t buffer, std::span<const int16_t> samples, int32_t channels, int32_t rate) {
   const ALsizei bytes = static_cast<ALsizei>(samples.size_bytes());
   alBufferData(buffer, channels == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16, samples.data(), bytes, rate);
-  return buffer;
+}
+
+void OpenALDevice::QueueBuffer(uint32_t source, uint32_t buffer) {
+  const ALuint name = buffer;
+  alSourceQueueBuffers(source, 1, &name);
+}
+
+std::vector<uint32_t> OpenALDevice::UnqueueProcessed(uint32_t source) {
+  ALint processed = 0;
+  alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
+  std::vector<uint32_t> buffers;
+  for (ALint i = 0; i < processed; ++i) {
+    ALuint name = 0;
+    alSourceUnqueueBuffers(source, 1, &name);
+    if (name != 0) buffers.push_back(name);
+  }
+  return buffers;
+}
+
+int32_t OpenALDevice::QueuedCount(uint32_t source) {
+  ALint queued = 0;
+  alGetSourcei(source, AL_BUFFERS_QUEUED, &queued);
+  return queued;
 }
 
 void OpenALDevice::DeleteBuffer(uint32_t buffer) {

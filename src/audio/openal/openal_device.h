@@ -24,6 +24,11 @@ class OpenALDevice final : public AudioDevice {
   uint32_t CreateBufferFromWave(std::span<const uint8_t> image) override;
   uint32_t CreateBufferFromPcm(std::span<const int16_t> samples, int32_t channels, int32_t rate) override;
   void DeleteBuffer(uint32_t buffer) override;
+  std::vector<uint32_t> GenBuffers(int32_t count) override;
+  void FillBuffer(uint32_t buffer, std::span<const int16_t> samples, int32_t channels, int32_t rate) override;
+  void QueueBuffer(uint32_t source, uint32_t buffer) override;
+  std::vector<uint32_t> UnqueueProcessed(uint32_t source) override;
+  int32_t QueuedCount(uint32_t source) override;
   BufferInfo GetBufferInfo(uint32_t buffer) override;
   std::vector<uint32_t> GenSources(int32_t count) override;
   void DeleteSources(const std::vector<uint32_t>& sources) override;

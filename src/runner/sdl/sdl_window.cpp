@@ -108,7 +108,6 @@ void HandleEvent(const SDL_Event& e) {
           break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
           w.hasFocus = w.applicationActive = false;
-          g_DebugConsole->Output("OS has raised a pause event\n");
           if (w.onPauseEvent) w.onPauseEvent();
           break;
         case SDL_WINDOWEVENT_CLOSE:
@@ -259,6 +258,9 @@ void Window_ScreenSize(int& width, int& height) {
 bool MainWindow_Create(int width, int height, const MainWindowSettings& settings) {
   MainWindowState& w = MainWindow();
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0 && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  // Joysticks read as they are whether or not the window has the focus (as the system's
+  // joystick position call does); a window without focus events would otherwise never see one.
+  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
   SDL_InitSubSystem(SDL_INIT_JOYSTICK);
   // The OpenGL driver stays loaded for the life of the process, as a window of its own
   // would keep it: a window made again later finds it, and it is never unloaded while
@@ -321,6 +323,14 @@ void MainWindow_Destroy() {
   for (auto& cursor : Owned().cursors) cursor.reset();
   w.window = nullptr;
   Owned().window.reset();
+}
+
+void Window_Show() {
+  MainWindowState& w = MainWindow();
+  if (w.window == nullptr) return;
+  SDL_ShowWindow(w.window);
+  if (HasRealDisplay()) SDL_RaiseWindow(w.window);
+  w.visible = true;
 }
 
 bool Window_ProcessMessages() {
@@ -436,6 +446,8 @@ void GR_Window_Set_Cursor(int32_t constant) {
 
 void IO_Joystick_Poll() {
   const auto& raise = MainWindow().raiseMouseEvent;
+  // The state as it is now, whether or not the event pump has run since it changed.
+  if (SDL_WasInit(SDL_INIT_JOYSTICK) != 0) SDL_JoystickUpdate();
   for (int j = 0; j < 2; ++j) {
     SDL_Joystick* joystick = Owned().joysticks[static_cast<size_t>(j)].get();
     if (joystick == nullptr || !SDL_JoystickGetAttached(joystick)) continue;
@@ -475,6 +487,7 @@ bool Window_JoystickRead(int j, JoystickReading& reading) {
   if (j < 0 || j > 1) return false;
   SDL_Joystick* joystick = Owned().joysticks[static_cast<size_t>(j)].get();
   if (joystick == nullptr || !SDL_JoystickGetAttached(joystick)) return false;
+  SDL_JoystickUpdate();
   const char* name = SDL_JoystickName(joystick);
   reading.name = name != nullptr ? name : "";
   reading.axisCount = static_cast<uint32_t>(std::max(SDL_JoystickNumAxes(joystick), 0));
