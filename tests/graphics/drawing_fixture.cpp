@@ -79,16 +79,6 @@ void DrawingTest::TearDown() {
   saveArea.reset();
 }
 
-std::string FindFile(const std::string& folder, const std::string& name) {
-  std::error_code ec;
-  for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
-       it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-    if (ec) break;
-    if (it->path().filename() == name) return it->path().string();
-  }
-  return {};
-}
-
 GameDataWriter DrawingTest::BaseGame() {
   GameDataWriter game;
   game.header.windowWidth = kCanvas;
