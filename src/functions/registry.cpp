@@ -7,6 +7,7 @@
 #include "functions/graphics_functions.h"
 #include "functions/input_functions.h"
 #include "functions/misc_functions.h"
+#include "functions/multiplayer_functions.h"
 #include "functions/number_functions.h"
 #include "functions/os_functions.h"
 #include "functions/path_timeline_functions.h"
@@ -23,6 +24,7 @@ void Functions_RegisterAll() {
   InitDataStructureFunctions();
   InitFileFunctions();
   InitSoundFunctions();
+  InitDPlayFunctions();
   InitPlatformFunctions();
   InitInputFunctions();
 }

@@ -1,3 +1,4 @@
+#include "functions/achievement_queue.h"
 #include "functions/file_functions.h"
 #include "platform/console.h"
 #include "platform/platform_services.h"
@@ -26,6 +27,7 @@
 #include "script/script_arguments.h"
 
 void ShutdownSubsystems() {
+  Achievement_SaveCache();
   Platform_Shutdown();
   pending::HighScore_Save();
   Constant_FreeAll();
