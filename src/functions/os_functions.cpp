@@ -12,11 +12,9 @@
 
 #include "data/game_data.h"
 #include "functions/achievement_functions.h"
-#include "functions/achievement_queue.h"
 #include "functions/argument_helpers.h"
 #include "functions/display_functions.h"
 #include "functions/social_store_functions.h"
-#include "platform/console.h"
 #include "platform/file_locations.h"
 #include "platform/files.h"
 #include "platform/hashes.h"
@@ -25,21 +23,12 @@
 #include "platform/timing.h"
 #include "platform/utf8.h"
 #include "runner/command_line.h"
-#include "runner/game_step.h"
 #include "runner/window.h"
-#include "script/constants.h"
 #include "script/function_table.h"
 
 namespace {
 
 constexpr int32_t kDisplayDpi = 96;
-
-// The window lost activation (pending) and the one frame that follows it (paused).
-struct PauseFlags {
-  bool pending = false;
-  bool paused = false;
-};
-PauseFlags g_Pause;
 
 // Exactly one argument and it a string; otherwise the report and false.
 bool OneString(int argc, const ScriptValue* args) {
@@ -152,23 +141,8 @@ void F_OsIsNetworkConnected(ScriptValue& result, CInstance*, CInstance*, int, Sc
   result.SetReal(connected ? 1.0 : 0.0);
 }
 
-void F_OsIsPaused(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue*) {
-  result.SetReal(g_Pause.paused ? 1.0 : 0.0);
-}
-
-void Os_RaisePauseEvent() { g_Pause.pending = true; }
-
-void Platform_FrameUpdate() {
-  if (g_Pause.pending) {
-    g_DebugConsole->Output("Pause event has been registered for this frame\n");
-    g_Pause.paused = true;
-    g_Pause.pending = false;
-  } else if (g_Pause.paused) {
-    g_DebugConsole->Output("Pause event has been unregistered\n");
-    g_Pause.paused = false;
-  }
-  Achievement_Update();
-}
+// The pause event is not raised by this platform layer yet: never paused.
+void F_OsIsPaused(ScriptValue&, CInstance*, CInstance*, int, ScriptValue*) {}
 
 // Power saving and orientation locks have no meaning for a desktop window.
 void F_OsPowersaveEnable(ScriptValue&, CInstance*, CInstance*, int, ScriptValue*) {}
@@ -283,22 +257,6 @@ constexpr OsBuiltin kPlatformBuiltins[] = {
     // parameter_count and parameter_string are registered once, with the file family.
 };
 
-struct PlatformConstant {
-  const char* name;
-  double value;
-};
-
-constexpr PlatformConstant kPlatformConstants[] = {
-    {"os_win32", 0}, {"os_windows", 0}, {"os_macosx", 1}, {"os_psp", 2}, {"os_ios", 3}, {"os_android", 4},
-    {"os_symbian", 5}, {"os_linux", 6},
-    {"device_ios_unknown", -1}, {"device_ios_iphone", 0}, {"device_ios_iphone_retina", 1},
-    {"device_ios_ipad", 2}, {"device_ios_ipad_retina", 3},
-    {"browser_not_a_browser", -1}, {"browser_unknown", 0}, {"browser_ie", 1}, {"browser_firefox", 2},
-    {"browser_chrome", 3}, {"browser_safari", 4}, {"browser_safari_mobile", 5}, {"browser_opera", 6},
-    {"of_challenge_win", 0}, {"of_challenge_lose", 1}, {"of_challenge_tie", 2},
-    {"leaderboard_type_number", 0}, {"leaderboard_type_time_mins_secs", 1},
-};
-
 constexpr OsBuiltin kMiscOsBuiltins[] = {
     {"set_program_priority", F_SetProgramPriority, 1},
     {"set_application_title", F_SetApplicationTitle, 1},
@@ -310,10 +268,6 @@ constexpr OsBuiltin kMiscOsBuiltins[] = {
 }  // namespace
 
 void InitPlatformFunctions() {
-  g_Pause = PauseFlags{};
-  MainWindow().onPauseEvent = Os_RaisePauseEvent;
-  Run_StepHooks().platformFrameUpdate = Platform_FrameUpdate;
-  for (const PlatformConstant& constant : kPlatformConstants) Constant_AddReal(constant.name, constant.value);
   for (const OsBuiltin& builtin : kPlatformBuiltins) Function_Add(builtin.name, builtin.implementation, builtin.argc);
   Achievement_RegisterFunctions();
   SocialStore_RegisterFunctions();

@@ -8,15 +8,9 @@
 
 #include "script/builtin_function.h"
 
-// The web/system and digest family (with their Tarn_ aliases), the os_*, device_ios_*,
-// browser_*, of_challenge_* and leaderboard_type_* constants, the achievement built-ins and
-// the social, advertising and store built-ins.
+// The web/system and digest family (with their Tarn_ aliases), then the achievement built-ins
+// and the social, advertising and store built-ins.
 void InitPlatformFunctions();
-// The window lost activation to another application: os_is_paused is 1 for the next frame.
-void Os_RaisePauseEvent();
-// The platform's step at the input stage of every game step: the pause flag, then the
-// achievement post queue.
-void Platform_FrameUpdate();
 // The clipboard, priority and title built-ins, registered with the misc family.
 void Os_RegisterMiscFunctions();
 

@@ -314,7 +314,6 @@ void Run_Step() {
   g_LastStepTime = now;
   StepHooks& hooks = Run_StepHooks();
   if (hooks.startStep) hooks.startStep();
-  if (hooks.platformFrameUpdate) hooks.platformFrameUpdate();
   if (Options_Get().freezeWhenInactive && hooks.windowActive && !hooks.windowActive()) return;
   CRoom* room = Run_CurrentRoom();
   if (room == nullptr) return;

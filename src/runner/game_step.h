@@ -28,7 +28,6 @@ struct StepHooks {
   std::function<bool()> windowActive;
   std::function<void()> joystickPoll;
   std::function<void()> particlesUpdate;
-  std::function<void()> platformFrameUpdate;  // the platform's step, at the input stage
   std::function<void()> draw;  // the room
   std::function<void(int32_t width, int32_t height)> setWindowSize;
 };
