@@ -11,9 +11,12 @@
 #include <optional>
 
 #include "data/game_data.h"
+#include "functions/achievement_functions.h"
+#include "functions/achievement_queue.h"
 #include "functions/argument_helpers.h"
 #include "functions/display_functions.h"
 #include "platform/console.h"
+#include "functions/social_store_functions.h"
 #include "platform/file_locations.h"
 #include "platform/files.h"
 #include "platform/hashes.h"
@@ -166,7 +169,10 @@ void OS_PauseEvent_Update() {
 
 bool OS_IsPaused() { return g_pause.paused; }
 
-void Platform_FrameUpdate() { OS_PauseEvent_Update(); }
+void Platform_FrameUpdate() {
+  OS_PauseEvent_Update();
+  Achievement_Update();
+}
 
 void F_OsIsPaused(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue*) {
   result.SetReal(OS_IsPaused() ? 1.0 : 0.0);
@@ -297,6 +303,8 @@ constexpr OsBuiltin kMiscOsBuiltins[] = {
 
 void InitPlatformFunctions() {
   for (const OsBuiltin& builtin : kPlatformBuiltins) Function_Add(builtin.name, builtin.implementation, builtin.argc);
+  Achievement_RegisterFunctions();
+  SocialStore_RegisterFunctions();
 }
 
 void Os_RegisterMiscFunctions() {

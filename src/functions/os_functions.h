@@ -8,7 +8,8 @@
 
 #include "script/builtin_function.h"
 
-// The web/system and digest family (with their Tarn_ aliases).
+// The web/system and digest family (with their Tarn_ aliases), then the achievement built-ins
+// and the social, advertising and store built-ins.
 void InitPlatformFunctions();
 // The clipboard, priority and title built-ins, registered with the misc family.
 void Os_RegisterMiscFunctions();

@@ -8,6 +8,7 @@
 #include "functions/graphics_functions.h"
 #include "functions/input_functions.h"
 #include "functions/misc_functions.h"
+#include "functions/multiplayer_functions.h"
 #include "functions/number_functions.h"
 #include "functions/os_functions.h"
 #include "functions/resource_functions.h"
@@ -24,6 +25,7 @@ void Functions_RegisterAll() {
   InitDataStructureFunctions();
   InitFileFunctions();
   InitSoundFunctions();
+  InitDPlayFunctions();
   InitPlatformFunctions();
   InitDialogFunctions();
   InitInputFunctions();

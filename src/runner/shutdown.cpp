@@ -1,3 +1,4 @@
+#include "functions/achievement_queue.h"
 #include "functions/file_functions.h"
 #include "platform/console.h"
 #include "platform/platform_services.h"
@@ -27,6 +28,7 @@
 #include "script/script_arguments.h"
 
 void ShutdownSubsystems() {
+  Achievement_SaveCache();
   Platform_Shutdown();
   HighScore_Save();
   Constant_FreeAll();
