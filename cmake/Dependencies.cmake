@@ -15,6 +15,7 @@ pkg_check_modules(ALUT REQUIRED IMPORTED_TARGET freealut)
 pkg_check_modules(FFI REQUIRED IMPORTED_TARGET libffi)
 pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
 pkg_check_modules(FLUIDSYNTH REQUIRED IMPORTED_TARGET fluidsynth)
+pkg_check_modules(CDIO REQUIRED IMPORTED_TARGET libcdio libcdio_cdda libcdio_paranoia)
 
 set(KF_DEPENDENCIES
   ZLIB::ZLIB PNG::PNG CURL::libcurl
@@ -22,5 +23,5 @@ set(KF_DEPENDENCIES
   OpenGL::OpenGL OpenGL::EGL
   OpenAL::OpenAL PkgConfig::ALUT
   json-c::json-c box2d::box2d
-  PkgConfig::FFI PkgConfig::MPG123 PkgConfig::FLUIDSYNTH
+  PkgConfig::FFI PkgConfig::MPG123 PkgConfig::FLUIDSYNTH PkgConfig::CDIO
   Threads::Threads ${CMAKE_DL_LIBS})

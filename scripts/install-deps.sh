@@ -10,6 +10,7 @@ PACKAGES=(
   libopenal-dev libalut-dev libjson-c-dev libbox2d-dev libcurl4-openssl-dev libffi-dev
   libpng-dev zlib1g-dev libgif-dev libjpeg-dev libmpg123-dev
   libfluidsynth-dev timgm6mb-soundfont
+  libcdio-dev libcdio-paranoia-dev
   xvfb xauth python3
 )
 
