@@ -1,49 +1,23 @@
 // CD audio over a disc image the test writes: a CUE sheet and a BIN file of five two-second
-// tracks of tone. The commands the layer sends are recorded on their way to the libcdio device;
+// tracks of tone (support/cd_disc_image). The commands the layer sends are recorded on their way to the libcdio device;
 // the sound device records the samples it is given.
 #include "platform/cd_audio.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 
 #include "audio/null/null_device.h"
 #include "platform/cdio/cdio_device.h"
+#include "support/cd_disc_image.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kTracks = 5;
-constexpr int kFramesPerTrack = 150;        // two seconds
-constexpr int kSamplesPerFrame = 2352 / 2;  // 588 stereo 16-bit pairs
-
-// Left: a tone; right: 100 times the track number, so a buffer shows which track it came from.
-int16_t Sample(int track, int index) {
-  if (index % 2 == 1) return int16_t(track * 100);
-  return int16_t(8000 * std::sin(index / 2 * 2 * M_PI * 220 * track / 44100));
-}
-
-fs::path WriteDisc(const std::string& name) {
-  const fs::path dir = fs::path(testing::TempDir()) / ("kf_cd_" + name);
-  fs::create_directories(dir);
-  std::ofstream bin(dir / "disc.bin", std::ios::binary);
-  std::ofstream cue(dir / "disc.cue");
-  cue << "FILE \"disc.bin\" BINARY\n";
-  for (int t = 1; t <= kTracks; ++t) {
-    const int start = (t - 1) * kFramesPerTrack;
-    char index[64];
-    std::snprintf(index, sizeof index, "    INDEX 01 %02d:%02d:00\n", start / 75 / 60, start / 75 % 60);
-    cue << "  TRACK 0" << t << " AUDIO\n" << index;
-    for (int i = 0; i < kFramesPerTrack * kSamplesPerFrame; ++i) {
-      const int16_t s = Sample(t, i);
-      bin.write(reinterpret_cast<const char*>(&s), 2);
-    }
-  }
-  return dir / "disc.cue";
-}
+constexpr int kFramesPerTrack = kDiscFramesPerTrack;
+constexpr int kSamplesPerFrame = kDiscSamplesPerFrame;
 
 class RecordingDevice final : public CdDevice {
  public:
@@ -80,7 +54,10 @@ class CdAudio : public testing::Test {
   void Use(const std::string& source) {
     CdAudio_UseDevice(std::make_unique<RecordingDevice>(CdioDevice_Make(source, [this] { return now; }), log));
   }
-  void UseDisc() { Use(WriteDisc(testing::UnitTest::GetInstance()->current_test_info()->name()).string()); }
+  void UseDisc() {
+    const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+    Use(WriteDiscImage((fs::path(testing::TempDir()) / ("kf_cd_" + name)).string(), 5));
+  }
   void SetUp() override {
     auto device = std::make_unique<CapturingAudio>();
     audio = device.get();
@@ -148,7 +125,7 @@ TEST_F(CdAudio, PlayingOneTrackPlaysOnlyThatTrack) {
   ASSERT_EQ(audio->last.size(), size_t(kFramesPerTrack * kSamplesPerFrame));
   EXPECT_EQ(audio->last[1], 200);
   EXPECT_EQ(audio->last.back(), 200);
-  EXPECT_EQ(audio->last[2], Sample(2, 2));
+  EXPECT_EQ(audio->last[2], DiscSample(2, 2));
   EXPECT_TRUE(CD_Mode());
   EXPECT_EQ(CD_CurrentTrack(), 2);
   now += 1520;  // 114 frames of 1/75 s
