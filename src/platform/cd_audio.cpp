@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "audio/audio_device.h"
 #include "platform/cdio/cdio_device.h"
 
 namespace {
@@ -15,6 +16,8 @@ class NullCdDevice final : public CdDevice {
 };
 
 std::unique_ptr<CdDevice>& Slot() {
+  // The sound device is made first so that it outlives the CD device at exit.
+  Audio_Device();
   static std::unique_ptr<CdDevice> device;
   return device;
 }

@@ -16,6 +16,7 @@
 namespace {
 
 constexpr int32_t kFramesPerSecond = 75;
+constexpr int32_t kMaxSegmentFrames = 5 * 60 * kFramesPerSecond;  // at most 50 MB of samples at once
 constexpr int32_t kErrorBadCommand = 274;  // the reply of a command the device does not know
 constexpr int32_t kErrorNotReady = 276;    // no disc, or a position outside it
 
@@ -284,11 +285,12 @@ class CdioDevice final : public CdDevice {
     return 0;
   }
 
-  // Plays from lsn to the end of its track or of the play, whichever comes first.
+  // Plays from lsn to the end of its track or of the play, whichever comes first (and at most
+  // five minutes).
   void StartSegment(lsn_t from) {
     StopSound();
     const int32_t track = TrackAt(from);
-    segmentEnd_ = std::min<lsn_t>(end_, starts_[track]);
+    segmentEnd_ = std::min<lsn_t>({end_, starts_[track], from + kMaxSegmentFrames});
     position_ = from;
     startedMs_ = now_();
     state_ = State::Playing;
