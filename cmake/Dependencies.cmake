@@ -18,6 +18,7 @@ pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
 pkg_check_modules(FLUIDSYNTH REQUIRED IMPORTED_TARGET fluidsynth)
 pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0)
 pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
+pkg_check_modules(CDIO REQUIRED IMPORTED_TARGET libcdio libcdio_cdda libcdio_paranoia)
 
 set(KF_DEPENDENCIES
   ZLIB::ZLIB PNG::PNG CURL::libcurl
@@ -26,5 +27,5 @@ set(KF_DEPENDENCIES
   OpenAL::OpenAL PkgConfig::ALUT
   json-c::json-c box2d::box2d
   PkgConfig::FFI PkgConfig::MPG123 PkgConfig::FLUIDSYNTH PkgConfig::GTK3
-  Freetype::Freetype PkgConfig::FONTCONFIG
+  Freetype::Freetype PkgConfig::FONTCONFIG PkgConfig::CDIO
   Threads::Threads ${CMAKE_DL_LIBS})

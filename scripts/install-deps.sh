@@ -11,6 +11,7 @@ PACKAGES=(
   libpng-dev zlib1g-dev libgif-dev libjpeg-dev libmpg123-dev
   libfluidsynth-dev timgm6mb-soundfont libgtk-3-dev
   libfontconfig-dev libfreetype-dev fonts-dejavu-core
+  libcdio-dev libcdio-paranoia-dev
   xvfb xauth xdotool python3
 )
 

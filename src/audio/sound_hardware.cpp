@@ -6,6 +6,7 @@
 #include "audio/audio_device.h"
 #include "audio/audio_engine.h"
 #include "audio/media_player.h"
+#include "platform/cd_audio.h"
 #include "platform/console.h"
 #include "runner/game_locations.h"
 #include "runner/main_loop.h"
@@ -395,6 +396,7 @@ bool Sound_Quit() {
     Audio_Shutdown();
     g_hardware->Quit();
   }
+  CdAudio_Shutdown();  // its source belongs to the device
   AudioDevice_Stop();
   return true;
 }

@@ -5,6 +5,7 @@
 #include "audio/sound_hardware.h"
 #include "audio/sound_resources.h"
 #include "functions/argument_helpers.h"
+#include "platform/cd_audio.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 
@@ -71,9 +72,25 @@ void F_SoundGlobalVolume(ScriptValue&, CInstance*, CInstance*, int, Args a) { So
 
 void F_Nothing(ScriptValue&, CInstance*, CInstance*, int, Args) {}
 
-// ---- cd_*: no CD drive, so no media ----
+// ---- cd_* ----
 
-void F_CdNoMedia(ScriptValue& r, CInstance*, CInstance*, int, Args) { r.SetReal(0); }
+template <auto Query>
+void F_CdQuery(ScriptValue& r, CInstance*, CInstance*, int, Args) {
+  r.SetReal(Query());
+}
+template <void (*Action)()>
+void F_CdAction(ScriptValue&, CInstance*, CInstance*, int, Args) {
+  Action();
+}
+template <void (*Action)(int32_t)>
+void F_CdActionAt(ScriptValue&, CInstance*, CInstance*, int, Args a) {
+  Action(Arg_Rounded(a[0]));
+}
+void F_CdInit(ScriptValue&, CInstance*, CInstance*, int, Args) { CD_Init(); }
+void F_CdTrackLength(ScriptValue& r, CInstance*, CInstance*, int, Args a) {
+  r.SetReal(CD_TrackLength(Arg_Rounded(a[0])));
+}
+void F_CdPlay(ScriptValue&, CInstance*, CInstance*, int, Args a) { CD_Play(Arg_Rounded(a[0]), Arg_Rounded(a[1])); }
 
 // ---- MCI_command ----
 
@@ -178,24 +195,24 @@ const Builtin kBuiltins[] = {
     {"sound_3d_set_sound_velocity", F_SoundUse, 4},
     {"sound_3d_set_sound_distance", F_SoundUse, 3},
     {"sound_3d_set_sound_cone", F_SoundUse, 7},
-    {"cd_init", F_Nothing, 0},
-    {"cd_present", F_CdNoMedia, 0},
-    {"cd_number", F_CdNoMedia, 0},
-    {"cd_playing", F_CdNoMedia, 0},
-    {"cd_paused", F_CdNoMedia, 0},
-    {"cd_track", F_CdNoMedia, 0},
-    {"cd_length", F_CdNoMedia, 0},
-    {"cd_track_length", F_CdNoMedia, 1},
-    {"cd_position", F_CdNoMedia, 0},
-    {"cd_track_position", F_CdNoMedia, 0},
-    {"cd_play", F_Nothing, 2},
-    {"cd_stop", F_Nothing, 0},
-    {"cd_pause", F_Nothing, 0},
-    {"cd_resume", F_Nothing, 0},
-    {"cd_set_position", F_Nothing, 1},
-    {"cd_set_track_position", F_Nothing, 1},
-    {"cd_open_door", F_Nothing, 0},
-    {"cd_close_door", F_Nothing, 0},
+    {"cd_init", F_CdInit, 0},
+    {"cd_present", F_CdQuery<CD_Open>, 0},
+    {"cd_number", F_CdQuery<CD_NumberOfTracks>, 0},
+    {"cd_playing", F_CdQuery<CD_Mode>, 0},
+    {"cd_paused", F_CdQuery<CD_IsPaused>, 0},
+    {"cd_track", F_CdQuery<CD_CurrentTrack>, 0},
+    {"cd_length", F_CdQuery<CD_Length>, 0},
+    {"cd_track_length", F_CdTrackLength, 1},
+    {"cd_position", F_CdQuery<CD_Position>, 0},
+    {"cd_track_position", F_CdQuery<CD_TrackPosition>, 0},
+    {"cd_play", F_CdPlay, 2},
+    {"cd_stop", F_CdAction<CD_Stop>, 0},
+    {"cd_pause", F_CdAction<CD_Pause>, 0},
+    {"cd_resume", F_CdAction<CD_Resume>, 0},
+    {"cd_set_position", F_CdActionAt<CD_SetPosition>, 1},
+    {"cd_set_track_position", F_CdActionAt<CD_SetTrackPosition>, 1},
+    {"cd_open_door", F_CdAction<CD_OpenDoor>, 0},
+    {"cd_close_door", F_CdAction<CD_CloseDoor>, 0},
     {"MCI_command", F_MCICommand, 1},
     {"audio_listener_position", F_AudioListenerPosition, 3},
     {"audio_listener_velocity", F_AudioListenerVelocity, 3},

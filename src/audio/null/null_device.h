@@ -4,7 +4,7 @@
 
 #include "audio/audio_device.h"
 
-class NullAudioDevice final : public AudioDevice {
+class NullAudioDevice : public AudioDevice {
  public:
   bool IsNull() const override { return true; }
   uint32_t CreateBufferFromWave(std::span<const uint8_t>) override { return 0; }
