@@ -8,6 +8,7 @@
 #include "functions/misc_functions.h"
 #include "functions/number_functions.h"
 #include "functions/os_functions.h"
+#include "functions/particle_functions.h"
 #include "functions/path_timeline_functions.h"
 #include "functions/sound_functions.h"
 
@@ -16,6 +17,7 @@ void Functions_RegisterAll() {
   InitGameFunctions();
   InitMathFunctions();
   InitGraphicsFunctions();
+  InitParticleFunctions();
   InitMiscFunctions();
   InitPathAndTimeLineFunctions();
   InitDataStructureFunctions();

@@ -9,10 +9,8 @@
 
 namespace pending {
 
-void Particle_Init() {}
 void HighScore_Clear() {}
 void HighScore_Load() {}
-void Particle_LoadShapeTextures() {}
 void ScoreForm_Create() {}
 void LoadForm_Create() {}
 void ErrorForm_Create() {}
@@ -22,7 +20,6 @@ void Window_PostQuit() {}
 void HighScore_Save() {}
 void Compiler_Cleanup() {}
 void Grid_DestroyAll() {}
-void Particle_Shutdown() {}
 bool Window_Exists() { return false; }
 void LoadForm_Free() {}
 void Debugger_Shutdown() {}

@@ -12,12 +12,10 @@
 namespace pending {
 
 // Start-up of the subsystems, in their order.
-void Particle_Init();
 void HighScore_Clear();
 void HighScore_Load();
 
 // Game file, window, graphics and the first frames.
-void Particle_LoadShapeTextures();
 void ScoreForm_Create();
 void LoadForm_Create();
 void ErrorForm_Create();
@@ -31,7 +29,6 @@ void Window_PostQuit();
 void HighScore_Save();
 void Compiler_Cleanup();
 void Grid_DestroyAll();
-void Particle_Shutdown();
 bool Window_Exists();
 void LoadForm_Free();
 void Debugger_Shutdown();

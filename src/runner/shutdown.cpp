@@ -10,6 +10,7 @@
 #include "data/sprite.h"
 #include "graphics/device.h"
 #include "graphics/fonts.h"
+#include "graphics/particles/particle_types.h"
 #include "graphics/textured_quads.h"
 #include "runner/room_start.h"
 #include "data/objects.h"
@@ -39,7 +40,7 @@ void ShutdownSubsystems() {
   Persistent_FreeAll();
   Object_FreeEventLists();
   Object_FreeAll();
-  pending::Particle_Shutdown();
+  Particle_Shutdown();
   Sprite_FreeAll();
   File_RemoveTempDirectory();
   Graphics_Shutdown();
