@@ -67,7 +67,7 @@ struct ParticleSystem {
 
 // The most particles one system holds: creation beyond it makes nothing (a burst of a billion
 // would otherwise exhaust memory, and a type spawning its own kind would grow without end).
-inline constexpr int32_t kParticleSystemLimit = 2000000;
+inline constexpr int32_t kParticleSystemLimit = 1000000;
 
 int32_t ParticleSystem_Create();
 void ParticleSystem_Destroy(int32_t system);
