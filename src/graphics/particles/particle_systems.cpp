@@ -270,8 +270,10 @@ void Appearance(ParticleSystem& s) {
 
 void DrawShape(const Particle& p, const ParticleType& t, HardwareTexture* texture, float sx, float sy, float angle,
                float size) {
+  // The fan of four corners goes into the batch as its two triangles (0, 1, 2) and (0, 2, 3):
+  // the same pixels, and consecutive particles of one texture share a draw.
   auto* v = static_cast<Vertex24*>(
-      GR_D3D_Batch_Reserve(static_cast<int>(d3d::PrimitiveType::TriangleFan), texture, 24, 4));
+      GR_D3D_Batch_Reserve(static_cast<int>(d3d::PrimitiveType::TriangleList), texture, 24, 6));
   if (v == nullptr) return;
   const float cx = static_cast<float>(Conv_TruncToInt32(p.x + sx));
   const float cy = static_cast<float>(Conv_TruncToInt32(p.y + sy));
@@ -291,6 +293,9 @@ void DrawShape(const Particle& p, const ParticleType& t, HardwareTexture* textur
     v[i].u = corners[i][2];
     v[i].v = corners[i][3];
   }
+  v[5] = v[3];
+  v[4] = v[2];
+  v[3] = v[0];
 }
 
 void DrawParticle(const Particle& p, float sx, float sy) {
