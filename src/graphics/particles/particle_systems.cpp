@@ -84,13 +84,19 @@ int32_t SpawnCount(int32_t number) {
   return Random_Below(odds) == 0 ? 1 : 0;
 }
 
+// Room for `more` particles, growing geometrically so that appending one at a time stays cheap.
+void Reserve(ParticleSystem& s, int32_t more) {
+  const size_t needed = s.particles.size() + static_cast<size_t>(more);
+  if (needed > s.particles.capacity()) s.particles.reserve(std::max(needed, s.particles.capacity() * 2));
+}
+
 // Appends number newborns; returns how many were made (none past the system's limit).
 int32_t AppendParticles(ParticleSystem& s, float x, float y, int32_t type, int32_t number) {
   if (number < 1 || !ParticleType_Exists(type)) return 0;
   const int64_t room = kParticleSystemLimit - static_cast<int64_t>(s.particles.size());
   const int32_t made = static_cast<int32_t>(std::clamp<int64_t>(number, 0, room));
   if (made == 0) return 0;
-  s.particles.reserve(s.particles.size() + static_cast<size_t>(made));
+  Reserve(s, made);
   for (int32_t i = 0; i < made; ++i) {
     Particle p;
     ParticleType_InitParticle(x, y, type, p);
@@ -509,7 +515,7 @@ void ParticleEmitter_Burst(int32_t system, int32_t index, int32_t type, int32_t 
   // Past the system's limit nothing more is made: the draws would go to waste.
   number = static_cast<int32_t>(std::min<int64_t>(number, kParticleSystemLimit - static_cast<int64_t>(s->particles.size())));
   if (number < 1 || !ParticleType_Exists(type)) return;
-  s->particles.reserve(s->particles.size() + static_cast<size_t>(number));
+  Reserve(*s, number);
   const bool line = e.shape == static_cast<int32_t>(ParticleRegionShape::Line);
   for (int32_t made = 0; made < number;) {
     float fx = Particle_RandomInRange(0.0f, 1.0f, e.distribution);
