@@ -12,6 +12,7 @@
 #include "functions/number_functions.h"
 #include "functions/os_functions.h"
 #include "functions/resource_functions.h"
+#include "functions/particle_functions.h"
 #include "functions/sound_functions.h"
 
 // Each family's registration routine is called here, in start-up order.
@@ -19,6 +20,7 @@ void Functions_RegisterAll() {
   InitGameFunctions();
   InitMathFunctions();
   InitGraphicsFunctions();
+  InitParticleFunctions();
   InitActionFunctions();
   InitMiscFunctions();
   InitResourceFunctions();

@@ -5,6 +5,7 @@
 
 #include "graphics/debug_font_image.h"
 #include "graphics/hardware_texture.h"
+#include "graphics/particles/particle_shapes.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ void PutU32(size_t at, uint32_t v) { std::memcpy(g_table.data() + at, &v, 4); }
 void SetEmbeddedImageTable() {
   if (!g_table.empty()) return;
   std::vector<std::vector<uint8_t>> images(kEmbeddedImageCount);
+  for (int shape = 0; shape < kParticleShapeCount; ++shape) images[shape + 1] = ParticleShape_RawImage(shape);
   images[kEmbeddedDebugFont] = DebugFont_RawImage();
   const size_t header = 4 + 8 * static_cast<size_t>(kEmbeddedImageCount);
   size_t total = header;

@@ -1,7 +1,7 @@
 // The images compiled into the runner, available before any game data: a table of encoded
 // images, {u32 count; count x {u32 size, u32 offset from the table's start}; the images}.
-// Slot 15 is the built-in font's sheet (256 x 128); the particle shapes (slots 0 to 14) and
-// slot 16 are empty in this build (size 0).
+// Slots 1 to 14 are the particle shapes (64 x 64), slot 15 the built-in font's sheet (256 x 128);
+// slots 0 and 16 are empty in this build (size 0).
 #pragma once
 
 #include <cstddef>

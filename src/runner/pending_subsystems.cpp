@@ -9,8 +9,6 @@
 
 namespace pending {
 
-void Particle_Init() {}
-void Particle_LoadShapeTextures() {}
 void ScoreForm_Create() {}
 void LoadForm_Create() {}
 void ErrorForm_Create() {}
@@ -18,7 +16,6 @@ void Physics_InstallAssertHandler() {}
 void Window_PostQuit() {}
 void Compiler_Cleanup() {}
 void Grid_DestroyAll() {}
-void Particle_Shutdown() {}
 bool Window_Exists() { return false; }
 void LoadForm_Free() {}
 void Debugger_Shutdown() {}

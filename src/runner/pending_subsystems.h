@@ -17,15 +17,13 @@ namespace pending {
 // Runner_HookStates names them). The start-up check (runner/startup_hooks.h) reports any other
 // empty hook as a fault, and a hook listed here that has been filled as one too: when a
 // subsystem lands, its hooks are installed in Runner_InstallHooks and taken off this list.
-inline constexpr std::array<std::string_view, 11> kPendingHooks = {
+inline constexpr std::array<std::string_view, 10> kPendingHooks = {
     // The allocator keeps no per-frame statistics.
     "MainLoop.countFrame",
     // The debug window.
     "MainLoop.debugUpdate",
     "MainLoop.closeDebugWindow",
     "Error.debugUpdate",
-    // Particle systems.
-    "Step.particlesUpdate",
     // The debug overlay and the profiler.
     "Graphics.overlayInit",
     "Graphics.overlayBegin",
@@ -35,11 +33,7 @@ inline constexpr std::array<std::string_view, 11> kPendingHooks = {
     "Graphics.profilerLogFPS",
 };
 
-// Start-up of the subsystems, in their order.
-void Particle_Init();
-
 // Game file, window, graphics and the first frames.
-void Particle_LoadShapeTextures();
 void ScoreForm_Create();
 void LoadForm_Create();
 void ErrorForm_Create();
@@ -51,7 +45,6 @@ void Physics_InstallAssertHandler();
 void Window_PostQuit();
 void Compiler_Cleanup();
 void Grid_DestroyAll();
-void Particle_Shutdown();
 bool Window_Exists();
 void LoadForm_Free();
 void Debugger_Shutdown();

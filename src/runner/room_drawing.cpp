@@ -10,6 +10,7 @@
 #include "data/sprite.h"
 #include "graphics/batch.h"
 #include "graphics/graphics_state.h"
+#include "graphics/particles/particle_systems.h"
 #include "graphics/primitives.h"
 #include "graphics/render_state.h"
 #include "graphics/resource_drawing.h"
@@ -25,6 +26,9 @@
 #include "script/builtin_variables.h"
 
 namespace {
+
+// Particle depths at or below this mean no system is left to draw.
+constexpr float kNoParticles = -1e8f;
 
 constexpr int32_t kDrawEvent = 8;
 constexpr int32_t kDrawNormal = 0;
@@ -245,8 +249,17 @@ void Room_DrawByDepth(float left, float top, float right, float bottom) {
     return at;
   };
   CInstance* instance = nextInstance(room->active.last);
-  for (const Tile* tile = nextTile(); instance != nullptr || tile != nullptr; tile = nextTile()) {
-    if (instance != nullptr && (tile == nullptr || tile->depth <= instance->depth)) {
+  // Particle systems drawn automatically, deepest first; at equal depth after the instance and
+  // before the tile.
+  float particles = ParticleSystem_Max_Draw_Depth();
+  for (const Tile* tile = nextTile(); instance != nullptr || tile != nullptr || particles > kNoParticles;
+       tile = nextTile()) {
+    if (particles > kNoParticles && (instance == nullptr || particles > instance->depth) &&
+        (tile == nullptr || particles >= tile->depth)) {
+      GR_Draw_Set_Depth(std::min(particles, 11000.0f));
+      ParticleSystem_Draw_At_Depth(particles);
+      particles = ParticleSystem_Next_Draw_Depth(particles);
+    } else if (instance != nullptr && (tile == nullptr || tile->depth <= instance->depth)) {
       CInstance* previous = instance->prev;
       GR_Draw_Set_Depth(std::min(instance->depth, 11000.0f));
       DrawInstance(*instance);
@@ -269,7 +282,7 @@ void Room_DrawView(float left, float top, float right, float bottom) {
   GR_Draw_Set_Depth(12000.0f);
   DrawBackgrounds(*room, false, rect);
   CRoom* tiled = TiledRoom(room);
-  if (tiled != nullptr && tiled->GetTileCount() > 0) {
+  if ((tiled != nullptr && tiled->GetTileCount() > 0) || ParticleSystem_Max_Draw_Depth() > kNoParticles) {
     Room_DrawByDepth(left, top, right, bottom);
   } else {
     Room_DrawInstances();

@@ -16,6 +16,8 @@
 #include "data/rooms.h"
 #include "data/sprite.h"
 #include "graphics/fonts.h"
+#include "graphics/particles/particle_effects.h"
+#include "graphics/particles/particle_systems.h"
 #include "platform/console.h"
 #include "platform/conversions.h"
 #include "platform/memory_manager.h"
@@ -126,6 +128,7 @@ void StartGame() {
 void Room_Start(int32_t index, bool gameStart) {
   PendingRoom = PendingRoomCode::None;
   if (Run_StepHooks().clearInput) Run_StepHooks().clearInput();
+  Effect_Clear();
   if (index < 0) return;
   if (static_cast<size_t>(index) >= g_StoredRooms.size()) g_StoredRooms.resize(static_cast<size_t>(index) + 1);
   std::unique_ptr<CRoom>& slot = g_StoredRooms[static_cast<size_t>(index)];
@@ -403,6 +406,7 @@ void Room_InstallHooks() {
   step.mouseReleased = [](int32_t button) { return IO_Mouse_Check_Released(button, 0); };
   step.wheelUp = [] { return IO_Mouse_Wheel_Up(0); };
   step.wheelDown = [] { return IO_Mouse_Wheel_Down(0); };
+  step.particlesUpdate = ParticleSystem_UpdateAll;
   // In the room, through the views and the window's scaling, as mouse_x and mouse_y read it.
   step.mousePosition = [](int32_t& x, int32_t& y) {
     x = GR_Window_Views_Mouse_X(0);

@@ -11,6 +11,7 @@
 #include "data/sprite.h"
 #include "graphics/device.h"
 #include "graphics/fonts.h"
+#include "graphics/particles/particle_types.h"
 #include "graphics/textured_quads.h"
 #include "runner/room_start.h"
 #include "data/objects.h"
@@ -42,7 +43,7 @@ void ShutdownSubsystems() {
   Persistent_FreeAll();
   Object_FreeEventLists();
   Object_FreeAll();
-  pending::Particle_Shutdown();
+  Particle_Shutdown();
   Sprite_FreeAll();
   File_RemoveTempDirectory();
   Graphics_Shutdown();

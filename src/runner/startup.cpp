@@ -49,6 +49,8 @@
 #include "runner/open_file_dialog.h"
 #include "graphics/embedded_images.h"
 #include "graphics/fonts.h"
+#include "graphics/particles/particle_shapes.h"
+#include "graphics/particles/particle_types.h"
 #include "runner/pending_subsystems.h"
 #include "runner/room_start.h"
 #include "runner/saved_game.h"
@@ -123,7 +125,7 @@ bool InitSubsystems() {
   GR_Draw_Init();
   Constant_Init();
   GR_Window_Clear_Views();
-  pending::Particle_Init();
+  Particle_Init();
   Run_Global_Init();
   Sound_SetOff(g_RunOptions.noAudio);
   Variable_BuiltIn_Init();
@@ -194,7 +196,7 @@ void Runner_Initialise() {
   ProcessMessages();
   for (int i = 0; i < kBlackFrames; ++i) ShowBlankFrame();
   GR_D3D_Start_Frame();
-  pending::Particle_LoadShapeTextures();
+  Particle_LoadShapeTextures();
 
   g_DebugConsole->Output("Create Score Form\n");
   pending::ScoreForm_Create();
