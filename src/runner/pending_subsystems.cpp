@@ -1,12 +1,5 @@
 #include "runner/pending_subsystems.h"
 
-#include "platform/console.h"
-#include "data/objects.h"
-#include "data/rooms.h"
-#include "data/scripts.h"
-#include "data/timelines.h"
-#include "runner/main_loop.h"
-
 namespace pending {
 
 void ScoreForm_Create() {}

@@ -30,7 +30,6 @@
 #include "platform/ini_file.h"
 #include "runner/game_step.h"
 #include "runner/highscore.h"
-#include "runner/login_request.h"
 #include "runner/input.h"
 #include "runner/pending_room.h"
 #include "runner/room_drawing.h"
