@@ -158,6 +158,8 @@ class ManifestReader {
     else if (keyword == "background") Background(w);
     else if (keyword == "layer") Layer(w);
     else if (keyword == "view") View(w);
+    else if (keyword == "tile") Tile(w);
+    else if (keyword == "sound") Sound(w);
     else if (keyword == "chunk") {
       Need(w, 3, "chunk ID FILE");
       if (w[1].size() != 4) throw ManifestError("a chunk id has four characters");
@@ -424,6 +426,59 @@ class ManifestReader {
     if (object) objectRefs_.push_back({lineNumber, *object, static_cast<int64_t>(game_.rooms.size() - 1), r.views.size() - 1, true});
   }
 
+  // tile BACKGROUND X Y LEFT TOP WIDTH HEIGHT [settings]: a tile of the last room, the
+  // rectangle (LEFT, TOP, WIDTH, HEIGHT) of a background placed at (X, Y).
+  void Tile(const std::vector<std::string>& w) {
+    Need(w, 8, "tile BACKGROUND X Y LEFT TOP WIDTH HEIGHT [settings]");
+    if (game_.rooms.empty()) throw ManifestError("a tile before any room");
+    auto& r = game_.rooms.back();
+    gamedata::Tile t;
+    t.background = static_cast<int32_t>(Integer(w[1], "background"));
+    if (t.background < 0 || t.background >= static_cast<int32_t>(game_.backgrounds.size())) {
+      throw ManifestError("no background " + w[1] + " (backgrounds count from 0 in their order)");
+    }
+    t.x = static_cast<int32_t>(Integer(w[2], "x"));
+    t.y = static_cast<int32_t>(Integer(w[3], "y"));
+    t.left = static_cast<int32_t>(Integer(w[4], "left"));
+    t.top = static_cast<int32_t>(Integer(w[5], "top"));
+    t.width = static_cast<int32_t>(Integer(w[6], "width"));
+    t.height = static_cast<int32_t>(Integer(w[7], "height"));
+    if (t.width < 1 || t.height < 1) throw ManifestError("a tile is at least 1 x 1");
+    t.id = static_cast<int32_t>(++nextTileId_);
+    Settings s(w, 8);
+    s.Int("depth", t.depth);
+    s.Int("id", t.id);
+    s.Float("xscale", t.xscale);
+    s.Float("yscale", t.yscale);
+    s.UInt("colour", t.colour);
+    s.Done();
+    r.tiles.push_back(t);
+    game_.header.lastTileId = std::max(game_.header.lastTileId, static_cast<uint32_t>(t.id));
+  }
+
+  // sound NAME FILE [settings]: a sound whose file (a WAVE, MIDI or MP3 file) is stored in
+  // the game data as it stands.
+  void Sound(const std::vector<std::string>& w) {
+    Need(w, 3, "sound NAME FILE [settings]");
+    gamedata::Sound sound;
+    sound.name = w[1];
+    const auto slash = w[2].find_last_of('/');
+    sound.fileName = slash == std::string::npos ? w[2] : w[2].substr(slash + 1);
+    const auto dot = sound.fileName.find_last_of('.');
+    sound.extension = dot == std::string::npos ? std::string() : sound.fileName.substr(dot);
+    Settings s(w, 3);
+    s.Int("kind", sound.kind);
+    if (sound.kind < 0 || sound.kind > 3) throw ManifestError("kind is 0 to 3");
+    s.Float("volume", sound.volume);
+    s.Float("pan", sound.pan);
+    s.Bool("preload", sound.preload);
+    s.Done();
+    const std::string bytes = Source(w[2]);
+    sound.dataIndex = static_cast<int32_t>(game_.samples.size());
+    game_.samples.emplace_back(bytes.begin(), bytes.end());
+    game_.sounds.push_back(std::move(sound));
+  }
+
   // An object named by a parent setting (room -1), by an instance of a room, or by a view.
   struct ObjectName {
     int line;
@@ -438,6 +493,7 @@ class ManifestReader {
   std::map<std::string, int32_t> objectIndex_;
   std::vector<ObjectName> objectRefs_;
   uint32_t nextInstanceId_ = 100000;
+  uint32_t nextTileId_ = 10000000;
 };
 
 }  // namespace

@@ -103,6 +103,10 @@ TEST_F(PackManifest, MistakesNameTheirLine) {
       {"timeline t\nmoment 5 ../game.manifest\nmoment 5 ../game.manifest\n", "line 3: moment steps must rise"},
       {"object a\nobject a\n", "line 2: a second object named \"a\""},
       {"chunk TOOLONG x\n", "line 1: a chunk id has four characters"},
+      {"tile 0 0 0 0 0 16 16\n", "line 1: a tile before any room"},
+      {"room r\ntile 0 0 0 0 0 16 16\n", "line 2: no background 0"},
+      {"sound s ../game.manifest kind=4\n", "line 1: kind is 0 to 3"},
+      {"sound s missing.wav\n", "line 1: cannot read"},
   };
   for (const Case& c : cases) {
     GameDataWriter game;
@@ -110,6 +114,38 @@ TEST_F(PackManifest, MistakesNameTheirLine) {
     EXPECT_FALSE(PackManifest_ReadText(c.text, folder / "scripts", game, error)) << c.text;
     EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.text << " gave: " << error;
   }
+}
+
+TEST_F(PackManifest, TilesAndSoundsAreStored) {
+  WriteText(folder / "art.png", "not read by the packer");
+  WriteText(folder / "ding.wav", "RIFF....WAVE");
+  const char* text =
+      "texture art.png\n"
+      "background bg 0 0 0 32 32\n"
+      "sound snd_ding ding.wav volume=0.5\n"
+      "sound snd_tune ding.wav kind=1\n"
+      "room r\n"
+      "tile 0 10 20 16 0 16 32 depth=-30\n"
+      "tile 0 40 20 0 0 8 8 id=10000100 xscale=2\n";
+  GameDataWriter game;
+  std::string error;
+  ASSERT_TRUE(PackManifest_ReadText(text, folder.path(), game, error)) << error;
+  ASSERT_EQ(game.rooms[0].tiles.size(), 2u);
+  const auto& tile = game.rooms[0].tiles[0];
+  EXPECT_EQ(std::vector<int32_t>({tile.background, tile.x, tile.y, tile.left, tile.top, tile.width, tile.height,
+                                  tile.depth, tile.id}),
+            std::vector<int32_t>({0, 10, 20, 16, 0, 16, 32, -30, 10000001}));
+  EXPECT_EQ(game.rooms[0].tiles[1].xscale, 2.0f);
+  EXPECT_EQ(game.header.lastTileId, 10000100u);
+  ASSERT_EQ(game.sounds.size(), 2u);
+  EXPECT_EQ(game.sounds[0].name, "snd_ding");
+  EXPECT_EQ(game.sounds[0].extension, ".wav");
+  EXPECT_EQ(game.sounds[0].fileName, "ding.wav");
+  EXPECT_EQ(game.sounds[0].volume, 0.5f);
+  EXPECT_EQ(game.sounds[1].kind, 1);
+  EXPECT_EQ(game.sounds[1].dataIndex, 1);
+  ASSERT_EQ(game.samples.size(), 2u);
+  EXPECT_EQ(std::string(game.samples[0].begin(), game.samples[0].end()), "RIFF....WAVE");
 }
 
 TEST_F(PackManifest, PackerOutputLoadsInTheRunner) {
