@@ -184,7 +184,8 @@ class ManifestReader {
         }
         index = it->second;
       }
-      if (ref.room < 0) game_.objects[ref.index].parent = index;
+      if (ref.room == -2) game_.objects[ref.index].events[ref.event].number = index;
+      else if (ref.room < 0) game_.objects[ref.index].parent = index;
       else if (ref.view) game_.rooms[static_cast<size_t>(ref.room)].views[ref.index][13] = index;
       else game_.rooms[static_cast<size_t>(ref.room)].instances[ref.index].object = index;
     }
@@ -280,7 +281,13 @@ class ManifestReader {
     if (game_.objects.empty()) throw ManifestError("an event before any object");
     gamedata::Event e;
     e.type = EventType(w[1]);
-    e.number = static_cast<int32_t>(Integer(w[2], "event number"));
+    const bool named = e.type == 4 && !w[2].empty() && w[2][0] != '-' && (w[2][0] < '0' || w[2][0] > '9');
+    if (named) {
+      // A collision event may name the other object, declared before or after.
+      objectRefs_.push_back({lineNumber, w[2], -2, game_.objects.size() - 1, false, game_.objects.back().events.size()});
+    } else {
+      e.number = static_cast<int32_t>(Integer(w[2], "event number"));
+    }
     e.code.source = Source(w[3]);
     game_.objects.back().events.push_back(std::move(e));
   }
@@ -479,13 +486,15 @@ class ManifestReader {
     game_.sounds.push_back(std::move(sound));
   }
 
-  // An object named by a parent setting (room -1), by an instance of a room, or by a view.
+  // An object named by a parent setting (room -1), by a collision event (room -2, `event` its
+  // place among the object's events), by an instance of a room, or by a view.
   struct ObjectName {
     int line;
     std::string name;
     int64_t room;
     size_t index;
     bool view = false;
+    size_t event = 0;
   };
 
   std::string folder_;

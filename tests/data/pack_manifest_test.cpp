@@ -24,6 +24,7 @@ script scr_double scripts/double.gml
 object obj_child parent=obj_base depth=-5
 event create 0 objects/child_create.gml
 event other 10 objects/child_user0.gml
+event collision obj_base objects/child_user0.gml
 object obj_base visible=0
 timeline tl_one
 moment 0 moments/zero.gml
@@ -67,7 +68,9 @@ TEST_F(PackManifest, ReadsEveryKindOfLine) {
   ASSERT_EQ(game.objects.size(), 2u);
   EXPECT_EQ(game.objects[0].parent, 1);  // named before it was declared
   EXPECT_EQ(game.objects[0].depth, -5);
-  ASSERT_EQ(game.objects[0].events.size(), 2u);
+  ASSERT_EQ(game.objects[0].events.size(), 3u);
+  EXPECT_EQ(game.objects[0].events[2].type, 4);
+  EXPECT_EQ(game.objects[0].events[2].number, 1);  // the other object, named before it was declared
   EXPECT_EQ(game.objects[0].events[1].type, 7);
   EXPECT_EQ(game.objects[0].events[1].number, 10);
   EXPECT_EQ(game.objects[0].events[1].code.source, "hp -= 1;");
@@ -96,6 +99,7 @@ TEST_F(PackManifest, MistakesNameTheirLine) {
       {"object a\nevent create 0 missing.gml\n", "line 2: cannot read"},
       {"event create 0 x.gml\n", "line 1: an event before any object"},
       {"object a parent=nobody\n", "line 1: no object named \"nobody\""},
+      {"object a\nevent collision nobody ../game.manifest\n", "line 2: no object named \"nobody\""},
       {"object a colour=3\n", "line 1: unknown setting \"colour\""},
       {"room r width=wide\n", "line 1: width: \"wide\" is not a 32-bit number"},
       {"game version=7\n", "line 1: version is 8 to 255"},
