@@ -40,7 +40,10 @@ int32_t ChainLimit() { return Table().count + 1; }
 
 CObjectKF::~CObjectKF() = default;
 
+uint64_t Object_InstanceListChanges = 0;
+
 void CObjectKF::Reset() {
+  ++Object_InstanceListChanges;
   name_.clear();
   ClearEvents();
   instances_.Clear(Disposal::Keep);
@@ -189,6 +192,7 @@ bool CObjectKF::HasAncestor(int32_t index) const {
 }
 
 void CObjectKF::AddInstance(CInstance* instance) {
+  ++Object_InstanceListChanges;
   instances_.Add(instance);
   for (CObjectKF* object = this; object != nullptr; object = object->parent_) {
     object->instancesRecursive_.Add(instance);
@@ -196,6 +200,7 @@ void CObjectKF::AddInstance(CInstance* instance) {
 }
 
 void CObjectKF::RemoveInstance(CInstance* instance) {
+  ++Object_InstanceListChanges;
   instances_.Remove(instance, Disposal::Keep);
   for (CObjectKF* object = this; object != nullptr; object = object->parent_) {
     object->instancesRecursive_.Remove(instance, Disposal::Keep);
@@ -203,6 +208,7 @@ void CObjectKF::RemoveInstance(CInstance* instance) {
 }
 
 void CObjectKF::SetParent(int32_t index) {
+  ++Object_InstanceListChanges;
   std::vector<CInstance*> moving(instancesRecursive_.begin(), instancesRecursive_.end());
   for (CObjectKF* a = parent_; a != nullptr; a = a->parent_) {
     for (CInstance* instance : moving) a->instancesRecursive_.Remove(instance, Disposal::Keep);
@@ -215,6 +221,7 @@ void CObjectKF::SetParent(int32_t index) {
 }
 
 void CObjectKF::DetachInstances() {
+  ++Object_InstanceListChanges;
   for (CInstance* instance : instancesRecursive_) {
     for (CObjectKF* a = parent_; a != nullptr; a = a->parent_) {
       a->instancesRecursive_.Remove(instance, Disposal::Keep);

@@ -144,7 +144,7 @@ std::unique_ptr<CInstance> LoadInstance(CStream& s, bool join) {
   i->timeline_speed = f();
   i->timeline_running = s.ReadBoolean();
   i->timeline_loop = s.ReadBoolean();
-  i->bboxDirty = true;
+  i->MarkBoxDirty();
   if (!i->variables->Load(s)) return nullptr;
   return i;
 }
@@ -391,11 +391,7 @@ void CRoom::Assign(const CRoom* src, bool withInstances) {
     copy->Assign(*at, false);
     CInstance* raw = copy.get();
     owned_.emplace(raw, std::move(copy));
-    raw->prev = deactivated.last;
-    raw->next = nullptr;
-    if (deactivated.last != nullptr) deactivated.last->next = raw; else deactivated.first = raw;
-    deactivated.last = raw;
-    ++deactivated.count;
+    InstanceList_Append(deactivated, *raw);
     Instance_IdHash_Add(*raw);
   }
 }
@@ -499,11 +495,7 @@ void CRoom::UpdateActiveLists() {
     CInstance* next = at->next;
     if (at->deactivated) {
       InstanceList_Unlink(active, *at);
-      at->prev = deactivated.last;
-      at->next = nullptr;
-      if (deactivated.last != nullptr) deactivated.last->next = at; else deactivated.first = at;
-      deactivated.last = at;
-      ++deactivated.count;
+      InstanceList_Append(deactivated, *at);
       if (at->object != nullptr) at->object->RemoveInstance(at);
     }
     at = next;
@@ -769,11 +761,7 @@ bool CRoom::LoadFromStream(CStream& s) {
       CInstance* raw = instance.get();
       raw->deactivated = true;
       owned_.emplace(raw, std::move(instance));
-      raw->prev = deactivated.last;
-      raw->next = nullptr;
-      if (deactivated.last != nullptr) deactivated.last->next = raw; else deactivated.first = raw;
-      deactivated.last = raw;
-      ++deactivated.count;
+      InstanceList_Append(deactivated, *raw);
       Instance_IdHash_Add(*raw);
     }
   }
