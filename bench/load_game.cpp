@@ -1,4 +1,4 @@
-// load_game: writes a large game (300 sprites of 8 frames, 2,000 scripts calling each other,
+// load_game: writes a large game (300 sprites of 16 frames, 2,000 scripts calling each other,
 // 200 rooms of 200 instances, 60 objects) and times the runner from start to its first room,
 // whose creation code says "@first room" and ends the game. Each runner named on the command
 // line runs side by side with `cat` of the same file (the time the disk and page cache need
@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr int kSprites = 300, kFrames = 8, kFrameSize = 64;
+constexpr int kSprites = 300, kFrames = 16, kFrameSize = 64;
 constexpr int kScripts = 2000, kObjects = 60, kRooms = 200, kInstances = 200;
 constexpr int kFramesPerPage = (1024 / kFrameSize) * (1024 / kFrameSize);
 
