@@ -5,6 +5,7 @@
 #include "data/background.h"
 #include "data/objects.h"
 #include "platform/console.h"
+#include "platform/containers/name_index.h"
 #include "platform/conversions.h"
 #include "platform/stream.h"
 #include "runner/instance.h"
@@ -21,6 +22,7 @@ struct RoomTable {
   std::vector<std::unique_ptr<CRoom>> rooms;
   std::vector<std::string> names;
   std::vector<int32_t> order;
+  NameIndex byName;  // the table is replaced whole on load and clear; additions change its length
 };
 
 RoomTable& Table() {
@@ -824,11 +826,10 @@ std::string Room_GetName(int32_t index) {
 }
 
 int32_t Room_Find(std::string_view name) {
-  const RoomTable& t = Table();
-  for (size_t i = 0; i < t.rooms.size(); ++i) {
-    if (t.rooms[i] && t.names[i] == name) return static_cast<int32_t>(i);
-  }
-  return -1;
+  RoomTable& t = Table();
+  return t.byName.Find(name, t.rooms.size(), [&t](size_t i) {
+    return t.rooms[i] && i < t.names.size() ? &t.names[i] : nullptr;
+  });
 }
 
 int32_t Room_GetCount() { return static_cast<int32_t>(Table().rooms.size()); }

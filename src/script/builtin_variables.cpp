@@ -10,6 +10,7 @@
 #include "data/background.h"
 #include "data/game_data.h"
 #include "data/room_settings.h"
+#include "platform/containers/name_index.h"
 #include "data/sprite.h"
 #include "platform/console.h"
 #include "platform/conversions.h"
@@ -34,6 +35,12 @@
 #include "script/vm/vm.h"
 
 namespace {
+
+// Entries are only appended, or all cleared (which invalidates it).
+NameIndex& BuiltinVariablesByName() {
+  static NameIndex index;
+  return index;
+}
 
 std::vector<BuiltinVariableEntry>& Table() {
   static std::vector<BuiltinVariableEntry> table;
@@ -734,10 +741,7 @@ void Variable_BuiltIn_Add(const char* name, BuiltinGetter getter, BuiltinSetter 
 
 int32_t Variable_BuiltIn_Find(std::string_view name) {
   const auto& table = Table();
-  for (size_t i = 0; i < table.size(); ++i) {
-    if (table[i].name == name) return static_cast<int32_t>(i);
-  }
-  return -1;
+  return BuiltinVariablesByName().Find(name, table.size(), [&table](size_t i) { return &table[i].name; });
 }
 
 std::string Variable_BuiltIn_Name(int32_t id) {
@@ -754,6 +758,7 @@ const BuiltinVariableEntry* Variable_BuiltIn_Entry(int32_t id) {
 
 void Variable_BuiltIn_Init() {
   Table().clear();
+  BuiltinVariablesByName().Invalidate();
   Table().reserve(kMaxBuiltinVariables);
   AddInstanceVariables();
   AddGlobalVariables();
