@@ -28,13 +28,6 @@ CInstance* BodyInstance(const b2Body* body) {
                          : reinterpret_cast<CInstance*>(const_cast<b2Body*>(body)->GetUserData().pointer);
 }
 
-// A debug-draw colour component (0..1) as a byte: full colour stays full.
-uint8_t ColourByte(float component) {
-  const float scaled = std::round(component * 255.0f);
-  if (!(scaled > 0.0f)) return 0;
-  return scaled >= 255.0f ? 255 : static_cast<uint8_t>(scaled);
-}
-
 // The partners of an object in the collision pair table (the other side of every pair).
 std::vector<int32_t> Partners(int32_t object) {
   std::vector<int32_t> partners;
@@ -52,6 +45,12 @@ std::vector<int32_t> Partners(int32_t object) {
 }  // namespace
 
 double Physics_Time() { return g_PhysicsTime; }
+
+uint8_t PhysicsDebug_ColourByte(float component) {
+  const float scaled = std::round(component * 255.0f);
+  if (!(scaled > 0.0f)) return 0;
+  return scaled >= 255.0f ? 255 : static_cast<uint8_t>(scaled);
+}
 
 // ---- the pieces Box2D calls back ----
 
@@ -127,7 +126,8 @@ class CPhysicsWorld::DebugRender final : public b2Draw {
  private:
   float Inverse() const { return 1.0f / world_.scale; }
   static void SetColour(const b2Color& c) {
-    GR_Draw_Set_Color(GR_Make_Color(ColourByte(c.r), ColourByte(c.g), ColourByte(c.b)));
+    GR_Draw_Set_Color(
+        GR_Make_Color(PhysicsDebug_ColourByte(c.r), PhysicsDebug_ColourByte(c.g), PhysicsDebug_ColourByte(c.b)));
   }
   void Line(const b2Vec2& a, const b2Vec2& b) const {
     const float f = Inverse();

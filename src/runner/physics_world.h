@@ -25,6 +25,9 @@ inline constexpr int32_t kPhysicsCategoryCount = 16;
 // Single-precision pi, as every angle conversion of the physics layer uses it.
 inline constexpr float kPhysicsPi = 3.1415927f;
 
+// A debug-draw colour component (0..1) as a byte; a full component stays full (255).
+uint8_t PhysicsDebug_ColourByte(float component);
+
 // Global physics time: the sum of the step lengths of every world.
 double Physics_Time();
 
