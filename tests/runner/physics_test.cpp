@@ -2,6 +2,7 @@
 // Box2D from aborting, the debug colours, and the built-ins' reports without a room or world.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
