@@ -151,7 +151,8 @@ TEST_P(PhysicsGameTest, CollisionRaisesTheEventOnBothInstancesFirstFixtureFirst)
   EXPECT_EQ(lines[2], "outside 0");
 }
 
-// A static box stops a falling ball on its top; the ball comes to rest there.
+// A static box stops a falling ball on its top; the ball comes to rest there. The room has a
+// view following the ball and a tile, as games' rooms do.
 TEST_P(PhysicsGameTest, StaticBoxStopsAFallingBall) {
   GameDataWriter game = PhysicsGame();
   game.objects.push_back(MakeObject(
@@ -161,6 +162,9 @@ TEST_P(PhysicsGameTest, StaticBoxStopsAFallingBall) {
                    {kCollision, 1, {""}}}));
   game.objects.push_back(MakeObject("obj_ground", {{kCreate, 0, {"scr_body(1, 10, 0);"}}, {kCollision, 0, {""}}}));
   AddPhysicsRoom(game, {{320, 100, 0, 100001, {""}}, {320, 200, 1, 100002, {""}}});
+  game.rooms[0].enableViews = true;
+  game.rooms[0].views = {{1, 0, 0, 320, 240, 0, 0, 320, 240, 32, 32, -1, -1, 0}};
+  game.rooms[0].tiles = {{0, 0, 0, 0, 0, 16, 16, 1000, 10000001}};
   std::vector<std::string> lines;
   const RunnerResult run = Play(game, lines);
   ASSERT_EQ(lines.size(), 1u) << run.output;
