@@ -9,6 +9,7 @@
 #include "platform/conversions.h"
 #include "platform/stream.h"
 #include "runner/instance.h"
+#include "runner/physics_world.h"
 #include "script/code.h"
 #include "script/compiler/compile_error_sink.h"
 #include "script/error_report.h"
@@ -158,6 +159,8 @@ std::unique_ptr<CInstance> LoadInstance(CStream& s, bool join) {
 CRoom::CRoom() = default;
 
 CRoom::~CRoom() {
+  // The world first: it detaches the bodies of the instances that follow it.
+  physicsWorldObject.reset();
   // Deactivated first, then active; the destructors leave the id map and object lists.
   DestroyList(deactivated);
   DestroyList(active);
@@ -238,6 +241,7 @@ void CRoom::LoadFromChunk(const GameDataReader& reader, uint32_t offset, uint64_
     gravityY = Conv_TruncToInt32(gy);
     pixelsToMetres = scale;
   }
+  MakePhysicsWorld();
 
   const std::vector<uint32_t> bgs = Entries(reader, backgroundList, "background");
   if (bgs.size() > backgrounds.size()) throw GameDataError("a room has more than 8 backgrounds");
@@ -344,6 +348,10 @@ void CRoom::Assign(const CRoom* src, bool withInstances) {
     views[n] = src->views[n];
     views[n].surface = surface;
   }
+  physicsWorldObject.reset();
+  if (src->physicsWorldObject != nullptr) {
+    physicsWorldObject = std::make_unique<CPhysicsWorld>(*src->physicsWorldObject);
+  }
   stored = src->stored;
   storedTileCount = stored ? static_cast<int32_t>(stored->tiles.size()) : 0;
 
@@ -357,7 +365,7 @@ void CRoom::Assign(const CRoom* src, bool withInstances) {
       instance->image_blend = record.colour & 0xFFFFFF;
       instance->image_alpha = Alpha(record.colour);
       instance->SetImageAngle(record.rotation);
-      LinkInstance(std::move(instance));
+      Physics_CreateBodyForInstance(*this, *LinkInstance(std::move(instance)));
     }
     tiles_.reserve(stored->tiles.size());
     for (const RoomTileRecord& r : stored->tiles) {
@@ -445,7 +453,16 @@ int32_t CRoom::AddTileRecord(int32_t background, int32_t left, int32_t top, int3
 
 CInstance* CRoom::AddInstance(float x, float y, int32_t object) {
   Instance_SetLastId(Instance_GetLastId() + 1);
-  return LinkInstance(std::make_unique<CInstance>(x, y, Instance_GetLastId(), object, true));
+  CInstance* instance = LinkInstance(std::make_unique<CInstance>(x, y, Instance_GetLastId(), object, true));
+  Physics_CreateBodyForInstance(*this, *instance);
+  return instance;
+}
+
+void CRoom::MakePhysicsWorld() {
+  physicsWorldObject.reset();
+  if (!physicsWorld) return;
+  physicsWorldObject = std::make_unique<CPhysicsWorld>(pixelsToMetres, speed);
+  physicsWorldObject->SetGravity(static_cast<float>(gravityX), static_cast<float>(gravityY));
 }
 
 CInstance* CRoom::LinkInstance(std::unique_ptr<CInstance> instance) {

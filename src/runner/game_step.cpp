@@ -14,6 +14,7 @@
 #include "runner/instance.h"
 #include "runner/instance_list.h"
 #include "runner/main_loop.h"
+#include "runner/physics_world.h"
 #include "runner/room_start.h"
 #include "runner/run_globals.h"
 #include "runner/timeline_step.h"
@@ -229,6 +230,12 @@ void Run_MouseEvents() {
 }
 
 bool Run_Motion() {
+  // A room with a physics world: its bodies move the instances, and its contacts raise the
+  // collision events.
+  if (CRoom* room = Run_CurrentRoom(); room != nullptr && room->physicsWorldObject != nullptr) {
+    room->physicsWorldObject->Update(room->speed);
+    return true;
+  }
   const uint64_t pass = EventSerial++;
   for (CInstance* i : ActiveInstances()) {
     if (i->friction != 0.0f && i->speed != 0.0f) {
