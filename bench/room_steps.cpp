@@ -8,25 +8,15 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "support/in_process_game.h"
 #include "data/game_data_writer.h"
-#include "data/game_loader.h"
-#include "data/objects.h"
 #include "data/rooms.h"
-#include "data/scripts.h"
-#include "data/timelines.h"
-#include "platform/console.h"
 #include "runner/game_step.h"
-#include "runner/main_loop.h"
 #include "runner/room_start.h"
-#include "script/builtin_variables.h"
-#include "script/code_exec.h"
-#include "script/constants.h"
-#include "script/global_variables.h"
-#include "script/vm/vm.h"
 
 namespace {
 
-GameDataWriter BenchGame(int32_t instances) {
+GameDataWriter BenchGameData(int32_t instances) {
   GameDataWriter game;
   game.header.lastInstanceId = 100000 + static_cast<uint32_t>(instances);
   gamedata::Object mover;
@@ -48,26 +38,9 @@ GameDataWriter BenchGame(int32_t instances) {
 int main(int argc, char** argv) {
   const int32_t instances = argc > 1 ? std::atoi(argv[1]) : 10000;
   const int32_t steps = argc > 2 ? std::atoi(argv[2]) : 100;
-  TMemoryConsole quiet;
-  tagIConsole* const console = g_DebugConsole;
-  g_DebugConsole = &quiet;
-
-  Constant_Init();
-  Variable_BuiltIn_Init();
-  Code_Exec_Install();
-  VM_Install();
-  Room_InstallHooks();
-  if (GameData_LoadImage(BenchGame(instances).Build()) != GameLoadResult::Loaded) {
-    std::fprintf(stderr, "the benchmark game did not load\n%s", quiet.Text().c_str());
-    return 1;
-  }
-  Variable_Global_Init();
-  if (!Script_Prepare() || !TimeLine_Prepare() || !Object_Prepare() || !Room_Prepare()) {
-    std::fprintf(stderr, "the benchmark game did not compile\n%s", quiet.Text().c_str());
-    return 1;
-  }
-  StartGame();
-  if (Run_CurrentRoom() == nullptr || Run_CurrentRoom()->active.count != instances) {
+  InProcessGame bench;
+  if (!bench.Load(BenchGameData(instances)) || !bench.Start()) return 1;
+  if (Run_CurrentRoom()->active.count != instances) {
     std::fprintf(stderr, "the benchmark room did not start\n");
     return 1;
   }
@@ -79,9 +52,6 @@ int main(int argc, char** argv) {
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     best = std::max(best, steps / took.count());
   }
-  EndGame();
-  Persistent_FreeAll();
-  g_DebugConsole = console;
   std::printf("room_steps: %d instances with a step event, %d steps: %.1f steps per second (%.2f ms a step)\n",
               instances, steps, best, 1000.0 / best);
   return 0;

@@ -9,13 +9,13 @@ GameDataState& State() {
 
 GameDataState& GameData_State() { return State(); }
 
-void GameData_Reset(std::vector<uint8_t> image) {
+void GameData_Reset(GameDataImage image) {
   GameDataState& s = State();
   std::string fileName = std::move(s.fileName);
   std::string folder = std::move(s.folder);
   s = GameDataState{};
   s.image = std::move(image);
-  s.reader = GameDataReader(s.image);
+  s.reader = GameDataReader(s.image.Bytes());
   s.fileName = std::move(fileName);
   s.folder = std::move(folder);
 }
@@ -25,7 +25,7 @@ const GameHeader& GameData_Header() { return State().header; }
 uint32_t GameData_CodeVersion() { return State().codeVersion; }
 const std::string& GameData_FileName() { return State().fileName; }
 const std::string& GameData_Folder() { return State().folder; }
-size_t GameData_LoadedSize() { return State().image.size() + 128; }
+size_t GameData_LoadedSize() { return State().image.Size() + 128; }
 
 uint32_t StringTable_Count() { return static_cast<uint32_t>(State().strings.size()); }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/game_data_image.h"
 #include "data/game_data_reader.h"
 
 inline constexpr uint32_t kCodeVersionCurrent = 800;
@@ -51,7 +52,7 @@ std::vector<ChunkSpan> GameData_KeptChunks(uint32_t id);
 
 // --- used by the loader ---
 struct GameDataState {
-  std::vector<uint8_t> image;   // never written once read
+  GameDataImage image;   // never written once read
   GameDataReader reader;
   GameHeader header;
   uint32_t codeVersion = kCodeVersionCurrent;
@@ -62,7 +63,8 @@ struct GameDataState {
 };
 GameDataState& GameData_State();
 // Clears everything and takes ownership of a new image.
-void GameData_Reset(std::vector<uint8_t> image);
+void GameData_Reset(GameDataImage image);
+inline void GameData_Reset(std::vector<uint8_t> image) { GameData_Reset(GameDataImage(std::move(image))); }
 
 // STRG: the string table. Every record must hold its characters and terminating zero.
 void StringTable_Load(const GameDataReader& reader, ChunkSpan body);

@@ -242,10 +242,10 @@ bool RunnerLoadGame(const std::string& file) {
   }
 
   g_DebugConsole->Output("Reading File %s\n", path.c_str());
-  std::vector<uint8_t> image;
-  if (!ReadWholeFile(path, image)) {
+  GameDataImage image;
+  if (!GameDataImage::ReadFile(path, image)) {
     g_DebugConsole->Output("Unable to read the game file %s\n", path.c_str());
-    GameData_Reset({});
+    GameData_Reset(GameDataImage());
     return false;
   }
   g_DebugConsole->Output("Loaded File %s\n", path.c_str());

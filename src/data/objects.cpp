@@ -5,6 +5,7 @@
 
 #include "data/code_table.h"
 #include "platform/console.h"
+#include "platform/containers/name_index.h"
 #include "runner/instance.h"
 #include "script/current_event.h"
 #include "script/variable_access.h"
@@ -19,6 +20,7 @@ struct ObjectTable {
   std::vector<std::list<std::unique_ptr<CObjectKF>>> buckets =
       std::vector<std::list<std::unique_ptr<CObjectKF>>>(kObjectBuckets);
   int32_t count = 0;
+  NameIndex byName;
 
   std::list<std::unique_ptr<CObjectKF>>& Bucket(int32_t index) {
     return buckets[static_cast<size_t>(index & (kObjectBuckets - 1))];
@@ -40,7 +42,10 @@ int32_t ChainLimit() { return Table().count + 1; }
 
 CObjectKF::~CObjectKF() = default;
 
+uint64_t Object_InstanceListChanges = 0;
+
 void CObjectKF::Reset() {
+  ++Object_InstanceListChanges;
   name_.clear();
   ClearEvents();
   instances_.Clear(Disposal::Keep);
@@ -189,6 +194,7 @@ bool CObjectKF::HasAncestor(int32_t index) const {
 }
 
 void CObjectKF::AddInstance(CInstance* instance) {
+  ++Object_InstanceListChanges;
   instances_.Add(instance);
   for (CObjectKF* object = this; object != nullptr; object = object->parent_) {
     object->instancesRecursive_.Add(instance);
@@ -196,6 +202,7 @@ void CObjectKF::AddInstance(CInstance* instance) {
 }
 
 void CObjectKF::RemoveInstance(CInstance* instance) {
+  ++Object_InstanceListChanges;
   instances_.Remove(instance, Disposal::Keep);
   for (CObjectKF* object = this; object != nullptr; object = object->parent_) {
     object->instancesRecursive_.Remove(instance, Disposal::Keep);
@@ -203,6 +210,7 @@ void CObjectKF::RemoveInstance(CInstance* instance) {
 }
 
 void CObjectKF::SetParent(int32_t index) {
+  ++Object_InstanceListChanges;
   std::vector<CInstance*> moving(instancesRecursive_.begin(), instancesRecursive_.end());
   for (CObjectKF* a = parent_; a != nullptr; a = a->parent_) {
     for (CInstance* instance : moving) a->instancesRecursive_.Remove(instance, Disposal::Keep);
@@ -215,6 +223,7 @@ void CObjectKF::SetParent(int32_t index) {
 }
 
 void CObjectKF::DetachInstances() {
+  ++Object_InstanceListChanges;
   for (CInstance* instance : instancesRecursive_) {
     for (CObjectKF* a = parent_; a != nullptr; a = a->parent_) {
       a->instancesRecursive_.Remove(instance, Disposal::Keep);
@@ -303,12 +312,11 @@ std::string Object_Name(int32_t index) {
 }
 
 int32_t Object_Find(std::string_view name) {
-  for (auto& bucket : Table().buckets) {
-    for (auto& object : bucket) {
-      if (object->Name() == name) return object->Index();
-    }
-  }
-  return -1;
+  ObjectTable& table = Table();
+  return table.byName.Find(name, static_cast<size_t>(table.count), [](size_t i) {
+    const CObjectKF* object = Object_Data(static_cast<int32_t>(i));
+    return object != nullptr ? &object->Name() : nullptr;
+  });
 }
 
 int32_t Object_AddNew() {
@@ -318,6 +326,7 @@ int32_t Object_AddNew() {
   object->SetName("__newobject" + std::to_string(index));
   table.Bucket(index).push_back(std::move(object));
   ++table.count;
+  table.byName.Invalidate();
   return index;
 }
 
@@ -328,6 +337,7 @@ bool Object_Delete(int32_t index) {
     if ((*it)->Index() != index) continue;
     std::unique_ptr<CObjectKF> object = std::move(*it);
     bucket.erase(it);
+    Table().byName.Invalidate();
     object->DetachInstances();
     Object_ForEach([&object](CObjectKF& other) {
       if (other.ParentObject() == object.get()) other.SetParentObject(nullptr);
@@ -371,6 +381,7 @@ void Object_FreeAll() {
   }
   for (auto& bucket : table.buckets) bucket.clear();
   table.count = 0;
+  table.byName.Invalidate();
 }
 
 void Object_ForEach(const std::function<void(CObjectKF& object)>& visit) {

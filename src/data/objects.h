@@ -28,6 +28,10 @@ struct ObjectPhysicsPoint {
 
 enum class PhysicsShape : int32_t { Circle = 0, Box = 1, Polygon = 2 };
 
+// Counts the changes to any object's instance lists (a walk that keeps a copy of a list can
+// tell whether the copy still holds).
+extern uint64_t Object_InstanceListChanges;
+
 class CObjectKF {
  public:
   explicit CObjectKF(int32_t index) : index_(index) {}

@@ -5,9 +5,11 @@
 #include "data/background.h"
 #include "data/objects.h"
 #include "platform/console.h"
+#include "platform/containers/name_index.h"
 #include "platform/conversions.h"
 #include "platform/stream.h"
 #include "runner/instance.h"
+#include "runner/physics_world.h"
 #include "script/code.h"
 #include "script/compiler/compile_error_sink.h"
 #include "script/error_report.h"
@@ -21,6 +23,7 @@ struct RoomTable {
   std::vector<std::unique_ptr<CRoom>> rooms;
   std::vector<std::string> names;
   std::vector<int32_t> order;
+  NameIndex byName;  // the table is replaced whole on load and clear; additions change its length
 };
 
 RoomTable& Table() {
@@ -144,7 +147,7 @@ std::unique_ptr<CInstance> LoadInstance(CStream& s, bool join) {
   i->timeline_speed = f();
   i->timeline_running = s.ReadBoolean();
   i->timeline_loop = s.ReadBoolean();
-  i->bboxDirty = true;
+  i->MarkBoxDirty();
   if (!i->variables->Load(s)) return nullptr;
   return i;
 }
@@ -156,6 +159,8 @@ std::unique_ptr<CInstance> LoadInstance(CStream& s, bool join) {
 CRoom::CRoom() = default;
 
 CRoom::~CRoom() {
+  // The world first: it detaches the bodies of the instances that follow it.
+  physicsWorldObject.reset();
   // Deactivated first, then active; the destructors leave the id map and object lists.
   DestroyList(deactivated);
   DestroyList(active);
@@ -236,6 +241,7 @@ void CRoom::LoadFromChunk(const GameDataReader& reader, uint32_t offset, uint64_
     gravityY = Conv_TruncToInt32(gy);
     pixelsToMetres = scale;
   }
+  MakePhysicsWorld();
 
   const std::vector<uint32_t> bgs = Entries(reader, backgroundList, "background");
   if (bgs.size() > backgrounds.size()) throw GameDataError("a room has more than 8 backgrounds");
@@ -342,6 +348,10 @@ void CRoom::Assign(const CRoom* src, bool withInstances) {
     views[n] = src->views[n];
     views[n].surface = surface;
   }
+  physicsWorldObject.reset();
+  if (src->physicsWorldObject != nullptr) {
+    physicsWorldObject = std::make_unique<CPhysicsWorld>(*src->physicsWorldObject);
+  }
   stored = src->stored;
   storedTileCount = stored ? static_cast<int32_t>(stored->tiles.size()) : 0;
 
@@ -355,7 +365,7 @@ void CRoom::Assign(const CRoom* src, bool withInstances) {
       instance->image_blend = record.colour & 0xFFFFFF;
       instance->image_alpha = Alpha(record.colour);
       instance->SetImageAngle(record.rotation);
-      LinkInstance(std::move(instance));
+      Physics_CreateBodyForInstance(*this, *LinkInstance(std::move(instance)));
     }
     tiles_.reserve(stored->tiles.size());
     for (const RoomTileRecord& r : stored->tiles) {
@@ -391,11 +401,7 @@ void CRoom::Assign(const CRoom* src, bool withInstances) {
     copy->Assign(*at, false);
     CInstance* raw = copy.get();
     owned_.emplace(raw, std::move(copy));
-    raw->prev = deactivated.last;
-    raw->next = nullptr;
-    if (deactivated.last != nullptr) deactivated.last->next = raw; else deactivated.first = raw;
-    deactivated.last = raw;
-    ++deactivated.count;
+    InstanceList_Append(deactivated, *raw);
     Instance_IdHash_Add(*raw);
   }
 }
@@ -447,7 +453,16 @@ int32_t CRoom::AddTileRecord(int32_t background, int32_t left, int32_t top, int3
 
 CInstance* CRoom::AddInstance(float x, float y, int32_t object) {
   Instance_SetLastId(Instance_GetLastId() + 1);
-  return LinkInstance(std::make_unique<CInstance>(x, y, Instance_GetLastId(), object, true));
+  CInstance* instance = LinkInstance(std::make_unique<CInstance>(x, y, Instance_GetLastId(), object, true));
+  Physics_CreateBodyForInstance(*this, *instance);
+  return instance;
+}
+
+void CRoom::MakePhysicsWorld() {
+  physicsWorldObject.reset();
+  if (!physicsWorld) return;
+  physicsWorldObject = std::make_unique<CPhysicsWorld>(pixelsToMetres, speed);
+  physicsWorldObject->SetGravity(static_cast<float>(gravityX), static_cast<float>(gravityY));
 }
 
 CInstance* CRoom::LinkInstance(std::unique_ptr<CInstance> instance) {
@@ -499,11 +514,7 @@ void CRoom::UpdateActiveLists() {
     CInstance* next = at->next;
     if (at->deactivated) {
       InstanceList_Unlink(active, *at);
-      at->prev = deactivated.last;
-      at->next = nullptr;
-      if (deactivated.last != nullptr) deactivated.last->next = at; else deactivated.first = at;
-      deactivated.last = at;
-      ++deactivated.count;
+      InstanceList_Append(deactivated, *at);
       if (at->object != nullptr) at->object->RemoveInstance(at);
     }
     at = next;
@@ -769,11 +780,7 @@ bool CRoom::LoadFromStream(CStream& s) {
       CInstance* raw = instance.get();
       raw->deactivated = true;
       owned_.emplace(raw, std::move(instance));
-      raw->prev = deactivated.last;
-      raw->next = nullptr;
-      if (deactivated.last != nullptr) deactivated.last->next = raw; else deactivated.first = raw;
-      deactivated.last = raw;
-      ++deactivated.count;
+      InstanceList_Append(deactivated, *raw);
       Instance_IdHash_Add(*raw);
     }
   }
@@ -836,11 +843,10 @@ std::string Room_GetName(int32_t index) {
 }
 
 int32_t Room_Find(std::string_view name) {
-  const RoomTable& t = Table();
-  for (size_t i = 0; i < t.rooms.size(); ++i) {
-    if (t.rooms[i] && t.names[i] == name) return static_cast<int32_t>(i);
-  }
-  return -1;
+  RoomTable& t = Table();
+  return t.byName.Find(name, t.rooms.size(), [&t](size_t i) {
+    return t.rooms[i] && i < t.names.size() ? &t.names[i] : nullptr;
+  });
 }
 
 int32_t Room_GetCount() { return static_cast<int32_t>(Table().rooms.size()); }

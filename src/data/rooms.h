@@ -18,6 +18,8 @@
 #include "data/game_data_reader.h"
 #include "data/room_settings.h"
 
+class CPhysicsWorld;
+
 class CCode;
 class CInstance;
 class CStream;
@@ -134,6 +136,9 @@ class CRoom : public RoomSettings {
   void SortTiles();
   const std::vector<Tile>& Tiles() const { return tiles_; }
 
+  // The world the room's physics settings ask for (none when they do not).
+  void MakePhysicsWorld();
+
   // Background layers move by their speeds once per step.
   void ScrollBackgrounds();
 
@@ -143,6 +148,8 @@ class CRoom : public RoomSettings {
   std::array<int32_t, 4> physicsBounds{};
   int32_t gravityX = 0, gravityY = 0;
   float pixelsToMetres = 0.1f;
+  // The room's physics world (null without one); it goes before the room's instances.
+  std::unique_ptr<CPhysicsWorld> physicsWorldObject;
   std::shared_ptr<RoomData> stored;  // shared with the template; null for none
   int32_t storedTileCount = 0;
 

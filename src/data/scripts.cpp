@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "data/code_table.h"
+#include "platform/containers/name_index.h"
 #include "script/compiler/compile_error_sink.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
@@ -19,6 +20,7 @@ namespace {
 struct ScriptTable {
   std::vector<std::unique_ptr<CScript>> scripts;
   std::vector<std::string> names;  // "" for an empty slot
+  NameIndex byName;
 };
 
 ScriptTable& Table() {
@@ -79,6 +81,7 @@ void Script_Load(const GameDataReader& reader, ChunkSpan body) {
     table.names[i] = script->Name();
     table.scripts[i] = std::move(script);
   }
+  table.byName.Invalidate();
   Script_InstallFunctionLookup();
 }
 
@@ -109,11 +112,10 @@ std::string Script_GetName(int32_t index) {
 }
 
 int32_t Script_Find(std::string_view name) {
-  const ScriptTable& table = Table();
-  for (size_t i = 0; i < table.scripts.size(); ++i) {
-    if (table.scripts[i] != nullptr && table.names[i] == name) return static_cast<int32_t>(i);
-  }
-  return -1;
+  ScriptTable& table = Table();
+  return table.byName.Find(name, table.scripts.size(), [&table](size_t i) {
+    return table.scripts[i] != nullptr ? &table.names[i] : nullptr;
+  });
 }
 
 int32_t Script_GetCount() { return static_cast<int32_t>(Table().scripts.size()); }
@@ -156,6 +158,7 @@ bool Script_Perform(int32_t index, CInstance* self, CInstance* other, int32_t ar
 void Script_FreeAll() {
   Table().scripts.clear();
   Table().names.clear();
+  Table().byName.Invalidate();
 }
 
 void Script_InstallFunctionLookup() {

@@ -7,6 +7,7 @@
 #include "data/record_words.h"
 #include "data/sprite.h"
 #include "platform/console.h"
+#include "platform/containers/name_index.h"
 #include "platform/ds_map.h"
 #include "platform/http.h"
 #include "platform/files.h"
@@ -22,6 +23,12 @@ struct SpriteSlot {
 std::vector<SpriteSlot>& Table() {
   static std::vector<SpriteSlot> table;
   return table;
+}
+
+// Every change of a slot's name or presence invalidates it.
+NameIndex& ByName() {
+  static NameIndex index;
+  return index;
 }
 
 int32_t AppendEmpty() {
@@ -64,7 +71,10 @@ std::string Resource_FindFile(const std::string& name) {
   return {};
 }
 
-void Sprite_Clear() { Table().clear(); }
+void Sprite_Clear() {
+  Table().clear();
+  ByName().Invalidate();
+}
 
 bool Sprite_Load(std::span<const uint8_t> image, uint32_t bodyOffset, uint32_t bodySize) {
   std::vector<uint32_t> records;
@@ -78,6 +88,7 @@ bool Sprite_Load(std::span<const uint8_t> image, uint32_t bodyOffset, uint32_t b
     table[i].sprite = std::move(sprite);
   }
   Table() = std::move(table);
+  ByName().Invalidate();
   return true;
 }
 
@@ -94,9 +105,7 @@ std::string Sprite_GetName(int32_t index) {
 
 int32_t Sprite_Find(const std::string& name) {
   const std::vector<SpriteSlot>& table = Table();
-  for (size_t i = 0; i < table.size(); ++i)
-    if (table[i].sprite && table[i].name == name) return static_cast<int32_t>(i);
-  return -1;
+  return ByName().Find(name, table.size(), [&table](size_t i) { return table[i].sprite ? &table[i].name : nullptr; });
 }
 
 int32_t Sprite_GetCount() { return static_cast<int32_t>(Table().size()); }
@@ -112,6 +121,7 @@ void Sprite_FreeAll() {
     if (slot.sprite) slot.sprite->FreeTextures();
   Table().clear();
   Table().shrink_to_fit();
+  ByName().Invalidate();
 }
 
 int32_t Sprite_AddNew() { return AppendEmpty(); }
@@ -159,6 +169,7 @@ bool ReplaceFromFile(int32_t index, const std::string& name, int32_t frames, boo
   if (path.empty()) return false;
   SpriteSlot& slot = Table()[size_t(index)];
   if (!slot.sprite) slot.sprite = std::make_unique<CSprite>();
+  ByName().Invalidate();
   return slot.sprite->LoadFromFile(path, frames, precise, transparent, smooth, preload, xOrigin, yOrigin, keepAlpha);
 }
 
@@ -179,6 +190,7 @@ bool Sprite_Delete(int32_t index) {
   SpriteSlot& slot = Table()[size_t(index)];
   slot.sprite.reset();
   slot.name.clear();
+  ByName().Invalidate();
   return true;
 }
 
@@ -193,6 +205,7 @@ bool Sprite_Assign(int32_t destination, int32_t source) {
   if (!Sprite_Exists(source) || destination < 0 || size_t(destination) >= Table().size()) return false;
   SpriteSlot& slot = Table()[size_t(destination)];
   if (!slot.sprite) slot.sprite = std::make_unique<CSprite>();
+  ByName().Invalidate();
   slot.sprite->Assign(*Sprite_Data(source));
   return true;
 }

@@ -13,6 +13,7 @@
 #include "functions/os_functions.h"
 #include "functions/resource_functions.h"
 #include "functions/particle_functions.h"
+#include "functions/physics_functions.h"
 #include "functions/sound_functions.h"
 
 // Each family's registration routine is called here, in start-up order.
@@ -28,6 +29,7 @@ void Functions_RegisterAll() {
   InitFileFunctions();
   InitSoundFunctions();
   InitDPlayFunctions();
+  InitPhysicsFunctions();
   InitPlatformFunctions();
   InitDialogFunctions();
   InitInputFunctions();

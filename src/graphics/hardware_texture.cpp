@@ -56,7 +56,6 @@ std::unique_ptr<HardwareTexture> GR_D3D_Texture_Create(int width, int height, in
   auto texture = std::make_unique<HardwareTexture>();
   texture->packedSize = Texture_PackSize(width, height, levels);
   texture->formatCode = format;
-  texture->pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
   int samples = renderTarget ? Graphics_AppliedMultisample() : 0;
   if (device == nullptr || !device->CreateTexture(texture->gl, width, height, renderTarget, samples)) {
     g_DebugConsole->Output("CreateTexture failed - %08x\n", 0x8876017Cu);
@@ -173,17 +172,7 @@ bool GR_D3D_Texture_Upload(HardwareTexture& texture, int level, int width, int h
   int textureWidth = texture.Width(), textureHeight = texture.Height();
   width = std::min(width, textureWidth);
   height = std::min(height, textureHeight);
-  bool sixteen = texture.formatCode == kFormatA4R4G4B4;
-  if (sixteen) {
-    // Kept in the CPU copy as the 16-bit words they are.
-    std::memcpy(texture.pixels.data(), pixels, static_cast<size_t>(width) * static_cast<size_t>(height) * 2);
-  } else {
-    for (int row = 0; row < height; ++row) {
-      std::memcpy(&texture.pixels[static_cast<size_t>(row) * static_cast<size_t>(textureWidth)],
-                  static_cast<const uint8_t*>(pixels) + static_cast<size_t>(row) * static_cast<size_t>(width) * 4,
-                  static_cast<size_t>(width) * 4);
-    }
-  }
+  const bool sixteen = texture.formatCode == kFormatA4R4G4B4;
   if (device == nullptr || level != 0) return false;
   if (!device->UploadTexture(texture.gl, width, height, pixels, sixteen, width)) {
     g_DebugConsole->Output("Failed CreateTexture on SystemMem");

@@ -1,5 +1,6 @@
-// Hardware textures: the record of one device texture with its render surface, its
-// depth buffer when it is a render target, and a CPU copy of its pixels.
+// Hardware textures: the record of one device texture with its render surface and its
+// depth buffer when it is a render target. The pixels live on the device only: reading them
+// back goes through the device (Graphics_GrabSurfaceRect).
 #pragma once
 
 #include <cstddef>
@@ -19,7 +20,6 @@ struct HardwareTexture {
   uint32_t packedSize = 0;  // bits 0-12 width - 1, 13-25 height - 1, 26-31 levels - 1
   uint32_t flags = 0;       // bit 0: render surface newer than the texture
   gfx::GLTexture gl;
-  std::vector<uint32_t> pixels;  // CPU copy, width x height words
 
   HardwareTexture() = default;
   ~HardwareTexture();

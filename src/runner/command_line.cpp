@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "runner/pending_subsystems.h"
+#include "runner/physics_world.h"
 #include "runner/run_options.h"
 #include "script/vm/vm.h"
 
@@ -94,7 +95,7 @@ void ParseCommandLine(const std::vector<std::string>& tokens) {
     if (token == "-debug") {
       o.debugMode = true;
       o.debugOverlayMode = 2;
-      pending::Physics_InstallAssertHandler();
+      Physics_InstallAssertHandler();
     } else if (token == "-trace") {
       o.scriptTrace = true;
     } else if (token == "-ext") {

@@ -1,11 +1,17 @@
 // The collision, position and place queries of the run-time commands.
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
 
+#include "data/objects.h"
+#include "data/rooms.h"
 #include "platform/conversions.h"
 #include "runner/commands.h"
 #include "runner/instance.h"
+#include "runner/instance_list.h"
+#include "runner/room_start.h"
+#include "script/variable_access.h"
 
 namespace {
 
@@ -35,8 +41,58 @@ auto WithSelfAt(CInstance& self, float x, float y, Test test) {
   return answer;
 }
 
+// Whether a walk of the selection (every active instance, or an object's with its
+// descendants') reaches the instance.
+bool Selects(const CInstance& instance, const CObjectKF* object) {
+  if (object == nullptr) return true;
+  for (const CObjectKF* o = instance.object; o != nullptr; o = o->ParentObject()) {
+    if (o == object) return true;
+  }
+  return false;
+}
+
+// A box around a place given in room coordinates; false when the place is not a number or so
+// far out that the grid's cells cannot be trusted to hold it.
+bool BoxAround(double x1, double y1, double x2, double y2, int32_t box[4]) {
+  constexpr double kFar = 16777216.0;
+  for (double v : {x1, y1, x2, y2}) {
+    if (!(v > -kFar && v < kFar)) return false;
+  }
+  box[0] = static_cast<int32_t>(std::floor(std::min(x1, x2)));
+  box[1] = static_cast<int32_t>(std::floor(std::min(y1, y2)));
+  box[2] = static_cast<int32_t>(std::ceil(std::max(x1, x2)));
+  box[3] = static_cast<int32_t>(std::ceil(std::max(y1, y2)));
+  return true;
+}
+
+// FirstSelected for a test that only an instance whose box meets the given box can pass: the
+// room's grid gives the instances near it, and the walk of the selection is needed only to
+// choose among several that pass.
+template <typename Test>
+CInstance* FirstSelectedNear(int32_t object, CInstance* self, bool notme, bool boxKnown, const int32_t box[4],
+                             Test test) {
+  CRoom* room = Run_CurrentRoom();
+  const CObjectKF* wanted = object >= 0 && object < kFirstInstanceId ? Object_Data(object) : nullptr;
+  if (!boxKnown || room == nullptr || (object != kSelectAll && wanted == nullptr)) {
+    return FirstSelected(object, self, notme, test);
+  }
+  std::vector<CInstance*> candidates;
+  InstanceList_Grid(room->active).Candidates(box[0], box[1], box[2], box[3], candidates);
+  std::vector<CInstance*> hits;
+  for (CInstance* other : candidates) {
+    if (notme && other == self) continue;
+    if (!other->marked && !other->deactivated && Selects(*other, wanted) && test(*other)) hits.push_back(other);
+  }
+  if (hits.size() <= 1) return hits.empty() ? nullptr : hits.front();
+  return FirstSelected(object, self, notme, [&](CInstance& other) {
+    return std::find(hits.begin(), hits.end(), &other) != hits.end();
+  });
+}
+
 CInstance* FirstCollidingWith(CInstance& self, int32_t object, bool solidOnly) {
-  return FirstSelected(object, &self, true, [&](CInstance& other) {
+  self.EnsureBoundingBox();
+  const int32_t box[4] = {self.bbox_left, self.bbox_top, self.bbox_right, self.bbox_bottom};
+  return FirstSelectedNear(object, &self, true, true, box, [&](CInstance& other) {
     return (!solidOnly || other.solid) && self.Collision_Instance(other, true);
   });
 }
@@ -44,30 +100,39 @@ CInstance* FirstCollidingWith(CInstance& self, int32_t object, bool solidOnly) {
 }  // namespace
 
 CInstance* Command_CollisionPoint(CInstance* self, float x, float y, int32_t object, bool precise, bool notme) {
-  return FirstSelected(object, self, notme, [&](CInstance& i) { return i.Collision_Point(x, y, precise); });
+  int32_t box[4];
+  const bool known = BoxAround(x, y, x, y, box);
+  return FirstSelectedNear(object, self, notme, known, box, [&](CInstance& i) { return i.Collision_Point(x, y, precise); });
 }
 
 CInstance* Command_CollisionRectangle(CInstance* self, float x1, float y1, float x2, float y2, int32_t object,
                                       bool precise, bool notme) {
-  return FirstSelected(object, self, notme, [&](CInstance& i) {
-    return i.Collision_Rectangle(Round(x1), Round(y1), Round(x2), Round(y2), precise);
+  const int32_t box[4] = {Round(x1), Round(y1), Round(x2), Round(y2)};
+  return FirstSelectedNear(object, self, notme, true, box, [&](CInstance& i) {
+    return i.Collision_Rectangle(box[0], box[1], box[2], box[3], precise);
   });
 }
 
 CInstance* Command_CollisionEllipse(CInstance* self, float x1, float y1, float x2, float y2, int32_t object,
                                     bool precise, bool notme) {
-  return FirstSelected(object, self, notme, [&](CInstance& i) {
-    return i.Collision_Ellipse(Round(x1), Round(y1), Round(x2), Round(y2), precise);
+  const int32_t box[4] = {Round(x1), Round(y1), Round(x2), Round(y2)};
+  return FirstSelectedNear(object, self, notme, true, box, [&](CInstance& i) {
+    return i.Collision_Ellipse(box[0], box[1], box[2], box[3], precise);
   });
 }
 
 CInstance* Command_CollisionLine(CInstance* self, float x1, float y1, float x2, float y2, int32_t object,
                                  bool precise, bool notme) {
-  return FirstSelected(object, self, notme, [&](CInstance& i) { return i.Collision_Line(x1, y1, x2, y2, precise); });
+  int32_t box[4];
+  const bool known = BoxAround(x1, y1, x2, y2, box);
+  return FirstSelectedNear(object, self, notme, known, box,
+                           [&](CInstance& i) { return i.Collision_Line(x1, y1, x2, y2, precise); });
 }
 
 CInstance* Command_InstancePosition(float x, float y, int32_t object) {
-  return FirstSelected(object, nullptr, false, [&](CInstance& i) { return i.Collision_Point(x, y, true); });
+  int32_t box[4];
+  const bool known = BoxAround(x, y, x, y, box);
+  return FirstSelectedNear(object, nullptr, false, known, box, [&](CInstance& i) { return i.Collision_Point(x, y, true); });
 }
 
 bool Command_PositionMeeting(float x, float y, int32_t object) { return Command_InstancePosition(x, y, object) != nullptr; }

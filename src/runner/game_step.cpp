@@ -1,6 +1,7 @@
 #include "runner/game_step.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <vector>
 
 #include "data/event_lists.h"
@@ -11,7 +12,9 @@
 #include "platform/timing.h"
 #include "runner/events.h"
 #include "runner/instance.h"
+#include "runner/instance_list.h"
 #include "runner/main_loop.h"
+#include "runner/physics_world.h"
 #include "runner/room_start.h"
 #include "runner/run_globals.h"
 #include "runner/timeline_step.h"
@@ -227,6 +230,12 @@ void Run_MouseEvents() {
 }
 
 bool Run_Motion() {
+  // A room with a physics world: its bodies move the instances, and its contacts raise the
+  // collision events.
+  if (CRoom* room = Run_CurrentRoom(); room != nullptr && room->physicsWorldObject != nullptr) {
+    room->physicsWorldObject->Update(room->speed);
+    return true;
+  }
   const uint64_t pass = EventSerial++;
   for (CInstance* i : ActiveInstances()) {
     if (i->friction != 0.0f && i->speed != 0.0f) {
@@ -269,31 +278,77 @@ void Run_OutsideEvents() {
   });
 }
 
-void Run_Collisions() {
-  for (const CollisionPair& pair : Object_CollisionPairs()) {
-    const uint64_t pass = EventSerial++;
-    for (CInstance* i : InstancesOf(pair.object)) {
-      for (CInstance* j : InstancesOf(pair.other)) {
-        if (Skipped(*i, pass) || Skipped(*j, pass)) continue;
-        if (!i->Collision_Instance(*j, true)) continue;
-        if (i->solid || j->solid) {
-          GoBack(*i);
-          GoBack(*j);
-        }
-        Perform_Event(i, j, 4, j->object_index);
-        Perform_Event(j, i, 4, i->object_index);
-        if (i->solid || j->solid) {
-          i->PathStep();
-          j->PathStep();
-          MoveBySpeed(*i);
-          MoveBySpeed(*j);
-          if (i->Collision_Instance(*j, true)) {
-            GoBack(*i);
-            GoBack(*j);
-          }
-        }
-      }
+namespace {
+
+void Collide(CInstance& i, CInstance& j) {
+  if (i.solid || j.solid) {
+    GoBack(i);
+    GoBack(j);
+  }
+  Perform_Event(&i, &j, 4, j.object_index);
+  Perform_Event(&j, &i, 4, i.object_index);
+  if (i.solid || j.solid) {
+    i.PathStep();
+    j.PathStep();
+    MoveBySpeed(i);
+    MoveBySpeed(j);
+    if (i.Collision_Instance(j, true)) {
+      GoBack(i);
+      GoBack(j);
     }
+  }
+}
+
+// One pair of the collision pass: each instance of the first object meets the instances of the
+// second that it collides with, in the second's list order. Only those the room's grid puts
+// near it are tested; after each meeting the search goes on from the next in list order, as
+// the events may have moved anything.
+void CollidePair(const CollisionPair& pair, CRoom& room) {
+  const uint64_t pass = EventSerial++;
+  std::vector<CInstance*> others;
+  std::unordered_map<const CInstance*, size_t> place;
+  uint64_t taken = 0;
+  bool any = false;
+  std::vector<CInstance*> near;
+  for (CInstance* i : InstancesOf(pair.object)) {
+    // The second object's list as it stands when this instance's turn comes.
+    if (!any || taken != Object_InstanceListChanges) {
+      others = InstancesOf(pair.other);
+      place.clear();
+      for (size_t k = 0; k < others.size(); ++k) place.emplace(others[k], k);
+      taken = Object_InstanceListChanges;
+      any = true;
+    }
+    for (size_t from = 0; !Skipped(*i, pass);) {
+      if (Run_CurrentRoom() != &room) return;  // the events ended the room
+      i->EnsureBoundingBox();
+      InstanceList_Grid(room.active).Candidates(i->bbox_left, i->bbox_top, i->bbox_right, i->bbox_bottom, near);
+      CInstance* j = nullptr;
+      size_t at = others.size();
+      for (CInstance* c : near) {
+        const auto it = place.find(c);
+        if (it == place.end() || it->second < from || it->second >= at) continue;
+        if (Skipped(*c, pass) || !i->Collision_Instance(*c, true)) continue;
+        j = c;
+        at = it->second;
+      }
+      if (j == nullptr) break;
+      Collide(*i, *j);
+      from = at + 1;
+    }
+  }
+}
+
+}  // namespace
+
+void Run_Collisions() {
+  CRoom* room = Run_CurrentRoom();
+  for (const CollisionPair& pair : Object_CollisionPairs()) {
+    if (room == nullptr) {
+      ++EventSerial;  // no room, no instances in play: the pass only counts
+      continue;
+    }
+    CollidePair(pair, *room);
   }
 }
 

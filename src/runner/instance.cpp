@@ -6,6 +6,7 @@
 
 #include "data/objects.h"
 #include "platform/conversions.h"
+#include "runner/instance_list.h"
 
 uint64_t EventSerial = 0;
 
@@ -73,6 +74,7 @@ CInstance::CInstance(float x_, float y_, int32_t id_, int32_t objectIndex, bool 
 
 // An instance never stays in its object's lists or in the id map after it is gone.
 CInstance::~CInstance() {
+  if (gridEntry.grid != nullptr) gridEntry.grid->Remove(*this);
   if (object != nullptr) object->RemoveInstance(this);
   Instance_IdHash_Remove(*this);
 }
@@ -85,12 +87,14 @@ void CInstance::ChangeObject(int32_t index, bool join) {
   if (join) object->AddInstance(this);
   mask_index = object->maskIndex;
   depth = static_cast<float>(object->depth);
+  // The instance keeps its place in the room's list under its new depth.
+  if (indexedDepth && !(depth == listedDepth)) ++InstanceList_DepthDrift;
   solid = object->IsSolid();
   visible = object->IsVisible();
   persistent = object->IsPersistent();
   sprite_index = object->spriteIndex;
   if (Trunc(image_index) >= GetImageNumber()) image_index = 0.0f;
-  bboxDirty = true;
+  MarkBoxDirty();
 }
 
 void CInstance::Assign(const CInstance& other, bool join) {
@@ -126,6 +130,9 @@ void CInstance::Assign(const CInstance& other, bool join) {
   bbox_top = other.bbox_top;
   bbox_right = other.bbox_right;
   bbox_bottom = other.bbox_bottom;
+  if (gridEntry.grid != nullptr) {
+    if (bboxDirty) gridEntry.grid->Queue(*this); else gridEntry.grid->Place(*this);
+  }
   visible = other.visible;
   solid = other.solid;
   persistent = other.persistent;
@@ -157,7 +164,7 @@ void CInstance::ComputeSpeedFromDirection() {
   const float a = direction * kPi / 180.0f;
   hspeed = Snap(std::cos(a) * speed);
   vspeed = Snap(-(std::sin(a) * speed));
-  bboxDirty = true;
+  MarkBoxDirty();
 }
 
 void CInstance::ComputeDirectionFromSpeeds() {
@@ -169,7 +176,7 @@ void CInstance::ComputeDirectionFromSpeeds() {
     direction = std::fmod(Snap(direction), 360.0f);
   }
   speed = Snap(std::sqrt(hspeed * hspeed + vspeed * vspeed));
-  bboxDirty = true;
+  MarkBoxDirty();
 }
 
 void CInstance::SetDirection(float d) {
@@ -209,35 +216,35 @@ void CInstance::AddMotion(float dir, float s) {
 void CInstance::SetPosition(float x_, float y_) {
   x = x_;
   y = y_;
-  bboxDirty = true;
+  MarkBoxDirty();
 }
 
 void CInstance::SetSpriteIndex(int32_t sprite) {
   sprite_index = sprite;
   if (Trunc(image_index) >= GetImageNumber()) image_index = 0.0f;
   // The box follows the sprite when there is no mask.
-  bboxDirty = true;
+  MarkBoxDirty();
 }
 
 void CInstance::SetMaskIndex(int32_t mask) {
   if (mask == mask_index) return;
   mask_index = mask;
-  bboxDirty = true;
+  MarkBoxDirty();
 }
 
 void CInstance::SetImageXScale(float scale) {
   image_xscale = scale;
-  bboxDirty = true;
+  MarkBoxDirty();
 }
 
 void CInstance::SetImageYScale(float scale) {
   image_yscale = scale;
-  bboxDirty = true;
+  MarkBoxDirty();
 }
 
 void CInstance::SetImageAngle(float angle) {
   image_angle = angle;
-  bboxDirty = true;
+  MarkBoxDirty();
 }
 
 int32_t CInstance::GetAlarm(int32_t index) const {
@@ -367,6 +374,7 @@ void CInstance::Compute_BoundingBox() {
     precise = false;
     bbox_left = bbox_top = bbox_right = bbox_bottom = kNoBoundingBox;
     bboxDirty = false;
+    if (gridEntry.grid != nullptr) gridEntry.grid->Place(*this);
     return;
   }
   if (image_angle == 0.0f) {
@@ -391,6 +399,7 @@ void CInstance::Compute_BoundingBox() {
   }
   precise = s.precise;
   bboxDirty = false;
+  if (gridEntry.grid != nullptr) gridEntry.grid->Place(*this);
 }
 
 // ---- collisions ----

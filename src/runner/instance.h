@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "runner/instance_grid.h"
 #include "script/variable_list.h"
 
 class CCode;
@@ -139,6 +140,16 @@ class CInstance {
   CInstance* next = nullptr;  // the room's depth-ordered list (not owned)
   CInstance* prev = nullptr;
   float depth = 0.0f;
+  // The depth the instance was put into its list under, while that list indexes it by depth.
+  float listedDepth = 0.0f;
+  bool indexedDepth = false;
+  InstanceGridEntry gridEntry;  // its place in the running room's collision grid
+
+  // The box is to be computed again (and the collision grid told).
+  void MarkBoxDirty() {
+    bboxDirty = true;
+    if (gridEntry.grid != nullptr) gridEntry.grid->Queue(*this);
+  }
 
  private:
   void ComputeSpeedFromDirection();

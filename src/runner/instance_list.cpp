@@ -1,34 +1,111 @@
 #include "runner/instance_list.h"
 
+#include <cmath>
+
 #include "runner/instance.h"
 
-void InstanceList_InsertByDepth(InstanceList& list, CInstance& instance) {
+uint64_t InstanceList_DepthDrift = 0;
+
+namespace {
+
+void LinkBefore(InstanceList& list, CInstance& instance, CInstance* at) {
   ++list.count;
-  if (list.first == nullptr) {
-    instance.prev = instance.next = nullptr;
-    list.first = list.last = &instance;
-    return;
-  }
-  CInstance* at = list.first;
-  while (at != nullptr && !(at->depth > instance.depth)) at = at->next;
+  if (list.grid) list.grid->Add(instance);
   if (at == nullptr) {
     instance.prev = list.last;
     instance.next = nullptr;
-    list.last->next = &instance;
+    if (list.last != nullptr) list.last->next = &instance; else list.first = &instance;
     list.last = &instance;
     return;
   }
   instance.next = at;
   instance.prev = at->prev;
-  if (at->prev != nullptr) {
-    at->prev->next = &instance;
-  } else {
-    list.first = &instance;
-  }
+  if (at->prev != nullptr) at->prev->next = &instance; else list.first = &instance;
   at->prev = &instance;
 }
 
+// Rebuilds the depth index when the instances (those whose depth is a number) stand in
+// ascending depth; false, leaving the list unindexed, when they do not.
+bool Reindex(InstanceList& list) {
+  list.firstAtDepth.clear();
+  bool ordered = true;
+  const CInstance* previous = nullptr;
+  for (CInstance* at = list.first; at != nullptr; at = at->next) {
+    at->indexedDepth = false;
+    if (std::isnan(at->depth)) continue;
+    if (previous != nullptr && previous->depth > at->depth) ordered = false;
+    previous = at;
+  }
+  if (!ordered) return false;
+  for (CInstance* at = list.first; at != nullptr; at = at->next) {
+    if (std::isnan(at->depth)) continue;
+    at->indexedDepth = true;
+    at->listedDepth = at->depth;
+    list.firstAtDepth.emplace(at->depth, at);
+  }
+  list.driftSeen = InstanceList_DepthDrift;
+  return true;
+}
+
+// Whether the index holds. After a depth changed in place the list is checked at once, and
+// when out of order checked again once as many instances went in as it held.
+bool Indexed(InstanceList& list) {
+  if (list.driftSeen == InstanceList_DepthDrift) return true;
+  if (list.insertsBeforeCheck > 0) {
+    --list.insertsBeforeCheck;
+    return false;
+  }
+  if (Reindex(list)) return true;
+  list.insertsBeforeCheck = list.count;
+  return false;
+}
+
+}  // namespace
+
+void InstanceList_InsertByDepth(InstanceList& list, CInstance& instance) {
+  instance.indexedDepth = false;
+  const float depth = instance.depth;
+  if (!Indexed(list)) {
+    CInstance* at = list.first;
+    while (at != nullptr && !(at->depth > depth)) at = at->next;
+    LinkBefore(list, instance, at);
+    return;
+  }
+  if (std::isnan(depth)) {
+    // No depth is greater than one that is not a number: it goes last.
+    LinkBefore(list, instance, nullptr);
+    return;
+  }
+  // The instances of greater depth all follow those of lesser or equal depth (those whose depth
+  // is not a number may sit anywhere), so the first of them is the first of the next depth up.
+  const auto greater = list.firstAtDepth.upper_bound(depth);
+  LinkBefore(list, instance, greater == list.firstAtDepth.end() ? nullptr : greater->second);
+  instance.indexedDepth = true;
+  instance.listedDepth = depth;
+  list.firstAtDepth.emplace(depth, &instance);  // an earlier first of that depth stays first
+}
+
+void InstanceList_Append(InstanceList& list, CInstance& instance) {
+  instance.indexedDepth = false;
+  LinkBefore(list, instance, nullptr);
+}
+
 void InstanceList_Unlink(InstanceList& list, CInstance& instance) {
+  if (instance.indexedDepth) {
+    instance.indexedDepth = false;
+    const auto entry = list.firstAtDepth.find(instance.listedDepth);
+    if (entry != list.firstAtDepth.end() && entry->second == &instance) {
+      // The next indexed instance, past any whose depth is not a number.
+      CInstance* after = instance.next;
+      while (after != nullptr && !after->indexedDepth) after = after->next;
+      if (after != nullptr && after->listedDepth == instance.listedDepth) {
+        entry->second = after;
+      } else {
+        list.firstAtDepth.erase(entry);
+      }
+    }
+  }
+  if (list.grid) list.grid->Remove(instance);
   if (instance.prev != nullptr) {
     instance.prev->next = instance.next;
   } else if (list.first == &instance) {
@@ -41,4 +118,12 @@ void InstanceList_Unlink(InstanceList& list, CInstance& instance) {
   }
   instance.prev = instance.next = nullptr;
   --list.count;
+}
+
+CInstanceGrid& InstanceList_Grid(InstanceList& list) {
+  if (!list.grid) {
+    list.grid = std::make_unique<CInstanceGrid>();
+    for (CInstance* at = list.first; at != nullptr; at = at->next) list.grid->Add(*at);
+  }
+  return *list.grid;
 }

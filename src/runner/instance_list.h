@@ -1,9 +1,19 @@
 // The depth-ordered list of a room's instances, linked through the instances' own next and
 // previous fields (the list owns nothing). Ascending depth; an instance put in follows every
 // instance of equal depth.
+//
+// Beside the links the list keeps an index from each depth to the first instance of that depth,
+// so that putting an instance in costs a look-up among the distinct depths instead of a walk
+// from the head. An instance whose depth is not a number goes to the end and is not indexed.
+// When an instance's depth changes while it keeps its place (a change of object), the lists
+// are walked from the head again until they are found back in order.
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <memory>
+
+#include "runner/instance_grid.h"
 
 class CInstance;
 
@@ -11,9 +21,23 @@ struct InstanceList {
   CInstance* first = nullptr;
   CInstance* last = nullptr;
   int32_t count = 0;
+  // Depth to the first instance (from the head) with that depth; valid while driftSeen matches
+  // InstanceList_DepthDrift.
+  std::map<float, CInstance*> firstAtDepth;
+  uint64_t driftSeen = 0;
+  int32_t insertsBeforeCheck = 0;  // while out of order
+  // The collision grid over the list's instances, made by the first query that needs it.
+  std::unique_ptr<CInstanceGrid> grid;
 };
+
+// Counts the depth changes of listed instances that kept their place in their list.
+extern uint64_t InstanceList_DepthDrift;
 
 // Puts instance in front of the first instance (from the start) whose depth is greater.
 void InstanceList_InsertByDepth(InstanceList& list, CInstance& instance);
+// Puts instance at the end whatever its depth (the deactivated list keeps the order of leaving).
+void InstanceList_Append(InstanceList& list, CInstance& instance);
 // Takes instance out, joining its neighbours.
 void InstanceList_Unlink(InstanceList& list, CInstance& instance);
+// The list's collision grid, made (with every instance of the list in it) when there is none.
+CInstanceGrid& InstanceList_Grid(InstanceList& list);

@@ -5,7 +5,6 @@ namespace pending {
 void ScoreForm_Create() {}
 void LoadForm_Create() {}
 void ErrorForm_Create() {}
-void Physics_InstallAssertHandler() {}
 void Window_PostQuit() {}
 void Compiler_Cleanup() {}
 void Grid_DestroyAll() {}

@@ -38,9 +38,6 @@ void ScoreForm_Create();
 void LoadForm_Create();
 void ErrorForm_Create();
 
-// Command-line options.
-void Physics_InstallAssertHandler();
-
 // The end of the game and shut-down, in their order.
 void Window_PostQuit();
 void Compiler_Cleanup();

@@ -20,6 +20,7 @@
 #include "runner/highscore.h"
 #include "runner/instance.h"
 #include "runner/motion_planning.h"
+#include "runner/physics_world.h"
 #include "runner/pending_subsystems.h"
 #include "runner/startup.h"
 #include "runner/window.h"
@@ -41,6 +42,7 @@ void ShutdownSubsystems() {
   Room_FreeAll();
   Instance_DeleteAll();
   Persistent_FreeAll();
+  Physics_FreeAll();
   Object_FreeEventLists();
   Object_FreeAll();
   Particle_Shutdown();

@@ -10,6 +10,7 @@
 #include "data/background.h"
 #include "data/game_data.h"
 #include "data/room_settings.h"
+#include "platform/containers/name_index.h"
 #include "data/sprite.h"
 #include "platform/console.h"
 #include "platform/conversions.h"
@@ -23,6 +24,7 @@
 #include "runner/input.h"
 #include "runner/instance.h"
 #include "runner/main_loop.h"
+#include "runner/physics_variables.h"
 #include "runner/run_globals.h"
 #include "runner/window.h"
 #include "script/compiler/user_variables.h"
@@ -34,6 +36,12 @@
 #include "script/vm/vm.h"
 
 namespace {
+
+// Entries are only appended, or all cleared (which invalidates it).
+NameIndex& BuiltinVariablesByName() {
+  static NameIndex index;
+  return index;
+}
 
 std::vector<BuiltinVariableEntry>& Table() {
   static std::vector<BuiltinVariableEntry> table;
@@ -197,11 +205,6 @@ bool GetSpriteMeasure(CInstance* instance, int32_t, ScriptValue& out) {
 }
 
 bool GV_AsyncLoad(CInstance*, int32_t, ScriptValue& out) { return Real(out, Run_Globals.asyncLoad); }
-
-// The physics variables need the instance's body, which an instance gets from the physics
-// world; without one every read and write fails.
-bool GV_Physics(CInstance*, int32_t, ScriptValue&) { return false; }
-bool SV_Physics(CInstance*, int32_t, const ScriptValue&) { return false; }
 
 bool GV_DisplayAA(CInstance*, int32_t, ScriptValue& out) {
   return Real(out, CallOr(Variable_BuiltIn_World().displayAA, 0));
@@ -593,29 +596,29 @@ void AddInstanceVariables() {
       {"timeline_running", GetField<&CInstance::timeline_running>, SetField<&CInstance::timeline_running>},
       {"timeline_loop", GetField<&CInstance::timeline_loop>, SetField<&CInstance::timeline_loop>},
       {"async_load", GV_AsyncLoad, nullptr},
-      {"phy_rotation", GV_Physics, SV_Physics},
-      {"phy_position_x", GV_Physics, SV_Physics},
-      {"phy_position_y", GV_Physics, SV_Physics},
-      {"phy_angular_velocity", GV_Physics, SV_Physics},
-      {"phy_linear_velocity_x", GV_Physics, SV_Physics},
-      {"phy_linear_velocity_y", GV_Physics, SV_Physics},
-      {"phy_speed_x", GV_Physics, SV_Physics},
-      {"phy_speed_y", GV_Physics, SV_Physics},
-      {"phy_bullet", GV_Physics, SV_Physics},
-      {"phy_fixed_rotation", GV_Physics, SV_Physics},
-      {"phy_active", GV_Physics, SV_Physics},
-      {"phy_mass", GV_Physics, nullptr},
-      {"phy_inertia", GV_Physics, nullptr},
-      {"phy_com_x", GV_Physics, nullptr},
-      {"phy_com_y", GV_Physics, nullptr},
-      {"phy_dynamic", GV_Physics, nullptr},
-      {"phy_kinematic", GV_Physics, nullptr},
-      {"phy_sleeping", GV_Physics, nullptr},
-      {"phy_collision_points", GV_Physics, nullptr},
-      {"phy_collision_x", GV_Physics, nullptr},
-      {"phy_collision_y", GV_Physics, nullptr},
-      {"phy_col_normal_x", GV_Physics, nullptr},
-      {"phy_col_normal_y", GV_Physics, nullptr},
+      {"phy_rotation", GV_PhyRotation, SV_PhyRotation},
+      {"phy_position_x", GV_PhyPositionX, SV_PhyPositionX},
+      {"phy_position_y", GV_PhyPositionY, SV_PhyPositionY},
+      {"phy_angular_velocity", GV_PhyAngularVelocity, SV_PhyAngularVelocity},
+      {"phy_linear_velocity_x", GV_PhyLinearVelocityX, SV_PhyLinearVelocityX},
+      {"phy_linear_velocity_y", GV_PhyLinearVelocityY, SV_PhyLinearVelocityY},
+      {"phy_speed_x", GV_PhySpeedX, SV_PhySpeedX},
+      {"phy_speed_y", GV_PhySpeedY, SV_PhySpeedY},
+      {"phy_bullet", GV_PhyBullet, SV_PhyBullet},
+      {"phy_fixed_rotation", GV_PhyFixedRotation, SV_PhyFixedRotation},
+      {"phy_active", GV_PhyActive, SV_PhyActive},
+      {"phy_mass", GV_PhyMass, nullptr},
+      {"phy_inertia", GV_PhyInertia, nullptr},
+      {"phy_com_x", GV_PhyComX, nullptr},
+      {"phy_com_y", GV_PhyComY, nullptr},
+      {"phy_dynamic", GV_PhyDynamic, nullptr},
+      {"phy_kinematic", GV_PhyKinematic, nullptr},
+      {"phy_sleeping", GV_PhySleeping, nullptr},
+      {"phy_collision_points", GV_PhyCollisionPoints, nullptr},
+      {"phy_collision_x", GV_PhyCollisionX, nullptr},
+      {"phy_collision_y", GV_PhyCollisionY, nullptr},
+      {"phy_col_normal_x", GV_PhyColNormalX, nullptr},
+      {"phy_col_normal_y", GV_PhyColNormalY, nullptr},
       {"display_aa", GV_DisplayAA, nullptr},
       {"delta_time", GV_DeltaTime, nullptr},
       {"webgl_enabled", GV_WebGLEnabled, nullptr},
@@ -734,10 +737,7 @@ void Variable_BuiltIn_Add(const char* name, BuiltinGetter getter, BuiltinSetter 
 
 int32_t Variable_BuiltIn_Find(std::string_view name) {
   const auto& table = Table();
-  for (size_t i = 0; i < table.size(); ++i) {
-    if (table[i].name == name) return static_cast<int32_t>(i);
-  }
-  return -1;
+  return BuiltinVariablesByName().Find(name, table.size(), [&table](size_t i) { return &table[i].name; });
 }
 
 std::string Variable_BuiltIn_Name(int32_t id) {
@@ -754,6 +754,7 @@ const BuiltinVariableEntry* Variable_BuiltIn_Entry(int32_t id) {
 
 void Variable_BuiltIn_Init() {
   Table().clear();
+  BuiltinVariablesByName().Invalidate();
   Table().reserve(kMaxBuiltinVariables);
   AddInstanceVariables();
   AddGlobalVariables();

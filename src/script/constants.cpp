@@ -19,6 +19,8 @@ struct ConstantState {
   std::vector<ConstantEntry> entries;
   // Exact name to the newest entry of that name.
   std::unordered_map<std::string, size_t> newest;
+  // The same, by the name in lower case (for lookups that ignore case).
+  std::unordered_map<std::string, size_t> newestIgnoringCase;
   std::array<ResourceFinder, kResourceKindCount> finders;
   int32_t counter = 0;  // numbers the code objects of user-constant values
   ConstantMessageSink messages;
@@ -32,12 +34,10 @@ ConstantState& State() {
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
+std::string LowerAscii(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = LowerAscii(c);
+  return lower;
 }
 
 void ShowConstantMessage(const std::string& text) {
@@ -58,6 +58,7 @@ void Constant_Add(std::string_view name, const ScriptValue& value) {
   ConstantState& state = State();
   state.entries.push_back({std::string(name), value});
   state.newest[state.entries.back().name] = state.entries.size() - 1;
+  state.newestIgnoringCase[LowerAscii(name)] = state.entries.size() - 1;
 }
 
 void Constant_AddReal(std::string_view name, double value) {
@@ -80,11 +81,9 @@ bool Constant_Resolve(std::string_view name, ScriptValue& value) {
 }
 
 const double* Constant_Find(std::string_view name) {
-  const auto& entries = State().entries;
-  for (size_t i = entries.size(); i-- > 0;) {
-    if (EqualIgnoringCase(entries[i].name, name)) return &entries[i].value.real;
-  }
-  return nullptr;
+  ConstantState& state = State();
+  const auto found = state.newestIgnoringCase.find(LowerAscii(name));
+  return found == state.newestIgnoringCase.end() ? nullptr : &state.entries[found->second].value.real;
 }
 
 bool Constant_IsValidName(std::string_view name) {
@@ -145,6 +144,7 @@ void Constant_Init() {
 void Constant_FreeAll() {
   State().entries.clear();
   State().newest.clear();
+  State().newestIgnoringCase.clear();
 }
 
 int32_t Constant_Count() { return static_cast<int32_t>(State().entries.size()); }

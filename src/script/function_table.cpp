@@ -2,10 +2,18 @@
 
 #include <vector>
 
+#include "platform/containers/name_index.h"
+
 namespace {
 std::vector<BuiltinFunctionEntry>& Table() {
   static std::vector<BuiltinFunctionEntry> table;
   return table;
+}
+
+// Entries are only ever appended or all freed, so the table's length tells when to rebuild.
+NameIndex& ByName() {
+  static NameIndex index;
+  return index;
 }
 
 FunctionNameLookup g_ScriptLookup = nullptr;
@@ -39,13 +47,8 @@ bool Function_Find(const char* name, int32_t& id) {
     return true;
   }
   const auto& table = Table();
-  for (size_t i = 0; i < table.size(); ++i) {
-    if (table[i].name == name) {
-      id = static_cast<int32_t>(i);
-      return true;
-    }
-  }
-  return false;
+  id = ByName().Find(name, table.size(), [&table](size_t i) { return &table[i].name; });
+  return id >= 0;
 }
 
 int32_t Function_ArgCount(int32_t id) {
@@ -77,6 +80,7 @@ bool Function_Call(int32_t id, ScriptValue& result, CInstance* self, CInstance* 
 }
 
 void Function_FreeAll() {
+  ByName().Invalidate();
   Table().clear();
   Table().shrink_to_fit();
 }

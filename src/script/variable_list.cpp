@@ -1,5 +1,6 @@
 #include "script/variable_list.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "data/game_options.h"
@@ -46,8 +47,6 @@ void ReleaseNode(std::unique_ptr<VariableNode> node) {
   if (!g_FreeNodesGone) FreeNodes().nodes.push_back(std::move(node));
 }
 
-size_t BucketOf(int32_t id) { return static_cast<size_t>(static_cast<uint32_t>(id) & 63u); }
-
 // index = row * 32000 + column, split by truncating division.
 void SplitIndex(int32_t index, int32_t& row, int32_t& column) {
   row = index / kArrayRowStride;
@@ -70,16 +69,23 @@ size_t Variable_FreeNodeCount() { return !g_FreeNodesGone ? FreeNodes().nodes.si
 CVariableList::~CVariableList() { Clear(); }
 
 void CVariableList::Clear() {
-  for (auto& bucket : buckets_) {
-    for (auto& node : bucket) ReleaseNode(std::move(node));
-    bucket.clear();
-  }
+  for (auto& node : nodes_) ReleaseNode(std::move(node));
+  nodes_.clear();
   count_ = 0;
 }
 
 const VariableNode* CVariableList::FindNode(int32_t id) const {
-  const auto& bucket = buckets_[BucketOf(id)];
-  for (auto it = bucket.rbegin(); it != bucket.rend(); ++it) {
+  // A short list is searched whole; a long one in its bucket's chain only. Either way the
+  // newest node of the id is found first.
+  constexpr size_t kShortList = 16;
+  auto begin = nodes_.begin(), end = nodes_.end();
+  if (nodes_.size() > kShortList) {
+    const uint32_t bucket = BucketOf(id);
+    begin = std::partition_point(begin, end, [&](const auto& n) { return BucketOf(n->id) < bucket; });
+    end = std::partition_point(begin, end, [&](const auto& n) { return BucketOf(n->id) <= bucket; });
+  }
+  for (auto it = end; it != begin;) {
+    --it;
     if ((*it)->id == id) return it->get();
   }
   return nullptr;
@@ -90,10 +96,11 @@ VariableNode* CVariableList::Find(int32_t id) {
 }
 
 VariableNode& CVariableList::Link(std::unique_ptr<VariableNode> node) {
-  auto& bucket = buckets_[BucketOf(node->id)];
-  bucket.push_back(std::move(node));
+  const uint32_t bucket = BucketOf(node->id);
+  const auto at = std::partition_point(nodes_.begin(), nodes_.end(),
+                                       [&](const auto& n) { return BucketOf(n->id) <= bucket; });
   ++count_;
-  return *bucket.back();
+  return **nodes_.insert(at, std::move(node));
 }
 
 bool CVariableList::Get(int32_t id, int32_t index, ScriptValue& out) const {
@@ -153,14 +160,14 @@ void CVariableList::CopyFrom(const CVariableList& source) {
   if (&source == this) return;
   Clear();
   // Chains are copied oldest first so that the copy keeps the source's order.
-  for (const auto& bucket : source.buckets_) {
-    for (const auto& from : bucket) {
-      auto node = TakeNode(from->id);
-      node->value = from->value;
-      node->rows = from->rows;
-      Link(std::move(node));
-    }
+  nodes_.reserve(source.nodes_.size());
+  for (const auto& from : source.nodes_) {
+    auto node = TakeNode(from->id);
+    node->value = from->value;
+    node->rows = from->rows;
+    nodes_.push_back(std::move(node));
   }
+  count_ = source.count_;
 }
 
 namespace {

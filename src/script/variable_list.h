@@ -100,17 +100,22 @@ class CVariableList {
   // Visits the nodes in bucket order: bucket 0 to 63, each chain from its newest node.
   template <typename Visitor>
   void ForEachNode(Visitor&& visit) const {
-    for (const auto& bucket : buckets_) {
-      for (auto it = bucket.rbegin(); it != bucket.rend(); ++it) visit(**it);
+    for (size_t end = 0; end < nodes_.size();) {
+      const size_t start = end;
+      const uint32_t bucket = BucketOf(nodes_[start]->id);
+      while (end < nodes_.size() && BucketOf(nodes_[end]->id) == bucket) ++end;
+      for (size_t at = end; at-- > start;) visit(*nodes_[at]);
     }
   }
 
  private:
+  static uint32_t BucketOf(int32_t id) { return static_cast<uint32_t>(id) & (kBucketCount - 1); }
   VariableNode* Find(int32_t id);
   VariableNode& Link(std::unique_ptr<VariableNode> node);
 
-  // Each bucket's chain, oldest first: the newest node (the chain's head) is at the back.
-  std::array<std::vector<std::unique_ptr<VariableNode>>, kBucketCount> buckets_;
+  // Every bucket's chain, bucket after bucket, each chain oldest first: one short array
+  // instead of 64 chains, as most lists hold a handful of variables.
+  std::vector<std::unique_ptr<VariableNode>> nodes_;
   int32_t count_ = 0;
 };
 

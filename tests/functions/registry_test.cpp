@@ -170,4 +170,41 @@ TEST(Registry, ResourceBuiltInsAreRegisteredInTheirOrderWithTheirArgumentCounts)
   Function_FreeAll();
 }
 
+// The physics family stands between the multiplayer family and the platform services, its 39
+// names one after another.
+TEST(Registry, PhysicsFamilyFollowsTheMultiplayerFamily) {
+  Function_FreeAll();
+  Functions_RegisterAll();
+  struct Expected {
+    const char* name;
+    int32_t argc;
+  };
+  const Expected order[] = {
+      {"mplay_ipaddress", 0}, {"physics_world_create", 1}, {"physics_world_gravity", 2},
+      {"physics_world_update_speed", 1}, {"physics_world_update_iterations", 1}, {"physics_world_draw_debug", 1},
+      {"physics_pause_enable", 1}, {"physics_fixture_create", 0}, {"physics_fixture_set_kinematic", 1},
+      {"physics_fixture_set_awake", 2}, {"physics_fixture_set_density", 2}, {"physics_fixture_set_restitution", 2},
+      {"physics_fixture_set_friction", 2}, {"physics_fixture_set_collision_group", 2},
+      {"physics_fixture_set_sensor", 2}, {"physics_fixture_set_linear_damping", 2},
+      {"physics_fixture_set_angular_damping", 2}, {"physics_fixture_set_circle_shape", 2},
+      {"physics_fixture_set_box_shape", 3}, {"physics_fixture_set_polygon_shape", 1},
+      {"physics_fixture_add_point", 3}, {"physics_fixture_bind", 2}, {"physics_fixture_delete", 1},
+      {"physics_apply_force", 4}, {"physics_apply_impulse", 4}, {"physics_apply_local_force", 4},
+      {"physics_apply_local_impulse", 4}, {"physics_apply_torque", 1}, {"physics_mass_properties", 4},
+      {"physics_draw_debug", 0}, {"physics_test_overlap", 4}, {"physics_joint_distance_create", 7},
+      {"physics_joint_revolute_create", 11}, {"physics_joint_prismatic_create", 13},
+      {"physics_joint_pulley_create", 14}, {"physics_joint_gear_create", 5}, {"physics_joint_enable_motor", 2},
+      {"physics_joint_get_value", 2}, {"physics_joint_set_value", 3}, {"physics_joint_delete", 1},
+      {"url_open", 1}};
+  int32_t first = -1;
+  ASSERT_TRUE(Function_Find("mplay_ipaddress", first));
+  for (size_t i = 0; i < std::size(order); ++i) {
+    const BuiltinFunctionEntry* entry = Function_Get(first + static_cast<int32_t>(i));
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->name, order[i].name);
+    EXPECT_EQ(Function_ArgCount(first + static_cast<int32_t>(i)), order[i].argc) << order[i].name;
+  }
+  Function_FreeAll();
+}
+
 }  // namespace

@@ -134,6 +134,66 @@ void main() {
 }
 )";
 
+// The lean programs for plain 2D drawing (no lighting, no fog, the texture, when there is
+// one, modulated by the vertex colour, with or without the alpha test): the same position and colour arithmetic as
+// the full pair, with none of the per-fragment choices the software rasteriser would pay for
+// on every pixel.
+const char* kLeanVertexShader = R"(
+layout(location = 0) in vec3 aPos;
+layout(location = 2) in vec4 aColor;
+layout(location = 3) in vec2 aUV;
+uniform mat4 uWorld;
+uniform mat4 uView;
+uniform mat4 uProj;
+uniform vec2 uPixel;
+COLOUR_QUALIFIER out vec4 vColor;
+out vec2 vUV;
+void main() {
+  vec4 world = uWorld * vec4(aPos, 1.0);
+  vec4 clip = uProj * (uView * world);
+  vColor = aColor;
+  vUV = aUV;
+  clip.x += clip.w * uPixel.x;
+  clip.y -= clip.w * uPixel.y * (1.0 - 1.0 / 64.0);
+  gl_Position = clip;
+  gl_PointSize = 1.0;
+}
+)";
+
+const char* kLeanFragmentShader = R"(
+COLOUR_QUALIFIER in vec4 vColor;
+in vec2 vUV;
+out vec4 fragColor;
+#ifdef TEXTURED
+uniform sampler2D uTex;
+#endif
+#ifdef ALPHA_TEST
+uniform int uAlphaFunc;
+uniform float uAlphaRef;
+bool compare(int func, float a, float b) {
+  if (func == 1) return false;
+  if (func == 2) return a < b;
+  if (func == 3) return a == b;
+  if (func == 4) return a <= b;
+  if (func == 5) return a > b;
+  if (func == 6) return a != b;
+  if (func == 7) return a >= b;
+  return true;
+}
+#endif
+void main() {
+#ifdef TEXTURED
+  vec4 c = texture(uTex, vUV) * vColor;
+#else
+  vec4 c = vColor;
+#endif
+#ifdef ALPHA_TEST
+  if (!compare(uAlphaFunc, floor(c.a * 255.0 + 0.5), uAlphaRef)) discard;
+#endif
+  fragColor = c;
+}
+)";
+
 // Uniform slots of the programs, in the order of kUniformNames.
 constexpr size_t kWorld = 0;
 constexpr size_t kView = 1;
@@ -180,11 +240,13 @@ GLuint Compile(GLenum kind, const std::string& source) {
   return shader;
 }
 
-GLuint Link(bool flat) {
+GLuint Link(bool flat, const char* vertexShader = kVertexShader, const char* fragmentShader = kFragmentShader,
+            const char* defines = "") {
   std::string header = "#version 330 core\n";
   header += flat ? "#define COLOUR_QUALIFIER flat\n" : "#define COLOUR_QUALIFIER smooth\n";
-  GLuint vs = Compile(GL_VERTEX_SHADER, header + kVertexShader);
-  GLuint fs = Compile(GL_FRAGMENT_SHADER, header + kFragmentShader);
+  header += defines;
+  GLuint vs = Compile(GL_VERTEX_SHADER, header + vertexShader);
+  GLuint fs = Compile(GL_FRAGMENT_SHADER, header + fragmentShader);
   if (vs == 0 || fs == 0) {
     if (vs) glDeleteShader(vs);
     if (fs) glDeleteShader(fs);
@@ -374,6 +436,13 @@ CGLDevice::~CGLDevice() {
   if (sdlContext_ != nullptr || eglContext_ != nullptr) {
     if (programSmooth_.id) glDeleteProgram(programSmooth_.id);
     if (programFlat_.id) glDeleteProgram(programFlat_.id);
+    for (auto& byShade : programLean_) {
+      for (auto& byTexture : byShade) {
+        for (ProgramInfo& lean : byTexture) {
+          if (lean.id) glDeleteProgram(lean.id);
+        }
+      }
+    }
     if (vbo_) glDeleteBuffers(1, &vbo_);
     if (vao_) glDeleteVertexArrays(1, &vao_);
     if (sampler_) glDeleteSamplers(1, &sampler_);
@@ -393,10 +462,8 @@ CGLDevice::~CGLDevice() {
 bool CGLDevice::BuildPrograms() {
   static_assert(std::tuple_size_v<decltype(ProgramInfo::uniforms)> == std::size(kUniformNames));
   static_assert(std::tuple_size_v<decltype(ProgramInfo::lights)> == std::size(kLightUniformNames));
-  for (bool flat : {false, true}) {
-    ProgramInfo& info = flat ? programFlat_ : programSmooth_;
-    info.id = Link(flat);
-    if (info.id == 0) return false;
+  // Uniforms a program lacks get location -1, which OpenGL ignores on upload.
+  auto locate = [](ProgramInfo& info) {
     for (size_t i = 0; i < info.uniforms.size(); ++i) info.uniforms[i] = glGetUniformLocation(info.id, kUniformNames[i]);
     for (size_t n = 0; n < info.lights.size(); ++n) {
       for (size_t i = 0; i < 8; ++i) {
@@ -404,8 +471,34 @@ bool CGLDevice::BuildPrograms() {
         info.lights[n][i] = glGetUniformLocation(info.id, name.c_str());
       }
     }
+    return info.id != 0;
+  };
+  for (bool flat : {false, true}) {
+    ProgramInfo& info = flat ? programFlat_ : programSmooth_;
+    info.id = Link(flat);
+    if (!locate(info)) return false;
+    for (bool textured : {false, true}) {
+      for (bool alphaTest : {false, true}) {
+        ProgramInfo& lean = programLean_[flat][textured][alphaTest];
+        const std::string defines = std::string(textured ? "#define TEXTURED\n" : "") +
+                                    (alphaTest ? "#define ALPHA_TEST\n" : "");
+        lean.id = Link(flat, kLeanVertexShader, kLeanFragmentShader, defines.c_str());
+        if (!locate(lean)) return false;
+      }
+    }
   }
   return true;
+}
+
+const CGLDevice::ProgramInfo& CGLDevice::ChooseProgram() const {
+  auto state = [this](d3d::RenderState s) { return rs_[static_cast<int>(s)]; };
+  const bool flat = state(d3d::RenderState::ShadeMode) == d3d::kShadeFlat;
+  const bool textured = boundTextureName_ != 0;
+  const bool alphaTest = state(d3d::RenderState::AlphaTestEnable) != 0;
+  const bool lean = state(d3d::RenderState::Lighting) == 0 && state(d3d::RenderState::FogEnable) == 0 &&
+                    (!textured || (colorOp_ != d3d::kTextureOpSelectArg1 && alphaOp_ != d3d::kTextureOpSelectArg1));
+  if (lean) return programLean_[flat][textured][alphaTest];
+  return flat ? programFlat_ : programSmooth_;
 }
 
 std::string CGLDevice::RendererName() const {
@@ -618,8 +711,7 @@ void CGLDevice::Clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil) 
   glDepthMask(rs_[static_cast<int>(d3d::RenderState::ZWriteEnable)] ? GL_TRUE : GL_FALSE);
 }
 
-void CGLDevice::UploadUniforms(uint32_t program) {
-  const ProgramInfo& info = program == programFlat_.id ? programFlat_ : programSmooth_;
+void CGLDevice::UploadUniforms(const ProgramInfo& info) {
   const auto& u = info.uniforms;
   auto state = [this](d3d::RenderState s) { return rs_[static_cast<int>(s)]; };
   glUniformMatrix4fv(u[kWorld], 1, GL_FALSE, world_);
@@ -717,9 +809,8 @@ void CGLDevice::DrawArrays(uint32_t glMode, const void* vertices, uint32_t count
 void CGLDevice::DrawPrimitiveUP(d3d::PrimitiveType type, uint32_t primitiveCount, const void* vertices,
                                 uint32_t stride) {
   if (primitiveCount == 0 || vertices == nullptr) return;
-  uint32_t program = rs_[static_cast<int>(d3d::RenderState::ShadeMode)] == d3d::kShadeFlat ? programFlat_.id
-                                                                                         : programSmooth_.id;
-  glUseProgram(program);
+  const ProgramInfo& program = ChooseProgram();
+  glUseProgram(program.id);
   UploadUniforms(program);
   uint32_t count = 0;
   GLenum mode = GL_TRIANGLES;

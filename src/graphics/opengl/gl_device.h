@@ -124,7 +124,10 @@ class CGLDevice {
   void ApplyBlend();
   void ApplyCull();
   void ApplySampler();
-  void UploadUniforms(uint32_t program);
+  struct ProgramInfo;
+  // The program the current state draws with: a lean one for plain 2D drawing.
+  const ProgramInfo& ChooseProgram() const;
+  void UploadUniforms(const ProgramInfo& info);
   void BindVertexLayout(uint32_t stride);
   void DrawArrays(uint32_t glMode, const void* vertices, uint32_t count, uint32_t stride);
   bool MakeTargetObjects(GLTexture& texture, bool withDepth);
@@ -145,6 +148,7 @@ class CGLDevice {
   };
   ProgramInfo programSmooth_;
   ProgramInfo programFlat_;
+  ProgramInfo programLean_[2][2][2];  // [flat][textured][alpha test]
   uint32_t vao_ = 0;
   uint32_t vbo_ = 0;
   uint32_t sampler_ = 0;

@@ -29,7 +29,13 @@ void Compiler_ReportError(const CCode& code, int32_t position, const std::string
 
 void Compiler_ClearError() {
   Code_ClearPendingError();
-  Record() = CompileErrorRecord();
+  // Every run of code clears: a record that is already clear is left as it is.
+  CompileErrorRecord& record = Record();
+  if (!record.pending && record.message.empty() && record.text.empty() && record.position == 0 &&
+      record.line == 1 && record.column == 1) {
+    return;
+  }
+  record = CompileErrorRecord();
 }
 
 const CompileErrorRecord& Compiler_LastError() {
