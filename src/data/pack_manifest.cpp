@@ -158,6 +158,8 @@ class ManifestReader {
     else if (keyword == "background") Background(w);
     else if (keyword == "layer") Layer(w);
     else if (keyword == "view") View(w);
+    else if (keyword == "tile") Tile(w);
+    else if (keyword == "sound") Sound(w);
     else if (keyword == "chunk") {
       Need(w, 3, "chunk ID FILE");
       if (w[1].size() != 4) throw ManifestError("a chunk id has four characters");
@@ -182,7 +184,8 @@ class ManifestReader {
         }
         index = it->second;
       }
-      if (ref.room < 0) game_.objects[ref.index].parent = index;
+      if (ref.room == -2) game_.objects[ref.index].events[ref.event].number = index;
+      else if (ref.room < 0) game_.objects[ref.index].parent = index;
       else if (ref.view) game_.rooms[static_cast<size_t>(ref.room)].views[ref.index][13] = index;
       else game_.rooms[static_cast<size_t>(ref.room)].instances[ref.index].object = index;
     }
@@ -278,7 +281,13 @@ class ManifestReader {
     if (game_.objects.empty()) throw ManifestError("an event before any object");
     gamedata::Event e;
     e.type = EventType(w[1]);
-    e.number = static_cast<int32_t>(Integer(w[2], "event number"));
+    const bool named = e.type == 4 && !w[2].empty() && w[2][0] != '-' && (w[2][0] < '0' || w[2][0] > '9');
+    if (named) {
+      // A collision event may name the other object, declared before or after.
+      objectRefs_.push_back({lineNumber, w[2], -2, game_.objects.size() - 1, false, game_.objects.back().events.size()});
+    } else {
+      e.number = static_cast<int32_t>(Integer(w[2], "event number"));
+    }
     e.code.source = Source(w[3]);
     game_.objects.back().events.push_back(std::move(e));
   }
@@ -424,13 +433,68 @@ class ManifestReader {
     if (object) objectRefs_.push_back({lineNumber, *object, static_cast<int64_t>(game_.rooms.size() - 1), r.views.size() - 1, true});
   }
 
-  // An object named by a parent setting (room -1), by an instance of a room, or by a view.
+  // tile BACKGROUND X Y LEFT TOP WIDTH HEIGHT [settings]: a tile of the last room, the
+  // rectangle (LEFT, TOP, WIDTH, HEIGHT) of a background placed at (X, Y).
+  void Tile(const std::vector<std::string>& w) {
+    Need(w, 8, "tile BACKGROUND X Y LEFT TOP WIDTH HEIGHT [settings]");
+    if (game_.rooms.empty()) throw ManifestError("a tile before any room");
+    auto& r = game_.rooms.back();
+    gamedata::Tile t;
+    t.background = static_cast<int32_t>(Integer(w[1], "background"));
+    if (t.background < 0 || t.background >= static_cast<int32_t>(game_.backgrounds.size())) {
+      throw ManifestError("no background " + w[1] + " (backgrounds count from 0 in their order)");
+    }
+    t.x = static_cast<int32_t>(Integer(w[2], "x"));
+    t.y = static_cast<int32_t>(Integer(w[3], "y"));
+    t.left = static_cast<int32_t>(Integer(w[4], "left"));
+    t.top = static_cast<int32_t>(Integer(w[5], "top"));
+    t.width = static_cast<int32_t>(Integer(w[6], "width"));
+    t.height = static_cast<int32_t>(Integer(w[7], "height"));
+    if (t.width < 1 || t.height < 1) throw ManifestError("a tile is at least 1 x 1");
+    t.id = static_cast<int32_t>(++nextTileId_);
+    Settings s(w, 8);
+    s.Int("depth", t.depth);
+    s.Int("id", t.id);
+    s.Float("xscale", t.xscale);
+    s.Float("yscale", t.yscale);
+    s.UInt("colour", t.colour);
+    s.Done();
+    r.tiles.push_back(t);
+    game_.header.lastTileId = std::max(game_.header.lastTileId, static_cast<uint32_t>(t.id));
+  }
+
+  // sound NAME FILE [settings]: a sound whose file (a WAVE, MIDI or MP3 file) is stored in
+  // the game data as it stands.
+  void Sound(const std::vector<std::string>& w) {
+    Need(w, 3, "sound NAME FILE [settings]");
+    gamedata::Sound sound;
+    sound.name = w[1];
+    const auto slash = w[2].find_last_of('/');
+    sound.fileName = slash == std::string::npos ? w[2] : w[2].substr(slash + 1);
+    const auto dot = sound.fileName.find_last_of('.');
+    sound.extension = dot == std::string::npos ? std::string() : sound.fileName.substr(dot);
+    Settings s(w, 3);
+    s.Int("kind", sound.kind);
+    if (sound.kind < 0 || sound.kind > 3) throw ManifestError("kind is 0 to 3");
+    s.Float("volume", sound.volume);
+    s.Float("pan", sound.pan);
+    s.Bool("preload", sound.preload);
+    s.Done();
+    const std::string bytes = Source(w[2]);
+    sound.dataIndex = static_cast<int32_t>(game_.samples.size());
+    game_.samples.emplace_back(bytes.begin(), bytes.end());
+    game_.sounds.push_back(std::move(sound));
+  }
+
+  // An object named by a parent setting (room -1), by a collision event (room -2, `event` its
+  // place among the object's events), by an instance of a room, or by a view.
   struct ObjectName {
     int line;
     std::string name;
     int64_t room;
     size_t index;
     bool view = false;
+    size_t event = 0;
   };
 
   std::string folder_;
@@ -438,6 +502,7 @@ class ManifestReader {
   std::map<std::string, int32_t> objectIndex_;
   std::vector<ObjectName> objectRefs_;
   uint32_t nextInstanceId_ = 100000;
+  uint32_t nextTileId_ = 10000000;
 };
 
 }  // namespace

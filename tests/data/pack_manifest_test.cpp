@@ -24,6 +24,7 @@ script scr_double scripts/double.gml
 object obj_child parent=obj_base depth=-5
 event create 0 objects/child_create.gml
 event other 10 objects/child_user0.gml
+event collision obj_base objects/child_user0.gml
 object obj_base visible=0
 timeline tl_one
 moment 0 moments/zero.gml
@@ -67,7 +68,9 @@ TEST_F(PackManifest, ReadsEveryKindOfLine) {
   ASSERT_EQ(game.objects.size(), 2u);
   EXPECT_EQ(game.objects[0].parent, 1);  // named before it was declared
   EXPECT_EQ(game.objects[0].depth, -5);
-  ASSERT_EQ(game.objects[0].events.size(), 2u);
+  ASSERT_EQ(game.objects[0].events.size(), 3u);
+  EXPECT_EQ(game.objects[0].events[2].type, 4);
+  EXPECT_EQ(game.objects[0].events[2].number, 1);  // the other object, named before it was declared
   EXPECT_EQ(game.objects[0].events[1].type, 7);
   EXPECT_EQ(game.objects[0].events[1].number, 10);
   EXPECT_EQ(game.objects[0].events[1].code.source, "hp -= 1;");
@@ -96,6 +99,7 @@ TEST_F(PackManifest, MistakesNameTheirLine) {
       {"object a\nevent create 0 missing.gml\n", "line 2: cannot read"},
       {"event create 0 x.gml\n", "line 1: an event before any object"},
       {"object a parent=nobody\n", "line 1: no object named \"nobody\""},
+      {"object a\nevent collision nobody ../game.manifest\n", "line 2: no object named \"nobody\""},
       {"object a colour=3\n", "line 1: unknown setting \"colour\""},
       {"room r width=wide\n", "line 1: width: \"wide\" is not a 32-bit number"},
       {"game version=7\n", "line 1: version is 8 to 255"},
@@ -103,6 +107,10 @@ TEST_F(PackManifest, MistakesNameTheirLine) {
       {"timeline t\nmoment 5 ../game.manifest\nmoment 5 ../game.manifest\n", "line 3: moment steps must rise"},
       {"object a\nobject a\n", "line 2: a second object named \"a\""},
       {"chunk TOOLONG x\n", "line 1: a chunk id has four characters"},
+      {"tile 0 0 0 0 0 16 16\n", "line 1: a tile before any room"},
+      {"room r\ntile 0 0 0 0 0 16 16\n", "line 2: no background 0"},
+      {"sound s ../game.manifest kind=4\n", "line 1: kind is 0 to 3"},
+      {"sound s missing.wav\n", "line 1: cannot read"},
   };
   for (const Case& c : cases) {
     GameDataWriter game;
@@ -110,6 +118,38 @@ TEST_F(PackManifest, MistakesNameTheirLine) {
     EXPECT_FALSE(PackManifest_ReadText(c.text, folder / "scripts", game, error)) << c.text;
     EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.text << " gave: " << error;
   }
+}
+
+TEST_F(PackManifest, TilesAndSoundsAreStored) {
+  WriteText(folder / "art.png", "not read by the packer");
+  WriteText(folder / "ding.wav", "RIFF....WAVE");
+  const char* text =
+      "texture art.png\n"
+      "background bg 0 0 0 32 32\n"
+      "sound snd_ding ding.wav volume=0.5\n"
+      "sound snd_tune ding.wav kind=1\n"
+      "room r\n"
+      "tile 0 10 20 16 0 16 32 depth=-30\n"
+      "tile 0 40 20 0 0 8 8 id=10000100 xscale=2\n";
+  GameDataWriter game;
+  std::string error;
+  ASSERT_TRUE(PackManifest_ReadText(text, folder.path(), game, error)) << error;
+  ASSERT_EQ(game.rooms[0].tiles.size(), 2u);
+  const auto& tile = game.rooms[0].tiles[0];
+  EXPECT_EQ(std::vector<int32_t>({tile.background, tile.x, tile.y, tile.left, tile.top, tile.width, tile.height,
+                                  tile.depth, tile.id}),
+            std::vector<int32_t>({0, 10, 20, 16, 0, 16, 32, -30, 10000001}));
+  EXPECT_EQ(game.rooms[0].tiles[1].xscale, 2.0f);
+  EXPECT_EQ(game.header.lastTileId, 10000100u);
+  ASSERT_EQ(game.sounds.size(), 2u);
+  EXPECT_EQ(game.sounds[0].name, "snd_ding");
+  EXPECT_EQ(game.sounds[0].extension, ".wav");
+  EXPECT_EQ(game.sounds[0].fileName, "ding.wav");
+  EXPECT_EQ(game.sounds[0].volume, 0.5f);
+  EXPECT_EQ(game.sounds[1].kind, 1);
+  EXPECT_EQ(game.sounds[1].dataIndex, 1);
+  ASSERT_EQ(game.samples.size(), 2u);
+  EXPECT_EQ(std::string(game.samples[0].begin(), game.samples[0].end()), "RIFF....WAVE");
 }
 
 TEST_F(PackManifest, PackerOutputLoadsInTheRunner) {

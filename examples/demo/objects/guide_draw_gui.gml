@@ -1,13 +1,16 @@
-// A panel in window coordinates over every room: the room's number as dots, the time left in
-// the room as a health bar, and a few shapes.
-draw_set_alpha(0.6);
+// A panel over every room: what the room shows, and where the tour stands.
+draw_set_font(-1);
+draw_set_halign(fa_left);
+draw_set_alpha(0.7);
 draw_set_color(c_black);
-draw_roundrect(4, 200, 316, 236, 0);
+draw_rectangle(0, 0, 320, 44, false);
+draw_rectangle(0, 222, 320, 240, false);
 draw_set_alpha(1);
-var i;
-for (i = 0; i <= room; i += 1) draw_circle_color(20 + i * 14, 218, 5, c_white, c_orange, 0);
-draw_healthbar(70, 212, 200, 224, alarm[0] / 30 * 100, c_dkgray, c_red, c_lime, 0, 1, 1);
-draw_triangle_color(214, 228, 226, 206, 238, 228, c_red, c_lime, c_blue, 0);
+draw_set_color(c_white);
+draw_text_ext(4, 1, line, 14, 312);
 draw_set_color(c_yellow);
-draw_line_width(250, 210, 306, 226, 3);
-draw_arrow(250, 226, 306, 210, 8);
+var hint;
+hint = "Room " + string(global.rooms_seen) + " of " + string(room_last + 1);
+if (!global.headless) hint += " - press a key";
+draw_text(4, 224, hint);
+draw_healthbar(200, 228, 314, 234, steps / wait * 100, c_dkgray, c_red, c_lime, 0, 1, 1);

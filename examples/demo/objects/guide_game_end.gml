@@ -1,1 +1,1 @@
-show_debug_message("Goodbye after " + string(global.steps) + " steps and " + string(visits) + " rooms.");
+show_debug_message("Goodbye after " + string(global.rooms_seen) + " rooms.");

@@ -1,4 +1,5 @@
-visits += 1;
-show_debug_message("Room " + string(room) + " (" + room_caption + "), visit " + string(visits)
-  + ": " + string(instance_number(all)) + " instance(s) here.");
-alarm[0] = 30;
+global.rooms_seen += 1;
+steps = 0;
+if (global.headless) wait = 45; else wait = 150;
+line = scr_room_line(room);
+show_debug_message("Room " + string(global.rooms_seen) + " of " + string(room_last + 1) + ": " + line);

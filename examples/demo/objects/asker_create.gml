@@ -1,0 +1,3 @@
+asked = false;
+liked = false;
+guest = "";

@@ -1,0 +1,15 @@
+ticks = 0;
+sys = part_system_create();
+drop = part_type_create();
+part_type_shape(drop, pt_shape_flare);
+part_type_size(drop, 0.2, 0.4, 0, 0);
+part_type_color2(drop, c_aqua, c_blue);
+part_type_alpha2(drop, 1, 0);
+part_type_speed(drop, 3, 5, 0, 0);
+part_type_direction(drop, 75, 105, 0, 0);
+part_type_gravity(drop, 0.12, 270);
+part_type_life(drop, 40, 60);
+em = part_emitter_create(sys);
+part_emitter_region(sys, em, x - 8, x + 8, y - 4, y + 4, ps_shape_ellipse, ps_distr_linear);
+part_emitter_stream(sys, em, drop, 4);
+show_debug_message("A particle system streams drops from an emitter; a firework effect bursts every second.");

@@ -1,0 +1,3 @@
+part_emitter_destroy(sys, em);
+part_type_destroy(drop);
+part_system_destroy(sys);

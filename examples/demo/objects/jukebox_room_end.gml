@@ -1,0 +1,1 @@
+sound_stop(snd_music);

@@ -1,0 +1,3 @@
+coins = 0;
+phase = 0;
+said = "";

@@ -1,0 +1,10 @@
+draw_set_font(big);
+draw_set_halign(fa_center);
+draw_set_color(c_orange);
+draw_text(160, 44, "Kilnforge");
+draw_set_font(small);
+draw_set_color(c_white);
+draw_text_ext(160, 90, "Text drawn with fonts made at run time from a system face: centred, wrapped at a width, and turned.", 14, 260);
+draw_set_color(c_aqua);
+draw_text_transformed(160, 180, "turned a little", 1.5, 1.5, 10);
+draw_set_halign(fa_left);

@@ -1,0 +1,2 @@
+font_delete(big);
+font_delete(small);

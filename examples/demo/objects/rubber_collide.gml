@@ -1,0 +1,1 @@
+global.contacts += 1;

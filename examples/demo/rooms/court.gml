@@ -1,1 +1,0 @@
-show_debug_message("Balls fly in the court.");

@@ -1,1 +1,0 @@
-show_debug_message("Flowers grow in the garden.");
