@@ -1,6 +1,7 @@
 #include "functions/registry.h"
 
 #include "functions/action_functions.h"
+#include "functions/d3d_functions.h"
 #include "functions/dialog_functions.h"
 #include "functions/ds_functions.h"
 #include "functions/file_functions.h"
@@ -21,6 +22,7 @@ void Functions_RegisterAll() {
   InitGameFunctions();
   InitMathFunctions();
   InitGraphicsFunctions();
+  InitD3DFunctions();
   InitParticleFunctions();
   InitActionFunctions();
   InitMiscFunctions();

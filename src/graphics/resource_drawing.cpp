@@ -4,6 +4,7 @@
 
 #include "data/background.h"
 #include "data/sprite.h"
+#include "graphics/d3d_mode.h"
 #include "graphics/graphics_state.h"
 #include "graphics/primitives.h"
 #include "graphics/textured_quads.h"
@@ -47,7 +48,7 @@ bool Draw_SurfaceTarget() { return g_onSurface; }
 
 void CSprite::DrawSimple(int32_t frame, float x, float y) const {
   const auto reach = static_cast<float>(radius_);
-  if (!g_onSurface && Sprite_OutsideView(x, y, reach, reach, g_viewRect)) return;
+  if (!g_onSurface && !GR_No_View_Cull() && Sprite_OutsideView(x, y, reach, reach, g_viewRect)) return;
   int32_t id = -1;
   const float ax = x - static_cast<float>(xOrigin_);
   const float ay = y - static_cast<float>(yOrigin_);
@@ -60,7 +61,7 @@ void CSprite::DrawSimple(int32_t frame, float x, float y) const {
 
 void CSprite::Draw(int32_t frame, float x, float y, float xscale, float yscale, float angle, uint32_t blend,
                    float alpha) const {
-  if (!g_onSurface && !Graphics_Settings().mode3D) {
+  if (!g_onSurface && !Graphics_Settings().mode3D && !GR_No_View_Cull()) {
     const auto r = static_cast<float>(radius_);
     const float reach = std::max(std::fabs(r * xscale), std::fabs(r * yscale));
     if (Sprite_OutsideView(x, y, reach, reach, g_viewRect)) return;
