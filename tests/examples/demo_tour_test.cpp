@@ -45,7 +45,7 @@ double DifferentShare(const Picture& a, const Picture& b) {
 }
 
 const char* const kRooms[] = {"rm_garden", "rm_text", "rm_sound", "rm_particles",
-                              "rm_physics", "rm_saving", "rm_data", "rm_dialog"};
+                              "rm_stage", "rm_physics", "rm_saving", "rm_data", "rm_dialog"};
 
 }  // namespace
 
@@ -69,13 +69,14 @@ TEST(DemoTour, PlaysHeadlessToItsEndAndEveryRoomLooksAsItShould) {
         "decoded again: Kiln at level 3",
         "tour.ini: this room has been visited 1 time(s)",
         "tour.txt read back: a first line / a second line",
+        "3D mode on: lit shapes with a depth buffer and fog; the camera circles them.",
         "A physics world of 12 balls falling on a floor.",
         "The balls fell and collided: ",
         "Saved the game with 5 coins in tour.sav.",
         "Loaded tour.sav back: 5 coins, as saved.",
         "Asked: enjoyed = 0, name = a guest.",
         "The tour is over.",
-        "Goodbye after 8 rooms."}) {
+        "Goodbye after 9 rooms."}) {
     EXPECT_NE(run.output.find(said), std::string::npos) << "missing: " << said << "\n" << run.output;
   }
 

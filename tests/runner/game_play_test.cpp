@@ -416,18 +416,3 @@ INSTANTIATE_TEST_SUITE_P(Executors, GamePlay, ::testing::Values(false, true),
                          });
 
 }  // namespace
-
-namespace {
-
-TEST(DemoGame, PlaysItsTourThroughThreeRoomsToTheEnd) {
-  const std::string demo = std::string(KF_TEST_BINARY_DIR) + "/../examples/demo/data.win";
-  if (!std::ifstream(demo)) GTEST_SKIP() << "the demo game is not built";
-  const RunnerResult run = RunRunner({"-game", demo, "-inawindow"});
-  EXPECT_EQ(run.exitCode, 0) << run.output;
-  for (const char* line : {"Room 0 (Hall), visit 1", "Room 1 (Court), visit 2: 5 instance(s) here.",
-                           "Balls left: 0.", "Room 2 (Garden), visit 3", "Goodbye after 87 steps and 3 rooms."}) {
-    EXPECT_NE(run.output.find(line), std::string::npos) << line << "\n" << run.output;
-  }
-}
-
-}  // namespace

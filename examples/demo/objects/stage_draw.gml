@@ -1,0 +1,22 @@
+// Light, fog and the depth buffer serve the scene; the guide's panel is drawn flat after it.
+d3d_set_hidden(true);
+d3d_set_lighting(true);
+d3d_set_fog(true, make_color_rgb(20, 24, 40), 120, 420);
+var cx, cy;
+cx = lengthdir_x(160, turn);
+cy = lengthdir_y(160, turn);
+d3d_set_projection_ext(cx, cy, 90, 0, 0, 10, 0, 0, 1, 60, 4 / 3, 1, 1000);
+draw_set_color(c_white);
+d3d_draw_floor(-400, -400, 0, 400, 400, 0, grass, 20, 20);
+d3d_draw_block(-60, -60, 0, -20, -20, 40, stone, 2, 2);
+d3d_draw_block(40, -80, 0, 70, -50, 70, stone, 1, 3);
+draw_set_color(c_orange);
+d3d_draw_cylinder(30, 20, 0, 60, 50, 50, -1, 1, 1, true, 24);
+draw_set_color(c_aqua);
+d3d_draw_cone(-70, 30, 0, -30, 70, 60, -1, 1, 1, true, 24);
+draw_set_color(c_yellow);
+d3d_draw_ellipsoid(-15, -15, 20, 15, 15, 50, -1, 1, 1, 24);
+draw_set_color(c_white);
+d3d_set_lighting(false);
+d3d_set_fog(false, c_black, 0, 0);
+d3d_set_hidden(false);
