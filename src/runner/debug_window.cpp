@@ -283,6 +283,10 @@ void CDebugForm::Handle(const DebugRequest& request) {
       Clipboard_SetText(text);
       break;
     }
+    case DebugCommand::CloseForm:
+      if (Stopped()) resume_ = DebugCommand::Run;
+      Close();
+      break;
   }
 }
 

@@ -58,6 +58,7 @@ enum class DebugCommand {
   MovePane,       // pane to rect
   OpenLocals,     // on the instance with id index
   CopyMessages,   // the message lines at rows, or all of them when rows is empty
+  CloseForm,      // the user closed the form: settings written, windows gone, the game runs on
 };
 
 struct DebugRect {

@@ -131,6 +131,23 @@ TEST(DebugWindowModel, PauseStopsStepsAndStepRunsOneWhilePaused) {
   MainLoop_Hooks() = saved;
 }
 
+// Without a window nothing could let the code go on: the stop is written to the console and
+// the machine runs on at once.
+TEST(DebugWindowModel, WithoutAWindowABreakpointIsReportedAndTheCodeRunsOn) {
+  CDebugForm form(nullptr);
+  VMBreak place;
+  place.name = "Script.scr_inner";
+  place.line = 1;
+  place.lineText = "b = a + 1;";
+  place.callStack = {"Script.scr_inner (line 2) - b = a + 1;", "Object.obj_a.Step.0 (line 4) - scr_inner();"};
+  ConsoleCapture console;
+  EXPECT_FALSE(form.Break(place));
+  EXPECT_FALSE(form.Stopped());
+  EXPECT_EQ(console.Text(),
+            "Breakpoint: Script.scr_inner (line 2) - b = a + 1;\n"
+            "called from - Object.obj_a.Step.0 (line 4) - scr_inner();\n");
+}
+
 TEST(DebugWindowModel, SettingsGoToTheIniFileAndComeBack) {
   IniFile before;
   // An earlier run left more watches and a pane open: none of it may outlive this one.

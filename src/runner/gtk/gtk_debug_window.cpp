@@ -260,8 +260,10 @@ class CGtkDebugView final : public CDebugView {
   }
 
   static gboolean OnFormDelete(GtkWidget* /*widget*/, GdkEvent* /*event*/, gpointer data) {
-    // The form stays while the game runs: closing it only hides it.
-    gtk_widget_hide(static_cast<CGtkDebugView*>(data)->form_);
+    // The model closes the windows when it takes the request.
+    DebugRequest request;
+    request.command = DebugCommand::CloseForm;
+    static_cast<CGtkDebugView*>(data)->requests_.push_back(request);
     return TRUE;
   }
 
