@@ -529,6 +529,8 @@ void Debug_Create() {
   TheForm() = std::make_unique<CDebugForm>(Platform_HasDisplay() ? GtkDebug_CreateView() : nullptr);
   Console_SetDebugPane(&AddMessageSink);
   VM_SetBreakHandler([](const VMBreak& place) {
+    // The watches' own code is not the game's: a step goes on to the game's next line.
+    if (Debug_EvaluatingWatches) return place.step ? VMBreakResume::StepLine : VMBreakResume::Run;
     CDebugForm* form = Debug_Form();
     const bool step = form != nullptr && form->Break(place);
     return step ? VMBreakResume::StepLine : VMBreakResume::Run;

@@ -104,9 +104,12 @@ TEST_F(VMStoredCode, BreakpointStopsInTheDebuggerOnceALineAndStepsLineByLine) {
   EXPECT_EQ(stops[0].callStack, (std::vector<std::string>{"Script.stepper (line 2) - b = 2;",
                                                           "Test.program (line -1) - <unknown source line>"}));
   EXPECT_EQ(stops[0].self, self);
+  EXPECT_FALSE(stops[0].step);
   EXPECT_EQ(stops[1].line, 2);  // the step
   EXPECT_EQ(stops[1].lineText, "c = 3;");
+  EXPECT_TRUE(stops[1].step);
   EXPECT_EQ(stops[2].line, 1);  // the second call
+  EXPECT_FALSE(stops[2].step);
 }
 
 TEST(VMDebugInfo, LinesAndTexts) {

@@ -63,6 +63,7 @@ struct VMBreak {
   std::vector<std::string> callStack;
   const CVariableList* locals = nullptr;  // the running code's locals; null when none
   CInstance* self = nullptr;
+  bool step = false;  // reached by a step rather than a breakpoint
 };
 // What the machine does after a break: run on, or stop again at the next line reached.
 enum class VMBreakResume { Run, StepLine };

@@ -253,6 +253,7 @@ bool BreakpointAt(const VMState& st) {
 void Stop(const VMState& st, const std::string& lineText) {
   // Lines as -bp names them: from 1.
   auto shown = [](int32_t line) { return line >= 0 ? line + 1 : line; };
+  const bool step = g_StepToNextLine;
   g_StepToNextLine = false;
   if (!BreakHandler()) {
     if (TracerAttached()) std::raise(SIGTRAP);
@@ -273,6 +274,7 @@ void Stop(const VMState& st, const std::string& lineText) {
   }
   place.locals = st.locals;
   place.self = st.self;
+  place.step = step;
   g_StepToNextLine = BreakHandler()(place) == VMBreakResume::StepLine;
   // Watches run while the machine waited; the place they moved is this one again.
   Last() = {st.ident, st.line, st.pc};
