@@ -146,6 +146,7 @@ int64_t Run_Frame() {
   RunStep();
   Call(g_Hooks.drawVirtualButtons);
   Call(g_Hooks.endFrame, PendingRoom == PendingRoomCode::None && AutomaticDraw != 0);
+  if (DebugMode()) Call(g_Hooks.debugUpdate);
 
   if (!ActOnPendingRoom()) return kNoRoomSpeed;
   return FrameResult();
@@ -182,6 +183,7 @@ void Run_SingleStep() {
   }
   if (!ActOnPendingRoom()) return;
   ProcessMessages();
+  if (DebugMode()) Call(g_Hooks.debugUpdate);
 }
 
 void Run_Pause() { Paused = 1; }

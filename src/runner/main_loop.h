@@ -53,7 +53,7 @@ struct MainLoopHooks {
   // the application was asked to quit.
   std::function<bool()> pumpWindowMessages;
   std::function<bool()> debugMode;
-  std::function<void()> debugUpdate;  // refreshes the debug window while paused (when open)
+  std::function<void()> debugUpdate;  // the debug window: its requests, then a refresh (each frame)
   std::function<void()> closeDebugWindow;
   std::function<void()> postQuit;  // asks the window layer to quit
 };

@@ -10,6 +10,5 @@ void Compiler_Cleanup() {}
 void Grid_DestroyAll() {}
 bool Window_Exists() { return false; }
 void LoadForm_Free() {}
-void Debugger_Shutdown() {}
 
 }  // namespace pending

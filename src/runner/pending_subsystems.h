@@ -17,13 +17,9 @@ namespace pending {
 // Runner_HookStates names them). The start-up check (runner/startup_hooks.h) reports any other
 // empty hook as a fault, and a hook listed here that has been filled as one too: when a
 // subsystem lands, its hooks are installed in Runner_InstallHooks and taken off this list.
-inline constexpr std::array<std::string_view, 10> kPendingHooks = {
+inline constexpr std::array<std::string_view, 7> kPendingHooks = {
     // The allocator keeps no per-frame statistics.
     "MainLoop.countFrame",
-    // The debug window.
-    "MainLoop.debugUpdate",
-    "MainLoop.closeDebugWindow",
-    "Error.debugUpdate",
     // The debug overlay and the profiler.
     "Graphics.overlayInit",
     "Graphics.overlayBegin",
@@ -44,6 +40,5 @@ void Compiler_Cleanup();
 void Grid_DestroyAll();
 bool Window_Exists();
 void LoadForm_Free();
-void Debugger_Shutdown();
 
 }  // namespace pending

@@ -17,6 +17,7 @@
 #include "data/objects.h"
 #include "data/scripts.h"
 #include "runner/events.h"
+#include "runner/debug_window.h"
 #include "runner/highscore.h"
 #include "runner/instance.h"
 #include "runner/motion_planning.h"
@@ -60,5 +61,5 @@ void ShutdownSubsystems() {
   GR_D3D_Shutdown();
   MainWindow_Destroy();
   if (pending::Window_Exists()) pending::LoadForm_Free();
-  pending::Debugger_Shutdown();
+  Debugger_Shutdown();
 }

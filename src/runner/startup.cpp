@@ -26,6 +26,7 @@
 #include "graphics/texture_table.h"
 #include "graphics/transitions.h"
 #include "platform/bitmap32.h"
+#include "runner/debug_window.h"
 #include "runner/display.h"
 #include "platform/ini_file.h"
 #include "runner/game_step.h"
@@ -203,6 +204,7 @@ void Runner_Initialise() {
   pending::LoadForm_Create();
   g_DebugConsole->Output("Create Error Form\n");
   pending::ErrorForm_Create();
+  Debug_Create();
 
   if (!Runner_LoadAndStart()) g_ExitStatus = kExitStartFailed;
 }

@@ -23,6 +23,7 @@
 #include "platform/bitmap32.h"
 #include "platform/console.h"
 #include "platform/message_box.h"
+#include "runner/debug_window.h"
 #include "runner/game_step.h"
 #include "runner/display.h"
 #include "runner/instance.h"
@@ -110,6 +111,9 @@ void InstallStep() {
     return true;
   };
   MainLoop_Hooks().debugMode = [] { return g_RunOptions.debugMode; };
+  MainLoop_Hooks().debugUpdate = Debug_Update;
+  MainLoop_Hooks().closeDebugWindow = Debug_Close;
+  Error_Hooks().debugUpdate = Debug_Refresh;
 }
 
 void InstallWindow() {

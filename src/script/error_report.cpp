@@ -7,6 +7,7 @@
 #include "runner/main_loop.h"
 #include "runner/pending_room.h"
 #include "runner/sdl/error_dialog.h"
+#include "script/compile_error.h"
 #include "script/current_event.h"
 
 ErrorOptions Error_Options{Option_ShowErrors, Option_AbortOnErrors};
@@ -37,17 +38,23 @@ ErrorReportHooks& Error_Hooks() { return g_Hooks; }
 
 void Error_Show(const std::string& text, bool fatal) {
   if (Error_FatalShown) return;
+  // An error of a watch expression is the watch's own: it shows "Unable to evaluate" and
+  // leaves the game as it was (no dialog, no console line, not fatal).
+  if (Debug_EvaluatingWatches) {
+    Code_PendingError = true;
+    return;
+  }
   if (Error_Options.abortOnErrors) fatal = true;
   Call(g_Hooks.graphicsCheckReset);
   Call(g_Hooks.debugUpdate);
-  if (Error_Options.showErrors && !Debug_EvaluatingWatches) {
+  if (Error_Options.showErrors) {
     // A non-fatal error offers Ignore; choosing Abort makes it fatal.
     bool abort = ErrorDialog_Format(text, !fatal);
     if (!fatal && abort) fatal = true;
   }
   Call(g_Hooks.ioClear);
   Error_Last = text;
-  if (!Debug_EvaluatingWatches) g_DebugConsole->Output("ERROR!!! :: %s\n", text.c_str());
+  g_DebugConsole->Output("ERROR!!! :: %s\n", text.c_str());
   Error_Occurred = true;
   if (fatal) {
     Error_FatalShown = true;

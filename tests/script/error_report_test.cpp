@@ -147,13 +147,24 @@ TEST_F(ErrorReport, ShowErrorsOffAndWatchEvaluation) {
   EXPECT_EQ(capture.Text(), "ERROR!!! :: quiet\n");
   EXPECT_EQ(Error_Last, "quiet");
 
+  // A watch's error is its own: no dialog, no line, the game's error state and pending room
+  // untouched even for a fatal one; the watch learns of it through the pending error.
   Error_Options.showErrors = true;
+  Error_Options.abortOnErrors = true;
   Debug_EvaluatingWatches = true;
+  Code_PendingError = false;
   capture.Clear();
-  Error_Show("watch", false);
+  calls.clear();
+  Error_Show("watch", true);
   EXPECT_EQ(capture.Text(), "");
-  EXPECT_EQ(Error_Last, "watch");
+  EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(Error_Last, "quiet");
+  EXPECT_NE(Runner_GetPendingRoom(), kPendingRoomFatalError);
+  EXPECT_TRUE(Code_PendingError);
+  EXPECT_FALSE(Error_FatalShown);
   Debug_EvaluatingWatches = false;
+  Error_Options.abortOnErrors = false;
+  Code_PendingError = false;
 }
 
 TEST_F(ErrorReport, FatalErrorEndsTheMainLoopAtTheEndOfTheFrame) {

@@ -78,6 +78,40 @@ TEST_F(VMStoredCode, ReportsNameTheLineOfTheFailingInstruction) {
   EXPECT_NE(report.find(" at Stored.lines (line 2) - c = a / b;\n"), std::string::npos) << report;
 }
 
+// The debugger's stop: once when the machine comes to the line (not once per instruction of
+// it), with the call stack from the innermost code; a step stops again at the next line.
+TEST_F(VMStoredCode, BreakpointStopsInTheDebuggerOnceALineAndStepsLineByLine) {
+  const std::string source = "a = 1;\nb = 2;\nc = 3;\n";
+  std::vector<uint8_t> bytes = Compiled(source);
+  std::vector<uint8_t> lines = LineTable({{0, 0}, {12, 7}, {24, 14}});
+  AddScript("stepper", "");  // the name; its code is the stored entry
+  Code_SetStoredTable({StoredCodeEntry{"Script.stepper", bytes, lines, source}});
+  TheWorld().scripts.back() = CCode::Stored(0, false);
+  std::vector<VMBreak> stops;
+  VM_SetBreakHandler([&stops](const VMBreak& place) {
+    stops.push_back(place);
+    return stops.size() == 1 ? VMBreakResume::StepLine : VMBreakResume::Run;
+  });
+  VM_Breakpoint_Add("Script.stepper", 2);
+  ASSERT_TRUE(Run("stepper();\nstepper();"));
+  VM_SetBreakHandler(nullptr);
+  VM_Breakpoint_Clear();
+  EXPECT_TRUE(Errors().empty());
+  EXPECT_DOUBLE_EQ(Var("c").real, 3);
+  ASSERT_EQ(stops.size(), 3u);
+  EXPECT_EQ(stops[0].line, 1);
+  EXPECT_EQ(stops[0].lineText, "b = 2;");
+  EXPECT_EQ(stops[0].callStack, (std::vector<std::string>{"Script.stepper (line 2) - b = 2;",
+                                                          "Test.program (line -1) - <unknown source line>"}));
+  EXPECT_EQ(stops[0].self, self);
+  EXPECT_FALSE(stops[0].step);
+  EXPECT_EQ(stops[1].line, 2);  // the step
+  EXPECT_EQ(stops[1].lineText, "c = 3;");
+  EXPECT_TRUE(stops[1].step);
+  EXPECT_EQ(stops[2].line, 1);  // the second call
+  EXPECT_FALSE(stops[2].step);
+}
+
 TEST(VMDebugInfo, LinesAndTexts) {
   const std::string source = "first\r\nsecond\nthird";
   std::vector<uint8_t> table = LineTable({{0, 0}, {8, 8}, {16, 16}});

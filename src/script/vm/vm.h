@@ -7,12 +7,14 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "script/script_value.h"
 #include "script/vm_buffer.h"
 
 class CCode;
 class CInstance;
+class CVariableList;
 class tagIConsole;
 
 // Runs code to its end. When result is given it receives the value the code leaves: an
@@ -50,6 +52,25 @@ void VM_Breakpoint_Clear();
 // Set while any breakpoint exists (read before every instruction).
 extern bool VM_BreakpointsSet;
 int32_t VM_Breakpoint_Count();
+
+// Where the machine stands when it reaches a breakpoint (or the next line after a step).
+struct VMBreak {
+  std::string name;      // the code's name
+  int32_t line = 0;      // from 0
+  std::string lineText;
+  // "name (line n) - text" with lines from 1 as -bp names them, the innermost first: the place
+  // itself, then each caller.
+  std::vector<std::string> callStack;
+  const CVariableList* locals = nullptr;  // the running code's locals; null when none
+  CInstance* self = nullptr;
+  bool step = false;  // reached by a step rather than a breakpoint
+};
+// What the machine does after a break: run on, or stop again at the next line reached.
+enum class VMBreakResume { Run, StepLine };
+// The debugger's stop. Without one a breakpoint raises a debug trap when a native debugger is
+// attached and is otherwise passed by.
+using VMBreakHandler = std::function<VMBreakResume(const VMBreak& place)>;
+void VM_SetBreakHandler(VMBreakHandler handler);
 
 // How a machine error ends. The default shows the report as a fatal error of the running
 // action and ends the process at once with status 255. A handler installed here (the test

@@ -39,6 +39,25 @@ std::vector<Breakpoint>& Breakpoints() {
   return list;
 }
 
+VMBreakHandler& BreakHandler() {
+  static VMBreakHandler handler;
+  return handler;
+}
+
+// The line the machine stood at before the current instruction.
+struct LastPlace {
+  const VMCodeIdentity* ident = nullptr;
+  int32_t line = -2;
+  int32_t pc = -1;
+};
+LastPlace& Last() {
+  static LastPlace place;
+  return place;
+}
+
+// Set after a "step" at a break: the next line reached stops again.
+bool g_StepToNextLine = false;
+
 VMErrorHandler& ErrorHandler() {
   static VMErrorHandler handler;
   return handler;
@@ -222,6 +241,47 @@ std::string VM_DebugInfo_Text(const VMDebugRecord* record, std::string_view sour
   return std::string(source.substr(begin, end - begin));
 }
 
+namespace {
+
+bool BreakpointAt(const VMState& st) {
+  for (const Breakpoint& bp : Breakpoints()) {
+    if (bp.enabled && bp.line == st.line && bp.name == st.ident->name) return true;
+  }
+  return false;
+}
+
+void Stop(const VMState& st, const std::string& lineText) {
+  // Lines as -bp names them: from 1.
+  auto shown = [](int32_t line) { return line >= 0 ? line + 1 : line; };
+  const bool step = g_StepToNextLine;
+  g_StepToNextLine = false;
+  if (!BreakHandler()) {
+    if (TracerAttached()) std::raise(SIGTRAP);
+    return;
+  }
+  VMBreak place;
+  place.name = std::string(st.ident->name);
+  place.line = st.line;
+  place.lineText = lineText;
+  place.callStack.push_back(Printf("%s (line %d) - %s", place.name.c_str(), shown(st.line), lineText.c_str()));
+  const VMFrameStack& frames = st.seg->frames;
+  for (size_t i = 0; i < frames.Size(); ++i) {
+    const VMFrame& frame = frames.FromTop(i);
+    std::string callerText;
+    const int32_t callerLine = LineOf(frame.ident->debugInfo, frame.pc, frame.ident->source, &callerText);
+    place.callStack.push_back(Printf("%s (line %d) - %s", std::string(frame.ident->name).c_str(), shown(callerLine),
+                                     callerText.c_str()));
+  }
+  place.locals = st.locals;
+  place.self = st.self;
+  place.step = step;
+  g_StepToNextLine = BreakHandler()(place) == VMBreakResume::StepLine;
+  // Watches run while the machine waited; the place they moved is this one again.
+  Last() = {st.ident, st.line, st.pc};
+}
+
+}  // namespace
+
 // --- breakpoints and trace -----------------------------------------------------------------
 
 bool VM_BreakpointsSet = false;
@@ -242,21 +302,25 @@ void VM_Breakpoint_Add(std::string_view name, int32_t line) {
 }
 void VM_Breakpoint_Clear() {
   Breakpoints().clear();
+  Last() = LastPlace();
+  g_StepToNextLine = false;
   VM_BreakpointsSet = false;
   g_VMSlowSteps = g_VMTrace;
 }
 int32_t VM_Breakpoint_Count() { return static_cast<int32_t>(Breakpoints().size()); }
 
+void VM_SetBreakHandler(VMBreakHandler handler) { BreakHandler() = std::move(handler); }
+
 void VM_DebugStep(VMState& st, int32_t used) {
   std::string text;
   st.line = LineOf(st.ident->debugInfo, st.pc, st.ident->source, &text);
   if (!Breakpoints().empty()) {
-    for (const Breakpoint& bp : Breakpoints()) {
-      if (bp.enabled && bp.line == st.line && bp.name == st.ident->name) {
-        if (TracerAttached()) std::raise(SIGTRAP);
-        break;
-      }
-    }
+    // A line is reached when the machine comes to it from another line or another piece of
+    // code, or jumps back into it (a loop): its other instructions do not stop again.
+    LastPlace& last = Last();
+    const bool reached = st.ident != last.ident || st.line != last.line || st.pc <= last.pc;
+    last = {st.ident, st.line, st.pc};
+    if (reached && (g_StepToNextLine || BreakpointAt(st))) Stop(st, text);
   }
   if (g_VMTrace) {
     g_DebugConsole->Output(

@@ -1,0 +1,81 @@
+// The debug window for real: the runner binary started with "-debug" on an X server (Xvfb)
+// opens it beside the game, and xdotool pauses and steps the game through its keys as a
+// developer would. Runs only where ctest starts it under xvfb-run (KF_DIALOG_XVFB set) with
+// xdotool installed.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/game_data_writer.h"
+#include "support/runner_process.h"
+
+namespace {
+
+bool Xdo(const std::string& commands) {
+  RunnerOptions options;
+  options.timeoutSeconds = 40.0;
+  return RunProcess("/bin/sh", {"-c", commands}, options).exitCode == 0;
+}
+
+class GtkDebugWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::getenv("KF_DIALOG_XVFB") == nullptr || std::getenv("DISPLAY") == nullptr)
+      GTEST_SKIP() << "runs under xvfb-run from ctest";
+    if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+  }
+};
+
+TEST_F(GtkDebugWindow, OpensBesideTheGameAndPausesAndStepsIt) {
+  TempFolder folder;
+  const std::string paused = folder / "paused", stepped = folder / "stepped";
+  GameDataWriter game;
+  game.header.lastInstanceId = 100100;
+  game.header.gameName = "debug_xvfb";
+  gamedata::Object object;
+  object.name = "obj_steps";
+  // Each step says which marks the test has set; three steps after the last mark end it.
+  object.events.push_back({0, 0, {"after = 0;"}});
+  object.events.push_back(
+      {3, 0,
+       {"var p, s; p = file_exists(\"" + paused + "\"); s = file_exists(\"" + stepped + "\");"
+        "show_debug_message(\"@\" + string(p) + string(s));"
+        "if (s) { after += 1; if (after == 3) game_end(); }"}});
+  game.objects.push_back(object);
+  gamedata::Room room;
+  room.name = "rm_steps";
+  room.speed = 30;
+  room.instances = {{0, 0, 0, 100001, {""}}};
+  game.rooms.push_back(room);
+  ASSERT_TRUE(game.WriteFile(folder / "game.win"));
+
+  // The window is found by its caption; F6 pauses, F7 steps, F5 runs on.
+  std::thread developer([&] {
+    EXPECT_TRUE(Xdo("w=$(xdotool search --sync --onlyvisible --name '^Kilnforge Debugger$' | head -1) && "
+                    "xdotool windowfocus --sync $w && sleep 0.5 && xdotool key F6 && sleep 0.5 && "
+                    "touch '" + paused + "' && sleep 1 && "
+                    "xdotool key F7 && sleep 0.4 && xdotool key F7 && sleep 0.4 && xdotool key F7 && sleep 0.5 && "
+                    "touch '" + stepped + "' && sleep 0.3 && xdotool key F5"));
+  });
+  RunnerOptions options;
+  options.environment["SDL_VIDEODRIVER"] = "x11";
+  options.environment["GSETTINGS_BACKEND"] = "memory";
+  options.environment["XDG_DATA_HOME"] = folder / "data";
+  options.workingDirectory = folder.path();
+  options.timeoutSeconds = 60.0;
+  const RunnerResult run = RunRunner({"-game", folder / "game.win", "-noaudio", "-debug"}, options);
+  developer.join();
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  const std::vector<std::string> said = SaidLines(run.output);
+  // While paused only the three single steps ran; after Run the game went on by itself.
+  EXPECT_EQ(std::count(said.begin(), said.end(), "10"), 3) << run.output;
+  EXPECT_EQ(std::count(said.begin(), said.end(), "11"), 3) << run.output;
+  EXPECT_GT(std::count(said.begin(), said.end(), "00"), 0) << run.output;
+  EXPECT_EQ(std::count(said.begin(), said.end(), "01"), 0) << run.output;
+}
+
+}  // namespace
