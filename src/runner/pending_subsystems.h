@@ -17,20 +17,11 @@ namespace pending {
 // Runner_HookStates names them). The start-up check (runner/startup_hooks.h) reports any other
 // empty hook as a fault, and a hook listed here that has been filled as one too: when a
 // subsystem lands, its hooks are installed in Runner_InstallHooks and taken off this list.
-inline constexpr std::array<std::string_view, 10> kPendingHooks = {
-    // The allocator keeps no per-frame statistics.
-    "MainLoop.countFrame",
+inline constexpr std::array<std::string_view, 3> kPendingHooks = {
     // The debug window.
     "MainLoop.debugUpdate",
     "MainLoop.closeDebugWindow",
     "Error.debugUpdate",
-    // The debug overlay and the profiler.
-    "Graphics.overlayInit",
-    "Graphics.overlayBegin",
-    "Graphics.overlayEnd",
-    "Graphics.overlayDraw",
-    "Graphics.profilerStartFrame",
-    "Graphics.profilerLogFPS",
 };
 
 // Game file, window, graphics and the first frames.
