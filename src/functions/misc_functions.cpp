@@ -16,8 +16,10 @@
 #include "functions/string_functions.h"
 #include "platform/console.h"
 #include "platform/files.h"
+#include "runner/debug_overlay.h"
 #include "runner/events.h"
 #include "runner/instance.h"
+#include "runner/run_options.h"
 #include "script/code.h"
 #include "script/compiler/compile_error_sink.h"
 #include "script/compiler/user_variables.h"
@@ -206,6 +208,15 @@ void F_ShowDebugMessage(ScriptValue&, CInstance* self, CInstance* other, int, Sc
   g_DebugMessageConsole->Output("%s\n", Arg_CString(text));
 }
 
+// Shows or hides the frame-rate line and the profiler's bars of the debug overlay.
+void F_ShowDebugOverlay(ScriptValue&, CInstance*, CInstance*, int, ScriptValue* args) {
+  if (Arg_Flag(args[0])) {
+    g_RunOptions.debugOverlayMode |= kOverlayFrameRate;
+  } else {
+    g_RunOptions.debugOverlayMode &= ~kOverlayFrameRate;
+  }
+}
+
 // ---- Variables by name ----
 
 namespace {
@@ -328,6 +339,7 @@ constexpr MiscBuiltin kMiscBuiltins[] = {
     {"execute_string", F_ExecuteString, -1},
     {"execute_file", F_ExecuteFile, -1},
     {"show_debug_message", F_ShowDebugMessage, 1},
+    {"show_debug_overlay", F_ShowDebugOverlay, 1},
     {"variable_global_exists", F_VariableGlobalExists, 1},
     {"variable_local_exists", F_VariableLocalExists, 1},
     {"variable_global_get", F_VariableGlobalGet, 1},

@@ -87,6 +87,12 @@ void GR_D3D_Batch_EndFrame() {
   b.count = 0;
 }
 
+void GR_D3D_Batch_ResetFrameCounters() {
+  Batch& b = TheBatch();
+  b.counters.drawCallsThisFrame = 0;
+  b.counters.textureSwapsThisFrame = 0;
+}
+
 int GR_D3D_Draw(int type, int count, const void* vertices, int vertexSize) {
   Batch& b = TheBatch();
   uint32_t fvf = FvfOf(vertexSize);

@@ -47,4 +47,6 @@ void GR_D3D_Batch_ForgetTexture(const HardwareTexture* texture);
 // The vertex format last given to the device (drawing outside the batch updates it).
 void GR_D3D_Batch_NoteFVF(uint32_t fvf);
 const BatchCounters& GR_D3D_Batch_Counters();
+// Zeroes the texture switches and draw calls counted this frame (the profiler's frame start).
+void GR_D3D_Batch_ResetFrameCounters();
 int GR_D3D_Batch_PendingCount();

@@ -1,5 +1,6 @@
 #include "graphics/debug_font_image.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace {
@@ -13,8 +14,9 @@ struct Bitmap5x7 {
   bool low = false;
 };
 
-// Characters 32 to 128. 127 is an empty box, 128 a full one.
-constexpr Bitmap5x7 kGlyphs[kDebugFontGlyphCount] = {
+// Characters 32 to 136. 127 is an empty box, 128 a full one; 129 to 136 are the arrows left,
+// right, up and down, a tick, a cross, a bullet and a degree sign.
+constexpr Bitmap5x7 kGlyphs[kOverlayFontGlyphCount] = {
     {{0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},  // space
     {{0x04, 0x04, 0x04, 0x04, 0x04, 0x00, 0x04}},  // !
     {{0x0A, 0x0A, 0x00, 0x00, 0x00, 0x00, 0x00}},  // "
@@ -112,21 +114,39 @@ constexpr Bitmap5x7 kGlyphs[kDebugFontGlyphCount] = {
     {{0x00, 0x00, 0x08, 0x15, 0x02, 0x00, 0x00}},  // ~
     {{0x1F, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1F}},  // 127
     {{0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F}},  // 128
+    {{0x00, 0x04, 0x08, 0x1F, 0x08, 0x04, 0x00}},  // 129 arrow left
+    {{0x00, 0x04, 0x02, 0x1F, 0x02, 0x04, 0x00}},  // 130 arrow right
+    {{0x04, 0x0E, 0x15, 0x04, 0x04, 0x04, 0x04}},  // 131 arrow up
+    {{0x04, 0x04, 0x04, 0x04, 0x15, 0x0E, 0x04}},  // 132 arrow down
+    {{0x00, 0x01, 0x01, 0x02, 0x14, 0x08, 0x00}},  // 133 tick
+    {{0x00, 0x11, 0x0A, 0x04, 0x0A, 0x11, 0x00}},  // 134 cross
+    {{0x00, 0x00, 0x0E, 0x0E, 0x0E, 0x00, 0x00}},  // 135 bullet
+    {{0x0C, 0x12, 0x12, 0x0C, 0x00, 0x00, 0x00}},  // 136 degree
 };
 
 constexpr int kTopRow = 2;  // first row of a capital inside its cell
 
 }  // namespace
 
-const std::array<DebugFontRect, kDebugFontGlyphCount>& DebugFont_Rects() {
-  static const std::array<DebugFontRect, kDebugFontGlyphCount> rects = [] {
-    std::array<DebugFontRect, kDebugFontGlyphCount> r{};
-    for (int i = 0; i < kDebugFontGlyphCount; ++i) {
+const std::array<DebugFontRect, kOverlayFontGlyphCount>& DebugFont_OverlayRects() {
+  static const std::array<DebugFontRect, kOverlayFontGlyphCount> rects = [] {
+    std::array<DebugFontRect, kOverlayFontGlyphCount> r{};
+    for (int i = 0; i < kOverlayFontGlyphCount; ++i) {
       r[static_cast<size_t>(i)] = {static_cast<uint8_t>((i % kCellsPerRow) * kDebugFontCellWidth),
                                    static_cast<uint8_t>((i / kCellsPerRow) * kDebugFontCellHeight),
                                    static_cast<uint8_t>(kDebugFontCellWidth),
                                    static_cast<uint8_t>(kDebugFontCellHeight)};
     }
+    return r;
+  }();
+  return rects;
+}
+
+const std::array<DebugFontRect, kDebugFontGlyphCount>& DebugFont_Rects() {
+  static const std::array<DebugFontRect, kDebugFontGlyphCount> rects = [] {
+    std::array<DebugFontRect, kDebugFontGlyphCount> r{};
+    const auto& all = DebugFont_OverlayRects();
+    std::copy_n(all.begin(), kDebugFontGlyphCount, r.begin());
     return r;
   }();
   return rects;
@@ -144,8 +164,8 @@ std::vector<uint8_t> DebugFont_RawImage() {
   for (size_t p = 0; p < size_t{w} * h; ++p) {
     block[pixels + p * 4] = block[pixels + p * 4 + 1] = block[pixels + p * 4 + 2] = 0xFF;
   }
-  const auto& rects = DebugFont_Rects();
-  for (int g = 0; g < kDebugFontGlyphCount; ++g) {
+  const auto& rects = DebugFont_OverlayRects();
+  for (int g = 0; g < kOverlayFontGlyphCount; ++g) {
     const Bitmap5x7& glyph = kGlyphs[g];
     const DebugFontRect& r = rects[static_cast<size_t>(g)];
     const int top = r.y + kTopRow + (glyph.low ? 2 : 0);

@@ -219,6 +219,19 @@ void Graphics_GetMatrix(int kind, float matrix[16]) {
   std::memcpy(matrix, Shadow().matrices[static_cast<size_t>(index)].data(), sizeof(float) * 16);
 }
 
+void Graphics_RestoreMatrix(int kind, const float matrix[16]) {
+  gfx::CGLDevice* device = Graphics_Device();
+  if (device == nullptr) return;
+  GR_D3D_Batch_Flush();
+  int index = kind == 0 ? 0 : kind == 1 ? 1 : 2;
+  auto& cached = Shadow().matrices[static_cast<size_t>(index)];
+  std::memcpy(cached.data(), matrix, sizeof(float) * 16);
+  const d3d::TransformType type = index == 0   ? d3d::TransformType::View
+                                  : index == 1 ? d3d::TransformType::Projection
+                                               : d3d::TransformType::World;
+  device->SetTransform(type, cached.data());
+}
+
 bool Graphics_PushRenderTarget() {
   gfx::CGLDevice* device = Graphics_Device();
   StateShadow& s = Shadow();

@@ -23,6 +23,9 @@ void Graphics_SetTexture(int stage, HardwareTexture* texture);
 // kind 0 view, 1 projection, anything else world.
 void Graphics_SetMatrix(int kind, const float matrix[16]);
 void Graphics_GetMatrix(int kind, float matrix[16]);
+// Puts back a matrix read with Graphics_GetMatrix exactly as it was (a projection is not
+// corrected a second time).
+void Graphics_RestoreMatrix(int kind, const float matrix[16]);
 bool Graphics_PushRenderTarget();
 bool Graphics_PopRenderTarget();
 void Graphics_PopAllRenderTargets();

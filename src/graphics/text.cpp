@@ -5,6 +5,7 @@
 
 #include "graphics/fonts.h"
 #include "graphics/primitives.h"
+#include "graphics/profiler.h"
 #include "platform/conversions.h"
 #include "platform/string_helpers.h"
 #include "platform/utf8.h"
@@ -170,6 +171,7 @@ int32_t GR_Text_Height(std::string_view text, int32_t separation, int32_t limit)
 }
 
 void GR_Text_Draw(float x, float y, std::string_view text, int32_t separation, int32_t limit) {
+  const CProfilerSection section(kProfilerTextColour, "Text");
   const Layout layout = LayOut(text, separation, limit);
   float top = PlainTop(y, layout.lines.size(), layout.step);
   const uint32_t colour = GR_Draw_Get_Color();
@@ -198,6 +200,7 @@ void GR_Text_Draw_Color(float x, float y, std::string_view text, int32_t separat
 
 void GR_Text_Draw_Transformed(float x, float y, std::string_view text, int32_t separation, int32_t limit,
                               float xscale, float yscale, float angle) {
+  const CProfilerSection section(kProfilerTextColour, "Text");
   const Layout layout = LayOut(text, separation, limit);
   RotatedFrame f = Rotate(x, y, layout.lines.size(), layout.step, yscale, angle);
   const uint32_t colour = GR_Draw_Get_Color();

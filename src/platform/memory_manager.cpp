@@ -1,5 +1,6 @@
 #include "platform/memory_manager.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -24,6 +25,7 @@ struct AlignedBlock {
 struct State {
   std::mutex lock;
   MemoryStatistics stats;
+  MemoryFrameStatistics frames;
   std::unordered_set<const void*> plain;
   std::unordered_map<const void*, AlignedBlock> aligned;
 };
@@ -200,4 +202,19 @@ void MemoryManager::DumpStatistics(const char* title) {
   g_DebugConsole->Output("%s\n", title != nullptr ? title : "");
   DumpMemory();
   g_DebugConsole->Output("Blocks in use = %u\n", Statistics().blocksInUse);
+}
+
+void MemoryManager::CountFrame() {
+  State& s = S();
+  std::lock_guard<std::mutex> guard(s.lock);
+  const uint32_t inUse = std::max({s.stats.bytesInUse, s.stats.bytesInUseShadow1, s.stats.bytesInUseShadow2});
+  ++s.frames.frames;
+  s.frames.bytesInUse = inUse;
+  s.frames.peakBytesInUse = std::max(s.frames.peakBytesInUse, inUse);
+}
+
+MemoryFrameStatistics MemoryManager::FrameStatistics() {
+  State& s = S();
+  std::lock_guard<std::mutex> guard(s.lock);
+  return s.frames;
 }

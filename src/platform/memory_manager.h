@@ -17,6 +17,14 @@ struct MemoryStatistics {
   uint32_t blocksInUse = 0;
 };
 
+// What the allocator noted at the start of each frame (MemoryManager::CountFrame): the frames
+// counted, the bytes in use then, and the most bytes in use seen at any frame's start.
+struct MemoryFrameStatistics {
+  uint32_t frames = 0;
+  uint32_t bytesInUse = 0;
+  uint32_t peakBytesInUse = 0;
+};
+
 class MemoryManager {
  public:
   static constexpr uint32_t kCheckWord1 = 0xDEADC0DEu;
@@ -60,4 +68,8 @@ class MemoryManager {
   static void DumpMemory();
   // The title line, then the same as DumpMemory and the number of blocks in use.
   static void DumpStatistics(const char* title);
+  // Counts a frame (the main loop, once a frame) and notes the bytes in use: the largest of the
+  // three byte counters.
+  static void CountFrame();
+  static MemoryFrameStatistics FrameStatistics();
 };

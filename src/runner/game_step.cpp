@@ -8,6 +8,7 @@
 #include "data/game_options.h"
 #include "data/objects.h"
 #include "data/rooms.h"
+#include "graphics/profiler.h"
 #include "platform/http.h"
 #include "platform/timing.h"
 #include "runner/events.h"
@@ -368,8 +369,11 @@ void Run_Step() {
   Run_Globals.deltaTime = std::max<int64_t>(0, now - g_LastStepTime);
   g_LastStepTime = now;
   StepHooks& hooks = Run_StepHooks();
-  if (hooks.startStep) hooks.startStep();
-  if (hooks.platformFrameUpdate) hooks.platformFrameUpdate();
+  {
+    const CProfilerSection section(kProfilerInputColour, "IO&Tarn");
+    if (hooks.startStep) hooks.startStep();
+    if (hooks.platformFrameUpdate) hooks.platformFrameUpdate();
+  }
   if (Options_Get().freezeWhenInactive && hooks.windowActive && !hooks.windowActive()) return;
   CRoom* room = Run_CurrentRoom();
   if (room == nullptr) return;

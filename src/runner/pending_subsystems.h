@@ -17,17 +17,7 @@ namespace pending {
 // Runner_HookStates names them). The start-up check (runner/startup_hooks.h) reports any other
 // empty hook as a fault, and a hook listed here that has been filled as one too: when a
 // subsystem lands, its hooks are installed in Runner_InstallHooks and taken off this list.
-inline constexpr std::array<std::string_view, 7> kPendingHooks = {
-    // The allocator keeps no per-frame statistics.
-    "MainLoop.countFrame",
-    // The debug overlay and the profiler.
-    "Graphics.overlayInit",
-    "Graphics.overlayBegin",
-    "Graphics.overlayEnd",
-    "Graphics.overlayDraw",
-    "Graphics.profilerStartFrame",
-    "Graphics.profilerLogFPS",
-};
+inline constexpr std::array<std::string_view, 0> kPendingHooks = {};
 
 // Game file, window, graphics and the first frames.
 void ScoreForm_Create();

@@ -17,12 +17,16 @@
 #include "graphics/device.h"
 #include "graphics/fonts.h"
 #include "graphics/graphics_hooks.h"
+#include "graphics/overlay_bracket.h"
+#include "graphics/profiler.h"
 #include "graphics/surfaces.h"
 #include "graphics/texture_table.h"
 #include "graphics/transitions.h"
 #include "platform/bitmap32.h"
 #include "platform/console.h"
+#include "platform/memory_manager.h"
 #include "platform/message_box.h"
+#include "runner/debug_overlay.h"
 #include "runner/debug_window.h"
 #include "runner/game_step.h"
 #include "runner/display.h"
@@ -92,6 +96,18 @@ void InstallGraphics() {
   hooks.windowResizable = [] { return (GameData_Header().windowFlags & kWindowFlagSizeable) != 0; };
   hooks.freeAllSurfaces = [] { GR_Surface_Free_All(); };
   InstallResourceTextures();
+}
+
+// The debug overlay and profiler over every frame, and the allocator's count of frames.
+void InstallDebugOverlay() {
+  GraphicsHooks& hooks = Graphics_Hooks();
+  hooks.overlayInit = Overlay_Init;
+  hooks.overlayBegin = Overlay_Begin;
+  hooks.overlayEnd = Overlay_End;
+  hooks.overlayDraw = Overlay_Draw;
+  hooks.profilerStartFrame = Profiler_StartFrame;
+  hooks.profilerLogFPS = Overlay_Shutdown;
+  MainLoop_Hooks().countFrame = MemoryManager::CountFrame;
 }
 
 // The step's window, input and drawing beyond what rooms install (Room_InstallHooks).
@@ -175,6 +191,7 @@ void Runner_InstallHooks() {
   InstallStep();
   InstallWindow();
   InstallGraphics();
+  InstallDebugOverlay();
   InstallGraphicsStart();
   InstallModalBoxes();
   InstallBuiltinVariables();
