@@ -45,7 +45,7 @@ double DifferentShare(const Picture& a, const Picture& b) {
 }
 
 const char* const kRooms[] = {"rm_garden", "rm_text", "rm_sound", "rm_particles",
-                              "rm_stage", "rm_physics", "rm_saving", "rm_data", "rm_dialog"};
+                              "rm_stage", "rm_physics", "rm_saving", "rm_data", "rm_overlay", "rm_dialog"};
 
 }  // namespace
 
@@ -54,6 +54,8 @@ TEST(DemoTour, PlaysHeadlessToItsEndAndEveryRoomLooksAsItShould) {
   RunnerOptions options;
   options.environment["XDG_DATA_HOME"] = data.path();
   options.environment["SDL_VIDEODRIVER"] = "offscreen";
+  // The overlay's frame rate as if every frame took a 60th of a second.
+  options.environment["KILNFORGE_FIXED_FRAME_TIME"] = "16666";
   options.timeoutSeconds = 120;
   const RunnerResult run = RunRunner({"-game", KF_DEMO_GAME, "-noaudio"}, options);
   ASSERT_FALSE(run.timedOut) << run.output;
@@ -74,9 +76,10 @@ TEST(DemoTour, PlaysHeadlessToItsEndAndEveryRoomLooksAsItShould) {
         "The balls fell and collided: ",
         "Saved the game with 5 coins in tour.sav.",
         "Loaded tour.sav back: 5 coins, as saved.",
+        "The debug overlay is on: frames per second as a line and bars.",
         "Asked: enjoyed = 0, name = a guest.",
         "The tour is over.",
-        "Goodbye after 9 rooms."}) {
+        "Goodbye after 10 rooms."}) {
     EXPECT_NE(run.output.find(said), std::string::npos) << "missing: " << said << "\n" << run.output;
   }
 

@@ -8,6 +8,7 @@ switch (argument0) {
   case rm_physics: return "Physics: a world in the room; balls fall as bodies, bounce off a floor and each other.";
   case rm_saving: return "A saved game: the game is saved with 5 coins, changed to 99, and loaded back.";
   case rm_data: return "Data structures, files, ini and JSON: a sorted list, a map as JSON, a counter in an ini file, a text file.";
+  case rm_overlay: return "The debug overlay, switched on for a moment: frames per second as a line and bars.";
   case rm_dialog: return "A dialog: the game asks a question and a name (answered at once when there is no display).";
 }
 return "";
