@@ -504,24 +504,18 @@ void Graphics_DrawScreenTexture() {
   int savedWidth = g.sizes.screenWidth, savedHeight = g.sizes.screenHeight;
   g.sizes.screenWidth = g.sizes.backBufferWidth;
   g.sizes.screenHeight = g.sizes.backBufferHeight;
-  // The overlay's bracket sets up screen-space drawing; without it, the states a game's
-  // 3D drawing may have left on (culling, depth test, lighting, fog, a world transform)
-  // are put aside here so that they cannot darken or hide the picture.
-  const bool ownBracket = !Graphics_Hooks().overlayBegin;
+  // The states a game's 3D drawing may have left on (culling, depth test, lighting, fog, a
+  // world transform) are put aside here so that they cannot darken or hide the picture.
   uint32_t savedCull = Graphics_GetDeviceRenderState(d3d::RenderState::CullMode);
   bool savedDepth = Graphics_DepthTestEnabled(), savedLighting = Graphics_LightingEnabled();
   bool savedFog = Graphics_FogEnabled();
   float savedWorld[16];
   Graphics_GetMatrix(2, savedWorld);
-  if (ownBracket) {
-    Graphics_SetRenderState(8, 0);
-    Graphics_SetRenderState(1, 0);
-    Graphics_SetRenderState(21, 0);
-    Graphics_SetRenderState(13, 0);
-    Graphics_SetMatrix(2, Matrix4::Identity().m);
-  } else {
-    Graphics_Hooks().overlayBegin();
-  }
+  Graphics_SetRenderState(8, 0);
+  Graphics_SetRenderState(1, 0);
+  Graphics_SetRenderState(21, 0);
+  Graphics_SetRenderState(13, 0);
+  Graphics_SetMatrix(2, Matrix4::Identity().m);
   Graphics_SetRenderState(12, 0);
   bool savedInterpolation = GR_Texture_Get_Interpolation();
   GR_Texture_Set_Interpolation(g.creationInterpolation);
@@ -564,15 +558,11 @@ void Graphics_DrawScreenTexture() {
 
   GR_D3D_Batch_Flush();
   GR_Texture_Set_Interpolation(savedInterpolation);
-  if (ownBracket) {
-    Graphics_SetRenderState(8, savedCull == d3d::kCullClockwise ? 1 : savedCull == d3d::kCullCounterClockwise ? 2 : 0);
-    Graphics_SetRenderState(1, savedDepth ? 1 : 0);
-    Graphics_SetRenderState(21, savedLighting ? 1 : 0);
-    Graphics_SetRenderState(13, savedFog ? 1 : 0);
-    Graphics_SetMatrix(2, savedWorld);
-  } else if (Graphics_Hooks().overlayEnd) {
-    Graphics_Hooks().overlayEnd();
-  }
+  Graphics_SetRenderState(8, savedCull == d3d::kCullClockwise ? 1 : savedCull == d3d::kCullCounterClockwise ? 2 : 0);
+  Graphics_SetRenderState(1, savedDepth ? 1 : 0);
+  Graphics_SetRenderState(21, savedLighting ? 1 : 0);
+  Graphics_SetRenderState(13, savedFog ? 1 : 0);
+  Graphics_SetMatrix(2, savedWorld);
   Graphics_SetRenderState(12, 1);
   g.sizes.screenWidth = savedWidth;
   g.sizes.screenHeight = savedHeight;
