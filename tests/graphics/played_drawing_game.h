@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,17 +26,20 @@ class PlayedDrawingGame : public DrawingTest {
 
   // Plays the game on both executors: the "@" lines must agree; the picture of the last run
   // is kept as `shot`.
-  void Play(const GameDataWriter& game) {
+  void Play(const GameDataWriter& game, const std::map<std::string, std::string>& environment = {},
+            const std::vector<std::string>& extraArgs = {}) {
     std::string previous;
     for (const bool tree : {false, true}) {
       SCOPED_TRACE(tree ? "tree interpreter" : "machine");
       TempFolder folder;
       ASSERT_TRUE(game.WriteFile(folder / "game.win"));
       RunnerOptions options;
+      options.environment = environment;
       options.environment["XDG_DATA_HOME"] = folder / "data";
       options.timeoutSeconds = 30.0;
       std::vector<std::string> args = {"-game", folder / "game.win", "-noaudio"};
       if (tree) args.push_back("-oldexec");
+      args.insert(args.end(), extraArgs.begin(), extraArgs.end());
       const RunnerResult run = RunRunner(args, options);
       ASSERT_EQ(run.exitCode, 0) << run.output;
       lines.clear();
