@@ -12,9 +12,25 @@
 #include <iterator>
 #include <tuple>
 
+#include <malloc.h>
+
 #include "platform/console.h"
 
 namespace gfx {
+namespace {
+
+// A software rasteriser allocates large blocks for each frame's scene and frees them when the
+// frame is drawn. With the allocator's default, the freed top of the heap goes back to the
+// system and comes back on the next frame as fresh pages, every one of them faulted in again:
+// a scene of a thousand small 3D shapes then runs ten times slower. Freed memory is kept for
+// reuse up to this much.
+void KeepFreedHeapForTheRasteriser() {
+  static const bool once = [] { return mallopt(M_TRIM_THRESHOLD, 512 << 20) == 1; }();
+  (void)once;
+}
+
+}  // namespace
+
 namespace {
 
 const char* kVertexShader = R"(
@@ -327,6 +343,7 @@ std::unique_ptr<CGLDevice> CGLDevice::Create(const DeviceConfig& config) {
 }
 
 bool CGLDevice::Initialise(const DeviceConfig& config) {
+  KeepFreedHeapForTheRasteriser();
   depth24_ = config.depth24;
   if (config.window != nullptr) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
@@ -767,9 +784,9 @@ void CGLDevice::UploadUniforms(const ProgramInfo& info) {
   }
 }
 
-void CGLDevice::BindVertexLayout(uint32_t stride) {
+void CGLDevice::BindVertexLayout(uint32_t stride, uintptr_t base) {
   uint32_t fvf = fvf_;
-  uintptr_t offset = 0;
+  uintptr_t offset = base;
   glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(stride), reinterpret_cast<void*>(offset));
   glEnableVertexAttribArray(0);
   offset += 12;
@@ -799,10 +816,38 @@ void CGLDevice::BindVertexLayout(uint32_t stride) {
   }
 }
 
+// The vertices of successive draws go one after another into one stream buffer, written
+// through an unsynchronised mapping: a range a pending draw reads is never written again.
+// When the buffer is full its storage is renewed (the driver keeps the old one for the draws
+// that read it) and writing starts again at its start. Renewing the storage for every draw
+// instead makes the driver allocate and fault in fresh memory each time, which a scene of
+// many small 3D shapes pays for many times over.
 void CGLDevice::DrawArrays(uint32_t glMode, const void* vertices, uint32_t count, uint32_t stride) {
+  const auto bytes = static_cast<GLsizeiptr>(count) * stride;
   glBindBuffer(GL_ARRAY_BUFFER, vbo_);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(count) * stride, vertices, GL_STREAM_DRAW);
-  BindVertexLayout(stride);
+  if (bytes > kStreamBufferBytes) {
+    glBufferData(GL_ARRAY_BUFFER, bytes, vertices, GL_STREAM_DRAW);
+    streamOffset_ = kStreamBufferBytes;  // the next draw renews the stream's storage
+    BindVertexLayout(stride, 0);
+    glDrawArrays(glMode, 0, static_cast<GLsizei>(count));
+    return;
+  }
+  if (streamOffset_ + bytes > kStreamBufferBytes) {
+    glBufferData(GL_ARRAY_BUFFER, kStreamBufferBytes, nullptr, GL_STREAM_DRAW);
+    streamOffset_ = 0;
+  }
+  void* target = glMapBufferRange(GL_ARRAY_BUFFER, streamOffset_, bytes,
+                                  GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
+  if (target == nullptr) {
+    glBufferData(GL_ARRAY_BUFFER, bytes, vertices, GL_STREAM_DRAW);
+    streamOffset_ = kStreamBufferBytes;
+    BindVertexLayout(stride, 0);
+  } else {
+    std::memcpy(target, vertices, static_cast<size_t>(bytes));
+    glUnmapBuffer(GL_ARRAY_BUFFER);
+    BindVertexLayout(stride, static_cast<uintptr_t>(streamOffset_));
+    streamOffset_ += (bytes + 15) & ~GLsizeiptr{15};
+  }
   glDrawArrays(glMode, 0, static_cast<GLsizei>(count));
 }
 

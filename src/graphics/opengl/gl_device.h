@@ -128,7 +128,7 @@ class CGLDevice {
   // The program the current state draws with: a lean one for plain 2D drawing.
   const ProgramInfo& ChooseProgram() const;
   void UploadUniforms(const ProgramInfo& info);
-  void BindVertexLayout(uint32_t stride);
+  void BindVertexLayout(uint32_t stride, uintptr_t base);
   void DrawArrays(uint32_t glMode, const void* vertices, uint32_t count, uint32_t stride);
   bool MakeTargetObjects(GLTexture& texture, bool withDepth);
   bool MakeMultisampleObjects(GLTexture& texture);
@@ -151,6 +151,8 @@ class CGLDevice {
   ProgramInfo programLean_[2][2][2];  // [flat][textured][alpha test]
   uint32_t vao_ = 0;
   uint32_t vbo_ = 0;
+  static constexpr intptr_t kStreamBufferBytes = intptr_t{4} << 20;
+  intptr_t streamOffset_ = kStreamBufferBytes;  // where the next draw's vertices go in vbo_
   uint32_t sampler_ = 0;
 
   uint32_t backColour_ = 0;
