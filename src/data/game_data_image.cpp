@@ -43,6 +43,7 @@ GameDataImage& GameDataImage::operator=(GameDataImage&& other) noexcept {
     mapped_ = std::exchange(other.mapped_, nullptr);
     size_ = std::exchange(other.size_, 0);
     capacity_ = std::exchange(other.capacity_, 0);
+    fileBacked_ = std::exchange(other.fileBacked_, false);
   }
   return *this;
 }
@@ -53,7 +54,17 @@ void GameDataImage::Release() {
   if (mapped_ != nullptr) munmap(mapped_, capacity_);
   mapped_ = nullptr;
   size_ = capacity_ = 0;
+  fileBacked_ = false;
   bytes_.clear();
+}
+
+void GameDataImage::DropPages(uint64_t offset, uint64_t length) const {
+  if (!fileBacked_ || offset >= size_) return;
+  length = std::min<uint64_t>(length, size_ - offset);
+  const uint64_t page = static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
+  const uint64_t first = (offset + page - 1) / page * page;
+  const uint64_t last = (offset + length) / page * page;
+  if (last > first) madvise(mapped_ + first, static_cast<size_t>(last - first), MADV_DONTNEED);
 }
 
 bool GameDataImage::ReadFile(const std::string& path, GameDataImage& out) {
@@ -65,12 +76,25 @@ bool GameDataImage::ReadFile(const std::string& path, GameDataImage& out) {
     close(fd);
     return false;
   }
-  // A regular file is read in one call into memory of its size, plus a spare byte that shows
-  // it grew meanwhile; anything else (a pipe, a file that grew) goes on into a vector.
+  // A regular file is mapped: its pages come from the page cache as they are first read, with
+  // no copy, and the parts read once (texture pages) can be handed back. Where it cannot be
+  // mapped it is read in one call into memory of its size, plus a spare byte that shows it grew
+  // meanwhile; anything else (a pipe, a file that grew) goes on into a vector.
   GameDataImage image;
   size_t filled = 0;
   bool ok = true;
   const size_t expected = static_cast<size_t>(info.st_size);
+  if (S_ISREG(info.st_mode) && expected > 0) {
+    void* file = mmap(nullptr, expected, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (file != MAP_FAILED) {
+      close(fd);
+      image.mapped_ = static_cast<uint8_t*>(file);
+      image.size_ = image.capacity_ = expected;
+      image.fileBacked_ = true;
+      out = std::move(image);
+      return true;
+    }
+  }
   if (S_ISREG(info.st_mode) && expected > 0) {
     image.capacity_ = expected + 1;
     image.mapped_ = MapMemory(image.capacity_);

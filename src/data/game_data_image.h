@@ -1,6 +1,7 @@
-// The bytes of a game data file, held for the whole run: either a vector (images built in
-// memory) or the file read in one pass into memory mapped for it all at once, which spares a
-// large file the page-by-page growth and zero filling of a vector.
+// The bytes of a game data file, held for the whole run: a vector (images built in memory, a
+// pipe), the file itself mapped read-only (a regular file: no copy is made and its pages come
+// in as they are first read), or, where it cannot be mapped, the file read in one pass into
+// memory taken for it all at once.
 #pragma once
 
 #include <cstddef>
@@ -27,6 +28,11 @@ class GameDataImage {
   }
   size_t Size() const { return Bytes().size(); }
 
+  // The bytes in [offset, offset + length) will not be needed soon (a texture page once it is
+  // on the device): the memory holding the whole pages among them is handed back. A mapped file
+  // reads them again from the file if they are asked for; other images keep them.
+  void DropPages(uint64_t offset, uint64_t length) const;
+
  private:
   void Release();
 
@@ -34,4 +40,5 @@ class GameDataImage {
   uint8_t* mapped_ = nullptr;  // when set: size_ bytes of a mapping of capacity_ bytes
   size_t size_ = 0;
   size_t capacity_ = 0;
+  bool fileBacked_ = false;  // mapped_ maps the file itself
 };

@@ -289,7 +289,9 @@ void CRoom::LoadFromChunk(const GameDataReader& reader, uint32_t offset, uint64_
     view.object = v.I32();
   }
 
-  for (uint32_t entry : Entries(reader, instanceList, "instance")) {
+  const std::vector<uint32_t> instanceEntries = Entries(reader, instanceList, "instance");
+  data->instances.reserve(instanceEntries.size());
+  for (uint32_t entry : instanceEntries) {
     GameDataCursor r(reader, entry);
     RoomInstanceRecord record;
     record.x = r.I32();
@@ -303,7 +305,9 @@ void CRoom::LoadFromChunk(const GameDataReader& reader, uint32_t offset, uint64_
     record.rotation = r.F32();
     data->instances.push_back(std::move(record));
   }
-  for (uint32_t entry : Entries(reader, tileList, "tile")) {
+  const std::vector<uint32_t> tileEntries = Entries(reader, tileList, "tile");
+  data->tiles.reserve(tileEntries.size());
+  for (uint32_t entry : tileEntries) {
     GameDataCursor r(reader, entry);
     RoomTileRecord t;
     t.x = r.I32();

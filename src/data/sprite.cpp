@@ -87,17 +87,11 @@ bool CSprite::LoadFromChunk(std::span<const uint8_t> image, uint32_t recordOffse
   const uint64_t packedSize = rowBytes * uint64_t(height);
   if (packedSize * maskCount > words.Left()) return false;
   separateMasks_ = maskCount != frameCount;
+  // Kept as stored (an eighth of the size) until a collision asks for a frame's mask.
   masks_.resize(maskCount);
-  for (std::vector<uint8_t>& mask : masks_) {
-    mask.assign(size_t(width) * size_t(height), 0);
-    const uint8_t* packed = image.data() + words.Position();
-    for (int32_t y = 0; y < height; ++y) {
-      const uint8_t* row = packed + size_t(y) * rowBytes;
-      for (int32_t x = 0; x < width; ++x)
-        mask[size_t(y) * size_t(width) + size_t(x)] = (row[x >> 3] >> (7 - (x & 7))) & 1;
-    }
-    words.Skip(packedSize);
-  }
+  const uint8_t* packed = image.data() + words.Position();
+  packedMasks_.assign(packed, packed + packedSize * maskCount);
+  words.Skip(packedSize * maskCount);
   masksValid_ = true;
   return true;
 }
@@ -123,6 +117,7 @@ void CSprite::Assign(const CSprite& src) {
   if (src.HasPageEntries()) {
     // Game-file sprites have no frame images to build masks from: the copy takes the stored ones.
     masks_ = src.masks_;
+    packedMasks_ = src.packedMasks_;
     masksValid_ = src.masksValid_;
     separateMasks_ = src.separateMasks_;
   } else {
@@ -293,6 +288,7 @@ void CSprite::SetPrecise(bool precise) {
 
 void CSprite::FreeMasks() {
   masks_.clear();
+  packedMasks_.clear();
   masksValid_ = false;
 }
 
@@ -380,7 +376,19 @@ std::span<const uint8_t> CSprite::MaskForFrame(int32_t frame) const {
   const int32_t count = static_cast<int32_t>(masks_.size());
   int32_t i = frame % count;
   if (i < 0) i += count;
-  return masks_[size_t(i)];
+  std::vector<uint8_t>& mask = masks_[size_t(i)];
+  if (mask.empty() && !packedMasks_.empty()) {
+    const size_t rowBytes = (size_t(width_) + 7) / 8;
+    if (packedMasks_.size() < (size_t(i) + 1) * rowBytes * size_t(height_)) return {};
+    const uint8_t* packed = packedMasks_.data() + size_t(i) * rowBytes * size_t(height_);
+    mask.assign(size_t(width_) * size_t(height_), 0);
+    for (int32_t y = 0; y < height_; ++y) {
+      const uint8_t* row = packed + size_t(y) * rowBytes;
+      for (int32_t x = 0; x < width_; ++x)
+        mask[size_t(y) * size_t(width_) + size_t(x)] = (row[x >> 3] >> (7 - (x & 7))) & 1;
+    }
+  }
+  return mask;
 }
 
 bool Sprite_OutsideView(float x, float y, float reachX, float reachY, const ViewRect& view) {

@@ -156,7 +156,9 @@ class CSprite {
   bool smooth_ = false;
   bool preload_ = true;
   bool separateMasks_ = true;
-  std::vector<std::vector<uint8_t>> masks_;
+  // One byte a pixel; a game-file sprite's are unpacked from packedMasks_ on first use.
+  mutable std::vector<std::vector<uint8_t>> masks_;
+  std::vector<uint8_t> packedMasks_;  // a game-file sprite's masks as stored: rows of bits
   std::vector<CBitmap32> frames_;
   std::vector<int32_t> textures_;
   std::vector<TPageRecord> pageEntries_;

@@ -90,6 +90,33 @@ std::unique_ptr<HardwareTexture> GR_D3D_Texture_Create_From_Pixels(const uint32_
 
 namespace {
 
+// A texture of exactly width x height made holding the R, G, B, A bytes; null when its size
+// would be rounded up (the caller then fills a cleared texture) or the device refuses it.
+std::unique_ptr<HardwareTexture> CreateHoldingRGBA(const uint8_t* rgba, int width, int height) {
+  gfx::CGLDevice* device = Graphics_Device();
+  if (device == nullptr || Texture_RoundSize(width) != width || Texture_RoundSize(height) != height) return nullptr;
+  auto texture = std::make_unique<HardwareTexture>();
+  texture->packedSize = Texture_PackSize(width, height, 1);
+  texture->formatCode = kFormatA8R8G8B8;
+  if (!device->CreateTextureHolding(texture->gl, width, height, rgba)) return nullptr;
+  texture->flags = 0;
+  return texture;
+}
+
+// The fields of a "RAW " block's header: false when it is none or its pixels are cut short.
+struct RawHeader {
+  uint32_t width = 0, height = 0, type = 0;
+};
+bool ReadRawHeader(const uint8_t* data, size_t size, RawHeader& header) {
+  if (size < 16 || std::memcmp(data, "RAW ", 4) != 0) return false;
+  header = {ReadU32(data + 4), ReadU32(data + 8), ReadU32(data + 12)};
+  if (header.type > 1 || header.width < 1 || header.height < 1 || header.width > 4096 || header.height > 4096) {
+    return false;
+  }
+  const size_t bytesPerPixel = header.type == 0 ? 4 : 2;
+  return size - 16 >= static_cast<size_t>(header.width) * header.height * bytesPerPixel;
+}
+
 std::unique_ptr<HardwareTexture> LoadRaw(uint8_t* data, size_t size, TextureInfo& info) {
   if (size < 16) return nullptr;
   uint32_t width = ReadU32(data + 4);
@@ -129,6 +156,20 @@ std::unique_ptr<HardwareTexture> LoadRaw(uint8_t* data, size_t size, TextureInfo
 }
 
 }  // namespace
+
+std::unique_ptr<HardwareTexture> GR_D3D_Texture_Load_Block(std::span<const uint8_t> block, TextureInfo& info,
+                                                           uint32_t format) {
+  RawHeader raw;
+  if (ReadRawHeader(block.data(), block.size(), raw) && raw.type == 0) {
+    const int width = static_cast<int>(raw.width), height = static_cast<int>(raw.height);
+    if (auto texture = CreateHoldingRGBA(block.data() + 16, width, height)) {
+      info = {width, height, 32, 0, static_cast<int32_t>(kFormatA8R8G8B8), -1, static_cast<int32_t>(kFormatA8R8G8B8)};
+      return texture;
+    }
+  }
+  std::vector<uint8_t> copy(block.begin(), block.end());
+  return GR_D3D_Texture_Load(copy.data(), copy.size(), info, format);
+}
 
 std::unique_ptr<HardwareTexture> GR_D3D_Texture_Load(uint8_t* data, size_t size, TextureInfo& info,
                                                      uint32_t format) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "graphics/opengl/gl_device.h"
@@ -60,6 +61,10 @@ std::unique_ptr<HardwareTexture> GR_D3D_Texture_Create_From_Pixels(const uint32_
 // A "RAW " block or an image file. The "RAW " pixels are converted in the caller's buffer.
 std::unique_ptr<HardwareTexture> GR_D3D_Texture_Load(uint8_t* data, size_t size, TextureInfo& info,
                                                      uint32_t format);
+// A "RAW " block or an image file that is only read: 32-bit "RAW " pixels whose size needs no
+// rounding go to the device straight from it; anything else is converted in a copy.
+std::unique_ptr<HardwareTexture> GR_D3D_Texture_Load_Block(std::span<const uint8_t> block, TextureInfo& info,
+                                                           uint32_t format);
 bool GR_D3D_Texture_Upload(HardwareTexture& texture, int level, int width, int height, const void* pixels);
 // Makes the texture hold what was drawn into it.
 bool GR_D3D_Texture_Resolve(HardwareTexture& texture);

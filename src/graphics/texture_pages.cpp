@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "data/game_data.h"
@@ -9,9 +10,16 @@
 #include "graphics/textured_quads.h"
 #include "platform/console.h"
 
+namespace {
+
+std::vector<ChunkSpan> g_blocks;  // by page index; size 0: no usable block
+
+}  // namespace
+
 bool GR_Texture_Pages_Load() {
   const GameDataReader& reader = GameData_Reader();
   std::vector<int32_t> ids;
+  std::vector<ChunkSpan> blocks;
   for (const ChunkSpan& chunk : GameData_KeptChunks(ChunkId("TXTR"))) {
     std::vector<uint32_t> offsets;
     try {
@@ -29,14 +37,25 @@ bool GR_Texture_Pages_Load() {
       if (start < chunk.offset || start >= chunk.End() || !reader.Contains(start, end - start)) {
         g_DebugConsole->Output("Texture page %d lies outside its chunk\n", static_cast<int>(ids.size()));
         ids.push_back(-1);
+        blocks.push_back({});
         continue;
       }
-      // The loader may convert "RAW " pixels in place: it gets a copy, never the file image.
-      std::span<const uint8_t> block = reader.Image().subspan(static_cast<size_t>(start), static_cast<size_t>(end - start));
-      std::vector<uint8_t> copy(block.begin(), block.end());
-      ids.push_back(GR_Texture_Create_From_Image(copy.data(), copy.size()));
+      ids.push_back(kTexturePageNotMade);
+      blocks.push_back({static_cast<uint32_t>(start), static_cast<uint32_t>(end - start)});
     }
   }
+  g_blocks = std::move(blocks);
   GR_Texture_Pages_Set(ids.data(), static_cast<int>(ids.size()));
   return true;
+}
+
+int32_t GR_Texture_Page_Make(int32_t page) {
+  if (page < 0 || static_cast<size_t>(page) >= g_blocks.size()) return -1;
+  const ChunkSpan block = std::exchange(g_blocks[static_cast<size_t>(page)], ChunkSpan{});
+  const GameDataReader& reader = GameData_Reader();
+  if (block.size == 0 || !reader.Contains(block.offset, block.size)) return -1;
+  const int32_t id = GR_Texture_Create_From_Block(reader.Bytes(block.offset, block.size));
+  // On the device now, the page's bytes are not read again.
+  GameData_State().image.DropPages(block.offset, block.size);
+  return GR_Texture_Exists(id) ? id : -1;
 }

@@ -69,6 +69,15 @@ int GR_Texture_Create_From_Image(uint8_t* data, size_t size) {
   return Fill(id, std::move(texture), info.width, info.height, iw, ih);
 }
 
+int GR_Texture_Create_From_Block(std::span<const uint8_t> block) {
+  int id = GR_Texture_Find_Free();
+  TextureInfo info;
+  auto texture = GR_D3D_Texture_Load_Block(block, info, kFormatA8R8G8B8);
+  const float iw = texture ? Inverse(texture->Width()) : 0.0f;
+  const float ih = texture ? Inverse(texture->Height()) : 0.0f;
+  return Fill(id, std::move(texture), info.width, info.height, iw, ih);
+}
+
 int GR_Texture_Create_From_Image_File(uint8_t* data, size_t size) { return GR_Texture_Create_From_Image(data, size); }
 
 int GR_Texture_Create_From_Pixels(int width, int height, uint8_t* data, size_t size) {

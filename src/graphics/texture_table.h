@@ -27,6 +27,8 @@ int GR_Texture_Find_Free();
 int GR_Texture_Create_RenderTarget(int width, int height, bool flag);
 int GR_Texture_Create_From_Image(uint8_t* data, size_t size);
 int GR_Texture_Create_From_Image_File(uint8_t* data, size_t size);
+// An image block that is only read (a texture page of the game file): see GR_D3D_Texture_Load_Block.
+int GR_Texture_Create_From_Block(std::span<const uint8_t> block);
 int GR_Texture_Create_From_Pixels(int width, int height, uint8_t* data, size_t size);
 int GR_Texture_Create_From_Hardware(std::unique_ptr<HardwareTexture> texture, int width, int height);
 int GR_Texture_From_Bitmap(const TextureBitmap* bitmap);

@@ -1,5 +1,7 @@
 #include "graphics/textured_quads.h"
 
+#include "graphics/texture_pages.h"
+
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
@@ -8,6 +10,7 @@
 #include "graphics/batch.h"
 #include "graphics/primitives.h"
 #include "graphics/surfaces.h"
+#include "graphics/texture_pages.h"
 #include "graphics/texture_table.h"
 #include "platform/conversions.h"
 
@@ -134,7 +137,8 @@ void GR_Texture_Pages_Clear() { g_pages.clear(); }
 
 int32_t GR_TPE_TextureId(const TPageRecord& entry) {
   if (entry.texture < 0 || static_cast<size_t>(entry.texture) >= g_pages.size()) return -1;
-  const int32_t id = g_pages[static_cast<size_t>(entry.texture)];
+  int32_t& id = g_pages[static_cast<size_t>(entry.texture)];
+  if (id == kTexturePageNotMade) id = GR_Texture_Page_Make(entry.texture);
   return GR_Texture_Exists(id) ? id : -1;
 }
 

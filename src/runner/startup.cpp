@@ -166,6 +166,7 @@ void Runner_Initialise() {
   VM_SetFileStrings(StringTable_Count, StringTable_Get);
   FileLocations_SetGameFolder(GetGameDirectory());
   Code_SetUseVM(g_RunOptions.useVM);
+  Code_SetKeepTrees(false);
   External_SetCallsDisabled(g_RunOptions.externalCallsDisabled);
   Extension_Install();
   Code_Exec_Install();

@@ -9,6 +9,7 @@ namespace {
 
 struct Executors {
   bool useVM = true;
+  bool keepTrees = true;
   CodeGenerator generator;
   CodeVMExecutor vm;
   CodeTreeExecutor tree;
@@ -85,6 +86,7 @@ bool CCode::Compile(std::string_view name) {
         compiled_ = false;
         return false;
       }
+      if (!State().keepTrees) root_ = CodeNode();
     }
   }
   return true;
@@ -96,6 +98,7 @@ void Code_SetStoredTable(std::vector<StoredCodeEntry> entries) {
 const std::vector<StoredCodeEntry>& Code_StoredTable() { return State().stored; }
 
 void Code_SetUseVM(bool on) { State().useVM = on; }
+void Code_SetKeepTrees(bool keep) { State().keepTrees = keep; }
 bool Code_UseVM() { return State().useVM; }
 void Code_SetGenerator(CodeGenerator generator) { State().generator = std::move(generator); }
 void Code_SetVMExecutor(CodeVMExecutor executor) { State().vm = std::move(executor); }

@@ -82,6 +82,10 @@ const std::vector<StoredCodeEntry>& Code_StoredTable();
 // Virtual machine (on, the default) or parse-tree interpreter ("-oldexec").
 void Code_SetUseVM(bool on);
 bool Code_UseVM();
+// Whether code given bytecode keeps its parse tree too (on by default, for callers that switch
+// executors after compiling). The runner turns it off: a game running on the virtual machine
+// never walks the trees, and they would hold more memory than the bytecode.
+void Code_SetKeepTrees(bool keep);
 
 // Installed by the bytecode generator: fills code through SetBytecode; false after
 // reporting a compile error.

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "data/game_data_image.h"
@@ -39,6 +40,25 @@ TEST(GameDataImage, ReadsFilesOfAnySizeWhole) {
     EXPECT_EQ(Bytes(moved), bytes) << size;
     EXPECT_EQ(image.Size(), 0u);
   }
+}
+
+TEST(GameDataImage, BytesHandedBackAreReadAgainWhenAskedFor) {
+  TempFolder folder;
+  const std::vector<uint8_t> bytes = Pattern(5 << 20);
+  Write(folder / "game.win", bytes);
+  GameDataImage image;
+  ASSERT_TRUE(GameDataImage::ReadFile(folder / "game.win", image));
+  EXPECT_EQ(Bytes(image), bytes);  // every page read once
+  // Ranges that start and end inside pages, the whole image, and past its end.
+  for (auto [offset, length] : {std::pair<uint64_t, uint64_t>{100, 3 << 20}, {4095, 8194}, {0, 5 << 20},
+                                {(5 << 20) - 10, 1000}, {6 << 20, 10}}) {
+    image.DropPages(offset, length);
+    ASSERT_EQ(Bytes(image), bytes) << offset << " " << length;
+  }
+  // An image built in memory keeps its bytes.
+  GameDataImage built(Pattern(100000));
+  built.DropPages(0, 100000);
+  EXPECT_EQ(Bytes(built), Pattern(100000));
 }
 
 TEST(GameDataImage, ReadsAPipeAndRefusesWhatIsNoFile) {

@@ -1,13 +1,15 @@
 // The arithmetic of the primitives and textured quads where it shows: circle precision,
 // vertex counts, the primitive builder's limits, the first tile's column, the cut of a part
-// drawn from a cropped page entry, health bars.
+// drawn from a cropped page entry, health bars, game pages made on their first draw.
 #include "graphics/drawing_fixture.h"
 
 #include <fstream>
 #include <iterator>
 
+#include "data/sprite.h"
 #include "functions/graphics_functions.h"
 #include "graphics/primitives.h"
+#include "graphics/texture_table.h"
 #include "graphics/textured_quads.h"
 
 namespace {
@@ -238,4 +240,41 @@ TEST_F(DrawingTest, ScreenSavePartClipsToTheWindowAndWritesBmpForOtherNames) {
   EXPECT_EQ(bytes[28], 24);              // bits per pixel
   EXPECT_EQ(bytes[54 + 2], 0xFF);        // red, stored B G R
   EXPECT_EQ(bytes[54 + 0], 0x00);
+}
+
+TEST_F(DrawingTest, GamePagesBecomeTexturesWhenFirstDrawnFromInTheirOwnColours) {
+  // Two 64 x 64 pages (a size that needs no rounding, so the page goes to the device straight
+  // from the file): the first red on its left half and blue on its right, the second never
+  // drawn from.
+  GameDataWriter game;
+  std::vector<uint8_t> page(64 * 64 * 4);
+  for (size_t i = 0; i < 64 * 64; ++i) {
+    const bool left = i % 64 < 32;
+    page[i * 4] = left ? 0xFF : 0x00;
+    page[i * 4 + 2] = left ? 0x00 : 0xFF;
+    page[i * 4 + 3] = 0xFF;
+  }
+  game.textures.push_back(gamedata::RawImage(64, 64, page));
+  game.textures.push_back(gamedata::RawImage(64, 64, std::vector<uint8_t>(64 * 64 * 4, 0xFF)));
+  game.texturePageEntries.push_back({0, 0, 64, 64, 0, 0, 64, 64, 64, 64, 0});
+  game.texturePageEntries.push_back({0, 0, 64, 64, 0, 0, 64, 64, 64, 64, 1});
+  for (int32_t s = 0; s < 2; ++s) {
+    gamedata::Sprite sprite;
+    sprite.name = "spr_page" + std::to_string(s);
+    sprite.width = sprite.height = 64;
+    sprite.bboxRight = sprite.bboxBottom = 63;
+    sprite.frames = {s};
+    game.sprites.push_back(sprite);
+  }
+  Load(game);
+  const int loaded = GR_Texture_Count();
+  const TPageRecord entry = Sprite_Data(0)->PageEntries()[0];
+  GR_Texture_Set_Interpolation(false);
+  const auto draw = [&] { GR_Draw_TPE_Part_Ext(entry, 0, 0, 64, 64, 0, 0, 1, 1, 0, 0xFFFFFF, 1); };
+  auto pixels = Frame(draw);
+  EXPECT_EQ(Pixel(pixels, 10, 10), 0xFF0000u);
+  EXPECT_EQ(Pixel(pixels, 50, 10), 0x0000FFu);
+  pixels = Frame(draw);
+  EXPECT_EQ(Pixel(pixels, 50, 50), 0x0000FFu);
+  EXPECT_EQ(GR_Texture_Count(), loaded + 1);  // the first page, made once; the second never
 }

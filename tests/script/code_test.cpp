@@ -99,6 +99,31 @@ TEST_F(CodeObjects, GeneratorMakesTheBytecodeAndCanFailTheCompile) {
   EXPECT_FALSE(refused.IsCompiled());
 }
 
+TEST_F(CodeObjects, TreesAreDroppedOnceBytecodeIsMadeOnlyWhenAsked) {
+  Code_SetGenerator([](CCode& code) {
+    code.SetBytecode(VMBuffer(std::vector<uint8_t>{0x05, 0x00, 0x0f, 0xc0}), VMBuffer());
+    return true;
+  });
+  CCode kept("x = y; z = 1", false);
+  ASSERT_TRUE(kept.Compile("kept"));
+  EXPECT_FALSE(kept.Root().children.empty());
+  Code_SetKeepTrees(false);
+  CCode dropped("x = y; z = 1", false), constant("2 + 3", true);
+  const bool compiled = dropped.Compile("dropped") && constant.Compile("constant");
+  // Without the virtual machine the tree is what runs: it stays.
+  Code_SetUseVM(false);
+  CCode walked("x = y; z = 1", false);
+  const bool walkedCompiled = walked.Compile("walked");
+  Code_SetKeepTrees(true);
+  ASSERT_TRUE(compiled && walkedCompiled);
+  EXPECT_TRUE(dropped.Root().children.empty());
+  EXPECT_NE(dropped.Bytecode(), nullptr);
+  EXPECT_EQ(dropped.SourceCopy(), "x = y; z = 1");
+  EXPECT_EQ(constant.Kind(), CodeKind::Constant);
+  EXPECT_EQ(constant.Constant().real, 5);
+  EXPECT_FALSE(walked.Root().children.empty());
+}
+
 TEST_F(CodeObjects, StoredCodeViewsTheLoadersBytes) {
   static const std::vector<uint8_t> bytes = {1, 2, 3, 4, 5, 6, 7, 8};
   static const std::vector<uint8_t> lines = {0, 0, 0, 0, 9, 0, 0, 0};

@@ -917,7 +917,12 @@ bool CGLDevice::MakeMultisampleObjects(GLTexture& texture) {
   return complete;
 }
 
-bool CGLDevice::CreateTexture(GLTexture& out, int width, int height, bool renderTarget, int samples) {
+namespace {
+
+// Names a width x height texture for `out` holding the pixels given in `format` (cleared
+// storage for none); false when the size is refused or the device reports an error. Unit 0
+// is bound back to `bound`.
+bool MakeTextureStorage(GLTexture& out, int width, int height, GLenum format, const void* pixels, GLuint bound) {
   out = {};
   if (width < 1 || height < 1) return false;
   GLint maximum = 0;
@@ -928,13 +933,20 @@ bool CGLDevice::CreateTexture(GLTexture& out, int width, int height, bool render
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, out.texture);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
-  glBindTexture(GL_TEXTURE_2D, boundTextureName_);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, format, GL_UNSIGNED_BYTE, pixels);
+  glBindTexture(GL_TEXTURE_2D, bound);
   out.width = width;
   out.height = height;
+  return glGetError() == GL_NO_ERROR;
+}
+
+}  // namespace
+
+bool CGLDevice::CreateTexture(GLTexture& out, int width, int height, bool renderTarget, int samples) {
+  const bool made = MakeTextureStorage(out, width, height, GL_BGRA, nullptr, boundTextureName_);
   out.renderTarget = renderTarget;
-  if (glGetError() != GL_NO_ERROR) {
-    DestroyTexture(out);
+  if (!made) {
+    if (out.texture != 0) DestroyTexture(out);
     return false;
   }
   bool multisampled = renderTarget && samples > 1 && samples <= MaxSamples();
@@ -948,6 +960,12 @@ bool CGLDevice::CreateTexture(GLTexture& out, int width, int height, bool render
     return false;
   }
   return true;
+}
+
+bool CGLDevice::CreateTextureHolding(GLTexture& out, int width, int height, const void* rgba) {
+  if (rgba != nullptr && MakeTextureStorage(out, width, height, GL_RGBA, rgba, boundTextureName_)) return true;
+  if (out.texture != 0) DestroyTexture(out);
+  return false;
 }
 
 void CGLDevice::ResolveTexture(GLTexture& texture) {

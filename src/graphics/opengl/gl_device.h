@@ -98,6 +98,9 @@ class CGLDevice {
   // Textures. Pixels are A8R8G8B8 (bytes B, G, R, A) or A4R4G4B4 words.
   // samples (2..16) gives a render target a multisampled surface; 0 none.
   bool CreateTexture(GLTexture& out, int width, int height, bool renderTarget, int samples = 0);
+  // A texture made holding its pixels from the start (bytes R, G, B, A, rows of `width`), so
+  // its storage is written once instead of cleared and then filled.
+  bool CreateTextureHolding(GLTexture& out, int width, int height, const void* rgba);
   // Copies what was drawn into a multisampled render target into its texture.
   void ResolveTexture(GLTexture& texture);
   void DestroyTexture(GLTexture& texture);

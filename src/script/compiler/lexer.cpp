@@ -211,6 +211,7 @@ CodeToken Scanner::Next() {
 
 bool Code_Phase1_Scan(std::string_view text, CodeTokenList& tokens) {
   Scanner scanner(text);
+  tokens.reserve(tokens.size() + text.size() / 3 + 4);  // about one token in three characters
   while (true) {
     tokens.push_back(scanner.Next());
     if (tokens.back().kind == TokenKind::Error) return false;
