@@ -106,7 +106,9 @@ TEST_F(D3DModelFunctions, RegisteredRightAfterTheOtherD3DBuiltins) {
     const BuiltinFunctionEntry* entry = Function_Get(first + static_cast<int32_t>(i));
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->name, names[i]);
-    if (i < std::size(argc)) EXPECT_EQ(entry->argc, argc[i]) << names[i];
+    if (i < std::size(argc)) {
+      EXPECT_EQ(entry->argc, argc[i]) << names[i];
+    }
   }
 }
 
