@@ -2,6 +2,7 @@
 
 #include "functions/action_functions.h"
 #include "functions/d3d_functions.h"
+#include "functions/d3d_model_functions.h"
 #include "functions/dialog_functions.h"
 #include "functions/ds_functions.h"
 #include "functions/file_functions.h"
@@ -23,6 +24,7 @@ void Functions_RegisterAll() {
   InitMathFunctions();
   InitGraphicsFunctions();
   InitD3DFunctions();
+  InitD3DModelFunctions();
   InitParticleFunctions();
   InitActionFunctions();
   InitMiscFunctions();

@@ -43,6 +43,12 @@ void Add(float x, float y, float z, float nx, float ny, float nz, uint32_t argb,
 
 }  // namespace
 
+int32_t GR_3D_Texture_Id(int32_t texture) {
+  if (GR_Texture_Exists(texture)) return texture;
+  const TPageRecord* entry = texture == -1 ? nullptr : GR_TPE_FromHandle(texture);
+  return entry == nullptr ? -1 : GR_TPE_TextureId(*entry);
+}
+
 void GR_3D_Primitive_Begin(int32_t kind, int32_t texture) {
   Primitive3D& p = g_primitive;
   p.count = 0;

@@ -21,6 +21,8 @@ inline constexpr int kPrimitive3DCapacity = 1001;
 // Texture handles: an existing texture id, -1 for none, or a texture-page entry handle
 // (GR_TPE_Handle); anything else draws untextured.
 void GR_3D_Primitive_Begin(int32_t kind, int32_t texture);
+// The texture id a handle draws with: the texture itself, a page entry's page, or -1 for none.
+int32_t GR_3D_Texture_Id(int32_t texture);
 void GR_3D_Vertex(float x, float y, float z);
 void GR_3D_Vertex_Color(float x, float y, float z, int32_t colour, float alpha);
 void GR_3D_Vertex_Texture(float x, float y, float z, float u, float v);

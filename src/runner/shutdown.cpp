@@ -11,6 +11,7 @@
 #include "data/sprite.h"
 #include "graphics/device.h"
 #include "graphics/fonts.h"
+#include "graphics/graphics_3d_model.h"
 #include "graphics/particles/particle_types.h"
 #include "graphics/textured_quads.h"
 #include "runner/room_start.h"
@@ -47,6 +48,7 @@ void ShutdownSubsystems() {
   Object_FreeEventLists();
   Object_FreeAll();
   Particle_Shutdown();
+  GR_3D_Model_FreeAll();
   Sprite_FreeAll();
   File_RemoveTempDirectory();
   Graphics_Shutdown();

@@ -91,7 +91,7 @@ TEST_F(D3DFunctions, RegisteredAfterTheGraphicsFamilyAndBeforeTheParticles) {
     EXPECT_EQ(entry->name, order[i].name);
     EXPECT_EQ(entry->argc, order[i].argc) << order[i].name;
   }
-  // The model built-ins, when present, come next; then the particle family.
+  // The model built-ins come next; then the particle family.
   int32_t particles = -1;
   ASSERT_TRUE(Function_Find("part_type_create", particles));
   EXPECT_GT(particles, first + static_cast<int32_t>(std::size(order)) - 1);

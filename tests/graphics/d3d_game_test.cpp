@@ -72,6 +72,40 @@ TEST_F(D3DGame, SwitchingThreeDOffRestoresTwoDDrawing) {
   EXPECT_EQ(At(40, 40), kBlack);
 }
 
+// A model written as a text file by the game, loaded, and drawn twice with different
+// transforms: a block with a cone on top and, behind them, a fin of its own colours (red at
+// the foot, blue at the tip). The nearer copy, drawn first with the checker texture, hides
+// part of the farther one, drawn untextured in yellow: the yellow reaches only the vertices
+// without a colour of their own.
+TEST_F(D3DGame, ModelFromATextFileDrawnTwice) {
+  const std::string fileLines[] = {"100",
+                               "7",
+                               "10 -10 -10 0 10 10 16 1 1 0 0",
+                               "12 -10 -10 16 10 10 30 1 1 1 16",
+                               "0 4 0 0 0 0 0 0 0 0 0",
+                               "3 -16 11 0 255 1 0 0 0 0 0",
+                               "3 16 11 0 255 1 0 0 0 0 0",
+                               "3 0 11 34 16711680 1 0 0 0 0 0",
+                               "1 0 0 0 0 0 0 0 0 0 0"};
+  std::string writer = "f = file_text_open_write(\"ship.txt\");";
+  for (const std::string& line : fileLines) writer += "file_text_write_string(f, \"" + line + "\"); file_text_writeln(f);";
+  writer += "file_text_close(f); ship = d3d_model_create(); show_debug_message(\"@load \" + string(d3d_model_load(ship, \"ship.txt\")));";
+  Play(SceneGame("d3d_start(); tex = background_get_texture(0);" + writer,
+                 std::string(kCamera) +
+                     "draw_set_color(c_white); d3d_transform_set_scaling(0.8, 0.8, 0.8);"
+                     "d3d_model_draw(ship, -12, -10, 0, tex);"
+                     "draw_set_color(c_yellow); d3d_transform_set_rotation_z(30); d3d_transform_add_translation(14, 15, 0);"
+                     "d3d_model_draw(ship, 0, 0, 0, -1);"
+                     "d3d_transform_set_identity(); draw_set_color(c_white);"));
+  EXPECT_EQ(lines, "load 1\n");
+  ExpectShot("d3d_model_twice");
+  auto red = [this](int x, int y) { return (At(x, y) >> 16) & 0xFFu; };
+  auto blue = [this](int x, int y) { return At(x, y) & 0xFFu; };
+  EXPECT_EQ(At(22, 20), 0xFFFFFF00u);              // the yellow copy's block
+  EXPECT_TRUE(red(15, 25) > 0xC0 && blue(15, 25) < 0x40);  // its fin's red foot beside the block
+  EXPECT_TRUE(blue(20, 9) > 0xC0 && red(20, 9) < 0x40);    // and blue tip above the cone
+}
+
 // In 3D mode the room is drawn through the perspective view projection: an instance deep in
 // the room (depth 8000) is drawn small, near the middle, among tiles nearer to the eye.
 TEST_F(D3DGame, DeepInstanceIsDrawnInARoomWithTiles) {

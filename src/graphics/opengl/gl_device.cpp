@@ -337,8 +337,10 @@ d3d::ColorValue FromArgb(uint32_t argb) {
 }  // namespace
 
 std::unique_ptr<CGLDevice> CGLDevice::Create(const DeviceConfig& config) {
+  static uint64_t devicesMade = 0;
   std::unique_ptr<CGLDevice> device(new CGLDevice());
   if (!device->Initialise(config)) return nullptr;
+  device->serial_ = ++devicesMade;
   return device;
 }
 
@@ -851,6 +853,24 @@ void CGLDevice::DrawArrays(uint32_t glMode, const void* vertices, uint32_t count
   glDrawArrays(glMode, 0, static_cast<GLsizei>(count));
 }
 
+namespace {
+
+// The OpenGL mode and vertex count of primitiveCount Direct3D primitives.
+void PrimitiveMode(d3d::PrimitiveType type, uint32_t primitiveCount, GLenum& mode, uint32_t& count) {
+  switch (type) {
+    case d3d::PrimitiveType::PointList: mode = GL_POINTS; count = primitiveCount; return;
+    case d3d::PrimitiveType::LineList: mode = GL_LINES; count = primitiveCount * 2; return;
+    case d3d::PrimitiveType::LineStrip: mode = GL_LINE_STRIP; count = primitiveCount + 1; return;
+    case d3d::PrimitiveType::TriangleList: mode = GL_TRIANGLES; count = primitiveCount * 3; return;
+    case d3d::PrimitiveType::TriangleStrip: mode = GL_TRIANGLE_STRIP; count = primitiveCount + 2; return;
+    case d3d::PrimitiveType::TriangleFan: mode = GL_TRIANGLE_FAN; count = primitiveCount + 2; return;
+  }
+  mode = GL_TRIANGLES;
+  count = 0;
+}
+
+}  // namespace
+
 void CGLDevice::DrawPrimitiveUP(d3d::PrimitiveType type, uint32_t primitiveCount, const void* vertices,
                                 uint32_t stride) {
   if (primitiveCount == 0 || vertices == nullptr) return;
@@ -859,14 +879,7 @@ void CGLDevice::DrawPrimitiveUP(d3d::PrimitiveType type, uint32_t primitiveCount
   UploadUniforms(program);
   uint32_t count = 0;
   GLenum mode = GL_TRIANGLES;
-  switch (type) {
-    case d3d::PrimitiveType::PointList: mode = GL_POINTS; count = primitiveCount; break;
-    case d3d::PrimitiveType::LineList: mode = GL_LINES; count = primitiveCount * 2; break;
-    case d3d::PrimitiveType::LineStrip: mode = GL_LINE_STRIP; count = primitiveCount + 1; break;
-    case d3d::PrimitiveType::TriangleList: mode = GL_TRIANGLES; count = primitiveCount * 3; break;
-    case d3d::PrimitiveType::TriangleStrip: mode = GL_TRIANGLE_STRIP; count = primitiveCount + 2; break;
-    case d3d::PrimitiveType::TriangleFan: mode = GL_TRIANGLE_FAN; count = primitiveCount + 2; break;
-  }
+  PrimitiveMode(type, primitiveCount, mode, count);
   DrawArrays(mode, vertices, count, stride);
   bool lines = type == d3d::PrimitiveType::LineList || type == d3d::PrimitiveType::LineStrip;
   if (lines && rs_[static_cast<int>(d3d::RenderState::LastPixel)] != 0) {
@@ -880,6 +893,32 @@ void CGLDevice::DrawPrimitiveUP(d3d::PrimitiveType type, uint32_t primitiveCount
     }
     DrawArrays(GL_POINTS, scratch_.data(), static_cast<uint32_t>(scratch_.size() / stride), stride);
   }
+}
+
+uint32_t CGLDevice::CreateVertexBuffer(const void* vertices, uint32_t bytes) {
+  if (vertices == nullptr || bytes == 0) return 0;
+  GLuint buffer = 0;
+  glGenBuffers(1, &buffer);
+  glBindBuffer(GL_ARRAY_BUFFER, buffer);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), vertices, GL_STATIC_DRAW);
+  return buffer;
+}
+
+void CGLDevice::DestroyVertexBuffer(uint32_t buffer) {
+  if (buffer != 0) glDeleteBuffers(1, &buffer);
+}
+
+void CGLDevice::DrawPrimitive(d3d::PrimitiveType type, uint32_t buffer, uint32_t primitiveCount, uint32_t stride) {
+  if (primitiveCount == 0 || buffer == 0) return;
+  GLenum mode = GL_TRIANGLES;
+  uint32_t count = 0;
+  PrimitiveMode(type, primitiveCount, mode, count);
+  const ProgramInfo& program = ChooseProgram();
+  glUseProgram(program.id);
+  UploadUniforms(program);
+  glBindBuffer(GL_ARRAY_BUFFER, buffer);
+  BindVertexLayout(stride);
+  glDrawArrays(mode, 0, static_cast<GLsizei>(count));
 }
 
 bool CGLDevice::MakeTargetObjects(GLTexture& texture, bool withDepth) {

@@ -95,6 +95,16 @@ class CGLDevice {
   void DrawPrimitiveUP(d3d::PrimitiveType type, uint32_t primitiveCount, const void* vertices,
                        uint32_t stride);
 
+  // Static vertex buffers: filled once and drawn many times. A buffer belongs to the device that
+  // made it (see Serial); 0 is none.
+  uint32_t CreateVertexBuffer(const void* vertices, uint32_t bytes);
+  void DestroyVertexBuffer(uint32_t buffer);
+  // Draws primitiveCount primitives from vertex 0 of the buffer.
+  void DrawPrimitive(d3d::PrimitiveType type, uint32_t buffer, uint32_t primitiveCount, uint32_t stride);
+  // Different for every device made in this run, so that a buffer of an earlier device is
+  // never taken for one of this device.
+  uint64_t Serial() const { return serial_; }
+
   // Textures. Pixels are A8R8G8B8 (bytes B, G, R, A) or A4R4G4B4 words.
   // samples (2..16) gives a render target a multisampled surface; 0 none.
   bool CreateTexture(GLTexture& out, int width, int height, bool renderTarget, int samples = 0);
@@ -138,6 +148,7 @@ class CGLDevice {
   void ResolveSurface(const RenderSurface& surface);
 
   SDL_Window* window_ = nullptr;
+  uint64_t serial_ = 0;
   void* sdlContext_ = nullptr;
   void* eglDisplay_ = nullptr;
   void* eglContext_ = nullptr;
