@@ -7,8 +7,12 @@
 #include "data/objects.h"
 #include "platform/conversions.h"
 #include "runner/instance_list.h"
+#include "runner/instance_pool.h"
 
 uint64_t EventSerial = 0;
+
+void* CInstance::operator new(std::size_t size) { return InstancePool_Allocate(size); }
+void CInstance::operator delete(void* block, std::size_t size) noexcept { InstancePool_Free(block, size); }
 
 namespace {
 
@@ -62,7 +66,7 @@ int32_t Trunc(float value) { return Conv_TruncToInt32(value); }
 }  // namespace
 
 CInstance::CInstance(float x_, float y_, int32_t id_, int32_t objectIndex, bool join)
-    : createSerial(EventSerial), variables(std::make_unique<CVariableList>()) {
+    : createSerial(EventSerial) {
   alarm.fill(-1);
   ChangeObject(objectIndex, join);
   x = x_;

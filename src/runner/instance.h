@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -23,6 +24,22 @@ inline constexpr int32_t kNoBoundingBox = -100000;
 // pass can skip the instances created during it.
 extern uint64_t EventSerial;
 
+// An instance's own variables, held inside the instance (no allocation of their own, and
+// beside the fields a step reads); reached through -> like any other owner of a list.
+class InstanceVariables {
+ public:
+  CVariableList* operator->() { return &list_; }
+  const CVariableList* operator->() const { return &list_; }
+  CVariableList& operator*() { return list_; }
+  const CVariableList& operator*() const { return list_; }
+  CVariableList* get() { return &list_; }
+  const CVariableList* get() const { return &list_; }
+  explicit operator bool() const { return true; }
+
+ private:
+  CVariableList list_;
+};
+
 class CInstance {
  public:
   // An object index of -1 becomes 0. When join is set the instance enters its object's
@@ -31,6 +48,9 @@ class CInstance {
   virtual ~CInstance();
   CInstance(const CInstance&) = delete;
   CInstance& operator=(const CInstance&) = delete;
+  // Instances come from the instance pool (runner/instance_pool.h).
+  static void* operator new(std::size_t size);
+  static void operator delete(void* block, std::size_t size) noexcept;
 
   // Leaves the old object's lists and takes the new object's mask, depth, flags and sprite.
   void ChangeObject(int32_t index, bool join);
@@ -88,11 +108,17 @@ class CInstance {
   bool deactivated = false;  // in the room's deactivated list
   bool carried = false;      // room start: taken over from the carried persistent instances
   bool started = false;      // room start: create event and creation code have run
-  uint64_t createSerial = 0;
+  bool precise = false;
+  bool timeline_running = false;
+  bool timeline_loop = false;
+  // Whether the list holds the instance under listedDepth (see below).
+  bool indexedDepth = false;
   int32_t id = 0;
+  uint64_t createSerial = 0;
   int32_t object_index = 0;
   CObjectKF* object = nullptr;  // null when the index has no object
   std::shared_ptr<CPhysicsObject> physics;
+  InstanceVariables variables;
   int32_t sprite_index = -1;
   float image_index = 0.0f;
   float image_speed = 1.0f;
@@ -102,7 +128,6 @@ class CInstance {
   float image_alpha = 1.0f;
   uint32_t image_blend = 0xFFFFFF;
   int32_t mask_index = -1;
-  bool precise = false;
   float x = 0.0f;
   float y = 0.0f;
   float xstart = 0.0f;
@@ -121,7 +146,6 @@ class CInstance {
   int32_t bbox_right = kNoBoundingBox;
   int32_t bbox_bottom = kNoBoundingBox;
   std::array<int32_t, kAlarmCount> alarm;
-  std::unique_ptr<CVariableList> variables;
   int32_t path_index = -1;
   float path_position = 0.0f;
   float path_positionprevious = 0.0f;
@@ -134,15 +158,12 @@ class CInstance {
   int32_t timeline_index = -1;
   float timeline_position = 0.0f;
   float timeline_speed = 1.0f;
-  bool timeline_running = false;
-  bool timeline_loop = false;
+  // The depth the instance was put into its list under, while that list indexes it by depth.
+  float listedDepth = 0.0f;
+  float depth = 0.0f;
   std::shared_ptr<CCode> creationCode;  // from the room's record; null for none
   CInstance* next = nullptr;  // the room's depth-ordered list (not owned)
   CInstance* prev = nullptr;
-  float depth = 0.0f;
-  // The depth the instance was put into its list under, while that list indexes it by depth.
-  float listedDepth = 0.0f;
-  bool indexedDepth = false;
   InstanceGridEntry gridEntry;  // its place in the running room's collision grid
 
   // The box is to be computed again (and the collision grid told).

@@ -30,14 +30,13 @@ bool IndexAndInstanceOnStack(uint32_t var) {
   return (var & (kVMVarFixedInstance | kVMVarNoIndex)) == 0;
 }
 
-// A variable operand naming a built-in variable of self, other or self-or-global, with no
-// index on the stack.
-bool IsPlainBuiltin(uint32_t word, uint32_t var) {
+// A variable operand naming a variable (built-in or the instance's own) of self, other or
+// self-or-global, with no index on the stack.
+bool IsPlainInstanceVariable(uint32_t word, uint32_t var) {
   constexpr uint32_t kForm = kVMVarFixedInstance | kVMVarInstanceId | kVMVarNoIndex;
   const int16_t instance = static_cast<int16_t>(word & 0xFFFF);
   return (var & kForm) == (kVMVarFixedInstance | kVMVarNoIndex) &&
-         (instance == -1 || instance == -2 || instance == -6) &&
-         (var & kVMVarIdMask) < static_cast<uint32_t>(kFirstListVariableId);
+         (instance == -1 || instance == -2 || instance == -6);
 }
 
 // Values an instruction takes from the stack and leaves on it, and whether execution can
@@ -240,9 +239,9 @@ struct Decoder {
             } else if (IndexAndInstanceOnStack(vars[i])) {
               r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
               f = VMFastOp::PushElement;
-            } else if (IsPlainBuiltin(r.word, vars[i])) {
+            } else if (IsPlainInstanceVariable(r.word, vars[i])) {
               r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
-              f = VMFastOp::PushBuiltin;
+              f = VMFastOp::PushInstanceVariable;
             }
           } else if (t == static_cast<uint32_t>(VMType::Error)) {
             f = VMFastOp::PushShort;

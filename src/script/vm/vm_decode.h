@@ -24,7 +24,7 @@ enum class VMFastOp : uint8_t {
   End,            // the end of the code
   Nop,            // break, unassigned opcodes, pushes of types that push nothing
   PushLocal,      // push.v of a local, no index
-  PushBuiltin,    // push.v of a built-in variable of self or other, no index
+  PushInstanceVariable,  // push.v of a variable of self or other, no index
   // push.v L; push.e/.i k (K) or push.v L2 (L); add/sub/mul; pop.v.v L
   LocalAddK,
   LocalSubK,

@@ -522,7 +522,7 @@ const void* const* FastHandlers();
         {VMFastOp::End, &&fop_End},
         {VMFastOp::Nop, &&fop_Nop},
         {VMFastOp::PushLocal, &&fop_PushLocal},
-        {VMFastOp::PushBuiltin, &&fop_PushBuiltin},
+        {VMFastOp::PushInstanceVariable, &&fop_PushInstanceVariable},
         {VMFastOp::LocalAddK, &&fop_LocalAddK},
         {VMFastOp::LocalSubK, &&fop_LocalSubK},
         {VMFastOp::LocalMulK, &&fop_LocalMulK},
@@ -700,9 +700,21 @@ fop_PushLocal : {
   KF_FAST_GROWN();
 }
 
-fop_PushBuiltin : {  // argument0..15 straight from their slots; others through the table
+fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others through their accessors
   const auto k = static_cast<uint32_t>(ip->id - g_ArgumentFirst);
-  if (g_ArgumentFirst < 0 || k >= static_cast<uint32_t>(kArgumentSlotCount)) KF_FAST_SLOW();
+  if (g_ArgumentFirst < 0 || k >= static_cast<uint32_t>(kArgumentSlotCount)) {
+    // Read in place through the variable's accessor; a read that fails is left to the byte
+    // loop, which reads again and reports it.
+    --sp;
+    Cell_SetVarReal(*sp, 0.0);
+    st.argsMaybeSet = kAllArgumentSlots;
+    if (!ReadVariable(st, static_cast<int16_t>(ip->word & 0xFFFF), ip->id, 0, *sp)) {
+      ++sp;
+      KF_FAST_SLOW();
+    }
+    used += 16;
+    KF_FAST_GROWN();
+  }
   const ScriptValue& slot = Code_Arguments[k];
   --sp;
   sp->kind = slot.kind;
