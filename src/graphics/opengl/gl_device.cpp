@@ -917,7 +917,7 @@ void CGLDevice::DrawPrimitive(d3d::PrimitiveType type, uint32_t buffer, uint32_t
   glUseProgram(program.id);
   UploadUniforms(program);
   glBindBuffer(GL_ARRAY_BUFFER, buffer);
-  BindVertexLayout(stride);
+  BindVertexLayout(stride, 0);
   glDrawArrays(mode, 0, static_cast<GLsizei>(count));
 }
 
