@@ -127,15 +127,13 @@ bool Script_Perform(int32_t index, CInstance* self, CInstance* other, int32_t ar
   argc = std::clamp(argc, 0, kMaxScriptArguments);
   if (args == nullptr) argc = 0;
 
-  const std::array<ScriptValue, kArgumentSlotCount> saved = Code_Arguments;
-  const int32_t savedCount = Code_ArgumentCount;
+  ArgumentWindow window;
   for (int32_t i = 0; i < kArgumentSlotCount; ++i) {
-    ScriptValue& slot = Code_Arguments[static_cast<size_t>(i)];
     if (i < argc) {
-      slot = args[i];
+      window[i] = args[i];
     } else {
-      slot.real = 0.0;
-      slot.text.clear();
+      // A slot past the arguments is the real 0 but keeps the kind the caller's slot had.
+      window[i].kind = window.Caller(i).kind;
     }
   }
   Code_ArgumentCount = argc;
@@ -150,8 +148,6 @@ bool Script_Perform(int32_t index, CInstance* self, CInstance* other, int32_t ar
     }
   }
 
-  Code_Arguments = saved;
-  Code_ArgumentCount = savedCount;
   return ok;
 }
 

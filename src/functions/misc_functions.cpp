@@ -151,10 +151,10 @@ namespace {
 // were. A compile failure shows "COMPILATION ERROR in <what>" with the compiler's text.
 void ExecuteText(ScriptValue& result, CInstance* self, CInstance* other, int argc, const ScriptValue* args,
                  std::string text, const std::string& name, const char* what) {
-  const std::array<ScriptValue, kArgumentSlotCount> saved = Code_Arguments;
+  ArgumentWindow window;
   const int32_t passed = std::min(argc, kArgumentSlotCount) - 1;
   for (int32_t i = 0; i < kArgumentSlotCount; ++i) {
-    ScriptValue& slot = Code_Arguments[static_cast<size_t>(i)];
+    ScriptValue& slot = window[i];
     // Each slot holds a copy: the executed code may assign to it freely.
     if (i < passed)
       slot = args[i + 1];
@@ -168,7 +168,6 @@ void ExecuteText(ScriptValue& result, CInstance* self, CInstance* other, int arg
     Error_Show(std::string("COMPILATION ERROR in ") + what + "\n" + Compiler_LastError().text, false);
     Compiler_ClearError();
   }
-  Code_Arguments = saved;
 }
 
 }  // namespace

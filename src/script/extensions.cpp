@@ -265,14 +265,12 @@ bool Extension_Call(int32_t id, CInstance* self, CInstance* other, int32_t argc,
   }
   const CCode* code = g_functions.code[slot].get();
   if (code == nullptr) return false;
-  const auto saved = Code_Arguments;
-  for (int32_t i = 0; i < kArgumentSlotCount; ++i)
-    Code_Arguments[static_cast<size_t>(i)] = i < argc ? args[i] : ScriptValue();
+  ArgumentWindow window;
+  for (int32_t i = 0; i < kArgumentSlotCount; ++i) window[i] = i < argc ? args[i] : ScriptValue();
   const bool ok = Code_Execute_Value(self, other, *code, result);
   if (!ok)
     Compiler_SetErrorText("In extension function " + Extension_GetFunctionName(id).value_or("") + ": \n" +
                           Compiler_LastError().text);
-  Code_Arguments = saved;
   return ok;
 }
 

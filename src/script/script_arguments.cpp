@@ -1,12 +1,16 @@
 #include "script/script_arguments.h"
 
-std::array<ScriptValue, kArgumentSlotCount> Code_Arguments;
+namespace {
+ArgumentSlots g_OutermostArguments;
+}  // namespace
+
+ScriptValue* Code_Arguments = g_OutermostArguments.data();
 int32_t Code_ArgumentCount = 0;
 bool Action_Relative = false;
 
 void Code_Argument_Set(int32_t n, ValueKind kind, double real, const char* string) {
   if (n < 0 || n >= kArgumentSlotCount) return;
-  ScriptValue& slot = Code_Arguments[static_cast<size_t>(n)];
+  ScriptValue& slot = Code_Arguments[n];
   slot.kind = kind;
   slot.real = real;
   if (string != nullptr) {
@@ -18,9 +22,10 @@ void Code_Argument_Set(int32_t n, ValueKind kind, double real, const char* strin
 
 void Code_Argument_Set(int32_t n, const ScriptValue& value) {
   if (n < 0 || n >= kArgumentSlotCount) return;
-  ScriptValue_Copy(Code_Arguments[static_cast<size_t>(n)], value);
+  ScriptValue_Copy(Code_Arguments[n], value);
 }
 
 void Code_Arguments_Free() {
-  for (auto& slot : Code_Arguments) slot = ScriptValue();
+  Code_Arguments = g_OutermostArguments.data();
+  for (auto& slot : g_OutermostArguments) slot = ScriptValue();
 }

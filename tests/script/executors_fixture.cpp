@@ -16,16 +16,12 @@ bool RunWorldScript(int32_t number, CInstance* self, CInstance* other, int32_t a
   if (number < 0 || number >= static_cast<int32_t>(scripts.size()) || !scripts[number]) {
     return false;
   }
-  const auto saved = Code_Arguments;
-  const int32_t savedCount = Code_ArgumentCount;
+  ArgumentWindow window;
   for (int32_t i = 0; i < kArgumentSlotCount; ++i) {
-    Code_Arguments[i] = i < argc ? args[i] : ScriptValue();
+    window[i] = i < argc ? args[i] : ScriptValue();
   }
   Code_ArgumentCount = argc;
-  bool ok = Code_Execute_Value(self, other, *scripts[number], result);
-  Code_Arguments = saved;
-  Code_ArgumentCount = savedCount;
-  return ok;
+  return Code_Execute_Value(self, other, *scripts[number], result);
 }
 
 }  // namespace

@@ -124,7 +124,7 @@ TEST(ScriptArguments, SlotsTakeOwnCopies) {
   Code_Argument_Set(16, ValueKind::Real, 9.0, nullptr);
   Code_Argument_Set(-1, ValueKind::Real, 9.0, nullptr);
   EXPECT_TRUE(Action_Relative);
-  for (const auto& slot : Code_Arguments) EXPECT_NE(slot.real, 9.0);
+  for (int32_t k = 0; k < kArgumentSlotCount; ++k) EXPECT_NE(Code_Arguments[k].real, 9.0);
   Action_Relative = false;
   Code_Arguments_Free();
   EXPECT_TRUE(Code_Arguments[15].SameAs(ScriptValue()));

@@ -88,6 +88,8 @@ TEST_F(VMDecodedTest, CallsGiveTheCallerItsArgumentSlotsBack) {
   AddScript("kf_inner", "kf_set_argument(5, 99); kf_set_argument(0, \"changed\"); return argument5;");
   AddScript("kf_outer", "var got; got = kf_inner(1); return argument0 * 1000 + argument5 + got;");
   AddScript("kf_plain", "return argument3;");
+  AddScript("kf_fifth", "return argument5 + argument0 * 10;");
+  AddScript("kf_again", "return kf_fifth(1);");
   for (Mode mode : {Mode::ByteLoop, Mode::Decoded, Mode::DecodedArgumentSlots}) {
     SCOPED_TRACE(static_cast<int>(mode));
     // The slots the program starts with: 3 holds 42 and 2 holds -0, which is not the 0 a call
@@ -100,6 +102,8 @@ TEST_F(VMDecodedTest, CallsGiveTheCallerItsArgumentSlotsBack) {
     EXPECT_EQ(Code_Arguments[3].real, 42);
     EXPECT_TRUE(std::signbit(Code_Arguments[2].real));
     EXPECT_EQ(Code_Arguments[5].real, 0);
+    // A later call as deep as kf_inner finds none of what kf_inner left in its slots.
+    EXPECT_EQ(RunIn(mode, "r = kf_outer(7); r = kf_again(2);").real, 10);
   }
   Code_Arguments_Free();
 }

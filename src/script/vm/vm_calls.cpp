@@ -1,7 +1,6 @@
 // Calls (built-ins, scripts, extension functions) and with environments.
 #include <cstdio>
 #include <bit>
-#include <cstring>
 #include <string>
 
 #include "platform/console.h"
@@ -24,37 +23,10 @@ VMExtensionCall& ExtensionCall() {
   static VMExtensionCall call = nullptr;
   return call;
 }
-// Moves a value into a saved slot without touching strings that are empty on both sides (the
-// common case: argument slots hold reals).
-inline void SaveSlot(ScriptValue& to, ScriptValue& from) {
-  to.kind = from.kind;
-  to.real = from.real;
-  if (!to.text.empty() || !from.text.empty()) to.text.swap(from.text);
-}
-
-// An argument slot that holds the real 0 and no bytes: what a call leaves in the slots it
-// does not fill, so the caller's value need not be kept.
-inline bool PlainSlot(const ScriptValue& slot) {
-  uint64_t bits;
-  std::memcpy(&bits, &slot.real, 8);
-  return slot.kind == ValueKind::Real && bits == 0 && slot.text.empty();
-}
-
-// Inlined into the return, which runs it on every script call.
+// Back to the caller's argument slots; the callee's stay with the frame record.
 [[gnu::always_inline]] inline void RestoreArguments(VMFrame& frame, uint32_t changed) {
-  // Slots outside both masks held the real 0 and still do.
-  uint32_t slots = (frame.savedMask | changed) & kAllArgumentSlots;
-  for (; slots != 0; slots &= slots - 1) {
-    const auto k = static_cast<size_t>(std::countr_zero(slots));
-    ScriptValue& slot = Code_Arguments[k];
-    if ((frame.savedMask & (1u << k)) != 0) {
-      SaveSlot(slot, frame.savedArgs[k]);
-    } else {
-      slot.kind = ValueKind::Real;
-      slot.real = 0.0;
-      if (!slot.text.empty()) slot.text.clear();
-    }
-  }
+  frame.argsMaybeSet = changed;
+  Code_Arguments = frame.callerArgs;
 }
 
 }  // namespace
@@ -116,31 +88,27 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   // Stored code may pass more than 16; the extra ones are dropped.
   const int32_t kept = argc < kArgumentSlotCount ? argc : kArgumentSlotCount;
   const uint32_t filled = (1u << kept) - 1;
-  uint32_t mask = 0;
-  for (uint32_t slots = st.argsMaybeSet | filled; slots != 0; slots &= slots - 1) {
-    const auto k = static_cast<int32_t>(std::countr_zero(slots));
-    ScriptValue& slot = Code_Arguments[static_cast<size_t>(k)];
-    if (!PlainSlot(slot)) {
-      SaveSlot(frame.savedArgs[static_cast<size_t>(k)], slot);
-      mask |= 1u << k;
-    } else if (k >= kept) {
-      continue;  // stays the real 0
-    }
-    if (k < kept) {
-      slot.kind = sp[k].kind;
-      slot.real = sp[k].real;
-      if (slot.kind == ValueKind::String) {
-        slot.text.swap(sp[k].text);
-      } else {
-        slot.text.clear();
-      }
-    } else {
-      slot.kind = ValueKind::Real;
-      slot.real = 0.0;
+  ScriptValue* const args = frame.args.data();
+  for (int32_t k = 0; k < kept; ++k) {
+    ScriptValue& slot = args[k];
+    slot.kind = sp[k].kind;
+    slot.real = sp[k].real;
+    if (slot.kind == ValueKind::String) {
+      slot.text.swap(sp[k].text);
+    } else if (!slot.text.empty()) {
       slot.text.clear();
     }
   }
-  frame.savedMask = mask;
+  // Slots an earlier call through this record left set go back to the real 0.
+  for (uint32_t slots = frame.argsMaybeSet & ~filled; slots != 0; slots &= slots - 1) {
+    ScriptValue& slot = args[std::countr_zero(slots)];
+    slot.kind = ValueKind::Real;
+    slot.real = 0.0;
+    slot.text.clear();
+  }
+  frame.callerArgs = Code_Arguments;
+  frame.callerArgsMaybeSet = st.argsMaybeSet;
+  Code_Arguments = args;
   st.argsMaybeSet = filled;
   Code_ArgumentCount = kept;
   sp = frame.stackBase;
@@ -188,7 +156,7 @@ void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uin
   st.localsCache = frame.localsCache;
   Code_ArgumentCount = frame.argc;
   RestoreArguments(frame, st.argsMaybeSet);
-  st.argsMaybeSet = frame.savedMask;  // the caller's slots other than these hold the real 0
+  st.argsMaybeSet = frame.callerArgsMaybeSet;
   sp = frame.stackBase - 1;
   sp->kind = value.kind;
   sp->real = value.real;

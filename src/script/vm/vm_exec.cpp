@@ -417,6 +417,7 @@ void UnwindAll(VMState& st) {
     VMFrame& frame = st.seg->frames.Top();
     Code_ArgumentCount = frame.argc;
     VM_RestoreArguments(frame, kAllArgumentSlots);
+    st.argsMaybeSet = frame.callerArgsMaybeSet;
     if (st.locals != nullptr) VM_GiveBackLocals();  // the callee's
     st.locals = frame.locals;
     st.seg->frames.Pop();

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -47,8 +48,12 @@ struct VMFrame {
   ScriptValue* stackBase = nullptr;  // the caller's stack before it pushed the arguments
   int32_t usedBase = 0;              // bytes in use there
   size_t withDepth = 0;              // with environments of the caller
-  uint32_t savedMask = 0;  // the argument slots kept in savedArgs; the others were the real 0
-  std::array<ScriptValue, 16> savedArgs;
+  ScriptValue* callerArgs = nullptr;  // the caller's argument slots
+  uint32_t callerArgsMaybeSet = 0;    // and which of them may hold other than the real 0
+  // The callee's argument slots. The record outlives the call, so the slots it left holding
+  // something other than the real 0 are remembered and cleared by the next call that uses it.
+  uint32_t argsMaybeSet = 0;
+  std::array<ScriptValue, 16> args;
 };
 
 // A with environment: saved self and other, and the instances still to visit.
@@ -60,7 +65,8 @@ struct VMWith {
   int32_t bytes = 0;  // what the record took on the original stack
 };
 
-// A stack of frames whose records stay allocated when popped, so a call builds nothing.
+// A stack of frames whose records stay allocated when popped, so a call builds nothing. A
+// record never moves: Code_Arguments points into the argument slots of the innermost one.
 class VMFrameStack {
  public:
   VMFrame& Push() {
@@ -75,7 +81,7 @@ class VMFrameStack {
   const VMFrame& FromTop(size_t i) const { return frames_[count_ - 1 - i]; }
 
  private:
-  std::vector<VMFrame> frames_;
+  std::deque<VMFrame> frames_;
   size_t count_ = 0;
 };
 
@@ -121,9 +127,9 @@ struct VMState {
   const VMCodeIdentity* ident = nullptr;
   int32_t line = 0;
   int32_t depth = 0;
-  // The argument slots that may hold something other than the real 0; the others surely
-  // do. All sixteen once anything but the machine's own calls may have written them (a
-  // built-in, an extension, a variable hook, the debugger) and at the start.
+  // The running script's argument slots that may hold something other than the real 0; the
+  // others surely do. All sixteen once anything but the machine's own calls may have written
+  // them (a built-in, an extension, a variable hook, the debugger) and at the start.
   uint32_t argsMaybeSet = kAllArgumentSlots;
   std::string errorText;  // a machine error's message built from names
   ScriptValue returned;   // a script call's result on its way to the caller
@@ -144,9 +150,8 @@ const char* VM_PopEnv(VMState& st, bool closeNow, int32_t& used, bool& again);
 void VM_DebugStep(VMState& st, int32_t used);
 // The error report; returns only when the error does not end the process.
 void VM_Error(VMState& st, const std::string& message, int32_t used);
-// Puts the caller's argument slots back from a frame.
-// Puts the caller's argument slots back from a frame; changed: the slots that may have
-// changed since the call.
+// Points the argument slots back at the caller's of a frame; changed: the callee's slots that
+// may hold something other than the real 0.
 void VM_RestoreArguments(VMFrame& frame, uint32_t changed);
 // Locals lists of script calls.
 CVariableList* VM_TakeLocals(VMLocalsCache*& cache);
