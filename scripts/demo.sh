@@ -6,6 +6,10 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
+# Paths inside the checkout are cached relative to it, so another clone of the project (a CI
+# checkout, a second work tree) reuses what this one compiled.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
+export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)"
 

@@ -7,6 +7,10 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
+# Paths inside the checkout are cached relative to it, so another clone of the project (a CI
+# checkout, a second work tree) reuses what this one compiled.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
+export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 jobs=$(nproc)
 
 # A short fuzz run of the game data loader first, so the test summaries stay the last lines.
