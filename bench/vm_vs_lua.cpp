@@ -9,6 +9,11 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "runner/instance.h"
 #include "script/code.h"
 #include "script/compiler/compile_error_sink.h"
@@ -26,6 +31,7 @@ struct Program {
   const char* name;
   const char* lua;
   const char* code;
+  bool measureMemory = false;  // also compare the peak memory of one run on each side
 };
 
 const Program kPrograms[] = {
@@ -34,10 +40,11 @@ const Program kPrograms[] = {
      "var i, s; s = 0; for (i = 0; i < 10000000; i += 1) s += i;"},
     {"string building", "concat.lua",
      "var i, s; s = \"\"; for (i = 1; i <= 20000; i += 1) s = s + \"x\";"},
-    {"1M-element array", "array.lua",
-     "var a, i, j, s; for (i = 0; i < 1000; i += 1) for (j = 0; j < 1000; j += 1) a[i, j] = i * "
-     "1000 + j;"
-     "s = 0; for (i = 0; i < 1000; i += 1) for (j = 0; j < 1000; j += 1) s += a[i, j];"},
+    {"10M-element 2-D array", "array.lua",
+     "var a, i, j, s; for (i = 0; i < 1000; i += 1) for (j = 0; j < 10000; j += 1) a[i, j] = i * "
+     "10000 + j;"
+     "s = 0; for (i = 0; i < 1000; i += 1) for (j = 0; j < 10000; j += 1) s += a[i, j];",
+     true},
     {"script call in a loop", "call.lua",
      "var i, s; s = 0; for (i = 1; i <= 1000000; i += 1) s = add1(s);"},
 };
@@ -69,6 +76,22 @@ void AddScript(const char* name, const char* text) {
   }
 }
 
+// The peak resident memory (KiB) of a child process that runs body and exits; -1 when the
+// child could not be started or failed.
+template <typename Body>
+long ChildPeakKib(Body body) {
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  if (child < 0) return -1;
+  if (child == 0) _exit(body() ? 0 : 1);
+  int status = 0;
+  rusage usage{};
+  if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    return -1;
+  }
+  return usage.ru_maxrss;
+}
+
 double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
@@ -89,6 +112,37 @@ int main(int argc, char** argv) {
             "if (argument0 < 2) return argument0; return fib(argument0 - 1) + fib(argument0 - 2);");
   AddScript("add1", "return argument0 + 1;");
   CInstance self(0, 0, 100001, 0, true);
+
+  // Peak memory: one run in a child process on each side, the process's whole footprint.
+  // Measured before any timed run, as a forked child starts with its parent's footprint.
+  std::vector<std::string> memoryLines;
+  for (const Program& program : kPrograms) {
+    const Program* p = &program;
+    if (listing || !p->measureMemory) continue;
+    if (!only.empty() && std::string(p->name).find(only) == std::string::npos) continue;
+    CCode code(p->code, false);
+    if (!code.Compile("Bench")) return 1;
+    const long ours = ChildPeakKib([&] {
+      ScriptValue result;
+      return Code_Run(&self, &self, code, result);
+    });
+    const std::string script = std::string(KF_BENCH_LUA_DIR) + "/" + p->lua;
+    const long theirs = ChildPeakKib([&] {
+      const int devNull = open("/dev/null", O_WRONLY);
+      if (devNull >= 0) dup2(devNull, STDOUT_FILENO);
+      execlp("lua5.4", "lua5.4", script.c_str(), static_cast<char*>(nullptr));
+      return false;
+    });
+    if (ours < 0 || theirs < 0) {
+      std::fprintf(stderr, "the memory run of %s failed\n", p->name);
+      return 1;
+    }
+    char line[160];
+    std::snprintf(line, sizeof line, "%-24s %6.1f MiB %6.1f MiB %8.2f  (peak memory)\n", p->name,
+                  ours / 1024.0, theirs / 1024.0,
+                  static_cast<double>(ours) / static_cast<double>(theirs));
+    memoryLines.push_back(line);
+  }
 
   std::printf("%-24s %10s %10s %8s\n", "program", "vm (s)", "lua (s)", "ratio");
   double logSum = 0;
@@ -135,5 +189,6 @@ int main(int argc, char** argv) {
     return 0;
   }
   std::printf("%-24s %10s %10s %8.2f\n", "geometric mean", "", "", std::exp(logSum / count));
+  for (const std::string& line : memoryLines) std::printf("%s", line.c_str());
   return 0;
 }

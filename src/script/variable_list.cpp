@@ -146,9 +146,7 @@ bool CVariableList::Set(int32_t id, int32_t index, const ScriptValue& value) {
     Variable_ArrayError = true;
     return false;
   }
-  auto& items = node->rows[static_cast<size_t>(row)].items;
-  if (static_cast<size_t>(column) >= items.size()) items.resize(static_cast<size_t>(column) + 1);
-  ScriptValue_Copy(items[static_cast<size_t>(column)], value);
+  ScriptValue_Copy(node->rows[static_cast<size_t>(row)].At(static_cast<size_t>(column)), value);
   return true;
 }
 

@@ -28,6 +28,15 @@ inline constexpr int32_t kVariableListTagRectangular = 441;
 
 struct VariableRow {
   std::vector<ScriptValue> items;
+
+  // The element at column (not negative), lengthening the row with real zeros up to it.
+  ScriptValue& At(size_t column) {
+    if (column < items.size()) return items[column];
+    // Rows mostly grow by one element at the end, into room already there.
+    if (column == items.size() && column < items.capacity()) return items.emplace_back();
+    items.resize(column + 1);
+    return items[column];
+  }
 };
 
 struct VariableNode {

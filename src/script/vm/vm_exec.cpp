@@ -813,14 +813,7 @@ fop_PopElement : {  // a store into an element of a local's array
   ++sp;
   used -= ip->slot;
   if (static_cast<size_t>(row) >= node->rows.size()) node->rows.resize(static_cast<size_t>(row) + 1);
-  auto& items = node->rows[static_cast<size_t>(row)].items;
-  // Rows mostly grow by one element at the end: that is an append, without the resize call.
-  if (static_cast<size_t>(column) == items.size()) {
-    items.emplace_back();
-  } else if (static_cast<size_t>(column) > items.size()) {
-    items.resize(static_cast<size_t>(column) + 1);
-  }
-  ScriptValue& element = items[static_cast<size_t>(column)];
+  ScriptValue& element = node->rows[static_cast<size_t>(row)].At(static_cast<size_t>(column));
   element.kind = value.kind;
   element.real = value.real;
   if (!element.text.empty() || !value.text.empty()) element.text = value.text;
