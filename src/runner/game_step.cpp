@@ -353,13 +353,24 @@ void Run_Collisions() {
   }
 }
 
+namespace {
+
+// Whether the instance's object (itself or through a parent) has an animation end event. The
+// list is read again for each instance: an event may add events or change an object's parent.
+bool HasAnimationEnd(const CInstance& i) {
+  const std::vector<int32_t>& objects = Object_EventList(7, 7);
+  return !objects.empty() && std::binary_search(objects.begin(), objects.end(), i.object_index);
+}
+
+}  // namespace
+
 void Run_Animation() {
   for (CInstance* i : ActiveInstances()) {
     i->image_index = static_cast<float>(static_cast<double>(i->image_index) + i->image_speed);
     const int32_t frames = i->GetImageNumber();
     if (static_cast<int32_t>(i->image_index) >= frames) {
       i->image_index -= static_cast<float>(frames);
-      Perform_Event(i, i, 7, 7);
+      if (HasAnimationEnd(*i)) Perform_Event(i, i, 7, 7);
     }
   }
 }

@@ -61,6 +61,8 @@ void TimeLine_AdvanceInstance(CInstance& instance) {
 
 void Run_TimeLines() {
   const uint64_t pass = EventSerial++;
+  // A game without time lines has no moment to run: the instances are not visited.
+  if (TimeLine_GetCount() == 0) return;
   std::vector<CInstance*> instances;
   Variable_ForEachActiveInstance([&instances](CInstance& instance) {
     instances.push_back(&instance);

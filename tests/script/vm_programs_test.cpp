@@ -77,6 +77,11 @@ const ProgramCase kPrograms[] = {
      "r = 0; repeat (3) { r += 1; switch (r) { case 1: continue; } r += 10; }", 23},
     {"exit inside nested loops",
      "r = 0; repeat (4) { while (1) { r += 1; if (r == 3) exit; } } r = 99;", 3},
+    // Stores into the instance's own variables: strings move in and out, converted kinds.
+    {"string then number in one variable",
+     "a = \"ab\"; a = a + \"c\"; b = a; a = 4; if (a == 4) r = b + \"!\";", 0, "abc!"},
+    {"integer stored as a real", "a = 7; a = a | 8; r = a / 2;", 7.5},
+    {"globalvar name stores into the global", "globalvar gv; gv = 2; gv += 3; r = global.gv;", 5},
     {"2D array", "a[2, 3] = 5; a[0, 1] = 4; r = a[2, 3] * 10 + a[1];", 54},
     {"array plain value is index 0", "a = 3; a[0, 0] += 1; r = a;", 4},
     {"local variables", "var t; t = 4; r = t * t;", 16},

@@ -267,6 +267,11 @@ struct Decoder {
             r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
             r.slot = VM_SlotSize(u);
             f = VMFastOp::PopLocal;
+          } else if (IsPlainInstanceVariable(r.word, vars[i]) &&
+                     u <= static_cast<uint32_t>(VMType::String)) {
+            r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
+            r.slot = VM_SlotSize(u);
+            f = VMFastOp::PopInstanceVariable;
           } else if (IndexAndInstanceOnStack(vars[i]) &&
                      u <= static_cast<uint32_t>(VMType::String)) {
             r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);

@@ -59,6 +59,7 @@ enum class VMFastOp : uint8_t {
   Push4,          // push.i .f .b
   Push8,          // push.d .l
   PopLocal,       // pop.v.U of a local, no index
+  PopInstanceVariable,  // pop.v.U of a variable of self or other, no index
   PushElement,    // push.v with index and instance on the stack (locals' elements)
   PopElement,     // pop.v.U with index and instance on the stack (locals' elements)
   Add,

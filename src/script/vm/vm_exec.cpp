@@ -556,6 +556,7 @@ const void* const* FastHandlers();
         {VMFastOp::Push4, &&fop_Push4},
         {VMFastOp::Push8, &&fop_Push8},
         {VMFastOp::PopLocal, &&fop_PopLocal},
+        {VMFastOp::PopInstanceVariable, &&fop_PopInstanceVariable},
         {VMFastOp::PushElement, &&fop_PushElement},
         {VMFastOp::PopElement, &&fop_PopElement},
         {VMFastOp::Add, &&fop_Add},
@@ -837,6 +838,28 @@ fop_PopLocal : {  // pop.v.U into a local
   } else if (!local.text.empty()) {
     local.text.clear();
   }
+  KF_FAST_NEXT();
+}
+
+fop_PopInstanceVariable : {  // pop.v.U into a variable of self or other kept in its list
+  // Only a store that cannot fail or act is done here, before anything is taken from the
+  // stack: built-in variables (whose setters check and act), argument slots, globals and a
+  // missing instance are left whole to the byte loop, which stores and reports.
+  const auto k = static_cast<uint32_t>(ip->id - g_ArgumentFirst);
+  if (ip->id < kFirstListVariableId ||
+      (g_ArgumentFirst >= 0 && k < static_cast<uint32_t>(kArgumentSlotCount))) {
+    KF_FAST_SLOW();
+  }
+  const auto instance = static_cast<int16_t>(ip->word & 0xFFFF);
+  if (instance == -6 && Variable_IsGlobalVar(ip->id)) KF_FAST_SLOW();
+  CInstance* target = instance == -2 ? st.other : st.self;
+  if (target == nullptr) KF_FAST_SLOW();
+  ScriptValue& value = *sp;
+  ConvertForStore(value, ip->typeByte >> 4);
+  ++sp;
+  used -= ip->slot;
+  st.argsMaybeSet = kAllArgumentSlots;
+  target->variables->Set(ip->id, 0, value);
   KF_FAST_NEXT();
 }
 
