@@ -30,12 +30,7 @@ void F_D3dModelLoad(ScriptValue& r, CInstance*, CInstance*, int, Args a) {
   r.SetReal(-1.0);
   if (!a[0].IsReal() || !a[1].IsString()) return;
   const std::string_view name = Arg_String(a[1]);
-  std::string path;
-  if (LoadSave_SaveFileExists(name)) {
-    path = LoadSave_SavePath(name);
-  } else if (LoadSave_BundleFileExists(name)) {
-    path = LoadSave_BundlePath(name);
-  }
+  const std::string path = LoadSave_ExistingPath(name);
   if (path.empty()) {
     g_DebugConsole->Output("d3d_model_load - unable to find file %s\n", std::string(name).c_str());
     r.SetReal(0.0);

@@ -210,9 +210,8 @@ std::string SavePathOf(const ScriptValue& name) { return LoadSave_SavePath(Arg_S
 }  // namespace
 
 std::string File_ReadPath(std::string_view name) {
-  if (LoadSave_SaveFileExists(name)) return LoadSave_SavePath(name);
-  if (LoadSave_BundleFileExists(name)) return LoadSave_BundlePath(name);
-  return LoadSave_SavePath(name);
+  std::string path = LoadSave_ExistingPath(name);
+  return path.empty() ? LoadSave_SavePath(name) : path;
 }
 
 std::string File_ChangeExt(std::string_view name, std::string_view ext) {
@@ -385,12 +384,8 @@ void F_FileTextOpenRead(ScriptValue& result, CInstance*, CInstance*, int, Script
     return;
   }
   std::string_view name = Arg_String(args[0]);
-  std::string path;
-  if (LoadSave_SaveFileExists(name)) {
-    path = LoadSave_SavePath(name);
-  } else if (LoadSave_BundleFileExists(name)) {
-    path = LoadSave_BundlePath(name);
-  } else {
+  const std::string path = LoadSave_ExistingPath(name);
+  if (path.empty()) {
     g_DebugConsole->Output("ERROR!!! :: Failed to open file: %s\n", Arg_CString(args[0]));
     return;
   }

@@ -302,12 +302,7 @@ void F_GameLoad(ScriptValue& result, CInstance*, CInstance*, int argc, ScriptVal
   result.SetReal(-1.0);
   if (argc != 1 || !args[0].IsString()) return;
   const std::string_view name = Arg_String(args[0]);
-  std::string path;
-  if (LoadSave_SaveFileExists(name)) {
-    path = LoadSave_SavePath(name);
-  } else if (LoadSave_BundleFileExists(name)) {
-    path = LoadSave_BundlePath(name);
-  }
+  std::string path = LoadSave_ExistingPath(name);
   if (path.empty()) {
     g_DebugConsole->Output("game_load - unable to find file %s\n", std::string(name).c_str());
     result.SetReal(0.0);

@@ -122,6 +122,12 @@ bool LoadSave_SaveFileExists(std::string_view name) {
   return OpensForReading(LoadSave_SavePath(name));
 }
 
+std::string LoadSave_ExistingPath(std::string_view name) {
+  if (LoadSave_SaveFileExists(name)) return LoadSave_SavePath(name);
+  if (LoadSave_BundleFileExists(name)) return LoadSave_BundlePath(name);
+  return {};
+}
+
 std::unique_ptr<LoadSaveBuffer> LoadSave_ReadFile(std::string_view name) {
   std::optional<std::vector<uint8_t>> data = LoadSave_ReadBundleFile(name);
   if (!data) data = LoadSave_ReadSaveFile(name);

@@ -29,6 +29,9 @@ bool LoadSave_WriteFile(std::string_view name, const void* data, size_t length);
 
 bool LoadSave_BundleFileExists(std::string_view name);
 bool LoadSave_SaveFileExists(std::string_view name);
+// The path a file the game reads is found at: in the save area first, then among the game's own
+// files; empty when it is in neither.
+std::string LoadSave_ExistingPath(std::string_view name);
 
 // A whole file in memory with a read position.
 struct LoadSaveBuffer {
