@@ -36,6 +36,17 @@ class RunDepthScope {
   RunDepthScope& operator=(const RunDepthScope&) = delete;
 };
 
+// CEvent::Execute.
+[[gnu::always_inline]] inline bool ExecuteCode(const CEvent& event, CInstance* self,
+                                               CInstance* other) {
+  if (event.code == nullptr) return true;
+  const bool relative = Action_Relative;
+  Action_Relative = false;
+  const bool ok = Code_ExecuteEvent(self, other, *event.code);
+  Action_Relative = relative;
+  return ok;
+}
+
 // Runs a found event for self with the current-event record naming its owner meanwhile.
 void RunFound(CInstance* self, CInstance* other, CEvent& event, int32_t owner, int32_t type,
               int32_t number) {
@@ -44,19 +55,12 @@ void RunFound(CInstance* self, CInstance* other, CEvent& event, int32_t owner, i
   Event_Current.object = owner;
   Event_Current.type = type;
   Event_Current.number = number;
-  event.Execute(self, other);
+  ExecuteCode(event, self, other);
 }
 
 }  // namespace
 
-bool CEvent::Execute(CInstance* self, CInstance* other) {
-  if (code == nullptr) return true;
-  const bool relative = Action_Relative;
-  Action_Relative = false;
-  const bool ok = Code_ExecuteEvent(self, other, *code);
-  Action_Relative = relative;
-  return ok;
-}
+bool CEvent::Execute(CInstance* self, CInstance* other) { return ExecuteCode(*this, self, other); }
 
 bool Code_Compile_Action(CEvent& event, const GameDataReader& reader, uint32_t codeWord) {
   if (CodeTable_Active()) {

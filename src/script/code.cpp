@@ -114,8 +114,9 @@ void Code_SetTreeExecutor(CodeTreeExecutor executor) { State().tree = std::move(
 
 namespace {
 // Code_Run on the machine, which reports its own errors.
-void RunOnMachine(const Executors& state, CInstance* self, CInstance* other, const CCode& code,
-                  ScriptValue& result) {
+[[gnu::always_inline]] inline void RunOnMachine(const Executors& state, CInstance* self,
+                                                CInstance* other, const CCode& code,
+                                                ScriptValue& result) {
   if (code.Kind() == CodeKind::Constant) {
     result = code.Constant();
     return;

@@ -424,7 +424,8 @@ TEST_P(GamePlay, ChangesMadeByAnEventReachTheRestOfThePass) {
   game.objects.push_back(child);
   game.objects.push_back(MakeObject(
       "obj_x", {{kStep, kStepNormal,
-                 {"show_debug_message(\"@x \" + string(id)); if (id == 100004) with (100005) instance_change(obj_y, false);"}}}));
+                 {"show_debug_message(\"@x \" + string(id));"
+                  "if (id == 100004) with (100005) instance_change(obj_y, false);"}}}));
   game.objects.push_back(MakeObject("obj_y", {{kStep, kStepNormal, {"show_debug_message(\"@y \" + string(id));"}}}));
   game.rooms.push_back(MakeRoom("rm_only", {{0, 0, 2, 100001, {""}},
                                             {0, 0, 2, 100002, {""}},
@@ -458,8 +459,9 @@ TEST_P(GamePlay, RefusedBuiltinWriteRunsTheSetterOnce) {
   GameDataWriter game = NewGame();
   game.scripts.push_back({"scr_inner", {"x += 3;\nroom_speed = 0;\nshow_debug_message(\"@after\");"}});
   game.scripts.push_back({"scr_outer", {"scr_inner();"}});
-  game.objects.push_back(MakeObject("obj_main", {{kStep, kStepNormal, {"scr_outer(); " + Say("event goes on")}},
-                                                 {kStep, kStepEnd, {"show_debug_message(\"@x \" + string(x)); game_end();"}}}));
+  game.objects.push_back(
+      MakeObject("obj_main", {{kStep, kStepNormal, {"scr_outer(); " + Say("event goes on")}},
+                              {kStep, kStepEnd, {"show_debug_message(\"@x \" + string(x)); game_end();"}}}));
   game.rooms.push_back(MakeRoom("rm_only", {{0, 0, 0, 100001, {""}}}));
   const Played played = PlayGame(game);
   const std::string& out = played.run.output;
