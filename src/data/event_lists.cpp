@@ -30,6 +30,7 @@ void ClearType(int32_t type) {
 
 void Object_BuildEventList(int32_t type, int32_t last) {
   if (type < 0 || type >= EventType::Count) return;
+  ++Object_EventChanges;
   ClearType(type);
   last = std::min(last, kEventListSubEvents - 1);
   const int32_t count = Object_GetCount();

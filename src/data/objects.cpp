@@ -43,6 +43,7 @@ int32_t ChainLimit() { return Table().count + 1; }
 CObjectKF::~CObjectKF() = default;
 
 uint64_t Object_InstanceListChanges = 0;
+uint64_t Object_EventChanges = 0;
 
 void CObjectKF::Reset() {
   ++Object_InstanceListChanges;
@@ -62,6 +63,7 @@ void CObjectKF::Reset() {
 }
 
 void CObjectKF::ClearEvents() {
+  ++Object_EventChanges;
   for (auto& slots : events_) slots.clear();
 }
 
@@ -127,6 +129,7 @@ CEvent* CObjectKF::GetEvent(int32_t type, int32_t sub) const {
 
 CEvent* CObjectKF::MakeEvent(int32_t type, int32_t sub) {
   if (type < 0 || type >= EventType::Count || sub < 0) return nullptr;
+  ++Object_EventChanges;
   auto& slots = events_[static_cast<size_t>(type)];
   if (static_cast<size_t>(sub) >= slots.size()) slots.resize(static_cast<size_t>(sub) + 1);
   auto& slot = slots[static_cast<size_t>(sub)];
@@ -211,6 +214,7 @@ void CObjectKF::RemoveInstance(CInstance* instance) {
 
 void CObjectKF::SetParent(int32_t index) {
   ++Object_InstanceListChanges;
+  ++Object_EventChanges;
   std::vector<CInstance*> moving(instancesRecursive_.begin(), instancesRecursive_.end());
   for (CObjectKF* a = parent_; a != nullptr; a = a->parent_) {
     for (CInstance* instance : moving) a->instancesRecursive_.Remove(instance, Disposal::Keep);
@@ -335,6 +339,7 @@ bool Object_Delete(int32_t index) {
   auto& bucket = Table().Bucket(index);
   for (auto it = bucket.begin(); it != bucket.end(); ++it) {
     if ((*it)->Index() != index) continue;
+    ++Object_EventChanges;
     std::unique_ptr<CObjectKF> object = std::move(*it);
     bucket.erase(it);
     Table().byName.Invalidate();
@@ -375,6 +380,7 @@ bool Object_Prepare() {
 int32_t Object_GetCount() { return Table().count; }
 
 void Object_FreeAll() {
+  ++Object_EventChanges;
   ObjectTable& table = Table();
   for (auto& bucket : table.buckets) {
     for (auto& object : bucket) object->DetachInstances();

@@ -31,6 +31,10 @@ enum class PhysicsShape : int32_t { Circle = 0, Box = 1, Polygon = 2 };
 // Counts the changes to any object's instance lists (a walk that keeps a copy of a list can
 // tell whether the copy still holds).
 extern uint64_t Object_InstanceListChanges;
+// Counts the changes that may change which event an object's instances run: events made or
+// dropped, a parent changed, an object deleted, the event lists rebuilt. A pass over many
+// instances finds an event once and finds it again only when this has moved.
+extern uint64_t Object_EventChanges;
 
 class CObjectKF {
  public:

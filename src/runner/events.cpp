@@ -26,7 +26,7 @@ class RunDepthScope {
  public:
   RunDepthScope() { ++g_RunDepth; }
   ~RunDepthScope() {
-    if (--g_RunDepth == 0) {
+    if (--g_RunDepth == 0 && !g_DeferredObjects.empty()) {
       // Moved out first: destroying an object never reaches back into this list.
       auto objects = std::move(g_DeferredObjects);
       g_DeferredObjects.clear();
@@ -36,17 +36,31 @@ class RunDepthScope {
   RunDepthScope& operator=(const RunDepthScope&) = delete;
 };
 
-}  // namespace
-
-bool CEvent::Execute(CInstance* self, CInstance* other) {
-  if (code == nullptr) return true;
+// CEvent::Execute.
+[[gnu::always_inline]] inline bool ExecuteCode(const CEvent& event, CInstance* self,
+                                               CInstance* other) {
+  if (event.code == nullptr) return true;
   const bool relative = Action_Relative;
   Action_Relative = false;
-  ScriptValue result;
-  const bool ok = Code_Execute(self, other, *code, result);
+  const bool ok = Code_ExecuteEvent(self, other, *event.code);
   Action_Relative = relative;
   return ok;
 }
+
+// Runs a found event for self with the current-event record naming its owner meanwhile.
+void RunFound(CInstance* self, CInstance* other, CEvent& event, int32_t owner, int32_t type,
+              int32_t number) {
+  RunDepthScope depth;
+  CurrentEventScope scope;
+  Event_Current.object = owner;
+  Event_Current.type = type;
+  Event_Current.number = number;
+  ExecuteCode(event, self, other);
+}
+
+}  // namespace
+
+bool CEvent::Execute(CInstance* self, CInstance* other) { return ExecuteCode(*this, self, other); }
 
 bool Code_Compile_Action(CEvent& event, const GameDataReader& reader, uint32_t codeWord) {
   if (CodeTable_Active()) {
@@ -81,24 +95,38 @@ CEvent* Event_Find(int32_t objectIndex, int32_t type, int32_t number, int32_t& o
 
 void Perform_Event_Object(CInstance* self, CInstance* other, int32_t objectIndex, int32_t type,
                           int32_t number) {
-  if (Runner_GetPendingRoom() != kPendingRoomNone) return;
+  if (PendingRoom != kPendingRoomNone) return;
   int32_t owner = objectIndex;
   CEvent* event = Event_Find(objectIndex, type, number, owner);
-  if (event == nullptr) return;
-  RunDepthScope depth;
-  CurrentEventScope scope;
-  Event_Current.object = owner;
-  Event_Current.type = type;
-  Event_Current.number = number;
-  event->Execute(self, other);
+  if (event != nullptr) RunFound(self, other, *event, owner, type, number);
 }
 
 void Perform_Event(CInstance* self, CInstance* other, int32_t type, int32_t number) {
   if (self != nullptr) Perform_Event_Object(self, other, self->object_index, type, number);
 }
 
+ObjectEventPass::ObjectEventPass(int32_t objectIndex, int32_t type, int32_t number)
+    : object_(objectIndex), type_(type), number_(number) {
+  Find();
+}
+
+void ObjectEventPass::Find() {
+  foundAt_ = Object_EventChanges;
+  event_ = Event_Find(object_, type_, number_, owner_);
+}
+
+void ObjectEventPass::Run(CInstance* self, CInstance* other) {
+  if (self == nullptr || PendingRoom != kPendingRoomNone) return;
+  if (self->object_index != object_) {
+    Perform_Event_Object(self, other, self->object_index, type_, number_);
+    return;
+  }
+  if (foundAt_ != Object_EventChanges) Find();
+  if (event_ != nullptr) RunFound(self, other, *event_, owner_, type_, number_);
+}
+
 void Perform_Event_All(int32_t type, int32_t number) {
-  if (Runner_GetPendingRoom() != kPendingRoomNone) return;
+  if (PendingRoom != kPendingRoomNone) return;
   const auto& walk = Variable_InstanceWorld().forEachActiveInstance;
   if (!walk) return;
   walk([type, number](CInstance& instance) {

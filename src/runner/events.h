@@ -48,6 +48,26 @@ void Perform_Event_Object(CInstance* self, CInstance* other, int32_t objectIndex
                           int32_t number);
 // The event of self's own object.
 void Perform_Event(CInstance* self, CInstance* other, int32_t type, int32_t number);
+
+// Perform_Event for the instances of one object, one after the other, as a pass of the step
+// raises it: the event is looked up once and again only after the objects changed
+// (Object_EventChanges). An instance that has become another object's meanwhile runs the
+// event of the object it is now.
+class ObjectEventPass {
+ public:
+  ObjectEventPass(int32_t objectIndex, int32_t type, int32_t number);
+  void Run(CInstance* self, CInstance* other);
+
+ private:
+  void Find();
+
+  int32_t object_;
+  int32_t type_;
+  int32_t number_;
+  CEvent* event_ = nullptr;
+  int32_t owner_ = -1;
+  uint64_t foundAt_ = 0;
+};
 // The event for every active instance of the current room that is not marked for removal.
 void Perform_Event_All(int32_t type, int32_t number);
 // Number of events running now (nested runs count each).

@@ -1,6 +1,7 @@
 #include "runner/game_step.h"
 
 #include <algorithm>
+#include <deque>
 #include <unordered_map>
 #include <vector>
 
@@ -36,30 +37,82 @@ bool Skipped(const CInstance& instance, uint64_t pass) {
   return instance.marked || instance.deactivated || instance.createSerial > pass;
 }
 
-// The object's own instances as they stand now; a pass may change the list while it walks.
-std::vector<CInstance*> InstancesOf(int32_t objectIndex) {
-  std::vector<CInstance*> list;
+// The object's own instances as they stand now.
+void CopyInstancesOf(int32_t objectIndex, std::vector<CInstance*>& list) {
+  list.clear();
   if (const CObjectKF* object = Object_Data(objectIndex)) {
     list.reserve(static_cast<size_t>(object->Instances().Count()));
     for (CInstance* instance : object->Instances()) list.push_back(instance);
   }
-  return list;
 }
 
-std::vector<CInstance*> ActiveInstances() {
-  std::vector<CInstance*> list;
-  if (CRoom* room = Run_CurrentRoom()) {
-    list.reserve(static_cast<size_t>(room->active.count));
-    for (CInstance* at = room->active.first; at != nullptr; at = at->next) list.push_back(at);
+// The instances a pass visits, taken as they stand when it starts: the events it runs may
+// change the lists. The lists' room is kept for the next pass; passes may run inside the
+// events of another, each with a list of its own.
+class InstanceSnapshot {
+ public:
+  InstanceSnapshot() {
+    if (inUse_ == lists_.size()) lists_.emplace_back();
+    list_ = &lists_[inUse_++];
+    list_->clear();
   }
-  return list;
-}
+  ~InstanceSnapshot() { --inUse_; }
+  InstanceSnapshot(const InstanceSnapshot&) = delete;
+  InstanceSnapshot& operator=(const InstanceSnapshot&) = delete;
+
+  // The object's own instances.
+  InstanceSnapshot& OfObject(int32_t objectIndex) {
+    CopyInstancesOf(objectIndex, *list_);
+    return *this;
+  }
+  // The current room's active instances.
+  InstanceSnapshot& Active() {
+    if (CRoom* room = Run_CurrentRoom()) {
+      list_->reserve(static_cast<size_t>(room->active.count));
+      for (CInstance* at = room->active.first; at != nullptr; at = at->next) list_->push_back(at);
+    }
+    return *this;
+  }
+
+  std::vector<CInstance*>::const_iterator begin() const { return list_->begin(); }
+  std::vector<CInstance*>::const_iterator end() const { return list_->end(); }
+
+ private:
+  static inline std::deque<std::vector<CInstance*>> lists_;
+  static inline size_t inUse_ = 0;
+  std::vector<CInstance*>* list_ = nullptr;
+};
+
+// The objects of an event list, read by place: an event may rebuild the list meanwhile
+// (object_set_parent, object_delete), and the walk goes on in the list as it then stands.
+class ListedObjects {
+ public:
+  ListedObjects(int32_t type, int32_t number) : list_(Object_EventList(type, number)) {}
+  struct Sentinel {};
+  struct Iterator {
+    const std::vector<int32_t>* list;
+    size_t at;
+    int32_t operator*() const { return (*list)[at]; }
+    Iterator& operator++() {
+      ++at;
+      return *this;
+    }
+    bool operator!=(Sentinel) const { return at < list->size(); }
+  };
+  Iterator begin() const { return {&list_, 0}; }
+  Sentinel end() const { return {}; }
+
+ private:
+  const std::vector<int32_t>& list_;
+};
 
 // Every instance of every object reacting to (type, number), skipping those new for the pass.
 void RaiseForObjects(int32_t type, int32_t number, uint64_t pass) {
-  for (int32_t object : Object_EventList(type, number)) {
-    for (CInstance* instance : InstancesOf(object)) {
-      if (!Skipped(*instance, pass)) Perform_Event(instance, instance, type, number);
+  for (int32_t object : ListedObjects(type, number)) {
+    InstanceSnapshot instances;
+    ObjectEventPass event(object, type, number);
+    for (CInstance* instance : instances.OfObject(object)) {
+      if (!Skipped(*instance, pass)) event.Run(instance, instance);
     }
   }
 }
@@ -86,9 +139,11 @@ bool CrossesBoundary(CInstance& i, float left, float top, float right, float bot
 template <typename Test>
 void RaiseWhere(int32_t number, Test test) {
   const uint64_t pass = EventSerial++;
-  for (int32_t object : Object_EventList(7, number)) {
-    for (CInstance* instance : InstancesOf(object)) {
-      if (!Skipped(*instance, pass) && test(*instance)) Perform_Event(instance, instance, 7, number);
+  for (int32_t object : ListedObjects(7, number)) {
+    InstanceSnapshot instances;
+    ObjectEventPass event(object, 7, number);
+    for (CInstance* instance : instances.OfObject(object)) {
+      if (!Skipped(*instance, pass) && test(*instance)) event.Run(instance, instance);
     }
   }
 }
@@ -124,13 +179,15 @@ void Run_StepEvents(int32_t kind) { RaiseForObjects(3, kind, EventSerial++); }
 void Run_Alarms() {
   const uint64_t pass = EventSerial++;
   for (int32_t n = 0; n < kAlarmCount; ++n) {
-    for (int32_t object : Object_EventList(2, n)) {
-      for (CInstance* instance : InstancesOf(object)) {
+    for (int32_t object : ListedObjects(2, n)) {
+      InstanceSnapshot instances;
+      ObjectEventPass event(object, 2, n);
+      for (CInstance* instance : instances.OfObject(object)) {
         if (Skipped(*instance, pass)) continue;
         int32_t& alarm = instance->alarm[static_cast<size_t>(n)];
         if (alarm < 0) continue;
         --alarm;
-        if (alarm == 0) Perform_Event(instance, instance, 2, n);
+        if (alarm == 0) event.Run(instance, instance);
       }
     }
   }
@@ -162,11 +219,13 @@ void Run_KeyboardEvents() {
 }
 
 void Run_MouseEventAll(int32_t number) {
-  for (int32_t object : Object_EventList(6, number)) {
+  for (int32_t object : ListedObjects(6, number)) {
     if (!Object_Exists(object)) continue;
     const uint64_t pass = EventSerial++;
-    for (CInstance* instance : InstancesOf(object)) {
-      if (!Skipped(*instance, pass)) Perform_Event(instance, instance, 6, number);
+    InstanceSnapshot instances;
+    ObjectEventPass event(object, 6, number);
+    for (CInstance* instance : instances.OfObject(object)) {
+      if (!Skipped(*instance, pass)) event.Run(instance, instance);
     }
   }
 }
@@ -174,13 +233,15 @@ void Run_MouseEventAll(int32_t number) {
 void Run_JoystickEvent(int32_t number) { Run_MouseEventAll(number); }
 
 void Run_MouseEventLocal(int32_t number) {
-  for (int32_t object : Object_EventList(6, number)) {
+  for (int32_t object : ListedObjects(6, number)) {
     if (!Object_Exists(object)) continue;
     const uint64_t pass = EventSerial++;
-    for (CInstance* instance : InstancesOf(object)) {
+    InstanceSnapshot instances;
+    ObjectEventPass event(object, 6, number);
+    for (CInstance* instance : instances.OfObject(object)) {
       if (Skipped(*instance, pass)) continue;
       if (instance->Collision_Point(static_cast<float>(g_MouseX), static_cast<float>(g_MouseY), true)) {
-        Perform_Event(instance, instance, 6, number);
+        event.Run(instance, instance);
       }
     }
   }
@@ -217,12 +278,14 @@ void Run_MouseEvents() {
   const float px = static_cast<float>(g_MousePreviousX), py = static_cast<float>(g_MousePreviousY);
   for (int32_t number : {10, 11}) {
     const uint64_t pass = EventSerial++;
-    for (int32_t object : Object_EventList(6, number)) {
-      for (CInstance* instance : InstancesOf(object)) {
+    for (int32_t object : ListedObjects(6, number)) {
+      InstanceSnapshot instances;
+      ObjectEventPass event(object, 6, number);
+      for (CInstance* instance : instances.OfObject(object)) {
         if (Skipped(*instance, pass)) continue;
         const bool now = instance->Collision_Point(mx, my, true);
         const bool before = instance->Collision_Point(px, py, true);
-        if (number == 10 ? (now && !before) : (before && !now)) Perform_Event(instance, instance, 6, number);
+        if (number == 10 ? (now && !before) : (before && !now)) event.Run(instance, instance);
       }
     }
   }
@@ -238,14 +301,15 @@ bool Run_Motion() {
     return true;
   }
   const uint64_t pass = EventSerial++;
-  for (CInstance* i : ActiveInstances()) {
+  InstanceSnapshot instances;
+  for (CInstance* i : instances.Active()) {
     if (i->friction != 0.0f && i->speed != 0.0f) {
       float s = i->speed > 0.0f ? i->speed - i->friction : i->speed + i->friction;
       if ((i->speed > 0.0f && s < 0.0f) || (i->speed < 0.0f && s > 0.0f)) s = 0.0f;
       i->SetSpeed(s);
     }
     if (i->gravity != 0.0f) i->AddMotion(i->gravity_direction, i->gravity);
-    if (i->PathStep() && i->createSerial <= pass) Perform_Event(i, i, 7, 8);
+    if (i->path_index >= 0 && i->PathStep() && i->createSerial <= pass) Perform_Event(i, i, 7, 8);
     MoveBySpeed(*i);
   }
   return false;
@@ -311,10 +375,11 @@ void CollidePair(const CollisionPair& pair, CRoom& room) {
   uint64_t taken = 0;
   bool any = false;
   std::vector<CInstance*> near;
-  for (CInstance* i : InstancesOf(pair.object)) {
+  InstanceSnapshot instances;
+  for (CInstance* i : instances.OfObject(pair.object)) {
     // The second object's list as it stands when this instance's turn comes.
     if (!any || taken != Object_InstanceListChanges) {
-      others = InstancesOf(pair.other);
+      CopyInstancesOf(pair.other, others);
       place.clear();
       for (size_t k = 0; k < others.size(); ++k) place.emplace(others[k], k);
       taken = Object_InstanceListChanges;
@@ -357,20 +422,22 @@ namespace {
 
 // Whether the instance's object (itself or through a parent) has an animation end event. The
 // list is read again for each instance: an event may add events or change an object's parent.
-bool HasAnimationEnd(const CInstance& i) {
-  const std::vector<int32_t>& objects = Object_EventList(7, 7);
+bool HasAnimationEnd(const std::vector<int32_t>& objects, const CInstance& i) {
   return !objects.empty() && std::binary_search(objects.begin(), objects.end(), i.object_index);
 }
 
 }  // namespace
 
 void Run_Animation() {
-  for (CInstance* i : ActiveInstances()) {
+  // The list stays where it is when it is rebuilt.
+  const std::vector<int32_t>& animationEnd = Object_EventList(7, 7);
+  InstanceSnapshot instances;
+  for (CInstance* i : instances.Active()) {
     i->image_index = static_cast<float>(static_cast<double>(i->image_index) + i->image_speed);
-    const int32_t frames = i->GetImageNumber();
+    const int32_t frames = i->sprite_index < 0 ? 0 : i->GetImageNumber();
     if (static_cast<int32_t>(i->image_index) >= frames) {
       i->image_index -= static_cast<float>(frames);
-      if (HasAnimationEnd(*i)) Perform_Event(i, i, 7, 7);
+      if (HasAnimationEnd(animationEnd, *i)) Perform_Event(i, i, 7, 7);
     }
   }
 }

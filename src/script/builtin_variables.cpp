@@ -48,6 +48,11 @@ std::vector<BuiltinVariableEntry>& Table() {
   return table;
 }
 
+// Points the machine's direct reads and writes at the table as it stands.
+void PublishDirect() {
+  Variable_BuiltIn_Direct = {Table().data(), static_cast<int32_t>(Table().size())};
+}
+
 std::string g_WorkingDirectory;
 bool g_WorkingDirectorySet = false;
 
@@ -733,6 +738,7 @@ void Variable_BuiltIn_Add(const char* name, BuiltinGetter getter, BuiltinSetter 
     return;
   }
   table.push_back({name != nullptr ? std::string(name) : std::string(), getter, setter, settable});
+  if (Variable_BuiltIn_Direct.entries != nullptr) PublishDirect();
 }
 
 int32_t Variable_BuiltIn_Find(std::string_view name) {
@@ -752,13 +758,17 @@ const BuiltinVariableEntry* Variable_BuiltIn_Entry(int32_t id) {
   return &Table()[static_cast<size_t>(id)];
 }
 
+BuiltinVariableDirect Variable_BuiltIn_Direct;
+
 void Variable_BuiltIn_Init() {
+  Variable_BuiltIn_Direct = {};
   Table().clear();
   BuiltinVariablesByName().Invalidate();
   Table().reserve(kMaxBuiltinVariables);
   AddInstanceVariables();
   AddGlobalVariables();
   Variable_SetBuiltInAccessors(GetBuiltin, SetBuiltin);
+  PublishDirect();
   // argument0..argument15 read the argument slots and nothing else, so the virtual machine
   // may read the slots itself.
   const int32_t argument0 = Variable_BuiltIn_Find("argument0");

@@ -27,6 +27,15 @@ struct BuiltinVariableEntry {
   bool settable = false;
 };
 
+// The table's entries by id while its accessors are the ones in place (Variable_BuiltIn_Init
+// installs them; installing others empties this): the virtual machine reads and writes
+// built-in variables through the entries themselves. count is 0 otherwise.
+struct BuiltinVariableDirect {
+  const BuiltinVariableEntry* entries = nullptr;
+  int32_t count = 0;
+};
+extern BuiltinVariableDirect Variable_BuiltIn_Direct;
+
 // Adds an entry; past 500 entries the message box says so and nothing is added.
 void Variable_BuiltIn_Add(const char* name, BuiltinGetter getter, BuiltinSetter setter, bool settable);
 // The first entry with exactly that name, -1 when none.

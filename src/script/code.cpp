@@ -12,6 +12,9 @@ struct Executors {
   bool keepTrees = true;
   CodeGenerator generator;
   CodeVMExecutor vm;
+  // The machine's executor when it is a plain function (the runner's), called without the
+  // std::function.
+  void (*vmDirect)(const CCode&, CInstance*, CInstance*, ScriptValue&) = nullptr;
   CodeTreeExecutor tree;
   std::vector<StoredCodeEntry> stored;
 };
@@ -101,23 +104,37 @@ void Code_SetUseVM(bool on) { State().useVM = on; }
 void Code_SetKeepTrees(bool keep) { State().keepTrees = keep; }
 bool Code_UseVM() { return State().useVM; }
 void Code_SetGenerator(CodeGenerator generator) { State().generator = std::move(generator); }
-void Code_SetVMExecutor(CodeVMExecutor executor) { State().vm = std::move(executor); }
+void Code_SetVMExecutor(CodeVMExecutor executor) {
+  using Plain = void (*)(const CCode&, CInstance*, CInstance*, ScriptValue&);
+  const Plain* plain = executor.target<Plain>();
+  State().vmDirect = plain != nullptr ? *plain : nullptr;
+  State().vm = std::move(executor);
+}
 void Code_SetTreeExecutor(CodeTreeExecutor executor) { State().tree = std::move(executor); }
+
+namespace {
+// Code_Run on the machine, which reports its own errors.
+[[gnu::always_inline]] inline void RunOnMachine(const Executors& state, CInstance* self,
+                                                CInstance* other, const CCode& code,
+                                                ScriptValue& result) {
+  if (code.Kind() == CodeKind::Constant) {
+    result = code.Constant();
+    return;
+  }
+  if (!code.IsCompiled() || code.Bytecode() == nullptr) return;
+  if (state.vmDirect != nullptr) {
+    state.vmDirect(code, self, other, result);
+  } else if (state.vm) {
+    state.vm(code, self, other, result);
+  }
+}
+}  // namespace
 
 bool Code_Run(CInstance* self, CInstance* other, const CCode& code, ScriptValue& result) {
   Compiler_ClearError();
-  if (State().useVM) {
-    switch (code.Kind()) {
-      case CodeKind::Constant:
-        result = code.Constant();
-        return true;
-      case CodeKind::Program:
-      case CodeKind::Expression:
-        if (code.IsCompiled() && code.Bytecode() != nullptr && State().vm) {
-          State().vm(code, self, other, result);
-        }
-        return true;
-    }
+  const Executors& state = State();
+  if (state.useVM) {
+    RunOnMachine(state, self, other, code, result);
     return true;
   }
   if (!code.IsCompiled()) {
@@ -133,8 +150,8 @@ bool Code_Run(CInstance* self, CInstance* other, const CCode& code, ScriptValue&
     return false;
   }
   result.text.clear();
-  if (!State().tree) return true;
-  return State().tree(code, self, other, result);
+  if (!state.tree) return true;
+  return state.tree(code, self, other, result);
 }
 
 bool Code_Execute(CInstance* self, CInstance* other, const CCode& code, ScriptValue& result) {
@@ -144,6 +161,15 @@ bool Code_Execute(CInstance* self, CInstance* other, const CCode& code, ScriptVa
     Compiler_ClearError();
   }
   return ok;
+}
+
+bool Code_ExecuteEvent(CInstance* self, CInstance* other, const CCode& code) {
+  const Executors& state = State();
+  ScriptValue result;
+  if (!state.useVM) return Code_Execute(self, other, code, result);
+  Compiler_ClearError();
+  RunOnMachine(state, self, other, code, result);
+  return true;
 }
 
 bool Code_Execute_Value(CInstance* self, CInstance* other, const CCode& code,

@@ -104,6 +104,9 @@ void Code_SetTreeExecutor(CodeTreeExecutor executor);
 bool Code_Run(CInstance* self, CInstance* other, const CCode& code, ScriptValue& result);
 // Code_Run; a failure is shown as an action error (not fatal).
 bool Code_Execute(CInstance* self, CInstance* other, const CCode& code, ScriptValue& result);
+// Code_Execute for code whose value nobody reads (an event's), with one step less on the
+// virtual machine (which shows its own errors).
+bool Code_ExecuteEvent(CInstance* self, CInstance* other, const CCode& code);
 // Code_Run; a failure makes result the string "ERROR" and leaves the error pending.
 bool Code_Execute_Value(CInstance* self, CInstance* other, const CCode& code,
                         ScriptValue& result);

@@ -7,8 +7,9 @@
 
 namespace {
 std::unique_ptr<CVariableList> g_GlobalList;
-std::vector<uint8_t> g_GlobalVarFlags;
 }  // namespace
+
+std::vector<uint8_t> Variable_GlobalVarFlags;
 
 CVariableList& Variable_GlobalList() {
   if (!g_GlobalList) g_GlobalList = std::make_unique<CVariableList>();
@@ -17,7 +18,7 @@ CVariableList& Variable_GlobalList() {
 
 void Variable_Global_Init() {
   g_GlobalList = std::make_unique<CVariableList>();
-  g_GlobalVarFlags.assign(kGlobalVarFlagsInitial, 0);
+  Variable_GlobalVarFlags.assign(kGlobalVarFlagsInitial, 0);
 }
 
 bool Variable_Global_Get(int32_t id, int32_t index, ScriptValue& out) {
@@ -28,29 +29,23 @@ bool Variable_Global_Set(int32_t id, int32_t index, const ScriptValue& value) {
   return Variable_GlobalList().Set(id, index, value);
 }
 
-bool Variable_IsGlobalVar(int32_t id) {
-  int64_t n = int64_t{id} - kFirstUserVariableId;
-  return n >= 0 && static_cast<uint64_t>(n) < g_GlobalVarFlags.size() &&
-         g_GlobalVarFlags[static_cast<size_t>(n)] != 0;
-}
-
 void Variable_DeclareGlobalVar(int32_t id) {
   if (id < kFirstUserVariableId) return;
   size_t n = static_cast<size_t>(id - kFirstUserVariableId);
-  size_t count = g_GlobalVarFlags.size();
+  size_t count = Variable_GlobalVarFlags.size();
   while (n >= count) count += kGlobalVarFlagsStep;
-  g_GlobalVarFlags.resize(count, 0);
-  g_GlobalVarFlags[n] = 1;
+  Variable_GlobalVarFlags.resize(count, 0);
+  Variable_GlobalVarFlags[n] = 1;
   Variable_GlobalList().Declare(id);
 }
 
-int32_t Variable_GlobalVarFlagCount() { return static_cast<int32_t>(g_GlobalVarFlags.size()); }
+int32_t Variable_GlobalVarFlagCount() { return static_cast<int32_t>(Variable_GlobalVarFlags.size()); }
 
 void Variable_Global_Save(SaveWriter& out) {
   out.WriteInteger(kGlobalsTag);
   Variable_GlobalList().Save(out);
-  out.WriteInteger(static_cast<int32_t>(g_GlobalVarFlags.size()));
-  for (uint8_t flag : g_GlobalVarFlags) out.WriteBoolean(flag != 0);
+  out.WriteInteger(static_cast<int32_t>(Variable_GlobalVarFlags.size()));
+  for (uint8_t flag : Variable_GlobalVarFlags) out.WriteBoolean(flag != 0);
 }
 
 bool Variable_Global_Read(SaveReader& in, GlobalsSection& section) {
@@ -76,7 +71,7 @@ bool Variable_Global_Read(SaveReader& in, GlobalsSection& section) {
 
 void Variable_Global_Apply(GlobalsSection section) {
   Variable_GlobalList().Merge(std::move(section.nodes));
-  g_GlobalVarFlags = std::move(section.flags);
+  Variable_GlobalVarFlags = std::move(section.flags);
 }
 
 bool Variable_Global_Load(SaveReader& in) {
@@ -89,6 +84,6 @@ bool Variable_Global_Load(SaveReader& in) {
 
 void Variable_FreeAll() {
   g_GlobalList.reset();
-  g_GlobalVarFlags.clear();
-  g_GlobalVarFlags.shrink_to_fit();
+  Variable_GlobalVarFlags.clear();
+  Variable_GlobalVarFlags.shrink_to_fit();
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "script/variable_list.h"
 
@@ -18,8 +19,14 @@ void Variable_Global_Init();
 bool Variable_Global_Get(int32_t id, int32_t index, ScriptValue& out);
 bool Variable_Global_Set(int32_t id, int32_t index, const ScriptValue& value);
 
-// Whether user variable id was declared globalvar (flag n belongs to id 100000 + n).
-bool Variable_IsGlobalVar(int32_t id);
+// The globalvar flags: flag n belongs to user variable id 100000 + n.
+extern std::vector<uint8_t> Variable_GlobalVarFlags;
+// Whether user variable id was declared globalvar (read by the machine for every plain name).
+inline bool Variable_IsGlobalVar(int32_t id) {
+  const int64_t n = int64_t{id} - kFirstUserVariableId;
+  return n >= 0 && static_cast<uint64_t>(n) < Variable_GlobalVarFlags.size() &&
+         Variable_GlobalVarFlags[static_cast<size_t>(n)] != 0;
+}
 // Flags id (growing the flags 1000 at a time until they cover it) and declares it in the
 // global list. Ids of built-in variables are ignored.
 void Variable_DeclareGlobalVar(int32_t id);

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "runner/instance.h"
+#include "script/builtin_variables.h"
 #include "script/variable_list.h"
 
 namespace {
@@ -36,6 +37,8 @@ CInstance* FirstLive(int32_t target) {
 }  // namespace
 
 void Variable_SetBuiltInAccessors(BuiltInVariableGetter getter, BuiltInVariableSetter setter) {
+  // The table publishes itself again after installing its own accessors.
+  Variable_BuiltIn_Direct = {};
   g_BuiltInGetter = getter;
   g_BuiltInSetter = setter;
 }

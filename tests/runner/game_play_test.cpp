@@ -410,6 +410,76 @@ TEST_P(GamePlay, UnsetVariableReadsFollowTheUnknownVariableOption) {
   }
 }
 
+// A pass over an object's instances finds their event once; what an event changes on the way
+// is seen by the instances after it: a new parent gives them its event, and an instance turned
+// into another object counts as new for the rest of the pass.
+TEST_P(GamePlay, ChangesMadeByAnEventReachTheRestOfThePass) {
+  GameDataWriter game = NewGame();
+  game.objects.push_back(MakeObject(
+      "obj_a", {{kStep, kStepNormal,
+                 {"show_debug_message(\"@a \" + string(id)); if (id == 100001) object_set_parent(obj_c, obj_b);"}}}));
+  game.objects.push_back(MakeObject("obj_b", {{kStep, kStepNormal, {"show_debug_message(\"@b \" + string(id));"}}}));
+  Object child = MakeObject("obj_c", {{kStep, kStepEnd, {"game_end();"}}});
+  child.parent = 0;
+  game.objects.push_back(child);
+  game.objects.push_back(MakeObject(
+      "obj_x", {{kStep, kStepNormal,
+                 {"show_debug_message(\"@x \" + string(id));"
+                  "if (id == 100004) with (100005) instance_change(obj_y, false);"}}}));
+  game.objects.push_back(MakeObject("obj_y", {{kStep, kStepNormal, {"show_debug_message(\"@y \" + string(id));"}}}));
+  game.rooms.push_back(MakeRoom("rm_only", {{0, 0, 2, 100001, {""}},
+                                            {0, 0, 2, 100002, {""}},
+                                            {0, 0, 2, 100003, {""}},
+                                            {0, 0, 3, 100004, {""}},
+                                            {0, 0, 3, 100005, {""}},
+                                            {0, 0, 3, 100006, {""}}}));
+  ExpectPlayed(PlayGame(game), {"a 100001", "b 100002", "b 100003", "x 100004", "x 100006"});
+}
+
+// Events started inside another's code (the create events of instance_create) keep their own
+// locals, whether or not their code has any, and leave the outer event's as they were.
+TEST_P(GamePlay, NestedEventsKeepTheirOwnLocals) {
+  GameDataWriter game = NewGame();
+  game.objects.push_back(MakeObject(
+      "obj_outer", {{kStep, kStepNormal,
+                     {"var a; a = 5; instance_create(0, 0, obj_plain); instance_create(0, 0, obj_local);"
+                      "show_debug_message(\"@outer \" + string(a)); game_end();"}}}));
+  game.objects.push_back(MakeObject("obj_plain", {{kCreate, 0, {"n = 1;"}}}));
+  game.objects.push_back(MakeObject(
+      "obj_local", {{kCreate, 0, {"var b; b = 7; show_debug_message(\"@local \" + string(b));"}}}));
+  game.rooms.push_back(MakeRoom("rm_only", {{0, 0, 0, 100001, {""}}}));
+  ExpectPlayed(PlayGame(game), {"local 7", "outer 5"});
+}
+
+// A built-in variable whose setter refuses the value: the setter runs once (its own message
+// appears once), the store before it has been made, and the error ends the code where it
+// happened, in a script called from another script: on the machine as a fatal error named
+// after that script.
+TEST_P(GamePlay, RefusedBuiltinWriteRunsTheSetterOnce) {
+  GameDataWriter game = NewGame();
+  game.scripts.push_back({"scr_inner", {"x += 3;\nroom_speed = 0;\nshow_debug_message(\"@after\");"}});
+  game.scripts.push_back({"scr_outer", {"scr_inner();"}});
+  game.objects.push_back(
+      MakeObject("obj_main", {{kStep, kStepNormal, {"scr_outer(); " + Say("event goes on")}},
+                              {kStep, kStepEnd, {"show_debug_message(\"@x \" + string(x)); game_end();"}}}));
+  game.rooms.push_back(MakeRoom("rm_only", {{0, 0, 0, 100001, {""}}}));
+  const Played played = PlayGame(game);
+  const std::string& out = played.run.output;
+  const std::string refused = "Trying to set the room speed to a value <= 0.";
+  const size_t first = out.find(refused);
+  ASSERT_NE(first, std::string::npos) << out;
+  EXPECT_EQ(out.find(refused, first + 1), std::string::npos) << out;
+  if (GetParam()) {
+    ExpectPlayed(played, {"x 3"});
+    return;
+  }
+  EXPECT_EQ(played.run.exitCode, 255) << out;
+  EXPECT_EQ(Joined(played.lines), "") << out;
+  EXPECT_NE(out.find("Pop :: Execution Error - Variable set problem room_speed\n at Script.scr_inner (line"),
+            std::string::npos)
+      << out;
+}
+
 INSTANTIATE_TEST_SUITE_P(Executors, GamePlay, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) {
                            return info.param ? std::string("TreeInterpreter") : std::string("Machine");

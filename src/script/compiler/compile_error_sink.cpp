@@ -14,11 +14,14 @@ CompileErrorRecord& Record() {
 }
 }  // namespace
 
+bool Compiler_ErrorRecordTouched = false;
+
 void Compiler_ReportError(const CCode& code, int32_t position, const std::string& message) {
   bool alreadyPending = Code_PendingError;
   const std::string& text = code.GetText();
   Code_CompileError(text, code.Kind() == CodeKind::Program, position, message);
   if (alreadyPending) return;
+  Compiler_ErrorRecordTouched = true;
   CompileErrorRecord& record = Record();
   const CodeTextPlace place = Code_TextPlace(text, position);
   record.message = message;
@@ -27,9 +30,9 @@ void Compiler_ReportError(const CCode& code, int32_t position, const std::string
   record.column = static_cast<int32_t>(place.column + 1);
 }
 
-void Compiler_ClearError() {
-  Code_ClearPendingError();
-  // Every run of code clears: a record that is already clear is left as it is.
+void Compiler_ClearErrorRecord() {
+  Compiler_ErrorRecordTouched = false;
+  // A record that is already clear is left as it is.
   CompileErrorRecord& record = Record();
   if (!record.pending && record.message.empty() && record.text.empty() && record.position == 0 &&
       record.line == 1 && record.column == 1) {
@@ -39,6 +42,7 @@ void Compiler_ClearError() {
 }
 
 const CompileErrorRecord& Compiler_LastError() {
+  Compiler_ErrorRecordTouched = true;
   CompileErrorRecord& record = Record();
   record.pending = Code_PendingError;
   record.text = Code_PendingErrorText;

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "script/compile_error.h"
+
 class CCode;
 
 struct CompileErrorRecord {
@@ -21,8 +23,15 @@ struct CompileErrorRecord {
 
 // Records message at a byte position of code's text, unless an error is already pending.
 void Compiler_ReportError(const CCode& code, int32_t position, const std::string& message);
+// Whether the record may hold anything but its clear state. Every run of code clears the
+// error, so the common case is a look at this flag.
+extern bool Compiler_ErrorRecordTouched;
+void Compiler_ClearErrorRecord();
 // Clears the pending error (a compile or a run begins).
-void Compiler_ClearError();
+inline void Compiler_ClearError() {
+  Code_PendingError = false;
+  if (Compiler_ErrorRecordTouched) Compiler_ClearErrorRecord();
+}
 const CompileErrorRecord& Compiler_LastError();
 // Replaces the full text of the pending error (a caller wrapping it with its own context).
 void Compiler_SetErrorText(std::string text);

@@ -11,6 +11,7 @@
 #include "platform/console.h"
 #include "platform/conversions.h"
 #include "runner/instance.h"
+#include "script/builtin_variables.h"
 #include "script/compile_error.h"
 #include "script/compiler/user_variables.h"
 #include "script/error_report.h"
@@ -507,6 +508,39 @@ template <VMOpcode Op>
 
 namespace {
 
+// Reads the plain variable of self or other a PushInstanceVariable record names: a built-in
+// through its table entry (built-in ids are never global names, so self-or-global is self),
+// one the instance holds from its node, anything else as the byte loop reads it. False when
+// the read failed.
+[[gnu::always_inline]] inline bool ReadInstanceVariable(VMState& st, const VMInsn* ip,
+                                                        ScriptValue& cell) {
+  const auto instance = static_cast<int16_t>(ip->word & 0xFFFF);
+  CInstance* target = instance == -2 ? st.other : st.self;
+  if (static_cast<uint32_t>(ip->id) < static_cast<uint32_t>(Variable_BuiltIn_Direct.count)) {
+    const BuiltinGetter get = Variable_BuiltIn_Direct.entries[ip->id].getter;
+    return get != nullptr && get(target, 0, cell);
+  }
+  if (ip->id >= kFirstListVariableId && target != nullptr &&
+      (instance != -6 || !Variable_IsGlobalVar(ip->id))) {
+    if (const VariableNode* node = target->variables->FindNode(ip->id)) {
+      Variable_ArrayError = false;
+      ScriptValue_Copy(cell, node->value);
+      return true;
+    }
+  }
+  return ReadVariable(st, instance, ip->id, 0, cell);
+}
+
+// Stores into a built-in variable of the table through its setter, once; false with the
+// error's message in the state when the variable cannot be set or refused the value.
+bool WriteBuiltinVariable(VMState& st, int32_t id, CInstance* target, const ScriptValue& value) {
+  Variable_ArrayError = false;
+  const BuiltinSetter set = Variable_BuiltIn_Direct.entries[id].setter;
+  if (set != nullptr && set(target, 0, value) && !Variable_ArrayError) return true;
+  st.errorText = Variable_PopErrorText(id, !Variable_ArrayError);
+  return false;
+}
+
 const void* g_FastHandlers[static_cast<size_t>(VMFastOp::Count)];
 
 // Runs decoded records from ip until one needs the byte loop: answers true when the byte
@@ -710,7 +744,7 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
     --sp;
     Cell_SetVarReal(*sp, 0.0);
     st.argsMaybeSet = kAllArgumentSlots;
-    if (!ReadVariable(st, static_cast<int16_t>(ip->word & 0xFFFF), ip->id, 0, *sp)) {
+    if (!ReadInstanceVariable(st, ip, *sp)) {
       ++sp;
       KF_FAST_SLOW();
     }
@@ -842,24 +876,42 @@ fop_PopLocal : {  // pop.v.U into a local
 }
 
 fop_PopInstanceVariable : {  // pop.v.U into a variable of self or other kept in its list
-  // Only a store that cannot fail or act is done here, before anything is taken from the
-  // stack: built-in variables (whose setters check and act), argument slots, globals and a
-  // missing instance are left whole to the byte loop, which stores and reports.
+  // Argument slots, globals, a missing instance and built-ins outside the table are left
+  // whole to the byte loop, which stores and reports.
   const auto k = static_cast<uint32_t>(ip->id - g_ArgumentFirst);
-  if (ip->id < kFirstListVariableId ||
-      (g_ArgumentFirst >= 0 && k < static_cast<uint32_t>(kArgumentSlotCount))) {
-    KF_FAST_SLOW();
-  }
+  if (g_ArgumentFirst >= 0 && k < static_cast<uint32_t>(kArgumentSlotCount)) KF_FAST_SLOW();
   const auto instance = static_cast<int16_t>(ip->word & 0xFFFF);
-  if (instance == -6 && Variable_IsGlobalVar(ip->id)) KF_FAST_SLOW();
   CInstance* target = instance == -2 ? st.other : st.self;
+  if (ip->id < kFirstListVariableId) {
+    // A built-in variable (never a global one): its setter checks and acts, so it runs once,
+    // here, and a value it refuses is reported from here.
+    if (target == nullptr ||
+        static_cast<uint32_t>(ip->id) >= static_cast<uint32_t>(Variable_BuiltIn_Direct.count)) {
+      KF_FAST_SLOW();
+    }
+    ScriptValue& value = *sp;
+    ConvertForStore(value, ip->typeByte >> 4);
+    ++sp;
+    used -= ip->slot;
+    st.argsMaybeSet = kAllArgumentSlots;
+    if (WriteBuiltinVariable(st, ip->id, target, value)) KF_FAST_NEXT();
+    st.failedAt = ip->pc;
+    pcOut = ip->pc;
+    goto slow;
+  }
+  if (instance == -6 && Variable_IsGlobalVar(ip->id)) KF_FAST_SLOW();
   if (target == nullptr) KF_FAST_SLOW();
   ScriptValue& value = *sp;
   ConvertForStore(value, ip->typeByte >> 4);
   ++sp;
   used -= ip->slot;
   st.argsMaybeSet = kAllArgumentSlots;
-  target->variables->Set(ip->id, 0, value);
+  if (auto* node = const_cast<VariableNode*>(target->variables->FindNode(ip->id))) {
+    Variable_ArrayError = false;
+    ScriptValue_Copy(node->value, value);
+  } else {
+    target->variables->Set(ip->id, 0, value);
+  }
   KF_FAST_NEXT();
 }
 
@@ -1068,7 +1120,11 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
   st.buffer = &code;
   const VMCodeIdentity ident{debugInfo, sourceText, name};
   st.ident = &ident;
-  st.locals = VM_TakeLocals(st.localsCache);
+  // The running code's decoded form (null: it runs byte by byte) and the record running.
+  const VMDecoded* dec = VM_Decoded(code);
+  // Code that names no local runs without a locals list.
+  const bool ownLocals = dec == nullptr || dec->usesLocals;
+  if (ownLocals) st.locals = VM_TakeLocals(st.localsCache);
   st.stackStart = seg->cells.get() + kStackCells;  // cells above it are the guard
   st.stackSize = kInitialStackBytes;
   const int32_t savedArgumentCount = Code_ArgumentCount;
@@ -1089,8 +1145,6 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
   const uint8_t* operand = nullptr;
   VMOpcode binary = VMOpcode::Add;
   bool isRet = false;
-  // The running code's decoded form (null: it runs byte by byte) and the record running.
-  const VMDecoded* dec = VM_Decoded(code);
 
   auto slot = [](uint32_t type) { return VM_SlotSize(type & 0x0F); };
 
@@ -1119,6 +1173,7 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
       codeBase = st.code;                                     \
       codeSize = st.codeSize;                                 \
       dec = VM_Decoded(*st.buffer);           \
+      if (st.failedAt >= 0) [[unlikely]] goto decoded_failed; \
       if (step) goto slow_step;                               \
       goto slow_fetch;                                        \
     }                                                         \
@@ -1579,9 +1634,14 @@ finished:
     if (result->kind == ValueKind::Real) result->text.clear();
   }
   seg->withs.clear();
-  VM_GiveBackLocals();
+  if (ownLocals) VM_GiveBackLocals();
   return;
 
+decoded_failed:
+  instructionPc = st.failedAt;
+  st.failedAt = -1;
+  message = nullptr;
+  goto fail_before_fetch;
 operand_past_end:
   message = "Execution Error - instruction runs past the end of the code";
   goto fail;
@@ -1601,6 +1661,6 @@ fail_before_fetch:
   VM_Error(st, message != nullptr ? std::string(message) : st.errorText, used);
   // Reached only when the error does not end the process: abandon the activation.
   UnwindAll(st);
-  VM_GiveBackLocals();
+  if (ownLocals) VM_GiveBackLocals();
   Code_ArgumentCount = savedArgumentCount;
 }

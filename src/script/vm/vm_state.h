@@ -132,6 +132,9 @@ struct VMState {
   // them (a built-in, an extension, a variable hook, the debugger) and at the start.
   uint32_t argsMaybeSet = kAllArgumentSlots;
   std::string errorText;  // a machine error's message built from names
+  // A decoded record that failed and reported nothing yet: the offset of its instruction (its
+  // message is in errorText); -1 when none.
+  int32_t failedAt = -1;
   ScriptValue returned;   // a script call's result on its way to the caller
 };
 
