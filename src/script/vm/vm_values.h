@@ -15,7 +15,7 @@
 // A cell about to take scalar bits lets go of any string it holds first, so that its kind
 // always tells whether it holds bytes.
 inline void Cell_MakeScalar(ScriptValue& c) {
-  if (c.Kind() != ValueKind::Real) c.SetReal(0.0);
+  if (!c.IsReal()) c.SetReal(0.0);
 }
 
 inline int32_t Cell_Int(const ScriptValue& c) {
