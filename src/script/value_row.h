@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <new>
 
 #include "script/script_value.h"
 
@@ -35,6 +36,10 @@ class ValueRow {
   // The element at column, lengthening the row with real zeros up to it.
   ScriptValue& At(size_t column) {
     if (column < size_) return data_[column];
+    if (column == size_ && size_ < capacity_) {  // the usual way: one more at the end
+      ++size_;
+      return *new (data_ + column) ScriptValue();
+    }
     Grow(column + 1);
     return data_[column];
   }
