@@ -133,7 +133,7 @@ bool Script_Perform(int32_t index, CInstance* self, CInstance* other, int32_t ar
       window[i] = args[i];
     } else {
       // A slot past the arguments is the real 0 but keeps the kind the caller's slot had.
-      window[i].kind = window.Caller(i).kind;
+      window[i].SetKindAndReal(window.Caller(i).Kind(), 0.0);
     }
   }
   Code_ArgumentCount = argc;

@@ -20,15 +20,15 @@ bool Arg_FlagAbove(const ScriptValue& value) { return value.real > 0.5; }
 
 std::string_view Arg_String(const ScriptValue& value) {
   if (!value.IsString()) return {};
-  return std::string_view(value.text.c_str());  // stops at the first NUL
+  return std::string_view(value.CStr());  // stops at the first NUL
 }
 
 const char* Arg_CString(const ScriptValue& value) {
-  return value.IsString() ? value.text.c_str() : "";
+  return value.CStr();
 }
 
 bool Arg_HasText(const ScriptValue& value) {
-  return value.IsString() && !value.text.empty() && value.text[0] != '\0';
+  return value.IsString() && !value.Text().empty() && value.Text()[0] != '\0';
 }
 
 bool Arg_AnyString(int argc, const ScriptValue* args) {

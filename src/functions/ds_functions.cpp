@@ -14,7 +14,7 @@
 #include "script/function_table.h"
 
 ScriptValue DS_HandOut(const ScriptValue& stored) {
-  if (stored.kind == kDSMarkMap || stored.kind == kDSMarkList) return ScriptValue(stored.real);
+  if (stored.Kind() == kDSMarkMap || stored.Kind() == kDSMarkList) return ScriptValue(stored.real);
   return stored;
 }
 

@@ -21,7 +21,7 @@ inline constexpr ValueKind kDSMarkMap = static_cast<ValueKind>(INT32_MIN);
 inline constexpr ValueKind kDSMarkList = static_cast<ValueKind>(0x40000000);
 inline ScriptValue DS_MarkedIndex(ValueKind mark, int32_t index) {
   ScriptValue value(static_cast<double>(index));
-  value.kind = mark;
+  value.SetKindAndReal(mark, static_cast<double>(index));
   return value;
 }
 // The value as game code sees it: a marked value becomes the plain real.

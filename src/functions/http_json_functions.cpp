@@ -132,16 +132,16 @@ struct Encoder {
   }
 
   json_object* Value(const ScriptValue& value) {
-    if (value.kind == kDSMarkMap) {
+    if (value.Kind() == kDSMarkMap) {
       const CDS_Map* map = DS_Tables().maps.Get(Arg_Truncated(value));
       return map != nullptr ? Map(*map) : nullptr;
     }
-    if (value.kind == kDSMarkList) {
+    if (value.Kind() == kDSMarkList) {
       const CDS_List* list = DS_Tables().lists.Get(Arg_Truncated(value));
       return list != nullptr ? List(*list) : nullptr;
     }
     if (value.IsReal()) return json_object_new_double(value.real);
-    if (value.IsString()) return json_object_new_string_len(value.text.data(), static_cast<int>(value.text.size()));
+    if (value.IsString()) return json_object_new_string_len(value.Text().data(), static_cast<int>(value.Text().size()));
     return nullptr;
   }
 
@@ -149,7 +149,7 @@ struct Encoder {
     if (!Enter(&map)) return nullptr;
     json_object* object = json_object_new_object();
     for (const DSMapEntry* entry = map.FindFirst(); entry != nullptr; entry = map.FindNext(entry->key)) {
-      std::string name = entry->key.IsString() ? entry->key.text : std::to_string(Arg_Truncated(entry->key));
+      std::string name = entry->key.IsString() ? std::string(entry->key.Text()) : std::to_string(Arg_Truncated(entry->key));
       json_object_object_add(object, name.c_str(), Value(entry->value));
     }
     open.pop_back();

@@ -86,9 +86,9 @@ void ByteWriter::WriteString(std::string_view value) {
 }
 
 void ByteWriter::WriteValue(const ScriptValue& value) {
-  WriteInteger(static_cast<int32_t>(value.kind));
-  WriteReal(value.real);
-  WriteString(value.IsString() ? std::string_view(value.text) : std::string_view());
+  WriteInteger(static_cast<int32_t>(value.Kind()));
+  WriteReal(value.StoredReal());
+  WriteString(value.Text());
 }
 
 bool ByteReader::Take(uint8_t* destination, size_t count) {
@@ -147,14 +147,11 @@ bool ByteReader::ReadAnyValue(ScriptValue& value, bool marked) {
   std::string text;
   if (!ReadInteger(kind) || !ReadReal(real) || !ReadString(text)) return false;
   if (marked && (kind == kMapMark || kind == kListMark)) {
-    value.SetReal(real);
-    value.kind = static_cast<ValueKind>(kind);
+    value.SetKindAndReal(static_cast<ValueKind>(kind), real);
   } else if (kind == static_cast<int32_t>(ValueKind::Real)) {
     value.SetReal(real);
   } else if (kind == static_cast<int32_t>(ValueKind::String)) {
-    value.kind = ValueKind::String;
-    value.real = real;
-    value.text = std::move(text);
+    value.SetString(text, real);
   } else {
     return false;
   }

@@ -94,7 +94,7 @@ int32_t ScriptValue_Compare(const ScriptValue& a, const ScriptValue& b) {
     return difference < 0.0f ? -1 : 1;
   }
   if (!a.IsString() || !b.IsString()) return 1;
-  int c = a.text.compare(b.text);  // std::char_traits<char> compares as unsigned bytes
+  int c = a.Text().compare(b.Text());  // std::char_traits<char> compares as unsigned bytes
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
@@ -107,7 +107,7 @@ void ScriptValue_Operate(int32_t op, ScriptValue& target, const ScriptValue& val
       if (target.IsReal() && value.IsReal()) {
         target.real += value.real;
       } else if (target.IsString() && value.IsString()) {
-        target.text += value.text;
+        target.AppendText(value.Text());
       } else {
         target = value;
       }

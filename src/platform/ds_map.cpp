@@ -16,8 +16,8 @@ uint64_t RealBits(double value) {
 
 // Keys are the same when their kinds are and their texts, or the bytes of their reals, are.
 bool SameKey(const ScriptValue& a, const ScriptValue& b) {
-  if (a.kind != b.kind) return false;
-  return a.IsString() ? a.text == b.text : RealBits(a.real) == RealBits(b.real);
+  if (a.Kind() != b.Kind()) return false;
+  return a.IsString() ? a.Text() == b.Text() : RealBits(a.real) == RealBits(b.real);
 }
 
 // A real token: the double's bytes from the most significant down, without the zero bytes at the end.
@@ -58,7 +58,7 @@ void DSMapEntry_SetKey(DSMapEntry& entry, const ScriptValue& key) { entry.key = 
 void DSMapEntry_SetValue(DSMapEntry& entry, const ScriptValue& value) { entry.value = value; }
 
 uint32_t DSMap_KeyHash(const ScriptValue& key) {
-  if (key.IsString()) return Crc32_String(key.text);
+  if (key.IsString()) return Crc32_String(key.Text());
   uint8_t bytes[8];
   Bytes_PutReal(bytes, key.real);
   return Crc32_Buffer(bytes, 8);
@@ -166,12 +166,12 @@ std::string CDS_Map::Write() const {
       out += char('0' + (entry->key.IsString() ? 1 : 0) + (entry->value.IsString() ? 2 : 0));
       out += ':';
       if (entry->key.IsString())
-        AppendStringToken(out, entry->key.text);
+        AppendStringToken(out, entry->key.Text());
       else
         AppendRealToken(out, entry->key.real);
       out += ':';
       if (entry->value.IsString())
-        AppendStringToken(out, entry->value.text);
+        AppendStringToken(out, entry->value.Text());
       else
         AppendRealToken(out, entry->value.real);
     }

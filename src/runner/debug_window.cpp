@@ -101,7 +101,7 @@ void AddMessageSink(const char* message) { Debug_AddMessage(message); }
 }  // namespace
 
 std::string Debug_FormatValue(const ScriptValue& value) {
-  if (value.IsString()) return "\"" + value.text + "\"";
+  if (value.IsString()) return "\"" + std::string(value.Text()) + "\"";
   const double v = value.real;
   // Whole numbers of any size print in full; + 0.0 keeps a negative zero from showing as "-0".
   if (IsWhole(v, 1.0)) return Printf("%.0f", std::round(v) + 0.0);

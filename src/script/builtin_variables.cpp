@@ -279,7 +279,7 @@ bool GetGlobalText(CInstance*, int32_t, ScriptValue& out) {
 }
 template <auto Field>
 bool SetGlobalText(CInstance*, int32_t, const ScriptValue& value) {
-  Run_Globals.*Field = value.text;
+  Run_Globals.*Field = value.Text();
   return true;
 }
 
@@ -364,7 +364,7 @@ bool GV_RoomCaption(CInstance*, int32_t, ScriptValue& out) {
   return Text(out, room != nullptr ? room->caption : std::string());
 }
 bool SV_RoomCaption(CInstance*, int32_t, const ScriptValue& value) {
-  if (RoomSettings* room = Room()) room->SetCaption(value.text);
+  if (RoomSettings* room = Room()) room->SetCaption(value.Text());
   return true;
 }
 bool SV_RoomSpeed(CInstance*, int32_t, const ScriptValue& value) {
@@ -458,8 +458,8 @@ bool GV_KeyboardLastChar(CInstance*, int32_t, ScriptValue& out) {
 // The first character of the text (a whole UTF-8 sequence, never a lone byte of one); an
 // empty text changes nothing.
 bool SV_KeyboardLastChar(CInstance*, int32_t, const ScriptValue& value) {
-  if (value.text.empty()) return true;
-  const char* p = value.text.c_str();
+  if (value.Text().empty()) return true;
+  const char* p = value.CStr();
   IO_State().lastChar = IO_Pending().lastChar = UTF8_GetChar(p);
   return true;
 }
@@ -470,7 +470,7 @@ bool GV_KeyboardString(CInstance*, int32_t, ScriptValue& out) {
 }
 bool SV_KeyboardString(CInstance*, int32_t, const ScriptValue& value) {
   std::u16string units;
-  const char* p = value.text.c_str();
+  const char* p = value.CStr();
   for (uint16_t c = UTF8_GetChar(p); c != 0; c = UTF8_GetChar(p)) units.push_back(static_cast<char16_t>(c));
   IO_KeyboardString_Set(units);
   return true;
@@ -503,7 +503,7 @@ bool SV_ErrorOccurred(CInstance*, int32_t, const ScriptValue& value) {
 }
 bool GV_ErrorLast(CInstance*, int32_t, ScriptValue& out) { return Text(out, Error_Last); }
 bool SV_ErrorLast(CInstance*, int32_t, const ScriptValue& value) {
-  Error_Last = value.text;
+  Error_Last = value.Text();
   return true;
 }
 

@@ -149,7 +149,7 @@ bool Code_Run(CInstance* self, CInstance* other, const CCode& code, ScriptValue&
     Compiler_ReportError(code, 0, "Internal Error: Executing code for nil instance.");
     return false;
   }
-  result.text.clear();
+  ScriptValue_FreeString(result);
   if (!state.tree) return true;
   return state.tree(code, self, other, result);
 }

@@ -386,8 +386,8 @@ ExecStatus With(CodeExecContext& context, const CodeNode& node, ScriptValue& res
 }
 
 bool SameValue(const ScriptValue& a, const ScriptValue& b) {
-  if (a.kind != b.kind) return false;
-  return a.IsReal() ? a.real == b.real : a.text == b.text;
+  if (a.Kind() != b.Kind()) return false;
+  return a.IsReal() ? a.real == b.real : a.Text() == b.Text();
 }
 
 ExecStatus Switch(CodeExecContext& context, const CodeNode& node, ScriptValue& result) {

@@ -181,7 +181,7 @@ void External_Call(int32_t id, int argc, const ScriptValue* args, ScriptValue& r
   std::array<void*, kExternalMaxArguments + 1> values{};
   for (int i = 0; i < argc; ++i) {
     if (entry.argTypes[static_cast<size_t>(i)] == kExternalString) {
-      strings[static_cast<size_t>(i)] = args[i].IsString() ? args[i].text.c_str() : "";
+      strings[static_cast<size_t>(i)] = args[i].CStr();
       values[static_cast<size_t>(i)] = &strings[static_cast<size_t>(i)];
     } else {
       reals[static_cast<size_t>(i)] = args[i].real;

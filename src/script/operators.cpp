@@ -12,7 +12,7 @@ namespace {
 bool Truth(double value) { return value >= 0.5; }
 
 // Byte-wise comparison as unsigned bytes: negative, zero or positive.
-int CompareText(const std::string& a, const std::string& b) {
+int CompareText(std::string_view a, std::string_view b) {
   size_t n = std::min(a.size(), b.size());
   int c = n == 0 ? 0 : std::memcmp(a.data(), b.data(), n);
   if (c != 0) return c;
@@ -29,7 +29,7 @@ const char* Compare(TokenKind op, ScriptValue& left, const ScriptValue& right) {
       return nullptr;
     }
   } else if (left.IsString() && right.IsString()) {
-    order = CompareText(left.text, right.text);
+    order = CompareText(left.Text(), right.Text());
   } else {
     return "Cannot compare arguments.";
   }
@@ -51,7 +51,7 @@ const char* Compare(TokenKind op, ScriptValue& left, const ScriptValue& right) {
 // real x string: the string repeated round(l) times.
 const char* Repeat(ScriptValue& left, const ScriptValue& right) {
   std::string out;
-  if (const char* error = Operator_RepeatString(out, right.text, Conv_RoundToInt32(left.real))) {
+  if (const char* error = Operator_RepeatString(out, right.Text(), Conv_RoundToInt32(left.real))) {
     return error;
   }
   left.SetString(std::move(out));
@@ -63,7 +63,7 @@ const char* Repeat(ScriptValue& left, const ScriptValue& right) {
 // Longest string a repetition may make; beyond it the request can only exhaust memory.
 constexpr size_t kMaxRepeatedLength = size_t{1} << 28;
 
-const char* Operator_RepeatString(std::string& out, const std::string& text, int64_t count) {
+const char* Operator_RepeatString(std::string& out, std::string_view text, int64_t count) {
   out.clear();
   if (count <= 0 || text.empty()) return nullptr;
   if (text.size() > kMaxRepeatedLength / static_cast<uint64_t>(count)) return "String too long.";
@@ -114,7 +114,7 @@ const char* Operator_Binary(int32_t op, ScriptValue& left, const ScriptValue& ri
       if (reals) {
         left.SetReal(l + r);
       } else if (left.IsString() && right.IsString()) {
-        left.text += right.text;
+        left.AppendText(right.Text());
       } else {
         return "Wrong type of arguments to +.";
       }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "script/script_value.h"
 
@@ -17,7 +18,7 @@ const char* Operator_Binary(int32_t op, ScriptValue& left, const ScriptValue& ri
 // text repeated count times into out (empty for count <= 0), as both executors repeat a
 // string; null, or "String too long." when the result would pass the longest string a
 // repetition may make (then out is left empty).
-const char* Operator_RepeatString(std::string& out, const std::string& text, int64_t count);
+const char* Operator_RepeatString(std::string& out, std::string_view text, int64_t count);
 
 // As above, reporting a failure as a compile error of code at position.
 bool Code_UnaryOp(const CCode& code, int32_t position, int32_t op, ScriptValue& value);

@@ -11,12 +11,10 @@ bool Action_Relative = false;
 void Code_Argument_Set(int32_t n, ValueKind kind, double real, const char* string) {
   if (n < 0 || n >= kArgumentSlotCount) return;
   ScriptValue& slot = Code_Arguments[n];
-  slot.kind = kind;
-  slot.real = real;
-  if (string != nullptr) {
-    slot.text = string;
+  if (kind == ValueKind::String) {
+    slot.SetString(string != nullptr ? string : "", real);
   } else {
-    slot.text.clear();
+    slot.SetKindAndReal(kind, real);
   }
 }
 

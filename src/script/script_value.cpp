@@ -6,9 +6,9 @@
 #include "platform/conversions.h"
 
 std::string ScriptValue_PrintForm(const ScriptValue& value) {
-  switch (value.kind) {
+  switch (value.Kind()) {
     case ValueKind::String:
-      return "\"" + value.text + "\"";
+      return "\"" + std::string(value.Text()) + "\"";
     case ValueKind::Real: {
       // A value that does not fit into int32 converts to INT32_MIN, which then differs
       // from the value, so it prints with decimals (as NaN does).

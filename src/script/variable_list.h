@@ -10,6 +10,7 @@
 
 #include "script/save_bytes.h"
 #include "script/script_value.h"
+#include "script/value_row.h"
 
 class CStream;
 class tagIConsole;
@@ -27,16 +28,10 @@ inline constexpr int32_t kVariableListTagOld = 440;
 inline constexpr int32_t kVariableListTagRectangular = 441;
 
 struct VariableRow {
-  std::vector<ScriptValue> items;
+  ValueRow items;
 
   // The element at column (not negative), lengthening the row with real zeros up to it.
-  ScriptValue& At(size_t column) {
-    if (column < items.size()) return items[column];
-    // Rows mostly grow by one element at the end, into room already there.
-    if (column == items.size() && column < items.capacity()) return items.emplace_back();
-    items.resize(column + 1);
-    return items[column];
-  }
+  ScriptValue& At(size_t column) { return items.At(column); }
 };
 
 struct VariableNode {

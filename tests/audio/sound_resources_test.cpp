@@ -116,7 +116,7 @@ TEST_F(SoundBuiltins, MissingSoundIsReportedExceptByIsplaying) {
   CallBuiltin(Fn("sound_stop_all"), {});
   EXPECT_EQ(CallBuiltin(Fn("sound_isplaying"), {R(0)}).real, 0);
   EXPECT_EQ(CallBuiltin(Fn("cd_present"), {}).real, 0);
-  EXPECT_EQ(CallBuiltin(Fn("MCI_command"), {S("frobnicate all")}).text, "");
+  EXPECT_EQ(CallBuiltin(Fn("MCI_command"), {S("frobnicate all")}).Text(), "");
 }
 
 TEST_F(SoundBuiltins, AudioSwitchOnSilencesSoundPlay) {

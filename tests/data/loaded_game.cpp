@@ -23,7 +23,7 @@ std::vector<EventRecord>& RecordList() {
 
 void F_TestRecord(ScriptValue& result, CInstance* self, CInstance*, int argc, ScriptValue* args) {
   EventRecord record;
-  record.tag = argc > 0 ? args[0].text : std::string();
+  record.tag = argc > 0 ? args[0].Text() : std::string();
   record.object = Event_Current.object;
   record.type = Event_Current.type;
   record.number = Event_Current.number;

@@ -62,7 +62,7 @@ TEST_F(ScriptsTest, CalledFromCodeWithZeroThreeAndSixteenArguments) {
   EXPECT_EQ(Run("return scr_none();").real, 42.0);
   const ScriptValue three = Run("return scr_three(\"a\", \"b\", \"c\");");
   ASSERT_TRUE(three.IsString());
-  EXPECT_EQ(three.text, "abc");
+  EXPECT_EQ(three.Text(), "abc");
   std::string call = "return scr_sixteen(";
   for (int i = 1; i <= 16; ++i) call += std::to_string(i * 10) + (i < 16 ? ", " : ");");
   // sum of (10 i) * i for i = 1..16
@@ -84,7 +84,7 @@ TEST_F(ScriptsTest, PerformTakesArgumentsAndGivesTheCallersSlotsBack) {
   const std::vector<ScriptValue> three = {ScriptValue::String("x"), ScriptValue::String("y"),
                                           ScriptValue::String("z")};
   EXPECT_TRUE(Script_Perform(Script_Find("scr_three"), self, self, 3, result, three.data()));
-  EXPECT_EQ(result.text, "xyz");
+  EXPECT_EQ(result.Text(), "xyz");
 
   std::vector<ScriptValue> many;
   for (int i = 1; i <= 17; ++i) many.push_back(ScriptValue::Real(i));
@@ -96,7 +96,7 @@ TEST_F(ScriptsTest, PerformTakesArgumentsAndGivesTheCallersSlotsBack) {
   EXPECT_TRUE(Script_Perform(Script_Find("scr_count"), self, self, 17, result, many.data()));
   EXPECT_EQ(result.real, 16.0);
 
-  EXPECT_EQ(Code_Arguments[0].text, "outer");
+  EXPECT_EQ(Code_Arguments[0].Text(), "outer");
   EXPECT_EQ(Code_ArgumentCount, 1);
   EXPECT_TRUE(MachineErrors().empty());
 }
@@ -133,7 +133,7 @@ TEST_F(ScriptsTest, ARunFailureIsPrefixedWithTheScriptsName) {
   Code_SetUseVM(true);
   Compiler_ClearError();
   EXPECT_FALSE(ok);
-  EXPECT_EQ(result.text, "ERROR");
+  EXPECT_EQ(result.Text(), "ERROR");
   EXPECT_EQ(text.rfind("In script scr_none:\nError in code at line 1:\n", 0), 0u) << text;
   EXPECT_NE(text.find("something went wrong"), std::string::npos) << text;
 }

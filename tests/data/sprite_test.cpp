@@ -368,7 +368,7 @@ TEST_F(SpriteTest, AddedFromUrlsRaiseTheImageLoadedEvent) {
       ASSERT_NE(map, nullptr);
       ImageEvent e;
       e.event = event;
-      e.filename = map->Find(ScriptValue::String("filename"))->value.text;
+      e.filename = map->Find(ScriptValue::String("filename"))->value.Text();
       e.id = map->Find(ScriptValue::String("id"))->value.real;
       e.status = map->Find(ScriptValue::String("status"))->value.real;
       events[int32_t(e.id)] = e;

@@ -176,7 +176,7 @@ TEST_F(Actions, QuestionsAnswerOneOrZero) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Act("action_if_variable", nullptr, {c.a, c.b, R(c.op)}).real, c.expected)
-        << c.a.text << c.a.real << " op " << c.op << " " << c.b.text << c.b.real;
+        << c.a.Text() << c.a.real << " op " << c.op << " " << c.b.Text() << c.b.real;
   }
   {
     ConsoleCapture console;

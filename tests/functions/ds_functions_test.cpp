@@ -89,8 +89,8 @@ TEST_F(DSBuiltins, StacksQueuesAndLists) {
   EXPECT_EQ(Call("ds_stack_pop", {R(s)}).real, 0);
   Call("ds_stack_push", {R(s), R(1)});
   Call("ds_stack_push", {R(s), S("two")});
-  EXPECT_EQ(Call("ds_stack_top", {R(s)}).text, "two");
-  EXPECT_EQ(Call("ds_stack_pop", {R(s)}).text, "two");
+  EXPECT_EQ(Call("ds_stack_top", {R(s)}).Text(), "two");
+  EXPECT_EQ(Call("ds_stack_pop", {R(s)}).Text(), "two");
   EXPECT_EQ(Call("ds_stack_size", {R(s)}).real, 1);
 
   const double q = Call("ds_queue_create", {}).real;
@@ -124,15 +124,15 @@ TEST_F(DSBuiltins, MapsAddReplaceAndIterate) {
   EXPECT_EQ(Call("ds_map_find_value", {R(m), S("k")}).real, 1);
   EXPECT_EQ(Call("ds_map_replace", {R(m), S("new"), S("v")}).real, 0);
   EXPECT_EQ(Call("ds_map_replace", {R(m), S("new"), S("w")}).real, 1);
-  EXPECT_EQ(Call("ds_map_find_value", {R(m), S("new")}).text, "w");
+  EXPECT_EQ(Call("ds_map_find_value", {R(m), S("new")}).Text(), "w");
   EXPECT_EQ(Call("ds_map_find_value", {R(m), S("missing")}).real, 0);
   EXPECT_EQ(Call("ds_map_size", {R(m)}).real, 2);
   ScriptValue key = Call("ds_map_find_first", {R(m)});
   ScriptValue next = Call("ds_map_find_next", {R(m), key});
   EXPECT_TRUE(next.IsString());
-  EXPECT_NE(next.text, key.text);
+  EXPECT_NE(next.Text(), key.Text());
   EXPECT_EQ(Call("ds_map_find_next", {R(m), next}).real, 0);
-  EXPECT_EQ(Call("ds_map_find_last", {R(m)}).text, next.text);
+  EXPECT_EQ(Call("ds_map_find_last", {R(m)}).Text(), next.Text());
   Call("ds_map_delete", {R(m), S("k")});
   EXPECT_EQ(Call("ds_map_exists", {R(m), S("k")}).real, 0);
   EXPECT_FALSE(Reported());
@@ -144,8 +144,8 @@ TEST_F(DSBuiltins, PrioritiesAndGrids) {
   Call("ds_priority_add", {R(p), S("high"), R(9)});
   Call("ds_priority_change_priority", {R(p), S("low"), R(10)});
   EXPECT_EQ(Call("ds_priority_find_priority", {R(p), S("low")}).real, 10);
-  EXPECT_EQ(Call("ds_priority_delete_max", {R(p)}).text, "low");
-  EXPECT_EQ(Call("ds_priority_find_min", {R(p)}).text, "high");
+  EXPECT_EQ(Call("ds_priority_delete_max", {R(p)}).Text(), "low");
+  EXPECT_EQ(Call("ds_priority_find_min", {R(p)}).Text(), "high");
 
   const double g = Call("ds_grid_create", {R(3), R(2)}).real;
   EXPECT_EQ(Call("ds_grid_width", {R(g)}).real, 3);
@@ -181,7 +181,7 @@ TEST_F(DSBuiltins, MarkedValuesReachGameCodeAsPlainReals) {
   const double copy = Call("ds_list_create", {}).real;
   Call("ds_list_read", {R(copy), Call("ds_list_write", {R(l)})});
   ASSERT_EQ(Call("ds_list_size", {R(copy)}).real, 1);
-  EXPECT_EQ(DS_Tables().lists.Get(int32_t(copy))->FindValue(0)->kind, kDSMarkMap);
+  EXPECT_EQ(DS_Tables().lists.Get(int32_t(copy))->FindValue(0)->Kind(), kDSMarkMap);
 }
 
 }  // namespace

@@ -179,21 +179,21 @@ TEST_F(FileBuiltins, TextFilesWriteCrLfAndReadEither) {
 
   const double r = Call("file_text_open_read", {S("NOTES/A.TXT")}).real;
   ASSERT_EQ(r, 1);
-  EXPECT_EQ(Call("file_text_read_string", {R(r)}).text, "abc");
-  EXPECT_EQ(Call("file_text_readln", {R(r)}).text, "\r\n");
+  EXPECT_EQ(Call("file_text_read_string", {R(r)}).Text(), "abc");
+  EXPECT_EQ(Call("file_text_readln", {R(r)}).Text(), "\r\n");
   EXPECT_EQ(Call("file_text_read_real", {R(r)}).real, 1.5);
   EXPECT_EQ(Call("file_text_eof", {R(r)}).real, 0);
-  EXPECT_EQ(Call("file_text_readln", {R(r)}).text, " x\r\n");
-  EXPECT_EQ(Call("file_text_read_string", {R(r)}).text, "y");
+  EXPECT_EQ(Call("file_text_readln", {R(r)}).Text(), " x\r\n");
+  EXPECT_EQ(Call("file_text_read_string", {R(r)}).Text(), "y");
   EXPECT_EQ(Call("file_text_eof", {R(r)}).real, 1);
   Call("file_text_close", {R(r)});
 
   // LF-only files read the same way; appending keeps the old text.
   Spit(save / "lf.txt", "one\ntwo\n");
   const double l = Call("file_text_open_read", {S("lf.txt")}).real;
-  EXPECT_EQ(Call("file_text_read_string", {R(l)}).text, "one");
-  EXPECT_EQ(Call("file_text_readln", {R(l)}).text, "\n");
-  EXPECT_EQ(Call("file_text_read_string", {R(l)}).text, "two");
+  EXPECT_EQ(Call("file_text_read_string", {R(l)}).Text(), "one");
+  EXPECT_EQ(Call("file_text_readln", {R(l)}).Text(), "\n");
+  EXPECT_EQ(Call("file_text_read_string", {R(l)}).Text(), "two");
   Call("file_text_close", {R(l)});
   const double a = Call("file_text_open_append", {S("lf.txt")}).real;
   Call("file_text_write_string", {R(a), S("three")});
@@ -238,7 +238,7 @@ TEST_F(FileBuiltins, TheOlderTextInterface) {
   Call("file_close", {});
   EXPECT_EQ(Slurp(game / "old.txt"), "line\r\n    1.5000");
   Call("file_open_read", {S("old.txt")});
-  EXPECT_EQ(Call("file_read_string", {}).text, "line");
+  EXPECT_EQ(Call("file_read_string", {}).Text(), "line");
   EXPECT_EQ(Call("file_eof", {}).real, 0);
   EXPECT_EQ(Call("file_read_real", {}).real, 1.5);
   EXPECT_EQ(Call("file_eof", {}).real, 1);
@@ -266,21 +266,21 @@ TEST_F(FileBuiltins, FileNames) {
       {"filename_ext", {S("dir/a.b.txt")}, ".txt"},
       {"filename_drive", {S("C:\\games\\a.txt")}, "C:"},
   };
-  for (const Case& c : cases) EXPECT_EQ(Call(c.name, c.args).text, c.expected) << c.name << " " << c.args[0].text;
+  for (const Case& c : cases) EXPECT_EQ(Call(c.name, c.args).Text(), c.expected) << c.name << " " << c.args[0].Text();
   setenv("KF_FILE_TEST", "value", 1);
-  EXPECT_EQ(Call("environment_get_variable", {S("KF_FILE_TEST")}).text, "value");
-  EXPECT_EQ(Call("environment_get_variable", {S("KF_NOT_SET_ANYWHERE")}).text, "");
-  EXPECT_EQ(Call("parameter_string", {R(0)}).text, "");
+  EXPECT_EQ(Call("environment_get_variable", {S("KF_FILE_TEST")}).Text(), "value");
+  EXPECT_EQ(Call("environment_get_variable", {S("KF_NOT_SET_ANYWHERE")}).Text(), "");
+  EXPECT_EQ(Call("parameter_string", {R(0)}).Text(), "");
 }
 
 TEST_F(FileBuiltins, Registry) {
   EXPECT_EQ(Call("registry_exists", {S("Volume")}).real, 0);
   Call("registry_write_real", {S("Volume"), R(0.5)});
-  EXPECT_EQ(Call("registry_read_string", {S("volume")}).text, "0.500000");
+  EXPECT_EQ(Call("registry_read_string", {S("volume")}).Text(), "0.500000");
   EXPECT_EQ(Call("registry_read_real", {S("VOLUME")}).real, 0.5);
   Call("registry_write_string", {S("name"), S("not a number")});
   EXPECT_EQ(Call("registry_read_real", {S("name")}).real, 0);
-  EXPECT_EQ(Call("registry_read_string", {S("absent")}).text, "");
+  EXPECT_EQ(Call("registry_read_string", {S("absent")}).Text(), "");
   Call("registry_write_real", {S("huge"), R(1e300)});
   EXPECT_EQ(Call("registry_read_real", {S("huge")}).real, 1e300);
 }
@@ -296,7 +296,7 @@ TEST_F(FileBuiltins, IniRoundTripAndErrors) {
   Call("ini_open", {S("settings.ini")});
   EXPECT_EQ(Call("ini_read_real", {S("game"), S("level"), R(3)}).real, 3);
   EXPECT_EQ(Call("ini_read_real", {S("game"), S("level"), S("2.5")}).real, 2.5);
-  EXPECT_EQ(Call("ini_read_string", {S("game"), S("name"), R(1)}).text, "");
+  EXPECT_EQ(Call("ini_read_string", {S("game"), S("name"), R(1)}).Text(), "");
   Call("ini_write_string", {S("game"), S("name"), R(1)});
   EXPECT_TRUE(Reported("Wrong argument types for ini_write_string"));
   EXPECT_EQ(Call("ini_key_exists", {S("game"), S("name")}).real, 0);
@@ -312,7 +312,7 @@ TEST_F(FileBuiltins, IniRoundTripAndErrors) {
   EXPECT_EQ(text.find("gone"), std::string::npos) << text;
 
   Call("ini_open", {S("settings.ini")});
-  EXPECT_EQ(Call("ini_read_string", {S("game"), S("name"), S("")}).text, "Hero");
+  EXPECT_EQ(Call("ini_read_string", {S("game"), S("name"), S("")}).Text(), "Hero");
   EXPECT_EQ(Call("ini_read_real", {S("game"), S("level"), R(0)}).real, 4);
   EXPECT_EQ(Call("ini_section_exists", {S("game")}).real, 1);
   Call("ini_key_delete", {S("game"), S("name")});
@@ -335,7 +335,7 @@ TEST_F(FileBuiltins, JsonDecodeNestsMapsAndLists) {
   EXPECT_EQ(TakeError(), "");
 
   // Round trip: the nesting comes back.
-  const std::string encoded = Call("json_encode", {R(m)}).text;
+  const std::string encoded = std::string(Call("json_encode", {R(m)}).Text());
   const double again = Call("json_decode", {S(encoded)}).real;
   const ScriptValue b2 = Call("ds_map_find_value", {R(again), S("b")});
   const ScriptValue inner2 = Call("ds_list_find_value", {b2, R(2)});
@@ -362,26 +362,26 @@ TEST_F(FileBuiltins, JsonDecodeNestsMapsAndLists) {
   for (const Case& c : cases) {
     const double index = Call("json_decode", {c.text}).real;
     if (c.expected.IsReal()) {
-      EXPECT_EQ(index, -1) << c.text.text.substr(0, 20);
+      EXPECT_EQ(index, -1) << c.text.Text().substr(0, 20);
       continue;
     }
-    ASSERT_GE(index, 0) << c.text.text;
-    EXPECT_EQ(Call("ds_map_find_value", {R(index), S(c.key)}).text, c.expected.text) << c.text.text;
+    ASSERT_GE(index, 0) << c.text.Text();
+    EXPECT_EQ(Call("ds_map_find_value", {R(index), S(c.key)}).Text(), c.expected.Text()) << c.text.Text();
   }
 }
 
 TEST_F(FileBuiltins, JsonEncode) {
-  EXPECT_EQ(Call("json_encode", {R(-1)}).text, "");
-  EXPECT_EQ(Call("json_encode", {R(99)}).text, "");
+  EXPECT_EQ(Call("json_encode", {R(-1)}).Text(), "");
+  EXPECT_EQ(Call("json_encode", {R(99)}).Text(), "");
   const double m = Call("ds_map_create", {}).real;
   Call("ds_map_add", {R(m), R(3.7), S("x")});
-  const std::string text = Call("json_encode", {R(m)}).text;
+  const std::string text = std::string(Call("json_encode", {R(m)}).Text());
   EXPECT_NE(text.find("\"3\": \"x\""), std::string::npos) << text;
   // A map holding itself (through a copied decoded value) ends in null, not endless recursion.
   const double outer = Call("json_decode", {S(R"({"inner": {"v": 1}})")}).real;
   const double inner = Call("ds_map_find_value", {R(outer), S("inner")}).real;
   Call("ds_map_copy", {R(inner), R(outer)});
-  const std::string cyclic = Call("json_encode", {R(outer)}).text;
+  const std::string cyclic = std::string(Call("json_encode", {R(outer)}).Text());
   EXPECT_NE(cyclic.find("null"), std::string::npos) << cyclic;
 }
 
@@ -407,7 +407,7 @@ TEST_F(FileBuiltins, HttpRequestsReachTheGameAsAsyncMaps) {
       const CDS_Map* map = DS_Tables().maps.Get(asyncMap);
       ASSERT_NE(map, nullptr);
       auto get = [&](const char* key) { return map->Find(S(key))->value; };
-      seen[get("id").real] = {event, get("url").text, get("result").text, get("status").real,
+      seen[get("id").real] = {event, std::string(get("url").Text()), std::string(get("result").Text()), get("status").real,
                               get("http_status").real};
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -159,7 +159,7 @@ TEST_F(InputBuiltins, MissingJoysticksGiveDefaults) {
   for (double id : {0.0, 1.0, 2.0}) {
     EXPECT_EQ(Call(F_JoystickExists, {R(id)}), 0);
     EXPECT_EQ(Call(F_JoystickDirection, {R(id)}), 101);
-    EXPECT_EQ(CallBuiltin(F_JoystickName, {R(id)}).text, "");
+    EXPECT_EQ(CallBuiltin(F_JoystickName, {R(id)}).Text(), "");
     EXPECT_TRUE(CallBuiltin(F_JoystickName, {R(id)}).IsString());
     EXPECT_EQ(Call(F_JoystickAxes, {R(id)}), 0);
     EXPECT_EQ(Call(F_JoystickButtons, {R(id)}), 0);

@@ -72,9 +72,9 @@ TEST_F(DateBuiltins, CreateAndTakeApart) {
                         Case{F_DateDaysInMonth, 29}, Case{F_DateGetDayOfYear, 41},
                         Case{F_DateGetHourOfYear, 40 * 24 + 12}})
     EXPECT_EQ(CallBuiltin(c.fn, {R(noon)}).real, c.expected);
-  EXPECT_EQ(CallBuiltin(F_DateDatetimeString, {R(y2k)}).text, "01/01/2000 00:00:00");
-  EXPECT_EQ(CallBuiltin(F_DateDateString, {R(noon)}).text, "10/02/2024");
-  EXPECT_EQ(CallBuiltin(F_DateTimeString, {R(noon)}).text, "12:34:56");
+  EXPECT_EQ(CallBuiltin(F_DateDatetimeString, {R(y2k)}).Text(), "01/01/2000 00:00:00");
+  EXPECT_EQ(CallBuiltin(F_DateDateString, {R(noon)}).Text(), "10/02/2024");
+  EXPECT_EQ(CallBuiltin(F_DateTimeString, {R(noon)}).Text(), "12:34:56");
   // Month 13 is January of the next year.
   EXPECT_EQ(Date(2000, 13, 1), Date(2001, 1, 1));
 }
@@ -122,7 +122,7 @@ TEST_F(DateBuiltins, ShiftsSpansAndComparisons) {
   EXPECT_EQ(CallBuiltin(F_DateIsToday, {R(now)}).real, 1.0);
   EXPECT_EQ(CallBuiltin(F_DateIsToday, {R(now - 1)}).real, 0.0);
   // Values below 25569 count days from 1970: day 1 is 2 January 1970.
-  EXPECT_EQ(CallBuiltin(F_DateDateString, {R(1.0)}).text, "02/01/1970");
+  EXPECT_EQ(CallBuiltin(F_DateDateString, {R(1.0)}).Text(), "02/01/1970");
 }
 
 }  // namespace

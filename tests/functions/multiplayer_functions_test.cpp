@@ -102,17 +102,17 @@ TEST_F(Multiplayer, MessageBuiltInsReadTheCurrentMessageAndThePlayerTable) {
   for (int32_t i = 0; i < 20; ++i) DPlay_AddPlayer(1, 100 + i, "p" + std::to_string(i));  // grows past 8
   EXPECT_EQ(DPlay_PlayerCount(), 21);
   DPlay_CurrentMessage() = {7, 3, S("hello")};
-  EXPECT_EQ(Call("mplay_message_name", {}).text, "alice");
+  EXPECT_EQ(Call("mplay_message_name", {}).Text(), "alice");
   EXPECT_EQ(Call("mplay_message_id", {}).real, 3.0);
   EXPECT_EQ(Call("mplay_message_player", {}).real, 7.0);
   ScriptValue value = Call("mplay_message_value", {});
-  EXPECT_EQ(value.text, "hello");
+  EXPECT_EQ(value.Text(), "hello");
   DPlay_CurrentMessage().value.SetString("changed");
-  EXPECT_EQ(value.text, "hello");  // the answer is a copy
+  EXPECT_EQ(value.Text(), "hello");  // the answer is a copy
   DPlay_CurrentMessage().playerId = 119;
-  EXPECT_EQ(Call("mplay_message_name", {}).text, "p19");
+  EXPECT_EQ(Call("mplay_message_name", {}).Text(), "p19");
   DPlay_CurrentMessage().playerId = 5;
-  EXPECT_EQ(Call("mplay_message_name", {}).text, "(unknown)");
+  EXPECT_EQ(Call("mplay_message_name", {}).Text(), "(unknown)");
 }
 
 TEST_F(Multiplayer, QueueAndSharedValuesKeepTheirOwnCopiesAndCheckIndices) {
@@ -126,7 +126,7 @@ TEST_F(Multiplayer, QueueAndSharedValuesKeepTheirOwnCopiesAndCheckIndices) {
   DPlay_SharedSet(3, S("shared"));
   ScriptValue read;
   EXPECT_FALSE(DPlay_SharedRead(3, read));  // the transport has nothing newer
-  EXPECT_EQ(read.text, "shared");
+  EXPECT_EQ(read.Text(), "shared");
   EXPECT_EQ(DPlay_SharedCount(), 4);
   // Indices outside 0 .. 1,000,000 on either side store nothing and read nothing.
   for (int32_t index : {-1, -2147483647 - 1, kMultiplayerMaxSharedIndex + 1}) {

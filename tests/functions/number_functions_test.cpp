@@ -288,11 +288,11 @@ TEST(NumberBuiltins, ChooseCopiesOneArgumentWhole) {
   CallBuiltin(F_RandomSetSeed, {R(5)});  // first draw 54: k = trunc(3 * 54 / 32768) = 0
   ScriptValue picked = CallBuiltin(F_Choose, {S("first"), R(2), R(3)});
   EXPECT_TRUE(picked.IsString());
-  EXPECT_EQ(picked.text, "first");
+  EXPECT_EQ(picked.Text(), "first");
   std::set<std::string> seen;
   for (int i = 0; i < 200; ++i) {
     ScriptValue v = CallBuiltin(F_Choose, {S("a"), S("b"), S("c")});
-    seen.insert(v.text);
+    seen.insert(std::string(v.Text()));
   }
   EXPECT_EQ(seen, (std::set<std::string>{"a", "b", "c"}));
 }

@@ -30,14 +30,14 @@ TEST(OsBuiltins, DigestsAndBase64) {
       {F_Base64Decode, "aGVsbG8=", "hello"},
       {F_Base64Decode, "YQBi", "a"},  // "a\0b": the text ends at the zero byte
   };
-  for (const Case& c : cases) EXPECT_EQ(CallBuiltin(c.fn, {S(c.input)}).text, c.expected) << c.input;
+  for (const Case& c : cases) EXPECT_EQ(CallBuiltin(c.fn, {S(c.input)}).Text(), c.expected) << c.input;
   // A three-byte character (U+20AC) is one 16-bit unit: the digest covers its two bytes AC 20.
-  EXPECT_EQ(CallBuiltin(F_Md5StringUnicode, {S("\xE2\x82\xAC")}).text,
-            CallBuiltin(F_Md5StringUtf8, {S("\xAC\x20")}).text);
+  EXPECT_EQ(CallBuiltin(F_Md5StringUnicode, {S("\xE2\x82\xAC")}).Text(),
+            CallBuiltin(F_Md5StringUtf8, {S("\xAC\x20")}).Text());
   // Anything but one string argument gives the empty string.
   ScriptValue real = CallBuiltin(F_Md5StringUtf8, {R(3)});
   EXPECT_TRUE(real.IsString());
-  EXPECT_EQ(real.text, "");
+  EXPECT_EQ(real.Text(), "");
 }
 
 TEST(OsBuiltins, FileDigestsReadTheSaveAreaOrTheGameFolder) {
@@ -47,10 +47,10 @@ TEST(OsBuiltins, FileDigestsReadTheSaveAreaOrTheGameFolder) {
   std::ofstream(folder / "data.txt", std::ios::binary) << "abc";
   FileLocations_SetGameFolder(folder.string());
   FileLocations_SetSaveArea((folder / "save").string());
-  EXPECT_EQ(CallBuiltin(F_Md5File, {S("data.txt")}).text, "900150983cd24fb0d6963f7d28e17f72");
+  EXPECT_EQ(CallBuiltin(F_Md5File, {S("data.txt")}).Text(), "900150983cd24fb0d6963f7d28e17f72");
   std::ofstream(folder / "save" / "data.txt", std::ios::binary) << "";
-  EXPECT_EQ(CallBuiltin(F_Sha1File, {S("data.txt")}).text, "da39a3ee5e6b4b0d3255bfef95601890afd80709");
-  EXPECT_EQ(CallBuiltin(F_Md5File, {S("missing.txt")}).text, "");
+  EXPECT_EQ(CallBuiltin(F_Sha1File, {S("data.txt")}).Text(), "da39a3ee5e6b4b0d3255bfef95601890afd80709");
+  EXPECT_EQ(CallBuiltin(F_Md5File, {S("missing.txt")}).Text(), "");
   FileLocations_Reset();
   fs::remove_all(folder);
 }
@@ -75,7 +75,7 @@ TEST(OsBuiltins, UrlOpenChecksItsArgument) {
 
 TEST(OsBuiltins, FixedAnswers) {
   EXPECT_EQ(CallBuiltin(F_DisplayGetDpi, {}).real, 96.0);
-  EXPECT_EQ(CallBuiltin(F_ParameterString, {R(0)}).text, "");
+  EXPECT_EQ(CallBuiltin(F_ParameterString, {R(0)}).Text(), "");
   EXPECT_EQ(CallBuiltin(F_OsIsPaused, {}).real, 0.0);
   const double t1 = CallBuiltin(F_GetTimer, {}).real;
   EXPECT_GE(CallBuiltin(F_GetTimer, {}).real, t1);

@@ -37,7 +37,7 @@ class PathBuiltins : public ::testing::Test {
 
 TEST_F(PathBuiltins, BuildAndReadAPath) {
   const double p = Call("path_add", {}).real;
-  EXPECT_EQ(Call("path_get_name", {R(p)}).text, "__newpath0");
+  EXPECT_EQ(Call("path_get_name", {R(p)}).Text(), "__newpath0");
   Call("path_set_closed", {R(p), R(0)});
   Call("path_add_point", {R(p), R(0), R(0), R(100)});
   Call("path_add_point", {R(p), R(10), R(0), R(50)});
@@ -76,7 +76,7 @@ TEST_F(PathBuiltins, TimeLines) {
   EXPECT_EQ(Call("timeline_add", {}).real, -1);
   EXPECT_EQ(TimeLine_GetCount(), 0);
   EXPECT_EQ(Call("timeline_exists", {R(0)}).real, 0);
-  EXPECT_EQ(Call("timeline_get_name", {R(0)}).text, "<undefined>");
+  EXPECT_EQ(Call("timeline_get_name", {R(0)}).Text(), "<undefined>");
   EXPECT_EQ(Call("timeline_delete", {R(0)}).real, 0);
   EXPECT_NE(Error_Last.find("Trying to delete non-existing timeline."), std::string::npos);
   ConsoleCapture console;

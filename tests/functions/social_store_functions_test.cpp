@@ -29,10 +29,10 @@ class SocialStore : public ::testing::Test {
 
 TEST_F(SocialStore, NeutralAnswersAndConsoleTexts) {
   ConsoleCapture console;
-  EXPECT_EQ(Call("facebook_status", {}).text, "IDLE");
+  EXPECT_EQ(Call("facebook_status", {}).Text(), "IDLE");
   EXPECT_EQ(Call("Tarn_GetDevice", {}).real, -1.0);
   EXPECT_EQ(Call("device_get_tilt_x", {}).real, 0.0);
-  EXPECT_EQ(Call("gravemakerLoad", {S("slot")}).text, "");
+  EXPECT_EQ(Call("gravemakerLoad", {S("slot")}).Text(), "");
   EXPECT_TRUE(Call("openfeint_accept_challenge", {}).IsString());
   EXPECT_EQ(Call("win8_share_url", {S("a"), S("b"), S("c")}).real, 0.0);
   EXPECT_EQ(console.Text(), "Windows8 functionality not supported on this platform\n");
@@ -77,24 +77,24 @@ TEST_F(SocialStore, TheSimulatedStoreServesThreePurchasedProductsOnce) {
   const double purchases = Call("iap_activate", {R(0)}).real;
   const double status = Call("iap_status", {}).real;
   ASSERT_GE(status, 0.0);
-  EXPECT_EQ(Call("ds_map_find_value", {R(status), S("status")}).text, "App Store is available...");
+  EXPECT_EQ(Call("ds_map_find_value", {R(status), S("status")}).Text(), "App Store is available...");
   const double list = Call("ds_map_find_value", {R(status), S("purchases")}).real;
   ASSERT_EQ(Call("ds_list_size", {R(list)}).real, 3.0);
   for (int i = 0; i < 3; ++i) {
     const double product = Call("ds_list_find_value", {R(list), R(i)}).real;
-    EXPECT_EQ(Call("ds_map_find_value", {R(product), S("status")}).text, "Purchased");
-    EXPECT_EQ(Call("ds_map_find_value", {R(product), S("price")}).text, "$1.00");
-    EXPECT_NE(Call("ds_map_find_value", {R(product), S("id")}).text, "");
+    EXPECT_EQ(Call("ds_map_find_value", {R(product), S("status")}).Text(), "Purchased");
+    EXPECT_EQ(Call("ds_map_find_value", {R(product), S("price")}).Text(), "$1.00");
+    EXPECT_NE(Call("ds_map_find_value", {R(product), S("id")}).Text(), "");
   }
   // A second call does not build them again.
   const double first = Call("ds_list_find_value", {R(list), R(0)}).real;
   Call("ds_map_replace", {R(first), S("status"), S("changed by the game")});
   EXPECT_EQ(Call("iap_status", {}).real, status);
   EXPECT_EQ(Call("ds_list_size", {R(list)}).real, 3.0);
-  EXPECT_EQ(Call("ds_map_find_value", {R(first), S("status")}).text, "changed by the game");
+  EXPECT_EQ(Call("ds_map_find_value", {R(first), S("status")}).Text(), "changed by the game");
 
   EXPECT_EQ(Call("iap_files_purchased", {}).real, purchases);
-  const std::string id = Call("ds_map_find_value", {R(first), S("id")}).text;
+  const std::string id = std::string(Call("ds_map_find_value", {R(first), S("id")}).Text());
   const double files = Call("ds_map_find_value", {R(purchases), S(id)}).real;
   EXPECT_EQ(Call("ds_list_size", {R(files)}).real, 4.0);
   Call("iap_files_purchased", {});

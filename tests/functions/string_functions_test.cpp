@@ -30,9 +30,9 @@ void ExpectStrings(const std::vector<StringCase>& cases) {
   for (const StringCase& c : cases) {
     ScriptValue result = CallBuiltin(c.fn, c.args);
     std::string label = c.name;
-    for (const ScriptValue& a : c.args) label += a.IsString() ? " \"" + a.text + "\"" : " " + std::to_string(a.real);
+    for (const ScriptValue& a : c.args) label += a.IsString() ? " \"" + std::string(a.Text()) + "\"" : " " + std::to_string(a.real);
     EXPECT_TRUE(result.IsString()) << label;
-    EXPECT_EQ(result.text, c.expected) << label;
+    EXPECT_EQ(result.Text(), c.expected) << label;
   }
 }
 
@@ -47,7 +47,7 @@ void ExpectReals(const std::vector<RealCase>& cases) {
   for (const RealCase& c : cases) {
     ScriptValue result = CallBuiltin(c.fn, c.args);
     std::string label = c.name;
-    for (const ScriptValue& a : c.args) label += a.IsString() ? " \"" + a.text + "\"" : " " + std::to_string(a.real);
+    for (const ScriptValue& a : c.args) label += a.IsString() ? " \"" + std::string(a.Text()) + "\"" : " " + std::to_string(a.real);
     EXPECT_TRUE(result.IsReal()) << label;
     EXPECT_EQ(result.real, c.expected) << label;
   }
@@ -79,7 +79,7 @@ TEST(StringBuiltins, StringOfReal) {
       {"string", F_String, {S("")}, ""},
   });
   // Longer than any fixed buffer: 1e300 with two decimals is 301 digits, a point and two.
-  std::string big = CallBuiltin(F_String, {R(1e300)}).text;
+  std::string big = std::string(CallBuiltin(F_String, {R(1e300)}).Text());
   EXPECT_EQ(big.size(), 304u);
   EXPECT_EQ(big.substr(0, 5), "10000");
   EXPECT_EQ(big.substr(big.size() - 3), ".00");
@@ -103,12 +103,12 @@ TEST(StringBuiltins, StringFormat) {
       {"string_format", F_StringFormat, {R(1e-20), R(0), R(25)}, "0.0000000000000000000100000"},
   });
   // A wide field is built in full.
-  std::string wide = CallBuiltin(F_StringFormat, {R(1), R(402), R(2)}).text;
+  std::string wide = std::string(CallBuiltin(F_StringFormat, {R(1), R(402), R(2)}).Text());
   EXPECT_EQ(wide.size(), 400u);
   EXPECT_EQ(wide.substr(396), "1.00");
   // Absurd sizes are held to a limit instead of exhausting memory.
-  EXPECT_LE(CallBuiltin(F_StringFormat, {R(1), R(3e9), R(0)}).text.size(), 70000u);
-  EXPECT_LE(CallBuiltin(F_StringFormat, {R(1), R(kNaN), R(kNaN)}).text.size(), 70000u);
+  EXPECT_LE(CallBuiltin(F_StringFormat, {R(1), R(3e9), R(0)}).Text().size(), 70000u);
+  EXPECT_LE(CallBuiltin(F_StringFormat, {R(1), R(kNaN), R(kNaN)}).Text().size(), 70000u);
 }
 
 TEST(StringBuiltins, RealReadsTrimmedDecimalText) {
@@ -140,8 +140,8 @@ TEST(StringBuiltins, NumbersIgnoreTheProcessLocale) {
     GTEST_SKIP() << "no comma locale installed";
   }
   EXPECT_EQ(CallBuiltin(F_Real, {S("12.5")}).real, 12.5);
-  EXPECT_EQ(CallBuiltin(F_String, {R(2.5)}).text, "2.50");
-  EXPECT_EQ(CallBuiltin(F_StringFormat, {R(2.5), R(5), R(1)}).text, "  2.5");
+  EXPECT_EQ(CallBuiltin(F_String, {R(2.5)}).Text(), "2.50");
+  EXPECT_EQ(CallBuiltin(F_StringFormat, {R(2.5), R(5), R(1)}).Text(), "  2.5");
   std::setlocale(LC_ALL, saved.c_str());
 }
 
@@ -335,9 +335,9 @@ TEST(StringBuiltins, LongTextHasNoLimit) {
   std::string long_text(100000, 'x');
   long_text += kEuro;
   EXPECT_EQ(CallBuiltin(F_StringLength, {S(long_text)}).real, 100001.0);
-  EXPECT_EQ(CallBuiltin(F_String, {S(long_text)}).text, long_text);
-  EXPECT_EQ(CallBuiltin(F_StringCopy, {S(long_text), R(100001), R(1)}).text, kEuro);
-  EXPECT_EQ(CallBuiltin(F_StringReplaceAll, {S(long_text), S("x"), S("yy")}).text.size(), 200003u);
+  EXPECT_EQ(CallBuiltin(F_String, {S(long_text)}).Text(), long_text);
+  EXPECT_EQ(CallBuiltin(F_StringCopy, {S(long_text), R(100001), R(1)}).Text(), kEuro);
+  EXPECT_EQ(CallBuiltin(F_StringReplaceAll, {S(long_text), S("x"), S("yy")}).Text().size(), 200003u);
   EXPECT_EQ(CallBuiltin(F_StringPos, {S(kEuro), S(long_text)}).real, 100001.0);
 }
 
@@ -382,10 +382,10 @@ TEST(StringBuiltins, MalformedTextAndAnyPositionStayInBounds) {
       for (double n : positions) {
         ScriptValue copy = CallBuiltin(F_StringCopy, {S(text), R(p), R(n)});
         ScriptValue deleted = CallBuiltin(F_StringDelete, {S(text), R(p), R(n)});
-        EXPECT_LE(copy.text.size(), 3 * text.size());
-        EXPECT_EQ(copy.text.find('\0'), std::string::npos);
-        EXPECT_EQ(deleted.text.find('\0'), std::string::npos);
-        EXPECT_LE(UTF8_Length(deleted.text.c_str()), UTF8_Length(text.c_str()));
+        EXPECT_LE(copy.Text().size(), 3 * text.size());
+        EXPECT_EQ(copy.Text().find('\0'), std::string::npos);
+        EXPECT_EQ(deleted.Text().find('\0'), std::string::npos);
+        EXPECT_LE(UTF8_Length(deleted.CStr()), UTF8_Length(text.c_str()));
       }
     }
   }

@@ -35,7 +35,7 @@ TEST(DSCompare, StringsAndMixedKinds) {
   ScriptValue real = R(5), text = S("5");
   EXPECT_EQ(ScriptValue_Compare(real, text), 1);
   EXPECT_EQ(ScriptValue_Compare(text, real), 1);
-  EXPECT_TRUE(real.IsReal() && real.real == 5 && text.IsString() && text.text == "5");
+  EXPECT_TRUE(real.IsReal() && real.real == 5 && text.IsString() && text.Text() == "5");
   EXPECT_EQ(ScriptValue_Compare(S("abc"), S("abd")), -1);
   EXPECT_EQ(ScriptValue_Compare(S("abc"), S("ab")), 1);
   EXPECT_EQ(ScriptValue_Compare(S("\xff"), S("a")), 1);  // bytes compare unsigned
@@ -52,13 +52,13 @@ TEST(DSCompare, OperateSetAddMultiply) {
   ScriptValue_Operate(3, v, S("x"));  // multiply by a string: unchanged
   EXPECT_TRUE(v.IsReal() && v.real == 14);
   ScriptValue_Operate(2, v, S("x"));  // kinds differ: the value replaces the target
-  EXPECT_TRUE(v.IsString() && v.text == "x");
+  EXPECT_TRUE(v.IsString() && v.Text() == "x");
   ScriptValue_Operate(2, v, S(std::string(2000, 'y')));  // joined without a length cap
-  EXPECT_EQ(v.text.size(), 2001u);
+  EXPECT_EQ(v.Text().size(), 2001u);
   ScriptValue_Operate(7, v, R(1));
   EXPECT_TRUE(v.IsString());
   ScriptValue_Operate(1, v, R(9));
-  EXPECT_TRUE(v.IsReal() && v.real == 9 && v.text.empty());
+  EXPECT_TRUE(v.IsReal() && v.real == 9 && v.Text().empty());
 }
 
 TEST(DSStack, GrowsBy16AndPopsFromTheTop) {
@@ -68,8 +68,8 @@ TEST(DSStack, GrowsBy16AndPopsFromTheTop) {
   stack.Push(S("top"));
   EXPECT_EQ(stack.Capacity(), 32);
   EXPECT_EQ(stack.Size(), 17);
-  EXPECT_EQ(stack.Top()->text, "top");
-  EXPECT_EQ(stack.Pop()->text, "top");
+  EXPECT_EQ(stack.Top()->Text(), "top");
+  EXPECT_EQ(stack.Pop()->Text(), "top");
   EXPECT_EQ(stack.Pop()->real, 15);
   stack.Clear();
   EXPECT_TRUE(stack.Empty());
@@ -94,9 +94,9 @@ TEST(DSQueue, CompactsAfterTheSeventeenthDequeue) {
   EXPECT_EQ(slotReal(3), "0000000000000840");  // 3
   EXPECT_EQ(slotReal(19), "0000000000003340");  // 19
   queue.Enqueue(S("more"));
-  EXPECT_EQ(queue.Tail()->text, "more");
+  EXPECT_EQ(queue.Tail()->Text(), "more");
   for (double expected : {17.0, 18.0, 19.0}) EXPECT_EQ(queue.Dequeue()->real, expected);
-  EXPECT_EQ(queue.Dequeue()->text, "more");
+  EXPECT_EQ(queue.Dequeue()->Text(), "more");
   EXPECT_TRUE(queue.Empty());
   EXPECT_FALSE(queue.Dequeue().has_value());
 }
@@ -146,8 +146,8 @@ TEST(DSList, SortKeepsOrReversesEqualValues) {
   CDS_List mixed;  // strings sort by bytes; a real against a string compares as 1
   for (const char* s : {"pear", "apple", "fig"}) mixed.Add(S(s));
   mixed.Sort(1);
-  EXPECT_EQ(mixed.FindValue(0)->text, "apple");
-  EXPECT_EQ(mixed.FindValue(2)->text, "pear");
+  EXPECT_EQ(mixed.FindValue(0)->Text(), "apple");
+  EXPECT_EQ(mixed.FindValue(2)->Text(), "pear");
 }
 
 TEST(DSList, ShuffleDrawsFromTheInstalledSourceAndKeepsEveryValue) {
@@ -179,16 +179,16 @@ TEST(DSPriority, FirstOfEqualPrioritiesAndLastEntryFillsTheHole) {
   queue.Add(S("a"), R(5));
   queue.Add(S("b"), R(1));
   queue.Add(S("c"), R(1));
-  EXPECT_EQ(queue.FindMin()->text, "b");
-  EXPECT_EQ(queue.FindMax()->text, "a");
-  EXPECT_EQ(queue.DeleteMin().text, "b");
+  EXPECT_EQ(queue.FindMin()->Text(), "b");
+  EXPECT_EQ(queue.FindMax()->Text(), "a");
+  EXPECT_EQ(queue.DeleteMin().Text(), "b");
   ASSERT_EQ(queue.Size(), 2);
-  EXPECT_EQ(queue.ValueAt(0).text, "a");
-  EXPECT_EQ(queue.ValueAt(1).text, "c");
+  EXPECT_EQ(queue.ValueAt(0).Text(), "a");
+  EXPECT_EQ(queue.ValueAt(1).Text(), "c");
   queue.ChangePriority(S("c"), R(9));
   EXPECT_EQ(queue.FindPriority(S("c"))->real, 9);
   EXPECT_EQ(queue.FindPriority(S("zzz")), nullptr);
-  EXPECT_EQ(queue.DeleteMax().text, "c");
+  EXPECT_EQ(queue.DeleteMax().Text(), "c");
   queue.DeleteValue(S("nothing"));
   EXPECT_EQ(queue.Size(), 1);
   queue.DeleteValue(S("a"));
@@ -238,9 +238,9 @@ TEST(DSGrid, StatisticsStartFromTheFirstRealCell) {
 TEST(DSGrid, AddingAStringToARealCellReplacesIt) {
   CDS_Grid grid(1, 1);
   grid.OperateCell(2, 0, 0, S("hi"));
-  EXPECT_EQ(grid.Get(0, 0)->text, "hi");
+  EXPECT_EQ(grid.Get(0, 0)->Text(), "hi");
   grid.OperateCell(2, 0, 0, S("!"));
-  EXPECT_EQ(grid.Get(0, 0)->text, "hi!");
+  EXPECT_EQ(grid.Get(0, 0)->Text(), "hi!");
 }
 
 TEST(DSGrid, DiskMembershipUsesCellCentres) {
@@ -320,7 +320,7 @@ TEST(DSGrid, ResizeKeepsCellsAndCopyTakesTheSourceSize) {
   other.OperateCell(1, 4, 5, S("corner"));
   grid.Copy(other);
   EXPECT_EQ(grid.Width(), 5);
-  EXPECT_EQ(grid.Get(4, 5)->text, "corner");
+  EXPECT_EQ(grid.Get(4, 5)->Text(), "corner");
 }
 
 }  // namespace

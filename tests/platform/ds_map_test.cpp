@@ -14,7 +14,7 @@ ScriptValue S(std::string s) { return ScriptValue::String(std::move(s)); }
 std::vector<std::string> KeyOrder(const CDS_Map& map) {
   std::vector<std::string> keys;
   for (const DSMapEntry* e = map.FindFirst(); e; e = map.FindNext(e->key))
-    keys.push_back(e->key.IsString() ? e->key.text : std::to_string(e->key.real));
+    keys.push_back(e->key.IsString() ? std::string(e->key.Text()) : std::to_string(e->key.real));
   return keys;
 }
 
@@ -37,11 +37,11 @@ TEST(DSMap, KeysOfDifferentKindsAndRepeatedAdds) {
   EXPECT_TRUE(map.Add(S("key"), R(1)));
   EXPECT_FALSE(map.Add(S("key"), R(2)));
   EXPECT_EQ(map.Find(S("key"))->value.real, 1);
-  EXPECT_EQ(map.Find(R(1))->value.text, "real one");
-  EXPECT_EQ(DSMapEntry_GetValue(*map.Find(S("1"))).text, "text one");
+  EXPECT_EQ(map.Find(R(1))->value.Text(), "real one");
+  EXPECT_EQ(DSMapEntry_GetValue(*map.Find(S("1"))).Text(), "text one");
   EXPECT_TRUE(map.Replace(S("key"), S("new")));
   EXPECT_FALSE(map.Replace(S("other"), R(5)));
-  EXPECT_EQ(map.Find(S("key"))->value.text, "new");
+  EXPECT_EQ(map.Find(S("key"))->value.Text(), "new");
   EXPECT_EQ(map.Find(S("other"))->value.real, 5);
   EXPECT_FALSE(map.Exists(S("missing")));
   map.Delete(S("missing"));
@@ -78,14 +78,14 @@ TEST(DSMap, IterationFollowsBucketsThenInsertion) {
   pair.Add(S(second), R(0));
   pair.Add(S(first), R(0));
   EXPECT_EQ(KeyOrder(pair), (std::vector<std::string>{second, first}));
-  EXPECT_EQ(map.FindFirst()->key.text, "b");
-  EXPECT_EQ(map.FindLast()->key.text, "x");
-  EXPECT_EQ(map.FindPrevious(S("x"))->key.text, "a");
+  EXPECT_EQ(map.FindFirst()->key.Text(), "b");
+  EXPECT_EQ(map.FindLast()->key.Text(), "x");
+  EXPECT_EQ(map.FindPrevious(S("x"))->key.Text(), "a");
   EXPECT_EQ(map.FindPrevious(S("b")), nullptr);
   EXPECT_EQ(map.FindNext(S("x")), nullptr);
   EXPECT_EQ(map.FindNext(S("nope")), nullptr);
   EXPECT_EQ(map.FindPrevious(S("nope")), nullptr);
-  EXPECT_EQ(pair.FindPrevious(S(first))->key.text, second);
+  EXPECT_EQ(pair.FindPrevious(S(first))->key.Text(), second);
   CDS_Map copy;
   copy.Add(S("stale"), R(1));
   copy.Copy(map);
@@ -119,7 +119,7 @@ TEST(DSMapText, RoundTripsAndKeepsRepeatedKeys) {
   EXPECT_EQ(back.Write(), map.Write());
   EXPECT_EQ(back.Find(R(3.25))->value.real, -1e300);
   EXPECT_EQ(back.Find(S(""))->value.real, 0.5);
-  EXPECT_EQ(back.Find(R(-0.0))->value.text, "neg zero");
+  EXPECT_EQ(back.Find(R(-0.0))->value.Text(), "neg zero");
   EXPECT_FALSE(back.Exists(R(0.0)));  // -0.0 and 0.0 are different keys
   ASSERT_TRUE(back.Read("1:61:3FF0,1:61:4000,1:6b6579:"));  // lower-case digits are read too
   EXPECT_EQ(back.Size(), 3);
@@ -166,7 +166,7 @@ TEST(DSTables, IndicesAreReusedAndAsyncMapsAreBuiltFromPairs) {
   ASSERT_NE(map, nullptr);
   EXPECT_EQ(map->Size(), 2);
   EXPECT_EQ(map->Find(S("id"))->value.real, 4);
-  EXPECT_EQ(map->Find(S("result"))->value.text, "body");
+  EXPECT_EQ(map->Find(S("result"))->value.Text(), "body");
   DS_Tables().maps.Destroy(index);
   EXPECT_FALSE(DS_Tables().maps.Exists(index));
 }

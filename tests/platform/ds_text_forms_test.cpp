@@ -25,10 +25,10 @@ TEST(DSTextForms, StackOfARealAndATwoLetterString) {
   back.Push(S("old"));
   ASSERT_TRUE(back.Read(expected));
   EXPECT_EQ(back.Size(), 2);
-  EXPECT_EQ(back.Pop()->text, "ab");
+  EXPECT_EQ(back.Pop()->Text(), "ab");
   EXPECT_EQ(back.Pop()->real, 1);
   ASSERT_TRUE(back.Read("650000000100000001000000000000000000f03f0100000041"));  // either case of digit
-  EXPECT_EQ(back.Top()->text, "A");
+  EXPECT_EQ(back.Top()->Text(), "A");
   EXPECT_EQ(back.Top()->real, 1.0);  // a string's real field travels as held
 }
 
@@ -73,7 +73,7 @@ TEST(DSTextForms, ListPriorityAndGridRoundTrip) {
   ASSERT_TRUE(priorityBack.Read(ptext));
   EXPECT_EQ(priorityBack.Write(), ptext);
   EXPECT_EQ(priorityBack.Capacity(), 2);
-  EXPECT_EQ(priorityBack.FindMin()->text, "low");
+  EXPECT_EQ(priorityBack.FindMin()->Text(), "low");
 
   CDS_Grid grid(3, 2);
   grid.OperateCell(1, 2, 0, S("x"));
@@ -86,7 +86,7 @@ TEST(DSTextForms, ListPriorityAndGridRoundTrip) {
   ASSERT_TRUE(gridBack.Read(gtext));
   EXPECT_EQ(gridBack.Width(), 3);
   EXPECT_EQ(gridBack.Height(), 2);
-  EXPECT_EQ(gridBack.Get(2, 0)->text, "x");
+  EXPECT_EQ(gridBack.Get(2, 0)->Text(), "x");
   EXPECT_EQ(gridBack.Write(), gtext);
 
   CDS_Stack empty;
@@ -103,7 +103,7 @@ TEST(DSTextForms, AnotherFamilysTextIsRefused) {
   list.Add(S("stays"));
   EXPECT_FALSE(list.Read(queue.Write()));
   EXPECT_EQ(list.Size(), 1);
-  EXPECT_EQ(list.FindValue(0)->text, "stays");
+  EXPECT_EQ(list.FindValue(0)->Text(), "stays");
 }
 
 // A container of each family, its text, and a way to read a text into a filled one

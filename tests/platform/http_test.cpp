@@ -91,7 +91,7 @@ class HttpTest : public testing::Test {
           d.id = map->Find(ScriptValue::String("id"))->value.real;
           d.status = map->Find(ScriptValue::String("status"))->value.real;
           d.httpStatus = map->Find(ScriptValue::String("http_status"))->value.real;
-          d.result = map->Find(ScriptValue::String("result"))->value.text;
+          d.result = map->Find(ScriptValue::String("result"))->value.Text();
         }
         out[int32_t(d.id)] = d;
       });

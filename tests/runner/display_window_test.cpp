@@ -94,7 +94,7 @@ TEST(SdlWindow, DisplayAndWindowBuiltInsActOnTheRealWindow) {
   // Caption, cursor, colour and the settings the system keeps.
   Call("window_set_caption", {ScriptValue::String("Display test")});
   EXPECT_STREQ(SDL_GetWindowTitle(w.window), "Display test");
-  EXPECT_EQ(Call("window_get_caption").text, "Display test");
+  EXPECT_EQ(Call("window_get_caption").Text(), "Display test");
   Call("window_set_cursor", {R(-1)});
   EXPECT_EQ(Real("window_get_cursor"), -1);
   EXPECT_EQ(w.currentCursor, nullptr);

@@ -73,7 +73,7 @@ TEST_F(CodeObjects, ConstantExpressionsNeedNoBytecodeAndRunUnderBothExecutors) {
   ScriptValue result(5.0);
   EXPECT_TRUE(Code_Execute_Value(nullptr, nullptr, empty, result));
   EXPECT_TRUE(result.IsString());
-  EXPECT_EQ(result.text, "");
+  EXPECT_EQ(result.Text(), "");
 }
 
 TEST_F(CodeObjects, GeneratorMakesTheBytecodeAndCanFailTheCompile) {
@@ -174,7 +174,7 @@ TEST_F(CodeObjects, TreeInterpreterRefusesNilInstanceAndNonCompiledCode) {
   ASSERT_TRUE(program.Compile("p"));
   EXPECT_FALSE(Code_Execute_Value(nullptr, nullptr, program, result));
   EXPECT_TRUE(result.IsString());
-  EXPECT_EQ(result.text, "ERROR");
+  EXPECT_EQ(result.Text(), "ERROR");
   EXPECT_TRUE(Compiler_LastError().pending);
   EXPECT_EQ(Compiler_LastError().message, "Internal Error: Executing code for nil instance.");
   EXPECT_EQ(Compiler_LastError().text,

@@ -112,7 +112,7 @@ CompileResult CompileText(const std::string& text, bool isExpression) {
 std::string TreeText(const CodeNode& node) {
   switch (node.kind) {
     case NodeKind::Constant:
-      if (node.constant.IsString()) return "\"" + node.constant.text + "\"";
+      if (node.constant.IsString()) return "\"" + std::string(node.constant.Text()) + "\"";
       return Number(node.constant.real);
     case NodeKind::Variable:
     case NodeKind::FixedVariable: {

@@ -132,7 +132,7 @@ TEST_F(ConstantsWithResources, UserConstantsUseEarlierOnesAndTheNewestWins) {
   ASSERT_TRUE(Constant_Resolve("k_second", value));
   EXPECT_EQ(value.real, 512);
   ASSERT_TRUE(Constant_Resolve("k_text", value));
-  EXPECT_EQ(value.text, "ab");
+  EXPECT_EQ(value.Text(), "ab");
   ASSERT_TRUE(Constant_Define("k_first", "1"));
   ASSERT_TRUE(Constant_Resolve("k_first", value));
   EXPECT_EQ(value.real, 1);

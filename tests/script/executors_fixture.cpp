@@ -82,13 +82,13 @@ void AddBuiltinOnce(const char* name, BuiltinFunction implementation, int32_t ar
 }
 
 bool SameValue(const ScriptValue& a, const ScriptValue& b) {
-  if (a.kind != b.kind) return false;
-  if (a.IsString()) return a.text == b.text;
+  if (a.Kind() != b.Kind()) return false;
+  if (a.IsString()) return a.Text() == b.Text();
   return a.real == b.real || (a.real != a.real && b.real != b.real);
 }
 
 std::string ShowValue(const ScriptValue& v) {
-  if (v.IsString()) return "\"" + v.text + "\"";
+  if (v.IsString()) return "\"" + std::string(v.Text()) + "\"";
   char text[64];
   std::snprintf(text, sizeof text, "%.17g", v.real);
   return text;

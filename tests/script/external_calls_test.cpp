@@ -46,19 +46,19 @@ TEST_F(ExternalCalls, RealAndStringArgumentsAndResults) {
   ScriptValue mixed = Call(mix, {ScriptValue(1.0), ScriptValue::String("b"), ScriptValue(-2.0),
                                  ScriptValue::String("d")});
   ASSERT_TRUE(mixed.IsString());
-  EXPECT_EQ(mixed.text, "1|b|-2|d");
+  EXPECT_EQ(mixed.Text(), "1|b|-2|d");
 }
 
 TEST_F(ExternalCalls, StringResultsAreCopiesAndNullIsEmpty) {
   const int32_t join = Define("ext_join", {1, 0}, kExternalString);
   ScriptValue first = Call(join, {ScriptValue::String("a"), ScriptValue(1.0)});
   ScriptValue second = Call(join, {ScriptValue::String("b"), ScriptValue(2.0)});
-  EXPECT_EQ(first.text, "a:1");  // the library's buffer was reused by the second call
-  EXPECT_EQ(second.text, "b:2");
+  EXPECT_EQ(first.Text(), "a:1");  // the library's buffer was reused by the second call
+  EXPECT_EQ(second.Text(), "b:2");
 
   ScriptValue none = Call(Define("ext_null", {}, kExternalString), {});
   EXPECT_TRUE(none.IsString());
-  EXPECT_EQ(none.text, "");
+  EXPECT_EQ(none.Text(), "");
 }
 
 TEST_F(ExternalCalls, ArgumentLimits) {

@@ -114,11 +114,11 @@ TEST(ScriptArguments, SlotsTakeOwnCopies) {
   std::string text = "first";
   Code_Argument_Set(0, ValueKind::String, 0.0, text.c_str());
   text = "changed";
-  EXPECT_EQ(Code_Arguments[0].text, "first");
+  EXPECT_EQ(Code_Arguments[0].Text(), "first");
   Code_Argument_Set(0, ValueKind::Real, 2.0, nullptr);
   EXPECT_TRUE(Code_Arguments[0].SameAs(ScriptValue(2.0)));
   Code_Argument_Set(15, ScriptValue::String("last"));
-  EXPECT_EQ(Code_Arguments[15].text, "last");
+  EXPECT_EQ(Code_Arguments[15].Text(), "last");
 
   Action_Relative = true;
   Code_Argument_Set(16, ValueKind::Real, 9.0, nullptr);

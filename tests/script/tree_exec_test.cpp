@@ -154,7 +154,7 @@ TEST_F(TreeExec, TheRunStopsAtTheErrorAndIsNotFatal) {
 }
 
 TEST_F(TreeExec, TimesStringRepeatsAndComparisonsAreExact) {
-  EXPECT_EQ(RunOn(false, "s = \"ab\"; n = 3; r = n * s;").r.text, "ababab");
+  EXPECT_EQ(RunOn(false, "s = \"ab\"; n = 3; r = n * s;").r.Text(), "ababab");
   EXPECT_DOUBLE_EQ(RunOn(false, "a = \"abc\"; b = \"abd\"; r = (a < b);").r.real, 1);
   EXPECT_DOUBLE_EQ(RunOn(false, "a = \"\"; r = (a == \"\");").r.real, 1);
 }

@@ -133,7 +133,7 @@ TEST(VariableList, PlainValueIsIndexZero) {
   ScriptValue out;
   ASSERT_TRUE(list.Get(kA, Index(0, 0), out));
   EXPECT_TRUE(out.IsString());
-  EXPECT_EQ(out.text, "x");
+  EXPECT_EQ(out.Text(), "x");
   EXPECT_EQ(list.FindNode(kA)->rows.size(), 0u);
 }
 
@@ -187,7 +187,7 @@ TEST(VariableList, UnknownIdFollowsTheUnsetVariablesOption) {
   Option_UnsetVariables = true;  // the game option itself
   out = ScriptValue::String("kept");
   EXPECT_FALSE(list.Get(kA, 0, out));
-  EXPECT_EQ(out.text, "kept");
+  EXPECT_EQ(out.Text(), "kept");
   EXPECT_FALSE(Variable_ArrayError);
   Variable_SetUnsetVariablesOption(false);
 }
@@ -247,7 +247,7 @@ TEST(VariableList, CopyIsDeepAndKeepsRaggedRows) {
   EXPECT_EQ(copy.Count(), 2);
   ScriptValue out;
   ASSERT_TRUE(copy.Get(kA, Index(2, 1), out));
-  EXPECT_EQ(out.text, "item");
+  EXPECT_EQ(out.Text(), "item");
   EXPECT_FALSE(copy.Get(kA, Index(1, 0), out));
   EXPECT_EQ(copy.FindNode(kA + 5), nullptr);
 }

@@ -117,7 +117,7 @@ TEST(VariableSave, ThroughTheByteStream) {
   EXPECT_EQ(Saved(loaded), Saved(list));
   ScriptValue out;
   ASSERT_TRUE(Variable_Global_Get(kA + 2, 0, out));
-  EXPECT_EQ(out.text, "g");
+  EXPECT_EQ(out.Text(), "g");
 
   // A refused section leaves the position alone.
   stream.SetPosition(0);
@@ -212,7 +212,7 @@ TEST(VariableSave, OlderForms) {
   EXPECT_EQ(node->rows[0].items.size(), 1u);
   EXPECT_EQ(node->rows[1].items.size(), 1u);
   EXPECT_TRUE(node->rows[0].items[0].SameAs(ScriptValue(1.0)));
-  EXPECT_EQ(node->rows[1].items[0].text, "x");
+  EXPECT_EQ(node->rows[1].items[0].Text(), "x");
 
   // 440 has today's layout.
   std::vector<uint8_t> old = Bytes().I(440).I(1).I(kA + 1).I(1).D(0).S("s").I(0).bytes;
@@ -220,7 +220,7 @@ TEST(VariableSave, OlderForms) {
   ASSERT_TRUE(list.Load(oldIn));
   ScriptValue out;
   ASSERT_TRUE(list.Get(kA + 1, 0, out));
-  EXPECT_EQ(out.text, "s");
+  EXPECT_EQ(out.Text(), "s");
   EXPECT_EQ(list.Count(), 2);  // merged: the earlier variable stays
 }
 
@@ -269,7 +269,7 @@ TEST(GlobalVariables, SectionRoundTripMergeAndRefusal) {
   ASSERT_TRUE(Variable_Global_Get(kA + 999, 0, value));
   EXPECT_EQ(value.real, 5.0);
   ASSERT_TRUE(Variable_Global_Get(kA, 0, value));
-  EXPECT_EQ(value.text, "plain");
+  EXPECT_EQ(value.Text(), "plain");
 
   // Into fresh globals the section saves back byte for byte.
   Variable_Global_Init();

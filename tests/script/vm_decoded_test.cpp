@@ -74,9 +74,9 @@ TEST_F(VMDecodedTest, EveryProgramLeavesTheSameValueInEveryMode) {
     for (Mode mode : {Mode::Decoded, Mode::DecodedArgumentSlots}) {
       const ScriptValue got = RunIn(mode, p.text);
       EXPECT_TRUE(Errors().empty());
-      EXPECT_EQ(got.kind, expected.kind);
+      EXPECT_EQ(got.Kind(), expected.Kind());
       EXPECT_EQ(got.real, expected.real);
-      EXPECT_EQ(got.text, expected.text);
+      EXPECT_EQ(got.Text(), expected.Text());
     }
   }
   EXPECT_EQ(RunIn(Mode::Decoded, kPrograms[5].text).real, 144 * 1000 + 8);

@@ -65,7 +65,7 @@ void Record(ScriptValue& result, CInstance*, CInstance*, int argc, ScriptValue* 
 void Concat(ScriptValue& result, CInstance*, CInstance*, int argc, ScriptValue* args) {
   std::string text;
   for (int i = 0; i < argc; ++i)
-    text += args[i].IsString() ? args[i].text : std::to_string(args[i].real);
+    text += args[i].IsString() ? args[i].Text() : std::to_string(args[i].real);
   result.SetString(text);
 }
 

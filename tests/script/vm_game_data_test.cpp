@@ -65,7 +65,7 @@ TEST_F(VMTest, StoredCodeFromAGameFileRunsLikeCompiledCode) {
   ASSERT_TRUE(compiled.Compile("Compiled")) << Compiler_LastError().text;
   ASSERT_TRUE(Run(program));
   const double r = Var("r").real;
-  const std::string s = Var("s").text;
+  const std::string s = std::string(Var("s").Text());
   EXPECT_DOUBLE_EQ(r, 20);
   EXPECT_EQ(s, "abc");
 
@@ -97,10 +97,10 @@ TEST_F(VMTest, StoredCodeFromAGameFileRunsLikeCompiledCode) {
   Code_Run(self, self, *stored, ignored);
   EXPECT_TRUE(Errors().empty()) << (Errors().empty() ? "" : Errors()[0]);
   EXPECT_DOUBLE_EQ(Var("r").real, r);
-  EXPECT_EQ(Var("s").text, s);
+  EXPECT_EQ(Var("s").Text(), s);
   EXPECT_DOUBLE_EQ(Var("w").real, 1);
   ASSERT_EQ(TheWorld().recorded.size(), 2u);
-  EXPECT_EQ(TheWorld().recorded[1].text, "abc");
+  EXPECT_EQ(TheWorld().recorded[1].Text(), "abc");
 
   Code_SetStoredTable({});
   VM_SetFileStrings(nullptr, nullptr);

@@ -22,9 +22,9 @@ TEST_P(VMProgram, LeavesTheExpectedValue) {
   ScriptValue r = Var("r");
   if (c.text != nullptr) {
     ASSERT_TRUE(r.IsString()) << c.title;
-    EXPECT_EQ(r.text, c.text) << c.title;
+    EXPECT_EQ(r.Text(), c.text) << c.title;
   } else {
-    ASSERT_TRUE(r.IsReal()) << c.title << " gave \"" << r.text << "\"";
+    ASSERT_TRUE(r.IsReal()) << c.title << " gave \"" << r.Text() << "\"";
     EXPECT_DOUBLE_EQ(r.real, c.real) << c.title;
   }
 }
@@ -105,7 +105,7 @@ TEST_F(VMTest, ExpressionsReturnTheirValue) {
   EXPECT_DOUBLE_EQ(Eval("5 / 2").real, 2.5);  // folded by the compiler
   Run("a = 4;");
   EXPECT_DOUBLE_EQ(Eval("a * 2 + 1").real, 9);
-  EXPECT_EQ(Eval("\"x\" + string_of_a").kind, ValueKind::Real);  // unknown names: no string
+  EXPECT_EQ(Eval("\"x\" + string_of_a").Kind(), ValueKind::Real);  // unknown names: no string
 }
 
 TEST_F(VMTest, ProgramReturnGivesItsValue) {

@@ -49,7 +49,7 @@ TEST_F(VMStoredCode, StoredAndCompiledCodeGiveTheSameResults) {
   std::vector<uint8_t> bytes = Compiled(program);
   ASSERT_TRUE(Run(program));
   const double compiledR = Var("r").real;
-  const std::string compiledS = Var("s").text;
+  const std::string compiledS = std::string(Var("s").Text());
 
   Code_SetStoredTable({StoredCodeEntry{"Stored.program", bytes, {}, ""}});
   std::unique_ptr<CCode> stored = CCode::Stored(0, false);
@@ -60,7 +60,7 @@ TEST_F(VMStoredCode, StoredAndCompiledCodeGiveTheSameResults) {
   Code_Run(self, self, *stored, ignored);
   EXPECT_TRUE(Errors().empty());
   EXPECT_DOUBLE_EQ(Var("r").real, compiledR);
-  EXPECT_EQ(Var("s").text, compiledS);
+  EXPECT_EQ(Var("s").Text(), compiledS);
   EXPECT_EQ(compiledS, "xyyy");
 }
 

@@ -33,7 +33,7 @@ std::vector<std::string>& Notes() {
 }
 
 void F_Note(ScriptValue& result, CInstance*, CInstance*, int argc, ScriptValue* args) {
-  Notes().push_back(argc > 0 ? args[0].text : std::string());
+  Notes().push_back(argc > 0 ? std::string(args[0].Text()) : std::string());
   result.SetReal(0);
 }
 
@@ -207,9 +207,9 @@ TEST_F(BuiltinVariables, IndexedReadsAndInstanceIds) {
   a.SetAlarm(0, 7);
   EXPECT_DOUBLE_EQ(Get("alarm", 12, &a).real, 7);
   Code_Argument_Set(0, ScriptValue(std::string("first")));
-  EXPECT_EQ(Get("argument", 16).text, "first");
+  EXPECT_EQ(Get("argument", 16).Text(), "first");
   ASSERT_TRUE(Variable_SetValue(nullptr, Id("argument"), 3, ScriptValue(std::string("fourth"))));
-  EXPECT_EQ(Get("argument3").text, "fourth");
+  EXPECT_EQ(Get("argument3").Text(), "fourth");
 
   room.backgrounds[0].index = 3;
   room.backgrounds[1].index = 4;
@@ -237,17 +237,17 @@ TEST_F(BuiltinVariables, CaptionsAndTextsKeepTheirOwnCopies) {
     std::string temporary = "Points: ";
     ASSERT_TRUE(Variable_SetValue(nullptr, Id("caption_score"), 0, ScriptValue(temporary)));
   }
-  EXPECT_EQ(Get("caption_score").text, "Points: ");
-  EXPECT_EQ(Get("caption_health").text, "Health: ");
+  EXPECT_EQ(Get("caption_score").Text(), "Points: ");
+  EXPECT_EQ(Get("caption_health").Text(), "Health: ");
   ASSERT_TRUE(Variable_SetValue(nullptr, Id("room_caption"), 0, ScriptValue(std::string("Level 1"))));
   EXPECT_EQ(room.caption, "Level 1");
   EXPECT_TRUE(Get("game_guid").IsString());
   ASSERT_TRUE(Variable_SetValue(nullptr, Id("keyboard_lastchar"), 0, ScriptValue(std::string("\xC3\xA9t\xC3\xA9"))));
-  EXPECT_EQ(Get("keyboard_lastchar").text, "\xC3\xA9");  // a whole character
+  EXPECT_EQ(Get("keyboard_lastchar").Text(), "\xC3\xA9");  // a whole character
   ASSERT_TRUE(Variable_SetValue(nullptr, Id("keyboard_lastchar"), 0, ScriptValue(std::string())));
-  EXPECT_EQ(Get("keyboard_lastchar").text, "\xC3\xA9");  // empty changes nothing
+  EXPECT_EQ(Get("keyboard_lastchar").Text(), "\xC3\xA9");  // empty changes nothing
   ASSERT_TRUE(Variable_SetValue(nullptr, Id("keyboard_string"), 0, ScriptValue(std::string("na\xC3\xAFve"))));
-  EXPECT_EQ(Get("keyboard_string").text, "na\xC3\xAFve");
+  EXPECT_EQ(Get("keyboard_string").Text(), "na\xC3\xAFve");
   ASSERT_TRUE(Set("keyboard_lastkey", 65.4));
   EXPECT_DOUBLE_EQ(Get("keyboard_lastkey").real, 65);
   ASSERT_TRUE(Set("mouse_lastbutton", 2));
@@ -320,7 +320,7 @@ TEST_F(BuiltinVariables, WorkingDirectoryIsSetOnce) {
   Variable_SetWorkingDirectory("/games/demo/data.win");
   Variable_SetWorkingDirectory("/elsewhere/data.win");
   EXPECT_EQ(Variable_WorkingDirectory(), "/games/demo");
-  EXPECT_EQ(Get("working_directory").text, "/games/demo");
+  EXPECT_EQ(Get("working_directory").Text(), "/games/demo");
   EXPECT_TRUE(console.Contains("####!!!!$$$$$$ pwd - /games/demo\n")) << console.Text();
 }
 

@@ -60,9 +60,7 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
     sp += argc;
     used -= kArgumentBytes * argc;
     --sp;
-    sp->kind = result.kind;
-    sp->real = result.real;
-    sp->text = std::move(result.text);
+    *sp = std::move(result);
     used += kArgumentBytes;
     return nullptr;
   }
@@ -90,21 +88,11 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
   const uint32_t filled = (1u << kept) - 1;
   ScriptValue* const args = frame.args.data();
   for (int32_t k = 0; k < kept; ++k) {
-    ScriptValue& slot = args[k];
-    slot.kind = sp[k].kind;
-    slot.real = sp[k].real;
-    if (slot.kind == ValueKind::String) {
-      slot.text.swap(sp[k].text);
-    } else if (!slot.text.empty()) {
-      slot.text.clear();
-    }
+    args[k] = std::move(sp[k]);
   }
   // Slots an earlier call through this record left set go back to the real 0.
   for (uint32_t slots = frame.argsMaybeSet & ~filled; slots != 0; slots &= slots - 1) {
-    ScriptValue& slot = args[std::countr_zero(slots)];
-    slot.kind = ValueKind::Real;
-    slot.real = 0.0;
-    slot.text.clear();
+    args[std::countr_zero(slots)].SetReal(0.0);
   }
   frame.callerArgs = Code_Arguments;
   frame.callerArgsMaybeSet = st.argsMaybeSet;
@@ -158,13 +146,7 @@ void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uin
   RestoreArguments(frame, st.argsMaybeSet);
   st.argsMaybeSet = frame.callerArgsMaybeSet;
   sp = frame.stackBase - 1;
-  sp->kind = value.kind;
-  sp->real = value.real;
-  if (value.kind == ValueKind::String) {
-    sp->text.swap(value.text);
-  } else if (!sp->text.empty()) {
-    sp->text.clear();
-  }
+  *sp = std::move(value);
   used = frame.usedBase + kArgumentBytes;
   st.seg->frames.Pop();
   --st.depth;

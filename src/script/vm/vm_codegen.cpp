@@ -207,7 +207,7 @@ void VMCodeGen::EmitInt(int32_t value) {
 void VMCodeGen::EmitConstant(const ScriptValue& value) {
   if (value.IsString()) {
     code_buffer_.WriteWords(
-        {VM_Word(VMOpcode::Push, TypeByte(VMType::String)), VM_InternString(value.text)});
+        {VM_Word(VMOpcode::Push, TypeByte(VMType::String)), VM_InternString(value.Text())});
     PushType(VMType::String);
     return;
   }

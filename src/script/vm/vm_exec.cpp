@@ -203,7 +203,7 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
       const auto id2 = static_cast<int32_t>(var2 & kVMVarIdMask);
       VariableNode* node2 = st.localsCache->Find(id2);
       if (node2 == nullptr) node2 = CacheLocal(st, id2);
-      if (node2 == nullptr || node2->value.kind != ValueKind::Real) return -1;
+      if (node2 == nullptr || node2->value.Kind() != ValueKind::Real) return -1;
       k = node2->value.real;
       next = pc + 8;
       rightVar = true;
@@ -297,9 +297,7 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
     case VMType::Bool:
       Cell_SetVarReal(value, Cell_Bool(value) ? 1.0 : 0.0);
       break;
-    default:  // the string type (the decoder takes no other)
-      value.kind = ValueKind::String;
-      value.real = 0.0;
+    default:  // the string type (the decoder takes no other): already a string value
       break;
   }
 }
@@ -307,13 +305,7 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
 // Pushes a copy of a variable's value.
 [[gnu::always_inline]] inline void PushCopy(ScriptValue*& sp, const ScriptValue& value) {
   --sp;
-  sp->kind = value.kind;
-  sp->real = value.real;
-  if (value.kind == ValueKind::String) {
-    sp->text = value.text;
-  } else if (!sp->text.empty()) {
-    sp->text.clear();
-  }
+  *sp = value;
 }
 
 // How a loop idiom's record goes on: past the idiom, to the branch's target, by pushing the
@@ -332,11 +324,11 @@ template <bool RightLocal>
   node = cache->Find(ip->id);
   if (node == nullptr) node = CacheLocal(st, ip->id);
   if (node == nullptr) return kIdiomSlow;
-  if (node->value.kind != ValueKind::Real || used + 32 > limit) return kIdiomPush;
+  if (node->value.Kind() != ValueKind::Real || used + 32 > limit) return kIdiomPush;
   if constexpr (RightLocal) {
     VariableNode* node2 = cache->Find(ip->id2);
     if (node2 == nullptr) node2 = CacheLocal(st, ip->id2);
-    if (node2 == nullptr || node2->value.kind != ValueKind::Real) return kIdiomPush;
+    if (node2 == nullptr || node2->value.Kind() != ValueKind::Real) return kIdiomPush;
     k = node2->value.real;
   } else {
     k = ip->k;
@@ -371,7 +363,7 @@ template <VMOpcode Op, bool RightLocal>
 }
 
 std::string ValueForTrace(const ScriptValue& v) {
-  if (v.kind == ValueKind::String) return "\"" + v.text + "\"";
+  if (v.Kind() == ValueKind::String) return "\"" + std::string(v.Text()) + "\"";
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%f", v.real);
   return buffer;
@@ -469,8 +461,8 @@ template <VMOpcode Op>
     return true;
   }
   const bool rightVar = (typeByte & 0x0F) == 5;
-  if ((typeByte >> 4) != 5 || sp[1].kind != ValueKind::Real ||
-      !(rightVar ? sp[0].kind == ValueKind::Real : (typeByte & 0x0F) == 2)) {
+  if ((typeByte >> 4) != 5 || sp[1].Kind() != ValueKind::Real ||
+      !(rightVar ? sp[0].Kind() == ValueKind::Real : (typeByte & 0x0F) == 2)) {
     return false;
   }
   const double a = sp[1].real, b = rightVar ? sp[0].real : Cell_Int(sp[0]);
@@ -698,7 +690,7 @@ fop_PushLocalInt : {  // push.v L; conv.v.i
   if (node == nullptr) node = CacheLocal(st, ip->id);
   if (node == nullptr) KF_FAST_SLOW();
   const ScriptValue& local = node->value;
-  if (local.kind != ValueKind::Real || used + 16 > limit) {
+  if (local.Kind() != ValueKind::Real || used + 16 > limit) {
     PushCopy(sp, local);
     used += 16;
     Variable_ArrayError = false;
@@ -706,9 +698,6 @@ fop_PushLocalInt : {  // push.v L; conv.v.i
   }
   // The pushed .v is converted at once: only its integer is left in the cell.
   --sp;
-  sp->kind = ValueKind::Real;
-  sp->real = local.real;
-  if (!sp->text.empty()) sp->text.clear();
   Cell_SetInt(*sp, Cell_TruncToInt32(local.real));
   used += 4;
   Variable_ArrayError = false;
@@ -717,12 +706,12 @@ fop_PushLocalInt : {  // push.v L; conv.v.i
 }
 fop_Push4:
   --sp;
-  std::memcpy(&sp->real, &ip->bits, 4);
+  Cell_SetBits(*sp, &ip->bits, 4);
   used += 4;
   KF_FAST_GROWN();
 fop_Push8:
   --sp;
-  std::memcpy(&sp->real, &ip->bits, 8);
+  Cell_SetBits(*sp, &ip->bits, 8);
   used += 8;
   KF_FAST_GROWN();
 
@@ -753,9 +742,7 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
   }
   const ScriptValue& slot = Code_Arguments[k];
   --sp;
-  sp->kind = slot.kind;
-  sp->real = slot.real;
-  if (!slot.text.empty() || !sp->text.empty()) sp->text = slot.text;
+  *sp = slot;
   used += 16;
   KF_FAST_GROWN();
 }
@@ -822,13 +809,7 @@ fop_PushElement : {  // an element of a local's array; anything else in the byte
   if (element == nullptr) KF_FAST_SLOW();
   ++sp;  // index and instance popped, the value pushed
   used += 8;
-  sp->kind = element->kind;
-  sp->real = element->real;
-  if (element->kind == ValueKind::String) {
-    sp->text = element->text;
-  } else if (!sp->text.empty()) {
-    sp->text.clear();
-  }
+  *sp = *element;
   Variable_ArrayError = false;
   KF_FAST_GROWN();
 }
@@ -849,9 +830,7 @@ fop_PopElement : {  // a store into an element of a local's array
   used -= ip->slot;
   if (static_cast<size_t>(row) >= node->rows.size()) node->rows.resize(static_cast<size_t>(row) + 1);
   ScriptValue& element = node->rows[static_cast<size_t>(row)].At(static_cast<size_t>(column));
-  element.kind = value.kind;
-  element.real = value.real;
-  if (!element.text.empty() || !value.text.empty()) element.text = value.text;
+  element = std::move(value);
   Variable_ArrayError = false;
   KF_FAST_NEXT();
 }
@@ -864,14 +843,7 @@ fop_PopLocal : {  // pop.v.U into a local
   ConvertForStore(value, ip->typeByte >> 4);
   ++sp;
   used -= ip->slot;
-  ScriptValue& local = node->value;
-  local.kind = value.kind;
-  local.real = value.real;
-  if (value.kind == ValueKind::String) {
-    local.text.swap(value.text);
-  } else if (!local.text.empty()) {
-    local.text.clear();
-  }
+  node->value = std::move(value);
   KF_FAST_NEXT();
 }
 
@@ -945,7 +917,7 @@ fop_Sgt:
 
 fop_Conv : {
   const uint32_t conv = ip->typeByte;
-  if (conv == 0x25 && sp->kind == ValueKind::Real) {
+  if (conv == 0x25 && sp->Kind() == ValueKind::Real) {
     Cell_SetInt(*sp, Cell_TruncToInt32(sp->real));
     used -= 12;
     KF_FAST_NEXT();
@@ -955,7 +927,7 @@ fop_Conv : {
     used += 12;
     KF_FAST_GROWN();
   }
-  if (conv == 0x45 && sp->kind == ValueKind::Real) {
+  if (conv == 0x45 && sp->Kind() == ValueKind::Real) {
     Cell_SetInt(*sp, sp->real > 0.5 ? 1 : 0);
     used -= 12;
     KF_FAST_NEXT();
@@ -1018,9 +990,7 @@ fop_Call : {  // a call made here; the code it enters (or returns to) goes on he
 }
 fop_Ret:  // ret.v
   if (st.depth == 0) goto ip_to_slow;  // the end of the activation, in the byte loop
-  st.returned.kind = sp->kind;
-  st.returned.real = sp->real;
-  if (!st.returned.text.empty() || !sp->text.empty()) st.returned.text.swap(sp->text);
+  st.returned = std::move(*sp);
   goto leave;
 fop_Exit:
   if (st.depth == 0) goto ip_to_slow;
@@ -1245,7 +1215,7 @@ slow_fetch:
 
 op_Conv : {  // pop T, push it converted to U
   // The conversions loops and indices use most, inline.
-  if (typeByte == 0x25 && sp->kind == ValueKind::Real) {  // .v real to .i
+  if (typeByte == 0x25 && sp->Kind() == ValueKind::Real) {  // .v real to .i
     Cell_SetInt(*sp, Cell_TruncToInt32(sp->real));
     used -= 12;
     KF_VM_DISPATCH();
@@ -1255,7 +1225,7 @@ op_Conv : {  // pop T, push it converted to U
     used += 12;
     KF_VM_DISPATCH_GROWN();
   }
-  if (typeByte == 0x45 && sp->kind == ValueKind::Real) {  // .v real to .b
+  if (typeByte == 0x45 && sp->Kind() == ValueKind::Real) {  // .v real to .b
     Cell_SetInt(*sp, sp->real > 0.5 ? 1 : 0);
     used -= 12;
     KF_VM_DISPATCH();
@@ -1373,7 +1343,7 @@ op_Push : {  // push a constant of type T, or for .v the value of a variable
                                  : index == 0    ? &node->value
                                                  : LocalElement(*node, index);
       if (local != nullptr) {
-        if (index == 0 && local->kind == ValueKind::Real && !g_VMSlowSteps && used + 32 <= limit) {
+        if (index == 0 && local->Kind() == ValueKind::Real && !g_VMSlowSteps && used + 32 <= limit) {
           const int32_t after = FusedLocalIdiom(st, codeBase, codeSize, pc, word, var, node->value);
           if (after >= 0) {
             pc = after;
@@ -1382,13 +1352,7 @@ op_Push : {  // push a constant of type T, or for .v the value of a variable
         }
         --sp;
         used += 16;
-        sp->kind = local->kind;
-        sp->real = local->real;
-        if (local->kind == ValueKind::String) {
-          sp->text = local->text;
-        } else if (!sp->text.empty()) {
-          sp->text.clear();
-        }
+        *sp = *local;
         Variable_ArrayError = false;
         KF_VM_DISPATCH_GROWN();
       }
@@ -1408,13 +1372,13 @@ op_Push : {  // push a constant of type T, or for .v the value of a variable
   if (t == static_cast<uint32_t>(VMType::Int) || t == static_cast<uint32_t>(VMType::Float) ||
       t == static_cast<uint32_t>(VMType::Bool)) {
     --sp;
-    std::memcpy(&sp->real, operand, 4);
+    Cell_SetBits(*sp, operand, 4);
     used += 4;
     KF_VM_DISPATCH_GROWN();
   }
   if (t == static_cast<uint32_t>(VMType::Double) || t == static_cast<uint32_t>(VMType::Long)) {
     --sp;
-    std::memcpy(&sp->real, operand, 8);
+    Cell_SetBits(*sp, operand, 8);
     used += 8;
     KF_VM_DISPATCH_GROWN();
   }
@@ -1423,12 +1387,8 @@ op_Push : {  // push a constant of type T, or for .v the value of a variable
     std::memcpy(&index, operand, 4);
     std::string_view text;
     --sp;
-    sp->kind = ValueKind::String;
-    if (index != kVMNullString && VM_String(index, text)) {
-      sp->text.assign(text.data(), text.size());
-    } else {
-      sp->text.clear();
-    }
+    if (index == kVMNullString || !VM_String(index, text)) text = {};
+    sp->SetString(text);
     used += 4;
     KF_VM_DISPATCH_GROWN();
   }
@@ -1475,9 +1435,7 @@ op_Pop : {  // pop [index] [instance] value; store the value (type U) into the v
     case VMType::Bool:
       Cell_SetVarReal(value, Cell_Bool(value) ? 1.0 : 0.0);
       break;
-    case VMType::String:
-      value.kind = ValueKind::String;
-      value.real = 0.0;
+    case VMType::String:  // already a string value
       break;
     default:
       message = "Pop :: Execution Engine";
@@ -1491,14 +1449,7 @@ op_Pop : {  // pop [index] [instance] value; store the value (type U) into the v
     if (node == nullptr) node = CacheLocal(st, id);
     if (node != nullptr) {
       // The popped cell is dropped: its bytes move into the variable.
-      ScriptValue& local = node->value;
-      local.kind = value.kind;
-      local.real = value.real;
-      if (value.kind == ValueKind::String) {
-        local.text.swap(value.text);
-      } else if (!local.text.empty()) {
-        local.text.clear();
-      }
+      node->value = std::move(value);
       KF_VM_DISPATCH();
     }
   }
@@ -1511,11 +1462,9 @@ op_Dup : {  // push a copy of the top (type T)
   const uint32_t t = typeByte & 0x0F;
   --sp;
   if (t == static_cast<uint32_t>(VMType::Var) || t == static_cast<uint32_t>(VMType::String)) {
-    sp->kind = sp[1].kind;
-    sp->real = sp[1].real;
-    sp->text = sp[1].text;
+    *sp = sp[1];
   } else {
-    sp->real = sp[1].real;
+    Cell_SetLong(*sp, Cell_Long(sp[1]));
   }
   used += slot(t);
   KF_VM_DISPATCH_GROWN();
@@ -1604,9 +1553,7 @@ leave : {
   }
   // The value travels in the state: no object with a destructor lives across a dispatch.
   if (isRet) {
-    st.returned.kind = sp->kind;
-    st.returned.real = sp->real;
-    if (!st.returned.text.empty() || !sp->text.empty()) st.returned.text.swap(sp->text);
+    st.returned = std::move(*sp);
   } else {
     Cell_SetVarReal(st.returned, 0.0);
   }
@@ -1628,10 +1575,7 @@ op_Break:  // debugger marks and unassigned opcodes do nothing
 finished:
   Code_ArgumentCount = savedArgumentCount;
   if (result != nullptr && !exited && sp < stackStart) {
-    result->kind = sp->kind;
-    result->real = sp->real;
-    result->text = std::move(sp->text);
-    if (result->kind == ValueKind::Real) result->text.clear();
+    *result = std::move(*sp);
   }
   seg->withs.clear();
   if (ownLocals) VM_GiveBackLocals();

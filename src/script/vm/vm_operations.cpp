@@ -78,7 +78,7 @@ void StoreReal(ScriptValue& cell, VMType rt, double v) {
   if (rt == VMType::Var) {
     Cell_SetVarReal(cell, v);
   } else {
-    cell.real = v;
+    Cell_SetDouble(cell, v);
   }
 }
 
@@ -99,7 +99,7 @@ bool Compare(VMOpcode op, double d) {
   }
 }
 
-int CompareBytes(const std::string& a, const std::string& b) {
+int CompareBytes(std::string_view a, std::string_view b) {
   size_t n = a.size() < b.size() ? a.size() : b.size();
   for (size_t i = 0; i < n; ++i) {
     auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
@@ -119,7 +119,7 @@ const char* DoSet(VMOpcode op, const VMOperandValue& l, const VMOperandValue& r,
     // 64-bit integers compare as reals on either side.
     d = l.real - r.real;
   } else if (l.kind == VMResolved::String && r.kind == VMResolved::String) {
-    d = CompareBytes(*l.text, *r.text);
+    d = CompareBytes(l.text, r.text);
   } else {
     return "DoSet :: Invalid comparison type";
   }
@@ -148,16 +148,14 @@ const char* VM_DoBinary(VMOpcode op, uint32_t typeByte, ScriptValue* top) {
   const bool bothInt = l.kind == VMResolved::Int && r.kind == VMResolved::Int;
 
   if (op == VMOpcode::Add && lString && rString) {
-    leftCell.text.append(*r.text);
-    leftCell.kind = ValueKind::String;
+    leftCell.AppendText(r.text);
     return nullptr;
   }
   if (op == VMOpcode::Mul && IsNumber(l.kind) && rString) {
     int64_t count = l.kind == VMResolved::Real ? Conv_TruncToInt64(l.real) : l.whole;
     std::string repeated;
-    if (const char* error = Operator_RepeatString(repeated, *r.text, count)) return error;
-    leftCell.text = std::move(repeated);
-    leftCell.kind = ValueKind::String;
+    if (const char* error = Operator_RepeatString(repeated, r.text, count)) return error;
+    leftCell.SetString(repeated);
     return nullptr;
   }
   if (lString || rString) {
@@ -284,7 +282,7 @@ const char* VM_DoUnary(VMOpcode op, uint32_t type, ScriptValue* top) {
   const bool neg = op == VMOpcode::Neg;
   switch (static_cast<VMType>(type & 0x0F)) {
     case VMType::Double:
-      cell.real = neg ? -cell.real : static_cast<double>(~Conv_TruncToInt64(cell.real));
+      Cell_SetDouble(cell, neg ? -cell.real : static_cast<double>(~Conv_TruncToInt64(cell.real)));
       return nullptr;
     case VMType::Float:
       if (!neg) return "DoNot :: Execution Error";
@@ -302,7 +300,7 @@ const char* VM_DoUnary(VMOpcode op, uint32_t type, ScriptValue* top) {
       Cell_SetInt(cell, Cell_Bool(cell) ? 0 : 1);
       return nullptr;
     case VMType::Var:
-      if (cell.kind == ValueKind::String) {
+      if (cell.Kind() == ValueKind::String) {
         return neg ? "DoNeg :: Execution Engine - Cannot operate on string type"
                    : "DoNot :: Execution Engine - Cannot operate on string type";
       }
@@ -318,13 +316,13 @@ const char* VM_DoUnary(VMOpcode op, uint32_t type, ScriptValue* top) {
 
 namespace {
 
-int64_t ParseLong(const std::string& text) {
+int64_t ParseLong(const char* text) {
   errno = 0;
-  long long v = std::strtoll(text.c_str(), nullptr, 10);
+  long long v = std::strtoll(text, nullptr, 10);
   return static_cast<int64_t>(v);
 }
 
-int32_t ParseInt(const std::string& text) {
+int32_t ParseInt(const char* text) {
   int64_t v = ParseLong(text);
   if (v > INT32_MAX) return INT32_MAX;
   if (v < INT32_MIN) return INT32_MIN;
@@ -354,7 +352,7 @@ const char* VM_DoConv(uint32_t typeByte, ScriptValue& cell) {
           b = v.real > 0.5;
           break;
         case VMResolved::String:
-          b = *v.text == "true";
+          b = v.text == "true";
           break;
         default:
           b = v.whole != 0;
@@ -370,7 +368,7 @@ const char* VM_DoConv(uint32_t typeByte, ScriptValue& cell) {
           i = Conv_TruncToInt32(v.real);
           break;
         case VMResolved::String:
-          i = ParseInt(*v.text);
+          i = ParseInt(cell.CStr());
           break;
         default:
           i = static_cast<int32_t>(static_cast<uint32_t>(v.whole));
@@ -386,7 +384,7 @@ const char* VM_DoConv(uint32_t typeByte, ScriptValue& cell) {
           l = Conv_TruncToInt64(v.real);
           break;
         case VMResolved::String:
-          l = ParseLong(*v.text);
+          l = ParseLong(cell.CStr());
           break;
         default:
           l = v.whole;
@@ -403,7 +401,7 @@ const char* VM_DoConv(uint32_t typeByte, ScriptValue& cell) {
           d = v.real;
           break;
         case VMResolved::String:
-          d = std::strtod(v.text->c_str(), nullptr);
+          d = std::strtod(cell.CStr(), nullptr);
           break;
         case VMResolved::Long:
         case VMResolved::Int:
@@ -416,14 +414,13 @@ const char* VM_DoConv(uint32_t typeByte, ScriptValue& cell) {
       if (to == static_cast<uint32_t>(VMType::Float)) {
         Cell_SetFloat(cell, static_cast<float>(d));
       } else {
-        cell.real = d;
+        Cell_SetDouble(cell, d);
       }
       return nullptr;
     }
     case VMType::Var:
       if (isString) {
-        cell.kind = ValueKind::String;
-        cell.real = 0.0;
+        // a string slot is a string value already
       } else if (v.kind == VMResolved::Real) {
         Cell_SetVarReal(cell, v.real);
       } else if (v.kind == VMResolved::Bool) {
@@ -435,21 +432,21 @@ const char* VM_DoConv(uint32_t typeByte, ScriptValue& cell) {
     case VMType::String:
       switch (v.kind) {
         case VMResolved::Real:
-          cell.text = Format("%g", v.real);
+          cell.SetString(Format("%g", v.real));
           break;
         case VMResolved::Int:
-          cell.text = std::to_string(static_cast<int32_t>(v.whole));
+          cell.SetString(std::to_string(static_cast<int32_t>(v.whole)));
           break;
         case VMResolved::Long:
-          cell.text = std::to_string(static_cast<long long>(v.whole));
+          cell.SetString(std::to_string(static_cast<long long>(v.whole)));
           break;
         case VMResolved::Bool:
-          cell.text = v.whole != 0 ? "true" : "false";
+          cell.SetString(v.whole != 0 ? "true" : "false");
           break;
-        default:
-          break;  // a .v string keeps its bytes
+        default:  // a .v string keeps its bytes; a string slot keeps no real
+          if (cell.StoredReal() != 0.0) cell.SetString(std::string(cell.Text()));
+          break;
       }
-      cell.kind = ValueKind::String;
       return nullptr;
     default:
       return kError;
