@@ -44,12 +44,19 @@ CObjectKF::~CObjectKF() = default;
 
 uint64_t Object_InstanceListChanges = 0;
 
+namespace {
+
+// The stamp of the last instance that joined an object's lists.
+uint64_t g_LastObjectStamp = 0;
+
+}  // namespace
+
 void CObjectKF::Reset() {
   ++Object_InstanceListChanges;
   name_.clear();
   ClearEvents();
-  instances_.Clear(Disposal::Keep);
-  instancesRecursive_.Clear(Disposal::Keep);
+  instances_.Clear();
+  instancesRecursive_.Clear();
   flags = kVisible;
   spriteIndex = -1;
   depth = 0;
@@ -195,17 +202,18 @@ bool CObjectKF::HasAncestor(int32_t index) const {
 
 void CObjectKF::AddInstance(CInstance* instance) {
   ++Object_InstanceListChanges;
-  instances_.Add(instance);
+  instance->objectStamp = ++g_LastObjectStamp;
+  instances_.Add(instance, instance->objectStamp);
   for (CObjectKF* object = this; object != nullptr; object = object->parent_) {
-    object->instancesRecursive_.Add(instance);
+    object->instancesRecursive_.Add(instance, instance->objectStamp);
   }
 }
 
 void CObjectKF::RemoveInstance(CInstance* instance) {
   ++Object_InstanceListChanges;
-  instances_.Remove(instance, Disposal::Keep);
+  instances_.Remove(instance, instance->objectStamp);
   for (CObjectKF* object = this; object != nullptr; object = object->parent_) {
-    object->instancesRecursive_.Remove(instance, Disposal::Keep);
+    object->instancesRecursive_.Remove(instance, instance->objectStamp);
   }
 }
 
@@ -213,12 +221,12 @@ void CObjectKF::SetParent(int32_t index) {
   ++Object_InstanceListChanges;
   std::vector<CInstance*> moving(instancesRecursive_.begin(), instancesRecursive_.end());
   for (CObjectKF* a = parent_; a != nullptr; a = a->parent_) {
-    for (CInstance* instance : moving) a->instancesRecursive_.Remove(instance, Disposal::Keep);
+    for (CInstance* instance : moving) a->instancesRecursive_.Remove(instance, instance->objectStamp);
   }
   parentIndex = index;
   parent_ = index >= 0 ? Object_Data(index) : nullptr;
   for (CObjectKF* a = parent_; a != nullptr; a = a->parent_) {
-    for (CInstance* instance : moving) a->instancesRecursive_.Add(instance);
+    for (CInstance* instance : moving) a->instancesRecursive_.Add(instance, instance->objectStamp);
   }
 }
 
@@ -226,12 +234,12 @@ void CObjectKF::DetachInstances() {
   ++Object_InstanceListChanges;
   for (CInstance* instance : instancesRecursive_) {
     for (CObjectKF* a = parent_; a != nullptr; a = a->parent_) {
-      a->instancesRecursive_.Remove(instance, Disposal::Keep);
+      a->instancesRecursive_.Remove(instance, instance->objectStamp);
     }
   }
   for (CInstance* instance : instances_) instance->object = nullptr;
-  instances_.Clear(Disposal::Keep);
-  instancesRecursive_.Clear(Disposal::Keep);
+  instances_.Clear();
+  instancesRecursive_.Clear();
 }
 
 bool CObjectKF::CompileEvents() {

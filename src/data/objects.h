@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "data/game_data_reader.h"
-#include "platform/containers/s_linked_list.h"
+#include "data/object_instance_list.h"
 #include "runner/event_names.h"
 #include "runner/events.h"
 
@@ -89,8 +89,8 @@ class CObjectKF {
 
   void AddInstance(CInstance* instance);
   void RemoveInstance(CInstance* instance);
-  const SLinkedList<CInstance>& Instances() const { return instances_; }
-  const SLinkedList<CInstance>& InstancesRecursive() const { return instancesRecursive_; }
+  const ObjectInstanceList& Instances() const { return instances_; }
+  const ObjectInstanceList& InstancesRecursive() const { return instancesRecursive_; }
   // Before the object goes: every instance of it and of its descendants leaves the lists of
   // its ancestors, and its own instances are left without an object.
   void DetachInstances();
@@ -121,8 +121,8 @@ class CObjectKF {
   std::string name_;
   CObjectKF* parent_ = nullptr;
   std::array<std::vector<std::unique_ptr<CEvent>>, EventType::Count> events_;
-  SLinkedList<CInstance> instances_;
-  SLinkedList<CInstance> instancesRecursive_;
+  ObjectInstanceList instances_;
+  ObjectInstanceList instancesRecursive_;
 };
 
 // The object table.

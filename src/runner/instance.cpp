@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
 
 #include "data/objects.h"
 #include "platform/conversions.h"
+#include "runner/instance_id_map.h"
 #include "runner/instance_list.h"
 #include "runner/instance_pool.h"
 
@@ -19,8 +19,8 @@ namespace {
 constexpr float kPi = 3.1415927f;
 constexpr float kSnap = 0.0001f;
 
-std::unordered_map<int32_t, CInstance*>& IdHash() {
-  static std::unordered_map<int32_t, CInstance*> map;
+InstanceIdMap& IdHash() {
+  static InstanceIdMap map;
   return map;
 }
 
@@ -552,18 +552,12 @@ std::unique_ptr<CInstance> Instance_Create(float x, float y, int32_t objectIndex
 
 void Instance_MarkForDeletion(CInstance& instance) { instance.marked = true; }
 
-void Instance_IdHash_Add(CInstance& instance) { IdHash().emplace(instance.id, &instance); }
+void Instance_IdHash_Add(CInstance& instance) { IdHash().Add(instance); }
 
-void Instance_IdHash_Remove(const CInstance& instance) {
-  auto it = IdHash().find(instance.id);
-  if (it != IdHash().end() && it->second == &instance) IdHash().erase(it);
-}
+void Instance_IdHash_Remove(const CInstance& instance) { IdHash().Remove(instance); }
 
-CInstance* Instance_Find(int32_t id) {
-  auto it = IdHash().find(id);
-  return it == IdHash().end() ? nullptr : it->second;
-}
+CInstance* Instance_Find(int32_t id) { return IdHash().Find(id); }
 
-int32_t Instance_IdHash_Count() { return static_cast<int32_t>(IdHash().size()); }
+int32_t Instance_IdHash_Count() { return IdHash().Count(); }
 
-void Instance_DeleteAll() { IdHash().clear(); }
+void Instance_DeleteAll() { IdHash().Clear(); }

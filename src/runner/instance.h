@@ -45,7 +45,7 @@ class CInstance {
   // An object index of -1 becomes 0. When join is set the instance enters its object's
   // instance lists. It is not yet in the id map.
   CInstance(float x, float y, int32_t id, int32_t objectIndex, bool join);
-  virtual ~CInstance();
+  ~CInstance();
   CInstance(const CInstance&) = delete;
   CInstance& operator=(const CInstance&) = delete;
   // Instances come from the instance pool (runner/instance_pool.h).
@@ -115,7 +115,9 @@ class CInstance {
   bool indexedDepth = false;
   int32_t id = 0;
   uint64_t createSerial = 0;
+  uint64_t objectStamp = 0;  // when it last joined its object's lists (they stand in that order)
   int32_t object_index = 0;
+  int32_t ownerSlot = -1;  // its place among the instances its room owns; -1 while no room owns it
   CObjectKF* object = nullptr;  // null when the index has no object
   std::shared_ptr<CPhysicsObject> physics;
   InstanceVariables variables;
