@@ -56,3 +56,10 @@ void ObjectInstanceList::Clear() {
   count_ = 0;
   ordered_ = true;
 }
+
+void ObjectInstanceList::CopyFrom(const ObjectInstanceList& other) {
+  entries_ = other.entries_;
+  head_ = other.head_;
+  count_ = other.count_;
+  ordered_ = other.ordered_;
+}

@@ -63,6 +63,8 @@ class ObjectInstanceList {
   // Leaves (the first entry holding it); false when it is not in the list.
   bool Remove(CInstance* instance, uint64_t stamp);
   void Clear();
+  // Becomes a copy of other (members, holes and order).
+  void CopyFrom(const ObjectInstanceList& other);
 
   Iterator begin() const { return Iterator(entries_.data() + head_, entries_.data() + entries_.size()); }
   Iterator end() const { return Iterator(entries_.data() + entries_.size(), entries_.data() + entries_.size()); }

@@ -200,12 +200,23 @@ bool CObjectKF::HasAncestor(int32_t index) const {
   return false;
 }
 
+void CObjectKF::SetParentObject(CObjectKF* parent) {
+  if (parent != nullptr) parent->KeepOwnRecursiveList();
+  parent_ = parent;
+}
+
+void CObjectKF::KeepOwnRecursiveList() {
+  if (ownRecursiveList_) return;
+  instancesRecursive_.CopyFrom(instances_);
+  ownRecursiveList_ = true;
+}
+
 void CObjectKF::AddInstance(CInstance* instance) {
   ++Object_InstanceListChanges;
   instance->objectStamp = ++g_LastObjectStamp;
   instances_.Add(instance, instance->objectStamp);
   for (CObjectKF* object = this; object != nullptr; object = object->parent_) {
-    object->instancesRecursive_.Add(instance, instance->objectStamp);
+    if (object->ownRecursiveList_) object->instancesRecursive_.Add(instance, instance->objectStamp);
   }
 }
 
@@ -213,18 +224,18 @@ void CObjectKF::RemoveInstance(CInstance* instance) {
   ++Object_InstanceListChanges;
   instances_.Remove(instance, instance->objectStamp);
   for (CObjectKF* object = this; object != nullptr; object = object->parent_) {
-    object->instancesRecursive_.Remove(instance, instance->objectStamp);
+    if (object->ownRecursiveList_) object->instancesRecursive_.Remove(instance, instance->objectStamp);
   }
 }
 
 void CObjectKF::SetParent(int32_t index) {
   ++Object_InstanceListChanges;
-  std::vector<CInstance*> moving(instancesRecursive_.begin(), instancesRecursive_.end());
+  std::vector<CInstance*> moving(InstancesRecursive().begin(), InstancesRecursive().end());
   for (CObjectKF* a = parent_; a != nullptr; a = a->parent_) {
     for (CInstance* instance : moving) a->instancesRecursive_.Remove(instance, instance->objectStamp);
   }
   parentIndex = index;
-  parent_ = index >= 0 ? Object_Data(index) : nullptr;
+  SetParentObject(index >= 0 ? Object_Data(index) : nullptr);
   for (CObjectKF* a = parent_; a != nullptr; a = a->parent_) {
     for (CInstance* instance : moving) a->instancesRecursive_.Add(instance, instance->objectStamp);
   }
@@ -232,7 +243,7 @@ void CObjectKF::SetParent(int32_t index) {
 
 void CObjectKF::DetachInstances() {
   ++Object_InstanceListChanges;
-  for (CInstance* instance : instancesRecursive_) {
+  for (CInstance* instance : InstancesRecursive()) {
     for (CObjectKF* a = parent_; a != nullptr; a = a->parent_) {
       a->instancesRecursive_.Remove(instance, instance->objectStamp);
     }

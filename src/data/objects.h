@@ -57,7 +57,7 @@ class CObjectKF {
 
   // The linked parent (null until linked, and once the parent is deleted).
   CObjectKF* ParentObject() const { return parent_; }
-  void SetParentObject(CObjectKF* parent) { parent_ = parent; }
+  void SetParentObject(CObjectKF* parent);
   // Changes the parent while the game runs: the index, and the link for a parent that exists
   // (none for a negative index). The live instances of this object and of its descendants
   // move from the old ancestors' lists to the new ones'.
@@ -90,7 +90,9 @@ class CObjectKF {
   void AddInstance(CInstance* instance);
   void RemoveInstance(CInstance* instance);
   const ObjectInstanceList& Instances() const { return instances_; }
-  const ObjectInstanceList& InstancesRecursive() const { return instancesRecursive_; }
+  const ObjectInstanceList& InstancesRecursive() const {
+    return ownRecursiveList_ ? instancesRecursive_ : instances_;
+  }
   // Before the object goes: every instance of it and of its descendants leaves the lists of
   // its ancestors, and its own instances are left without an object.
   void DetachInstances();
@@ -121,8 +123,13 @@ class CObjectKF {
   std::string name_;
   CObjectKF* parent_ = nullptr;
   std::array<std::vector<std::unique_ptr<CEvent>>, EventType::Count> events_;
+  // An object that never was a parent holds the same instances in both lists: the second is
+  // kept (from a copy of the first) only once the object becomes a parent.
+  void KeepOwnRecursiveList();
+
   ObjectInstanceList instances_;
   ObjectInstanceList instancesRecursive_;
+  bool ownRecursiveList_ = false;
 };
 
 // The object table.

@@ -29,7 +29,7 @@ void InstanceIdMap::Grow() {
 }
 
 bool InstanceIdMap::Add(CInstance& instance) {
-  if ((count_ + 1) * 4 > slots_.size() * 3) Grow();
+  if ((count_ + 1) * 5 > slots_.size() * 4) Grow();
   const size_t mask = slots_.size() - 1;
   size_t at = Home(instance.id);
   for (; slots_[at] != nullptr; at = (at + 1) & mask) {
