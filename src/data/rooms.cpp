@@ -487,6 +487,7 @@ std::unique_ptr<CInstance> CRoom::Disown(CInstance& instance) {
 }
 
 CInstance* CRoom::LinkInstance(std::unique_ptr<CInstance> instance) {
+  if (instance->marked) ++Instance_MarkCount;
   CInstance& raw = Own(std::move(instance));
   InstanceList_InsertByDepth(active, raw);
   Instance_IdHash_Add(raw);
@@ -505,12 +506,15 @@ void CRoom::DeleteInstance(CInstance* instance) {
 }
 
 void CRoom::RemoveDestroyedInstances() {
+  // No instance was marked since the last look, and none came in marked: nothing to remove.
+  if (markCountSeen_ == Instance_MarkCount) return;
   CInstance* at = active.first;
   while (at != nullptr) {
     CInstance* next = at->next;
     if (at->marked) DeleteInstance(at);
     at = next;
   }
+  markCountSeen_ = Instance_MarkCount;
 }
 
 void CRoom::ClearInstances() { DestroyList(active); }
@@ -521,6 +525,7 @@ void CRoom::UpdateActiveLists() {
   for (CInstance* at = deactivated.first; at != nullptr;) {
     CInstance* next = at->next;
     if (!at->deactivated) {
+      if (at->marked) ++Instance_MarkCount;
       InstanceList_Unlink(deactivated, *at);
       InstanceList_InsertByDepth(active, *at);
       if (at->object != nullptr) at->object->AddInstance(at);

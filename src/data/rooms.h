@@ -164,6 +164,7 @@ class CRoom : public RoomSettings {
 
   std::string name_;
   int32_t tileCache_ = -1;
+  uint64_t markCountSeen_ = UINT64_MAX;  // Instance_MarkCount when the active list was last swept
   std::vector<Tile> tiles_;
   std::vector<std::unique_ptr<CInstance>> owned_;
 };

@@ -47,12 +47,8 @@ std::vector<CInstance*> InstancesOf(int32_t objectIndex) {
 }
 
 std::vector<CInstance*> ActiveInstances() {
-  std::vector<CInstance*> list;
-  if (CRoom* room = Run_CurrentRoom()) {
-    list.reserve(static_cast<size_t>(room->active.count));
-    for (CInstance* at = room->active.first; at != nullptr; at = at->next) list.push_back(at);
-  }
-  return list;
+  CRoom* room = Run_CurrentRoom();
+  return room != nullptr ? InstanceList_Order(room->active) : std::vector<CInstance*>();
 }
 
 // Every instance of every object reacting to (type, number), skipping those new for the pass.
@@ -389,7 +385,7 @@ void Run_Step() {
   CRoom* room = Run_CurrentRoom();
   if (room == nullptr) return;
 
-  for (CInstance* at = room->active.first; at != nullptr; at = at->next) {
+  for (CInstance* at : InstanceList_Order(room->active)) {
     at->xprevious = at->x;
     at->yprevious = at->y;
     at->path_positionprevious = at->path_position;

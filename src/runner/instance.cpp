@@ -146,6 +146,7 @@ void CInstance::Assign(const CInstance& other, bool join) {
   alarm = other.alarm;
   variables->CopyFrom(*other.variables);
   marked = other.marked;
+  if (marked) ++Instance_MarkCount;
   deactivated = other.deactivated;
   path_index = other.path_index;
   path_position = other.path_position;
@@ -550,7 +551,12 @@ std::unique_ptr<CInstance> Instance_Create(float x, float y, int32_t objectIndex
   return instance;
 }
 
-void Instance_MarkForDeletion(CInstance& instance) { instance.marked = true; }
+uint64_t Instance_MarkCount = 0;
+
+void Instance_MarkForDeletion(CInstance& instance) {
+  instance.marked = true;
+  ++Instance_MarkCount;
+}
 
 void Instance_IdHash_Add(CInstance& instance) { IdHash().Add(instance); }
 

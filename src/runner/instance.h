@@ -131,7 +131,7 @@ class alignas(64) CInstance {
   bool visible = true;
   bool solid = false;
   bool persistent = false;
-  bool marked = false;       // destroyed this step; leaves the room at the end of the step
+  bool marked = false;  // destroyed this step (set through Instance_MarkForDeletion); leaves at its end
   bool deactivated = false;  // in the room's deactivated list
   bool carried = false;      // room start: taken over from the carried persistent instances
   bool started = false;      // room start: create event and creation code have run
@@ -223,6 +223,8 @@ std::unique_ptr<CInstance> Instance_Create(float x, float y, int32_t objectIndex
 // Destroyed this step: it no longer collides or answers to code through objects and ids, and
 // the room removes it at the end of the step.
 void Instance_MarkForDeletion(CInstance& instance);
+// Counts the instances marked for deletion, so that a room looks for them only after one was.
+extern uint64_t Instance_MarkCount;
 
 // The instance id map: ids to live instances (not owned). Adding an id that is already
 // there keeps the first instance, as a lookup would find it first.

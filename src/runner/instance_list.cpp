@@ -10,6 +10,7 @@ namespace {
 
 void LinkBefore(InstanceList& list, CInstance& instance, CInstance* at) {
   ++list.count;
+  ++list.changes;
   if (list.grid) list.grid->Add(instance);
   if (at == nullptr) {
     instance.prev = list.last;
@@ -82,7 +83,7 @@ void InstanceList_InsertByDepth(InstanceList& list, CInstance& instance) {
   LinkBefore(list, instance, greater == list.firstAtDepth.end() ? nullptr : greater->second);
   instance.indexedDepth = true;
   instance.listedDepth = depth;
-  list.firstAtDepth.emplace(depth, &instance);  // an earlier first of that depth stays first
+  list.firstAtDepth.try_emplace(depth, &instance);  // an earlier first of that depth stays first
 }
 
 void InstanceList_Append(InstanceList& list, CInstance& instance) {
@@ -118,6 +119,17 @@ void InstanceList_Unlink(InstanceList& list, CInstance& instance) {
   }
   instance.prev = instance.next = nullptr;
   --list.count;
+  ++list.changes;
+}
+
+const std::vector<CInstance*>& InstanceList_Order(InstanceList& list) {
+  if (list.orderChanges != list.changes) {
+    list.order.clear();
+    list.order.reserve(static_cast<size_t>(list.count));
+    for (CInstance* at = list.first; at != nullptr; at = at->next) list.order.push_back(at);
+    list.orderChanges = list.changes;
+  }
+  return list.order;
 }
 
 CInstanceGrid& InstanceList_Grid(InstanceList& list) {
