@@ -8,6 +8,9 @@ uint64_t InstanceList_DepthDrift = 0;
 
 namespace {
 
+// Lists shorter than this fit in the cache anyway.
+constexpr size_t kPrefetchFrom = 4096;
+
 void LinkBefore(InstanceList& list, CInstance& instance, CInstance* at) {
   ++list.count;
   ++list.changes;
@@ -124,6 +127,12 @@ void InstanceList_Unlink(InstanceList& list, CInstance& instance) {
 
 const std::vector<CInstance*>& InstanceList_Order(InstanceList& list) {
   if (list.orderChanges != list.changes) {
+    // Following the links is a chain of loads each waiting on the last. The instances of the
+    // last order (nearly all of them still in the list) are asked for first, all at once, so
+    // that the chain then finds them in the cache.
+    if (list.order.size() >= kPrefetchFrom) {
+      for (const CInstance* at : list.order) __builtin_prefetch(at);
+    }
     list.order.clear();
     list.order.reserve(static_cast<size_t>(list.count));
     for (CInstance* at = list.first; at != nullptr; at = at->next) list.order.push_back(at);
