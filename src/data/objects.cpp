@@ -45,12 +45,19 @@ CObjectKF::~CObjectKF() = default;
 uint64_t Object_InstanceListChanges = 0;
 uint64_t Object_EventChanges = 0;
 
+namespace {
+
+// The stamp of the last instance that joined an object's lists.
+uint64_t g_LastObjectStamp = 0;
+
+}  // namespace
+
 void CObjectKF::Reset() {
   ++Object_InstanceListChanges;
   name_.clear();
   ClearEvents();
-  instances_.Clear(Disposal::Keep);
-  instancesRecursive_.Clear(Disposal::Keep);
+  instances_.Clear();
+  instancesRecursive_.Clear();
   flags = kVisible;
   spriteIndex = -1;
   depth = 0;
@@ -196,46 +203,58 @@ bool CObjectKF::HasAncestor(int32_t index) const {
   return false;
 }
 
+void CObjectKF::SetParentObject(CObjectKF* parent) {
+  if (parent != nullptr) parent->KeepOwnRecursiveList();
+  parent_ = parent;
+}
+
+void CObjectKF::KeepOwnRecursiveList() {
+  if (ownRecursiveList_) return;
+  instancesRecursive_.CopyFrom(instances_);
+  ownRecursiveList_ = true;
+}
+
 void CObjectKF::AddInstance(CInstance* instance) {
   ++Object_InstanceListChanges;
-  instances_.Add(instance);
+  instance->objectStamp = ++g_LastObjectStamp;
+  instances_.Add(instance, instance->objectStamp);
   for (CObjectKF* object = this; object != nullptr; object = object->parent_) {
-    object->instancesRecursive_.Add(instance);
+    if (object->ownRecursiveList_) object->instancesRecursive_.Add(instance, instance->objectStamp);
   }
 }
 
 void CObjectKF::RemoveInstance(CInstance* instance) {
   ++Object_InstanceListChanges;
-  instances_.Remove(instance, Disposal::Keep);
+  instances_.Remove(instance, instance->objectStamp);
   for (CObjectKF* object = this; object != nullptr; object = object->parent_) {
-    object->instancesRecursive_.Remove(instance, Disposal::Keep);
+    if (object->ownRecursiveList_) object->instancesRecursive_.Remove(instance, instance->objectStamp);
   }
 }
 
 void CObjectKF::SetParent(int32_t index) {
   ++Object_InstanceListChanges;
   ++Object_EventChanges;
-  std::vector<CInstance*> moving(instancesRecursive_.begin(), instancesRecursive_.end());
+  std::vector<CInstance*> moving(InstancesRecursive().begin(), InstancesRecursive().end());
   for (CObjectKF* a = parent_; a != nullptr; a = a->parent_) {
-    for (CInstance* instance : moving) a->instancesRecursive_.Remove(instance, Disposal::Keep);
+    for (CInstance* instance : moving) a->instancesRecursive_.Remove(instance, instance->objectStamp);
   }
   parentIndex = index;
-  parent_ = index >= 0 ? Object_Data(index) : nullptr;
+  SetParentObject(index >= 0 ? Object_Data(index) : nullptr);
   for (CObjectKF* a = parent_; a != nullptr; a = a->parent_) {
-    for (CInstance* instance : moving) a->instancesRecursive_.Add(instance);
+    for (CInstance* instance : moving) a->instancesRecursive_.Add(instance, instance->objectStamp);
   }
 }
 
 void CObjectKF::DetachInstances() {
   ++Object_InstanceListChanges;
-  for (CInstance* instance : instancesRecursive_) {
+  for (CInstance* instance : InstancesRecursive()) {
     for (CObjectKF* a = parent_; a != nullptr; a = a->parent_) {
-      a->instancesRecursive_.Remove(instance, Disposal::Keep);
+      a->instancesRecursive_.Remove(instance, instance->objectStamp);
     }
   }
   for (CInstance* instance : instances_) instance->object = nullptr;
-  instances_.Clear(Disposal::Keep);
-  instancesRecursive_.Clear(Disposal::Keep);
+  instances_.Clear();
+  instancesRecursive_.Clear();
 }
 
 bool CObjectKF::CompileEvents() {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "data/game_data_reader.h"
-#include "platform/containers/s_linked_list.h"
+#include "data/object_instance_list.h"
 #include "runner/event_names.h"
 #include "runner/events.h"
 
@@ -61,7 +61,7 @@ class CObjectKF {
 
   // The linked parent (null until linked, and once the parent is deleted).
   CObjectKF* ParentObject() const { return parent_; }
-  void SetParentObject(CObjectKF* parent) { parent_ = parent; }
+  void SetParentObject(CObjectKF* parent);
   // Changes the parent while the game runs: the index, and the link for a parent that exists
   // (none for a negative index). The live instances of this object and of its descendants
   // move from the old ancestors' lists to the new ones'.
@@ -93,8 +93,10 @@ class CObjectKF {
 
   void AddInstance(CInstance* instance);
   void RemoveInstance(CInstance* instance);
-  const SLinkedList<CInstance>& Instances() const { return instances_; }
-  const SLinkedList<CInstance>& InstancesRecursive() const { return instancesRecursive_; }
+  const ObjectInstanceList& Instances() const { return instances_; }
+  const ObjectInstanceList& InstancesRecursive() const {
+    return ownRecursiveList_ ? instancesRecursive_ : instances_;
+  }
   // Before the object goes: every instance of it and of its descendants leaves the lists of
   // its ancestors, and its own instances are left without an object.
   void DetachInstances();
@@ -125,8 +127,13 @@ class CObjectKF {
   std::string name_;
   CObjectKF* parent_ = nullptr;
   std::array<std::vector<std::unique_ptr<CEvent>>, EventType::Count> events_;
-  SLinkedList<CInstance> instances_;
-  SLinkedList<CInstance> instancesRecursive_;
+  // An object that never was a parent holds the same instances in both lists: the second is
+  // kept (from a copy of the first) only once the object becomes a parent.
+  void KeepOwnRecursiveList();
+
+  ObjectInstanceList instances_;
+  ObjectInstanceList instancesRecursive_;
+  bool ownRecursiveList_ = false;
 };
 
 // The object table.

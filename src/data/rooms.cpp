@@ -173,7 +173,7 @@ void CRoom::DestroyList(InstanceList& list) {
     CInstance* next = at->next;
     Instance_IdHash_Remove(*at);
     InstanceList_Unlink(list, *at);
-    owned_.erase(at);
+    Disown(*at);
     at = next;
   }
   list = InstanceList{};
@@ -403,10 +403,9 @@ void CRoom::Assign(const CRoom* src, bool withInstances) {
   for (CInstance* at = src->deactivated.first; at != nullptr; at = at->next) {
     auto copy = std::make_unique<CInstance>(at->x, at->y, at->id, at->object_index, false);
     copy->Assign(*at, false);
-    CInstance* raw = copy.get();
-    owned_.emplace(raw, std::move(copy));
-    InstanceList_Append(deactivated, *raw);
-    Instance_IdHash_Add(*raw);
+    CInstance& raw = Own(std::move(copy));
+    InstanceList_Append(deactivated, raw);
+    Instance_IdHash_Add(raw);
   }
 }
 
@@ -469,20 +468,35 @@ void CRoom::MakePhysicsWorld() {
   physicsWorldObject->SetGravity(static_cast<float>(gravityX), static_cast<float>(gravityY));
 }
 
+CInstance& CRoom::Own(std::unique_ptr<CInstance> instance) {
+  instance->ownerSlot = static_cast<int32_t>(owned_.size());
+  return *owned_.emplace_back(std::move(instance));
+}
+
+std::unique_ptr<CInstance> CRoom::Disown(CInstance& instance) {
+  const auto slot = static_cast<size_t>(instance.ownerSlot);
+  if (instance.ownerSlot < 0 || slot >= owned_.size() || owned_[slot].get() != &instance) return nullptr;
+  std::unique_ptr<CInstance> kept = std::move(owned_[slot]);
+  if (slot + 1 != owned_.size()) {
+    owned_[slot] = std::move(owned_.back());
+    owned_[slot]->ownerSlot = static_cast<int32_t>(slot);
+  }
+  owned_.pop_back();
+  kept->ownerSlot = -1;
+  return kept;
+}
+
 CInstance* CRoom::LinkInstance(std::unique_ptr<CInstance> instance) {
-  CInstance* raw = instance.get();
-  owned_.emplace(raw, std::move(instance));
-  InstanceList_InsertByDepth(active, *raw);
-  Instance_IdHash_Add(*raw);
-  return raw;
+  if (instance->marked) ++Instance_MarkCount;
+  CInstance& raw = Own(std::move(instance));
+  InstanceList_InsertByDepth(active, raw);
+  Instance_IdHash_Add(raw);
+  return &raw;
 }
 
 std::unique_ptr<CInstance> CRoom::Release(CInstance* instance) {
-  auto it = owned_.find(instance);
-  if (it == owned_.end()) return nullptr;
-  std::unique_ptr<CInstance> kept = std::move(it->second);
-  owned_.erase(it);
-  InstanceList_Unlink(instance->deactivated ? deactivated : active, *instance);
+  std::unique_ptr<CInstance> kept = Disown(*instance);
+  if (kept) InstanceList_Unlink(instance->deactivated ? deactivated : active, *instance);
   return kept;
 }
 
@@ -492,12 +506,15 @@ void CRoom::DeleteInstance(CInstance* instance) {
 }
 
 void CRoom::RemoveDestroyedInstances() {
+  // No instance was marked since the last look, and none came in marked: nothing to remove.
+  if (markCountSeen_ == Instance_MarkCount) return;
   CInstance* at = active.first;
   while (at != nullptr) {
     CInstance* next = at->next;
     if (at->marked) DeleteInstance(at);
     at = next;
   }
+  markCountSeen_ = Instance_MarkCount;
 }
 
 void CRoom::ClearInstances() { DestroyList(active); }
@@ -508,6 +525,7 @@ void CRoom::UpdateActiveLists() {
   for (CInstance* at = deactivated.first; at != nullptr;) {
     CInstance* next = at->next;
     if (!at->deactivated) {
+      if (at->marked) ++Instance_MarkCount;
       InstanceList_Unlink(deactivated, *at);
       InstanceList_InsertByDepth(active, *at);
       if (at->object != nullptr) at->object->AddInstance(at);
@@ -781,11 +799,10 @@ bool CRoom::LoadFromStream(CStream& s) {
         LinkInstance(std::move(instance));
         continue;
       }
-      CInstance* raw = instance.get();
-      raw->deactivated = true;
-      owned_.emplace(raw, std::move(instance));
-      InstanceList_Append(deactivated, *raw);
-      Instance_IdHash_Add(*raw);
+      instance->deactivated = true;
+      CInstance& raw = Own(std::move(instance));
+      InstanceList_Append(deactivated, raw);
+      Instance_IdHash_Add(raw);
     }
   }
   const int32_t tileCount = s.ReadInteger();

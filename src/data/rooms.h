@@ -2,8 +2,8 @@
 // the room order, and the running rooms built from a template (CRoom::Assign) that own their
 // live instances, kept in two depth-ordered lists, and their live tiles.
 //
-// The running room owns its instances: each lives in the room's owner map from creation to
-// destruction, while the active and deactivated lists link them by depth through the
+// The running room owns its instances: each lives in the room's owner array from creation to
+// destruction (and knows its place there), while the active and deactivated lists link them by depth through the
 // instances' own next/previous fields.
 #pragma once
 
@@ -157,11 +157,16 @@ class CRoom : public RoomSettings {
   template <typename Keep>
   void RemoveTilesUnless(Keep keep);
   void DestroyList(InstanceList& list);
+  // Takes ownership of the instance (and tells it its place in owned_).
+  CInstance& Own(std::unique_ptr<CInstance> instance);
+  // Gives up the instance, the last owned one taking its place; null when the room does not own it.
+  std::unique_ptr<CInstance> Disown(CInstance& instance);
 
   std::string name_;
   int32_t tileCache_ = -1;
+  uint64_t markCountSeen_ = UINT64_MAX;  // Instance_MarkCount when the active list was last swept
   std::vector<Tile> tiles_;
-  std::unordered_map<const CInstance*, std::unique_ptr<CInstance>> owned_;
+  std::vector<std::unique_ptr<CInstance>> owned_;
 };
 
 // ---- the room table and the room order ----

@@ -51,7 +51,7 @@ CInstance* Command_CreateInstance(int32_t object, float x, float y) {
 
 void Command_DestroyInstance(CInstance& instance) {
   Perform_Event(&instance, &instance, 1, 0);
-  instance.marked = true;
+  Instance_MarkForDeletion(instance);
 }
 
 void Command_ChangeInstance(CInstance& instance, int32_t object, bool perform) {

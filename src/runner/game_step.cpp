@@ -68,8 +68,8 @@ class InstanceSnapshot {
   // The current room's active instances.
   InstanceSnapshot& Active() {
     if (CRoom* room = Run_CurrentRoom()) {
-      list_->reserve(static_cast<size_t>(room->active.count));
-      for (CInstance* at = room->active.first; at != nullptr; at = at->next) list_->push_back(at);
+      const std::vector<CInstance*>& order = InstanceList_Order(room->active);
+      list_->assign(order.begin(), order.end());
     }
     return *this;
   }
@@ -105,6 +105,24 @@ class ListedObjects {
  private:
   const std::vector<int32_t>& list_;
 };
+
+// Visits the instances of a pass in order, asking a few places ahead for the fields a step
+// reads (once depths changed, the next instance may lie anywhere in memory).
+template <typename Instances, typename Visit>
+void ForEachInOrder(const Instances& instances, Visit visit) {
+  constexpr size_t kAhead = 8;
+  auto at = instances.begin();
+  const auto end = instances.end();
+  const size_t count = static_cast<size_t>(end - at);
+  for (size_t k = 0; k < count; ++k) {
+    if (k + kAhead < count) {
+      const char* ahead = reinterpret_cast<const char*>(at[k + kAhead]);
+      __builtin_prefetch(ahead + 64);
+      __builtin_prefetch(ahead + 128);
+    }
+    visit(*at[k]);
+  }
+}
 
 // Every instance of every object reacting to (type, number), skipping those new for the pass.
 void RaiseForObjects(int32_t type, int32_t number, uint64_t pass) {
@@ -302,16 +320,16 @@ bool Run_Motion() {
   }
   const uint64_t pass = EventSerial++;
   InstanceSnapshot instances;
-  for (CInstance* i : instances.Active()) {
-    if (i->friction != 0.0f && i->speed != 0.0f) {
-      float s = i->speed > 0.0f ? i->speed - i->friction : i->speed + i->friction;
-      if ((i->speed > 0.0f && s < 0.0f) || (i->speed < 0.0f && s > 0.0f)) s = 0.0f;
-      i->SetSpeed(s);
+  ForEachInOrder(instances.Active(), [pass](CInstance& i) {
+    if (i.friction != 0.0f && i.speed != 0.0f) {
+      float s = i.speed > 0.0f ? i.speed - i.friction : i.speed + i.friction;
+      if ((i.speed > 0.0f && s < 0.0f) || (i.speed < 0.0f && s > 0.0f)) s = 0.0f;
+      i.SetSpeed(s);
     }
-    if (i->gravity != 0.0f) i->AddMotion(i->gravity_direction, i->gravity);
-    if (i->path_index >= 0 && i->PathStep() && i->createSerial <= pass) Perform_Event(i, i, 7, 8);
-    MoveBySpeed(*i);
-  }
+    if (i.gravity != 0.0f) i.AddMotion(i.gravity_direction, i.gravity);
+    if (i.path_index >= 0 && i.PathStep() && i.createSerial <= pass) Perform_Event(&i, &i, 7, 8);
+    MoveBySpeed(i);
+  });
   return false;
 }
 
@@ -432,14 +450,14 @@ void Run_Animation() {
   // The list stays where it is when it is rebuilt.
   const std::vector<int32_t>& animationEnd = Object_EventList(7, 7);
   InstanceSnapshot instances;
-  for (CInstance* i : instances.Active()) {
-    i->image_index = static_cast<float>(static_cast<double>(i->image_index) + i->image_speed);
-    const int32_t frames = i->sprite_index < 0 ? 0 : i->GetImageNumber();
-    if (static_cast<int32_t>(i->image_index) >= frames) {
-      i->image_index -= static_cast<float>(frames);
-      if (HasAnimationEnd(animationEnd, *i)) Perform_Event(i, i, 7, 7);
+  ForEachInOrder(instances.Active(), [&animationEnd](CInstance& i) {
+    i.image_index = static_cast<float>(static_cast<double>(i.image_index) + i.image_speed);
+    const int32_t frames = i.sprite_index < 0 ? 0 : i.GetImageNumber();
+    if (static_cast<int32_t>(i.image_index) >= frames) {
+      i.image_index -= static_cast<float>(frames);
+      if (HasAnimationEnd(animationEnd, i)) Perform_Event(&i, &i, 7, 7);
     }
-  }
+  });
 }
 
 void Run_Step() {
@@ -456,11 +474,11 @@ void Run_Step() {
   CRoom* room = Run_CurrentRoom();
   if (room == nullptr) return;
 
-  for (CInstance* at = room->active.first; at != nullptr; at = at->next) {
-    at->xprevious = at->x;
-    at->yprevious = at->y;
-    at->path_positionprevious = at->path_position;
-  }
+  ForEachInOrder(InstanceList_Order(room->active), [](CInstance& at) {
+    at.xprevious = at.x;
+    at.yprevious = at.y;
+    at.path_positionprevious = at.path_position;
+  });
   Run_StepEvents(1);           if (Pending()) return;
   Run_TimeLines();             if (Pending()) return;
   Run_Alarms();                if (Pending()) return;

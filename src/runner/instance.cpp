@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
 
 #include "data/objects.h"
 #include "platform/conversions.h"
+#include "runner/instance_id_map.h"
 #include "runner/instance_list.h"
 #include "runner/instance_pool.h"
 
@@ -19,8 +19,8 @@ namespace {
 constexpr float kPi = 3.1415927f;
 constexpr float kSnap = 0.0001f;
 
-std::unordered_map<int32_t, CInstance*>& IdHash() {
-  static std::unordered_map<int32_t, CInstance*> map;
+InstanceIdMap& IdHash() {
+  static InstanceIdMap map;
   return map;
 }
 
@@ -146,6 +146,7 @@ void CInstance::Assign(const CInstance& other, bool join) {
   alarm = other.alarm;
   variables->CopyFrom(*other.variables);
   marked = other.marked;
+  if (marked) ++Instance_MarkCount;
   deactivated = other.deactivated;
   path_index = other.path_index;
   path_position = other.path_position;
@@ -550,20 +551,19 @@ std::unique_ptr<CInstance> Instance_Create(float x, float y, int32_t objectIndex
   return instance;
 }
 
-void Instance_MarkForDeletion(CInstance& instance) { instance.marked = true; }
+uint64_t Instance_MarkCount = 0;
 
-void Instance_IdHash_Add(CInstance& instance) { IdHash().emplace(instance.id, &instance); }
-
-void Instance_IdHash_Remove(const CInstance& instance) {
-  auto it = IdHash().find(instance.id);
-  if (it != IdHash().end() && it->second == &instance) IdHash().erase(it);
+void Instance_MarkForDeletion(CInstance& instance) {
+  instance.marked = true;
+  ++Instance_MarkCount;
 }
 
-CInstance* Instance_Find(int32_t id) {
-  auto it = IdHash().find(id);
-  return it == IdHash().end() ? nullptr : it->second;
-}
+void Instance_IdHash_Add(CInstance& instance) { IdHash().Add(instance); }
 
-int32_t Instance_IdHash_Count() { return static_cast<int32_t>(IdHash().size()); }
+void Instance_IdHash_Remove(const CInstance& instance) { IdHash().Remove(instance); }
 
-void Instance_DeleteAll() { IdHash().clear(); }
+CInstance* Instance_Find(int32_t id) { return IdHash().Find(id); }
+
+int32_t Instance_IdHash_Count() { return IdHash().Count(); }
+
+void Instance_DeleteAll() { IdHash().Clear(); }

@@ -40,12 +40,12 @@ class InstanceVariables {
   CVariableList list_;
 };
 
-class CInstance {
+class alignas(64) CInstance {
  public:
   // An object index of -1 becomes 0. When join is set the instance enters its object's
   // instance lists. It is not yet in the id map.
   CInstance(float x, float y, int32_t id, int32_t objectIndex, bool join);
-  virtual ~CInstance();
+  ~CInstance();
   CInstance(const CInstance&) = delete;
   CInstance& operator=(const CInstance&) = delete;
   // Instances come from the instance pool (runner/instance_pool.h).
@@ -100,11 +100,38 @@ class CInstance {
   // The sprite whose shape the instance takes: the mask when set, else the sprite.
   int32_t ShapeSprite() const { return mask_index >= 0 ? mask_index : sprite_index; }
 
+  // The fields every step reads come first, in the first three cache lines of the instance
+  // (instances start on a cache line): the list links, what the event passes check, the
+  // variables, position and motion, animation, depth, the flags and the grid entry. The
+  // rest follows.
+  CInstance* next = nullptr;  // the room's depth-ordered list (not owned)
+  CInstance* prev = nullptr;
+  uint64_t createSerial = 0;
+  CObjectKF* object = nullptr;  // null when the index has no object
+  InstanceVariables variables;
+  int32_t id = 0;
+  int32_t object_index = 0;
+  float x = 0.0f;
+  float y = 0.0f;
+  float xprevious = 0.0f;
+  float yprevious = 0.0f;
+  float hspeed = 0.0f;
+  float vspeed = 0.0f;
+  float speed = 0.0f;
+  float friction = 0.0f;
+  float gravity = 0.0f;
+  int32_t path_index = -1;
+  float path_position = 0.0f;
+  float path_positionprevious = 0.0f;
+  int32_t sprite_index = -1;
+  float image_index = 0.0f;
+  float image_speed = 1.0f;
+  float depth = 0.0f;
   bool bboxDirty = true;
   bool visible = true;
   bool solid = false;
   bool persistent = false;
-  bool marked = false;       // destroyed this step; leaves the room at the end of the step
+  bool marked = false;  // destroyed this step (set through Instance_MarkForDeletion); leaves at its end
   bool deactivated = false;  // in the room's deactivated list
   bool carried = false;      // room start: taken over from the carried persistent instances
   bool started = false;      // room start: create event and creation code have run
@@ -113,42 +140,25 @@ class CInstance {
   bool timeline_loop = false;
   // Whether the list holds the instance under listedDepth (see below).
   bool indexedDepth = false;
-  int32_t id = 0;
-  uint64_t createSerial = 0;
-  int32_t object_index = 0;
-  CObjectKF* object = nullptr;  // null when the index has no object
-  std::shared_ptr<CPhysicsObject> physics;
-  InstanceVariables variables;
-  int32_t sprite_index = -1;
-  float image_index = 0.0f;
-  float image_speed = 1.0f;
+  InstanceGridEntry gridEntry;  // its place in the running room's collision grid
+
+  uint64_t objectStamp = 0;  // when it last joined its object's lists (they stand in that order)
+  int32_t ownerSlot = -1;    // its place among the instances its room owns; -1 while no room owns it
+  float direction = 0.0f;
+  float gravity_direction = 270.0f;
   float image_xscale = 1.0f;
   float image_yscale = 1.0f;
   float image_angle = 0.0f;
   float image_alpha = 1.0f;
   uint32_t image_blend = 0xFFFFFF;
   int32_t mask_index = -1;
-  float x = 0.0f;
-  float y = 0.0f;
   float xstart = 0.0f;
   float ystart = 0.0f;
-  float xprevious = 0.0f;
-  float yprevious = 0.0f;
-  float direction = 0.0f;
-  float speed = 0.0f;
-  float friction = 0.0f;
-  float gravity_direction = 270.0f;
-  float gravity = 0.0f;
-  float hspeed = 0.0f;
-  float vspeed = 0.0f;
   int32_t bbox_left = kNoBoundingBox;
   int32_t bbox_top = kNoBoundingBox;
   int32_t bbox_right = kNoBoundingBox;
   int32_t bbox_bottom = kNoBoundingBox;
   std::array<int32_t, kAlarmCount> alarm;
-  int32_t path_index = -1;
-  float path_position = 0.0f;
-  float path_positionprevious = 0.0f;
   float path_speed = 0.0f;
   float path_scale = 1.0f;
   float path_orientation = 0.0f;
@@ -160,11 +170,8 @@ class CInstance {
   float timeline_speed = 1.0f;
   // The depth the instance was put into its list under, while that list indexes it by depth.
   float listedDepth = 0.0f;
-  float depth = 0.0f;
+  std::shared_ptr<CPhysicsObject> physics;
   std::shared_ptr<CCode> creationCode;  // from the room's record; null for none
-  CInstance* next = nullptr;  // the room's depth-ordered list (not owned)
-  CInstance* prev = nullptr;
-  InstanceGridEntry gridEntry;  // its place in the running room's collision grid
 
   // The box is to be computed again (and the collision grid told).
   void MarkBoxDirty() {
@@ -216,6 +223,8 @@ std::unique_ptr<CInstance> Instance_Create(float x, float y, int32_t objectIndex
 // Destroyed this step: it no longer collides or answers to code through objects and ids, and
 // the room removes it at the end of the step.
 void Instance_MarkForDeletion(CInstance& instance);
+// Counts the instances marked for deletion, so that a room looks for them only after one was.
+extern uint64_t Instance_MarkCount;
 
 // The instance id map: ids to live instances (not owned). Adding an id that is already
 // there keeps the first instance, as a lookup would find it first.

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "runner/instance_grid.h"
 
@@ -28,6 +29,13 @@ struct InstanceList {
   int32_t insertsBeforeCheck = 0;  // while out of order
   // The collision grid over the list's instances, made by the first query that needs it.
   std::unique_ptr<CInstanceGrid> grid;
+  // Counts the instances put in and taken out.
+  uint64_t changes = 0;
+  // The instances from the head as they stood after `orderChanges` changes: a pass over the
+  // list reads them from this array (loads that do not wait on each other) instead of
+  // following the links from instance to instance.
+  std::vector<CInstance*> order;
+  uint64_t orderChanges = UINT64_MAX;
 };
 
 // Counts the depth changes of listed instances that kept their place in their list.
@@ -39,5 +47,7 @@ void InstanceList_InsertByDepth(InstanceList& list, CInstance& instance);
 void InstanceList_Append(InstanceList& list, CInstance& instance);
 // Takes instance out, joining its neighbours.
 void InstanceList_Unlink(InstanceList& list, CInstance& instance);
+// The instances from the head as they stand now (valid until the list next changes).
+const std::vector<CInstance*>& InstanceList_Order(InstanceList& list);
 // The list's collision grid, made (with every instance of the list in it) when there is none.
 CInstanceGrid& InstanceList_Grid(InstanceList& list);

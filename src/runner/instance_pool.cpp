@@ -43,13 +43,17 @@ Pool& ThePool() {
   return pool;
 }
 
+// Heap blocks keep the instance's alignment (a cache line).
+void* HeapBlock(std::size_t size) { return ::operator new(size, std::align_val_t{alignof(CInstance)}); }
+void FreeHeapBlock(void* block) { ::operator delete(block, std::align_val_t{alignof(CInstance)}); }
+
 }  // namespace
 
 void* InstancePool_Allocate(std::size_t size) {
-  if (size != sizeof(CInstance)) return ::operator new(size);
+  if (size != sizeof(CInstance)) return HeapBlock(size);
   Pool& pool = ThePool();
   ++pool.inUse;
-  if (!KF_INSTANCE_POOL) return ::operator new(size);
+  if (!KF_INSTANCE_POOL) return HeapBlock(size);
   if (pool.freed != nullptr) {
     FreeBlock* block = pool.freed;
     pool.freed = block->next;
@@ -65,13 +69,13 @@ void* InstancePool_Allocate(std::size_t size) {
 void InstancePool_Free(void* block, std::size_t size) noexcept {
   if (block == nullptr) return;
   if (size != sizeof(CInstance)) {
-    ::operator delete(block);
+    FreeHeapBlock(block);
     return;
   }
   Pool& pool = ThePool();
   --pool.inUse;
   if (!KF_INSTANCE_POOL) {
-    ::operator delete(block);
+    FreeHeapBlock(block);
     return;
   }
   pool.freed = new (block) FreeBlock{pool.freed};

@@ -1,6 +1,6 @@
-// The memory instances live in: blocks of the size of one instance cut from large chunks, so
-// that instances made one after another lie one after another and a walk over a room's list
-// reads memory in order, without a heap header per instance. A freed block is reused by the
+// The memory instances live in: blocks of the size of one instance, each starting on a cache
+// line, cut from large chunks, so that instances made one after another lie one after another
+// and a walk over a room's list reads memory in order, without a heap header per instance. A freed block is reused by the
 // next instance. (The sanitizer build takes every instance from the heap, so that it still
 // catches use after destruction.)
 #pragma once

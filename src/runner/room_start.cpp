@@ -201,7 +201,7 @@ void Room_End(bool gameEnding) {
       copy->Assign(*at, false);
       g_CarriedInstances.push_back(std::move(copy));
       // The original leaves every list and goes (it is no longer reachable).
-      at->marked = true;
+      Instance_MarkForDeletion(*at);
       room.DeleteInstance(at);
     }
     at = next;

@@ -64,7 +64,7 @@ class CVariableList {
   static constexpr int kBucketCount = 64;
 
   CVariableList() = default;
-  virtual ~CVariableList();
+  ~CVariableList();
   CVariableList(const CVariableList&) = delete;
   CVariableList& operator=(const CVariableList&) = delete;
 

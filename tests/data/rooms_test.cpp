@@ -186,12 +186,26 @@ TEST_F(Rooms, DeactivationMovesInstancesAndKeepsTheirIds) {
   EXPECT_EQ(room.active.last, deep);  // back in its depth-ordered place
 
   // Marked twice, removed once.
-  shallow->marked = true;
-  shallow->marked = true;
+  Instance_MarkForDeletion(*shallow);
+  Instance_MarkForDeletion(*shallow);
   const int32_t id = shallow->id;
   room.RemoveDestroyedInstances();
   EXPECT_EQ(room.active.count, 1);
   EXPECT_EQ(Instance_Find(id), nullptr);
+
+  // Destroyed while deactivated: it stays until it is back among the active ones, and goes at
+  // the next sweep although nothing was destroyed since the last.
+  deep->deactivated = true;
+  room.UpdateActiveLists();
+  Instance_MarkForDeletion(*deep);
+  room.RemoveDestroyedInstances();
+  EXPECT_EQ(room.deactivated.count, 1);
+  room.RemoveDestroyedInstances();
+  deep->deactivated = false;
+  room.UpdateActiveLists();
+  room.RemoveDestroyedInstances();
+  EXPECT_EQ(room.active.count, 0);
+  EXPECT_EQ(room.deactivated.count, 0);
 }
 
 Tile MakeTile(float x, float y, float depth, int32_t size = 10) {

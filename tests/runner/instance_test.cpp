@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "data/game_loader.h"
 #include "data/objects.h"
@@ -114,6 +115,32 @@ TEST_F(InstanceTest, TakesItsObjectsSettingsAndJoinsItsLists) {
   c.reset();
   p.reset();
   EXPECT_EQ(parent->InstancesRecursive().Count(), 1);
+}
+
+// An object that becomes a parent while the game runs: its list of itself and descendants
+// starts from its own instances and follows joins and leaves from then on.
+TEST_F(InstanceTest, AnObjectThatBecomesAParentListsItsOwnInstancesFirst) {
+  LoadObjects();
+  CObjectKF* parent = Object_Data(0);
+  CObjectKF* child = Object_Data(1);
+  child->SetParent(-1);
+  auto walk = [](const ObjectInstanceList& list) { return std::vector<CInstance*>(list.begin(), list.end()); };
+  auto c1 = Instance_Create(0, 0, 1);
+  auto c2 = Instance_Create(0, 0, 1);
+  auto p1 = Instance_Create(0, 0, 0);
+  EXPECT_EQ(walk(child->InstancesRecursive()), (std::vector<CInstance*>{c1.get(), c2.get()}));
+  EXPECT_EQ(walk(parent->InstancesRecursive()), (std::vector<CInstance*>{p1.get()}));
+
+  Object_Data(0)->SetParent(1);  // the former child is now the parent
+  EXPECT_EQ(walk(child->InstancesRecursive()), (std::vector<CInstance*>{c1.get(), c2.get(), p1.get()}));
+  auto c3 = Instance_Create(0, 0, 1);
+  c1.reset();
+  EXPECT_EQ(walk(child->InstancesRecursive()), (std::vector<CInstance*>{c2.get(), p1.get(), c3.get()}));
+  EXPECT_EQ(walk(child->Instances()), (std::vector<CInstance*>{c2.get(), c3.get()}));
+
+  parent->SetParent(-1);
+  EXPECT_EQ(walk(child->InstancesRecursive()), (std::vector<CInstance*>{c2.get(), c3.get()}));
+  EXPECT_EQ(walk(parent->InstancesRecursive()), (std::vector<CInstance*>{p1.get()}));
 }
 
 TEST_F(InstanceTest, DirectionAndSpeedStayCoupled) {
