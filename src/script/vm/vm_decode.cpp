@@ -312,7 +312,11 @@ struct Decoder {
         case VMOpcode::Shr:
           break;
         case VMOpcode::Exit: f = VMFastOp::Exit; break;
-        case VMOpcode::Call: f = VMFastOp::Call; break;  // the decoder took only .i
+        case VMOpcode::Call:  // the decoder took only .i
+          r.id = static_cast<int32_t>(vars[i]);
+          r.imm = static_cast<int32_t>(r.word & 0xFFFF);
+          f = VMFastOp::Call;
+          break;
         case VMOpcode::PushEnv:
         case VMOpcode::PopEnv:
           break;

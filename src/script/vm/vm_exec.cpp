@@ -23,6 +23,7 @@
 #include "script/vm/vm.h"
 #include "script/vm/vm_decode.h"
 #include "script/vm/vm_operations.h"
+#include "script/vm/vm_script_call.h"
 #include "script/vm/vm_state.h"
 #include "script/vm/vm_strings.h"
 #include "script/vm/vm_values.h"
@@ -153,14 +154,13 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
                                                     const uint8_t*& code, int32_t& codeSize,
                                                     int32_t& pc, ScriptValue& value) {
   ScriptValue* spNow = sp;
-  int32_t usedNow = used, codeSizeNow = codeSize, pcNow = pc;
-  const uint8_t* codeNow = code;
-  VM_ReturnFromScript(st, spNow, usedNow, codeNow, codeSizeNow, pcNow, value);
+  int32_t usedNow = used;
+  VM_ReturnFromScript(st, spNow, usedNow, value);
   sp = spNow;
   used = usedNow;
-  code = codeNow;
-  codeSize = codeSizeNow;
-  pc = pcNow;
+  code = st.code;
+  codeSize = st.codeSize;
+  pc = st.pc;
 }
 
 // Loop idioms that start by pushing a real local, run as a whole when the words that follow
@@ -586,6 +586,7 @@ const void* const* FastHandlers();
   VMLocalsCache* localsCache = st.localsCache;
   const VMDecoded* dec = nullptr;
   VariableNode* pushNode = nullptr;
+  ScriptValue* returned = nullptr;  // the value a script call returns
   goto* ip->handler;
 
   // Decoded records. Their code never takes more values than the stack holds, the end of
@@ -936,27 +937,38 @@ fop_Bf:
 #undef KF_FAST_NEXT
 
 fop_Call : {  // a call made here; the code it enters (or returns to) goes on here too
-  int32_t id;
-  std::memcpy(&id, &ip->bits, 4);
+  // A script with records is entered here; everything else through the general call.
+  if (const CCode* script = VM_ScriptOfCall(ip->id); script != nullptr && !VM_ScriptTrace) {
+    const VMBuffer* bytecode = script->Bytecode();
+    const VMDecoded* callee = bytecode != nullptr ? VM_Decoded(*bytecode) : nullptr;
+    if (callee != nullptr) {
+      st.pc = ip[1].pc;
+      VM_EnterScript(st, *script, *bytecode, *callee, ip->imm, ip + 1, sp, used);
+      if (used > limit) {
+        pcOut = 0;
+        goto step;
+      }
+      ip = callee->insns.data();
+      localsCache = st.localsCache;
+      goto* ip->handler;
+    }
+  }
   st.pc = ip[1].pc;
   ScriptValue* spNow = sp;
   int32_t usedNow = used;
   const int32_t depth = st.depth;
   // VM_DoCall reports no errors of its own.
-  if (VM_DoCall(st, id, static_cast<int32_t>(ip->word & 0xFFFF), spNow, usedNow) != nullptr) {
-    __builtin_trap();
-  }
+  if (VM_DoCall(st, ip->id, ip->imm, spNow, usedNow) != nullptr) __builtin_trap();
   sp = spNow;
   used = usedNow;
   if (used > limit) {
     pcOut = st.pc;
     goto step;
   }
-  if (st.depth != depth) {  // a script was entered: its first record, when it has them
+  if (st.depth != depth) {  // a script was entered (one that runs byte by byte, or traced)
     st.seg->frames.Top().resume = ip + 1;
     dec = VM_Decoded(*st.buffer);
-    if (dec != nullptr && !dec->indexOf.empty() && !g_VMSlowSteps) {
-      pcOut = 0;
+    if (dec != nullptr && !g_VMSlowSteps) {
       ip = dec->insns.data();
       localsCache = st.localsCache;
       goto* ip->handler;
@@ -964,27 +976,19 @@ fop_Call : {  // a call made here; the code it enters (or returns to) goes on he
   }
   goto resume;
 }
-fop_Ret:  // ret.v
+fop_Ret:  // ret.v: the top moves straight into the caller's result cell
   if (st.depth == 0) goto ip_to_slow;  // the end of the activation, in the byte loop
-  st.returned.kind = sp->kind;
-  st.returned.real = sp->real;
-  if (!st.returned.text.empty() || !sp->text.empty()) st.returned.text.swap(sp->text);
+  returned = sp;
   goto leave;
 fop_Exit:
   if (st.depth == 0) goto ip_to_slow;
   Cell_SetVarReal(st.returned, 0.0);
+  returned = &st.returned;
   goto leave;
 leave : {
-    const VMInsn* back = st.seg->frames.Top().resume;
-    ScriptValue* spNow = sp;
-    int32_t usedNow = used, codeSizeNow = 0, pcNow = 0;
-    const uint8_t* codeNow = nullptr;
-    VM_ReturnFromScript(st, spNow, usedNow, codeNow, codeSizeNow, pcNow, st.returned);
-    sp = spNow;
-    used = usedNow;
     // A caller that called from here goes on at its next record without a look-up.
+    const VMInsn* back = VM_LeaveScript(st, sp, used, *returned);
     if (back != nullptr && !g_VMSlowSteps) {
-      pcOut = st.pc;
       ip = back;
       localsCache = st.localsCache;
       goto* ip->handler;
