@@ -45,6 +45,18 @@ enum class VMFastOp : uint8_t {
   LocalSneL,
   LocalSgeL,
   LocalSgtL,
+  // push.v of a variable of self or other, no index; push.e/.i k; add/sub/mul (.i on a .v):
+  // run whole when the variable is an argument slot holding a real
+  ArgumentIntAdd,
+  ArgumentIntSub,
+  ArgumentIntMul,
+  // the same with slt..sgt; bt/bf
+  ArgumentIntSltBranch,
+  ArgumentIntSleBranch,
+  ArgumentIntSeqBranch,
+  ArgumentIntSneBranch,
+  ArgumentIntSgeBranch,
+  ArgumentIntSgtBranch,
   PushShort,      // push.e
   PushLocalInt,   // push.v of a local, no index; conv.v.i
   PushIntAdd,     // push.e/.i k; add (then sub, mul, slt..sgt) with an integer on the right
@@ -56,6 +68,12 @@ enum class VMFastOp : uint8_t {
   PushIntSne,
   PushIntSge,
   PushIntSgt,
+  PushIntSltBranch,  // push.e/.i k; slt..sgt; bt/bf
+  PushIntSleBranch,
+  PushIntSeqBranch,
+  PushIntSneBranch,
+  PushIntSgeBranch,
+  PushIntSgtBranch,
   Push4,          // push.i .f .b
   Push8,          // push.d .l
   PopLocal,       // pop.v.U of a local, no index
@@ -90,9 +108,10 @@ struct VMInsn {
   int64_t bits = 0;      // pushes: the operand's bits
   int32_t id = 0;        // the local
   int32_t id2 = -1;      // idioms: the right-hand local, or -1 for the constant
-  int32_t target = 0;    // branches and compare idioms: the record branched to
+  int32_t target = 0;    // branches and idioms ending in one: the record branched to
   const VMInsn* jump = nullptr;  // that record (past any plain branches it starts)
   const VMInsn* after = nullptr; // idioms: the record after them (past plain branches)
+  uint8_t span = 0;      // idioms: how many records they take
   int32_t slot = 0;      // popz, pop: bytes of the popped value's type
   int32_t imm = 0;       // push.e, push.i: the integer pushed
   uint8_t typeByte = 0;

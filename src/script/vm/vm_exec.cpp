@@ -542,6 +542,15 @@ const void* const* FastHandlers();
         {VMFastOp::LocalSneL, &&fop_LocalSneL},
         {VMFastOp::LocalSgeL, &&fop_LocalSgeL},
         {VMFastOp::LocalSgtL, &&fop_LocalSgtL},
+        {VMFastOp::ArgumentIntAdd, &&fop_ArgumentIntAdd},
+        {VMFastOp::ArgumentIntSub, &&fop_ArgumentIntSub},
+        {VMFastOp::ArgumentIntMul, &&fop_ArgumentIntMul},
+        {VMFastOp::ArgumentIntSltBranch, &&fop_ArgumentIntSltBranch},
+        {VMFastOp::ArgumentIntSleBranch, &&fop_ArgumentIntSleBranch},
+        {VMFastOp::ArgumentIntSeqBranch, &&fop_ArgumentIntSeqBranch},
+        {VMFastOp::ArgumentIntSneBranch, &&fop_ArgumentIntSneBranch},
+        {VMFastOp::ArgumentIntSgeBranch, &&fop_ArgumentIntSgeBranch},
+        {VMFastOp::ArgumentIntSgtBranch, &&fop_ArgumentIntSgtBranch},
         {VMFastOp::PushShort, &&fop_PushShort},
         {VMFastOp::PushLocalInt, &&fop_PushLocalInt},
         {VMFastOp::PushIntAdd, &&fop_PushIntAdd},
@@ -553,6 +562,12 @@ const void* const* FastHandlers();
         {VMFastOp::PushIntSne, &&fop_PushIntSne},
         {VMFastOp::PushIntSge, &&fop_PushIntSge},
         {VMFastOp::PushIntSgt, &&fop_PushIntSgt},
+        {VMFastOp::PushIntSltBranch, &&fop_PushIntSltBranch},
+        {VMFastOp::PushIntSleBranch, &&fop_PushIntSleBranch},
+        {VMFastOp::PushIntSeqBranch, &&fop_PushIntSeqBranch},
+        {VMFastOp::PushIntSneBranch, &&fop_PushIntSneBranch},
+        {VMFastOp::PushIntSgeBranch, &&fop_PushIntSgeBranch},
+        {VMFastOp::PushIntSgtBranch, &&fop_PushIntSgtBranch},
         {VMFastOp::Push4, &&fop_Push4},
         {VMFastOp::Push8, &&fop_Push8},
         {VMFastOp::PopLocal, &&fop_PopLocal},
@@ -654,6 +669,28 @@ fop_PushShort:
   KF_FAST_PUSH_INT_OP(Sge)
   KF_FAST_PUSH_INT_OP(Sgt)
 #undef KF_FAST_PUSH_INT_OP
+  // push k; compare; bt/bf: as above, the comparison's result taken by the branch at once.
+#define KF_FAST_PUSH_INT_BRANCH(Name)                                      \
+  fop_PushInt##Name##Branch : {                                            \
+    if (used + 4 > limit) goto push_int_plain;                             \
+    --sp;                                                                  \
+    Cell_SetInt(*sp, ip->imm);                                             \
+    used += 4;                                                             \
+    if (!FastBinary<VMOpcode::Name>(ip[1].typeByte, sp, used)) {           \
+      ++ip;                                                                \
+      goto* ip->handler;                                                   \
+    }                                                                      \
+    used -= 4;                                                             \
+    ip = Cell_Bool(*sp++) == (ip->slot == 1) ? ip->jump : ip->after;       \
+    goto* ip->handler;                                                     \
+  }
+  KF_FAST_PUSH_INT_BRANCH(Slt)
+  KF_FAST_PUSH_INT_BRANCH(Sle)
+  KF_FAST_PUSH_INT_BRANCH(Seq)
+  KF_FAST_PUSH_INT_BRANCH(Sne)
+  KF_FAST_PUSH_INT_BRANCH(Sge)
+  KF_FAST_PUSH_INT_BRANCH(Sgt)
+#undef KF_FAST_PUSH_INT_BRANCH
 push_int_plain:
   --sp;
   Cell_SetInt(*sp, ip->imm);
@@ -726,6 +763,45 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
   used += 16;
   KF_FAST_GROWN();
 }
+
+  // An argument slot holding a real, an integer constant and the operation on them, with the
+  // branch on a comparison's result: no value is pushed but the arithmetic's result. Room for
+  // both pushes is checked first, as their records would; anything else runs as the push of
+  // the variable followed by the records of the rest.
+#define KF_FAST_ARGUMENT_OPERAND()                                                      \
+  const auto k = static_cast<uint32_t>(ip->id - g_ArgumentFirst);                       \
+  if (g_ArgumentFirst < 0 || k >= static_cast<uint32_t>(kArgumentSlotCount) ||          \
+      used + 20 > limit || Code_Arguments[k].kind != ValueKind::Real) {                 \
+    goto fop_PushInstanceVariable;                                                      \
+  }                                                                                     \
+  const double a = Code_Arguments[k].real, b = ip->imm
+#define KF_FAST_ARGUMENT_ARITHMETIC(Name, expression) \
+  fop_ArgumentInt##Name : {                           \
+    KF_FAST_ARGUMENT_OPERAND();                       \
+    --sp;                                             \
+    Cell_SetVarReal(*sp, expression);                 \
+    used += 16;                                       \
+    ip = ip->after;                                   \
+    goto* ip->handler;                                \
+  }
+#define KF_FAST_ARGUMENT_BRANCH(Name)                                                  \
+  fop_ArgumentInt##Name##Branch : {                                                    \
+    KF_FAST_ARGUMENT_OPERAND();                                                        \
+    ip = CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1) ? ip->jump : ip->after; \
+    goto* ip->handler;                                                                 \
+  }
+  KF_FAST_ARGUMENT_ARITHMETIC(Add, a + b)
+  KF_FAST_ARGUMENT_ARITHMETIC(Sub, a - b)
+  KF_FAST_ARGUMENT_ARITHMETIC(Mul, a * b)
+  KF_FAST_ARGUMENT_BRANCH(Slt)
+  KF_FAST_ARGUMENT_BRANCH(Sle)
+  KF_FAST_ARGUMENT_BRANCH(Seq)
+  KF_FAST_ARGUMENT_BRANCH(Sne)
+  KF_FAST_ARGUMENT_BRANCH(Sge)
+  KF_FAST_ARGUMENT_BRANCH(Sgt)
+#undef KF_FAST_ARGUMENT_BRANCH
+#undef KF_FAST_ARGUMENT_ARITHMETIC
+#undef KF_FAST_ARGUMENT_OPERAND
 
   // The loop idioms on real locals, one record per operation and kind of right-hand side.
 #define KF_FAST_LOCAL_UPDATE(Op, Right)                                                    \
