@@ -337,7 +337,6 @@ struct Decoder {
     if (next.typeByte != 0x52 && next.typeByte != 0x22) return plain;
     const auto op = static_cast<VMOpcode>(next.word >> 24);
     if (op >= VMOpcode::Slt && op <= VMOpcode::Sgt && TakesBranch(i + 2, out.insns[i])) {
-      out.insns[i].span = 3;
       return Offset(VMFastOp::PushIntSltBranch, op);
     }
     switch (op) {
@@ -391,13 +390,11 @@ struct Decoder {
     if (r2.typeByte != 0x52) return plain;
     const auto op = static_cast<VMOpcode>(r2.word >> 24);
     if (op == VMOpcode::Add || op == VMOpcode::Sub || op == VMOpcode::Mul) {
-      r.span = 3;
       return op == VMOpcode::Add   ? VMFastOp::ArgumentIntAdd
              : op == VMOpcode::Sub ? VMFastOp::ArgumentIntSub
                                    : VMFastOp::ArgumentIntMul;
     }
     if (op < VMOpcode::Slt || op > VMOpcode::Sgt || !TakesBranch(i + 3, r)) return plain;
-    r.span = 4;
     return Offset(VMFastOp::ArgumentIntSltBranch, op);
   }
 
@@ -460,15 +457,13 @@ struct Decoder {
     r.op = static_cast<uint8_t>(op);
     if (op == VMOpcode::Add || op == VMOpcode::Sub || op == VMOpcode::Mul) {
       if (r3.word != (0x41550000u | (r.word & 0xFFFF)) || vars[i + 3] != vars[i]) return false;
-      r.span = 4;
-      return true;
+        return true;
     }
     if (op < VMOpcode::Slt || op > VMOpcode::Sgt) return false;
     const auto branch = static_cast<VMOpcode>(r3.word >> 24);
     if (branch != VMOpcode::Bt && branch != VMOpcode::Bf) return false;
     r.target = r3.target;
     r.slot = branch == VMOpcode::Bt ? 1 : 0;
-    r.span = 4;
     return true;
   }
 };
@@ -494,7 +489,6 @@ const VMDecoded* VM_DecodeBuffer(const VMBuffer& code) {
     };
     for (size_t i = 0; i < insns.size(); ++i) {
       insns[i].jump = past(static_cast<size_t>(insns[i].target));
-      if (insns[i].span != 0) insns[i].after = past(i + insns[i].span);
     }
   }
   code.SetDerived(decoded);

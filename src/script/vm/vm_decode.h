@@ -110,8 +110,6 @@ struct VMInsn {
   int32_t id2 = -1;      // idioms: the right-hand local, or -1 for the constant
   int32_t target = 0;    // branches and idioms ending in one: the record branched to
   const VMInsn* jump = nullptr;  // that record (past any plain branches it starts)
-  const VMInsn* after = nullptr; // idioms: the record after them (past plain branches)
-  uint8_t span = 0;      // idioms: how many records they take
   int32_t slot = 0;      // popz, pop: bytes of the popped value's type
   int32_t imm = 0;       // push.e, push.i: the integer pushed
   uint8_t typeByte = 0;

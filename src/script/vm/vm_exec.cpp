@@ -607,7 +607,9 @@ const void* const* FastHandlers();
   // Decoded records. Their code never takes more values than the stack holds, the end of
   // the code is a record of its own, and nothing here runs while every step must be slow;
   // what is left to check is the stack limit after a push. A record that meets anything
-  // unusual hands its instruction, untouched, to the byte loop.
+  // unusual hands its instruction, untouched, to the byte loop. A record that stands for a
+  // run of instructions goes on past them by a fixed step, not a pointer it reads: the next
+  // record's address then waits on no load.
 #define KF_FAST_NEXT() \
   do {                 \
     ++ip;              \
@@ -681,7 +683,7 @@ fop_PushShort:
       goto* ip->handler;                                                   \
     }                                                                      \
     used -= 4;                                                             \
-    ip = Cell_Bool(*sp++) == (ip->slot == 1) ? ip->jump : ip->after;       \
+    ip = Cell_Bool(*sp++) == (ip->slot == 1) ? ip->jump : ip + 3;          \
     goto* ip->handler;                                                     \
   }
   KF_FAST_PUSH_INT_BRANCH(Slt)
@@ -781,13 +783,13 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
     --sp;                                             \
     Cell_SetVarReal(*sp, expression);                 \
     used += 16;                                       \
-    ip = ip->after;                                   \
+    ip += 3;                                          \
     goto* ip->handler;                                \
   }
 #define KF_FAST_ARGUMENT_BRANCH(Name)                                                  \
   fop_ArgumentInt##Name##Branch : {                                                    \
     KF_FAST_ARGUMENT_OPERAND();                                                        \
-    ip = CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1) ? ip->jump : ip->after; \
+    ip = CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1) ? ip->jump : ip + 4;    \
     goto* ip->handler;                                                                 \
   }
   KF_FAST_ARGUMENT_ARITHMETIC(Add, a + b)
@@ -809,7 +811,7 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
     const int step = LocalUpdate<VMOpcode::Op, #Right[0] == 'L'>(st, localsCache, ip, used, \
                                                                  limit, pushNode);         \
     if (step == kIdiomDone) {                                                              \
-      ip = ip->after;                                                                      \
+      ip += 4;                                                                             \
       goto* ip->handler;                                                                   \
     }                                                                                      \
     if (step == kIdiomPush) goto push_node;                                                \
@@ -820,7 +822,7 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
     const int step = LocalCompare<VMOpcode::Op, #Right[0] == 'L'>(st, localsCache, ip, used, \
                                                                   limit, pushNode);         \
     if (step == kIdiomDone) {                                                               \
-      ip = ip->after;                                                                       \
+      ip += 4;                                                                              \
       goto* ip->handler;                                                                    \
     }                                                                                       \
     if (step == kIdiomBranch) KF_FAST_JUMP();                                               \
