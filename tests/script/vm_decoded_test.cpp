@@ -48,6 +48,10 @@ const Program kPrograms[] = {
      "n = 0; k = 5; while (k > 0) { k -= 1; n += 1; } if (!(n == 5)) n = -100;"
      "if (n >= k + 5) n += 1000; do n += 1; until (n > 1010); if (n != k) n += (n < 3) + 2 * (k <= 0);"
      "r = n;"},
+    {"elements of a local's 2-D array named by locals",
+     "var a, b, i, j, t; for (i = 0; i < 3; i += 1) for (j = 0; j < 4; j += 1) a[i, j] = i * 10 + j;"
+     "i = 2; j = 1; b[j, i] = \"s\"; t = a[1, 3] * 1000 + a[2, 0] * 10 + a[i, j] * 100000;"
+     "i = 1; j = 3; a[i, j] = a[j - 3, i] + 0.5; r = concat(t, a[1, 3], b[1, 2], a[i, j]);"},
 };
 
 class VMDecodedTest : public VMTest {

@@ -247,6 +247,7 @@ struct Decoder {
             f = VMFastOp::PushShort;
             r.imm = static_cast<int16_t>(r.word & 0xFFFF);
             f = IntOperation(i, f);
+            if (f == VMFastOp::PushShort) f = LocalElement2D(i, f);
           } else if (t == static_cast<uint32_t>(VMType::Int) ||
                      t == static_cast<uint32_t>(VMType::Float) ||
                      t == static_cast<uint32_t>(VMType::Bool)) {
@@ -351,6 +352,42 @@ struct Decoder {
       case VMOpcode::Sgt: return VMFastOp::PushIntSgt;
       default: return plain;
     }
+  }
+
+  // push.e -7 (record i) starting a[R, C] of locals a, R and C, read or stored: one record
+  // for the nine.
+  VMFastOp LocalElement2D(size_t i, VMFastOp plain) {
+    constexpr size_t kLength = 9;
+    if (i + kLength >= out.insns.size() || out.insns[i].imm != kLocalInstance) return plain;
+    for (size_t k = 1; k < kLength; ++k) {
+      if (depth[i + k] < 0) return plain;
+    }
+    const auto at = [this, i](size_t k) { return out.insns[i + k].word; };
+    const uint32_t toInt = VM_Word(VMOpcode::Conv, 0x25);
+    if ((at(1) >> 16) != 0xC005 || !IsPlainLocal(at(1), vars[i + 1]) || at(2) != toInt ||
+        (at(3) >> 16) != 0xC002 || vars[i + 3] != static_cast<uint32_t>(kArrayRowStride) ||
+        at(4) != VM_Word(VMOpcode::Mul, 0x22) || (at(5) >> 16) != 0xC005 ||
+        !IsPlainLocal(at(5), vars[i + 5]) || at(6) != toInt ||
+        at(7) != VM_Word(VMOpcode::Add, 0x22)) {
+      return plain;
+    }
+    const uint32_t element = at(8);
+    const auto op = static_cast<VMOpcode>(element >> 24);
+    const uint32_t t = (element >> 16) & 0x0F, u = (element >> 20) & 0x0F;
+    if (t != static_cast<uint32_t>(VMType::Var) || !IndexAndInstanceOnStack(vars[i + 8])) {
+      return plain;
+    }
+    VMInsn& r = out.insns[i];
+    r.id = static_cast<int32_t>(vars[i + 1] & kVMVarIdMask);
+    r.id2 = static_cast<int32_t>(vars[i + 5] & kVMVarIdMask);
+    r.id3 = static_cast<int32_t>(vars[i + 8] & kVMVarIdMask);
+    if (op == VMOpcode::Push) return VMFastOp::PushLocalElement2D;
+    if (op == VMOpcode::Pop && u <= static_cast<uint32_t>(VMType::String)) {
+      r.slot = VM_SlotSize(u);
+      r.typeByte = static_cast<uint8_t>(element >> 16);
+      return VMFastOp::PopLocalElement2D;
+    }
+    return plain;
   }
 
   // The record of comparison op within a run of six that starts with the one for slt.

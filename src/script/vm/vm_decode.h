@@ -80,6 +80,11 @@ enum class VMFastOp : uint8_t {
   PopInstanceVariable,  // pop.v.U of a variable of self or other, no index
   PushElement,    // push.v with index and instance on the stack (locals' elements)
   PopElement,     // pop.v.U with index and instance on the stack (locals' elements)
+  // push.e -7; the index of locals R, C (push.v R; conv.v.i; push.i 32000; mul.i.i; push.v C;
+  // conv.v.i; add.i.i); push.v or pop.v.U of a local's element: the element of a[R, C]
+  // (a store's record takes the type byte and slot of its pop)
+  PushLocalElement2D,
+  PopLocalElement2D,
   Add,
   Sub,
   Mul,
@@ -109,6 +114,7 @@ struct VMInsn {
   int32_t id = 0;        // the local
   int32_t id2 = -1;      // idioms: the right-hand local, or -1 for the constant
   int32_t target = 0;    // branches and idioms ending in one: the record branched to
+  int32_t id3 = -1;      // elements of a[R, C]: the array (id: R, id2: C)
   const VMInsn* jump = nullptr;  // that record (past any plain branches it starts)
   int32_t slot = 0;      // popz, pop: bytes of the popped value's type
   int32_t imm = 0;       // push.e, push.i: the integer pushed

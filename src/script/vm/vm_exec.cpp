@@ -140,6 +140,41 @@ VariableNode* CacheLocal(VMState& st, int32_t id) {
   return node;
 }
 
+// A local's node from the cache, or from the list (then cached); null when it has none yet.
+[[gnu::always_inline]] inline VariableNode* FindLocal(VMState& st, VMLocalsCache* cache,
+                                                      int32_t id) {
+  VariableNode* node = cache->Find(id);
+  return node != nullptr ? node : CacheLocal(st, id);
+}
+
+// Stores a value into an element of a local's array, lengthening it as needed (row and
+// column not negative).
+[[gnu::always_inline]] inline void StoreElement(VariableNode& node, int32_t row, int32_t column,
+                                                const ScriptValue& value) {
+  if (static_cast<size_t>(row) >= node.rows.size()) node.rows.resize(static_cast<size_t>(row) + 1);
+  ScriptValue& element = node.rows[static_cast<size_t>(row)].At(static_cast<size_t>(column));
+  element.kind = value.kind;
+  element.real = value.real;
+  if (!element.text.empty() || !value.text.empty()) element.text = value.text;
+}
+
+// The index of a[R, C] from the real locals R and C (the id and id2 of an element record), as
+// the index's own instructions work it out; 0 when one is not a real yet or room is false,
+// which sends the record back to running those instructions.
+[[gnu::always_inline]] inline int32_t LocalIndex2D(VMState& st, VMLocalsCache* cache,
+                                                   const VMInsn* ip, bool room) {
+  if (cache == nullptr || !room) return 0;
+  const VariableNode* row = FindLocal(st, cache, ip->id);
+  const VariableNode* column = FindLocal(st, cache, ip->id2);
+  if (row == nullptr || column == nullptr || row->value.kind != ValueKind::Real ||
+      column->value.kind != ValueKind::Real) {
+    return 0;
+  }
+  const auto r = static_cast<uint32_t>(Cell_TruncToInt32(row->value.real));
+  const auto c = static_cast<uint32_t>(Cell_TruncToInt32(column->value.real));
+  return static_cast<int32_t>(r * static_cast<uint32_t>(kArrayRowStride) + c);
+}
+
 // An element of a local's array, or null when the index is outside it (the general path then
 // reports it). index = row * 32000 + column, split by truncating division.
 inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) {
@@ -574,6 +609,8 @@ const void* const* FastHandlers();
         {VMFastOp::PopInstanceVariable, &&fop_PopInstanceVariable},
         {VMFastOp::PushElement, &&fop_PushElement},
         {VMFastOp::PopElement, &&fop_PopElement},
+        {VMFastOp::PushLocalElement2D, &&fop_PushLocalElement2D},
+        {VMFastOp::PopLocalElement2D, &&fop_PopLocalElement2D},
         {VMFastOp::Add, &&fop_Add},
         {VMFastOp::Sub, &&fop_Sub},
         {VMFastOp::Mul, &&fop_Mul},
@@ -892,13 +929,42 @@ fop_PopElement : {  // a store into an element of a local's array
   ConvertForStore(value, ip->typeByte >> 4);
   ++sp;
   used -= ip->slot;
-  if (static_cast<size_t>(row) >= node->rows.size()) node->rows.resize(static_cast<size_t>(row) + 1);
-  ScriptValue& element = node->rows[static_cast<size_t>(row)].At(static_cast<size_t>(column));
-  element.kind = value.kind;
-  element.real = value.real;
-  if (!element.text.empty() || !value.text.empty()) element.text = value.text;
+  StoreElement(*node, row, column, value);
   Variable_ArrayError = false;
   KF_FAST_NEXT();
+}
+
+  // a[R, C] of locals: the index worked out from the two locals as its seven records would,
+  // then the element read or stored as the element's record would. Anything else (a local not
+  // a real, index 0, an element outside the array, too little room for the pushes) runs the
+  // nine records one by one from the push of -7.
+fop_PushLocalElement2D : {
+  const int32_t index = LocalIndex2D(st, localsCache, ip, used + 24 <= limit);
+  if (index == 0) goto fop_PushShort;
+  const VariableNode* node = FindLocal(st, localsCache, ip->id3);
+  const ScriptValue* element = node == nullptr ? nullptr : LocalElement(*node, index);
+  if (element == nullptr) goto fop_PushShort;
+  PushCopy(sp, *element);
+  used += 16;
+  Variable_ArrayError = false;
+  ip += 9;
+  goto* ip->handler;
+}
+fop_PopLocalElement2D : {
+  const int32_t index = LocalIndex2D(st, localsCache, ip, used + 24 <= limit);
+  if (index == 0) goto fop_PushShort;
+  const int32_t row = index / kArrayRowStride, column = index - row * kArrayRowStride;
+  if (row < 0 || column < 0) goto fop_PushShort;
+  VariableNode* node = FindLocal(st, localsCache, ip->id3);
+  if (node == nullptr) goto fop_PushShort;
+  ScriptValue& value = *sp;
+  ConvertForStore(value, ip->typeByte >> 4);
+  ++sp;
+  used -= ip->slot;
+  StoreElement(*node, row, column, value);
+  Variable_ArrayError = false;
+  ip += 9;
+  goto* ip->handler;
 }
 
 fop_PopLocal : {  // pop.v.U into a local

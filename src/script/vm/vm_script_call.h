@@ -28,12 +28,16 @@ extern VMScriptLookup g_VMScriptLookup;
   return g_VMScriptLookup(id - kScriptFunctionBase);
 }
 
-// A value moved from one cell into another; from is left to be overwritten.
+// A value moved from one cell into another; from is left to be overwritten. Strings take
+// the call out of line, which keeps the common case short.
+[[gnu::noinline]] inline void VM_MoveString(ScriptValue& to, ScriptValue& from) {
+  to = std::move(from);
+}
 [[gnu::always_inline]] inline void VM_MoveValue(ScriptValue& to, ScriptValue& from) {
-  if (from.kind == ValueKind::Real) {
+  if (from.kind == ValueKind::Real) [[likely]] {
     to.SetReal(from.real);
   } else {
-    to = std::move(from);
+    VM_MoveString(to, from);
   }
 }
 

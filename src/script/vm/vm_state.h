@@ -32,6 +32,7 @@ struct VMCodeIdentity {
 // arguments on the value stack; here it lives on a stack of its own while the value stack
 // counts its bytes. What a call and its return touch comes first, the argument slots last.
 struct VMFrame {
+  VMFrame* below = nullptr;  // the frame pushed before it while it is on the stack
   const VMInsn* resume = nullptr;  // the decoded record the caller goes on at, if it has one
   const VMBuffer* buffer = nullptr;  // the caller's code
   const VMCodeIdentity* ident = nullptr;
@@ -67,13 +68,15 @@ struct VMWith {
 class VMFrameStack {
  public:
   VMFrame& Push() {
-    if (count_ == frames_.size()) [[unlikely]] Grow();
-    top_ = frames_[count_++].get();
-    return *top_;
+    if (count_ == built_) [[unlikely]] Grow();
+    VMFrame* frame = frames_[count_++].get();
+    frame->below = top_;
+    top_ = frame;
+    return *frame;
   }
   void Pop() {
     --count_;
-    top_ = count_ == 0 ? nullptr : frames_[count_ - 1].get();
+    top_ = top_->below;
   }
   VMFrame& Top() { return *top_; }
   bool Empty() const { return count_ == 0; }
@@ -82,11 +85,15 @@ class VMFrameStack {
   const VMFrame& FromTop(size_t i) const { return *frames_[count_ - 1 - i]; }
 
  private:
-  [[gnu::noinline]] void Grow() { frames_.push_back(std::make_unique<VMFrame>()); }
+  [[gnu::noinline]] void Grow() {
+    frames_.push_back(std::make_unique<VMFrame>());
+    built_ = frames_.size();
+  }
 
   std::vector<std::unique_ptr<VMFrame>> frames_;
   VMFrame* top_ = nullptr;
   size_t count_ = 0;
+  size_t built_ = 0;  // records made so far
 };
 
 // Nodes of a locals list, found once and then reached directly. A list's nodes stay where
