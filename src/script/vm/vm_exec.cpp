@@ -338,6 +338,19 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
   }
 }
 
+// Pops the value on top (of type typeByte >> 4, taking slot bytes) into an element of a
+// local's array.
+[[gnu::always_inline]] inline void PopIntoElement(ScriptValue*& sp, int32_t& used,
+                                                  VariableNode& node, int32_t row, int32_t column,
+                                                  uint32_t typeByte, int32_t slot) {
+  ScriptValue& value = *sp;
+  ConvertForStore(value, typeByte >> 4);
+  ++sp;
+  used -= slot;
+  StoreElement(node, row, column, value);
+  Variable_ArrayError = false;
+}
+
 // Pushes a copy of a variable's value.
 [[gnu::always_inline]] inline void PushCopy(ScriptValue*& sp, const ScriptValue& value) {
   --sp;
@@ -925,12 +938,7 @@ fop_PopElement : {  // a store into an element of a local's array
   if (row < 0 || column < 0) KF_FAST_SLOW();
   sp += 2;
   used -= 8;
-  ScriptValue& value = *sp;
-  ConvertForStore(value, ip->typeByte >> 4);
-  ++sp;
-  used -= ip->slot;
-  StoreElement(*node, row, column, value);
-  Variable_ArrayError = false;
+  PopIntoElement(sp, used, *node, row, column, ip->typeByte, ip->slot);
   KF_FAST_NEXT();
 }
 
@@ -957,12 +965,7 @@ fop_PopLocalElement2D : {
   if (row < 0 || column < 0) goto fop_PushShort;
   VariableNode* node = FindLocal(st, localsCache, ip->id3);
   if (node == nullptr) goto fop_PushShort;
-  ScriptValue& value = *sp;
-  ConvertForStore(value, ip->typeByte >> 4);
-  ++sp;
-  used -= ip->slot;
-  StoreElement(*node, row, column, value);
-  Variable_ArrayError = false;
+  PopIntoElement(sp, used, *node, row, column, ip->typeByte, ip->slot);
   ip += 9;
   goto* ip->handler;
 }
@@ -1082,7 +1085,8 @@ fop_Bf:
 
 fop_Call : {  // a call made here; the code it enters (or returns to) goes on here too
   // A script with records is entered here; everything else through the general call.
-  if (const CCode* script = VM_ScriptOfCall(ip->id); script != nullptr && !VM_ScriptTrace) {
+  const CCode* script = VM_ScriptOfCall(ip->id);
+  if (script != nullptr && !VM_ScriptTrace && !g_VMSlowSteps) {
     const VMBuffer* bytecode = script->Bytecode();
     const VMDecoded* callee = bytecode != nullptr ? VM_Decoded(*bytecode) : nullptr;
     if (callee != nullptr) {
