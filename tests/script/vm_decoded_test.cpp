@@ -42,10 +42,16 @@ const Program kPrograms[] = {
      "a[2, 7] = \"z\"; a[1] = s; r = concat(a[2, 7], a[1], a[0, 1]);"},
     {"a local copied into another", "var u, k; k = 2; u = k; r = u + k;"},
     {"recursion and arguments", "r = kf_fib(12) * 1000 + kf_pick(3, \"x\", 5);"},
+    {"arguments against constants: compared, branched on and computed with",
+     "r = kf_against(3, 0) + kf_against(3.000001, 1) * 1000000 + kf_against(-2.5, 2) * 1000000 * 1000000;"},
     {"comparisons of instance variables taken by branches",
      "n = 0; k = 5; while (k > 0) { k -= 1; n += 1; } if (!(n == 5)) n = -100;"
      "if (n >= k + 5) n += 1000; do n += 1; until (n > 1010); if (n != k) n += (n < 3) + 2 * (k <= 0);"
      "r = n;"},
+    {"elements of a local's 2-D array named by locals",
+     "var a, b, i, j, t; for (i = 0; i < 3; i += 1) for (j = 0; j < 4; j += 1) a[i, j] = i * 10 + j;"
+     "i = 2; j = 1; b[j, i] = \"s\"; t = a[1, 3] * 1000 + a[2, 0] * 10 + a[i, j] * 100000;"
+     "i = 1; j = 3; a[i, j] = a[j - 3, i] + 0.5; r = concat(t, a[1, 3], b[1, 2], a[i, j]);"},
 };
 
 class VMDecodedTest : public VMTest {
@@ -67,6 +73,11 @@ class VMDecodedTest : public VMTest {
 TEST_F(VMDecodedTest, EveryProgramLeavesTheSameValueInEveryMode) {
   AddScript("kf_fib", "if (argument0 < 2) return argument0; return kf_fib(argument0 - 1) + kf_fib(argument0 - 2);");
   AddScript("kf_pick", "if (argument1 == \"x\") return argument0 + argument2; return -1;");
+  AddScript("kf_against",
+            "var t; t = 0; if (argument0 < 3) t += 1; if (argument0 <= 3) t += 2; if (argument0 == 3) t += 4;"
+            "if (argument0 != 3) t += 8; if (argument0 >= 3) t += 16; if (argument0 > 2) t += 32;"
+            "if !(argument0 > 2) t += 64; return t + (argument0 - 1) * 100 + (argument0 + 7) * 10000"
+            " + argument0 * 3 + argument1;");
   for (const Program& p : kPrograms) {
     SCOPED_TRACE(p.name);
     const ScriptValue expected = RunIn(Mode::ByteLoop, p.text);
@@ -80,6 +91,24 @@ TEST_F(VMDecodedTest, EveryProgramLeavesTheSameValueInEveryMode) {
     }
   }
   EXPECT_EQ(RunIn(Mode::Decoded, kPrograms[5].text).real, 144 * 1000 + 8);
+}
+
+TEST_F(VMDecodedTest, AStringArgumentAgainstAConstantFailsAlikeInEveryMode) {
+  AddScript("kf_minus", "return argument0 - 1;");
+  AddScript("kf_below", "if (argument0 < 1) return 1; return 2;");
+  for (const char* program : {"r = kf_minus(\"ab\");", "r = kf_below(\"ab\");"}) {
+    SCOPED_TRACE(program);
+    RunIn(Mode::ByteLoop, program);
+    ASSERT_EQ(Errors().size(), 1u);
+    const std::string expected = Errors()[0];
+    for (Mode mode : {Mode::Decoded, Mode::DecodedArgumentSlots}) {
+      TheWorld().errors.clear();
+      RunIn(mode, program);
+      ASSERT_EQ(Errors().size(), 1u);
+      EXPECT_EQ(Errors()[0], expected);
+    }
+    TheWorld().errors.clear();
+  }
 }
 
 TEST_F(VMDecodedTest, CallsGiveTheCallerItsArgumentSlotsBack) {

@@ -241,12 +241,13 @@ struct Decoder {
               f = VMFastOp::PushElement;
             } else if (IsPlainInstanceVariable(r.word, vars[i])) {
               r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
-              f = VMFastOp::PushInstanceVariable;
+              f = VariableIntOperation(i);
             }
           } else if (t == static_cast<uint32_t>(VMType::Error)) {
             f = VMFastOp::PushShort;
             r.imm = static_cast<int16_t>(r.word & 0xFFFF);
             f = IntOperation(i, f);
+            if (f == VMFastOp::PushShort) f = LocalElement2D(i, f);
           } else if (t == static_cast<uint32_t>(VMType::Int) ||
                      t == static_cast<uint32_t>(VMType::Float) ||
                      t == static_cast<uint32_t>(VMType::Bool)) {
@@ -312,7 +313,11 @@ struct Decoder {
         case VMOpcode::Shr:
           break;
         case VMOpcode::Exit: f = VMFastOp::Exit; break;
-        case VMOpcode::Call: f = VMFastOp::Call; break;  // the decoder took only .i
+        case VMOpcode::Call:  // the decoder took only .i
+          r.id = static_cast<int32_t>(vars[i]);
+          r.imm = static_cast<int32_t>(r.word & 0xFFFF);
+          f = VMFastOp::Call;
+          break;
         case VMOpcode::PushEnv:
         case VMOpcode::PopEnv:
           break;
@@ -325,12 +330,17 @@ struct Decoder {
   }
 
   // A push of an integer (record i) that the next record takes at once as the right-hand
-  // operand of an arithmetic or comparison on a .v or an .i: one record for both.
-  VMFastOp IntOperation(size_t i, VMFastOp plain) const {
+  // operand of an arithmetic or comparison on a .v or an .i: one record for both, and for
+  // the bt/bf that takes a comparison's result.
+  VMFastOp IntOperation(size_t i, VMFastOp plain) {
     const VMInsn& next = out.insns[i + 1];
     if (i + 2 >= out.insns.size() || depth[i + 1] < 0) return plain;
     if (next.typeByte != 0x52 && next.typeByte != 0x22) return plain;
-    switch (static_cast<VMOpcode>(next.word >> 24)) {
+    const auto op = static_cast<VMOpcode>(next.word >> 24);
+    if (op >= VMOpcode::Slt && op <= VMOpcode::Sgt && TakesBranch(i + 2, out.insns[i])) {
+      return Offset(VMFastOp::PushIntSltBranch, op);
+    }
+    switch (op) {
       case VMOpcode::Add: return VMFastOp::PushIntAdd;
       case VMOpcode::Sub: return VMFastOp::PushIntSub;
       case VMOpcode::Mul: return VMFastOp::PushIntMul;
@@ -342,6 +352,87 @@ struct Decoder {
       case VMOpcode::Sgt: return VMFastOp::PushIntSgt;
       default: return plain;
     }
+  }
+
+  // push.e -7 (record i) starting a[R, C] of locals a, R and C, read or stored: one record
+  // for the nine.
+  VMFastOp LocalElement2D(size_t i, VMFastOp plain) {
+    constexpr size_t kLength = 9;
+    if (i + kLength >= out.insns.size() || out.insns[i].imm != kLocalInstance) return plain;
+    for (size_t k = 1; k < kLength; ++k) {
+      if (depth[i + k] < 0) return plain;
+    }
+    const auto at = [this, i](size_t k) { return out.insns[i + k].word; };
+    const uint32_t toInt = VM_Word(VMOpcode::Conv, 0x25);
+    if ((at(1) >> 16) != 0xC005 || !IsPlainLocal(at(1), vars[i + 1]) || at(2) != toInt ||
+        (at(3) >> 16) != 0xC002 || vars[i + 3] != static_cast<uint32_t>(kArrayRowStride) ||
+        at(4) != VM_Word(VMOpcode::Mul, 0x22) || (at(5) >> 16) != 0xC005 ||
+        !IsPlainLocal(at(5), vars[i + 5]) || at(6) != toInt ||
+        at(7) != VM_Word(VMOpcode::Add, 0x22)) {
+      return plain;
+    }
+    const uint32_t element = at(8);
+    const auto op = static_cast<VMOpcode>(element >> 24);
+    const uint32_t t = (element >> 16) & 0x0F, u = (element >> 20) & 0x0F;
+    if (t != static_cast<uint32_t>(VMType::Var) || !IndexAndInstanceOnStack(vars[i + 8])) {
+      return plain;
+    }
+    VMInsn& r = out.insns[i];
+    r.id = static_cast<int32_t>(vars[i + 1] & kVMVarIdMask);
+    r.id2 = static_cast<int32_t>(vars[i + 5] & kVMVarIdMask);
+    r.id3 = static_cast<int32_t>(vars[i + 8] & kVMVarIdMask);
+    if (op == VMOpcode::Push) return VMFastOp::PushLocalElement2D;
+    if (op == VMOpcode::Pop && u <= static_cast<uint32_t>(VMType::String)) {
+      r.slot = VM_SlotSize(u);
+      r.typeByte = static_cast<uint8_t>(element >> 16);
+      return VMFastOp::PopLocalElement2D;
+    }
+    return plain;
+  }
+
+  // The record of comparison op within a run of six that starts with the one for slt.
+  static VMFastOp Offset(VMFastOp slt, VMOpcode op) {
+    return static_cast<VMFastOp>(static_cast<int>(slt) + static_cast<int>(op) -
+                                 static_cast<int>(VMOpcode::Slt));
+  }
+
+  // Whether record b is a reached bt/bf; if so the idiom record r branches as it would.
+  bool TakesBranch(size_t b, VMInsn& r) const {
+    if (b + 1 >= out.insns.size() || depth[b] < 0) return false;
+    const auto branch = static_cast<VMOpcode>(out.insns[b].word >> 24);
+    if (branch != VMOpcode::Bt && branch != VMOpcode::Bf) return false;
+    r.target = out.insns[b].target;
+    r.slot = branch == VMOpcode::Bt ? 1 : 0;
+    return true;
+  }
+
+  // A push of a variable of self or other (record i) followed by a push of an integer and an
+  // arithmetic on the two, or a comparison and a bt/bf: one record for all of them.
+  VMFastOp VariableIntOperation(size_t i) {
+    constexpr VMFastOp plain = VMFastOp::PushInstanceVariable;
+    if (i + 3 >= out.insns.size() || depth[i + 1] < 0 || depth[i + 2] < 0) return plain;
+    VMInsn& r = out.insns[i];
+    const VMInsn& r1 = out.insns[i + 1];
+    const VMInsn& r2 = out.insns[i + 2];
+    switch (r1.word >> 16) {
+      case 0xC00F:  // push.e
+        r.imm = static_cast<int16_t>(r1.word & 0xFFFF);
+        break;
+      case 0xC002:  // push.i
+        r.imm = static_cast<int32_t>(vars[i + 1]);
+        break;
+      default:
+        return plain;
+    }
+    if (r2.typeByte != 0x52) return plain;
+    const auto op = static_cast<VMOpcode>(r2.word >> 24);
+    if (op == VMOpcode::Add || op == VMOpcode::Sub || op == VMOpcode::Mul) {
+      return op == VMOpcode::Add   ? VMFastOp::ArgumentIntAdd
+             : op == VMOpcode::Sub ? VMFastOp::ArgumentIntSub
+                                   : VMFastOp::ArgumentIntMul;
+    }
+    if (op < VMOpcode::Slt || op > VMOpcode::Sgt || !TakesBranch(i + 3, r)) return plain;
+    return Offset(VMFastOp::ArgumentIntSltBranch, op);
   }
 
   static VMFastOp IdiomOp(const VMInsn& r) {
@@ -403,7 +494,7 @@ struct Decoder {
     r.op = static_cast<uint8_t>(op);
     if (op == VMOpcode::Add || op == VMOpcode::Sub || op == VMOpcode::Mul) {
       if (r3.word != (0x41550000u | (r.word & 0xFFFF)) || vars[i + 3] != vars[i]) return false;
-      return true;
+        return true;
     }
     if (op < VMOpcode::Slt || op > VMOpcode::Sgt) return false;
     const auto branch = static_cast<VMOpcode>(r3.word >> 24);
@@ -435,7 +526,6 @@ const VMDecoded* VM_DecodeBuffer(const VMBuffer& code) {
     };
     for (size_t i = 0; i < insns.size(); ++i) {
       insns[i].jump = past(static_cast<size_t>(insns[i].target));
-      if (i + 4 < insns.size()) insns[i].after = past(i + 4);
     }
   }
   code.SetDerived(decoded);

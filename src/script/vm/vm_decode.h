@@ -45,6 +45,18 @@ enum class VMFastOp : uint8_t {
   LocalSneL,
   LocalSgeL,
   LocalSgtL,
+  // push.v of a variable of self or other, no index; push.e/.i k; add/sub/mul (.i on a .v):
+  // run whole when the variable is an argument slot holding a real
+  ArgumentIntAdd,
+  ArgumentIntSub,
+  ArgumentIntMul,
+  // the same with slt..sgt; bt/bf
+  ArgumentIntSltBranch,
+  ArgumentIntSleBranch,
+  ArgumentIntSeqBranch,
+  ArgumentIntSneBranch,
+  ArgumentIntSgeBranch,
+  ArgumentIntSgtBranch,
   PushShort,      // push.e
   PushLocalInt,   // push.v of a local, no index; conv.v.i
   PushIntAdd,     // push.e/.i k; add (then sub, mul, slt..sgt) with an integer on the right
@@ -56,12 +68,23 @@ enum class VMFastOp : uint8_t {
   PushIntSne,
   PushIntSge,
   PushIntSgt,
+  PushIntSltBranch,  // push.e/.i k; slt..sgt; bt/bf
+  PushIntSleBranch,
+  PushIntSeqBranch,
+  PushIntSneBranch,
+  PushIntSgeBranch,
+  PushIntSgtBranch,
   Push4,          // push.i .f .b
   Push8,          // push.d .l
   PopLocal,       // pop.v.U of a local, no index
   PopInstanceVariable,  // pop.v.U of a variable of self or other, no index
   PushElement,    // push.v with index and instance on the stack (locals' elements)
   PopElement,     // pop.v.U with index and instance on the stack (locals' elements)
+  // push.e -7; the index of locals R, C (push.v R; conv.v.i; push.i 32000; mul.i.i; push.v C;
+  // conv.v.i; add.i.i); push.v or pop.v.U of a local's element: the element of a[R, C]
+  // (a store's record takes the type byte and slot of its pop)
+  PushLocalElement2D,
+  PopLocalElement2D,
   Add,
   Sub,
   Mul,
@@ -90,9 +113,9 @@ struct VMInsn {
   int64_t bits = 0;      // pushes: the operand's bits
   int32_t id = 0;        // the local
   int32_t id2 = -1;      // idioms: the right-hand local, or -1 for the constant
-  int32_t target = 0;    // branches and compare idioms: the record branched to
+  int32_t target = 0;    // branches and idioms ending in one: the record branched to
+  int32_t id3 = -1;      // elements of a[R, C]: the array (id: R, id2: C)
   const VMInsn* jump = nullptr;  // that record (past any plain branches it starts)
-  const VMInsn* after = nullptr; // idioms: the record after them (past plain branches)
   int32_t slot = 0;      // popz, pop: bytes of the popped value's type
   int32_t imm = 0;       // push.e, push.i: the integer pushed
   uint8_t typeByte = 0;

@@ -24,6 +24,7 @@
 #include "script/vm/vm.h"
 #include "script/vm/vm_decode.h"
 #include "script/vm/vm_operations.h"
+#include "script/vm/vm_script_call.h"
 #include "script/vm/vm_state.h"
 #include "script/vm/vm_strings.h"
 #include "script/vm/vm_values.h"
@@ -140,6 +141,39 @@ VariableNode* CacheLocal(VMState& st, int32_t id) {
   return node;
 }
 
+// A local's node from the cache, or from the list (then cached); null when it has none yet.
+[[gnu::always_inline]] inline VariableNode* FindLocal(VMState& st, VMLocalsCache* cache,
+                                                      int32_t id) {
+  VariableNode* node = cache->Find(id);
+  return node != nullptr ? node : CacheLocal(st, id);
+}
+
+// Stores a value into an element of a local's array, lengthening it as needed (row and
+// column not negative).
+[[gnu::always_inline]] inline void StoreElement(VariableNode& node, int32_t row, int32_t column,
+                                                const ScriptValue& value) {
+  if (static_cast<size_t>(row) >= node.rows.size()) node.rows.resize(static_cast<size_t>(row) + 1);
+  ScriptValue& element = node.rows[static_cast<size_t>(row)].At(static_cast<size_t>(column));
+  element = value;
+}
+
+// The index of a[R, C] from the real locals R and C (the id and id2 of an element record), as
+// the index's own instructions work it out; 0 when one is not a real yet or room is false,
+// which sends the record back to running those instructions.
+[[gnu::always_inline]] inline int32_t LocalIndex2D(VMState& st, VMLocalsCache* cache,
+                                                   const VMInsn* ip, bool room) {
+  if (cache == nullptr || !room) return 0;
+  const VariableNode* row = FindLocal(st, cache, ip->id);
+  const VariableNode* column = FindLocal(st, cache, ip->id2);
+  if (row == nullptr || column == nullptr || !row->value.IsReal() ||
+      !column->value.IsReal()) {
+    return 0;
+  }
+  const auto r = static_cast<uint32_t>(Cell_TruncToInt32(row->value.real));
+  const auto c = static_cast<uint32_t>(Cell_TruncToInt32(column->value.real));
+  return static_cast<int32_t>(r * static_cast<uint32_t>(kArrayRowStride) + c);
+}
+
 // An element of a local's array, or null when the index is outside it (the general path then
 // reports it). index = row * 32000 + column, split by truncating division.
 inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) {
@@ -154,14 +188,13 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
                                                     const uint8_t*& code, int32_t& codeSize,
                                                     int32_t& pc, ScriptValue& value) {
   ScriptValue* spNow = sp;
-  int32_t usedNow = used, codeSizeNow = codeSize, pcNow = pc;
-  const uint8_t* codeNow = code;
-  VM_ReturnFromScript(st, spNow, usedNow, codeNow, codeSizeNow, pcNow, value);
+  int32_t usedNow = used;
+  VM_ReturnFromScript(st, spNow, usedNow, value);
   sp = spNow;
   used = usedNow;
-  code = codeNow;
-  codeSize = codeSizeNow;
-  pc = pcNow;
+  code = st.code;
+  codeSize = st.codeSize;
+  pc = st.pc;
 }
 
 // Loop idioms that start by pushing a real local, run as a whole when the words that follow
@@ -300,6 +333,19 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
     default:  // the string type (the decoder takes no other): already a string value
       break;
   }
+}
+
+// Pops the value on top (of type typeByte >> 4, taking slot bytes) into an element of a
+// local's array.
+[[gnu::always_inline]] inline void PopIntoElement(ScriptValue*& sp, int32_t& used,
+                                                  VariableNode& node, int32_t row, int32_t column,
+                                                  uint32_t typeByte, int32_t slot) {
+  ScriptValue& value = *sp;
+  ConvertForStore(value, typeByte >> 4);
+  ++sp;
+  used -= slot;
+  StoreElement(node, row, column, value);
+  Variable_ArrayError = false;
 }
 
 // Pushes a copy of a variable's value.
@@ -568,6 +614,15 @@ const void* const* FastHandlers();
         {VMFastOp::LocalSneL, &&fop_LocalSneL},
         {VMFastOp::LocalSgeL, &&fop_LocalSgeL},
         {VMFastOp::LocalSgtL, &&fop_LocalSgtL},
+        {VMFastOp::ArgumentIntAdd, &&fop_ArgumentIntAdd},
+        {VMFastOp::ArgumentIntSub, &&fop_ArgumentIntSub},
+        {VMFastOp::ArgumentIntMul, &&fop_ArgumentIntMul},
+        {VMFastOp::ArgumentIntSltBranch, &&fop_ArgumentIntSltBranch},
+        {VMFastOp::ArgumentIntSleBranch, &&fop_ArgumentIntSleBranch},
+        {VMFastOp::ArgumentIntSeqBranch, &&fop_ArgumentIntSeqBranch},
+        {VMFastOp::ArgumentIntSneBranch, &&fop_ArgumentIntSneBranch},
+        {VMFastOp::ArgumentIntSgeBranch, &&fop_ArgumentIntSgeBranch},
+        {VMFastOp::ArgumentIntSgtBranch, &&fop_ArgumentIntSgtBranch},
         {VMFastOp::PushShort, &&fop_PushShort},
         {VMFastOp::PushLocalInt, &&fop_PushLocalInt},
         {VMFastOp::PushIntAdd, &&fop_PushIntAdd},
@@ -579,12 +634,20 @@ const void* const* FastHandlers();
         {VMFastOp::PushIntSne, &&fop_PushIntSne},
         {VMFastOp::PushIntSge, &&fop_PushIntSge},
         {VMFastOp::PushIntSgt, &&fop_PushIntSgt},
+        {VMFastOp::PushIntSltBranch, &&fop_PushIntSltBranch},
+        {VMFastOp::PushIntSleBranch, &&fop_PushIntSleBranch},
+        {VMFastOp::PushIntSeqBranch, &&fop_PushIntSeqBranch},
+        {VMFastOp::PushIntSneBranch, &&fop_PushIntSneBranch},
+        {VMFastOp::PushIntSgeBranch, &&fop_PushIntSgeBranch},
+        {VMFastOp::PushIntSgtBranch, &&fop_PushIntSgtBranch},
         {VMFastOp::Push4, &&fop_Push4},
         {VMFastOp::Push8, &&fop_Push8},
         {VMFastOp::PopLocal, &&fop_PopLocal},
         {VMFastOp::PopInstanceVariable, &&fop_PopInstanceVariable},
         {VMFastOp::PushElement, &&fop_PushElement},
         {VMFastOp::PopElement, &&fop_PopElement},
+        {VMFastOp::PushLocalElement2D, &&fop_PushLocalElement2D},
+        {VMFastOp::PopLocalElement2D, &&fop_PopLocalElement2D},
         {VMFastOp::Add, &&fop_Add},
         {VMFastOp::Sub, &&fop_Sub},
         {VMFastOp::Mul, &&fop_Mul},
@@ -612,12 +675,15 @@ const void* const* FastHandlers();
   VMLocalsCache* localsCache = st.localsCache;
   const VMDecoded* dec = nullptr;
   VariableNode* pushNode = nullptr;
+  ScriptValue* returned = nullptr;  // the value a script call returns
   goto* ip->handler;
 
   // Decoded records. Their code never takes more values than the stack holds, the end of
   // the code is a record of its own, and nothing here runs while every step must be slow;
   // what is left to check is the stack limit after a push. A record that meets anything
-  // unusual hands its instruction, untouched, to the byte loop.
+  // unusual hands its instruction, untouched, to the byte loop. A record that stands for a
+  // run of instructions goes on past them by a fixed step, not a pointer it reads: the next
+  // record's address then waits on no load.
 #define KF_FAST_NEXT() \
   do {                 \
     ++ip;              \
@@ -679,6 +745,28 @@ fop_PushShort:
   KF_FAST_PUSH_INT_OP(Sge)
   KF_FAST_PUSH_INT_OP(Sgt)
 #undef KF_FAST_PUSH_INT_OP
+  // push k; compare; bt/bf: as above, the comparison's result taken by the branch at once.
+#define KF_FAST_PUSH_INT_BRANCH(Name)                                      \
+  fop_PushInt##Name##Branch : {                                            \
+    if (used + 4 > limit) goto push_int_plain;                             \
+    --sp;                                                                  \
+    Cell_SetInt(*sp, ip->imm);                                             \
+    used += 4;                                                             \
+    if (!FastBinary<VMOpcode::Name>(ip[1].typeByte, sp, used)) {           \
+      ++ip;                                                                \
+      goto* ip->handler;                                                   \
+    }                                                                      \
+    used -= 4;                                                             \
+    ip = Cell_Bool(*sp++) == (ip->slot == 1) ? ip->jump : ip + 3;          \
+    goto* ip->handler;                                                     \
+  }
+  KF_FAST_PUSH_INT_BRANCH(Slt)
+  KF_FAST_PUSH_INT_BRANCH(Sle)
+  KF_FAST_PUSH_INT_BRANCH(Seq)
+  KF_FAST_PUSH_INT_BRANCH(Sne)
+  KF_FAST_PUSH_INT_BRANCH(Sge)
+  KF_FAST_PUSH_INT_BRANCH(Sgt)
+#undef KF_FAST_PUSH_INT_BRANCH
 push_int_plain:
   --sp;
   Cell_SetInt(*sp, ip->imm);
@@ -747,13 +835,52 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
   KF_FAST_GROWN();
 }
 
+  // An argument slot holding a real, an integer constant and the operation on them, with the
+  // branch on a comparison's result: no value is pushed but the arithmetic's result. Room for
+  // both pushes is checked first, as their records would; anything else runs as the push of
+  // the variable followed by the records of the rest.
+#define KF_FAST_ARGUMENT_OPERAND()                                                      \
+  const auto k = static_cast<uint32_t>(ip->id - g_ArgumentFirst);                       \
+  if (g_ArgumentFirst < 0 || k >= static_cast<uint32_t>(kArgumentSlotCount) ||          \
+      used + 20 > limit || !Code_Arguments[k].IsReal()) {                        \
+    goto fop_PushInstanceVariable;                                                      \
+  }                                                                                     \
+  const double a = Code_Arguments[k].real, b = ip->imm
+#define KF_FAST_ARGUMENT_ARITHMETIC(Name, expression) \
+  fop_ArgumentInt##Name : {                           \
+    KF_FAST_ARGUMENT_OPERAND();                       \
+    --sp;                                             \
+    Cell_SetVarReal(*sp, expression);                 \
+    used += 16;                                       \
+    ip += 3;                                          \
+    goto* ip->handler;                                \
+  }
+#define KF_FAST_ARGUMENT_BRANCH(Name)                                                  \
+  fop_ArgumentInt##Name##Branch : {                                                    \
+    KF_FAST_ARGUMENT_OPERAND();                                                        \
+    ip = CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1) ? ip->jump : ip + 4;    \
+    goto* ip->handler;                                                                 \
+  }
+  KF_FAST_ARGUMENT_ARITHMETIC(Add, a + b)
+  KF_FAST_ARGUMENT_ARITHMETIC(Sub, a - b)
+  KF_FAST_ARGUMENT_ARITHMETIC(Mul, a * b)
+  KF_FAST_ARGUMENT_BRANCH(Slt)
+  KF_FAST_ARGUMENT_BRANCH(Sle)
+  KF_FAST_ARGUMENT_BRANCH(Seq)
+  KF_FAST_ARGUMENT_BRANCH(Sne)
+  KF_FAST_ARGUMENT_BRANCH(Sge)
+  KF_FAST_ARGUMENT_BRANCH(Sgt)
+#undef KF_FAST_ARGUMENT_BRANCH
+#undef KF_FAST_ARGUMENT_ARITHMETIC
+#undef KF_FAST_ARGUMENT_OPERAND
+
   // The loop idioms on real locals, one record per operation and kind of right-hand side.
 #define KF_FAST_LOCAL_UPDATE(Op, Right)                                                    \
   fop_Local##Op##Right : {                                                                 \
     const int step = LocalUpdate<VMOpcode::Op, #Right[0] == 'L'>(st, localsCache, ip, used, \
                                                                  limit, pushNode);         \
     if (step == kIdiomDone) {                                                              \
-      ip = ip->after;                                                                      \
+      ip += 4;                                                                             \
       goto* ip->handler;                                                                   \
     }                                                                                      \
     if (step == kIdiomPush) goto push_node;                                                \
@@ -764,7 +891,7 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
     const int step = LocalCompare<VMOpcode::Op, #Right[0] == 'L'>(st, localsCache, ip, used, \
                                                                   limit, pushNode);         \
     if (step == kIdiomDone) {                                                               \
-      ip = ip->after;                                                                       \
+      ip += 4;                                                                              \
       goto* ip->handler;                                                                    \
     }                                                                                       \
     if (step == kIdiomBranch) KF_FAST_JUMP();                                               \
@@ -824,15 +951,36 @@ fop_PopElement : {  // a store into an element of a local's array
   if (row < 0 || column < 0) KF_FAST_SLOW();
   sp += 2;
   used -= 8;
-  ScriptValue& value = *sp;
-  ConvertForStore(value, ip->typeByte >> 4);
-  ++sp;
-  used -= ip->slot;
-  if (static_cast<size_t>(row) >= node->rows.size()) node->rows.resize(static_cast<size_t>(row) + 1);
-  ScriptValue& element = node->rows[static_cast<size_t>(row)].At(static_cast<size_t>(column));
-  element = std::move(value);
-  Variable_ArrayError = false;
+  PopIntoElement(sp, used, *node, row, column, ip->typeByte, ip->slot);
   KF_FAST_NEXT();
+}
+
+  // a[R, C] of locals: the index worked out from the two locals as its seven records would,
+  // then the element read or stored as the element's record would. Anything else (a local not
+  // a real, index 0, an element outside the array, too little room for the pushes) runs the
+  // nine records one by one from the push of -7.
+fop_PushLocalElement2D : {
+  const int32_t index = LocalIndex2D(st, localsCache, ip, used + 24 <= limit);
+  if (index == 0) goto fop_PushShort;
+  const VariableNode* node = FindLocal(st, localsCache, ip->id3);
+  const ScriptValue* element = node == nullptr ? nullptr : LocalElement(*node, index);
+  if (element == nullptr) goto fop_PushShort;
+  PushCopy(sp, *element);
+  used += 16;
+  Variable_ArrayError = false;
+  ip += 9;
+  goto* ip->handler;
+}
+fop_PopLocalElement2D : {
+  const int32_t index = LocalIndex2D(st, localsCache, ip, used + 24 <= limit);
+  if (index == 0) goto fop_PushShort;
+  const int32_t row = index / kArrayRowStride, column = index - row * kArrayRowStride;
+  if (row < 0 || column < 0) goto fop_PushShort;
+  VariableNode* node = FindLocal(st, localsCache, ip->id3);
+  if (node == nullptr) goto fop_PushShort;
+  PopIntoElement(sp, used, *node, row, column, ip->typeByte, ip->slot);
+  ip += 9;
+  goto* ip->handler;
 }
 
 fop_PopLocal : {  // pop.v.U into a local
@@ -960,27 +1108,39 @@ fop_Bf:
 #undef KF_FAST_NEXT
 
 fop_Call : {  // a call made here; the code it enters (or returns to) goes on here too
-  int32_t id;
-  std::memcpy(&id, &ip->bits, 4);
+  // A script with records is entered here; everything else through the general call.
+  const CCode* script = VM_ScriptOfCall(ip->id);
+  if (script != nullptr && !VM_ScriptTrace && !g_VMSlowSteps) {
+    const VMBuffer* bytecode = script->Bytecode();
+    const VMDecoded* callee = bytecode != nullptr ? VM_Decoded(*bytecode) : nullptr;
+    if (callee != nullptr) {
+      st.pc = ip[1].pc;
+      VM_EnterScript(st, *script, *bytecode, *callee, ip->imm, ip + 1, sp, used);
+      if (used > limit) {
+        pcOut = 0;
+        goto step;
+      }
+      ip = callee->insns.data();
+      localsCache = st.localsCache;
+      goto* ip->handler;
+    }
+  }
   st.pc = ip[1].pc;
   ScriptValue* spNow = sp;
   int32_t usedNow = used;
   const int32_t depth = st.depth;
   // VM_DoCall reports no errors of its own.
-  if (VM_DoCall(st, id, static_cast<int32_t>(ip->word & 0xFFFF), spNow, usedNow) != nullptr) {
-    __builtin_trap();
-  }
+  if (VM_DoCall(st, ip->id, ip->imm, spNow, usedNow) != nullptr) __builtin_trap();
   sp = spNow;
   used = usedNow;
   if (used > limit) {
     pcOut = st.pc;
     goto step;
   }
-  if (st.depth != depth) {  // a script was entered: its first record, when it has them
+  if (st.depth != depth) {  // a script was entered (one that runs byte by byte, or traced)
     st.seg->frames.Top().resume = ip + 1;
     dec = VM_Decoded(*st.buffer);
-    if (dec != nullptr && !dec->indexOf.empty() && !g_VMSlowSteps) {
-      pcOut = 0;
+    if (dec != nullptr && !g_VMSlowSteps) {
       ip = dec->insns.data();
       localsCache = st.localsCache;
       goto* ip->handler;
@@ -988,25 +1148,19 @@ fop_Call : {  // a call made here; the code it enters (or returns to) goes on he
   }
   goto resume;
 }
-fop_Ret:  // ret.v
+fop_Ret:  // ret.v: the top moves straight into the caller's result cell
   if (st.depth == 0) goto ip_to_slow;  // the end of the activation, in the byte loop
-  st.returned = std::move(*sp);
+  returned = sp;
   goto leave;
 fop_Exit:
   if (st.depth == 0) goto ip_to_slow;
   Cell_SetVarReal(st.returned, 0.0);
+  returned = &st.returned;
   goto leave;
 leave : {
-    const VMInsn* back = st.seg->frames.Top().resume;
-    ScriptValue* spNow = sp;
-    int32_t usedNow = used, codeSizeNow = 0, pcNow = 0;
-    const uint8_t* codeNow = nullptr;
-    VM_ReturnFromScript(st, spNow, usedNow, codeNow, codeSizeNow, pcNow, st.returned);
-    sp = spNow;
-    used = usedNow;
     // A caller that called from here goes on at its next record without a look-up.
+    const VMInsn* back = VM_LeaveScript(st, sp, used, *returned);
     if (back != nullptr && !g_VMSlowSteps) {
-      pcOut = st.pc;
       ip = back;
       localsCache = st.localsCache;
       goto* ip->handler;

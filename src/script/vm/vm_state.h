@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,25 +30,24 @@ struct VMCodeIdentity {
 
 // What a script call saves of its caller. On the original machine it was written over the
 // arguments on the value stack; here it lives on a stack of its own while the value stack
-// counts its bytes.
+// counts its bytes. What a call and its return touch comes first, the argument slots last.
 struct VMFrame {
-  int32_t pc = 0;
-  CInstance* self = nullptr;
-  CInstance* other = nullptr;
-  const uint8_t* code = nullptr;
-  int32_t codeSize = 0;
-  const VMBuffer* buffer = nullptr;
-  const VMCodeIdentity* ident = nullptr;
+  VMFrame* below = nullptr;  // the frame pushed before it while it is on the stack
   const VMInsn* resume = nullptr;  // the decoded record the caller goes on at, if it has one
-  int32_t line = 0;
-  int32_t argc = 0;  // the caller's argument count
+  const VMBuffer* buffer = nullptr;  // the caller's code
+  const VMCodeIdentity* ident = nullptr;
+  ScriptValue* stackBase = nullptr;  // the caller's stack before it pushed the arguments
+  ScriptValue* callerArgs = nullptr;  // the caller's argument slots
   CVariableList* locals = nullptr;
   VMLocalsCache* localsCache = nullptr;
-  ScriptValue* stackBase = nullptr;  // the caller's stack before it pushed the arguments
+  CInstance* self = nullptr;
+  CInstance* other = nullptr;
+  int32_t pc = 0;
   int32_t usedBase = 0;              // bytes in use there
-  size_t withDepth = 0;              // with environments of the caller
-  ScriptValue* callerArgs = nullptr;  // the caller's argument slots
-  uint32_t callerArgsMaybeSet = 0;    // and which of them may hold other than the real 0
+  int32_t line = 0;
+  int32_t argc = 0;                  // the caller's argument count
+  uint32_t withDepth = 0;            // with environments of the caller
+  uint32_t callerArgsMaybeSet = 0;   // which of its slots may hold other than the real 0
   // The callee's argument slots. The record outlives the call, so the slots it left holding
   // something other than the real 0 are remembered and cleared by the next call that uses it.
   uint32_t argsMaybeSet = 0;
@@ -70,19 +68,32 @@ struct VMWith {
 class VMFrameStack {
  public:
   VMFrame& Push() {
-    if (count_ == frames_.size()) frames_.emplace_back();
-    return frames_[count_++];
+    if (count_ == built_) [[unlikely]] Grow();
+    VMFrame* frame = frames_[count_++].get();
+    frame->below = top_;
+    top_ = frame;
+    return *frame;
   }
-  void Pop() { --count_; }
-  VMFrame& Top() { return frames_[count_ - 1]; }
+  void Pop() {
+    --count_;
+    top_ = top_->below;
+  }
+  VMFrame& Top() { return *top_; }
   bool Empty() const { return count_ == 0; }
   size_t Size() const { return count_; }
   // From the innermost frame outwards.
-  const VMFrame& FromTop(size_t i) const { return frames_[count_ - 1 - i]; }
+  const VMFrame& FromTop(size_t i) const { return *frames_[count_ - 1 - i]; }
 
  private:
-  std::deque<VMFrame> frames_;
+  [[gnu::noinline]] void Grow() {
+    frames_.push_back(std::make_unique<VMFrame>());
+    built_ = frames_.size();
+  }
+
+  std::vector<std::unique_ptr<VMFrame>> frames_;
+  VMFrame* top_ = nullptr;
   size_t count_ = 0;
+  size_t built_ = 0;  // records made so far
 };
 
 // Nodes of a locals list, found once and then reached directly. A list's nodes stay where
@@ -145,8 +156,8 @@ extern bool g_VMSlowSteps;
 
 // Slow paths of the loop. Each answers null or a machine error's message.
 const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, int32_t& used);
-void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, const uint8_t*& code,
-                         int32_t& codeSize, int32_t& pc, ScriptValue& value);
+// Back to the caller of the innermost script call (its code and pc in the state).
+void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, ScriptValue& value);
 const char* VM_PushEnv(VMState& st, int32_t instance, int32_t& used, bool& skip);
 const char* VM_PopEnv(VMState& st, bool closeNow, int32_t& used, bool& again);
 // Trace line and breakpoints before an instruction.
