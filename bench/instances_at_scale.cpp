@@ -8,6 +8,7 @@
 //
 //   instances_at_scale                 every case, with growth and ratios against Love2D
 //   instances_at_scale <case> <n>      one case in this process: prints "<seconds> [<KiB each>]"
+//   INSTANCES_STEP_CODE=<code>         the step case runs this step event instead (for profiling)
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -135,6 +136,7 @@ bool RunCase(const std::string& name, int32_t n, int32_t steps) {
     side = static_cast<int32_t>(std::sqrt(static_cast<double>(n)) * 40.0);
   } else if (name == "step") {
     step = "n += 1; x += hspeed + 1; if (x > room_width) x = 0;";
+    if (const char* e = std::getenv("INSTANCES_STEP_CODE")) step = e;
   } else {
     std::fprintf(stderr, "no case named %s\n", name.c_str());
     return false;
