@@ -113,16 +113,39 @@ ObjectEventPass::ObjectEventPass(int32_t objectIndex, int32_t type, int32_t numb
 void ObjectEventPass::Find() {
   foundAt_ = Object_EventChanges;
   event_ = Event_Find(object_, type_, number_, owner_);
+  prepared_ = VMPrepared();
+  if (event_ != nullptr && event_->code != nullptr) VM_Prepare(*event_->code, prepared_);
 }
 
-void ObjectEventPass::Run(CInstance* self, CInstance* other) {
+// RunFound and Code_ExecuteEvent for the prepared code.
+void ObjectEventPass::RunPrepared(CInstance* self, CInstance* other) {
+  RunDepthScope depth;
+  CurrentEventScope scope;
+  Event_Current.object = owner_;
+  Event_Current.type = type_;
+  Event_Current.number = number_;
+  const bool relative = Action_Relative;
+  Action_Relative = false;
+  Compiler_ClearError();
+  VM_RunPrepared(prepared_, self, other);
+  Action_Relative = relative;
+}
+
+void ObjectEventPass::RunSlow(CInstance* self, CInstance* other) {
   if (self == nullptr || PendingRoom != kPendingRoomNone) return;
   if (self->object_index != object_) {
     Perform_Event_Object(self, other, self->object_index, type_, number_);
     return;
   }
-  if (foundAt_ != Object_EventChanges) Find();
-  if (event_ != nullptr) RunFound(self, other, *event_, owner_, type_, number_);
+  if (foundAt_ != Object_EventChanges ||
+      (prepared_.code != nullptr && prepared_.executorAt != Code_ExecutorChanges)) {
+    Find();
+  }
+  if (prepared_.code != nullptr) {
+    RunPrepared(self, other);
+  } else if (event_ != nullptr) {
+    RunFound(self, other, *event_, owner_, type_, number_);
+  }
 }
 
 void Perform_Event_All(int32_t type, int32_t number) {
