@@ -1811,8 +1811,19 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
   ExecLoop(st, start);
 }
 
-void VM_RunPrepared(const VMPrepared& prepared, CInstance* self, CInstance* other) {
-  if (g_VMSlowSteps || VM_ScriptTrace) [[unlikely]] {
+void VM_ResetPreparedState(VMPrepared& prepared) {
+  VMState& st = prepared.state;
+  st = VMState();
+  if (prepared.buffer == nullptr) return;
+  st.code = prepared.buffer->Data();
+  st.codeSize = prepared.buffer->Size();
+  st.buffer = prepared.buffer;
+  st.ident = &prepared.ident;
+  st.stackSize = kInitialStackBytes;
+}
+
+void VM_RunPrepared(VMPrepared& prepared, CInstance* self, CInstance* other) {
+  if (g_VMSlowSteps || VM_ScriptTrace || prepared.busy) [[unlikely]] {
     ScriptValue result;
     VM_Exec(prepared.ident.name, self, other, *prepared.buffer, &result,
             prepared.ident.debugInfo, prepared.ident.source);
@@ -1820,22 +1831,26 @@ void VM_RunPrepared(const VMPrepared& prepared, CInstance* self, CInstance* othe
   }
   VMSegment* seg = TakeSegment();
   SegmentRelease release;
-  VMState st;
+  // What a run through the records changes of the state and does not put back: set anew.
+  VMState& st = prepared.state;
   st.seg = seg;
+  st.stackStart = seg->cells.get() + kStackCells;
   st.self = self;
   st.other = other;
-  st.code = prepared.buffer->Data();
-  st.codeSize = prepared.buffer->Size();
-  st.buffer = prepared.buffer;
-  st.ident = &prepared.ident;
+  st.pc = 0;
+  st.line = 0;
+  st.argsMaybeSet = kAllArgumentSlots;
   const bool ownLocals = prepared.usesLocals;
   if (ownLocals) st.locals = VM_TakeLocals(st.localsCache);
-  st.stackStart = seg->cells.get() + kStackCells;
-  st.stackSize = kInitialStackBytes;
   const int32_t savedArgumentCount = Code_ArgumentCount;
   ScriptValue* sp = st.stackStart;
   int32_t used = kTopReserve;
   int32_t pc = 0;
+  prepared.busy = true;
+  struct Done {
+    VMPrepared& prepared;
+    ~Done() { prepared.busy = false; }
+  } done{prepared};
   const bool step =
       RunDecoded(st, prepared.entry, sp, used, kInitialStackBytes - kMinFreeBytes, pc);
   if (step && st.failedAt < 0 && st.depth == 0 && pc + 4 > st.codeSize) [[likely]] {
@@ -1844,7 +1859,7 @@ void VM_RunPrepared(const VMPrepared& prepared, CInstance* self, CInstance* othe
     if (sp < st.stackStart) [[unlikely]] {
       ScriptValue dropped(std::move(*sp));
     }
-    seg->withs.clear();
+    if (!seg->withs.empty()) [[unlikely]] seg->withs.clear();
     if (ownLocals) VM_GiveBackLocals();
     return;
   }
@@ -1857,5 +1872,10 @@ void VM_RunPrepared(const VMPrepared& prepared, CInstance* self, CInstance* othe
   start.result = &result;
   start.ownLocals = ownLocals;
   start.savedArgumentCount = savedArgumentCount;
+  // The state goes back to its start even when the loop's error ends the run by throwing.
+  struct Reset {
+    VMPrepared& prepared;
+    ~Reset() { VM_ResetPreparedState(prepared); }
+  } reset{prepared};
   ExecLoop(st, start);
 }

@@ -30,4 +30,5 @@ void VM_Prepare(const CCode& code, VMPrepared& prepared) {
   prepared.ident = VMCodeIdentity{code.DebugInfo(), code.SourceCopy(), code.Name()};
   prepared.usesLocals = decoded->usesLocals;
   prepared.executorAt = Code_ExecutorChanges;
+  VM_ResetPreparedState(prepared);
 }
