@@ -11,6 +11,9 @@
 #include "runner/instance.h"
 #include "runner/pending_room.h"
 #include "script/code.h"
+#include "script/compiler/compile_error_sink.h"
+#include "script/current_event.h"
+#include "script/script_arguments.h"
 #include "script/vm/vm_prepared.h"
 
 class CObjectKF;
@@ -54,6 +57,24 @@ void Perform_Event(CInstance* self, CInstance* other, int32_t type, int32_t numb
 // Counts the changes of any object's events (data/objects.h).
 extern uint64_t Object_EventChanges;
 
+// Number of events running now (nested runs count each), and whether deleted objects wait
+// for it to come back to 0 (Event_AfterRun).
+extern int32_t Event_RunningCount;
+extern bool Event_DeletedWaiting;
+void Event_DestroyWaiting();
+
+// Counts an event's run for its scope; the outermost run's end destroys the objects deleted
+// meanwhile.
+class EventRunScope {
+ public:
+  EventRunScope() { ++Event_RunningCount; }
+  ~EventRunScope() {
+    if (--Event_RunningCount == 0 && Event_DeletedWaiting) Event_DestroyWaiting();
+  }
+  EventRunScope(const EventRunScope&) = delete;
+  EventRunScope& operator=(const EventRunScope&) = delete;
+};
+
 // Perform_Event for the instances of one object, one after the other, as a pass of the step
 // raises it: the event is looked up once and again only after the objects changed
 // (Object_EventChanges). An instance that has become another object's meanwhile runs the
@@ -63,7 +84,10 @@ extern uint64_t Object_EventChanges;
 class ObjectEventPass {
  public:
   ObjectEventPass(int32_t objectIndex, int32_t type, int32_t number);
-  void Run(CInstance* self, CInstance* other) {
+  // The prepared state points into the pass itself.
+  ObjectEventPass(const ObjectEventPass&) = delete;
+  ObjectEventPass& operator=(const ObjectEventPass&) = delete;
+  [[gnu::always_inline]] void Run(CInstance* self, CInstance* other) {
     if (prepared_.code != nullptr && self != nullptr && self->object_index == object_ &&
         foundAt_ == Object_EventChanges && VM_PreparedReady(prepared_) &&
         PendingRoom == kPendingRoomNone) [[likely]] {
@@ -75,7 +99,19 @@ class ObjectEventPass {
 
  private:
   void Find();
-  void RunPrepared(CInstance* self, CInstance* other);
+  // Perform_Event's set-up around the prepared code.
+  [[gnu::always_inline]] void RunPrepared(CInstance* self, CInstance* other) {
+    EventRunScope running;
+    CurrentEventScope scope;
+    Event_Current.object = owner_;
+    Event_Current.type = type_;
+    Event_Current.number = number_;
+    const bool relative = Action_Relative;
+    Action_Relative = false;
+    Compiler_ClearError();
+    VM_RunPrepared(prepared_, self, other);
+    Action_Relative = relative;
+  }
   void RunSlow(CInstance* self, CInstance* other);
 
   int32_t object_;

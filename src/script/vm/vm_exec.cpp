@@ -1211,17 +1211,19 @@ namespace {
 
 // The segments made so far by nesting level, reached without the owning list's guard.
 std::vector<VMSegment*> g_SegmentAt;
+size_t g_SegmentsMade = 0;
 
 [[gnu::noinline]] void MakeSegment() {
   auto segment = std::make_unique<VMSegment>();
   segment->cells = std::make_unique<ScriptValue[]>(kStackCells + kGuardCells);
   g_SegmentAt.push_back(segment.get());
   Segments().push_back(std::move(segment));
+  g_SegmentsMade = g_SegmentAt.size();
 }
 
 // The stack of the next nesting level, taken until the SegmentRelease that follows.
 [[gnu::always_inline]] inline VMSegment* TakeSegment() {
-  if (g_ActiveSegments == g_SegmentAt.size()) [[unlikely]] MakeSegment();
+  if (g_ActiveSegments == g_SegmentsMade) [[unlikely]] MakeSegment();
   return g_SegmentAt[g_ActiveSegments++];
 }
 struct SegmentRelease {
@@ -1833,8 +1835,10 @@ void VM_RunPrepared(VMPrepared& prepared, CInstance* self, CInstance* other) {
   SegmentRelease release;
   // What a run through the records changes of the state and does not put back: set anew.
   VMState& st = prepared.state;
-  st.seg = seg;
-  st.stackStart = seg->cells.get() + kStackCells;
+  if (st.seg != seg) [[unlikely]] {
+    st.seg = seg;
+    st.stackStart = seg->cells.get() + kStackCells;
+  }
   st.self = self;
   st.other = other;
   st.pc = 0;
