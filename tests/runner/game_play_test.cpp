@@ -496,12 +496,15 @@ TEST_P(GamePlay, CodeRunsAlikeInAPassAndWhenPerformed) {
       say + "\"returns\")); return id;",
       // a variable never set reads as 0; instance variables kept between the runs
       say + "never_set)); count += 1; " + say + "count > 0));",
+      // script calls deep enough that the machine's stack grows part way
+      say + "scr_depth(100)));",
       // the event's name and instance
       say + "object_get_name(object_index) + \" \" + string(event_type) + \" \" + string(event_number)));",
   };
   GameDataWriter game = NewGame();
   game.scripts.push_back({"scr_twice", {"return argument0 * 2;"}});
   game.scripts.push_back({"scr_perform", {"event_user(0);"}});
+  game.scripts.push_back({"scr_depth", {"if (argument0 <= 0) return 0; return 1 + scr_depth(argument0 - 1);"}});
   std::vector<Instance> placed;
   int32_t id = 100001;
   for (size_t k = 0; k < cases.size(); ++k) {
@@ -523,7 +526,7 @@ TEST_P(GamePlay, CodeRunsAlikeInAPassAndWhenPerformed) {
     if (line.rfind("performed ", 0) == 0) performed.push_back(line.substr(10));
     if (line.rfind("pass ", 0) == 0) pass.push_back(line.substr(5));
   }
-  EXPECT_EQ(performed.size(), 16u) << played.run.output;
+  EXPECT_EQ(performed.size(), 18u) << played.run.output;
   // Only the event named differs: the user event is other event 10, the step event step 0.
   for (std::string& line : performed) {
     const size_t at = line.find(" 7 10");
