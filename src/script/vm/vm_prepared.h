@@ -11,6 +11,7 @@
 
 class CInstance;
 
+// Once prepared it stays where it is: its state points at its own identity.
 struct VMPrepared {
   const CCode* code = nullptr;  // null: not prepared (the code runs through Code_Run)
   const VMBuffer* buffer = nullptr;
