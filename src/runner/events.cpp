@@ -16,25 +16,10 @@
 
 namespace {
 
-int32_t g_RunDepth = 0;
 // Objects deleted while an event ran, destroyed when the outermost event returns.
 std::vector<std::unique_ptr<CObjectKF>> g_DeferredObjects;
 
 std::optional<std::vector<std::string>> g_LibraryTexts;
-
-class RunDepthScope {
- public:
-  RunDepthScope() { ++g_RunDepth; }
-  ~RunDepthScope() {
-    if (--g_RunDepth == 0 && !g_DeferredObjects.empty()) {
-      // Moved out first: destroying an object never reaches back into this list.
-      auto objects = std::move(g_DeferredObjects);
-      g_DeferredObjects.clear();
-    }
-  }
-  RunDepthScope(const RunDepthScope&) = delete;
-  RunDepthScope& operator=(const RunDepthScope&) = delete;
-};
 
 // CEvent::Execute.
 [[gnu::always_inline]] inline bool ExecuteCode(const CEvent& event, CInstance* self,
@@ -50,7 +35,7 @@ class RunDepthScope {
 // Runs a found event for self with the current-event record naming its owner meanwhile.
 void RunFound(CInstance* self, CInstance* other, CEvent& event, int32_t owner, int32_t type,
               int32_t number) {
-  RunDepthScope depth;
+  EventRunScope running;
   CurrentEventScope scope;
   Event_Current.object = owner;
   Event_Current.type = type;
@@ -113,16 +98,25 @@ ObjectEventPass::ObjectEventPass(int32_t objectIndex, int32_t type, int32_t numb
 void ObjectEventPass::Find() {
   foundAt_ = Object_EventChanges;
   event_ = Event_Find(object_, type_, number_, owner_);
+  prepared_ = VMPrepared();
+  if (event_ != nullptr && event_->code != nullptr) VM_Prepare(*event_->code, prepared_);
 }
 
-void ObjectEventPass::Run(CInstance* self, CInstance* other) {
+void ObjectEventPass::RunSlow(CInstance* self, CInstance* other) {
   if (self == nullptr || PendingRoom != kPendingRoomNone) return;
   if (self->object_index != object_) {
     Perform_Event_Object(self, other, self->object_index, type_, number_);
     return;
   }
-  if (foundAt_ != Object_EventChanges) Find();
-  if (event_ != nullptr) RunFound(self, other, *event_, owner_, type_, number_);
+  if (foundAt_ != Object_EventChanges ||
+      (prepared_.code != nullptr && prepared_.executorAt != Code_ExecutorChanges)) {
+    Find();
+  }
+  if (prepared_.code != nullptr) {
+    RunPrepared(self, other);
+  } else if (event_ != nullptr) {
+    RunFound(self, other, *event_, owner_, type_, number_);
+  }
 }
 
 void Perform_Event_All(int32_t type, int32_t number) {
@@ -137,10 +131,23 @@ void Perform_Event_All(int32_t type, int32_t number) {
   });
 }
 
-int32_t Event_RunDepth() { return g_RunDepth; }
+int32_t Event_RunningCount = 0;
+bool Event_DeletedWaiting = false;
+
+void Event_DestroyWaiting() {
+  // Moved out first: destroying an object never reaches back into this list.
+  auto objects = std::move(g_DeferredObjects);
+  g_DeferredObjects.clear();
+  Event_DeletedWaiting = false;
+}
+
+int32_t Event_RunDepth() { return Event_RunningCount; }
 
 void Event_AfterRun(std::unique_ptr<CObjectKF> object) {
-  if (g_RunDepth > 0) g_DeferredObjects.push_back(std::move(object));
+  if (Event_RunningCount > 0) {
+    g_DeferredObjects.push_back(std::move(object));
+    Event_DeletedWaiting = true;
+  }
 }
 
 void Library_SetInitCode(std::vector<std::string> texts) { g_LibraryTexts = std::move(texts); }

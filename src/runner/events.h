@@ -8,9 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "runner/instance.h"
+#include "runner/pending_room.h"
 #include "script/code.h"
+#include "script/compiler/compile_error_sink.h"
+#include "script/current_event.h"
+#include "script/script_arguments.h"
+#include "script/vm/vm_prepared.h"
 
-class CInstance;
 class CObjectKF;
 class GameDataReader;
 
@@ -49,17 +54,65 @@ void Perform_Event_Object(CInstance* self, CInstance* other, int32_t objectIndex
 // The event of self's own object.
 void Perform_Event(CInstance* self, CInstance* other, int32_t type, int32_t number);
 
+// Counts the changes of any object's events (data/objects.h).
+extern uint64_t Object_EventChanges;
+
+// Number of events running now (nested runs count each), and whether deleted objects wait
+// for it to come back to 0 (Event_AfterRun).
+extern int32_t Event_RunningCount;
+extern bool Event_DeletedWaiting;
+void Event_DestroyWaiting();
+
+// Counts an event's run for its scope; the outermost run's end destroys the objects deleted
+// meanwhile.
+class EventRunScope {
+ public:
+  EventRunScope() { ++Event_RunningCount; }
+  ~EventRunScope() {
+    if (--Event_RunningCount == 0 && Event_DeletedWaiting) Event_DestroyWaiting();
+  }
+  EventRunScope(const EventRunScope&) = delete;
+  EventRunScope& operator=(const EventRunScope&) = delete;
+};
+
 // Perform_Event for the instances of one object, one after the other, as a pass of the step
 // raises it: the event is looked up once and again only after the objects changed
 // (Object_EventChanges). An instance that has become another object's meanwhile runs the
-// event of the object it is now.
+// event of the object it is now. Code the machine runs from its decoded form is prepared
+// with the look-up (again when the executors change), so each run starts with the least
+// set-up.
 class ObjectEventPass {
  public:
   ObjectEventPass(int32_t objectIndex, int32_t type, int32_t number);
-  void Run(CInstance* self, CInstance* other);
+  // The prepared state points into the pass itself.
+  ObjectEventPass(const ObjectEventPass&) = delete;
+  ObjectEventPass& operator=(const ObjectEventPass&) = delete;
+  [[gnu::always_inline]] void Run(CInstance* self, CInstance* other) {
+    if (prepared_.code != nullptr && self != nullptr && self->object_index == object_ &&
+        foundAt_ == Object_EventChanges && VM_PreparedReady(prepared_) &&
+        PendingRoom == kPendingRoomNone) [[likely]] {
+      RunPrepared(self, other);
+    } else {
+      RunSlow(self, other);
+    }
+  }
 
  private:
   void Find();
+  // Perform_Event's set-up around the prepared code.
+  [[gnu::always_inline]] void RunPrepared(CInstance* self, CInstance* other) {
+    EventRunScope running;
+    CurrentEventScope scope;
+    Event_Current.object = owner_;
+    Event_Current.type = type_;
+    Event_Current.number = number_;
+    const bool relative = Action_Relative;
+    Action_Relative = false;
+    Compiler_ClearError();
+    VM_RunPrepared(prepared_, self, other);
+    Action_Relative = relative;
+  }
+  void RunSlow(CInstance* self, CInstance* other);
 
   int32_t object_;
   int32_t type_;
@@ -67,6 +120,7 @@ class ObjectEventPass {
   CEvent* event_ = nullptr;
   int32_t owner_ = -1;
   uint64_t foundAt_ = 0;
+  VMPrepared prepared_;
 };
 // The event for every active instance of the current room that is not marked for removal.
 void Perform_Event_All(int32_t type, int32_t number);

@@ -14,7 +14,7 @@ struct Executors {
   CodeVMExecutor vm;
   // The machine's executor when it is a plain function (the runner's), called without the
   // std::function.
-  void (*vmDirect)(const CCode&, CInstance*, CInstance*, ScriptValue&) = nullptr;
+  CodeVMFunction vmDirect = nullptr;
   CodeTreeExecutor tree;
   std::vector<StoredCodeEntry> stored;
 };
@@ -100,17 +100,26 @@ void Code_SetStoredTable(std::vector<StoredCodeEntry> entries) {
 }
 const std::vector<StoredCodeEntry>& Code_StoredTable() { return State().stored; }
 
-void Code_SetUseVM(bool on) { State().useVM = on; }
+uint64_t Code_ExecutorChanges = 0;
+
+void Code_SetUseVM(bool on) {
+  State().useVM = on;
+  ++Code_ExecutorChanges;
+}
 void Code_SetKeepTrees(bool keep) { State().keepTrees = keep; }
 bool Code_UseVM() { return State().useVM; }
 void Code_SetGenerator(CodeGenerator generator) { State().generator = std::move(generator); }
 void Code_SetVMExecutor(CodeVMExecutor executor) {
-  using Plain = void (*)(const CCode&, CInstance*, CInstance*, ScriptValue&);
-  const Plain* plain = executor.target<Plain>();
+  const CodeVMFunction* plain = executor.target<CodeVMFunction>();
   State().vmDirect = plain != nullptr ? *plain : nullptr;
   State().vm = std::move(executor);
+  ++Code_ExecutorChanges;
 }
-void Code_SetTreeExecutor(CodeTreeExecutor executor) { State().tree = std::move(executor); }
+CodeVMFunction Code_VMFunction() { return State().vmDirect; }
+void Code_SetTreeExecutor(CodeTreeExecutor executor) {
+  State().tree = std::move(executor);
+  ++Code_ExecutorChanges;
+}
 
 namespace {
 // Code_Run on the machine, which reports its own errors.

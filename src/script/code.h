@@ -82,6 +82,10 @@ const std::vector<StoredCodeEntry>& Code_StoredTable();
 // Virtual machine (on, the default) or parse-tree interpreter ("-oldexec").
 void Code_SetUseVM(bool on);
 bool Code_UseVM();
+// Counts the changes of the executors (Code_SetUseVM, Code_SetVMExecutor,
+// Code_SetTreeExecutor): what a caller worked out for the executor in use is good while this
+// stays the same.
+extern uint64_t Code_ExecutorChanges;
 // Whether code given bytecode keeps its parse tree too (on by default, for callers that switch
 // executors after compiling). The runner turns it off: a game running on the virtual machine
 // never walks the trees, and they would hold more memory than the bytecode.
@@ -95,6 +99,10 @@ void Code_SetGenerator(CodeGenerator generator);
 using CodeVMExecutor =
     std::function<void(const CCode& code, CInstance* self, CInstance* other, ScriptValue& result)>;
 void Code_SetVMExecutor(CodeVMExecutor executor);
+// The machine's executor when it is a plain function; null otherwise or when none is set.
+using CodeVMFunction = void (*)(const CCode& code, CInstance* self, CInstance* other,
+                                ScriptValue& result);
+CodeVMFunction Code_VMFunction();
 // Installed by the tree interpreter: runs code's tree; false after reporting an error.
 using CodeTreeExecutor =
     std::function<bool(const CCode& code, CInstance* self, CInstance* other, ScriptValue& result)>;

@@ -480,6 +480,101 @@ TEST_P(GamePlay, RefusedBuiltinWriteRunsTheSetterOnce) {
       << out;
 }
 
+// The same code run by a step pass and performed as a user event from a script called in the
+// begin step: each object's code says the same lines both ways (its instances in list order).
+TEST_P(GamePlay, CodeRunsAlikeInAPassAndWhenPerformed) {
+  const std::string say = "show_debug_message(\"@\" + global.phase + \" \" + string(";
+  const std::vector<std::string> cases = {
+      // strings, arrays and locals
+      "var s; s = \"i\" + string(id); arr[1] = s; arr[0] = 2; " + say + "arr[1] + \"/\" + string(arr[0])));",
+      // a script call with arguments, its value in a local
+      "var k; k = scr_twice(id - 100000); " + say + "k));",
+      // with and other
+      "with (obj_other) " + say + "string(other.id) + \">\" + string(id)));",
+      // exit part way, and a value returned by the event's code
+      say + "\"before\")); if (id > 0) exit; " + say + "\"after\"));",
+      say + "\"returns\")); return id;",
+      // a variable never set reads as 0; instance variables kept between the runs
+      say + "never_set)); count += 1; " + say + "count > 0));",
+      // script calls deep enough that the machine's stack grows part way
+      say + "scr_depth(100)));",
+      // the event's name and instance
+      say + "object_get_name(object_index) + \" \" + string(event_type) + \" \" + string(event_number)));",
+  };
+  GameDataWriter game = NewGame();
+  game.scripts.push_back({"scr_twice", {"return argument0 * 2;"}});
+  game.scripts.push_back({"scr_perform", {"event_user(0);"}});
+  game.scripts.push_back({"scr_depth", {"if (argument0 <= 0) return 0; return 1 + scr_depth(argument0 - 1);"}});
+  std::vector<Instance> placed;
+  int32_t id = 100001;
+  for (size_t k = 0; k < cases.size(); ++k) {
+    game.objects.push_back(MakeObject(
+        "obj_case" + std::to_string(k),
+        {{kCreate, 0, {"count = 0;"}},
+         {kStep, kStepBegin, {"global.phase = \"performed\"; scr_perform(); global.phase = \"pass\";"}},
+         {kOther, 10, {cases[k]}},
+         {kStep, kStepNormal, {cases[k]}}}));
+    for (int n = 0; n < 2; ++n) placed.push_back({0, 0, static_cast<int32_t>(k), id++, {""}});
+  }
+  game.objects.push_back(MakeObject("obj_other", {{kStep, kStepEnd, {"game_end();"}}}));
+  placed.push_back({0, 0, static_cast<int32_t>(cases.size()), id++, {""}});
+  game.rooms.push_back(MakeRoom("rm_only", placed));
+  const Played played = PlayGame(game);
+  EXPECT_EQ(played.run.exitCode, 0) << played.run.output;
+  std::vector<std::string> performed, pass;
+  for (const std::string& line : played.lines) {
+    if (line.rfind("performed ", 0) == 0) performed.push_back(line.substr(10));
+    if (line.rfind("pass ", 0) == 0) pass.push_back(line.substr(5));
+  }
+  EXPECT_EQ(performed.size(), 18u) << played.run.output;
+  // Only the event named differs: the user event is other event 10, the step event step 0.
+  for (std::string& line : performed) {
+    const size_t at = line.find(" 7 10");
+    if (at != std::string::npos) line.replace(at, 5, " 3 0");
+  }
+  EXPECT_EQ(Joined(pass), Joined(performed)) << played.run.output;
+}
+
+// A machine error in the code of a pass or of a performed event is reported alike, named after
+// the code and line where it happened, and ends the game; the tree interpreter goes on.
+TEST_P(GamePlay, ErrorsInAPassAreReportedAsWhenPerformed) {
+  struct Case {
+    std::string code;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"n = 1;\nroom_speed = 0;\nshow_debug_message(\"@after\");",
+       "Pop :: Execution Error - Variable set problem room_speed\n at Object.obj_main."},
+      {"n = 1;\nshow_debug_message(\"@\" + string(never_set));",
+       "Push :: Execution Error - Variable Get never_set\n at Object.obj_main."},
+  };
+  for (const Case& c : cases) {
+    for (const bool inPass : {true, false}) {
+      GameDataWriter game = NewGame();
+      game.options.unsetVariables = true;
+      game.scripts.push_back({"scr_perform", {"event_user(0);"}});
+      game.objects.push_back(MakeObject(
+          "obj_main", {{kStep, kStepBegin, {inPass ? std::string() : "scr_perform();"}},
+                       {inPass ? kStep : kOther, inPass ? kStepNormal : 10, {c.code}},
+                       {kStep, kStepEnd, {"show_debug_message(\"@n \" + string(n)); game_end();"}}}));
+      game.rooms.push_back(MakeRoom("rm_only", {{0, 0, 0, 100001, {""}}}));
+      const Played played = PlayGame(game);
+      SCOPED_TRACE(c.code + (inPass ? " in a pass" : " performed"));
+      const std::string& out = played.run.output;
+      if (GetParam()) {
+        EXPECT_EQ(played.run.exitCode, 0) << out;
+        continue;
+      }
+      EXPECT_EQ(played.run.exitCode, 255) << out;
+      EXPECT_EQ(Joined(played.lines), "") << out;
+      const size_t at = out.find(c.message);
+      ASSERT_NE(at, std::string::npos) << out;
+      const std::string code = inPass ? "Step.0 (line" : "User_Defined_0.0 (line";
+      EXPECT_EQ(out.substr(at + c.message.size(), code.size()), code) << out;
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Executors, GamePlay, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) {
                            return info.param ? std::string("TreeInterpreter") : std::string("Machine");

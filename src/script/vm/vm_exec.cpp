@@ -24,6 +24,7 @@
 #include "script/vm/vm.h"
 #include "script/vm/vm_decode.h"
 #include "script/vm/vm_operations.h"
+#include "script/vm/vm_prepared.h"
 #include "script/vm/vm_script_call.h"
 #include "script/vm/vm_state.h"
 #include "script/vm/vm_strings.h"
@@ -1208,10 +1209,44 @@ const void* const* VM_FastHandlers() { return FastHandlers(); }
 
 namespace {
 
-}  // namespace
+// The segments made so far by nesting level, reached without the owning list's guard.
+std::vector<VMSegment*> g_SegmentAt;
+size_t g_SegmentsMade = 0;
 
-void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMBuffer& code,
-             ScriptValue* result, const VMBuffer* debugInfo, std::string_view sourceText) {
+[[gnu::noinline]] void MakeSegment() {
+  auto segment = std::make_unique<VMSegment>();
+  segment->cells = std::make_unique<ScriptValue[]>(kStackCells + kGuardCells);
+  g_SegmentAt.push_back(segment.get());
+  Segments().push_back(std::move(segment));
+  g_SegmentsMade = g_SegmentAt.size();
+}
+
+// The stack of the next nesting level, taken until the SegmentRelease that follows.
+[[gnu::always_inline]] inline VMSegment* TakeSegment() {
+  if (g_ActiveSegments == g_SegmentsMade) [[unlikely]] MakeSegment();
+  return g_SegmentAt[g_ActiveSegments++];
+}
+struct SegmentRelease {
+  ~SegmentRelease() { --g_ActiveSegments; }
+};
+
+// Where the byte loop takes up an activation: at the code's first instruction, or where the
+// decoded records of a prepared run handed over to it (RunDecoded's answer: the loop's step,
+// the instruction at pc byte by byte, or a record's failure still to report).
+enum class LoopEntry : uint8_t { Start, Step, Fetch, Failed };
+
+struct LoopStart {
+  LoopEntry entry = LoopEntry::Start;
+  ScriptValue* sp = nullptr;
+  int32_t used = kTopReserve;
+  int32_t pc = 0;
+  ScriptValue* result = nullptr;   // receives the value the code leaves, when given
+  bool ownLocals = false;          // the activation took a locals list, given back at its end
+  int32_t savedArgumentCount = 0;  // Code_ArgumentCount, put back at the end
+};
+
+// Runs an activation whose state is set up to its end (or its error).
+[[gnu::noinline]] void ExecLoop(VMState& st, const LoopStart& start) {
   // One handler per opcode, reached through a table of their addresses; each handler ends by
   // fetching and dispatching the next instruction itself.
   static void* dispatch[256];
@@ -1224,42 +1259,18 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
     dispatchReady = true;
   }
 
-  auto& segments = Segments();
-  if (g_ActiveSegments == segments.size()) {
-    auto segment = std::make_unique<VMSegment>();
-    segment->cells = std::make_unique<ScriptValue[]>(kStackCells + kGuardCells);
-    segments.push_back(std::move(segment));
-  }
-  VMSegment* seg = segments[g_ActiveSegments++].get();
-  struct SegmentRelease {
-    ~SegmentRelease() { --g_ActiveSegments; }
-  } release;
-
-  VMState st;
-  st.seg = seg;
-  st.self = self;
-  st.other = other;
-  st.code = code.Data();
-  st.codeSize = code.Size();
-  st.buffer = &code;
-  const VMCodeIdentity ident{debugInfo, sourceText, name};
-  st.ident = &ident;
-  // The running code's decoded form (null: it runs byte by byte) and the record running.
-  const VMDecoded* dec = VM_Decoded(code);
-  // Code that names no local runs without a locals list.
-  const bool ownLocals = dec == nullptr || dec->usesLocals;
-  if (ownLocals) st.locals = VM_TakeLocals(st.localsCache);
-  st.stackStart = seg->cells.get() + kStackCells;  // cells above it are the guard
-  st.stackSize = kInitialStackBytes;
-  const int32_t savedArgumentCount = Code_ArgumentCount;
-  if (VM_ScriptTrace) g_DebugConsole->Output("script = %s\n", std::string(name).c_str());
-
+  VMSegment* const seg = st.seg;
+  ScriptValue* const result = start.result;
+  const bool ownLocals = start.ownLocals;
+  const int32_t savedArgumentCount = start.savedArgumentCount;
+  // The running code's decoded form (null: it runs byte by byte).
+  const VMDecoded* dec = VM_Decoded(*st.buffer);
   ScriptValue* const stackStart = st.stackStart;
-  ScriptValue* sp = stackStart;
+  ScriptValue* sp = start.sp;
   const uint8_t* codeBase = st.code;
   int32_t codeSize = st.codeSize;
-  int32_t pc = 0;
-  int32_t used = kTopReserve;
+  int32_t pc = start.pc;
+  int32_t used = start.used;
   int32_t limit = st.stackSize - kMinFreeBytes;  // above this, fewer than 1024 bytes remain
   bool exited = false;
   const char* message = nullptr;
@@ -1326,6 +1337,16 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
     pc = target;                                              \
   } while (false)
 
+  switch (start.entry) {
+    case LoopEntry::Step:
+      goto slow_step;
+    case LoopEntry::Fetch:
+      goto slow_fetch;
+    case LoopEntry::Failed:
+      goto decoded_failed;
+    case LoopEntry::Start:
+      break;
+  }
   KF_VM_DISPATCH_GROWN();
 
 slow_step:
@@ -1761,4 +1782,104 @@ fail_before_fetch:
   UnwindAll(st);
   if (ownLocals) VM_GiveBackLocals();
   Code_ArgumentCount = savedArgumentCount;
+}
+
+}  // namespace
+
+void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMBuffer& code,
+             ScriptValue* result, const VMBuffer* debugInfo, std::string_view sourceText) {
+  VMSegment* seg = TakeSegment();
+  SegmentRelease release;
+  VMState st;
+  st.seg = seg;
+  st.self = self;
+  st.other = other;
+  st.code = code.Data();
+  st.codeSize = code.Size();
+  st.buffer = &code;
+  const VMCodeIdentity ident{debugInfo, sourceText, name};
+  st.ident = &ident;
+  const VMDecoded* dec = VM_Decoded(code);
+  LoopStart start;
+  // Code that names no local runs without a locals list.
+  start.ownLocals = dec == nullptr || dec->usesLocals;
+  if (start.ownLocals) st.locals = VM_TakeLocals(st.localsCache);
+  st.stackStart = seg->cells.get() + kStackCells;  // cells above it are the guard
+  st.stackSize = kInitialStackBytes;
+  start.savedArgumentCount = Code_ArgumentCount;
+  if (VM_ScriptTrace) g_DebugConsole->Output("script = %s\n", std::string(name).c_str());
+  start.sp = st.stackStart;
+  start.result = result;
+  ExecLoop(st, start);
+}
+
+void VM_ResetPreparedState(VMPrepared& prepared) {
+  VMState& st = prepared.state;
+  st = VMState();
+  if (prepared.buffer == nullptr) return;
+  st.code = prepared.buffer->Data();
+  st.codeSize = prepared.buffer->Size();
+  st.buffer = prepared.buffer;
+  st.ident = &prepared.ident;
+  st.stackSize = kInitialStackBytes;
+}
+
+void VM_RunPrepared(VMPrepared& prepared, CInstance* self, CInstance* other) {
+  if (g_VMSlowSteps || VM_ScriptTrace || prepared.busy) [[unlikely]] {
+    ScriptValue result;
+    VM_Exec(prepared.ident.name, self, other, *prepared.buffer, &result,
+            prepared.ident.debugInfo, prepared.ident.source);
+    return;
+  }
+  VMSegment* seg = TakeSegment();
+  SegmentRelease release;
+  // What a run through the records changes of the state and does not put back: set anew.
+  VMState& st = prepared.state;
+  if (st.seg != seg) [[unlikely]] {
+    st.seg = seg;
+    st.stackStart = seg->cells.get() + kStackCells;
+  }
+  st.self = self;
+  st.other = other;
+  st.pc = 0;
+  st.line = 0;
+  st.argsMaybeSet = kAllArgumentSlots;
+  const bool ownLocals = prepared.usesLocals;
+  if (ownLocals) st.locals = VM_TakeLocals(st.localsCache);
+  const int32_t savedArgumentCount = Code_ArgumentCount;
+  ScriptValue* sp = st.stackStart;
+  int32_t used = kTopReserve;
+  int32_t pc = 0;
+  prepared.busy = true;
+  struct Done {
+    VMPrepared& prepared;
+    ~Done() { prepared.busy = false; }
+  } done{prepared};
+  const bool step =
+      RunDecoded(st, prepared.entry, sp, used, kInitialStackBytes - kMinFreeBytes, pc);
+  if (step && st.failedAt < 0 && st.depth == 0 && pc + 4 > st.codeSize) [[likely]] {
+    // The records ran to the end of the code: the byte loop would finish at once.
+    Code_ArgumentCount = savedArgumentCount;
+    if (sp < st.stackStart) [[unlikely]] {
+      ScriptValue dropped(std::move(*sp));
+    }
+    if (!seg->withs.empty()) [[unlikely]] seg->withs.clear();
+    if (ownLocals) VM_GiveBackLocals();
+    return;
+  }
+  ScriptValue result;
+  LoopStart start;
+  start.entry = st.failedAt >= 0 ? LoopEntry::Failed : step ? LoopEntry::Step : LoopEntry::Fetch;
+  start.sp = sp;
+  start.used = used;
+  start.pc = pc;
+  start.result = &result;
+  start.ownLocals = ownLocals;
+  start.savedArgumentCount = savedArgumentCount;
+  // The state goes back to its start even when the loop's error ends the run by throwing.
+  struct Reset {
+    VMPrepared& prepared;
+    ~Reset() { VM_ResetPreparedState(prepared); }
+  } reset{prepared};
+  ExecLoop(st, start);
 }
