@@ -2,6 +2,7 @@
 // clamped by its own rule, through the variable access that both executors use.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@
 #include "script/code.h"
 #include "script/code_exec.h"
 #include "script/compiler/compile_error_sink.h"
+#include "script/compiler/user_variables.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/script_arguments.h"
@@ -325,3 +327,64 @@ TEST_F(BuiltinVariables, WorkingDirectoryIsSetOnce) {
 }
 
 }  // namespace
+
+// Every variable the machine reads from its field itself gives what its getter gives, in each
+// record that reads a variable whole, on the machine (decoded and byte by byte) and in the tree
+// interpreter; without a room the room's fields read 0.
+TEST_F(BuiltinVariables, PlainFieldsReadAsTheirGettersGiveThem) {
+  CInstance& self = Add(0);
+  using Kind = BuiltinPlainField::Kind;
+  std::vector<int32_t> plain;
+  for (int32_t id = 0; id < Variable_BuiltIn_Count(); ++id) {
+    const BuiltinPlainField& field = Variable_BuiltIn_Entry(id)->field;
+    switch (field.kind) {  // a value of its own in each field
+      case Kind::None: continue;
+      case Kind::Float: self.*field.f = 0.25f + static_cast<float>(id); break;
+      case Kind::Int: self.*field.i = 3 * id + 1; break;
+      case Kind::UInt: self.*field.u = 0x10000u + static_cast<uint32_t>(id); break;
+      case Kind::Bool: self.*field.b = id % 2 == 0; break;
+      case Kind::RoomInt: room.*field.roomI = 1000 + id; break;
+      case Kind::RoomUInt: room.*field.roomU = 0x20000u + static_cast<uint32_t>(id); break;
+      case Kind::RoomBool: room.*field.roomB = id % 2 != 0; break;
+    }
+    plain.push_back(id);
+  }
+  for (const char* name : {"x", "depth", "visible", "image_blend", "room_width", "view_enabled"}) {
+    EXPECT_NE(std::find(plain.begin(), plain.end(), Id(name)), plain.end()) << name;
+  }
+  auto value = [&self](const char* name) {
+    ScriptValue out;
+    Variable_GetValue(&self, Code_Variable_Find(name), 0, out);
+    return out.real;
+  };
+  enum class Mode { Decoded, ByteLoop, Tree };
+  for (Mode mode : {Mode::Decoded, Mode::ByteLoop, Mode::Tree}) {
+    Code_SetUseVM(mode != Mode::Tree);
+    if (mode == Mode::ByteLoop) VM_Breakpoint_Add("Nowhere.at.all", 1);
+    for (int32_t id : plain) {
+      const std::string name = Variable_BuiltIn_Entry(id)->name;
+      SCOPED_TRACE(name + " in mode " + std::to_string(static_cast<int>(mode)));
+      const double expected = Get(name.c_str(), 0, &self).real;
+      const std::string program = "a = N; b = N * 2; c = 0; if (N >= a) c += 1; if (N < 1000000) c += 2;"
+                                  "if (a <= N) c += 4; if (N != N) c = -1;";
+      std::string text;
+      for (char ch : program) text += ch == 'N' ? name : std::string(1, ch);
+      CCode code(text, false);
+      ASSERT_TRUE(code.Compile("Test")) << Compiler_LastError().text;
+      ScriptValue result;
+      ASSERT_TRUE(Code_Run(&self, &self, code, result));
+      EXPECT_EQ(value("a"), expected);
+      EXPECT_EQ(value("b"), expected * 2);
+      EXPECT_EQ(value("c"), 7);
+    }
+    Variable_BuiltIn_World().currentRoom = nullptr;
+    CCode code("a = room_width; c = 0; if (room_height < 1) c = 1;", false);
+    ASSERT_TRUE(code.Compile("Test"));
+    ScriptValue result;
+    ASSERT_TRUE(Code_Run(&self, &self, code, result));
+    EXPECT_EQ(value("a"), 0);
+    EXPECT_EQ(value("c"), 1);
+    Variable_BuiltIn_World().currentRoom = [this] { return &room; };
+    VM_Breakpoint_Clear();
+  }
+}
