@@ -388,3 +388,34 @@ TEST_F(BuiltinVariables, PlainFieldsReadAsTheirGettersGiveThem) {
     VM_Breakpoint_Clear();
   }
 }
+
+// v += k and the like store through the variable's own rule whatever runs them: built-ins
+// through their setters (rounded, narrowed, moved), the instance's variables in place.
+TEST_F(BuiltinVariables, UpdatesStoreByTheVariablesRules) {
+  for (int mode = 0; mode < 3; ++mode) {
+    SCOPED_TRACE(mode);
+    Code_SetUseVM(mode != 2);
+    if (mode == 1) VM_Breakpoint_Add("Nowhere.at.all", 1);
+    CInstance& self = Add(0);
+    self.x = 1.0f;
+    self.hspeed = 2.0f;
+    CCode code("x += 1.5; x -= 0.25; y += 3; hspeed *= 2; visible -= 1; image_blend += 1;"
+               "sprite_index += 0.6; n = 1; n += 2; n *= 0.5; t = \"a\"; depth -= 7;",
+               false);
+    ASSERT_TRUE(code.Compile("Test")) << Compiler_LastError().text;
+    ScriptValue result;
+    ASSERT_TRUE(Code_Run(&self, &self, code, result));
+    EXPECT_EQ(self.x, 2.25f);
+    EXPECT_EQ(self.y, 3.0f);
+    EXPECT_EQ(self.hspeed, 4.0f);
+    EXPECT_FALSE(self.visible);
+    EXPECT_EQ(self.image_blend, 0x1000000u);
+    EXPECT_EQ(self.sprite_index, 0);
+    EXPECT_EQ(self.depth, -7.0f);
+    EXPECT_EQ(room.active.last, &self);  // behind the instances of the earlier rounds
+    ScriptValue n;
+    Variable_GetValue(&self, Code_Variable_Find("n"), 0, n);
+    EXPECT_EQ(n.real, 1.5);
+    VM_Breakpoint_Clear();
+  }
+}

@@ -428,9 +428,13 @@ struct Decoder {
     if (r2.typeByte != 0x52) return plain;
     const auto op = static_cast<VMOpcode>(r2.word >> 24);
     if (op == VMOpcode::Add || op == VMOpcode::Sub || op == VMOpcode::Mul) {
-      return op == VMOpcode::Add   ? VMFastOp::VariableIntAdd
-             : op == VMOpcode::Sub ? VMFastOp::VariableIntSub
-                                   : VMFastOp::VariableIntMul;
+      const int a = op == VMOpcode::Add ? 0 : op == VMOpcode::Sub ? 1 : 2;
+      // ... and a pop.v.v of the result into the same variable: v += k and the like.
+      const bool update = i + 4 < out.insns.size() && depth[i + 3] >= 0 &&
+                          out.insns[i + 3].word == (0x41550000u | (r.word & 0xFFFF)) &&
+                          vars[i + 3] == vars[i];
+      return static_cast<VMFastOp>(
+          static_cast<int>(update ? VMFastOp::VariableIntUpdateAdd : VMFastOp::VariableIntAdd) + a);
     }
     if (op < VMOpcode::Slt || op > VMOpcode::Sgt || !TakesBranch(i + 3, r)) return plain;
     return Offset(VMFastOp::VariableIntSltBranch, op);

@@ -51,6 +51,10 @@ enum class VMFastOp : uint8_t {
   VariableIntAdd,
   VariableIntSub,
   VariableIntMul,
+  // the same with a pop.v.v into the variable: run whole when it is one the instance holds
+  VariableIntUpdateAdd,
+  VariableIntUpdateSub,
+  VariableIntUpdateMul,
   // the same with slt..sgt; bt/bf
   VariableIntSltBranch,
   VariableIntSleBranch,

@@ -643,6 +643,27 @@ namespace {
   return true;
 }
 
+// The node of a variable of self or other (no index) that the instance holds as a real, with
+// the effects of reading it and of storing into it; false, with nothing done, for anything
+// else (an argument slot, a built-in, a global, a variable not set or holding no real).
+[[gnu::always_inline]] inline bool FindOwnReal(VMState& st, const VMInsn* ip, VariableNode*& out) {
+  const int32_t id = ip->id;
+  const auto k = static_cast<uint32_t>(id - g_ArgumentFirst);
+  if (id < kFirstListVariableId ||
+      (g_ArgumentFirst >= 0 && k < static_cast<uint32_t>(kArgumentSlotCount))) {
+    return false;
+  }
+  const auto instance = static_cast<int16_t>(ip->word & 0xFFFF);
+  CInstance* target = instance == -2 ? st.other : st.self;
+  if (target == nullptr || (instance == -6 && Variable_IsGlobalVar(id))) return false;
+  const VariableNode* node = target->variables->FindNodeFrom(id, ip->hint);
+  if (node == nullptr || !node->value.IsReal()) return false;
+  st.argsMaybeSet = kAllArgumentSlots;
+  Variable_ArrayError = false;
+  out = const_cast<VariableNode*>(node);
+  return true;
+}
+
 // Stores into a built-in variable of the table through its setter, once; false with the
 // error's message in the state when the variable cannot be set or refused the value.
 bool WriteBuiltinVariable(VMState& st, int32_t id, CInstance* target, const ScriptValue& value) {
@@ -691,6 +712,9 @@ const void* const* FastHandlers();
         {VMFastOp::VariableIntAdd, &&fop_VariableIntAdd},
         {VMFastOp::VariableIntSub, &&fop_VariableIntSub},
         {VMFastOp::VariableIntMul, &&fop_VariableIntMul},
+        {VMFastOp::VariableIntUpdateAdd, &&fop_VariableIntUpdateAdd},
+        {VMFastOp::VariableIntUpdateSub, &&fop_VariableIntUpdateSub},
+        {VMFastOp::VariableIntUpdateMul, &&fop_VariableIntUpdateMul},
         {VMFastOp::VariableIntSltBranch, &&fop_VariableIntSltBranch},
         {VMFastOp::VariableIntSleBranch, &&fop_VariableIntSleBranch},
         {VMFastOp::VariableIntSeqBranch, &&fop_VariableIntSeqBranch},
@@ -943,6 +967,24 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
   KF_FAST_VARIABLE_INT_ARITHMETIC(Add, a + b)
   KF_FAST_VARIABLE_INT_ARITHMETIC(Sub, a - b)
   KF_FAST_VARIABLE_INT_ARITHMETIC(Mul, a * b)
+  // v += k (-=, *=) on a variable the instance holds as a real: the result stored in place of
+  // the push, the operation and the pop. Anything else runs as the push and the operation,
+  // then the pop's record.
+#define KF_FAST_VARIABLE_INT_UPDATE(Name, expression)               \
+  fop_VariableIntUpdate##Name : {                                   \
+    VariableNode* node;                                             \
+    if (used + 20 > limit || !FindOwnReal(st, ip, node)) {          \
+      goto fop_VariableInt##Name;                                   \
+    }                                                               \
+    const double a = node->value.real, b = ip->imm;                 \
+    node->value.real = expression;                                  \
+    ip += 4;                                                        \
+    goto* ip->handler;                                              \
+  }
+  KF_FAST_VARIABLE_INT_UPDATE(Add, a + b)
+  KF_FAST_VARIABLE_INT_UPDATE(Sub, a - b)
+  KF_FAST_VARIABLE_INT_UPDATE(Mul, a * b)
+#undef KF_FAST_VARIABLE_INT_UPDATE
   KF_FAST_VARIABLE_INT_BRANCH(Slt)
   KF_FAST_VARIABLE_INT_BRANCH(Sle)
   KF_FAST_VARIABLE_INT_BRANCH(Seq)
