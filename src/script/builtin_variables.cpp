@@ -538,8 +538,11 @@ struct Registration {
 
 // A variable read from a field of the instance as GetField reads it.
 template <auto Field>
-Registration FieldVariable(const char* name, BuiltinSetter setter) {
-  return {name, GetField<Field>, setter, BuiltinPlainField(Field)};
+Registration FieldVariable(const char* name, BuiltinSetter setter,
+                           BuiltinPlainField::Store store = BuiltinPlainField::Store::Setter) {
+  Registration r{name, GetField<Field>, setter, BuiltinPlainField(Field)};
+  r.field.store = store;
+  return r;
 }
 // One read from a field of the current room as GetRoom reads it.
 template <auto Field>
@@ -564,8 +567,8 @@ void AddAll(std::initializer_list<Registration> list) {
 
 void AddInstanceVariables() {
   AddAll({
-      FieldVariable<&CInstance::x>("x", SV_X),
-      FieldVariable<&CInstance::y>("y", SV_Y),
+      FieldVariable<&CInstance::x>("x", SV_X, BuiltinPlainField::Store::PositionX),
+      FieldVariable<&CInstance::y>("y", SV_Y, BuiltinPlainField::Store::PositionY),
       FieldVariable<&CInstance::xprevious>("xprevious", SetField<&CInstance::xprevious>),
       FieldVariable<&CInstance::yprevious>("yprevious", SetField<&CInstance::yprevious>),
       FieldVariable<&CInstance::xstart>("xstart", SetField<&CInstance::xstart>),

@@ -25,7 +25,12 @@ using BuiltinSetter = bool (*)(CInstance* instance, int32_t index, const ScriptV
 // and get the same real.
 struct BuiltinPlainField {
   enum class Kind : uint8_t { None, Float, Int, UInt, Bool, RoomInt, RoomUInt, RoomBool };
+  // What storing a real does beyond the setter's checks: Setter, anything (the setter is
+  // called); PositionX / PositionY, the instance's SetPosition with the real narrowed for
+  // x / y and the other coordinate as it is.
+  enum class Store : uint8_t { Setter, PositionX, PositionY };
   Kind kind = Kind::None;
+  Store store = Store::Setter;
   union {
     float CInstance::*f;
     int32_t CInstance::*i;

@@ -1152,6 +1152,18 @@ fop_PopInstanceVariable : {  // pop.v.U into a variable of self or other kept in
     ++sp;
     used -= ip->slot;
     st.argsMaybeSet = kAllArgumentSlots;
+    // x and y given a real: what their setters do, without the call.
+    const BuiltinPlainField::Store store = Variable_BuiltIn_Direct.entries[ip->id].field.store;
+    if (store != BuiltinPlainField::Store::Setter && value.IsReal()) {
+      Variable_ArrayError = false;
+      const auto coordinate = static_cast<float>(value.real);
+      if (store == BuiltinPlainField::Store::PositionX) {
+        target->SetPosition(coordinate, target->y);
+      } else {
+        target->SetPosition(target->x, coordinate);
+      }
+      KF_FAST_NEXT();
+    }
     if (WriteBuiltinVariable(st, ip->id, target, value)) KF_FAST_NEXT();
     st.failedAt = ip->pc;
     pcOut = ip->pc;
