@@ -55,6 +55,7 @@ const Program kPrograms[] = {
      "s = \"a\"; t = \"a\"; r = 0; if (s == t) r += 1; if (s != \"b\") r += 2; s += \"c\";"
      "v = 1; v[2] = 5; v += 1; if (v < v[2]) r += 4; w = 0; w[3] = 7; w += 2; if (w > v) r += 8;"
      "r = concat(r, s, v, w, w[3]);"},
+    {"negated variables", "var l; l = 2.5; n = -4; r = -n * 10 + -l - -(-n);"},
     {"global variables of the same name as the plain ones",
      "globalvar g; g = 3; g += 1; n = 1; if (g > n) n += g; global.h = 2; if (global.h < g) n *= 3;"
      "r = n * 100 + g;"},
@@ -128,7 +129,7 @@ TEST_F(VMDecodedTest, UnusualInstanceVariablesFailAlikeInEveryMode) {
       "s = \"ab\"; s += 1;",      "s = \"ab\"; if (s > 1) r = 2;",
       "s = \"ab\"; k = 1; if (k < s) r = 2;", "zz += 1;",
       "if (zz > 1) r = 2;",        "k = 1; if (k <= zz) r = 2;",
-      "r = zz * 2;",
+      "r = zz * 2;",                "s = \"ab\"; r = -s;",
   };
   for (const char* program : programs) {
     SCOPED_TRACE(program);

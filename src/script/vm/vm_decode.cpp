@@ -301,8 +301,10 @@ struct Decoder {
         case VMOpcode::Ret:  // ret.v; a return of any other type converts in the byte loop
           if (t == static_cast<uint32_t>(VMType::Var)) f = VMFastOp::Ret;
           break;
+        case VMOpcode::Neg:  // neg.v; the other types in the byte loop
+          if (t == static_cast<uint32_t>(VMType::Var)) f = VMFastOp::Neg;
+          break;
         case VMOpcode::Dup:  // the byte loop runs these
-        case VMOpcode::Neg:
         case VMOpcode::Not:
         case VMOpcode::Div:
         case VMOpcode::Rem:

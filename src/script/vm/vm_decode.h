@@ -107,6 +107,7 @@ enum class VMFastOp : uint8_t {
   Sge,
   Sgt,
   Conv,
+  Neg,            // neg.v
   Popz,
   B,
   Bt,

@@ -762,6 +762,7 @@ const void* const* FastHandlers();
         {VMFastOp::Sge, &&fop_Sge},
         {VMFastOp::Sgt, &&fop_Sgt},
         {VMFastOp::Conv, &&fop_Conv},
+        {VMFastOp::Neg, &&fop_Neg},
         {VMFastOp::Popz, &&fop_Popz},
         {VMFastOp::B, &&fop_B},
         {VMFastOp::Bt, &&fop_Bt},
@@ -1236,6 +1237,11 @@ fop_Conv : {
   }
   KF_FAST_SLOW();
 }
+
+fop_Neg:  // a real; anything else (a string, a container) in the byte loop
+  if (!sp->IsReal()) KF_FAST_SLOW();
+  sp->real = -sp->real;
+  KF_FAST_NEXT();
 
 fop_Popz:
   ++sp;
