@@ -50,7 +50,8 @@ std::vector<BuiltinVariableEntry>& Table() {
 
 // Points the machine's direct reads and writes at the table as it stands.
 void PublishDirect() {
-  Variable_BuiltIn_Direct = {Table().data(), static_cast<int32_t>(Table().size())};
+  Variable_BuiltIn_Direct = {Table().data(), static_cast<int32_t>(Table().size()),
+                             &Variable_BuiltIn_World().currentRoom};
 }
 
 std::string g_WorkingDirectory;
@@ -532,7 +533,22 @@ struct Registration {
   const char* name;
   BuiltinGetter getter;
   BuiltinSetter setter;
+  BuiltinPlainField field{};
 };
+
+// A variable read from a field of the instance as GetField reads it.
+template <auto Field>
+Registration FieldVariable(const char* name, BuiltinSetter setter,
+                           BuiltinPlainField::Store store = BuiltinPlainField::Store::Setter) {
+  Registration r{name, GetField<Field>, setter, BuiltinPlainField(Field)};
+  r.field.store = store;
+  return r;
+}
+// One read from a field of the current room as GetRoom reads it.
+template <auto Field>
+Registration RoomVariable(const char* name, BuiltinSetter setter) {
+  return {name, GetRoom<Field>, setter, BuiltinPlainField(Field)};
+}
 
 template <size_t... N>
 void AddArguments(std::index_sequence<N...>) {
@@ -544,62 +560,64 @@ void AddArguments(std::index_sequence<N...>) {
 }
 
 void AddAll(std::initializer_list<Registration> list) {
-  for (const Registration& r : list) Variable_BuiltIn_Add(r.name, r.getter, r.setter, r.setter != nullptr);
+  for (const Registration& r : list) {
+    Variable_BuiltIn_Add(r.name, r.getter, r.setter, r.setter != nullptr, r.field);
+  }
 }
 
 void AddInstanceVariables() {
   AddAll({
-      {"x", GetField<&CInstance::x>, SV_X},
-      {"y", GetField<&CInstance::y>, SV_Y},
-      {"xprevious", GetField<&CInstance::xprevious>, SetField<&CInstance::xprevious>},
-      {"yprevious", GetField<&CInstance::yprevious>, SetField<&CInstance::yprevious>},
-      {"xstart", GetField<&CInstance::xstart>, SetField<&CInstance::xstart>},
-      {"ystart", GetField<&CInstance::ystart>, SetField<&CInstance::ystart>},
-      {"hspeed", GetField<&CInstance::hspeed>, SetThroughFloat<&CInstance::SetHSpeed>},
-      {"vspeed", GetField<&CInstance::vspeed>, SetThroughFloat<&CInstance::SetVSpeed>},
-      {"direction", GetField<&CInstance::direction>, SetThroughFloat<&CInstance::SetDirection>},
-      {"speed", GetField<&CInstance::speed>, SetThroughFloat<&CInstance::SetSpeed>},
-      {"friction", GetField<&CInstance::friction>, SetField<&CInstance::friction>},
-      {"gravity", GetField<&CInstance::gravity>, SetField<&CInstance::gravity>},
-      {"gravity_direction", GetField<&CInstance::gravity_direction>, SetField<&CInstance::gravity_direction>},
-      {"object_index", GetField<&CInstance::object_index>, nullptr},
-      {"id", GetField<&CInstance::id>, nullptr},
+      FieldVariable<&CInstance::x>("x", SV_X, BuiltinPlainField::Store::PositionX),
+      FieldVariable<&CInstance::y>("y", SV_Y, BuiltinPlainField::Store::PositionY),
+      FieldVariable<&CInstance::xprevious>("xprevious", SetField<&CInstance::xprevious>),
+      FieldVariable<&CInstance::yprevious>("yprevious", SetField<&CInstance::yprevious>),
+      FieldVariable<&CInstance::xstart>("xstart", SetField<&CInstance::xstart>),
+      FieldVariable<&CInstance::ystart>("ystart", SetField<&CInstance::ystart>),
+      FieldVariable<&CInstance::hspeed>("hspeed", SetThroughFloat<&CInstance::SetHSpeed>),
+      FieldVariable<&CInstance::vspeed>("vspeed", SetThroughFloat<&CInstance::SetVSpeed>),
+      FieldVariable<&CInstance::direction>("direction", SetThroughFloat<&CInstance::SetDirection>),
+      FieldVariable<&CInstance::speed>("speed", SetThroughFloat<&CInstance::SetSpeed>),
+      FieldVariable<&CInstance::friction>("friction", SetField<&CInstance::friction>),
+      FieldVariable<&CInstance::gravity>("gravity", SetField<&CInstance::gravity>),
+      FieldVariable<&CInstance::gravity_direction>("gravity_direction", SetField<&CInstance::gravity_direction>),
+      FieldVariable<&CInstance::object_index>("object_index", nullptr),
+      FieldVariable<&CInstance::id>("id", nullptr),
       {"alarm", GV_Alarm, SV_Alarm},
-      {"solid", GetField<&CInstance::solid>, SetFlagNonZero<&CInstance::solid>},
-      {"visible", GetField<&CInstance::visible>, SetFlagNonZero<&CInstance::visible>},
-      {"persistent", GetField<&CInstance::persistent>, SetFlagNonZero<&CInstance::persistent>},
-      {"depth", GetField<&CInstance::depth>, SV_DepthValue},
+      FieldVariable<&CInstance::solid>("solid", SetFlagNonZero<&CInstance::solid>),
+      FieldVariable<&CInstance::visible>("visible", SetFlagNonZero<&CInstance::visible>),
+      FieldVariable<&CInstance::persistent>("persistent", SetFlagNonZero<&CInstance::persistent>),
+      FieldVariable<&CInstance::depth>("depth", SV_DepthValue),
       {"bbox_left", GetBoundingBox<&CInstance::bbox_left>, nullptr},
       {"bbox_right", GetBoundingBox<&CInstance::bbox_right>, nullptr},
       {"bbox_top", GetBoundingBox<&CInstance::bbox_top>, nullptr},
       {"bbox_bottom", GetBoundingBox<&CInstance::bbox_bottom>, nullptr},
-      {"sprite_index", GetField<&CInstance::sprite_index>, SetThroughInt<&CInstance::SetSpriteIndex>},
-      {"image_index", GetField<&CInstance::image_index>, SetField<&CInstance::image_index>},
+      FieldVariable<&CInstance::sprite_index>("sprite_index", SetThroughInt<&CInstance::SetSpriteIndex>),
+      FieldVariable<&CInstance::image_index>("image_index", SetField<&CInstance::image_index>),
       {"image_single", GV_ImageSingle, SV_ImageSingle},
       {"image_number", GV_ImageNumber, nullptr},
       {"sprite_width", GetSpriteMeasure<SpriteMeasure::Width>, nullptr},
       {"sprite_height", GetSpriteMeasure<SpriteMeasure::Height>, nullptr},
       {"sprite_xoffset", GetSpriteMeasure<SpriteMeasure::XOrigin>, nullptr},
       {"sprite_yoffset", GetSpriteMeasure<SpriteMeasure::YOrigin>, nullptr},
-      {"image_xscale", GetField<&CInstance::image_xscale>, SetThroughFloat<&CInstance::SetImageXScale>},
-      {"image_yscale", GetField<&CInstance::image_yscale>, SetThroughFloat<&CInstance::SetImageYScale>},
-      {"image_angle", GetField<&CInstance::image_angle>, SetThroughFloat<&CInstance::SetImageAngle>},
-      {"image_alpha", GetField<&CInstance::image_alpha>, SetField<&CInstance::image_alpha>},
-      {"image_blend", GetField<&CInstance::image_blend>, SetField<&CInstance::image_blend>},
-      {"image_speed", GetField<&CInstance::image_speed>, SetField<&CInstance::image_speed>},
-      {"mask_index", GetField<&CInstance::mask_index>, SetThroughInt<&CInstance::SetMaskIndex>},
-      {"path_index", GetField<&CInstance::path_index>, nullptr},
-      {"path_position", GetField<&CInstance::path_position>, SetThroughFloat<&CInstance::SetPathPosition>},
-      {"path_positionprevious", GetField<&CInstance::path_positionprevious>, SetThroughFloat<&CInstance::SetPathPositionPrevious>},
-      {"path_speed", GetField<&CInstance::path_speed>, SetThroughFloat<&CInstance::SetPathSpeed>},
-      {"path_scale", GetField<&CInstance::path_scale>, SetField<&CInstance::path_scale>},
-      {"path_orientation", GetField<&CInstance::path_orientation>, SetField<&CInstance::path_orientation>},
-      {"path_endaction", GetField<&CInstance::path_endaction>, SetField<&CInstance::path_endaction>},
-      {"timeline_index", GetField<&CInstance::timeline_index>, SetField<&CInstance::timeline_index>},
-      {"timeline_position", GetField<&CInstance::timeline_position>, SetField<&CInstance::timeline_position>},
-      {"timeline_speed", GetField<&CInstance::timeline_speed>, SetField<&CInstance::timeline_speed>},
-      {"timeline_running", GetField<&CInstance::timeline_running>, SetField<&CInstance::timeline_running>},
-      {"timeline_loop", GetField<&CInstance::timeline_loop>, SetField<&CInstance::timeline_loop>},
+      FieldVariable<&CInstance::image_xscale>("image_xscale", SetThroughFloat<&CInstance::SetImageXScale>),
+      FieldVariable<&CInstance::image_yscale>("image_yscale", SetThroughFloat<&CInstance::SetImageYScale>),
+      FieldVariable<&CInstance::image_angle>("image_angle", SetThroughFloat<&CInstance::SetImageAngle>),
+      FieldVariable<&CInstance::image_alpha>("image_alpha", SetField<&CInstance::image_alpha>),
+      FieldVariable<&CInstance::image_blend>("image_blend", SetField<&CInstance::image_blend>),
+      FieldVariable<&CInstance::image_speed>("image_speed", SetField<&CInstance::image_speed>),
+      FieldVariable<&CInstance::mask_index>("mask_index", SetThroughInt<&CInstance::SetMaskIndex>),
+      FieldVariable<&CInstance::path_index>("path_index", nullptr),
+      FieldVariable<&CInstance::path_position>("path_position", SetThroughFloat<&CInstance::SetPathPosition>),
+      FieldVariable<&CInstance::path_positionprevious>("path_positionprevious", SetThroughFloat<&CInstance::SetPathPositionPrevious>),
+      FieldVariable<&CInstance::path_speed>("path_speed", SetThroughFloat<&CInstance::SetPathSpeed>),
+      FieldVariable<&CInstance::path_scale>("path_scale", SetField<&CInstance::path_scale>),
+      FieldVariable<&CInstance::path_orientation>("path_orientation", SetField<&CInstance::path_orientation>),
+      FieldVariable<&CInstance::path_endaction>("path_endaction", SetField<&CInstance::path_endaction>),
+      FieldVariable<&CInstance::timeline_index>("timeline_index", SetField<&CInstance::timeline_index>),
+      FieldVariable<&CInstance::timeline_position>("timeline_position", SetField<&CInstance::timeline_position>),
+      FieldVariable<&CInstance::timeline_speed>("timeline_speed", SetField<&CInstance::timeline_speed>),
+      FieldVariable<&CInstance::timeline_running>("timeline_running", SetField<&CInstance::timeline_running>),
+      FieldVariable<&CInstance::timeline_loop>("timeline_loop", SetField<&CInstance::timeline_loop>),
       {"async_load", GV_AsyncLoad, nullptr},
       {"phy_rotation", GV_PhyRotation, SV_PhyRotation},
       {"phy_position_x", GV_PhyPositionX, SV_PhyPositionX},
@@ -654,13 +672,13 @@ void AddGlobalVariables() {
       {"program_directory", GV_ProgramDirectory, nullptr},
       {"instance_count", GV_InstanceCount, nullptr},
       {"instance_id", GV_InstanceId, nullptr},
-      {"room_width", GetRoom<&RoomSettings::width>, nullptr},
-      {"room_height", GetRoom<&RoomSettings::height>, nullptr},
+      RoomVariable<&RoomSettings::width>("room_width", nullptr),
+      RoomVariable<&RoomSettings::height>("room_height", nullptr),
       {"room_caption", GV_RoomCaption, SV_RoomCaption},
-      {"room_speed", GetRoom<&RoomSettings::speed>, SV_RoomSpeed},
-      {"room_persistent", GetRoom<&RoomSettings::persistent>, SetRoom<&RoomSettings::persistent>},
-      {"background_color", GetRoom<&RoomSettings::colour>, SetRoom<&RoomSettings::colour>},
-      {"background_showcolor", GetRoom<&RoomSettings::showColour>, SetRoom<&RoomSettings::showColour>},
+      RoomVariable<&RoomSettings::speed>("room_speed", SV_RoomSpeed),
+      RoomVariable<&RoomSettings::persistent>("room_persistent", SetRoom<&RoomSettings::persistent>),
+      RoomVariable<&RoomSettings::colour>("background_color", SetRoom<&RoomSettings::colour>),
+      RoomVariable<&RoomSettings::showColour>("background_showcolor", SetRoom<&RoomSettings::showColour>),
       {"background_visible", GetBackground<&RoomBackground::visible>, SetBackground<&RoomBackground::visible>},
       {"background_foreground", GetBackground<&RoomBackground::foreground>, SetBackground<&RoomBackground::foreground>},
       {"background_index", GetBackground<&RoomBackground::index>, SetBackground<&RoomBackground::index>},
@@ -676,7 +694,7 @@ void AddGlobalVariables() {
       {"background_vspeed", GetBackground<&RoomBackground::vspeed>, SetBackground<&RoomBackground::vspeed>},
       {"background_blend", GetBackground<&RoomBackground::blend>, SetBackground<&RoomBackground::blend>},
       {"background_alpha", GetBackground<&RoomBackground::alpha>, SetBackground<&RoomBackground::alpha>},
-      {"view_enabled", GetRoom<&RoomSettings::enableViews>, SetRoom<&RoomSettings::enableViews>},
+      RoomVariable<&RoomSettings::enableViews>("view_enabled", SetRoom<&RoomSettings::enableViews>),
       {"view_current", GetGlobal<&RunGlobals::viewCurrent>, nullptr},
       {"view_visible", GetView<&RoomView::visible>, SetView<&RoomView::visible>},
       {"view_xview", GetView<&RoomView::xview>, SetView<&RoomView::xview>},
@@ -731,13 +749,14 @@ void AddGlobalVariables() {
 
 }  // namespace
 
-void Variable_BuiltIn_Add(const char* name, BuiltinGetter getter, BuiltinSetter setter, bool settable) {
+void Variable_BuiltIn_Add(const char* name, BuiltinGetter getter, BuiltinSetter setter, bool settable,
+                          BuiltinPlainField field) {
   auto& table = Table();
   if (static_cast<int32_t>(table.size()) >= kMaxBuiltinVariables) {
     ShowMessage("INTERNAL ERROR: Adding too many variables");
     return;
   }
-  table.push_back({name != nullptr ? std::string(name) : std::string(), getter, setter, settable});
+  table.push_back({name != nullptr ? std::string(name) : std::string(), getter, setter, settable, field});
   if (Variable_BuiltIn_Direct.entries != nullptr) PublishDirect();
 }
 

@@ -20,11 +20,42 @@ inline constexpr int32_t kMaxBuiltinVariables = 500;
 using BuiltinGetter = bool (*)(CInstance* instance, int32_t index, ScriptValue& out);
 using BuiltinSetter = bool (*)(CInstance* instance, int32_t index, const ScriptValue& value);
 
+// A built-in variable whose getter only reads a field of the instance, or of the current room
+// (0 without one), and gives it as a real: the field, so that the machine can read it itself
+// and get the same real.
+struct BuiltinPlainField {
+  enum class Kind : uint8_t { None, Float, Int, UInt, Bool, RoomInt, RoomUInt, RoomBool };
+  // What storing a real does beyond the setter's checks: Setter, anything (the setter is
+  // called); PositionX / PositionY, the instance's SetPosition with the real narrowed for
+  // x / y and the other coordinate as it is.
+  enum class Store : uint8_t { Setter, PositionX, PositionY };
+  Kind kind = Kind::None;
+  Store store = Store::Setter;
+  union {
+    float CInstance::*f;
+    int32_t CInstance::*i;
+    uint32_t CInstance::*u;
+    bool CInstance::*b;
+    int32_t RoomSettings::*roomI;
+    uint32_t RoomSettings::*roomU;
+    bool RoomSettings::*roomB;
+  };
+  BuiltinPlainField() : f(nullptr) {}
+  explicit BuiltinPlainField(float CInstance::*field) : kind(Kind::Float), f(field) {}
+  explicit BuiltinPlainField(int32_t CInstance::*field) : kind(Kind::Int), i(field) {}
+  explicit BuiltinPlainField(uint32_t CInstance::*field) : kind(Kind::UInt), u(field) {}
+  explicit BuiltinPlainField(bool CInstance::*field) : kind(Kind::Bool), b(field) {}
+  explicit BuiltinPlainField(int32_t RoomSettings::*field) : kind(Kind::RoomInt), roomI(field) {}
+  explicit BuiltinPlainField(uint32_t RoomSettings::*field) : kind(Kind::RoomUInt), roomU(field) {}
+  explicit BuiltinPlainField(bool RoomSettings::*field) : kind(Kind::RoomBool), roomB(field) {}
+};
+
 struct BuiltinVariableEntry {
   std::string name;
   BuiltinGetter getter = nullptr;
   BuiltinSetter setter = nullptr;  // null: read-only
   bool settable = false;
+  BuiltinPlainField field;  // Kind::None unless the getter is a plain field read
 };
 
 // The table's entries by id while its accessors are the ones in place (Variable_BuiltIn_Init
@@ -33,11 +64,14 @@ struct BuiltinVariableEntry {
 struct BuiltinVariableDirect {
   const BuiltinVariableEntry* entries = nullptr;
   int32_t count = 0;
+  // The current room hook (Variable_BuiltIn_World().currentRoom), for the room's fields.
+  const std::function<RoomSettings*()>* currentRoom = nullptr;
 };
 extern BuiltinVariableDirect Variable_BuiltIn_Direct;
 
 // Adds an entry; past 500 entries the message box says so and nothing is added.
-void Variable_BuiltIn_Add(const char* name, BuiltinGetter getter, BuiltinSetter setter, bool settable);
+void Variable_BuiltIn_Add(const char* name, BuiltinGetter getter, BuiltinSetter setter, bool settable,
+                          BuiltinPlainField field = {});
 // The first entry with exactly that name, -1 when none.
 int32_t Variable_BuiltIn_Find(std::string_view name);
 // "<unknown built-in variable>" outside the table.

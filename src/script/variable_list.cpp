@@ -91,6 +91,19 @@ const VariableNode* CVariableList::FindNode(int32_t id) const {
   return nullptr;
 }
 
+const VariableNode* CVariableList::FindNodeAndPlace(int32_t id, int32_t& place) const {
+  const VariableNode* node = FindNode(id);
+  if (node != nullptr) {
+    for (size_t at = 0; at < nodes_.size(); ++at) {
+      if (nodes_[at].get() == node) {
+        place = static_cast<int32_t>(at);
+        break;
+      }
+    }
+  }
+  return node;
+}
+
 VariableNode* CVariableList::Find(int32_t id) {
   return const_cast<VariableNode*>(std::as_const(*this).FindNode(id));
 }

@@ -100,6 +100,14 @@ class CVariableList {
 
   int32_t Count() const { return count_; }
   const VariableNode* FindNode(int32_t id) const;
+  // FindNode for a caller that looks one id up in one list after another: the node at place
+  // hint is tried first, and hint is left at the place the node was found. A list holds an id
+  // once, so the node found is the one FindNode finds.
+  const VariableNode* FindNodeFrom(int32_t id, int32_t& hint) const {
+    const auto at = static_cast<size_t>(static_cast<uint32_t>(hint));
+    if (at < nodes_.size() && nodes_[at]->id == id) return nodes_[at].get();
+    return FindNodeAndPlace(id, hint);
+  }
 
   // Visits the nodes in bucket order: bucket 0 to 63, each chain from its newest node.
   template <typename Visitor>
@@ -115,6 +123,7 @@ class CVariableList {
  private:
   static uint32_t BucketOf(int32_t id) { return static_cast<uint32_t>(id) & (kBucketCount - 1); }
   VariableNode* Find(int32_t id);
+  const VariableNode* FindNodeAndPlace(int32_t id, int32_t& place) const;
   VariableNode& Link(std::unique_ptr<VariableNode> node);
 
   // Every bucket's chain, bucket after bucket, each chain oldest first: one short array

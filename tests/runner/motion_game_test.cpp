@@ -224,6 +224,41 @@ TEST_P(MotionGame, BuiltinEdgeCases) {
   EXPECT_NE(played.run.output.find("Trying to assign to a non-existing path."), std::string::npos);
 }
 
+// Instances moved by a script their step event calls through another: built-ins, the room's
+// size and their own variables (strings among them) read, compared and stored, in a room
+// with a view.
+TEST_P(MotionGame, StepScriptsMoveEveryInstance) {
+  GameDataWriter game = NewGame();
+  game.scripts.push_back(
+      {"scr_move",
+       {"n += 1; x += hspeed + sp + 1; if (x > room_width) x = 0; y += 2;"
+        "if (y >= room_height) y = 0; depth = -y; if (tag == \"odd\") m += 1;"
+        "if (n >= k) tag += \"!\"; if (other.n != n) m = -100;"}});
+  game.scripts.push_back({"scr_step", {"scr_move(); return n;"}});
+  game.objects.push_back(MakeObject(
+      "obj_mover",
+      {{kCreate, 0,
+        {"n = 0; m = 0; k = 18; sp = id - 100001; tag = \"even\"; if (id mod 2) tag = \"odd\";"}},
+       {kStep, kStepNormal, {"if (scr_step() != n) m = -1000;"}}}));
+  game.objects.push_back(MakeObject(
+      "obj_counter",
+      {{kCreate, 0, {"t = 0;"}},
+       {kStep, kStepEnd,
+        {"t += 1; if (t == 20) { sx = 0; sy = 0; sd = 0; sn = 0; sl = 0; sm = 0;"
+         "with (obj_mover) { other.sx += x; other.sy += y; other.sd += depth; other.sn += n;"
+         "other.sl += string_length(tag); other.sm += m; }" +
+         Report("moved", {"sx", "sy", "sd", "sn", "sl", "sm"}) + " game_end(); }"}}}));
+  AddRoom(game,
+          {{630, 0, 0, 100001, {""}}, {630, 0, 0, 100002, {""}}, {630, 0, 0, 100003, {""}},
+           {0, 0, 1, 100004, {""}}},
+          640, 30);
+  game.rooms.back().enableViews = true;
+  game.rooms.back().views.push_back({1, 0, 0, 320, 30, 0, 0, 320, 30, 32, 32, -1, -1, -1});
+  // x wraps to 0 after 11, 6 and 4 steps of 1, 2 and 3 and goes on; y after 15 steps of 2;
+  // the odd ones count 18 steps before their tag grows.
+  ExpectPlayed(PlayGame(game), {"moved 85 30 -30 60 19 36"});
+}
+
 INSTANTIATE_TEST_SUITE_P(BothExecutors, MotionGame, ::testing::Bool());
 
 }  // namespace

@@ -48,6 +48,17 @@ const Program kPrograms[] = {
      "n = 0; k = 5; while (k > 0) { k -= 1; n += 1; } if (!(n == 5)) n = -100;"
      "if (n >= k + 5) n += 1000; do n += 1; until (n > 1010); if (n != k) n += (n < 3) + 2 * (k <= 0);"
      "r = n;"},
+    {"instance variables taken whole by the records that read them",
+     "n = 2; n += 1; n -= 0.5; n *= 4; k = n; if (n >= k) n += 100; if (n < k) n = -1;"
+     "if (n != k) n += 1000; if (other.n > n - 2000) n += 10000; r = n;"},
+    {"instance variables holding strings and arrays fall back whole",
+     "s = \"a\"; t = \"a\"; r = 0; if (s == t) r += 1; if (s != \"b\") r += 2; s += \"c\";"
+     "v = 1; v[2] = 5; v += 1; if (v < v[2]) r += 4; w = 0; w[3] = 7; w += 2; if (w > v) r += 8;"
+     "r = concat(r, s, v, w, w[3]);"},
+    {"negated variables", "var l; l = 2.5; n = -4; r = -n * 10 + -l - -(-n);"},
+    {"global variables of the same name as the plain ones",
+     "globalvar g; g = 3; g += 1; n = 1; if (g > n) n += g; global.h = 2; if (global.h < g) n *= 3;"
+     "r = n * 100 + g;"},
     {"elements of a local's 2-D array named by locals",
      "var a, b, i, j, t; for (i = 0; i < 3; i += 1) for (j = 0; j < 4; j += 1) a[i, j] = i * 10 + j;"
      "i = 2; j = 1; b[j, i] = \"s\"; t = a[1, 3] * 1000 + a[2, 0] * 10 + a[i, j] * 100000;"
@@ -108,6 +119,56 @@ TEST_F(VMDecodedTest, AStringArgumentAgainstAConstantFailsAlikeInEveryMode) {
       EXPECT_EQ(Errors()[0], expected);
     }
     TheWorld().errors.clear();
+  }
+}
+
+TEST_F(VMDecodedTest, UnusualInstanceVariablesFailAlikeInEveryMode) {
+  // A string where a real is expected, and with the unset-variables option a variable never
+  // set, in each record that reads a variable whole.
+  const char* programs[] = {
+      "s = \"ab\"; s += 1;",      "s = \"ab\"; if (s > 1) r = 2;",
+      "s = \"ab\"; k = 1; if (k < s) r = 2;", "zz += 1;",
+      "if (zz > 1) r = 2;",        "k = 1; if (k <= zz) r = 2;",
+      "r = zz * 2;",                "s = \"ab\"; r = -s;",
+  };
+  for (const char* program : programs) {
+    SCOPED_TRACE(program);
+    Variable_SetUnsetVariablesOption(true);
+    const ScriptValue before = RunIn(Mode::ByteLoop, program);
+    ASSERT_EQ(Errors().size(), 1u);
+    const std::string expected = Errors()[0];
+    TheWorld().errors.clear();
+    const ScriptValue got = RunIn(Mode::Decoded, program);
+    Variable_SetUnsetVariablesOption(false);
+    ASSERT_EQ(Errors().size(), 1u);
+    EXPECT_EQ(Errors()[0], expected);
+    EXPECT_EQ(got.real, before.real);
+    TheWorld().errors.clear();
+  }
+}
+
+TEST_F(VMDecodedTest, InstancesWithTheirVariablesInDifferentPlacesReadTheirOwn) {
+  // Each instance's list holds q at another place: a record that found q in one list finds
+  // the other's too, and a missing q reads as 0.
+  CInstance& second = AddInstance(100002, 0);
+  CInstance& third = AddInstance(100003, 0);
+  for (Mode mode : {Mode::ByteLoop, Mode::Decoded}) {
+    SCOPED_TRACE(static_cast<int>(mode));
+    self->variables->Clear();
+    second.variables->Clear();
+    third.variables->Clear();
+    Run("q = 1; p = 2;");
+    Run("with (100002) { a = 1; b = 2; p = 10; q = 20; }");
+    RunIn(mode,
+          "with (all) { q += 1; if (q > p) q *= 2; if (q < 5) p += 1; }"
+          "with (all) { if (p >= q) p -= 1; }");
+    EXPECT_TRUE(Errors().empty());
+    EXPECT_EQ(VarOf(self, "q").real, 2);
+    EXPECT_EQ(VarOf(self, "p").real, 2);
+    EXPECT_EQ(VarOf(&second, "q").real, 42);
+    EXPECT_EQ(VarOf(&second, "p").real, 10);
+    EXPECT_EQ(VarOf(&third, "q").real, 2);
+    EXPECT_EQ(VarOf(&third, "p").real, 1);
   }
 }
 

@@ -2,6 +2,7 @@
 // clamped by its own rule, through the variable access that both executors use.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@
 #include "script/code.h"
 #include "script/code_exec.h"
 #include "script/compiler/compile_error_sink.h"
+#include "script/compiler/user_variables.h"
 #include "script/error_report.h"
 #include "script/function_table.h"
 #include "script/script_arguments.h"
@@ -325,3 +327,95 @@ TEST_F(BuiltinVariables, WorkingDirectoryIsSetOnce) {
 }
 
 }  // namespace
+
+// Every variable the machine reads from its field itself gives what its getter gives, in each
+// record that reads a variable whole, on the machine (decoded and byte by byte) and in the tree
+// interpreter; without a room the room's fields read 0.
+TEST_F(BuiltinVariables, PlainFieldsReadAsTheirGettersGiveThem) {
+  CInstance& self = Add(0);
+  using Kind = BuiltinPlainField::Kind;
+  std::vector<int32_t> plain;
+  for (int32_t id = 0; id < Variable_BuiltIn_Count(); ++id) {
+    const BuiltinPlainField& field = Variable_BuiltIn_Entry(id)->field;
+    switch (field.kind) {  // a value of its own in each field
+      case Kind::None: continue;
+      case Kind::Float: self.*field.f = 0.25f + static_cast<float>(id); break;
+      case Kind::Int: self.*field.i = 3 * id + 1; break;
+      case Kind::UInt: self.*field.u = 0x10000u + static_cast<uint32_t>(id); break;
+      case Kind::Bool: self.*field.b = id % 2 == 0; break;
+      case Kind::RoomInt: room.*field.roomI = 1000 + id; break;
+      case Kind::RoomUInt: room.*field.roomU = 0x20000u + static_cast<uint32_t>(id); break;
+      case Kind::RoomBool: room.*field.roomB = id % 2 != 0; break;
+    }
+    plain.push_back(id);
+  }
+  for (const char* name : {"x", "depth", "visible", "image_blend", "room_width", "view_enabled"}) {
+    EXPECT_NE(std::find(plain.begin(), plain.end(), Id(name)), plain.end()) << name;
+  }
+  auto value = [&self](const char* name) {
+    ScriptValue out;
+    Variable_GetValue(&self, Code_Variable_Find(name), 0, out);
+    return out.real;
+  };
+  enum class Mode { Decoded, ByteLoop, Tree };
+  for (Mode mode : {Mode::Decoded, Mode::ByteLoop, Mode::Tree}) {
+    Code_SetUseVM(mode != Mode::Tree);
+    if (mode == Mode::ByteLoop) VM_Breakpoint_Add("Nowhere.at.all", 1);
+    for (int32_t id : plain) {
+      const std::string name = Variable_BuiltIn_Entry(id)->name;
+      SCOPED_TRACE(name + " in mode " + std::to_string(static_cast<int>(mode)));
+      const double expected = Get(name.c_str(), 0, &self).real;
+      const std::string program = "a = N; b = N * 2; c = 0; if (N >= a) c += 1; if (N < 1000000) c += 2;"
+                                  "if (a <= N) c += 4; if (N != N) c = -1;";
+      std::string text;
+      for (char ch : program) text += ch == 'N' ? name : std::string(1, ch);
+      CCode code(text, false);
+      ASSERT_TRUE(code.Compile("Test")) << Compiler_LastError().text;
+      ScriptValue result;
+      ASSERT_TRUE(Code_Run(&self, &self, code, result));
+      EXPECT_EQ(value("a"), expected);
+      EXPECT_EQ(value("b"), expected * 2);
+      EXPECT_EQ(value("c"), 7);
+    }
+    Variable_BuiltIn_World().currentRoom = nullptr;
+    CCode code("a = room_width; c = 0; if (room_height < 1) c = 1;", false);
+    ASSERT_TRUE(code.Compile("Test"));
+    ScriptValue result;
+    ASSERT_TRUE(Code_Run(&self, &self, code, result));
+    EXPECT_EQ(value("a"), 0);
+    EXPECT_EQ(value("c"), 1);
+    Variable_BuiltIn_World().currentRoom = [this] { return &room; };
+    VM_Breakpoint_Clear();
+  }
+}
+
+// v += k and the like store through the variable's own rule whatever runs them: built-ins
+// through their setters (rounded, narrowed, moved), the instance's variables in place.
+TEST_F(BuiltinVariables, UpdatesStoreByTheVariablesRules) {
+  for (int mode = 0; mode < 3; ++mode) {
+    SCOPED_TRACE(mode);
+    Code_SetUseVM(mode != 2);
+    if (mode == 1) VM_Breakpoint_Add("Nowhere.at.all", 1);
+    CInstance& self = Add(0);
+    self.x = 1.0f;
+    self.hspeed = 2.0f;
+    CCode code("x += 1.5; x -= 0.25; y += 3; hspeed *= 2; visible -= 1; image_blend += 1;"
+               "sprite_index += 0.6; n = 1; n += 2; n *= 0.5; t = \"a\"; depth -= 7;",
+               false);
+    ASSERT_TRUE(code.Compile("Test")) << Compiler_LastError().text;
+    ScriptValue result;
+    ASSERT_TRUE(Code_Run(&self, &self, code, result));
+    EXPECT_EQ(self.x, 2.25f);
+    EXPECT_EQ(self.y, 3.0f);
+    EXPECT_EQ(self.hspeed, 4.0f);
+    EXPECT_FALSE(self.visible);
+    EXPECT_EQ(self.image_blend, 0x1000000u);
+    EXPECT_EQ(self.sprite_index, 0);
+    EXPECT_EQ(self.depth, -7.0f);
+    EXPECT_EQ(room.active.last, &self);  // behind the instances of the earlier rounds
+    ScriptValue n;
+    Variable_GetValue(&self, Code_Variable_Find("n"), 0, n);
+    EXPECT_EQ(n.real, 1.5);
+    VM_Breakpoint_Clear();
+  }
+}

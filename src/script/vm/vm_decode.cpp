@@ -242,6 +242,7 @@ struct Decoder {
             } else if (IsPlainInstanceVariable(r.word, vars[i])) {
               r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
               f = VariableIntOperation(i);
+              if (f == VMFastOp::PushInstanceVariable) f = VariableVariableBranch(i, f);
             }
           } else if (t == static_cast<uint32_t>(VMType::Error)) {
             f = VMFastOp::PushShort;
@@ -300,8 +301,10 @@ struct Decoder {
         case VMOpcode::Ret:  // ret.v; a return of any other type converts in the byte loop
           if (t == static_cast<uint32_t>(VMType::Var)) f = VMFastOp::Ret;
           break;
+        case VMOpcode::Neg:  // neg.v; the other types in the byte loop
+          if (t == static_cast<uint32_t>(VMType::Var)) f = VMFastOp::Neg;
+          break;
         case VMOpcode::Dup:  // the byte loop runs these
-        case VMOpcode::Neg:
         case VMOpcode::Not:
         case VMOpcode::Div:
         case VMOpcode::Rem:
@@ -427,12 +430,29 @@ struct Decoder {
     if (r2.typeByte != 0x52) return plain;
     const auto op = static_cast<VMOpcode>(r2.word >> 24);
     if (op == VMOpcode::Add || op == VMOpcode::Sub || op == VMOpcode::Mul) {
-      return op == VMOpcode::Add   ? VMFastOp::ArgumentIntAdd
-             : op == VMOpcode::Sub ? VMFastOp::ArgumentIntSub
-                                   : VMFastOp::ArgumentIntMul;
+      const int a = op == VMOpcode::Add ? 0 : op == VMOpcode::Sub ? 1 : 2;
+      // ... and a pop.v.v of the result into the same variable: v += k and the like.
+      const bool update = i + 4 < out.insns.size() && depth[i + 3] >= 0 &&
+                          out.insns[i + 3].word == (0x41550000u | (r.word & 0xFFFF)) &&
+                          vars[i + 3] == vars[i];
+      return static_cast<VMFastOp>(
+          static_cast<int>(update ? VMFastOp::VariableIntUpdateAdd : VMFastOp::VariableIntAdd) + a);
     }
     if (op < VMOpcode::Slt || op > VMOpcode::Sgt || !TakesBranch(i + 3, r)) return plain;
-    return Offset(VMFastOp::ArgumentIntSltBranch, op);
+    return Offset(VMFastOp::VariableIntSltBranch, op);
+  }
+
+  // A push of a variable of self or other (record i), a push of another, a comparison of the
+  // two and a bt/bf taking its result: one record for the four.
+  VMFastOp VariableVariableBranch(size_t i, VMFastOp plain) {
+    if (i + 4 >= out.insns.size() || depth[i + 1] < 0 || depth[i + 2] < 0) return plain;
+    const VMInsn& r1 = out.insns[i + 1];
+    if ((r1.word >> 16) != 0xC005 || !IsPlainInstanceVariable(r1.word, vars[i + 1])) return plain;
+    const VMInsn& r2 = out.insns[i + 2];
+    const auto op = static_cast<VMOpcode>(r2.word >> 24);
+    if (r2.typeByte != 0x55 || op < VMOpcode::Slt || op > VMOpcode::Sgt) return plain;
+    if (!TakesBranch(i + 3, out.insns[i])) return plain;
+    return Offset(VMFastOp::VariableVariableSltBranch, op);
   }
 
   static VMFastOp IdiomOp(const VMInsn& r) {

@@ -46,17 +46,29 @@ enum class VMFastOp : uint8_t {
   LocalSgeL,
   LocalSgtL,
   // push.v of a variable of self or other, no index; push.e/.i k; add/sub/mul (.i on a .v):
-  // run whole when the variable is an argument slot holding a real
-  ArgumentIntAdd,
-  ArgumentIntSub,
-  ArgumentIntMul,
+  // run whole when the variable holds a real and is an argument slot, a plain field of the
+  // instance or a variable the instance holds
+  VariableIntAdd,
+  VariableIntSub,
+  VariableIntMul,
+  // the same with a pop.v.v into the variable: run whole when it is one the instance holds
+  VariableIntUpdateAdd,
+  VariableIntUpdateSub,
+  VariableIntUpdateMul,
   // the same with slt..sgt; bt/bf
-  ArgumentIntSltBranch,
-  ArgumentIntSleBranch,
-  ArgumentIntSeqBranch,
-  ArgumentIntSneBranch,
-  ArgumentIntSgeBranch,
-  ArgumentIntSgtBranch,
+  VariableIntSltBranch,
+  VariableIntSleBranch,
+  VariableIntSeqBranch,
+  VariableIntSneBranch,
+  VariableIntSgeBranch,
+  VariableIntSgtBranch,
+  // push.v of two such variables; slt..sgt (.v.v); bt/bf: run whole when both are as above
+  VariableVariableSltBranch,
+  VariableVariableSleBranch,
+  VariableVariableSeqBranch,
+  VariableVariableSneBranch,
+  VariableVariableSgeBranch,
+  VariableVariableSgtBranch,
   PushShort,      // push.e
   PushLocalInt,   // push.v of a local, no index; conv.v.i
   PushIntAdd,     // push.e/.i k; add (then sub, mul, slt..sgt) with an integer on the right
@@ -95,6 +107,7 @@ enum class VMFastOp : uint8_t {
   Sge,
   Sgt,
   Conv,
+  Neg,            // neg.v
   Popz,
   B,
   Bt,
@@ -120,6 +133,8 @@ struct VMInsn {
   int32_t imm = 0;       // push.e, push.i: the integer pushed
   uint8_t typeByte = 0;
   uint8_t op = 0;        // idioms: the arithmetic or comparison opcode; bt/bf: 1 for bt
+  // Variables of self or other: where in its instance's list the variable was last found.
+  mutable int32_t hint = 0;
 };
 
 struct VMDecoded {

@@ -10,6 +10,7 @@
 
 #include "platform/console.h"
 #include "platform/conversions.h"
+#include "data/room_settings.h"
 #include "runner/instance.h"
 #include "script/builtin_variables.h"
 #include "script/compile_error.h"
@@ -547,6 +548,38 @@ template <VMOpcode Op>
 
 namespace {
 
+// A built-in variable's plain field (not Kind::None) as its getter gives it; false, with
+// nothing read, for a field of the instance when there is none.
+[[gnu::always_inline]] inline bool ReadPlainField(const BuiltinPlainField& field,
+                                                  const CInstance* instance, double& out) {
+  using Kind = BuiltinPlainField::Kind;
+  if (field.kind >= Kind::RoomInt) {
+    const std::function<RoomSettings*()>& hook = *Variable_BuiltIn_Direct.currentRoom;
+    const RoomSettings* room = hook ? hook() : nullptr;
+    if (room == nullptr) {
+      out = 0.0;
+    } else if (field.kind == Kind::RoomInt) {
+      out = static_cast<double>(room->*field.roomI);
+    } else if (field.kind == Kind::RoomUInt) {
+      out = static_cast<double>(room->*field.roomU);
+    } else {
+      out = static_cast<double>(room->*field.roomB);
+    }
+    return true;
+  }
+  if (instance == nullptr) return false;
+  if (field.kind == Kind::Float) {
+    out = static_cast<double>(instance->*field.f);
+  } else if (field.kind == Kind::Int) {
+    out = static_cast<double>(instance->*field.i);
+  } else if (field.kind == Kind::UInt) {
+    out = static_cast<double>(instance->*field.u);
+  } else {
+    out = static_cast<double>(instance->*field.b);
+  }
+  return true;
+}
+
 // Reads the plain variable of self or other a PushInstanceVariable record names: a built-in
 // through its table entry (built-in ids are never global names, so self-or-global is self),
 // one the instance holds from its node, anything else as the byte loop reads it. False when
@@ -556,18 +589,80 @@ namespace {
   const auto instance = static_cast<int16_t>(ip->word & 0xFFFF);
   CInstance* target = instance == -2 ? st.other : st.self;
   if (static_cast<uint32_t>(ip->id) < static_cast<uint32_t>(Variable_BuiltIn_Direct.count)) {
-    const BuiltinGetter get = Variable_BuiltIn_Direct.entries[ip->id].getter;
+    const BuiltinVariableEntry& entry = Variable_BuiltIn_Direct.entries[ip->id];
+    double value;
+    if (entry.field.kind != BuiltinPlainField::Kind::None &&
+        ReadPlainField(entry.field, target, value)) {
+      Cell_SetVarReal(cell, value);
+      return true;
+    }
+    const BuiltinGetter get = entry.getter;
     return get != nullptr && get(target, 0, cell);
   }
   if (ip->id >= kFirstListVariableId && target != nullptr &&
       (instance != -6 || !Variable_IsGlobalVar(ip->id))) {
-    if (const VariableNode* node = target->variables->FindNode(ip->id)) {
+    if (const VariableNode* node = target->variables->FindNodeFrom(ip->id, ip->hint)) {
       Variable_ArrayError = false;
       ScriptValue_Copy(cell, node->value);
       return true;
     }
   }
   return ReadVariable(st, instance, ip->id, 0, cell);
+}
+
+// A plain variable of self or other (no index) as a real, read the way its push reads it
+// and with the same effects: an argument slot, a built-in instance field, a variable the
+// instance holds. False, with nothing done, when the variable is anything else or does not
+// hold a real: the push's own record then reads it.
+[[gnu::always_inline]] inline bool ReadRealQuick(VMState& st, const VMInsn* ip, double& out) {
+  const int32_t id = ip->id;
+  const auto k = static_cast<uint32_t>(id - g_ArgumentFirst);
+  if (g_ArgumentFirst >= 0 && k < static_cast<uint32_t>(kArgumentSlotCount)) {
+    if (!Code_Arguments[k].IsReal()) return false;
+    out = Code_Arguments[k].real;
+    return true;
+  }
+  const auto instance = static_cast<int16_t>(ip->word & 0xFFFF);
+  CInstance* target = instance == -2 ? st.other : st.self;
+  if (static_cast<uint32_t>(id) < static_cast<uint32_t>(Variable_BuiltIn_Direct.count)) {
+    const BuiltinPlainField& field = Variable_BuiltIn_Direct.entries[id].field;
+    if (field.kind == BuiltinPlainField::Kind::None || !ReadPlainField(field, target, out)) {
+      return false;
+    }
+    st.argsMaybeSet = kAllArgumentSlots;
+    return true;
+  }
+  if (id < kFirstListVariableId || target == nullptr ||
+      (instance == -6 && Variable_IsGlobalVar(id))) {
+    return false;
+  }
+  const VariableNode* node = target->variables->FindNodeFrom(id, ip->hint);
+  if (node == nullptr || !node->value.IsReal()) return false;
+  st.argsMaybeSet = kAllArgumentSlots;
+  Variable_ArrayError = false;
+  out = node->value.real;
+  return true;
+}
+
+// The node of a variable of self or other (no index) that the instance holds as a real, with
+// the effects of reading it and of storing into it; false, with nothing done, for anything
+// else (an argument slot, a built-in, a global, a variable not set or holding no real).
+[[gnu::always_inline]] inline bool FindOwnReal(VMState& st, const VMInsn* ip, VariableNode*& out) {
+  const int32_t id = ip->id;
+  const auto k = static_cast<uint32_t>(id - g_ArgumentFirst);
+  if (id < kFirstListVariableId ||
+      (g_ArgumentFirst >= 0 && k < static_cast<uint32_t>(kArgumentSlotCount))) {
+    return false;
+  }
+  const auto instance = static_cast<int16_t>(ip->word & 0xFFFF);
+  CInstance* target = instance == -2 ? st.other : st.self;
+  if (target == nullptr || (instance == -6 && Variable_IsGlobalVar(id))) return false;
+  const VariableNode* node = target->variables->FindNodeFrom(id, ip->hint);
+  if (node == nullptr || !node->value.IsReal()) return false;
+  st.argsMaybeSet = kAllArgumentSlots;
+  Variable_ArrayError = false;
+  out = const_cast<VariableNode*>(node);
+  return true;
 }
 
 // Stores into a built-in variable of the table through its setter, once; false with the
@@ -615,15 +710,24 @@ const void* const* FastHandlers();
         {VMFastOp::LocalSneL, &&fop_LocalSneL},
         {VMFastOp::LocalSgeL, &&fop_LocalSgeL},
         {VMFastOp::LocalSgtL, &&fop_LocalSgtL},
-        {VMFastOp::ArgumentIntAdd, &&fop_ArgumentIntAdd},
-        {VMFastOp::ArgumentIntSub, &&fop_ArgumentIntSub},
-        {VMFastOp::ArgumentIntMul, &&fop_ArgumentIntMul},
-        {VMFastOp::ArgumentIntSltBranch, &&fop_ArgumentIntSltBranch},
-        {VMFastOp::ArgumentIntSleBranch, &&fop_ArgumentIntSleBranch},
-        {VMFastOp::ArgumentIntSeqBranch, &&fop_ArgumentIntSeqBranch},
-        {VMFastOp::ArgumentIntSneBranch, &&fop_ArgumentIntSneBranch},
-        {VMFastOp::ArgumentIntSgeBranch, &&fop_ArgumentIntSgeBranch},
-        {VMFastOp::ArgumentIntSgtBranch, &&fop_ArgumentIntSgtBranch},
+        {VMFastOp::VariableIntAdd, &&fop_VariableIntAdd},
+        {VMFastOp::VariableIntSub, &&fop_VariableIntSub},
+        {VMFastOp::VariableIntMul, &&fop_VariableIntMul},
+        {VMFastOp::VariableIntUpdateAdd, &&fop_VariableIntUpdateAdd},
+        {VMFastOp::VariableIntUpdateSub, &&fop_VariableIntUpdateSub},
+        {VMFastOp::VariableIntUpdateMul, &&fop_VariableIntUpdateMul},
+        {VMFastOp::VariableIntSltBranch, &&fop_VariableIntSltBranch},
+        {VMFastOp::VariableIntSleBranch, &&fop_VariableIntSleBranch},
+        {VMFastOp::VariableIntSeqBranch, &&fop_VariableIntSeqBranch},
+        {VMFastOp::VariableIntSneBranch, &&fop_VariableIntSneBranch},
+        {VMFastOp::VariableIntSgeBranch, &&fop_VariableIntSgeBranch},
+        {VMFastOp::VariableIntSgtBranch, &&fop_VariableIntSgtBranch},
+        {VMFastOp::VariableVariableSltBranch, &&fop_VariableVariableSltBranch},
+        {VMFastOp::VariableVariableSleBranch, &&fop_VariableVariableSleBranch},
+        {VMFastOp::VariableVariableSeqBranch, &&fop_VariableVariableSeqBranch},
+        {VMFastOp::VariableVariableSneBranch, &&fop_VariableVariableSneBranch},
+        {VMFastOp::VariableVariableSgeBranch, &&fop_VariableVariableSgeBranch},
+        {VMFastOp::VariableVariableSgtBranch, &&fop_VariableVariableSgtBranch},
         {VMFastOp::PushShort, &&fop_PushShort},
         {VMFastOp::PushLocalInt, &&fop_PushLocalInt},
         {VMFastOp::PushIntAdd, &&fop_PushIntAdd},
@@ -659,6 +763,7 @@ const void* const* FastHandlers();
         {VMFastOp::Sge, &&fop_Sge},
         {VMFastOp::Sgt, &&fop_Sgt},
         {VMFastOp::Conv, &&fop_Conv},
+        {VMFastOp::Neg, &&fop_Neg},
         {VMFastOp::Popz, &&fop_Popz},
         {VMFastOp::B, &&fop_B},
         {VMFastOp::Bt, &&fop_Bt},
@@ -836,44 +941,78 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
   KF_FAST_GROWN();
 }
 
-  // An argument slot holding a real, an integer constant and the operation on them, with the
-  // branch on a comparison's result: no value is pushed but the arithmetic's result. Room for
-  // both pushes is checked first, as their records would; anything else runs as the push of
-  // the variable followed by the records of the rest.
-#define KF_FAST_ARGUMENT_OPERAND()                                                      \
-  const auto k = static_cast<uint32_t>(ip->id - g_ArgumentFirst);                       \
-  if (g_ArgumentFirst < 0 || k >= static_cast<uint32_t>(kArgumentSlotCount) ||          \
-      used + 20 > limit || !Code_Arguments[k].IsReal()) {                        \
-    goto fop_PushInstanceVariable;                                                      \
-  }                                                                                     \
-  const double a = Code_Arguments[k].real, b = ip->imm
-#define KF_FAST_ARGUMENT_ARITHMETIC(Name, expression) \
-  fop_ArgumentInt##Name : {                           \
-    KF_FAST_ARGUMENT_OPERAND();                       \
+  // A variable read as a real (see ReadRealQuick), an integer constant and the operation on
+  // them, with the branch on a comparison's result: no value is pushed but the arithmetic's
+  // result. Room for both pushes is checked first, as their records would; anything else runs
+  // as the push of the variable followed by the records of the rest.
+#define KF_FAST_VARIABLE_INT_OPERAND()                              \
+  double a;                                                     \
+  if (used + 20 > limit || !ReadRealQuick(st, ip, a)) {         \
+    goto fop_PushInstanceVariable;                              \
+  }                                                             \
+  const double b = ip->imm
+#define KF_FAST_VARIABLE_INT_ARITHMETIC(Name, expression) \
+  fop_VariableInt##Name : {                           \
+    KF_FAST_VARIABLE_INT_OPERAND();                       \
     --sp;                                             \
     Cell_SetVarReal(*sp, expression);                 \
     used += 16;                                       \
     ip += 3;                                          \
     goto* ip->handler;                                \
   }
-#define KF_FAST_ARGUMENT_BRANCH(Name)                                                  \
-  fop_ArgumentInt##Name##Branch : {                                                    \
-    KF_FAST_ARGUMENT_OPERAND();                                                        \
+#define KF_FAST_VARIABLE_INT_BRANCH(Name)                                                  \
+  fop_VariableInt##Name##Branch : {                                                    \
+    KF_FAST_VARIABLE_INT_OPERAND();                                                        \
     ip = CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1) ? ip->jump : ip + 4;    \
     goto* ip->handler;                                                                 \
   }
-  KF_FAST_ARGUMENT_ARITHMETIC(Add, a + b)
-  KF_FAST_ARGUMENT_ARITHMETIC(Sub, a - b)
-  KF_FAST_ARGUMENT_ARITHMETIC(Mul, a * b)
-  KF_FAST_ARGUMENT_BRANCH(Slt)
-  KF_FAST_ARGUMENT_BRANCH(Sle)
-  KF_FAST_ARGUMENT_BRANCH(Seq)
-  KF_FAST_ARGUMENT_BRANCH(Sne)
-  KF_FAST_ARGUMENT_BRANCH(Sge)
-  KF_FAST_ARGUMENT_BRANCH(Sgt)
-#undef KF_FAST_ARGUMENT_BRANCH
-#undef KF_FAST_ARGUMENT_ARITHMETIC
-#undef KF_FAST_ARGUMENT_OPERAND
+  KF_FAST_VARIABLE_INT_ARITHMETIC(Add, a + b)
+  KF_FAST_VARIABLE_INT_ARITHMETIC(Sub, a - b)
+  KF_FAST_VARIABLE_INT_ARITHMETIC(Mul, a * b)
+  // v += k (-=, *=) on a variable the instance holds as a real: the result stored in place of
+  // the push, the operation and the pop. Anything else runs as the push and the operation,
+  // then the pop's record.
+#define KF_FAST_VARIABLE_INT_UPDATE(Name, expression)               \
+  fop_VariableIntUpdate##Name : {                                   \
+    VariableNode* node;                                             \
+    if (used + 20 > limit || !FindOwnReal(st, ip, node)) {          \
+      goto fop_VariableInt##Name;                                   \
+    }                                                               \
+    const double a = node->value.real, b = ip->imm;                 \
+    node->value.real = expression;                                  \
+    ip += 4;                                                        \
+    goto* ip->handler;                                              \
+  }
+  KF_FAST_VARIABLE_INT_UPDATE(Add, a + b)
+  KF_FAST_VARIABLE_INT_UPDATE(Sub, a - b)
+  KF_FAST_VARIABLE_INT_UPDATE(Mul, a * b)
+#undef KF_FAST_VARIABLE_INT_UPDATE
+  KF_FAST_VARIABLE_INT_BRANCH(Slt)
+  KF_FAST_VARIABLE_INT_BRANCH(Sle)
+  KF_FAST_VARIABLE_INT_BRANCH(Seq)
+  KF_FAST_VARIABLE_INT_BRANCH(Sne)
+  KF_FAST_VARIABLE_INT_BRANCH(Sge)
+  KF_FAST_VARIABLE_INT_BRANCH(Sgt)
+#undef KF_FAST_VARIABLE_INT_BRANCH
+  // Two variables read as reals, compared, and the branch on the result; as above.
+#define KF_FAST_VARIABLE_VARIABLE_BRANCH(Name)                                         \
+  fop_VariableVariable##Name##Branch : {                                               \
+    double a, b;                                                                       \
+    if (used + 32 > limit || !ReadRealQuick(st, ip, a) || !ReadRealQuick(st, ip + 1, b)) { \
+      goto fop_PushInstanceVariable;                                                   \
+    }                                                                                  \
+    ip = CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1) ? ip->jump : ip + 4;    \
+    goto* ip->handler;                                                                 \
+  }
+  KF_FAST_VARIABLE_VARIABLE_BRANCH(Slt)
+  KF_FAST_VARIABLE_VARIABLE_BRANCH(Sle)
+  KF_FAST_VARIABLE_VARIABLE_BRANCH(Seq)
+  KF_FAST_VARIABLE_VARIABLE_BRANCH(Sne)
+  KF_FAST_VARIABLE_VARIABLE_BRANCH(Sge)
+  KF_FAST_VARIABLE_VARIABLE_BRANCH(Sgt)
+#undef KF_FAST_VARIABLE_VARIABLE_BRANCH
+#undef KF_FAST_VARIABLE_INT_ARITHMETIC
+#undef KF_FAST_VARIABLE_INT_OPERAND
 
   // The loop idioms on real locals, one record per operation and kind of right-hand side.
 #define KF_FAST_LOCAL_UPDATE(Op, Right)                                                    \
@@ -1015,6 +1154,18 @@ fop_PopInstanceVariable : {  // pop.v.U into a variable of self or other kept in
     ++sp;
     used -= ip->slot;
     st.argsMaybeSet = kAllArgumentSlots;
+    // x and y given a real: what their setters do, without the call.
+    const BuiltinPlainField::Store store = Variable_BuiltIn_Direct.entries[ip->id].field.store;
+    if (store != BuiltinPlainField::Store::Setter && value.IsReal()) {
+      Variable_ArrayError = false;
+      const auto coordinate = static_cast<float>(value.real);
+      if (store == BuiltinPlainField::Store::PositionX) {
+        target->SetPosition(coordinate, target->y);
+      } else {
+        target->SetPosition(target->x, coordinate);
+      }
+      KF_FAST_NEXT();
+    }
     if (WriteBuiltinVariable(st, ip->id, target, value)) KF_FAST_NEXT();
     st.failedAt = ip->pc;
     pcOut = ip->pc;
@@ -1027,7 +1178,7 @@ fop_PopInstanceVariable : {  // pop.v.U into a variable of self or other kept in
   ++sp;
   used -= ip->slot;
   st.argsMaybeSet = kAllArgumentSlots;
-  if (auto* node = const_cast<VariableNode*>(target->variables->FindNode(ip->id))) {
+  if (auto* node = const_cast<VariableNode*>(target->variables->FindNodeFrom(ip->id, ip->hint))) {
     Variable_ArrayError = false;
     ScriptValue_Copy(node->value, value);
   } else {
@@ -1087,6 +1238,11 @@ fop_Conv : {
   }
   KF_FAST_SLOW();
 }
+
+fop_Neg:  // a real; anything else (a string, a container) in the byte loop
+  if (!sp->IsReal()) KF_FAST_SLOW();
+  sp->real = -sp->real;
+  KF_FAST_NEXT();
 
 fop_Popz:
   ++sp;
