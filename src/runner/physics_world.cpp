@@ -144,15 +144,15 @@ class CPhysicsWorld::DebugRender final : public b2Draw {
 // ---- the world ----
 
 CPhysicsWorld::CPhysicsWorld(float scale_, int32_t updateSpeed_)
-    : world_(std::make_unique<b2World>(b2Vec2(0.0f, 10.0f))), scale(scale_), updateSpeed(updateSpeed_) {
+    : scale(scale_), updateSpeed(updateSpeed_), world_(std::make_unique<b2World>(b2Vec2(0.0f, 10.0f))) {
   Init();
 }
 
 CPhysicsWorld::CPhysicsWorld(const CPhysicsWorld& source)
-    : world_(std::make_unique<b2World>(source.world_->GetGravity())),
-      scale(source.scale),
+    : scale(source.scale),
       updateSpeed(source.updateSpeed),
-      iterations(source.iterations) {
+      iterations(source.iterations),
+      world_(std::make_unique<b2World>(source.world_->GetGravity())) {
   Init();
 }
 

@@ -89,7 +89,7 @@ class EventPassTest : public LoadedGame {
 // An event that switches the executor: the instances after it in the same pass run on the
 // executor now in use (another machine executor, or the tree interpreter of -oldexec).
 TEST_F(EventPassTest, AnExecutorSwitchedMidPassRunsTheRestOfIt) {
-  for (const std::string& use : {"test_use_other_executor();", "test_use_tree();"}) {
+  for (const std::string use : {"test_use_other_executor();", "test_use_tree();"}) {
     SCOPED_TRACE(use);
     const auto list = LoadWithStep("test_record(\"machine\"); " + use, 3);
     RunPass(list);
