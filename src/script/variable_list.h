@@ -63,7 +63,7 @@ class CVariableList {
  public:
   static constexpr int kBucketCount = 64;
 
-  CVariableList() = default;
+  CVariableList() { first_.id = kNoId; }
   ~CVariableList();
   CVariableList(const CVariableList&) = delete;
   CVariableList& operator=(const CVariableList&) = delete;
@@ -99,7 +99,11 @@ class CVariableList {
   void Dump(tagIConsole& console) const;
 
   int32_t Count() const { return count_; }
-  const VariableNode* FindNode(int32_t id) const;
+  // The node of id, or null. A node stays where it is until the list is cleared.
+  const VariableNode* FindNode(int32_t id) const {
+    if (first_.id == id && id != kNoId) return &first_;
+    return FindListed(id);
+  }
 
   // Visits the nodes in bucket order: bucket 0 to 63, each chain from its newest node.
   template <typename Visitor>
@@ -113,13 +117,22 @@ class CVariableList {
   }
 
  private:
-  static uint32_t BucketOf(int32_t id) { return static_cast<uint32_t>(id) & (kBucketCount - 1); }
-  VariableNode* Find(int32_t id);
-  VariableNode& Link(std::unique_ptr<VariableNode> node);
+  // The id of the inline node while it holds no variable.
+  static constexpr int32_t kNoId = INT32_MIN;
 
+  static uint32_t BucketOf(int32_t id) { return static_cast<uint32_t>(id) & (kBucketCount - 1); }
+  const VariableNode* FindListed(int32_t id) const;
+  VariableNode* Find(int32_t id);
+  // A new node for id (the inline one while it is free), in its bucket's chain.
+  VariableNode& Link(int32_t id);
+
+  // The first variable of the list lives in the list itself (beside its owner's fields, without
+  // an allocation of its own); its id is kNoId while it is free.
+  VariableNode first_;
   // Every bucket's chain, bucket after bucket, each chain oldest first: one short array
-  // instead of 64 chains, as most lists hold a handful of variables.
-  std::vector<std::unique_ptr<VariableNode>> nodes_;
+  // instead of 64 chains, as most lists hold a handful of variables. The list owns every node
+  // here but first_, which may stand anywhere in it.
+  std::vector<VariableNode*> nodes_;
   int32_t count_ = 0;
 };
 
