@@ -143,8 +143,10 @@ class alignas(64) CInstance {
   bool precise = false;
   bool timeline_running = false;
   bool timeline_loop = false;
-  int32_t id = 0;
+  // Its place in the list's order when that was last taken (a hint only: see InstanceList_Order).
+  uint32_t orderSlot = 0;
   CObjectKF* object = nullptr;  // null when the index has no object
+  int32_t id = 0;
   float direction = 0.0f;
   float gravity_direction = 270.0f;
   InstanceGridEntry gridEntry;  // its place in the running room's collision grid
