@@ -106,8 +106,9 @@ class ListedObjects {
   const std::vector<int32_t>& list_;
 };
 
-// Visits the instances of a pass in order, asking a few places ahead for the fields a step
-// reads (once depths changed, the next instance may lie anywhere in memory).
+// Visits the instances of a pass in order, asking a few places ahead for the first cache line of
+// the instance, which holds what these passes read (once depths changed, the next instance may
+// lie anywhere in memory).
 template <typename Instances, typename Visit>
 void ForEachInOrder(const Instances& instances, Visit visit) {
   constexpr size_t kAhead = 8;
@@ -116,9 +117,7 @@ void ForEachInOrder(const Instances& instances, Visit visit) {
   const size_t count = static_cast<size_t>(end - at);
   for (size_t k = 0; k < count; ++k) {
     if (k + kAhead < count) {
-      const char* ahead = reinterpret_cast<const char*>(at[k + kAhead]);
-      __builtin_prefetch(ahead + 64);
-      __builtin_prefetch(ahead + 128);
+      __builtin_prefetch(at[k + kAhead]);
     }
     visit(*at[k]);
   }

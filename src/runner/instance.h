@@ -100,17 +100,10 @@ class alignas(64) CInstance {
   // The sprite whose shape the instance takes: the mask when set, else the sprite.
   int32_t ShapeSprite() const { return mask_index >= 0 ? mask_index : sprite_index; }
 
-  // The fields every step reads come first, in the first three cache lines of the instance
-  // (instances start on a cache line): the list links, what the event passes check, the
-  // variables, position and motion, animation, depth, the flags and the grid entry. The
-  // rest follows.
-  CInstance* next = nullptr;  // the room's depth-ordered list (not owned)
-  CInstance* prev = nullptr;
-  uint64_t createSerial = 0;
-  CObjectKF* object = nullptr;  // null when the index has no object
-  InstanceVariables variables;
-  int32_t id = 0;
-  int32_t object_index = 0;
+  // The fields are ordered by the passes of a step (instances start on a cache line).
+  // Line 0 holds all that the position, motion and animation passes read and write, and the
+  // flags that every pass checks; line 1 what an event pass adds to that: the creation serial,
+  // the object and the first of the instance's own variables. The rest follows.
   float x = 0.0f;
   float y = 0.0f;
   float xprevious = 0.0f;
@@ -126,26 +119,40 @@ class alignas(64) CInstance {
   int32_t sprite_index = -1;
   float image_index = 0.0f;
   float image_speed = 1.0f;
-  float depth = 0.0f;
   bool bboxDirty = true;
-  bool visible = true;
-  bool solid = false;
-  bool persistent = false;
   bool marked = false;  // destroyed this step (set through Instance_MarkForDeletion); leaves at its end
   bool deactivated = false;  // in the room's deactivated list
+  bool visible = true;
+
+  uint64_t createSerial = 0;
+  int32_t object_index = 0;
+  float depth = 0.0f;
+  InstanceVariables variables;  // its first variable ends line 1
+
+  // Then what moving in the room's list reads.
+  CInstance* next = nullptr;  // the room's depth-ordered list (not owned)
+  CInstance* prev = nullptr;
+  // The depth the instance was put into its list under, while that list indexes it by depth.
+  float listedDepth = 0.0f;
+  // Whether the list holds the instance under listedDepth.
+  bool indexedDepth = false;
+  bool solid = false;
+  bool persistent = false;
   bool carried = false;      // room start: taken over from the carried persistent instances
   bool started = false;      // room start: create event and creation code have run
   bool precise = false;
   bool timeline_running = false;
   bool timeline_loop = false;
-  // Whether the list holds the instance under listedDepth (see below).
-  bool indexedDepth = false;
+  // Its place in the list's order when that was last taken (a hint only: see InstanceList_Order).
+  uint32_t orderSlot = 0;
+  CObjectKF* object = nullptr;  // null when the index has no object
+  int32_t id = 0;
+  float direction = 0.0f;
+  float gravity_direction = 270.0f;
   InstanceGridEntry gridEntry;  // its place in the running room's collision grid
 
   uint64_t objectStamp = 0;  // when it last joined its object's lists (they stand in that order)
   int32_t ownerSlot = -1;    // its place among the instances its room owns; -1 while no room owns it
-  float direction = 0.0f;
-  float gravity_direction = 270.0f;
   float image_xscale = 1.0f;
   float image_yscale = 1.0f;
   float image_angle = 0.0f;
@@ -168,13 +175,14 @@ class alignas(64) CInstance {
   int32_t timeline_index = -1;
   float timeline_position = 0.0f;
   float timeline_speed = 1.0f;
-  // The depth the instance was put into its list under, while that list indexes it by depth.
-  float listedDepth = 0.0f;
   std::shared_ptr<CPhysicsObject> physics;
   std::shared_ptr<CCode> creationCode;  // from the room's record; null for none
 
   // The box is to be computed again (and the collision grid told).
+  // A box already dirty is queued in the grid, if the instance is in one (the grid queues a
+  // dirty instance when it takes it in and computes the box when it takes it off the queue).
   void MarkBoxDirty() {
+    if (bboxDirty) return;
     bboxDirty = true;
     if (gridEntry.grid != nullptr) gridEntry.grid->Queue(*this);
   }

@@ -1,6 +1,7 @@
 #include "runner/instance_list.h"
 
 #include <cmath>
+#include <iterator>
 
 #include "runner/instance.h"
 
@@ -10,6 +11,8 @@ namespace {
 
 // Lists shorter than this fit in the cache anyway.
 constexpr size_t kPrefetchFrom = 4096;
+// How far ahead of the walk the links are asked for.
+constexpr size_t kAhead = 16;
 
 void LinkBefore(InstanceList& list, CInstance& instance, CInstance* at) {
   ++list.count;
@@ -86,7 +89,10 @@ void InstanceList_InsertByDepth(InstanceList& list, CInstance& instance) {
   LinkBefore(list, instance, greater == list.firstAtDepth.end() ? nullptr : greater->second);
   instance.indexedDepth = true;
   instance.listedDepth = depth;
-  list.firstAtDepth.try_emplace(depth, &instance);  // an earlier first of that depth stays first
+  // An earlier first of that depth stays first; it is the entry just before the greater one.
+  if (greater == list.firstAtDepth.begin() || !(std::prev(greater)->first == depth)) {
+    list.firstAtDepth.emplace_hint(greater, depth, &instance);
+  }
 }
 
 void InstanceList_Append(InstanceList& list, CInstance& instance) {
@@ -127,15 +133,22 @@ void InstanceList_Unlink(InstanceList& list, CInstance& instance) {
 
 const std::vector<CInstance*>& InstanceList_Order(InstanceList& list) {
   if (list.orderChanges != list.changes) {
-    // Following the links is a chain of loads each waiting on the last. The instances of the
-    // last order (nearly all of them still in the list) are asked for first, all at once, so
-    // that the chain then finds them in the cache.
-    if (list.order.size() >= kPrefetchFrom) {
-      for (const CInstance* at : list.order) __builtin_prefetch(at);
+    // Following the links is a chain of loads each waiting on the last. Runs of instances
+    // mostly keep their order from one time to the next (depth changes move whole runs to
+    // other depths), so each instance's place in the last order names the instances that
+    // followed it then: their links are asked for a few places ahead of the chain. The old
+    // order is written over from the front, behind the places read.
+    std::vector<CInstance*>& order = list.order;
+    const size_t before = order.size() >= kPrefetchFrom ? order.size() : 0;
+    size_t at = 0;
+    for (CInstance* instance = list.first; instance != nullptr; instance = instance->next) {
+      const size_t ahead = static_cast<size_t>(instance->orderSlot) + kAhead;
+      if (ahead < before && ahead > at) __builtin_prefetch(&order[ahead]->next);
+      instance->orderSlot = static_cast<uint32_t>(at);
+      if (at < order.size()) order[at] = instance; else order.push_back(instance);
+      ++at;
     }
-    list.order.clear();
-    list.order.reserve(static_cast<size_t>(list.count));
-    for (CInstance* at = list.first; at != nullptr; at = at->next) list.order.push_back(at);
+    order.resize(at);
     list.orderChanges = list.changes;
   }
   return list.order;

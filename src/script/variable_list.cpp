@@ -69,12 +69,20 @@ size_t Variable_FreeNodeCount() { return !g_FreeNodesGone ? FreeNodes().nodes.si
 CVariableList::~CVariableList() { Clear(); }
 
 void CVariableList::Clear() {
-  for (auto& node : nodes_) ReleaseNode(std::move(node));
+  for (VariableNode* node : nodes_) {
+    if (node != &first_) ReleaseNode(std::unique_ptr<VariableNode>(node));
+  }
   nodes_.clear();
   count_ = 0;
+  if (first_.id != kNoId) {
+    first_.id = kNoId;
+    first_.value = ScriptValue();
+    first_.rows.clear();
+    first_.rows.shrink_to_fit();
+  }
 }
 
-const VariableNode* CVariableList::FindNode(int32_t id) const {
+const VariableNode* CVariableList::FindListed(int32_t id) const {
   // A short list is searched whole; a long one in its bucket's chain only. Either way the
   // newest node of the id is found first.
   constexpr size_t kShortList = 16;
@@ -86,7 +94,7 @@ const VariableNode* CVariableList::FindNode(int32_t id) const {
   }
   for (auto it = end; it != begin;) {
     --it;
-    if ((*it)->id == id) return it->get();
+    if ((*it)->id == id) return *it;
   }
   return nullptr;
 }
@@ -95,7 +103,7 @@ const VariableNode* CVariableList::FindNodeAndPlace(int32_t id, int32_t& place) 
   const VariableNode* node = FindNode(id);
   if (node != nullptr) {
     for (size_t at = 0; at < nodes_.size(); ++at) {
-      if (nodes_[at].get() == node) {
+      if (nodes_[at] == node) {
         place = static_cast<int32_t>(at);
         break;
       }
@@ -108,12 +116,21 @@ VariableNode* CVariableList::Find(int32_t id) {
   return const_cast<VariableNode*>(std::as_const(*this).FindNode(id));
 }
 
-VariableNode& CVariableList::Link(std::unique_ptr<VariableNode> node) {
-  const uint32_t bucket = BucketOf(node->id);
+VariableNode& CVariableList::Link(int32_t id) {
+  const uint32_t bucket = BucketOf(id);
   const auto at = std::partition_point(nodes_.begin(), nodes_.end(),
                                        [&](const auto& n) { return BucketOf(n->id) <= bucket; });
+  std::unique_ptr<VariableNode> owned;
+  VariableNode* node = &first_;
+  if (first_.id != kNoId || id == kNoId) {
+    owned = TakeNode(id);
+    node = owned.get();
+  }
+  nodes_.insert(at, node);
+  owned.release();
+  node->id = id;
   ++count_;
-  return **nodes_.insert(at, std::move(node));
+  return *node;
 }
 
 bool CVariableList::Get(int32_t id, int32_t index, ScriptValue& out) const {
@@ -145,7 +162,7 @@ bool CVariableList::Get(int32_t id, int32_t index, ScriptValue& out) const {
 bool CVariableList::Set(int32_t id, int32_t index, const ScriptValue& value) {
   Variable_ArrayError = false;
   VariableNode* node = Find(id);
-  if (node == nullptr) node = &Link(TakeNode(id));
+  if (node == nullptr) node = &Link(id);
   if (index == 0) {
     ScriptValue_Copy(node->value, value);
     return true;
@@ -164,7 +181,7 @@ bool CVariableList::Set(int32_t id, int32_t index, const ScriptValue& value) {
 }
 
 void CVariableList::Declare(int32_t id) {
-  if (Find(id) == nullptr) Link(TakeNode(id));
+  if (Find(id) == nullptr) Link(id);
 }
 
 void CVariableList::CopyFrom(const CVariableList& source) {
@@ -172,11 +189,16 @@ void CVariableList::CopyFrom(const CVariableList& source) {
   Clear();
   // Chains are copied oldest first so that the copy keeps the source's order.
   nodes_.reserve(source.nodes_.size());
-  for (const auto& from : source.nodes_) {
-    auto node = TakeNode(from->id);
+  for (const VariableNode* from : source.nodes_) {
+    VariableNode* node = &first_;
+    if (first_.id == kNoId && from->id != kNoId) {
+      first_.id = from->id;
+    } else {
+      node = TakeNode(from->id).release();
+    }
+    nodes_.push_back(node);
     node->value = from->value;
     node->rows = from->rows;
-    nodes_.push_back(std::move(node));
   }
   count_ = source.count_;
 }
@@ -258,7 +280,7 @@ void CVariableList::Merge(std::vector<VariableNode> nodes) {
   // saves back byte for byte.
   for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
     VariableNode* target = Find(it->id);
-    if (target == nullptr) target = &Link(TakeNode(it->id));
+    if (target == nullptr) target = &Link(it->id);
     target->value = std::move(it->value);
     target->rows = std::move(it->rows);
   }

@@ -63,7 +63,7 @@ class CVariableList {
  public:
   static constexpr int kBucketCount = 64;
 
-  CVariableList() = default;
+  CVariableList() { first_.id = kNoId; }
   ~CVariableList();
   CVariableList(const CVariableList&) = delete;
   CVariableList& operator=(const CVariableList&) = delete;
@@ -99,13 +99,18 @@ class CVariableList {
   void Dump(tagIConsole& console) const;
 
   int32_t Count() const { return count_; }
-  const VariableNode* FindNode(int32_t id) const;
+  // The node of id, or null. A node stays where it is until the list is cleared.
+  const VariableNode* FindNode(int32_t id) const {
+    if (first_.id == id && id != kNoId) return &first_;
+    return FindListed(id);
+  }
   // FindNode for a caller that looks one id up in one list after another: the node at place
   // hint is tried first, and hint is left at the place the node was found. A list holds an id
   // once, so the node found is the one FindNode finds.
   const VariableNode* FindNodeFrom(int32_t id, int32_t& hint) const {
+    if (first_.id == id && id != kNoId) return &first_;
     const auto at = static_cast<size_t>(static_cast<uint32_t>(hint));
-    if (at < nodes_.size() && nodes_[at]->id == id) return nodes_[at].get();
+    if (at < nodes_.size() && nodes_[at]->id == id) return nodes_[at];
     return FindNodeAndPlace(id, hint);
   }
 
@@ -121,14 +126,23 @@ class CVariableList {
   }
 
  private:
-  static uint32_t BucketOf(int32_t id) { return static_cast<uint32_t>(id) & (kBucketCount - 1); }
-  VariableNode* Find(int32_t id);
-  const VariableNode* FindNodeAndPlace(int32_t id, int32_t& place) const;
-  VariableNode& Link(std::unique_ptr<VariableNode> node);
+  // The id of the inline node while it holds no variable.
+  static constexpr int32_t kNoId = INT32_MIN;
 
+  static uint32_t BucketOf(int32_t id) { return static_cast<uint32_t>(id) & (kBucketCount - 1); }
+  const VariableNode* FindListed(int32_t id) const;
+  const VariableNode* FindNodeAndPlace(int32_t id, int32_t& place) const;
+  VariableNode* Find(int32_t id);
+  // A new node for id (the inline one while it is free), in its bucket's chain.
+  VariableNode& Link(int32_t id);
+
+  // The first variable of the list lives in the list itself (beside its owner's fields, without
+  // an allocation of its own); its id is kNoId while it is free.
+  VariableNode first_;
   // Every bucket's chain, bucket after bucket, each chain oldest first: one short array
-  // instead of 64 chains, as most lists hold a handful of variables.
-  std::vector<std::unique_ptr<VariableNode>> nodes_;
+  // instead of 64 chains, as most lists hold a handful of variables. The list owns every node
+  // here but first_, which may stand anywhere in it.
+  std::vector<VariableNode*> nodes_;
   int32_t count_ = 0;
 };
 

@@ -208,6 +208,38 @@ TEST_F(Rooms, DeactivationMovesInstancesAndKeepsTheirIds) {
   EXPECT_EQ(room.deactivated.count, 0);
 }
 
+// The instances that stay keep their order, and the order array the sweep leaves behind is
+// the walk from the head, also once more come in.
+TEST_F(Rooms, RemovingDestroyedInstancesKeepsTheOrderOfTheOthers) {
+  CRoom room;
+  std::vector<CInstance*> made;
+  for (int i = 0; i < 6; ++i) {
+    CInstance* at = room.AddInstance(0, 0, 0);
+    at->depth = static_cast<float>(i % 3);
+    InstanceList_Unlink(room.active, *at);
+    InstanceList_InsertByDepth(room.active, *at);
+    made.push_back(at);
+  }
+  auto walk = [&room] {
+    std::vector<CInstance*> order;
+    for (CInstance* at = room.active.first; at != nullptr; at = at->next) order.push_back(at);
+    return order;
+  };
+  Instance_MarkForDeletion(*made[0]);
+  Instance_MarkForDeletion(*made[4]);
+  room.RemoveDestroyedInstances();
+  EXPECT_EQ(walk(), (std::vector<CInstance*>{made[3], made[1], made[2], made[5]}));
+  EXPECT_EQ(InstanceList_Order(room.active), walk());
+  CInstance* late = room.AddInstance(0, 0, 0);
+  late->depth = 1.0f;
+  InstanceList_Unlink(room.active, *late);
+  InstanceList_InsertByDepth(room.active, *late);
+  Instance_MarkForDeletion(*made[3]);
+  room.RemoveDestroyedInstances();
+  EXPECT_EQ(walk(), (std::vector<CInstance*>{made[1], late, made[2], made[5]}));
+  EXPECT_EQ(InstanceList_Order(room.active), walk());
+}
+
 Tile MakeTile(float x, float y, float depth, int32_t size = 10) {
   Tile t;
   t.x = x;

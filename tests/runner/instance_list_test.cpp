@@ -106,4 +106,48 @@ TEST(InstanceList, AppendKeepsArrivalOrderAndUnlinksCleanly) {
   InstanceList_Unlink(list, a);
 }
 
+// The order taken again after whole runs moved to other depths, instances left (and were
+// freed) and more came in than the list held: always the walk from the head, at a size where
+// the last order is used to read ahead.
+TEST(InstanceList, OrderFollowsTheLinksAsRunsMoveAndTheListChangesSize) {
+  std::vector<std::unique_ptr<CInstance>> pool;
+  InstanceList list;
+  auto add = [&](int32_t count) {
+    for (int32_t i = 0; i < count; ++i) {
+      const int32_t n = static_cast<int32_t>(pool.size());
+      pool.push_back(std::make_unique<CInstance>(0.0f, 0.0f, n, 0, false));
+      pool.back()->depth = static_cast<float>(-(n * 13 % 50));
+      InstanceList_InsertByDepth(list, *pool.back());
+    }
+  };
+  auto expectWalk = [&](const char* after) {
+    std::vector<CInstance*> walk;
+    for (CInstance* at = list.first; at != nullptr; at = at->next) walk.push_back(at);
+    EXPECT_EQ(InstanceList_Order(list), walk) << after;
+  };
+  add(6000);
+  expectWalk("the first order");
+  for (int round = 0; round < 3; ++round) {  // depth = depth - 1, wrapping like depth = -y
+    for (auto& i : pool) {
+      i->depth = i->depth <= -49.0f ? 0.0f : i->depth - 1.0f;
+      InstanceList_Unlink(list, *i);
+      InstanceList_InsertByDepth(list, *i);
+    }
+    expectWalk("the runs moved");
+  }
+  for (size_t k = 0; k < 2000; ++k) {
+    const size_t at = k * 3 % pool.size();
+    InstanceList_Unlink(list, *pool[at]);
+    pool.erase(pool.begin() + static_cast<std::ptrdiff_t>(at));
+  }
+  expectWalk("instances left");
+  add(5000);
+  expectWalk("the list grew");
+  while (!pool.empty()) {
+    InstanceList_Unlink(list, *pool.back());
+    pool.pop_back();
+  }
+  EXPECT_TRUE(InstanceList_Order(list).empty());
+}
+
 }  // namespace

@@ -226,11 +226,13 @@ TEST(VariableList, ClearedNodesAreReused) {
   size_t before = Variable_FreeNodeCount();
   list.Clear();
   EXPECT_EQ(list.Count(), 0);
-  EXPECT_EQ(Variable_FreeNodeCount(), before + 10);
+  // The first variable lives in the list itself; the other nine go back to the spare stack.
+  EXPECT_EQ(Variable_FreeNodeCount(), before + 9);
   list.Set(kA, 7, ScriptValue::String("s"));
   EXPECT_EQ(Variable_FreeNodeCount(), before + 9);
-  // A reused node starts clean.
   list.Set(kA + 1, 0, ScriptValue(2.0));
+  EXPECT_EQ(Variable_FreeNodeCount(), before + 8);
+  // A reused node starts clean.
   EXPECT_TRUE(list.FindNode(kA + 1)->rows.empty());
 }
 
@@ -269,6 +271,40 @@ TEST(VariableList, DumpForms) {
             "v1 = \"hi\"\n"
             "v2 = 2.500000\n"
             "v3 = { { 0 ,1},  { },  { \"z\"},   }\n");
+  Variable_SetNameFunction(nullptr);
+}
+
+// The list's own node (its first variable) stands in bucket order among the others, in a
+// dump, a copy and a reuse after clearing.
+TEST(VariableList, TheFirstVariableKeepsItsPlaceInTheOrder) {
+  Variable_SetNameFunction(NameOf);
+  CVariableList list;
+  EXPECT_EQ(list.FindNode(std::numeric_limits<int32_t>::min()), nullptr);
+  list.Set(kA + 31, Index(1, 1), ScriptValue(1.0));  // the last bucket
+  list.Set(kA, 0, ScriptValue(2.0));
+  list.Set(kA + 64, 0, ScriptValue(3.0));  // kA's bucket, newer
+  list.Set(kA - 32, 0, ScriptValue(4.0));  // the first bucket
+  const std::string dump =
+      "v-32 = 4\n"
+      "v64 = 3\n"
+      "a = 2\n"
+      "v31 = { { },  { 0 ,1},   }\n";
+  TMemoryConsole console;
+  list.Dump(console);
+  EXPECT_EQ(console.Text(), dump);
+  CVariableList copy;
+  copy.CopyFrom(list);
+  TMemoryConsole copied;
+  copy.Dump(copied);
+  EXPECT_EQ(copied.Text(), dump);
+  list.Clear();
+  EXPECT_EQ(list.FindNode(kA + 31), nullptr);
+  list.Set(kA + 5, 0, ScriptValue(9.0));
+  ASSERT_NE(list.FindNode(kA + 5), nullptr);
+  EXPECT_TRUE(list.FindNode(kA + 5)->rows.empty());
+  TMemoryConsole reused;
+  list.Dump(reused);
+  EXPECT_EQ(reused.Text(), "v5 = 9\n");
   Variable_SetNameFunction(nullptr);
 }
 
