@@ -123,12 +123,37 @@ void ForEachInOrder(const Instances& instances, Visit visit) {
   }
 }
 
+// Visits the running room's active instances in order. A quiet pass (one that runs no code)
+// cannot see the list change under it and reads it as it stands; any other reads a copy, as
+// its events may add, remove or reorder instances meanwhile.
+template <typename Visit>
+void ForEachActive(bool quiet, Visit visit) {
+  if (!quiet) {
+    InstanceSnapshot instances;
+    ForEachInOrder(instances.Active(), visit);
+  } else if (CRoom* room = Run_CurrentRoom()) {
+    ForEachInOrder(InstanceList_Order(room->active), visit);
+  }
+}
+
 // Every instance of every object reacting to (type, number), skipping those new for the pass.
+// The two first cache lines of an instance a few places ahead are asked for early: an event
+// reads both.
 void RaiseForObjects(int32_t type, int32_t number, uint64_t pass) {
+  constexpr size_t kAhead = 6;
   for (int32_t object : ListedObjects(type, number)) {
     InstanceSnapshot instances;
     ObjectEventPass event(object, type, number);
-    for (CInstance* instance : instances.OfObject(object)) {
+    instances.OfObject(object);
+    const auto first = instances.begin();
+    const size_t count = static_cast<size_t>(instances.end() - first);
+    for (size_t k = 0; k < count; ++k) {
+      if (k + kAhead < count) {
+        const char* ahead = reinterpret_cast<const char*>(first[k + kAhead]);
+        __builtin_prefetch(ahead);
+        __builtin_prefetch(ahead + 64);
+      }
+      CInstance* instance = first[k];
       if (!Skipped(*instance, pass)) event.Run(instance, instance);
     }
   }
@@ -318,15 +343,16 @@ bool Run_Motion() {
     return true;
   }
   const uint64_t pass = EventSerial++;
-  InstanceSnapshot instances;
-  ForEachInOrder(instances.Active(), [pass](CInstance& i) {
+  // Without an object with a path-end event no code runs in this pass.
+  const bool quiet = Object_EventList(7, 8).empty();
+  ForEachActive(quiet, [pass, quiet](CInstance& i) {
     if (i.friction != 0.0f && i.speed != 0.0f) {
       float s = i.speed > 0.0f ? i.speed - i.friction : i.speed + i.friction;
       if ((i.speed > 0.0f && s < 0.0f) || (i.speed < 0.0f && s > 0.0f)) s = 0.0f;
       i.SetSpeed(s);
     }
     if (i.gravity != 0.0f) i.AddMotion(i.gravity_direction, i.gravity);
-    if (i.path_index >= 0 && i.PathStep() && i.createSerial <= pass) Perform_Event(&i, &i, 7, 8);
+    if (i.path_index >= 0 && i.PathStep() && i.createSerial <= pass && !quiet) Perform_Event(&i, &i, 7, 8);
     MoveBySpeed(i);
   });
   return false;
@@ -448,8 +474,7 @@ bool HasAnimationEnd(const std::vector<int32_t>& objects, const CInstance& i) {
 void Run_Animation() {
   // The list stays where it is when it is rebuilt.
   const std::vector<int32_t>& animationEnd = Object_EventList(7, 7);
-  InstanceSnapshot instances;
-  ForEachInOrder(instances.Active(), [&animationEnd](CInstance& i) {
+  ForEachActive(animationEnd.empty(), [&animationEnd](CInstance& i) {
     i.image_index = static_cast<float>(static_cast<double>(i.image_index) + i.image_speed);
     const int32_t frames = i.sprite_index < 0 ? 0 : i.GetImageNumber();
     if (static_cast<int32_t>(i.image_index) >= frames) {
