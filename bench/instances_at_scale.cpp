@@ -6,7 +6,8 @@
 //   place_meeting    n instances at constant density each check place_meeting once a step
 //   step             n instances with a step event (seconds a step)
 //
-//   instances_at_scale                 every case, with growth and ratios against Love2D
+//   instances_at_scale                 every case, with growth and ratios against Love2D (each
+//                                      figure the median of five runs taking turns)
 //   instances_at_scale <case> <n>      one case in this process: prints "<seconds> [<KiB each>]"
 //   INSTANCES_STEP_CODE=<code>         the step case runs this step event instead (for profiling)
 #include <sys/resource.h>
@@ -166,6 +167,26 @@ std::vector<double> Measure(const std::string& command) {
 
 double First(const std::vector<double>& v) { return v.empty() ? NAN : v[0]; }
 
+// Each figure is the median of this many runs, the three programs taking turns, so that a
+// run slowed by the machine (or by where memory happened to land) does not decide it.
+constexpr int kRuns = 5;
+
+// The median of each value over the runs; empty when any run failed.
+std::vector<double> Median(const std::vector<std::vector<double>>& runs) {
+  std::vector<double> out;
+  if (runs.empty()) return out;
+  for (const auto& run : runs) {
+    if (run.size() != runs[0].size() || run.empty()) return out;
+  }
+  for (size_t k = 0; k < runs[0].size(); ++k) {
+    std::vector<double> values;
+    for (const auto& run : runs) values.push_back(run[k]);
+    std::sort(values.begin(), values.end());
+    out.push_back(values[values.size() / 2]);
+  }
+  return out;
+}
+
 int RunAll(const std::string& self) {
   const std::string love = std::string("love ") + KF_BENCH_LOVE_DIR + "/";
   std::printf("%-16s %8s %12s %12s %12s %10s %10s\n", "case", "n", "ours", "love jit", "love nojit",
@@ -175,9 +196,13 @@ int RunAll(const std::string& self) {
     for (int k = 0; k < 2; ++k) {
       const int32_t n = c.n * (k == 0 ? 1 : 10);
       const std::string args = " " + std::to_string(n) + " " + std::to_string(c.steps);
-      const std::vector<double> mine = Measure(self + " " + c.name + args);
-      const std::vector<double> on = Measure(love + c.name + args + " jit 2>/dev/null");
-      const std::vector<double> off = Measure(love + c.name + args + " nojit 2>/dev/null");
+      std::vector<std::vector<double>> mineRuns, onRuns, offRuns;
+      for (int run = 0; run < kRuns; ++run) {
+        mineRuns.push_back(Measure(self + " " + c.name + args));
+        onRuns.push_back(Measure(love + c.name + args + " jit 2>/dev/null"));
+        offRuns.push_back(Measure(love + c.name + args + " nojit 2>/dev/null"));
+      }
+      const std::vector<double> mine = Median(mineRuns), on = Median(onRuns), off = Median(offRuns);
       ours[k] = First(mine);
       jit[k] = First(on);
       nojit[k] = First(off);

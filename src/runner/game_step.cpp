@@ -111,7 +111,7 @@ class ListedObjects {
 // lie anywhere in memory).
 template <typename Instances, typename Visit>
 void ForEachInOrder(const Instances& instances, Visit visit) {
-  constexpr size_t kAhead = 8;
+  constexpr size_t kAhead = 32;
   auto at = instances.begin();
   const auto end = instances.end();
   const size_t count = static_cast<size_t>(end - at);
