@@ -614,10 +614,11 @@ namespace {
 // and with the same effects: an argument slot, a built-in instance field, a variable the
 // instance holds. False, with nothing done, when the variable is anything else or does not
 // hold a real: the push's own record then reads it.
-[[gnu::always_inline]] inline bool ReadRealQuick(VMState& st, const VMInsn* ip, double& out) {
+[[gnu::always_inline]] inline bool ReadRealQuick(VMState& st, const VMInsn* ip, int32_t argumentFirst,
+                                                 double& out) {
   const int32_t id = ip->id;
-  const auto k = static_cast<uint32_t>(id - g_ArgumentFirst);
-  if (g_ArgumentFirst >= 0 && k < static_cast<uint32_t>(kArgumentSlotCount)) {
+  const auto k = static_cast<uint32_t>(id - argumentFirst);
+  if (argumentFirst >= 0 && k < static_cast<uint32_t>(kArgumentSlotCount)) {
     if (!Code_Arguments[k].IsReal()) return false;
     out = Code_Arguments[k].real;
     return true;
@@ -647,11 +648,12 @@ namespace {
 // The node of a variable of self or other (no index) that the instance holds as a real, with
 // the effects of reading it and of storing into it; false, with nothing done, for anything
 // else (an argument slot, a built-in, a global, a variable not set or holding no real).
-[[gnu::always_inline]] inline bool FindOwnReal(VMState& st, const VMInsn* ip, VariableNode*& out) {
+[[gnu::always_inline]] inline bool FindOwnReal(VMState& st, const VMInsn* ip, int32_t argumentFirst,
+                                               VariableNode*& out) {
   const int32_t id = ip->id;
-  const auto k = static_cast<uint32_t>(id - g_ArgumentFirst);
+  const auto k = static_cast<uint32_t>(id - argumentFirst);
   if (id < kFirstListVariableId ||
-      (g_ArgumentFirst >= 0 && k < static_cast<uint32_t>(kArgumentSlotCount))) {
+      (argumentFirst >= 0 && k < static_cast<uint32_t>(kArgumentSlotCount))) {
     return false;
   }
   const auto instance = static_cast<int16_t>(ip->word & 0xFFFF);
@@ -777,6 +779,9 @@ const void* const* FastHandlers();
     return false;
   }
   ScriptValue* sp = spInOut;
+  // Set once when the built-in variables are made; read here once, as a value the handlers
+  // share (read from the global in each, it would be loaded again before every dispatch).
+  const int32_t argumentFirst = g_ArgumentFirst;
   int32_t used = usedInOut;
   VMLocalsCache* localsCache = st.localsCache;
   const VMDecoded* dec = nullptr;
@@ -920,8 +925,8 @@ fop_PushLocal : {
 }
 
 fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others through their accessors
-  const auto k = static_cast<uint32_t>(ip->id - g_ArgumentFirst);
-  if (g_ArgumentFirst < 0 || k >= static_cast<uint32_t>(kArgumentSlotCount)) {
+  const auto k = static_cast<uint32_t>(ip->id - argumentFirst);
+  if (argumentFirst < 0 || k >= static_cast<uint32_t>(kArgumentSlotCount)) {
     // Read in place through the variable's accessor; a read that fails is left to the byte
     // loop, which reads again and reports it.
     --sp;
@@ -945,11 +950,11 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
   // them, with the branch on a comparison's result: no value is pushed but the arithmetic's
   // result. Room for both pushes is checked first, as their records would; anything else runs
   // as the push of the variable followed by the records of the rest.
-#define KF_FAST_VARIABLE_INT_OPERAND()                              \
-  double a;                                                     \
-  if (used + 20 > limit || !ReadRealQuick(st, ip, a)) {         \
-    goto fop_PushInstanceVariable;                              \
-  }                                                             \
+#define KF_FAST_VARIABLE_INT_OPERAND()                                  \
+  double a;                                                            \
+  if (used + 20 > limit || !ReadRealQuick(st, ip, argumentFirst, a)) { \
+    goto fop_PushInstanceVariable;                                     \
+  }                                                                    \
   const double b = ip->imm
 #define KF_FAST_VARIABLE_INT_ARITHMETIC(Name, expression) \
   fop_VariableInt##Name : {                           \
@@ -975,7 +980,7 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
 #define KF_FAST_VARIABLE_INT_UPDATE(Name, expression)               \
   fop_VariableIntUpdate##Name : {                                   \
     VariableNode* node;                                             \
-    if (used + 20 > limit || !FindOwnReal(st, ip, node)) {          \
+    if (used + 20 > limit || !FindOwnReal(st, ip, argumentFirst, node)) { \
       goto fop_VariableInt##Name;                                   \
     }                                                               \
     const double a = node->value.real, b = ip->imm;                 \
@@ -998,7 +1003,8 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
 #define KF_FAST_VARIABLE_VARIABLE_BRANCH(Name)                                         \
   fop_VariableVariable##Name##Branch : {                                               \
     double a, b;                                                                       \
-    if (used + 32 > limit || !ReadRealQuick(st, ip, a) || !ReadRealQuick(st, ip + 1, b)) { \
+    if (used + 32 > limit || !ReadRealQuick(st, ip, argumentFirst, a) ||               \
+        !ReadRealQuick(st, ip + 1, argumentFirst, b)) {                                \
       goto fop_PushInstanceVariable;                                                   \
     }                                                                                  \
     ip = CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1) ? ip->jump : ip + 4;    \
@@ -1138,8 +1144,8 @@ fop_PopLocal : {  // pop.v.U into a local
 fop_PopInstanceVariable : {  // pop.v.U into a variable of self or other kept in its list
   // Argument slots, globals, a missing instance and built-ins outside the table are left
   // whole to the byte loop, which stores and reports.
-  const auto k = static_cast<uint32_t>(ip->id - g_ArgumentFirst);
-  if (g_ArgumentFirst >= 0 && k < static_cast<uint32_t>(kArgumentSlotCount)) KF_FAST_SLOW();
+  const auto k = static_cast<uint32_t>(ip->id - argumentFirst);
+  if (argumentFirst >= 0 && k < static_cast<uint32_t>(kArgumentSlotCount)) KF_FAST_SLOW();
   const auto instance = static_cast<int16_t>(ip->word & 0xFFFF);
   CInstance* target = instance == -2 ? st.other : st.self;
   if (ip->id < kFirstListVariableId) {
