@@ -106,18 +106,19 @@ class ListedObjects {
   const std::vector<int32_t>& list_;
 };
 
-// Visits the instances of a pass in order, asking a few places ahead for the first cache line of
-// the instance, which holds what these passes read (once depths changed, the next instance may
-// lie anywhere in memory).
-template <typename Instances, typename Visit>
+// Visits the instances of a pass in order, asking kAhead places ahead for the first kLines
+// cache lines of the instance, which hold what the pass reads (once depths changed, the next
+// instance may lie anywhere in memory). The passes without code read line 0 only; an event
+// reads lines 0 and 1, and takes longer, so needs asking less far ahead.
+template <size_t kLines = 1, size_t kAhead = 32, typename Instances, typename Visit>
 void ForEachInOrder(const Instances& instances, Visit visit) {
-  constexpr size_t kAhead = 32;
   auto at = instances.begin();
   const auto end = instances.end();
   const size_t count = static_cast<size_t>(end - at);
   for (size_t k = 0; k < count; ++k) {
     if (k + kAhead < count) {
-      __builtin_prefetch(at[k + kAhead]);
+      const char* ahead = reinterpret_cast<const char*>(at[k + kAhead]);
+      for (size_t line = 0; line < kLines; ++line) __builtin_prefetch(ahead + 64 * line);
     }
     visit(*at[k]);
   }
@@ -137,25 +138,13 @@ void ForEachActive(bool quiet, Visit visit) {
 }
 
 // Every instance of every object reacting to (type, number), skipping those new for the pass.
-// The two first cache lines of an instance a few places ahead are asked for early: an event
-// reads both.
 void RaiseForObjects(int32_t type, int32_t number, uint64_t pass) {
-  constexpr size_t kAhead = 6;
   for (int32_t object : ListedObjects(type, number)) {
     InstanceSnapshot instances;
     ObjectEventPass event(object, type, number);
-    instances.OfObject(object);
-    const auto first = instances.begin();
-    const size_t count = static_cast<size_t>(instances.end() - first);
-    for (size_t k = 0; k < count; ++k) {
-      if (k + kAhead < count) {
-        const char* ahead = reinterpret_cast<const char*>(first[k + kAhead]);
-        __builtin_prefetch(ahead);
-        __builtin_prefetch(ahead + 64);
-      }
-      CInstance* instance = first[k];
-      if (!Skipped(*instance, pass)) event.Run(instance, instance);
-    }
+    ForEachInOrder<2, 6>(instances.OfObject(object), [&](CInstance& instance) {
+      if (!Skipped(instance, pass)) event.Run(&instance, &instance);
+    });
   }
 }
 

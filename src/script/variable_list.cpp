@@ -40,10 +40,15 @@ std::unique_ptr<VariableNode> TakeNode(int32_t id) {
   return node;
 }
 
+// Drops a node's value and arrays (their memory too).
+void EmptyNode(VariableNode& node) {
+  node.value = ScriptValue();
+  node.rows.clear();
+  node.rows.shrink_to_fit();
+}
+
 void ReleaseNode(std::unique_ptr<VariableNode> node) {
-  node->value = ScriptValue();
-  node->rows.clear();
-  node->rows.shrink_to_fit();
+  EmptyNode(*node);
   if (!g_FreeNodesGone) FreeNodes().nodes.push_back(std::move(node));
 }
 
@@ -76,9 +81,7 @@ void CVariableList::Clear() {
   count_ = 0;
   if (first_.id != kNoId) {
     first_.id = kNoId;
-    first_.value = ScriptValue();
-    first_.rows.clear();
-    first_.rows.shrink_to_fit();
+    EmptyNode(first_);
   }
 }
 

@@ -610,6 +610,28 @@ namespace {
   return ReadVariable(st, instance, ip->id, 0, cell);
 }
 
+// The node of a variable of self or other (no index) that the instance holds as a real, with
+// the effects of reading it and of storing into it; false, with nothing done, for anything
+// else (an argument slot, a built-in, a global, a variable not set or holding no real).
+[[gnu::always_inline]] inline bool FindOwnReal(VMState& st, const VMInsn* ip, int32_t argumentFirst,
+                                               VariableNode*& out) {
+  const int32_t id = ip->id;
+  const auto k = static_cast<uint32_t>(id - argumentFirst);
+  if (id < kFirstListVariableId ||
+      (argumentFirst >= 0 && k < static_cast<uint32_t>(kArgumentSlotCount))) {
+    return false;
+  }
+  const auto instance = static_cast<int16_t>(ip->word & 0xFFFF);
+  CInstance* target = instance == -2 ? st.other : st.self;
+  if (target == nullptr || (instance == -6 && Variable_IsGlobalVar(id))) return false;
+  const VariableNode* node = target->variables->FindNodeFrom(id, ip->hint);
+  if (node == nullptr || !node->value.IsReal()) return false;
+  st.argsMaybeSet = kAllArgumentSlots;
+  Variable_ArrayError = false;
+  out = const_cast<VariableNode*>(node);
+  return true;
+}
+
 // A plain variable of self or other (no index) as a real, read the way its push reads it
 // and with the same effects: an argument slot, a built-in instance field, a variable the
 // instance holds. False, with nothing done, when the variable is anything else or does not
@@ -633,37 +655,9 @@ namespace {
     st.argsMaybeSet = kAllArgumentSlots;
     return true;
   }
-  if (id < kFirstListVariableId || target == nullptr ||
-      (instance == -6 && Variable_IsGlobalVar(id))) {
-    return false;
-  }
-  const VariableNode* node = target->variables->FindNodeFrom(id, ip->hint);
-  if (node == nullptr || !node->value.IsReal()) return false;
-  st.argsMaybeSet = kAllArgumentSlots;
-  Variable_ArrayError = false;
+  VariableNode* node;
+  if (!FindOwnReal(st, ip, argumentFirst, node)) return false;
   out = node->value.real;
-  return true;
-}
-
-// The node of a variable of self or other (no index) that the instance holds as a real, with
-// the effects of reading it and of storing into it; false, with nothing done, for anything
-// else (an argument slot, a built-in, a global, a variable not set or holding no real).
-[[gnu::always_inline]] inline bool FindOwnReal(VMState& st, const VMInsn* ip, int32_t argumentFirst,
-                                               VariableNode*& out) {
-  const int32_t id = ip->id;
-  const auto k = static_cast<uint32_t>(id - argumentFirst);
-  if (id < kFirstListVariableId ||
-      (argumentFirst >= 0 && k < static_cast<uint32_t>(kArgumentSlotCount))) {
-    return false;
-  }
-  const auto instance = static_cast<int16_t>(ip->word & 0xFFFF);
-  CInstance* target = instance == -2 ? st.other : st.self;
-  if (target == nullptr || (instance == -6 && Variable_IsGlobalVar(id))) return false;
-  const VariableNode* node = target->variables->FindNodeFrom(id, ip->hint);
-  if (node == nullptr || !node->value.IsReal()) return false;
-  st.argsMaybeSet = kAllArgumentSlots;
-  Variable_ArrayError = false;
-  out = const_cast<VariableNode*>(node);
   return true;
 }
 
@@ -1373,19 +1367,17 @@ namespace {
 
 // The segments made so far by nesting level, reached without the owning list's guard.
 std::vector<VMSegment*> g_SegmentAt;
-size_t g_SegmentsMade = 0;
 
 [[gnu::noinline]] void MakeSegment() {
   auto segment = std::make_unique<VMSegment>();
   segment->cells = std::make_unique<ScriptValue[]>(kStackCells + kGuardCells);
   g_SegmentAt.push_back(segment.get());
   Segments().push_back(std::move(segment));
-  g_SegmentsMade = g_SegmentAt.size();
 }
 
 // The stack of the next nesting level, taken until the SegmentRelease that follows.
 [[gnu::always_inline]] inline VMSegment* TakeSegment() {
-  if (g_ActiveSegments == g_SegmentsMade) [[unlikely]] MakeSegment();
+  if (g_ActiveSegments == g_SegmentAt.size()) [[unlikely]] MakeSegment();
   return g_SegmentAt[g_ActiveSegments++];
 }
 struct SegmentRelease {
