@@ -92,8 +92,7 @@ CInstance* Command_CopyInstance(CInstance& source, bool perform) {
   copy->deactivated = false;
   Instance_IdHash_Add(*copy);
   // The copy takes the source's depth: its place in the list follows.
-  InstanceList_Unlink(room->active, *copy);
-  InstanceList_InsertByDepth(room->active, *copy);
+  InstanceList_Reinsert(room->active, *copy);
   if (perform) {
     Perform_Event(copy, copy, 0, 0);
     if (Instance_Find(freshId) != copy) return nullptr;

@@ -124,16 +124,18 @@ void ForEachInOrder(const Instances& instances, Visit visit) {
   }
 }
 
-// Visits the running room's active instances in order. A quiet pass (one that runs no code)
-// cannot see the list change under it and reads it as it stands; any other reads a copy, as
-// its events may add, remove or reorder instances meanwhile.
+// Visits the running room's active instances. A pass that runs code visits them in order,
+// from a copy, as its events may add, remove or reorder instances meanwhile. A quiet pass (one
+// that runs no code) cannot see the list change under it, and as each instance's work stands
+// apart from the others' nothing can tell in what order it went: it reads the list's members
+// as they stand, in about the order they lie in memory.
 template <typename Visit>
 void ForEachActive(bool quiet, Visit visit) {
   if (!quiet) {
     InstanceSnapshot instances;
     ForEachInOrder(instances.Active(), visit);
   } else if (CRoom* room = Run_CurrentRoom()) {
-    ForEachInOrder(InstanceList_Order(room->active), visit);
+    ForEachInOrder(room->active.members, visit);
   }
 }
 
@@ -487,7 +489,7 @@ void Run_Step() {
   CRoom* room = Run_CurrentRoom();
   if (room == nullptr) return;
 
-  ForEachInOrder(InstanceList_Order(room->active), [](CInstance& at) {
+  ForEachActive(true, [](CInstance& at) {
     at.xprevious = at.x;
     at.yprevious = at.y;
     at.path_positionprevious = at.path_position;

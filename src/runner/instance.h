@@ -145,6 +145,8 @@ class alignas(64) CInstance {
   bool timeline_loop = false;
   // Its place in the list's order when that was last taken (a hint only: see InstanceList_Order).
   uint32_t orderSlot = 0;
+  // Its slot in the list's members.
+  uint32_t memberSlot = 0;
   CObjectKF* object = nullptr;  // null when the index has no object
   int32_t id = 0;
   float direction = 0.0f;

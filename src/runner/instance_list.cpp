@@ -14,10 +14,29 @@ constexpr size_t kPrefetchFrom = 4096;
 // How far ahead of the walk the links are asked for.
 constexpr size_t kAhead = 16;
 
-void LinkBefore(InstanceList& list, CInstance& instance, CInstance* at) {
+// The instance becomes one of the list's members (its place in the order is set apart).
+void Join(InstanceList& list, CInstance& instance) {
   ++list.count;
-  ++list.changes;
   if (list.grid) list.grid->Add(instance);
+  instance.memberSlot = static_cast<uint32_t>(list.members.size());
+  list.members.push_back(&instance);
+}
+
+// The member leaves; the last member takes its slot.
+void Leave(InstanceList& list, CInstance& instance) {
+  --list.count;
+  if (list.grid) list.grid->Remove(instance);
+  const uint32_t slot = instance.memberSlot;
+  if (slot < list.members.size() && list.members[slot] == &instance) {
+    CInstance* moved = list.members.back();
+    list.members[slot] = moved;
+    moved->memberSlot = slot;
+    list.members.pop_back();
+  }
+}
+
+void LinkBefore(InstanceList& list, CInstance& instance, CInstance* at) {
+  ++list.changes;
   if (at == nullptr) {
     instance.prev = list.last;
     instance.next = nullptr;
@@ -67,9 +86,8 @@ bool Indexed(InstanceList& list) {
   return false;
 }
 
-}  // namespace
-
-void InstanceList_InsertByDepth(InstanceList& list, CInstance& instance) {
+// Links the instance in front of the first instance whose depth is greater.
+void LinkByDepth(InstanceList& list, CInstance& instance) {
   instance.indexedDepth = false;
   const float depth = instance.depth;
   if (!Indexed(list)) {
@@ -95,12 +113,8 @@ void InstanceList_InsertByDepth(InstanceList& list, CInstance& instance) {
   }
 }
 
-void InstanceList_Append(InstanceList& list, CInstance& instance) {
-  instance.indexedDepth = false;
-  LinkBefore(list, instance, nullptr);
-}
-
-void InstanceList_Unlink(InstanceList& list, CInstance& instance) {
+// Takes the instance out of the links, joining its neighbours.
+void UnlinkOnly(InstanceList& list, CInstance& instance) {
   if (instance.indexedDepth) {
     instance.indexedDepth = false;
     const auto entry = list.firstAtDepth.find(instance.listedDepth);
@@ -115,7 +129,6 @@ void InstanceList_Unlink(InstanceList& list, CInstance& instance) {
       }
     }
   }
-  if (list.grid) list.grid->Remove(instance);
   if (instance.prev != nullptr) {
     instance.prev->next = instance.next;
   } else if (list.first == &instance) {
@@ -127,8 +140,30 @@ void InstanceList_Unlink(InstanceList& list, CInstance& instance) {
     list.last = instance.prev;
   }
   instance.prev = instance.next = nullptr;
-  --list.count;
   ++list.changes;
+}
+
+}  // namespace
+
+void InstanceList_InsertByDepth(InstanceList& list, CInstance& instance) {
+  Join(list, instance);
+  LinkByDepth(list, instance);
+}
+
+void InstanceList_Append(InstanceList& list, CInstance& instance) {
+  Join(list, instance);
+  instance.indexedDepth = false;
+  LinkBefore(list, instance, nullptr);
+}
+
+void InstanceList_Unlink(InstanceList& list, CInstance& instance) {
+  Leave(list, instance);
+  UnlinkOnly(list, instance);
+}
+
+void InstanceList_Reinsert(InstanceList& list, CInstance& instance) {
+  UnlinkOnly(list, instance);
+  LinkByDepth(list, instance);
 }
 
 const std::vector<CInstance*>& InstanceList_Order(InstanceList& list) {

@@ -36,6 +36,10 @@ struct InstanceList {
   // following the links from instance to instance.
   std::vector<CInstance*> order;
   uint64_t orderChanges = UINT64_MAX;
+  // The same instances in no particular order (each knows its slot): a pass that may visit
+  // them in any order reads them from here, in about the order they were made and so mostly
+  // in the order they lie in memory, whatever their depths. Changes of depth leave it as is.
+  std::vector<CInstance*> members;
 };
 
 // Counts the depth changes of listed instances that kept their place in their list.
@@ -47,6 +51,9 @@ void InstanceList_InsertByDepth(InstanceList& list, CInstance& instance);
 void InstanceList_Append(InstanceList& list, CInstance& instance);
 // Takes instance out, joining its neighbours.
 void InstanceList_Unlink(InstanceList& list, CInstance& instance);
+// Moves a member to its place for its depth now, as taking it out and putting it in by depth
+// would (it follows every instance of equal depth).
+void InstanceList_Reinsert(InstanceList& list, CInstance& instance);
 // The instances from the head as they stand now (valid until the list next changes).
 const std::vector<CInstance*>& InstanceList_Order(InstanceList& list);
 // The list's collision grid, made (with every instance of the list in it) when there is none.

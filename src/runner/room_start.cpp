@@ -73,8 +73,7 @@ void TakeCarriedInstances(CRoom& room) {
     target->Assign(*carried, true);
     Instance_IdHash_Add(*target);
     // The copy may have another depth than the place it was put in.
-    InstanceList_Unlink(room.active, *target);
-    InstanceList_InsertByDepth(room.active, *target);
+    InstanceList_Reinsert(room.active, *target);
     target->carried = true;
   }
   g_CarriedInstances.clear();

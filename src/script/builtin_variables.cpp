@@ -868,6 +868,5 @@ void SV_Depth(CInstance* instance, float depth) {
   if (room == nullptr) return;
   // Only an instance that is in the list moves in it.
   if (instance->prev == nullptr && room->active.first != instance) return;
-  InstanceList_Unlink(room->active, *instance);
-  InstanceList_InsertByDepth(room->active, *instance);
+  InstanceList_Reinsert(room->active, *instance);
 }

@@ -27,6 +27,12 @@ void ExpectSameOrder(const InstanceList& list, const std::vector<CInstance*>& mo
   ASSERT_EQ(forward, model) << "after operation " << step;
   ASSERT_EQ(backward, model) << "after operation " << step;
   ASSERT_EQ(list.count, static_cast<int32_t>(model.size()));
+  // The members are the same instances, each at its slot.
+  std::vector<CInstance*> members = list.members, sorted = model;
+  for (size_t k = 0; k < members.size(); ++k) ASSERT_EQ(members[k]->memberSlot, k) << "after operation " << step;
+  std::sort(members.begin(), members.end());
+  std::sort(sorted.begin(), sorted.end());
+  ASSERT_EQ(members, sorted) << "after operation " << step;
 }
 
 // Random inserts, removals, depth changes that re-sort and depth changes that keep their place
@@ -58,12 +64,16 @@ TEST(InstanceList, KeepsTheOrderOfAWalkFromTheHead) {
         InstanceList_Unlink(list, out);
         model.erase(std::find(model.begin(), model.end(), &out));
       } else if (op < 9 && !model.empty()) {
-        // depth = value: out and back in at the new depth.
+        // depth = value: out and back in at the new depth, or moved there in one call.
         CInstance& moved = *model[pick(model.size())];
         moved.depth = depths[pick(depths.size())];
-        InstanceList_Unlink(list, moved);
+        if (op == 8) {
+          InstanceList_Reinsert(list, moved);
+        } else {
+          InstanceList_Unlink(list, moved);
+          InstanceList_InsertByDepth(list, moved);
+        }
         model.erase(std::find(model.begin(), model.end(), &moved));
-        InstanceList_InsertByDepth(list, moved);
         ModelInsert(model, moved);
       } else if (!model.empty() && seed % 2 == 0) {
         // A new depth in place, as a change of object gives.
@@ -130,8 +140,7 @@ TEST(InstanceList, OrderFollowsTheLinksAsRunsMoveAndTheListChangesSize) {
   for (int round = 0; round < 3; ++round) {  // depth = depth - 1, wrapping like depth = -y
     for (auto& i : pool) {
       i->depth = i->depth <= -49.0f ? 0.0f : i->depth - 1.0f;
-      InstanceList_Unlink(list, *i);
-      InstanceList_InsertByDepth(list, *i);
+      InstanceList_Reinsert(list, *i);
     }
     expectWalk("the runs moved");
   }
