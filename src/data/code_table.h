@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -24,10 +23,10 @@ uint32_t CodeTable_Count();
 // Entry i, or null when i is outside the table.
 const StoredCode* CodeTable_Get(uint32_t index);
 
-// Resolves a variable name to its id (a built-in index or a user id); negative when none.
-// The default resolver hands out user ids from 100000 on, one per new name.
-using VariableResolver = std::function<int32_t(std::string_view name)>;
-void CodeTable_SetVariableResolver(VariableResolver resolver);  // an empty one restores the default
+// Declares globalvar every name the stored code declared so (GLOB), as compiling that code
+// from its source would have: done when the game's code is prepared, after the globals are
+// made.
+void CodeTable_DeclareGlobals();
 
 // A VARI or FUNC name that resolves to nothing: the load ends with "Error on load".
 class UnresolvedNameError : public std::runtime_error {
@@ -39,9 +38,12 @@ class UnresolvedNameError : public std::runtime_error {
 void CodeTable_Clear();
 // CODE, pre-pass: copies every entry's bytecode.
 void Code_Load(const GameDataReader& reader, ChunkSpan body);
-// VARI, pre-pass: patches variable ids along each use chain.
+// VARI, pre-pass: patches variable ids along each use chain; the names are resolved through
+// the compiler's one name table (built-in index or user id).
 void VARI_Load(const GameDataReader& reader, ChunkSpan body);
 // CODE, second pass: checks that every string operand is an index into the string table.
 void Code_ResolveAllStrings(uint32_t stringCount);
 // FUNC, second pass: patches function ids along each call chain.
 void FUNC_Load(const GameDataReader& reader, ChunkSpan body);
+// GLOB, pre-pass: the names the stored code declared globalvar (a run of text references).
+void GLOB_Load(const GameDataReader& reader, ChunkSpan body);

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <system_error>
+
+#include "data/debug_file.h"
 
 void DataFileBuilder::U32(uint32_t v) {
   for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<uint8_t>(v >> (8 * i)));
@@ -548,6 +552,11 @@ class Encoder {
     b_.EndChunk();
     References("VARI", starts, &gamedata::StoredCode::variableUses, true);
     References("FUNC", starts, &gamedata::StoredCode::functionUses, false);
+    if (!g_.globalVariables.empty()) {
+      b_.BeginChunk("GLOB");
+      for (const std::string& name : g_.globalVariables) b_.StringRef(name);
+      b_.EndChunk();
+    }
   }
 
   using Uses = std::vector<std::pair<std::string, std::vector<uint32_t>>>;
@@ -613,9 +622,62 @@ uint32_t GameDataWriter::AddString(const std::string& text) {
 
 std::vector<uint8_t> GameDataWriter::Build() const { return Encoder(*this, strings_).Run(); }
 
-bool GameDataWriter::WriteFile(const std::string& path) const {
-  const std::vector<uint8_t> bytes = Build();
+std::vector<uint8_t> GameDataWriter::BuildDebugFile() const {
+  const bool any = std::any_of(code.begin(), code.end(), [](const gamedata::StoredCode& c) {
+    return !c.source.empty() || !c.positions.empty();
+  });
+  if (!any) return {};
+  DataFileBuilder b;
+  std::vector<DataFileBuilder::Label> sources, infos;
+  b.BeginChunk("SCPT");
+  b.U32(static_cast<uint32_t>(code.size()));
+  for (size_t i = 0; i < code.size(); ++i) {
+    sources.push_back(b.NewLabel());
+    b.Ref(sources.back());
+  }
+  for (size_t i = 0; i < code.size(); ++i) {
+    b.Place(sources[i]);
+    b.StringRef(code[i].source);
+  }
+  b.EndChunk();
+  b.BeginChunk("DBGI");
+  b.U32(static_cast<uint32_t>(code.size()));
+  for (size_t i = 0; i < code.size(); ++i) {
+    infos.push_back(b.NewLabel());
+    b.Ref(infos.back());
+  }
+  for (size_t i = 0; i < code.size(); ++i) {
+    b.Place(infos[i]);
+    b.U32(static_cast<uint32_t>(code[i].positions.size()));
+    for (const auto& [offset, position] : code[i].positions) {
+      b.I32(offset);
+      b.I32(position);
+    }
+  }
+  b.EndChunk();
+  b.StringTableChunk();
+  return b.Finish();
+}
+
+namespace {
+
+bool WriteWhole(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out);
+}
+
+}  // namespace
+
+bool GameDataWriter::WriteFile(const std::string& path) const {
+  if (!WriteWhole(path, Build())) return false;
+  const std::string debugPath = DebugFile_PathFor(path);
+  if (debugPath.empty()) return true;
+  const std::vector<uint8_t> debug = BuildDebugFile();
+  if (debug.empty()) {
+    std::error_code ignored;
+    std::filesystem::remove(debugPath, ignored);
+    return true;
+  }
+  return WriteWhole(debugPath, debug);
 }

@@ -222,12 +222,15 @@ struct Room {
 
 // One stored code entry: bytecode words, and where its variables and functions are used
 // (byte offsets of the using instructions within this entry). The writer chains the uses of
-// one name across all entries and writes VARI and FUNC.
+// one name across all entries and writes VARI and FUNC. The source text and the table of
+// {bytecode offset, source position} pairs go into the debug side file when any entry has them.
 struct StoredCode {
   std::string name;
   std::vector<uint32_t> words;
   std::vector<std::pair<std::string, std::vector<uint32_t>>> variableUses;
   std::vector<std::pair<std::string, std::vector<uint32_t>>> functionUses;
+  std::string source;
+  std::vector<std::pair<int32_t, int32_t>> positions;
 };
 
 // A sound record (SOND) and the index of its WAVE image in the sample table (AUDO).
@@ -293,12 +296,18 @@ class GameDataWriter {
   std::vector<gamedata::TexturePageEntry> texturePageEntries;
   std::vector<std::vector<uint8_t>> textures;  // image blocks: RawImage or an encoded image file
   std::vector<gamedata::StoredCode> code;      // non-empty: the game runs stored bytecode
+  std::vector<std::string> globalVariables;    // GLOB: names the stored code declared globalvar
   std::vector<gamedata::RawChunk> rawChunks;   // written after TXTR, before CODE, in order
 
   // Puts a text into the string table; the index is what a `.s` operand holds.
   uint32_t AddString(const std::string& text);
 
   std::vector<uint8_t> Build() const;
+  // The debug side file of the stored code (STRG, DBGI, SCPT); empty when no stored entry has
+  // a source text or positions.
+  std::vector<uint8_t> BuildDebugFile() const;
+  // Writes the game file, and beside it the debug side file (".qkdebug" in place of the
+  // file's extension) when there is one; a side file left there by an earlier write goes.
   bool WriteFile(const std::string& path) const;
 
  private:

@@ -110,6 +110,7 @@ const ChunkHandler kChunkHandlers[] = {
     {ChunkId("VARI"), false, Chunk_Ignore},
     {ChunkId("STRG"), false, Chunk_Ignore},
     {ChunkId("HELP"), false, Chunk_Ignore},
+    {ChunkId("GLOB"), false, Chunk_Ignore},
 };
 
 const ChunkHandler* FindHandler(uint32_t id) {
@@ -283,6 +284,8 @@ GameLoadResult LoadGameCode() {
         // Patched once all stored code has been copied, wherever CODE stands in the file.
         g_DebugConsole->Output("VARI_Load()\n");
         variables.push_back(chunk.body);
+      } else if (chunk.id == ChunkId("GLOB")) {
+        GLOB_Load(reader, chunk.body);
       }
     }
     if (!header) throw GameDataError("the file has no header chunk");

@@ -86,6 +86,9 @@ void Script_Load(const GameDataReader& reader, ChunkSpan body) {
 }
 
 bool Script_Prepare() {
+  // Stored code was compiled before the game was packed; the globalvar declarations it met
+  // then take effect now, as compiling it here would have made them.
+  if (CodeTable_Active()) CodeTable_DeclareGlobals();
   ScriptTable& table = Table();
   for (size_t i = 0; i < table.scripts.size(); ++i) {
     if (table.scripts[i] == nullptr) continue;

@@ -142,6 +142,22 @@ void RegisterBuiltinFunctions() {
   Functions_RegisterAll();
 }
 
+void Runner_InstallEngine() {
+  VM_Install();
+  VM_SetFileStrings(StringTable_Count, StringTable_Get);
+  Code_SetUseVM(g_RunOptions.useVM);
+  Code_SetKeepTrees(false);
+  External_SetCallsDisabled(g_RunOptions.externalCallsDisabled);
+  Extension_Install();
+  Code_Exec_Install();
+  Runner_InstallHooks();
+  // User constants are evaluated for a temporary instance at (0, 0) of object 0.
+  Constant_SetTemporaryInstanceProvider([](const std::function<bool(CInstance*)>& body) {
+    CInstance temporary(0.0f, 0.0f, 0, 0, false);
+    return body(&temporary);
+  });
+}
+
 void Runner_Initialise() {
   if (!g_RunOptions.gameFileName) {
     std::optional<std::string> chosen = Runner_ChooseGameFile();
@@ -162,20 +178,8 @@ void Runner_Initialise() {
     return;
   }
 
-  VM_Install();
-  VM_SetFileStrings(StringTable_Count, StringTable_Get);
+  Runner_InstallEngine();
   FileLocations_SetGameFolder(GetGameDirectory());
-  Code_SetUseVM(g_RunOptions.useVM);
-  Code_SetKeepTrees(false);
-  External_SetCallsDisabled(g_RunOptions.externalCallsDisabled);
-  Extension_Install();
-  Code_Exec_Install();
-  Runner_InstallHooks();
-  // User constants are evaluated for a temporary instance at (0, 0) of object 0.
-  Constant_SetTemporaryInstanceProvider([](const std::function<bool(CInstance*)>& body) {
-    CInstance temporary(0.0f, 0.0f, 0, 0, false);
-    return body(&temporary);
-  });
   Variable_SetWorkingDirectory(gameFile);
   RunnerLoadGame(gameFile);
   // options.ini, read with the game file, may have switched tracing on or off.

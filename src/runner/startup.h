@@ -9,6 +9,10 @@ int Runner_Main(int argc, char** argv);
 // The start-up steps, in the order Runner_Main runs them.
 bool InitSubsystems();
 void Runner_Initialise();
+// The part of Runner_Initialise that makes the script engine ready and installs every hook of
+// the runner's subsystems (resource names, events, rooms, sounds, graphics, ...): whatever
+// loads a game and compiles its code as the runner does calls it first.
+void Runner_InstallEngine();
 bool Runner_LoadAndStart();
 void Run_Start();
 void Run_EnterMainLoop();

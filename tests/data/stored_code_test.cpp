@@ -7,6 +7,7 @@
 #include "data/code_table.h"
 #include "data/game_data.h"
 #include "data/game_loader.h"
+#include "script/compiler/user_variables.h"
 #include "script/function_table.h"
 #include "support/game_data_writer.h"
 #include "support/runner_process.h"
@@ -36,14 +37,14 @@ int32_t FunctionId(const char* name) {
   return id;
 }
 
-// Two entries; "x" is used in both (a chain across entries), "y" once; alpha is called twice.
+// Two entries; "x" is used in both (a chain across entries), "score" once; alpha is called twice.
 GameDataWriter BytecodeGame() {
   GameDataWriter game = TestGame();
   gamedata::StoredCode a;
   a.name = "first";
   a.words = {kPushSelf, 0xA0000000, kPopSelf, 0xE0000000, kCall, 0, Instruction(0xC0, 0x06), 0};
   a.words[7] = game.AddString("text operand");
-  a.variableUses = {{"x", {0}}, {"y", {8}}};
+  a.variableUses = {{"x", {0}}, {"score", {8}}};
   a.functionUses = {{"kf_test_alpha", {16}}};
   gamedata::StoredCode b;
   b.name = "second";
@@ -56,17 +57,13 @@ GameDataWriter BytecodeGame() {
   return game;
 }
 
+// Variable names resolve through the compiler's one name table: "x" is a built-in variable,
+// "score" a user variable, with the ids code compiled in this process gets for them.
 class StoredCode : public ::testing::Test {
  protected:
-  void SetUp() override {
-    RegisterTestFunctions();
-    CodeTable_SetVariableResolver([](std::string_view name) -> int32_t {
-      if (name == "x") return 0;        // a built-in variable index
-      if (name == "y") return 100007;   // a user variable
-      return -1;
-    });
-  }
-  void TearDown() override { CodeTable_SetVariableResolver({}); }
+  void SetUp() override { RegisterTestFunctions(); }
+  const uint32_t x = static_cast<uint32_t>(Code_Variable_Find("x"));
+  const uint32_t score = static_cast<uint32_t>(Code_Variable_Find("score"));
 };
 
 TEST_F(StoredCode, ChainsArePatchedIntoTheTablesCopyNotTheImage) {
@@ -80,13 +77,15 @@ TEST_F(StoredCode, ChainsArePatchedIntoTheTablesCopyNotTheImage) {
   const auto& b = CodeTable_Get(1)->words;
   EXPECT_EQ(CodeTable_Get(0)->name, "first");
   EXPECT_EQ(a[0], kPushSelf);
-  EXPECT_EQ(a[1], 0xA0000000u | 0);         // flags kept, id of x
-  EXPECT_EQ(a[3], 0xE0000000u | 100007);    // flags kept, id of y
+  ASSERT_LT(x, 10000u);
+  ASSERT_GE(score, 100000u);
+  EXPECT_EQ(a[1], 0xA0000000u | x);         // flags kept, id of x
+  EXPECT_EQ(a[3], 0xE0000000u | score);     // flags kept, id of score
   EXPECT_EQ(a[5], static_cast<uint32_t>(FunctionId("kf_test_alpha")));
   EXPECT_EQ(StringTable_Get(a[7]), "text operand");  // string operands stay indices
   EXPECT_EQ(b[1], 0u);                       // the double constant is untouched
   EXPECT_EQ(b[2], 0x40000000u);
-  EXPECT_EQ(b[4], 0x80000000u | 0);
+  EXPECT_EQ(b[4], 0x80000000u | x);
   EXPECT_EQ(b[6], static_cast<uint32_t>(FunctionId("kf_test_alpha")));
   EXPECT_EQ(b[8], static_cast<uint32_t>(FunctionId("kf_test_beta")));
 
@@ -111,27 +110,21 @@ TEST_F(StoredCode, VariableChainMayRunBackwards) {
   const int32_t back = static_cast<int32_t>(first) - static_cast<int32_t>(second);
   WriteU32(image, second + 4, 0x80000000u | (static_cast<uint32_t>(back) & 0x1FFFFFFF));
   WriteU32(image, first + 4, 0xA0000000u | 0x1FFFFFFF);  // the last use: anything
-  CodeTable_SetVariableResolver([](std::string_view name) { return name == "x" ? 33 : 100001; });
   ASSERT_EQ(GameData_LoadImage(image), GameLoadResult::Loaded) << console.Text();
-  EXPECT_EQ(CodeTable_Get(0)->words[1], 0xA0000000u | 33);
-  EXPECT_EQ(CodeTable_Get(1)->words[4], 0x80000000u | 33);
+  EXPECT_EQ(CodeTable_Get(0)->words[1], 0xA0000000u | x);
+  EXPECT_EQ(CodeTable_Get(1)->words[4], 0x80000000u | x);
 }
 
-TEST_F(StoredCode, UnresolvableNamesEndWithErrorOnLoad) {
-  {
-    GameDataWriter game = BytecodeGame();
-    game.code[1].functionUses[1].first = "kf_no_such_function";
-    ConsoleCapture console;
-    EXPECT_EQ(GameData_LoadImage(game.Build()), GameLoadResult::UnresolvedName);
-    EXPECT_TRUE(console.Contains("ERROR!!! :: Error on load\nUnable to find function kf_no_such_function\n"))
-        << console.Text();
-    EXPECT_FALSE(console.Contains("Failed to load the game"));
-  }
+// Every variable name resolves (a new one becomes a user variable); a function name that is
+// neither a script, an extension function nor a built-in ends the load.
+TEST_F(StoredCode, UnresolvableFunctionNamesEndWithErrorOnLoad) {
   GameDataWriter game = BytecodeGame();
-  game.code[0].variableUses[1].first = "zz";
+  game.code[1].functionUses[1].first = "kf_no_such_function";
   ConsoleCapture console;
   EXPECT_EQ(GameData_LoadImage(game.Build()), GameLoadResult::UnresolvedName);
-  EXPECT_TRUE(console.Contains("Error on load\nUnable to find variable zz\n")) << console.Text();
+  EXPECT_TRUE(console.Contains("ERROR!!! :: Error on load\nUnable to find function kf_no_such_function\n"))
+      << console.Text();
+  EXPECT_FALSE(console.Contains("Failed to load the game"));
 }
 
 TEST_F(StoredCode, DamagedCodeAndReferencesFailTheLoad) {
@@ -141,6 +134,7 @@ TEST_F(StoredCode, DamagedCodeAndReferencesFailTheLoad) {
   const uint32_t vari = FindChunk(layout, "VARI")->bodyOffset;
   const uint32_t func = FindChunk(layout, "FUNC")->bodyOffset;
   const uint32_t entry = ReadU32(image, code + 4);
+  const uint32_t second = ReadU32(image, code + 8) + 8;  // where the second entry's words start
   const uint32_t size = static_cast<uint32_t>(image.size());
   struct Case {
     const char* what;
@@ -155,6 +149,10 @@ TEST_F(StoredCode, DamagedCodeAndReferencesFailTheLoad) {
       {"first variable use past the end", vari + 8, size + 64},
       {"first variable use inside a chunk header", vari + 8, vari - 8},
       {"variable use between instructions", vari + 8, entry + 10},
+      {"variable use inside an instruction's operand", vari + 8, second + 4},
+      {"variable use at a call", vari + 8, entry + 8 + 16},
+      {"function use at a variable access", func + 8, entry + 8},
+      {"function chain into an operand", entry + 8 + 20, (second + 4) - (entry + 8 + 16)},
       {"variable use count of 2^31", vari + 4, 0x80000000u},
       {"variable chain leaving the code", entry + 8 + 4, 0xA0000000u | 0x0FFFFFFF},
       {"variable chain stepping before the file", entry + 8 + 4, 0xA0000000u | 0x10000000},

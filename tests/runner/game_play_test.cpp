@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -53,13 +54,11 @@ struct Played {
   std::vector<std::string> lines;  // the "@" lines, without the "@"
 };
 
-Played Play(const GameDataWriter& game, std::vector<std::string> extra = {}) {
+Played Play(const GameDataWriter& game, GameForm form) {
   TempFolder folder;
-  EXPECT_TRUE(game.WriteFile(folder / "game.win"));
-  std::vector<std::string> args = {"-game", folder / "game.win"};
-  args.insert(args.end(), extra.begin(), extra.end());
+  EXPECT_TRUE(WriteGameInForm(game, folder / "game.win", form));
   Played played;
-  played.run = RunRunner(args, {.timeoutSeconds = 30.0});
+  played.run = RunRunner(WithFormArguments({"-game", folder / "game.win"}, form), {.timeoutSeconds = 30.0});
   std::istringstream in(played.run.output);
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line[0] == '@') played.lines.push_back(line.substr(1));
@@ -79,12 +78,11 @@ void ExpectPlayed(const Played& played, const std::vector<std::string>& expected
   EXPECT_EQ(Joined(played.lines), Joined(expected)) << played.run.output;
 }
 
-// Both executors play every game the same way.
-class GamePlay : public ::testing::TestWithParam<bool> {
+// Every form of a game plays the same way.
+class GamePlay : public ::testing::TestWithParam<GameForm> {
  protected:
-  Played PlayGame(const GameDataWriter& game) {
-    return Play(game, GetParam() ? std::vector<std::string>{"-oldexec"} : std::vector<std::string>{});
-  }
+  Played PlayGame(const GameDataWriter& game) { return Play(game, GetParam()); }
+  bool Tree() const { return GetParam() == GameForm::SourceOldExec; }
 };
 
 TEST_P(GamePlay, EventsOfOneStepComeInTheirFixedOrder) {
@@ -382,7 +380,7 @@ TEST_P(GamePlay, RestartRaisesEndEventsThenStartsTheFirstRoomAgain) {
 // variable lists refuse the read, which the machine reports as a fatal error (the process ends
 // with 255) and the tree interpreter turns into 0.
 TEST_P(GamePlay, UnsetVariableReadsFollowTheUnknownVariableOption) {
-  const bool tree = GetParam();
+  const bool tree = Tree();
   for (const bool unsetIsError : {false, true}) {
     GameDataWriter game = NewGame();
     game.options.unsetVariables = unsetIsError;
@@ -469,7 +467,7 @@ TEST_P(GamePlay, RefusedBuiltinWriteRunsTheSetterOnce) {
   const size_t first = out.find(refused);
   ASSERT_NE(first, std::string::npos) << out;
   EXPECT_EQ(out.find(refused, first + 1), std::string::npos) << out;
-  if (GetParam()) {
+  if (Tree()) {
     ExpectPlayed(played, {"x 3"});
     return;
   }
@@ -561,7 +559,7 @@ TEST_P(GamePlay, ErrorsInAPassAreReportedAsWhenPerformed) {
       const Played played = PlayGame(game);
       SCOPED_TRACE(c.code + (inPass ? " in a pass" : " performed"));
       const std::string& out = played.run.output;
-      if (GetParam()) {
+      if (Tree()) {
         EXPECT_EQ(played.run.exitCode, 0) << out;
         continue;
       }
@@ -575,9 +573,6 @@ TEST_P(GamePlay, ErrorsInAPassAreReportedAsWhenPerformed) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Executors, GamePlay, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                           return info.param ? std::string("TreeInterpreter") : std::string("Machine");
-                         });
+INSTANTIATE_GAME_FORMS(GamePlay);
 
 }  // namespace

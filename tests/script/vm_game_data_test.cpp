@@ -73,7 +73,6 @@ TEST_F(VMTest, StoredCodeFromAGameFileRunsLikeCompiledCode) {
   // The file names its scripts: "twice" is script 0 there as in the fixture.
   game.scripts.insert(game.scripts.begin(), {"twice", {"return argument0 * 2;", -1}});
   game.code.push_back(ToStored("Stored.program", *compiled.Bytecode(), game));
-  CodeTable_SetVariableResolver([](std::string_view name) { return Code_Variable_Find(name); });
   ASSERT_EQ(GameData_LoadImage(game.Build()), GameLoadResult::Loaded);
   // Loading installs the game's own tables; point the lookups back at the fixture's world
   // (script 0 of the file is the fixture's "twice").
@@ -104,7 +103,6 @@ TEST_F(VMTest, StoredCodeFromAGameFileRunsLikeCompiledCode) {
 
   Code_SetStoredTable({});
   VM_SetFileStrings(nullptr, nullptr);
-  CodeTable_SetVariableResolver({});
   CodeTable_Clear();
 }
 

@@ -1,0 +1,48 @@
+#include "support/game_forms.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "stored_bytecode.h"
+
+const char* GameFormName(GameForm form) {
+  switch (form) {
+    case GameForm::StoredBytecode: return "bytecode";
+    case GameForm::SourceText: return "source";
+    case GameForm::SourceOldExec: return "oldexec";
+  }
+  return "unknown";
+}
+
+std::string GameFormParamName(const ::testing::TestParamInfo<GameForm>& info) {
+  return GameFormName(info.param);
+}
+
+void PrintTo(GameForm form, std::ostream* out) { *out << GameFormName(form); }
+
+bool WriteGameInForm(const GameDataWriter& game, const std::string& path, GameForm form) {
+  if (form != GameForm::StoredBytecode) return game.WriteFile(path);
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    GameDataWriter stored = game;
+    std::string error;
+    if (!StoredBytecode_CompileGame(stored, error)) {
+      std::fprintf(stderr, "the game's code does not compile to bytecode: %s\n", error.c_str());
+      std::fflush(stderr);
+      _exit(1);
+    }
+    _exit(stored.WriteFile(path) ? 0 : 2);
+  }
+  int status = 0;
+  if (waitpid(child, &status, 0) != child) return false;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::vector<std::string> WithFormArguments(std::vector<std::string> args, GameForm form) {
+  if (form == GameForm::SourceOldExec) args.push_back("-oldexec");
+  return args;
+}
