@@ -8,6 +8,7 @@
 #include <string>
 
 #include "audio/sound_hardware.h"
+#include "data/code_table.h"
 #include "data/game_data.h"
 #include "data/game_loader.h"
 #include "data/included_files.h"
@@ -186,6 +187,12 @@ void Runner_Initialise() {
   VM_ScriptTrace = g_RunOptions.scriptTrace;
   g_DebugConsole->Output("Get Resolution\n");
   LoadGameCode();
+  // Stored bytecode carries no parse trees for the interpreter to walk: such a game's code
+  // stays on the machine whatever the command line asked for.
+  if (CodeTable_Active() && !Code_UseVM()) {
+    g_DebugConsole->Output("The game's code is stored as bytecode: -oldexec is ignored\n");
+    Code_SetUseVM(true);
+  }
   g_DebugConsole->Output("Create Window\n");
   CreateMainWindow();
   g_DebugConsole->Output("Init Graphics\n");
