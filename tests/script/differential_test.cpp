@@ -1,5 +1,7 @@
-// Random valid programs run on the virtual machine (its decoded records and its byte loop)
-// and on the parse-tree interpreter ("-oldexec"): everything they record must be the same.
+// Random valid programs run on the virtual machine (its decoded records and its byte loop), on
+// the machine from stored bytecode (the program and its scripts written into a game file and
+// loaded back, as the game-creation tool's games are) and on the parse-tree interpreter
+// ("-oldexec"): everything they record must be the same.
 //
 // The executors differ by design in these places, which the generated programs stay clear of
 // (tree_exec_test.cpp shows each difference):
@@ -93,7 +95,8 @@ class Differential : public ExecutorsTest {
       const Run tree = RunProgram(Executor::Tree, program);
       const Run decoded = RunProgram(Executor::Decoded, program);
       const Run byteLoop = RunProgram(Executor::ByteLoop, program);
-      if (tree.error.empty() && Same(tree, decoded) && Same(tree, byteLoop)) continue;
+      const Run stored = RunProgram(Executor::Stored, program);
+      if (tree.error.empty() && Same(tree, decoded) && Same(tree, byteLoop) && Same(tree, stored)) continue;
       ++bad;
       std::string scripts;
       for (const GeneratedScript& script : program.scripts) {
@@ -102,7 +105,8 @@ class Differential : public ExecutorsTest {
       ADD_FAILURE() << "seed " << seed << "\n" << scripts << "event:\n" << program.event
                     << "\ntree:    " << ShowRecord(tree.recorded) << tree.error
                     << "\nmachine: " << ShowRecord(decoded.recorded) << decoded.error
-                    << "\nbytes:   " << ShowRecord(byteLoop.recorded) << byteLoop.error;
+                    << "\nbytes:   " << ShowRecord(byteLoop.recorded) << byteLoop.error
+                    << "\nstored:  " << ShowRecord(stored.recorded) << stored.error;
     }
     return bad;
   }

@@ -3,14 +3,18 @@
 // scripts are reached from both.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "script/code.h"
 #include "vm_fixture.h"
 
 namespace vmtest {
 
-enum class Executor { Decoded, ByteLoop, Tree };
+// Stored: the program and the world's scripts compiled, written into a game file as stored
+// bytecode, loaded back by the game data loader and run from the loaded entries on the machine.
+enum class Executor { Decoded, ByteLoop, Tree, Stored };
 const char* ExecutorName(Executor executor);
 
 class ExecutorsTest : public VMTest {
@@ -28,6 +32,13 @@ class ExecutorsTest : public VMTest {
   // the argument slots holding args.
   Outcome RunOn(Executor executor, const std::string& program,
                 const std::vector<ScriptValue>& args = {});
+
+ private:
+  // The program through a game file: the loaded stored entry of the program, with the world's
+  // scripts replaced by theirs for the run (RestoreWorldScripts puts them back).
+  std::unique_ptr<CCode> ThroughGameFile(const CCode& program, std::string& error);
+  void RestoreWorldScripts();
+  std::vector<std::unique_ptr<CCode>> compiledScripts_;
 };
 
 // Registers a built-in of the test unless a test before registered it.

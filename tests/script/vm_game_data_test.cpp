@@ -13,48 +13,12 @@
 #include "script/function_table.h"
 #include "script/vm/vm_opcodes.h"
 #include "script/vm/vm_strings.h"
+#include "stored_bytecode.h"
 #include "support/game_data_writer.h"
 #include "vm_fixture.h"
 
 namespace vmtest {
 namespace {
-
-// Turns compiled code into a stored entry as a game file holds it: string operands become
-// indices into the file's string table, and every variable and call records where it is used
-// (the writer replaces their ids by the chains the loader follows).
-gamedata::StoredCode ToStored(const std::string& name, const VMBuffer& code, GameDataWriter& game) {
-  gamedata::StoredCode stored;
-  stored.name = name;
-  stored.words.resize(static_cast<size_t>(code.Size()) / 4);
-  std::memcpy(stored.words.data(), code.Data(), static_cast<size_t>(code.Size()));
-  std::map<std::string, std::vector<uint32_t>> variables, functions;
-  for (size_t at = 0; at < stored.words.size();) {
-    const uint32_t word = stored.words[at];
-    const uint32_t op = word >> 24, type = (word >> 16) & 0x0F;
-    const size_t operandWords = (op & 0x40) != 0 ? VM_GetOperandSize(type) / 4 : 0;
-    const auto offset = static_cast<uint32_t>(at * 4);
-    if (operandWords == 1) {
-      uint32_t& operand = stored.words[at + 1];
-      if (op == static_cast<uint32_t>(VMOpcode::Push) && type == 6) {
-        std::string_view text;
-        EXPECT_TRUE(VM_String(operand, text));
-        operand = game.AddString(std::string(text));
-      } else if (op == static_cast<uint32_t>(VMOpcode::Call)) {
-        const auto id = static_cast<int32_t>(operand);
-        const std::string function = id >= kScriptFunctionBase
-                                         ? TheWorld().scriptNames[static_cast<size_t>(id - kScriptFunctionBase)]
-                                         : Function_Get(id)->name;
-        functions[function].push_back(offset);
-      } else if (type == 5) {
-        variables[Code_Variable_Name(static_cast<int32_t>(operand & kVMVarIdMask))].push_back(offset);
-      }
-    }
-    at += 1 + operandWords;
-  }
-  stored.variableUses.assign(variables.begin(), variables.end());
-  stored.functionUses.assign(functions.begin(), functions.end());
-  return stored;
-}
 
 TEST_F(VMTest, StoredCodeFromAGameFileRunsLikeCompiledCode) {
   AddScript("twice", "return argument0 * 2;");
@@ -70,12 +34,14 @@ TEST_F(VMTest, StoredCodeFromAGameFileRunsLikeCompiledCode) {
   EXPECT_EQ(s, "abc");
 
   GameDataWriter game = TestGame();
-  // The file names its scripts: "twice" is script 0 there as in the fixture.
-  game.scripts.insert(game.scripts.begin(), {"twice", {"return argument0 * 2;", -1}});
-  game.code.push_back(ToStored("Stored.program", *compiled.Bytecode(), game));
+  // The file names the fixture's scripts in their order, so "twice" has the same number there.
+  game.scripts.clear();
+  for (const std::string& name : TheWorld().scriptNames) game.scripts.push_back({name, {}});
+  game.code.push_back(StoredBytecode_FromCode(compiled, game, [](int32_t n) {
+    return TheWorld().scriptNames[static_cast<size_t>(n)];
+  }));
   ASSERT_EQ(GameData_LoadImage(game.Build()), GameLoadResult::Loaded);
-  // Loading installs the game's own tables; point the lookups back at the fixture's world
-  // (script 0 of the file is the fixture's "twice").
+  // Loading installs the game's own tables; point the lookups back at the fixture's world.
   InstallScriptLookups();
   InstallWorldHooks();
   VM_SetFileStrings(StringTable_Count, StringTable_Get);

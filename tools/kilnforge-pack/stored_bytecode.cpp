@@ -24,24 +24,17 @@
 #include "script/vm/vm_opcodes.h"
 #include "script/vm/vm_strings.h"
 
-namespace {
-
-using Uses = std::map<std::string, std::vector<uint32_t>>;
-
-std::string FunctionName(int32_t id) {
-  if (id >= kExtensionFunctionBase) return Extension_GetFunctionName(id - kExtensionFunctionBase).value_or("");
-  if (id >= kScriptFunctionBase) return Script_GetName(id - kScriptFunctionBase);
-  const BuiltinFunctionEntry* entry = Function_Get(id);
-  return entry != nullptr ? entry->name : std::string();
-}
-
-// The compiled code as a file holds it: string operands become indices into the file's string
-// table, and every variable access and call records where it is used (the writer replaces
-// their ids by the chains the loader follows).
-gamedata::StoredCode ToStored(const CCode& code, const std::string& source, GameDataWriter& game) {
+gamedata::StoredCode StoredBytecode_FromCode(const CCode& code, GameDataWriter& game,
+                                             const std::function<std::string(int32_t script)>& scriptName) {
+  const auto functionName = [&scriptName](int32_t id) -> std::string {
+    if (id >= kExtensionFunctionBase) return Extension_GetFunctionName(id - kExtensionFunctionBase).value_or("");
+    if (id >= kScriptFunctionBase) return scriptName(id - kScriptFunctionBase);
+    const BuiltinFunctionEntry* entry = Function_Get(id);
+    return entry != nullptr ? entry->name : std::string();
+  };
   gamedata::StoredCode stored;
   stored.name = code.Name();
-  stored.source = source;
+  stored.source = code.GetText();
   if (const VMBuffer* bytecode = code.Bytecode()) {
     stored.words.resize(static_cast<size_t>(bytecode->Size()) / 4);
     std::memcpy(stored.words.data(), bytecode->Data(), stored.words.size() * 4);
@@ -54,7 +47,7 @@ gamedata::StoredCode ToStored(const CCode& code, const std::string& source, Game
       stored.positions.emplace_back(pair[0], pair[1]);
     }
   }
-  Uses variables, functions;
+  std::map<std::string, std::vector<uint32_t>> variables, functions;
   for (size_t at = 0; at < stored.words.size();) {
     const uint32_t word = stored.words[at];
     const uint32_t op = word >> 24, type = (word >> 16) & 0x0F;
@@ -63,7 +56,7 @@ gamedata::StoredCode ToStored(const CCode& code, const std::string& source, Game
     if (operandWords == 1 && at + 1 < stored.words.size()) {
       uint32_t& operand = stored.words[at + 1];
       if (op == static_cast<uint32_t>(VMOpcode::Call)) {
-        functions[FunctionName(static_cast<int32_t>(operand))].push_back(offset);
+        functions[functionName(static_cast<int32_t>(operand))].push_back(offset);
       } else if (type == 6 && op == static_cast<uint32_t>(VMOpcode::Push)) {
         std::string_view text;
         VM_String(operand, text);
@@ -78,6 +71,8 @@ gamedata::StoredCode ToStored(const CCode& code, const std::string& source, Game
   stored.functionUses.assign(functions.begin(), functions.end());
   return stored;
 }
+
+namespace {
 
 // Compiles the code pieces of the game in the order the runner prepares them, with the names
 // the runner gives them, into the entries of out.
@@ -124,7 +119,7 @@ class Compiler {
       return false;
     }
     ref.stored = static_cast<int32_t>(entries_.size());
-    entries_.push_back(ToStored(code, ref.source, out_));
+    entries_.push_back(StoredBytecode_FromCode(code, out_, Script_GetName));
     return true;
   }
 
