@@ -472,6 +472,13 @@ void Physics_WorldCreate(float scale) {
     Error_Show_Action("No room is available to create a physics world for", false);
     return;
   }
+  // Every length crosses between the room and the world through the scale and its inverse:
+  // a scale that is not a positive number (or whose inverse overflows) would place bodies at
+  // infinity or mirror them.
+  if (!(std::isfinite(scale) && scale > 0.0f && std::isfinite(1.0f / scale))) {
+    Error_Show_Action("physics_world_create: The scale must be a number of metres per pixel greater than 0", false);
+    return;
+  }
   if (room->physicsWorldObject != nullptr) {
     room->physicsWorldObject->scale = scale;
     room->physicsWorldObject->updateSpeed = room->speed;

@@ -104,7 +104,8 @@ class CPhysicsWorld {
   std::array<Category, kPhysicsCategoryCount> categories_{};
 };
 
-// physics_world_create: a world for the current room, or new settings for the one it has.
+// physics_world_create: a world for the current room, or new settings for the one it has. A
+// scale that is not a positive finite number is refused with a report; nothing changes then.
 void Physics_WorldCreate(float scale);
 // The current room's world, or null.
 CPhysicsWorld* Physics_CurrentWorld();
