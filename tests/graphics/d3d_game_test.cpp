@@ -47,6 +47,17 @@ TEST_F(D3DGame, LitEllipsoid) {
   ExpectShot("d3d_lit_ellipsoid");
 }
 
+// A second light given a direction of no length, or one beyond single precision, lights
+// nothing: the picture is the one lit ellipsoid's, with no NaN reaching the lighting.
+TEST_F(D3DGame, LightWithoutADirectionLightsNothing) {
+  Play(SceneGame("d3d_start(); d3d_set_lighting(true); d3d_light_define_ambient(make_color_rgb(40, 40, 40));"
+                 "d3d_light_define_direction(0.4, 1, 0, 0, c_white); d3d_light_enable(0, true);"
+                 "d3d_light_define_direction(1, 0, 0, 0, c_red); d3d_light_enable(1, true);"
+                 "d3d_light_define_direction(2, power(10, 39), 0, 0, c_red); d3d_light_enable(2, true);",
+                 std::string(kCamera) + "draw_set_color(c_white); d3d_draw_ellipsoid(-25, -25, -25, 25, 25, 25, -1, 1, 1, 24);"));
+  ExpectShot("d3d_lit_ellipsoid");
+}
+
 // Linear fog between 60 and 200: a floor running away from the camera fades into the fog's
 // colour.
 TEST_F(D3DGame, FogFadesTheFarFloor) {
