@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -65,16 +64,6 @@ void AddPhysicsRoom(GameDataWriter& game, std::vector<gamedata::Instance> instan
   game.rooms.push_back(room);
 }
 
-// The numbers of a reported line after its first word.
-std::vector<double> Numbers(const std::string& line) {
-  std::istringstream in(line);
-  std::string word;
-  in >> word;
-  std::vector<double> numbers;
-  for (double v; in >> v;) numbers.push_back(v);
-  return numbers;
-}
-
 class PhysicsGameTest : public ::testing::TestWithParam<bool> {
  protected:
   RunnerResult Play(const GameDataWriter& game, std::vector<std::string>& lines) {
@@ -107,7 +96,7 @@ TEST_P(PhysicsGameTest, DroppedBallFallsAsTheStepsIntegrate) {
     std::vector<std::string> lines;
     const RunnerResult run = Play(game, lines);
     ASSERT_EQ(lines.size(), 1u) << run.output;
-    const std::vector<double> v = Numbers(lines[0]);
+    const std::vector<double> v = SaidNumbers(lines[0]);
     ASSERT_EQ(v.size(), 5u) << lines[0];
     EXPECT_NEAR(v[0], expected, 0.05) << speedCode;
     EXPECT_NEAR(v[1], 0.0, 0.01);
@@ -140,8 +129,8 @@ TEST_P(PhysicsGameTest, CollisionRaisesTheEventOnBothInstancesFirstFixtureFirst)
   ASSERT_EQ(lines.size(), 3u) << run.output;
   EXPECT_EQ(lines[0].rfind("hit obj_bottom obj_top ", 0), 0u) << lines[0];
   EXPECT_EQ(lines[1].rfind("hit obj_top obj_bottom ", 0), 0u) << lines[1];
-  const std::vector<double> a = Numbers(lines[0].substr(lines[0].rfind(" obj_") + 1));
-  const std::vector<double> b = Numbers(lines[1].substr(lines[1].rfind(" obj_") + 1));
+  const std::vector<double> a = SaidNumbers(lines[0].substr(lines[0].rfind(" obj_") + 1));
+  const std::vector<double> b = SaidNumbers(lines[1].substr(lines[1].rfind(" obj_") + 1));
   ASSERT_EQ(a.size(), 2u) << lines[0];
   ASSERT_EQ(b.size(), 2u) << lines[1];
   EXPECT_EQ(a[0], b[0]) << "both events in one frame";
@@ -168,7 +157,7 @@ TEST_P(PhysicsGameTest, StaticBoxStopsAFallingBall) {
   std::vector<std::string> lines;
   const RunnerResult run = Play(game, lines);
   ASSERT_EQ(lines.size(), 1u) << run.output;
-  const std::vector<double> v = Numbers(lines[0]);
+  const std::vector<double> v = SaidNumbers(lines[0]);
   ASSERT_EQ(v.size(), 2u);
   EXPECT_NEAR(v[0], 200.0 - 10.0 - 8.0, 1.0);
   EXPECT_NEAR(v[1], 0.0, 0.05);
@@ -198,7 +187,7 @@ TEST_P(PhysicsGameTest, RevoluteJointMotorTurnsTheWheel) {
   const RunnerResult run = Play(game, lines);
   ASSERT_EQ(lines.size(), 2u) << run.output;
   EXPECT_EQ(lines[0], "joint 1") << run.output;
-  const std::vector<double> v = Numbers(lines[1]);
+  const std::vector<double> v = SaidNumbers(lines[1]);
   ASSERT_EQ(v.size(), 4u);
   EXPECT_NEAR(v[0], 2.0, 0.1);
   EXPECT_NEAR(v[1], 0.0, 0.01);
@@ -324,7 +313,7 @@ TEST_P(PhysicsGameTest, WorldScaleMustBeAPositiveNumber) {
   std::vector<std::string> lines;
   const RunnerResult run = Play(game, lines);
   ASSERT_EQ(lines.size(), 2u) << run.output;
-  const std::vector<double> v = Numbers(lines[0]);
+  const std::vector<double> v = SaidNumbers(lines[0]);
   ASSERT_EQ(v.size(), 2u) << lines[0];
   EXPECT_NEAR(v[0], 51.667, 0.05);
   EXPECT_NEAR(v[1], 0.0, 0.01);

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -294,16 +293,6 @@ TEST(SavedGameRefusal, DamagedForeignAndMissingFilesLeaveTheGameAsItWas) {
 
 // ---- rooms with a physics world ----
 
-// The numbers of a reported line after its first word.
-std::vector<double> Numbers(const std::string& line) {
-  std::istringstream in(line);
-  std::string word;
-  in >> word;
-  std::vector<double> numbers;
-  for (double v; in >> v;) numbers.push_back(v);
-  return numbers;
-}
-
 void ExpectNear(const std::vector<double>& actual, const std::vector<double>& expected, double tolerance,
                 const std::string& what) {
   ASSERT_EQ(actual.size(), expected.size()) << what;
@@ -380,7 +369,7 @@ TEST_P(PhysicsSavedGamePlay, BodiesPlayOnAfterALoadAsAfterTheSave) {
   ASSERT_EQ(lines.size(), 4u) << run.output;
   EXPECT_EQ(lines[0].rfind("save ", 0), 0u);
   EXPECT_EQ(lines[2].rfind("loaded ", 0), 0u);
-  const std::vector<double> save = Numbers(lines[0]), later = Numbers(lines[1]);
+  const std::vector<double> save = SaidNumbers(lines[0]), later = SaidNumbers(lines[1]);
   ASSERT_EQ(save.size(), 11u) << lines[0];
   // Falling at 5 m/s^2 and drifting, not turning, a static floor, one ball.
   EXPECT_GT(later[1], save[1] + 1.0);
@@ -390,8 +379,8 @@ TEST_P(PhysicsSavedGamePlay, BodiesPlayOnAfterALoadAsAfterTheSave) {
   EXPECT_EQ(save[8], 0.0);
   EXPECT_EQ(save[9], 400.0);
   EXPECT_EQ(save[10], 1.0);
-  ExpectNear(Numbers(lines[2]), save, 1e-3, "loaded");
-  ExpectNear(Numbers(lines[3]), later, 1e-3, "again");
+  ExpectNear(SaidNumbers(lines[2]), save, 1e-3, "loaded");
+  ExpectNear(SaidNumbers(lines[3]), later, 1e-3, "again");
 }
 
 INSTANTIATE_TEST_SUITE_P(Executors, PhysicsSavedGamePlay, testing::Values(false, true),
@@ -430,7 +419,7 @@ TEST(PhysicsSavedGameOlderFile, RoomTakesItsOwnWorldAndBodiesWhereInstancesStand
   const std::vector<std::string> before = SaidLines(first.output), lines = SaidLines(run.output);
   ASSERT_EQ(before.size(), 1u) << first.output;
   ASSERT_EQ(lines.size(), 2u) << run.output;
-  const std::vector<double> save = Numbers(before[0]), loaded = Numbers(lines[0]), fallen = Numbers(lines[1]);
+  const std::vector<double> save = SaidNumbers(before[0]), loaded = SaidNumbers(lines[0]), fallen = SaidNumbers(lines[1]);
   ASSERT_EQ(loaded.size(), 11u) << lines[0];
   ASSERT_EQ(fallen.size(), 11u) << lines[1];
   // Where the instance stood, at rest; the floor static; one ball.
