@@ -103,7 +103,8 @@ bool PhysicsSaved_Read(CStream& s, std::optional<SavedPhysicsWorld>& out) {
   if (s.Overrun()) return false;
   if (!hasWorld) return true;
   SavedPhysicsWorld world;
-  if (!ReadFinite(s, world.scale) || !(world.scale > 0.0f) || !std::isfinite(1.0f / world.scale)) return false;
+  world.scale = static_cast<float>(s.ReadReal());
+  if (!Physics_ValidScale(world.scale)) return false;
   world.updateSpeed = s.ReadInteger();
   world.iterations = s.ReadInteger();
   world.paused = s.ReadBoolean();
