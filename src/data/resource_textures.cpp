@@ -22,3 +22,7 @@ void ResourceTexture_Preload(int32_t id) {
 void ResourceTexture_Free(int32_t id) {
   if (id >= 0 && Calls().release) Calls().release(id);
 }
+
+CBitmap32 ResourceTexture_ReadFrame(const TPageRecord& entry, int32_t width, int32_t height) {
+  return Calls().readFrame ? Calls().readFrame(entry, width, height) : CBitmap32();
+}

@@ -231,10 +231,31 @@ void CSprite::CreateFromBitmap(const IBitmap& bitmap, bool precise, bool transpa
   CreateMasks();
 }
 
-void CSprite::AddFrameFromBitmap(const IBitmap& bitmap, bool keepAlpha) {
-  if (HasPageEntries()) return;
+std::optional<std::vector<CBitmap32>> CSprite::CopyFrameImages() const {
+  if (!HasPageEntries()) return frames_;
+  std::vector<CBitmap32> images;
+  images.reserve(pageEntries_.size());
+  for (const TPageRecord& entry : pageEntries_) {
+    images.push_back(ResourceTexture_ReadFrame(entry, width_, height_));
+    if (!images.back().IsValid()) return std::nullopt;
+  }
+  return images;
+}
+
+bool CSprite::TakeFramesFromPages() {
+  if (!HasPageEntries()) return true;
+  std::optional<std::vector<CBitmap32>> images = CopyFrameImages();
+  if (!images) return false;
+  frames_ = std::move(*images);
+  pageEntries_.clear();
+  frameCount_ = static_cast<int32_t>(frames_.size());
+  return true;
+}
+
+bool CSprite::AddFrameFromBitmap(const IBitmap& bitmap, bool keepAlpha) {
   CBitmap32 image = CBitmap32::CreateFromBitmapOption(bitmap, transparent_, smooth_, keepAlpha);
-  if (!image.IsValid()) return;
+  if (!image.IsValid()) return true;
+  if (!TakeFramesFromPages()) return false;
   if (frames_.empty()) {
     width_ = image.GetWidth();
     height_ = image.GetHeight();
@@ -244,21 +265,27 @@ void CSprite::AddFrameFromBitmap(const IBitmap& bitmap, bool keepAlpha) {
   frames_.push_back(std::move(image));
   frameCount_ = static_cast<int32_t>(frames_.size());
   Rebuild();
+  return true;
 }
 
-void CSprite::Merge(const CSprite& other) {
-  if (&other == this || HasPageEntries() || other.HasPageEntries() || other.frames_.empty()) return;
+bool CSprite::Merge(const CSprite& other) {
+  // The other's frames are copied first: a sprite merged with itself doubles its frames.
+  std::optional<std::vector<CBitmap32>> added = other.CopyFrameImages();
+  if (!added) return false;
+  if (added->empty()) return true;
+  const int32_t otherWidth = other.width_, otherHeight = other.height_;
+  if (!TakeFramesFromPages()) return false;
   if (frames_.empty()) {
-    width_ = other.width_;
-    height_ = other.height_;
+    width_ = otherWidth;
+    height_ = otherHeight;
   }
-  for (const CBitmap32& frame : other.frames_) {
-    CBitmap32 copy = frame;
-    copy.Stretch(width_, height_);
-    frames_.push_back(std::move(copy));
+  for (CBitmap32& frame : *added) {
+    frame.Stretch(width_, height_);
+    frames_.push_back(std::move(frame));
   }
   frameCount_ = static_cast<int32_t>(frames_.size());
   Rebuild();
+  return true;
 }
 
 void CSprite::SetAlphaFromSprite(const CSprite& other) {

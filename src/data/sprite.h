@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -62,11 +63,14 @@ class CSprite {
   // One frame copied from a platform bitmap.
   void CreateFromBitmap(const IBitmap& bitmap, bool precise, bool transparent, bool smooth, bool preload,
                         int32_t xOrigin, int32_t yOrigin, bool keepAlpha);
-  // Appends a frame (the first sets the size, later ones are resized to it).
-  void AddFrameFromBitmap(const IBitmap& bitmap, bool keepAlpha);
-  // Appends copies of other's frame images resized to this sprite's size; both must be
-  // run-time sprites.
-  void Merge(const CSprite& other);
+  // Appends a frame (the first sets the size, later ones are resized to it). A sprite of the
+  // game file first takes its frames back from the texture pages as images of its own; false
+  // (nothing changes) when they cannot be read.
+  bool AddFrameFromBitmap(const IBitmap& bitmap, bool keepAlpha);
+  // Appends copies of other's frames resized to this sprite's size (other may be this sprite);
+  // frames of the game file are read back from the texture pages as above. False (nothing
+  // changes) when they cannot be read.
+  bool Merge(const CSprite& other);
   // Frame i takes its alpha from other's frame i mod other's count; both run-time sprites.
   void SetAlphaFromSprite(const CSprite& other);
 
@@ -143,6 +147,13 @@ class CSprite {
   void SetFramesFromLoader(IBitmapLoader& loader, bool transparent, bool smooth, bool keepAlpha);
   // Textures, box and masks after the frames changed.
   void Rebuild();
+  // Copies of the frames as images: a run-time sprite's own, a game-file sprite's read back
+  // from its texture-page entries; absent when one cannot be read.
+  std::optional<std::vector<CBitmap32>> CopyFrameImages() const;
+  // A game-file sprite becomes a run-time sprite holding its frames as images (its stored
+  // masks give way to masks made from them). False, and nothing changes, when they cannot be
+  // read; true at once for a run-time sprite.
+  bool TakeFramesFromPages();
 
   BBoxMode bboxMode_ = BBoxMode::Automatic;
   CollisionBox bbox_;

@@ -143,6 +143,9 @@ void F_D3dLightDefineDirection(ScriptValue&, CInstance*, CInstance*, int, Args a
   dx /= length;
   dy /= length;
   dz /= length;
+  // A direction of no length (or beyond single precision) has no unit vector: the light keeps
+  // its colour and points nowhere, so that it lights nothing, rather than carrying NaN.
+  if (!(std::isfinite(dx) && std::isfinite(dy) && std::isfinite(dz))) dx = dy = dz = 0.0f;
   Graphics_DefineDirectionalLight(Arg_Truncated(a[0]), dx, dy, dz, static_cast<uint32_t>(N(a[4])));
 }
 void F_D3dLightDefinePoint(ScriptValue&, CInstance*, CInstance*, int, Args a) {

@@ -26,6 +26,9 @@ using Args = ScriptValue*;
 
 void Report(const char* message) { Error_Show_Action(message, false); }
 
+// A sprite of the game file gains frames only once its own are read back from the pages.
+constexpr const char* kUnreadableFrames = "The frames of a sprite of the game file cannot be read from its texture pages.";
+
 // ---- grabs ----
 
 // A platform bitmap of grabbed 0xAARRGGBB pixels; null when nothing was grabbed.
@@ -266,7 +269,7 @@ void F_SpriteAddFromScreen(ScriptValue&, CInstance*, CInstance*, int, Args a) {
     return;
   }
   if (auto bitmap = GrabScreen(Arg_Rounded(a[1]), Arg_Rounded(a[2]), Arg_Rounded(a[3]), Arg_Rounded(a[4]))) {
-    s->AddFrameFromBitmap(*bitmap, false);
+    if (!s->AddFrameFromBitmap(*bitmap, false)) Report(kUnreadableFrames);
   }
 }
 void F_SpriteAddFromSurface(ScriptValue&, CInstance*, CInstance*, int, Args a) {
@@ -277,7 +280,7 @@ void F_SpriteAddFromSurface(ScriptValue&, CInstance*, CInstance*, int, Args a) {
   }
   if (auto bitmap = GrabSurface(Arg_Rounded(a[1]), Arg_Rounded(a[2]), Arg_Rounded(a[3]), Arg_Rounded(a[4]),
                                 Arg_Rounded(a[5]))) {
-    s->AddFrameFromBitmap(*bitmap, true);
+    if (!s->AddFrameFromBitmap(*bitmap, true)) Report(kUnreadableFrames);
   }
 }
 
@@ -305,7 +308,7 @@ void F_SpriteMerge(ScriptValue&, CInstance*, CInstance*, int, Args a) {
     Report("Trying to merge from non-existing sprite.");
     return;
   }
-  to->Merge(*from);
+  if (!to->Merge(*from)) Report(kUnreadableFrames);
 }
 void F_SpriteDelete(ScriptValue& r, CInstance*, CInstance*, int, Args a) {
   const int32_t index = Arg_Rounded(a[0]);

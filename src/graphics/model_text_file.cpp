@@ -60,9 +60,9 @@ int64_t ReadCount(std::string_view line) {
   return negative ? -value : value;
 }
 
-// Splits the line at blanks and reads the kind and the ten slots; false unless the first eleven
-// fields are whole numbers (the kind) and finite numbers (the slots). Fields after them are
-// ignored.
+// Splits the line at blanks and reads the kind and up to ten slots; slots the line leaves out
+// stay 0 (other tools write only the numbers a kind uses). False unless the kind is a whole
+// number and every slot given is a finite number. Fields after the tenth slot are ignored.
 bool ParseRecord(std::string_view line, GR_3D_Model_Record& record) {
   std::string text(line);
   const char* cursor = text.c_str();
@@ -81,7 +81,7 @@ bool ParseRecord(std::string_view line, GR_3D_Model_Record& record) {
   if (*end != '\0' || errno != 0 || kind < INT32_MIN || kind > INT32_MAX) return false;
   record.kind = static_cast<int32_t>(kind);
   for (size_t slot = 0; slot < record.slots.size(); ++slot) {
-    if (!nextField(field)) return false;
+    if (!nextField(field)) return true;
     const double value = std::strtod(field.c_str(), &end);
     if (*end != '\0' || !std::isfinite(value)) return false;
     if (ModelRecord_IsIntegerSlot(record.kind, slot)) {

@@ -31,6 +31,7 @@ inline constexpr int kModelFileFormat = 100;
 
 std::string ModelText_Write(std::span<const GR_3D_Model_Record> records);
 // The records of a model file; absent when the file is refused: no data, a first line other
-// than exactly "100", fewer record lines than the count, or a record line without eleven
-// numbers (or with a number that is not finite). A count of 0 or less gives no records.
+// than exactly "100", fewer record lines than the count, or a record line whose kind is not a
+// whole number or with a field that is not a finite number. Slots a line leaves out are 0. A
+// count of 0 or less gives no records.
 std::optional<std::vector<GR_3D_Model_Record>> ModelText_Read(std::span<const uint8_t> data);

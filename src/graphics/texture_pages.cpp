@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "data/game_data.h"
+#include "data/tpage_record.h"
+#include "graphics/hardware_texture.h"
 #include "graphics/texture_table.h"
 #include "graphics/textured_quads.h"
 #include "platform/console.h"
@@ -58,4 +60,23 @@ int32_t GR_Texture_Page_Make(int32_t page) {
   // On the device now, the page's bytes are not read again.
   GameData_State().image.DropPages(block.offset, block.size);
   return GR_Texture_Exists(id) ? id : -1;
+}
+
+CBitmap32 GR_TPE_Read_Frame(const TPageRecord& entry, int32_t width, int32_t height) {
+  CBitmap32 frame(width, height);
+  if (!frame.IsValid()) return {};
+  const int32_t id = GR_TPE_TextureId(entry);
+  HardwareTexture* page = id < 0 ? nullptr : GR_Texture_Get(id);
+  if (page == nullptr) return {};
+  if (entry.width < 1 || entry.height < 1) return frame;  // an entry that draws nothing
+  std::vector<uint32_t> pixels = Graphics_GrabSurfaceRect(page, entry.x, entry.y, entry.width, entry.height);
+  if (pixels.size() != static_cast<size_t>(entry.width) * static_cast<size_t>(entry.height)) return {};
+  CBitmap32 part(entry.width, entry.height);
+  std::copy(pixels.begin(), pixels.end(), part.GetData().begin());
+  // An entry whose rectangle was scaled on the page is drawn at its crop size.
+  if (entry.cropWidth > 0 && entry.cropHeight > 0) part.Stretch(entry.cropWidth, entry.cropHeight);
+  for (int32_t y = 0; y < part.GetHeight(); ++y) {
+    for (int32_t x = 0; x < part.GetWidth(); ++x) frame.SetPixel(entry.xOffset + x, entry.yOffset + y, part.Pixel(x, y));
+  }
+  return frame;
 }

@@ -136,7 +136,7 @@ std::string PhysicsPolygon_Problem(const std::vector<PhysicsPoint>& input) {
     if (unique) ps.push_back(v);
   }
   const int32 n = static_cast<int32>(ps.size());
-  if (n < 3) return "points too close together";
+  if (n < 3) return "no area: its points lie too close together";
   // Gift wrapping from the rightmost point, as the library does it.
   int32 i0 = 0;
   float x0 = ps[0].x;
@@ -169,12 +169,12 @@ std::string PhysicsPolygon_Problem(const std::vector<PhysicsPoint>& input) {
     ih = ie;
     if (ie == i0) break;
   }
-  if (m < 3) return "points on one line";
+  if (m < 3) return "no area: its points lie on one line";
   std::vector<b2Vec2> vs(static_cast<size_t>(m));
   for (int32 i = 0; i < m; ++i) vs[static_cast<size_t>(i)] = ps[hull[i]];
   for (int32 i = 0; i < m; ++i) {
     const b2Vec2 edge = vs[static_cast<size_t>((i + 1) % m)] - vs[static_cast<size_t>(i)];
-    if (!(edge.LengthSquared() > b2_epsilon * b2_epsilon)) return "an edge of no length";
+    if (!(edge.LengthSquared() > b2_epsilon * b2_epsilon)) return "no area: an edge has no length";
   }
   float area = 0.0f;
   const b2Vec2 s = vs[0];
@@ -237,8 +237,17 @@ bool MakeShape(const CPhysicsFixture& fixture, b2CircleShape& circle, b2PolygonS
 bool CPhysicsWorld::BindFixture(const CPhysicsFixture& fixture, CInstance& instance) {
   if (world_->IsLocked()) return false;
   if (fixture.shape == PhysicsShapeKind::Polygon) {
-    if (fixture.points.size() < 3 || !PhysicsPolygon_Problem(fixture.points).empty()) {
+    if (fixture.points.size() < 3) {
       Error_Show_Action("Too few vertices in polygon shape fixture for " + ObjectName(instance), true);
+      return false;
+    }
+    // Enough points that make no shape (on one line, welded together) are refused as the
+    // other bad shapes are: saying what is wrong, and the game goes on.
+    if (const std::string problem = PhysicsPolygon_Problem(fixture.points); !problem.empty()) {
+      // Fixture 0 stands for an object's own physics settings.
+      const std::string owner = fixture.id == 0 ? "the physics settings of " + ObjectName(instance)
+                                                : "fixture " + std::to_string(fixture.id) + " for " + ObjectName(instance);
+      Error_Show_Action("The polygon shape of " + owner + " has " + problem, false);
       return false;
     }
   }

@@ -58,8 +58,9 @@ CPhysicsFixture& PhysicsFixture_Create();
 CPhysicsFixture* PhysicsFixture_Find(int32_t id);
 bool PhysicsFixture_Delete(int32_t id);
 
-// Why a polygon cannot become a Box2D shape: welded or collinear points leave fewer than three
-// corners, or the hull has no area. Empty when it can.
+// Why a polygon cannot become a Box2D shape, as words that follow "has" ("no area: its points
+// lie on one line"): welded or collinear points leave fewer than three corners, or the hull
+// has no area. Empty when it can.
 std::string PhysicsPolygon_Problem(const std::vector<PhysicsPoint>& points);
 
 // ---- bodies ----

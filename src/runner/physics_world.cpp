@@ -466,10 +466,16 @@ CPhysicsWorld* Physics_CurrentWorld() {
   return room == nullptr ? nullptr : room->physicsWorldObject.get();
 }
 
+bool Physics_ValidScale(float scale) { return std::isfinite(scale) && scale > 0.0f && std::isfinite(1.0f / scale); }
+
 void Physics_WorldCreate(float scale) {
   CRoom* room = Run_CurrentRoom();
   if (room == nullptr) {
     Error_Show_Action("No room is available to create a physics world for", false);
+    return;
+  }
+  if (!Physics_ValidScale(scale)) {
+    Error_Show_Action("physics_world_create: The scale must be a number of metres per pixel greater than 0", false);
     return;
   }
   if (room->physicsWorldObject != nullptr) {

@@ -104,7 +104,11 @@ class CPhysicsWorld {
   std::array<Category, kPhysicsCategoryCount> categories_{};
 };
 
-// physics_world_create: a world for the current room, or new settings for the one it has.
+// Whether a scale (metres per pixel) can carry lengths both ways: a positive number whose
+// inverse is one too. Any other would place bodies at infinity or mirror them.
+bool Physics_ValidScale(float scale);
+// physics_world_create: a world for the current room, or new settings for the one it has. A
+// scale that is not valid is refused with a report; nothing changes then.
 void Physics_WorldCreate(float scale);
 // The current room's world, or null.
 CPhysicsWorld* Physics_CurrentWorld();

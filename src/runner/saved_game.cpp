@@ -14,6 +14,7 @@
 #include "runner/input.h"
 #include "runner/instance.h"
 #include "runner/main_loop.h"
+#include "runner/physics_saved.h"
 #include "runner/room_start.h"
 #include "runner/run_globals.h"
 #include "script/error_report.h"
@@ -38,11 +39,13 @@ struct LoadedGame {
   std::vector<std::unique_ptr<CRoom>> rooms;
   int32_t lastInstanceId = 0;
   int32_t lastTileId = 0;
+  // The physics of each room slot; absent in files written before it was saved.
+  std::optional<std::vector<std::optional<SavedPhysicsWorld>>> physics;
 };
 
 // The rest of the file after its version and game id; absent when it is damaged (the rooms read
 // so far go again, taking their instances out of the id map and the objects' lists).
-std::optional<LoadedGame> ReadGame(CStream& s) {
+std::optional<LoadedGame> ReadGame(CStream& s, int32_t version) {
   LoadedGame game;
   game.room = s.ReadInteger();
   s.ReadInteger();  // the transition kind: a loaded game starts none
@@ -66,6 +69,11 @@ std::optional<LoadedGame> ReadGame(CStream& s) {
   game.lastInstanceId = s.ReadInteger();
   game.lastTileId = s.ReadInteger();
   if (s.Overrun() || game.rooms[static_cast<size_t>(game.room)] == nullptr) return std::nullopt;
+  if (version == kSavedGameVersionWithoutPhysics) return game;
+  game.physics.emplace(game.rooms.size());
+  for (size_t index = 0; index < game.rooms.size(); ++index) {
+    if (game.rooms[index] != nullptr && !PhysicsSaved_Read(s, (*game.physics)[index])) return std::nullopt;
+  }
   return game;
 }
 
@@ -94,6 +102,13 @@ void TakeGame(LoadedGame game) {
   AutomaticDraw = game.automaticDraw ? 1 : 0;
   Variable_Global_Apply(std::move(game.globals));
   Room_ReplaceStoredRooms(std::move(game.rooms), game.room);
+  // The bodies come back once the rooms are the game's (their instances are the live ones).
+  const std::vector<std::unique_ptr<CRoom>>& rooms = Room_StoredRooms();
+  for (size_t index = 0; index < rooms.size(); ++index) {
+    if (rooms[index] == nullptr) continue;
+    PhysicsSaved_Restore(*rooms[index], game.physics ? &(*game.physics)[index] : nullptr,
+                         Room_Data(static_cast<int32_t>(index)));
+  }
   Instance_SetLastId(game.lastInstanceId);
   Tile_SetLastId(game.lastTileId);
   Room_SetWindowSize();
@@ -121,6 +136,9 @@ void SavedGame_Write(CStream& s) {
   }
   s.WriteInteger(Instance_GetLastId());
   s.WriteInteger(Tile_GetLastId());
+  for (const std::unique_ptr<CRoom>& room : rooms) {
+    if (room != nullptr) PhysicsSaved_Write(s, *room);
+  }
 }
 
 bool Command_SaveGame(const std::string& path) {
@@ -142,11 +160,11 @@ bool Game_Load(const std::string& path) {
   const int32_t gameId = s.ReadInteger();
   const char* refusal = nullptr;
   std::optional<LoadedGame> game;
-  if (version != kSavedGameVersion && !s.Overrun()) {
+  if (version != kSavedGameVersion && version != kSavedGameVersionWithoutPhysics && !s.Overrun()) {
     refusal = "Cannot load game saved with other version.";
   } else if (gameId != GameData_Header().gameId && !s.Overrun()) {
     refusal = "This is a save file for a different game!";
-  } else if (s.Overrun() || !(game = ReadGame(s))) {
+  } else if (s.Overrun() || !(game = ReadGame(s, version))) {
     refusal = "Cannot load a damaged saved game.";
   }
   if (refusal != nullptr) {

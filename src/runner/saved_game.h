@@ -10,7 +10,10 @@
 #include <cstdint>
 #include <string>
 
-inline constexpr int32_t kSavedGameVersion = 540;
+// The version written; files of the version before it (without the physics of the rooms) are
+// read too.
+inline constexpr int32_t kSavedGameVersion = 541;
+inline constexpr int32_t kSavedGameVersionWithoutPhysics = 540;
 
 class CStream;
 

@@ -20,6 +20,7 @@
 #include "graphics/overlay_bracket.h"
 #include "graphics/profiler.h"
 #include "graphics/surfaces.h"
+#include "graphics/texture_pages.h"
 #include "graphics/texture_table.h"
 #include "graphics/transitions.h"
 #include "platform/bitmap32.h"
@@ -51,7 +52,8 @@
 
 namespace {
 
-// Run-time sprites and backgrounds make their textures through the texture table.
+// Run-time sprites and backgrounds make their textures through the texture table; a sprite of
+// the game file that gains frames reads its own back from the texture pages.
 void InstallResourceTextures() {
   ResourceTextures_Install({
       [](const CBitmap32& image) -> int32_t {
@@ -62,6 +64,7 @@ void InstallResourceTextures() {
       },
       [](int32_t id) { GR_Texture_Preload(id); },
       [](int32_t id) { GR_Texture_Free(id); },
+      GR_TPE_Read_Frame,
   });
 }
 

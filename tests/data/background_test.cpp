@@ -37,7 +37,7 @@ class BackgroundTest : public testing::Test {
     FileLocations_SetGameFolder(folder_.string());
     FileLocations_SetSaveArea((folder_ / "save").string());
     ResourceTextures_Install({[this](const CBitmap32&) { return nextTexture_++; }, nullptr,
-                              [this](int32_t id) { freed_.push_back(id); }});
+                              [this](int32_t id) { freed_.push_back(id); }, nullptr});
     Background_Clear();
   }
   void TearDown() override {

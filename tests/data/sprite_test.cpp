@@ -40,9 +40,15 @@ class SpriteTest : public testing::Test {
     std::filesystem::create_directories(folder_ / "save");
     FileLocations_SetGameFolder(folder_.string());
     FileLocations_SetSaveArea((folder_ / "save").string());
+    // Pages read back as frames of one colour, opaque with the page number in blue; page 9
+    // cannot be read.
     ResourceTextures_Install({[this](const CBitmap32&) { return nextTexture_++; },
                               [this](int32_t id) { preloaded_.push_back(id); },
-                              [this](int32_t id) { freed_.push_back(id); }});
+                              [this](int32_t id) { freed_.push_back(id); },
+                              [](const TPageRecord& entry, int32_t width, int32_t height) {
+                                if (entry.texture == 9) return CBitmap32();
+                                return CBitmap32(width, height, static_cast<uint32_t>(entry.texture) << 16);
+                              }});
     Sprite_Clear();
   }
   void TearDown() override {
@@ -332,6 +338,50 @@ TEST_F(SpriteTest, FromBitmapLogsItsSteps) {
   black.CreateFromBitmap(*CBitmap32(8, 4, 0).ToBitmap32(), false, false, false, false, 0, 0, true);
   other.SetAlphaFromSprite(black);
   EXPECT_EQ(other.FrameImages()[1].Pixel(0, 0) >> 24, 0u);
+}
+
+// A sprite of the game file that gains frames (added or merged, from itself too) first takes
+// its own back from the texture pages and becomes a sprite with frame images and masks made
+// from them; when a page cannot be read nothing changes and the call answers false.
+TEST_F(SpriteTest, GameFileSpriteTakesItsFramesBackFromThePagesToGrow) {
+  TestSpriteRecord r;
+  r.name = "spr_file";
+  r.frames = {Entry(0, 0, 4, 4, 1), Entry(0, 0, 4, 4, 2)};
+  r.masks = {{"#...", "....", "....", "...."}};
+  TestSpriteRecord unreadable = r;
+  unreadable.frames = {Entry(0, 0, 4, 4, 9)};
+  TestChunkImage chunk = BuildSpriteChunk({r, unreadable});
+  CSprite s, broken;
+  std::string name;
+  const uint64_t end = uint64_t{chunk.bodyOffset} + chunk.bodySize;
+  ASSERT_TRUE(s.LoadFromChunk(chunk.image, chunk.recordOffsets[0], end, name));
+  ASSERT_TRUE(broken.LoadFromChunk(chunk.image, chunk.recordOffsets[1], end, name));
+  auto colours = [](const CSprite& sprite) {
+    std::vector<uint32_t> out;
+    for (const CBitmap32& frame : sprite.FrameImages()) out.push_back(frame.Pixel(3, 3));
+    return out;
+  };
+
+  ASSERT_TRUE(s.Merge(s));
+  EXPECT_FALSE(s.HasPageEntries());
+  EXPECT_EQ(s.GetFrameCount(), 4);
+  EXPECT_EQ(colours(s), (std::vector<uint32_t>{0xFF000001u, 0xFF000002u, 0xFF000001u, 0xFF000002u}));
+  EXPECT_EQ(s.TextureIds().size(), 4u);
+  ASSERT_EQ(s.GetMaskCount(), 4);  // made from the opaque frames, no longer the stored one
+  EXPECT_EQ(s.MaskForFrame(3)[15], 1);
+  ASSERT_TRUE(s.AddFrameFromBitmap(*CBitmap32(8, 8, 0x0000FF).ToBitmap32(), false));
+  EXPECT_EQ(s.GetFrameCount(), 5);
+  EXPECT_EQ(s.FrameImages()[4].GetWidth(), 4);
+
+  CSprite target;
+  target.CreateFromBitmap(*CBitmap32(4, 4, 0x00FF00).ToBitmap32(), true, true, false, true, 0, 0, false);
+  EXPECT_FALSE(target.Merge(broken));
+  EXPECT_FALSE(broken.Merge(target));
+  EXPECT_FALSE(broken.AddFrameFromBitmap(*CBitmap32(4, 4, 0).ToBitmap32(), false));
+  EXPECT_EQ(target.GetFrameCount(), 1);
+  EXPECT_EQ(broken.GetFrameCount(), 1);
+  EXPECT_TRUE(broken.HasPageEntries());
+  EXPECT_TRUE(broken.MasksValid());
 }
 
 // ---- sprites from URLs -----------------------------------------------------------------------

@@ -184,9 +184,9 @@ TEST_F(D3DModelFunctions, LoadFindsTheFileInTheSaveAreaThenTheGameFolderAndRefus
   };
   const Case cases[] = {
       // A missing file is never opened: the model keeps what it had (the two records just
-      // loaded and one more block).
+      // loaded and one more block). A short line reads its missing slots as 0.
       {"shipped.txt", 1, 1, false}, {"both.txt", 1, 2, false},   {"missing.txt", 0, 3, true},
-      {"version.txt", 0, 0, false}, {"short.txt", 0, 0, false},  {"huge.txt", 0, 0, false},
+      {"version.txt", 0, 0, false}, {"short.txt", 1, 1, false},  {"huge.txt", 0, 0, false},
       {"word.txt", 0, 0, false},    {"empty.txt", 0, 0, false},
   };
   const double m = Call("d3d_model_create", {}).real;

@@ -4,14 +4,18 @@
 // drawing depth, 3D mode switching and the world transform stack.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
+#include "functions/builtin_call.h"
+#include "functions/registry.h"
 #include "graphics/d3d_mode.h"
 #include "graphics/d3d_primitives.h"
 #include "graphics/d3d_shapes.h"
 #include "graphics/graphics_fixture.h"
 #include "graphics/primitives.h"
 #include "platform/matrix.h"
+#include "script/function_table.h"
 
 namespace {
 
@@ -196,6 +200,30 @@ TEST_F(D3DDrawing, AddedTransformsApplyAfterTheWorld) {
   const Vector3 moved = Vector3_Transform({0, 0, 0}, world);
   EXPECT_FLOAT_EQ(moved.x, 10.0f);
   EXPECT_NEAR(moved.y, 0.0f, 1e-5f);
+}
+
+// d3d_light_define_direction gives the device a unit direction; one of no length, or beyond
+// single precision, reaches it as no direction at all rather than as NaN.
+TEST_F(D3DDrawing, LightDirectionsReachTheDeviceAsUnitVectorsOrNone) {
+  Function_FreeAll();
+  Functions_RegisterAll();
+  int32_t id = -1;
+  ASSERT_TRUE(Function_Find("d3d_light_define_direction", id));
+  const BuiltinFunction define = Function_Get(id)->implementation;
+  struct Case {
+    double index, dx, dy, dz;
+    std::array<float, 3> expected;
+  };
+  for (const Case& c : {Case{0.9, 3, 0, 4, {0.6f, 0, 0.8f}}, Case{1, 0, 0, 0, {0, 0, 0}},
+                        Case{2, 1e39, 0, 0, {0, 0, 0}}, Case{3, 0, -1e-30, 0, {0, 0, 0}}}) {
+    CallBuiltin(define, {R(c.index), R(c.dx), R(c.dy), R(c.dz), R(0xFF)});
+    const d3d::Light& light = Graphics_Device()->GetLight(static_cast<int>(c.index));
+    for (size_t axis = 0; axis < 3; ++axis) {
+      EXPECT_FLOAT_EQ(light.direction[axis], c.expected[axis]) << "light " << c.index << " axis " << axis;
+    }
+    EXPECT_EQ(light.diffuse.r, 1.0f);
+  }
+  Function_FreeAll();
 }
 
 }  // namespace

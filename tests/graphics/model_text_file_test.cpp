@@ -83,6 +83,19 @@ TEST(ModelTextFile, ReadsLinesAcrossAnyBreaksAndOlderFiles) {
     ASSERT_TRUE(loaded.has_value()) << c.name;
     EXPECT_EQ(loaded->size(), c.records) << c.name;
   }
+  // Lines with fewer numbers than eleven, as other tools write them: the slots left out are 0.
+  const auto brief = ModelText_Read(Bytes("100\r\n3\r\n0 4\r\n1\r\n3 -16 11 0 255\r\n"));
+  ASSERT_TRUE(brief.has_value());
+  ASSERT_EQ(brief->size(), 3u);
+  EXPECT_EQ((*brief)[0].kind, 0);
+  EXPECT_EQ((*brief)[0].Float(0), 4.0f);
+  EXPECT_EQ((*brief)[1].kind, 1);
+  EXPECT_EQ((*brief)[2].Float(0), -16.0f);
+  EXPECT_EQ((*brief)[2].Integer(3), 255);
+  for (const GR_3D_Model_Record& record : *brief) {
+    const size_t given = record.kind == 0 ? 1 : record.kind == 1 ? 0 : 4;
+    for (size_t slot = given; slot < record.slots.size(); ++slot) EXPECT_EQ(record.slots[slot], 0u) << record.kind;
+  }
   // Files written with integer slots printed as 0.0000: black vertices, open shapes, fewest steps.
   const auto old = ModelText_Read(Bytes(
       "100\r\n1\r\n11 0.0000 0.0000 0.0000 1.0000 1.0000 1.0000 1.0000 1.0000 0.0000 0.0000\r\n"));
@@ -104,7 +117,8 @@ TEST(ModelTextFile, DamagedFilesAreRefused) {
       {"a header with a trailing space", "100 \r\n0\r\n"},
       {"a header with a leading zero", "0100\r\n0\r\n"},
       {"another format", "101\r\n0\r\n"},
-      {"a short record line", "100\r\n1\r\n10 0 0 0 128 64\r\n"},
+      {"a line without a kind", "100\r\n1\r\nend\r\n"},
+      {"a short line with a word", "100\r\n1\r\n10 0 0 zero\r\n"},
       {"fewer record lines than the count", two},
       {"a huge count", "100\r\n2147483647\r\n" + kBlockLine + "\r\n"},
       {"a count beyond 64 bits", "100\r\n99999999999999999999999\r\n" + kBlockLine + "\r\n"},

@@ -1,7 +1,8 @@
 // Games played headless by the runner binary whose pictures are read back from screen_save
 // (a PNG in the save area) and whose "@" lines report what the game itself read: instances
 // far in front in a room with tiles, stretched sprites with an origin, surfaces set as the
-// target over several frames, the room's first picture, draw_getpixel and draw_path.
+// target over several frames, the room's first picture, draw_getpixel and draw_path, and sprites
+// of the game file that gain frames.
 #include "graphics/played_drawing_game.h"
 
 namespace {
@@ -147,6 +148,77 @@ TEST_F(RunnerDrawingGame, GetpixelReadsTheScreenAndPathsAreDrawn) {
   EXPECT_TRUE(onRow(22, 60));
   EXPECT_TRUE(onRow(48, 60));
   EXPECT_FALSE(onRow(15, 60));
+}
+
+// Sprites of the game file gain frames: spr_frames (four 2 x 2 frames: red, green, blue, white)
+// takes a blue frame from a surface, spr_bar (8 x 4, red then green) takes those five fitted to
+// its size, and spr_frames, a checker and a sprite whose entry sits at an offset inside its
+// frame are merged with themselves. The frames read back from the texture pages keep their
+// pixels, their orientation and their place in the frame. The growing is done by a script
+// called from the draw event's script, as games arrange it.
+TEST_F(RunnerDrawingGame, GameFileSpritesGainFramesFromSurfacesAndMerges) {
+  GameDataWriter game = PainterGame(
+      {{0, 0, {"n = 0;"}},
+       {8, 0,
+        {"n += 1; if (n == 1) scr_draw(); else {"
+         "  for (k = 0; k < 6; k += 1) draw_sprite(spr_bar, k, 4 + 10 * k, 2);"
+         "  for (k = 0; k < 10; k += 1) draw_sprite_ext(spr_frames, k, 2 + 6 * k, 10, 2, 2, 0, c_white, 1);"
+         "  draw_sprite(spr_check, 1, 4, 20); draw_sprite_ext(spr_crop, 0, 20, 30, 4, 4, 0, c_white, 1);"
+         "  draw_sprite_ext(spr_crop, 1, 40, 30, 4, 4, 0, c_white, 1); }"}}},
+      3);
+  game.scripts.push_back({"scr_draw", {"scr_grow();"}});
+  game.scripts.push_back(
+      {"scr_grow",
+       {"s = surface_create(8, 8); surface_set_target(s); draw_clear(c_blue); surface_reset_target();"
+        "sprite_add_from_surface(spr_frames, s, 0, 0, 8, 8, false, false); surface_free(s);"
+        "sprite_merge(spr_bar, spr_frames); sprite_merge(spr_frames, spr_frames);"
+        "sprite_merge(spr_check, spr_check); sprite_merge(spr_crop, spr_crop);"
+        "show_debug_message(\"@\" + string(sprite_get_number(spr_bar)) + \" \" + string(sprite_get_number(spr_frames))"
+        " + \" \" + string(sprite_get_number(spr_check)) + \" \" + string(sprite_get_number(spr_crop))"
+        " + \" \" + string(sprite_get_width(spr_bar)) + \" \" + string(sprite_get_width(spr_frames)));"}});
+  gamedata::Sprite check;
+  check.name = "spr_check";
+  check.width = check.height = 8;
+  check.frames = {1};
+  game.sprites.push_back(check);
+  // A 4 x 4 frame whose entry is the red 2 x 2 square of the page, placed at (1, 1).
+  game.texturePageEntries.push_back({0, 8, 2, 2, 1, 1, 2, 2, 4, 4, 0});
+  gamedata::Sprite crop;
+  crop.name = "spr_crop";
+  crop.width = crop.height = 4;
+  crop.frames = {static_cast<int32_t>(game.texturePageEntries.size() - 1)};
+  game.sprites.push_back(crop);
+  Play(game);
+  EXPECT_EQ(lines, "6 10 2 2 8 2\n") << output;
+  // spr_bar's frames (origin 4, 2) at 10-pixel steps: its own, then red, green, blue, white
+  // and the added blue, each filling 8 x 4.
+  const uint32_t kWhite = 0xFFFFFFFFu;
+  EXPECT_EQ(At(1, 1), kRed);
+  EXPECT_EQ(At(7, 3), kGreen);
+  const uint32_t barColours[5] = {kRed, kGreen, kBlue, kWhite, kBlue};
+  for (int k = 1; k < 6; ++k) {
+    EXPECT_EQ(At(10 * k, 0), barColours[k - 1]) << "frame " << k;
+    EXPECT_EQ(At(10 * k + 7, 3), barColours[k - 1]) << "frame " << k;
+  }
+  // spr_frames scaled by 2 at 6-pixel steps: red, green, blue, white, blue, then again.
+  for (int k = 0; k < 10; ++k) {
+    EXPECT_EQ(At(2 + 6 * k + 1, 11), barColours[k % 5]) << "frame " << k;
+  }
+  // The checker's copy keeps its rows in order: blue-ish top-left, yellow beside and below.
+  EXPECT_EQ(At(5, 21), 0xFF2040FFu);
+  EXPECT_EQ(At(9, 21), 0xFFFFE000u);
+  EXPECT_EQ(At(5, 25), 0xFFFFE000u);
+  // The offset entry's copy, scaled by 4, looks as its original beside it: red in the middle,
+  // clear around it.
+  int red = 0;
+  for (int y = 28; y < 48; ++y) {
+    for (int x = 18; x < 38; ++x) {
+      EXPECT_EQ(At(x + 20, y), At(x, y)) << x << ", " << y;
+      red += At(x, y) == kRed ? 1 : 0;
+    }
+  }
+  EXPECT_EQ(red, 64);
+  EXPECT_EQ(At(28, 38), kRed);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -65,16 +64,6 @@ void AddPhysicsRoom(GameDataWriter& game, std::vector<gamedata::Instance> instan
   game.rooms.push_back(room);
 }
 
-// The numbers of a reported line after its first word.
-std::vector<double> Numbers(const std::string& line) {
-  std::istringstream in(line);
-  std::string word;
-  in >> word;
-  std::vector<double> numbers;
-  for (double v; in >> v;) numbers.push_back(v);
-  return numbers;
-}
-
 class PhysicsGameTest : public ::testing::TestWithParam<bool> {
  protected:
   RunnerResult Play(const GameDataWriter& game, std::vector<std::string>& lines) {
@@ -107,7 +96,7 @@ TEST_P(PhysicsGameTest, DroppedBallFallsAsTheStepsIntegrate) {
     std::vector<std::string> lines;
     const RunnerResult run = Play(game, lines);
     ASSERT_EQ(lines.size(), 1u) << run.output;
-    const std::vector<double> v = Numbers(lines[0]);
+    const std::vector<double> v = SaidNumbers(lines[0]);
     ASSERT_EQ(v.size(), 5u) << lines[0];
     EXPECT_NEAR(v[0], expected, 0.05) << speedCode;
     EXPECT_NEAR(v[1], 0.0, 0.01);
@@ -140,8 +129,8 @@ TEST_P(PhysicsGameTest, CollisionRaisesTheEventOnBothInstancesFirstFixtureFirst)
   ASSERT_EQ(lines.size(), 3u) << run.output;
   EXPECT_EQ(lines[0].rfind("hit obj_bottom obj_top ", 0), 0u) << lines[0];
   EXPECT_EQ(lines[1].rfind("hit obj_top obj_bottom ", 0), 0u) << lines[1];
-  const std::vector<double> a = Numbers(lines[0].substr(lines[0].rfind(" obj_") + 1));
-  const std::vector<double> b = Numbers(lines[1].substr(lines[1].rfind(" obj_") + 1));
+  const std::vector<double> a = SaidNumbers(lines[0].substr(lines[0].rfind(" obj_") + 1));
+  const std::vector<double> b = SaidNumbers(lines[1].substr(lines[1].rfind(" obj_") + 1));
   ASSERT_EQ(a.size(), 2u) << lines[0];
   ASSERT_EQ(b.size(), 2u) << lines[1];
   EXPECT_EQ(a[0], b[0]) << "both events in one frame";
@@ -168,7 +157,7 @@ TEST_P(PhysicsGameTest, StaticBoxStopsAFallingBall) {
   std::vector<std::string> lines;
   const RunnerResult run = Play(game, lines);
   ASSERT_EQ(lines.size(), 1u) << run.output;
-  const std::vector<double> v = Numbers(lines[0]);
+  const std::vector<double> v = SaidNumbers(lines[0]);
   ASSERT_EQ(v.size(), 2u);
   EXPECT_NEAR(v[0], 200.0 - 10.0 - 8.0, 1.0);
   EXPECT_NEAR(v[1], 0.0, 0.05);
@@ -198,7 +187,7 @@ TEST_P(PhysicsGameTest, RevoluteJointMotorTurnsTheWheel) {
   const RunnerResult run = Play(game, lines);
   ASSERT_EQ(lines.size(), 2u) << run.output;
   EXPECT_EQ(lines[0], "joint 1") << run.output;
-  const std::vector<double> v = Numbers(lines[1]);
+  const std::vector<double> v = SaidNumbers(lines[1]);
   ASSERT_EQ(v.size(), 4u);
   EXPECT_NEAR(v[0], 2.0, 0.1);
   EXPECT_NEAR(v[1], 0.0, 0.01);
@@ -254,16 +243,39 @@ TEST_P(PhysicsGameTest, BadInputIsReportedAndTheGameRunsOn) {
   }
 }
 
-// A polygon whose points collapse (three on one line) is refused before Box2D sees it: the
-// fatal report names the object and the game ends without an abort (the event's code runs to
-// its end first, as after any fatal error).
-TEST_P(PhysicsGameTest, DegeneratePolygonEndsTheGameWithTheReport) {
+// Polygons whose points make no shape (three on one line, three welded into one corner) are
+// refused before Box2D sees them with a report of what is wrong, and the game goes on: the
+// instance takes a good shape afterwards.
+TEST_P(PhysicsGameTest, PolygonWithoutAreaIsRefusedWithWhatIsWrong) {
+  GameDataWriter game = PhysicsGame();
+  game.scripts.push_back({"scr_polygon",
+                          {"p = physics_fixture_create(); physics_fixture_set_polygon_shape(p);"
+                           "physics_fixture_add_point(p, argument0, 0); physics_fixture_add_point(p, argument1, 0);"
+                           "physics_fixture_add_point(p, argument2, argument3); scr_bind(p, id); return p;"}});
+  game.objects.push_back(MakeObject(
+      "obj_line", {{kCreate, 0,
+                    {"a = scr_polygon(0, 10, 20, 0); b = scr_polygon(0, 0.001, 0, 0.001); scr_body(1, 8, 1);" +
+                     Report("after", {"phy_dynamic", "a", "b"}) + "game_end();"}}}));
+  AddPhysicsRoom(game, {{100, 100, 0, 100001, {""}}});
+  std::vector<std::string> lines;
+  const RunnerResult run = Play(game, lines);
+  EXPECT_EQ(lines, (std::vector<std::string>{"after 1 1 2"})) << run.output;
+  EXPECT_EQ(run.output.find("Too few vertices"), std::string::npos) << run.output;
+  for (const char* message : {"The polygon shape of fixture 1 for obj_line has no area: its points lie on one line",
+                              "The polygon shape of fixture 2 for obj_line has no area: its points lie too close together"}) {
+    EXPECT_NE(run.output.find(message), std::string::npos) << message << "\n" << run.output;
+  }
+}
+
+// A polygon of fewer than three points still ends the game with the fatal report naming the
+// object, without an abort (the event's code runs to its end first, as after any fatal error).
+TEST_P(PhysicsGameTest, PolygonOfTwoPointsEndsTheGameWithTheReport) {
   GameDataWriter game = PhysicsGame();
   game.objects.push_back(MakeObject(
       "obj_line", {{kCreate, 0,
                     {"p = physics_fixture_create(); physics_fixture_set_polygon_shape(p);"
                      "physics_fixture_add_point(p, 0, 0); physics_fixture_add_point(p, 10, 0);"
-                     "physics_fixture_add_point(p, 20, 0); physics_fixture_bind(p, id);" +
+                     "physics_fixture_bind(p, id);" +
                      Report("after", {"1"})}}}));
   AddPhysicsRoom(game, {{100, 100, 0, 100001, {""}}});
   TempFolder folder;
@@ -275,6 +287,44 @@ TEST_P(PhysicsGameTest, DegeneratePolygonEndsTheGameWithTheReport) {
   EXPECT_LT(run.exitCode, 128) << run.output;
   EXPECT_NE(run.output.find("FATAL ERROR"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("Too few vertices in polygon shape fixture for obj_line"), std::string::npos)
+      << run.output;
+}
+
+// A world scale that is not a positive number (0, below 0, beyond single precision) is refused
+// with a report, in a room with a world and in one without: the world keeps its scale and the
+// ball falls as at 0.1 metres per pixel; the room without a world still has none.
+TEST_P(PhysicsGameTest, WorldScaleMustBeAPositiveNumber) {
+  GameDataWriter game = PhysicsGame();
+  game.scripts.push_back(
+      {"scr_scales", {"physics_world_create(0); physics_world_create(-0.1); physics_world_create(power(10, 39));"}});
+  game.objects.push_back(MakeObject(
+      "obj_ball", {{kCreate, 0, {"scr_scales(); scr_body(0, 8, 1); y0 = y; frames = 0;"}},
+                   {kStep, kStepEnd,
+                    {"frames += 1; if (frames == 30) {" + Report("fall", {"y - y0", "phy_position_y - y"}) +
+                     "room_goto_next(); }"}}}));
+  game.objects.push_back(MakeObject(
+      "obj_plain", {{kCreate, 0, {"scr_scales(); physics_world_gravity(0, 5);" + Report("plain", {"1"}) +
+                                  "game_end();"}}}));
+  AddPhysicsRoom(game, {{320, 100, 0, 100001, {""}}});
+  Room plain;
+  plain.name = "rm_plain";
+  plain.instances = {{0, 0, 1, 100002, {""}}};
+  game.rooms.push_back(plain);
+  std::vector<std::string> lines;
+  const RunnerResult run = Play(game, lines);
+  ASSERT_EQ(lines.size(), 2u) << run.output;
+  const std::vector<double> v = SaidNumbers(lines[0]);
+  ASSERT_EQ(v.size(), 2u) << lines[0];
+  EXPECT_NEAR(v[0], 51.667, 0.05);
+  EXPECT_NEAR(v[1], 0.0, 0.01);
+  EXPECT_EQ(lines[1], "plain 1");
+  size_t refusals = 0;
+  for (size_t at = 0; (at = run.output.find("physics_world_create: The scale must be a number of metres per pixel "
+                                            "greater than 0", at)) != std::string::npos; ++at) {
+    ++refusals;
+  }
+  EXPECT_EQ(refusals, 6u) << run.output;
+  EXPECT_NE(run.output.find("The current room does not have a physics world representation"), std::string::npos)
       << run.output;
 }
 

@@ -1,13 +1,17 @@
 // The physics layer in process: fixture ids and polygon points, the polygon checks that keep
-// Box2D from aborting, the debug colours, and the built-ins' reports without a room or world.
+// Box2D from aborting, the debug colours, the built-ins' reports without a room or world, and
+// the checks on a room's physics read from a saved game.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "functions/physics_functions.h"
+#include "platform/stream.h"
 #include "runner/physics_objects.h"
+#include "runner/physics_saved.h"
 #include "runner/physics_world.h"
 #include "script/function_table.h"
 #include "support/console_capture.h"
@@ -104,6 +108,65 @@ TEST(Physics, BuiltInsWithoutARoomOrWorldReport) {
   }
   EXPECT_EQ(Call("physics_joint_get_value", {ScriptValue::Real(-7), r}).real, 0.0);
   Function_FreeAll();
+}
+
+// A room's physics section as a saved game holds it, with one body; the values are given.
+std::vector<uint8_t> WorldSection(double scale, double gravityY, int32_t count, double bodyX) {
+  CStream s;
+  s.WriteBoolean(true);
+  s.WriteReal(scale);
+  s.WriteInteger(60);
+  s.WriteInteger(8);
+  s.WriteBoolean(true);
+  s.WriteReal(0.0);
+  s.WriteReal(gravityY);
+  s.WriteInteger(count);
+  s.WriteInteger(100001);
+  for (double v : {bodyX, 2.0, 0.5, 0.25, -1.0, 3.0}) s.WriteReal(v);
+  for (bool flag : {false, true, true, false}) s.WriteBoolean(flag);
+  return std::vector<uint8_t>(s.GetBuffer(), s.GetBuffer() + s.GetPosition());
+}
+
+bool ReadSection(const std::vector<uint8_t>& bytes, std::optional<SavedPhysicsWorld>& world) {
+  CStream s;
+  s.Assign(bytes.data(), static_cast<int64_t>(bytes.size()));
+  return PhysicsSaved_Read(s, world);
+}
+
+TEST(Physics, SavedWorldsAreReadBackAndDamageIsRefused) {
+  std::optional<SavedPhysicsWorld> world;
+  ASSERT_TRUE(ReadSection(WorldSection(0.05, 9.5, 1, 1.5), world));
+  ASSERT_TRUE(world.has_value());
+  EXPECT_EQ(world->scale, 0.05f);
+  EXPECT_EQ(world->updateSpeed, 60);
+  EXPECT_EQ(world->iterations, 8);
+  EXPECT_TRUE(world->paused);
+  EXPECT_EQ(world->gravityY, 9.5f);
+  ASSERT_EQ(world->bodies.size(), 1u);
+  const SavedPhysicsBody& body = world->bodies[0];
+  EXPECT_EQ(body.instance, 100001);
+  EXPECT_EQ((std::vector<float>{body.x, body.y, body.angle, body.vx, body.vy, body.spin}),
+            (std::vector<float>{1.5f, 2.0f, 0.5f, 0.25f, -1.0f, 3.0f}));
+  EXPECT_EQ((std::vector<bool>{body.awake, body.bullet, body.fixedRotation, body.active}),
+            (std::vector<bool>{false, true, true, false}));
+  // A room without a world holds only its flag.
+  ASSERT_TRUE(ReadSection({0, 0, 0, 0}, world));
+  EXPECT_FALSE(world.has_value());
+
+  std::vector<uint8_t> cut = WorldSection(0.1, 10, 1, 0);
+  cut.pop_back();
+  const std::pair<const char*, std::vector<uint8_t>> damaged[] = {
+      {"a scale of 0", WorldSection(0, 10, 1, 0)},
+      {"a scale below 0", WorldSection(-0.1, 10, 1, 0)},
+      {"a scale whose inverse overflows", WorldSection(1e-40, 10, 1, 0)},
+      {"gravity that is not a number", WorldSection(0.1, NAN, 1, 0)},
+      {"a body beyond single precision", WorldSection(0.1, 10, 1, 1e39)},
+      {"more bodies than the bytes hold", WorldSection(0.1, 10, 2, 0)},
+      {"a count below 0", WorldSection(0.1, 10, -1, 0)},
+      {"cut short", cut},
+      {"nothing", {}},
+  };
+  for (const auto& [what, bytes] : damaged) EXPECT_FALSE(ReadSection(bytes, world)) << what;
 }
 
 }  // namespace

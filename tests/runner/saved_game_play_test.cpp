@@ -2,11 +2,13 @@
 // changes everything, loads and checks on the following step that all came back, on the virtual
 // machine and with -oldexec, including a persistent room visited before the save and an instance
 // carried between rooms; a second save after the load gives the same bytes. Damaged, foreign and
-// missing files are refused and the running game goes on untouched. The games report through
-// show_debug_message lines starting with "@".
+// missing files are refused and the running game goes on untouched. A room with a physics world
+// plays on after a load as it did after the save, and a file from before worlds were saved
+// still loads. The games report through show_debug_message lines starting with "@".
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -174,10 +176,10 @@ TEST_P(SavedGamePlay, EverythingComesBackOnTheNextStep) {
       "kept 5 items 1",
   };
   EXPECT_EQ(SaidLines(played.run.output), expected) << played.run.output;
-  // The file starts with its version (540) and the game's id.
+  // The file starts with its version (541) and the game's id.
   ASSERT_GE(played.first.size(), 8u);
   EXPECT_EQ(std::vector<uint8_t>(played.first.begin(), played.first.begin() + 8),
-            (std::vector<uint8_t>{0x1C, 0x02, 0, 0, 0x92, 0x10, 0, 0}));
+            (std::vector<uint8_t>{0x1D, 0x02, 0, 0, 0x92, 0x10, 0, 0}));
   // Saving again right after the load writes the same bytes.
   EXPECT_EQ(played.first.size(), played.second.size());
   EXPECT_EQ(FirstDifference(played.first, played.second), -1);
@@ -254,12 +256,14 @@ TEST(SavedGameRefusal, DamagedForeignAndMissingFilesLeaveTheGameAsItWas) {
     std::string error;
   };
   const std::vector<Case> cases = {
-      {"another version", with(0, {0x1D, 0x02, 0, 0}), otherVersion},
+      {"an older version", with(0, {0x1B, 0x02, 0, 0}), otherVersion},
+      {"a newer version", with(0, {0x1E, 0x02, 0, 0}), otherVersion},
       {"another game", with(4, {78, 0, 0, 0}), otherGame},
       {"cut inside the version", cut(3), damaged},
       {"cut after the game id", cut(8), damaged},
       {"cut inside the globals", cut(50), damaged},
-      {"cut before the id counters", cut(good.size() - 8), damaged},
+      {"cut inside the id counters", cut(good.size() - 8), damaged},
+      {"cut before the room's physics", cut(good.size() - 4), damaged},
       {"cut by one byte", cut(good.size() - 1), damaged},
       {"a current room beyond the slots", with(8, {0x40, 0, 0, 0}), damaged},
       {"a huge room count", with(roomTag - 8, {0xFF, 0xFF, 0xFF, 0x7F}), damaged},
@@ -276,10 +280,158 @@ TEST(SavedGameRefusal, DamagedForeignAndMissingFilesLeaveTheGameAsItWas) {
     EXPECT_NE(run.output.find("game_load - unable to find file nothing_here.sav"), std::string::npos);
   }
   // The same file loads in the game that wrote it (the refusals above are not the loader's
-  // default answer).
-  const RunnerResult run = PlayLoadAttempt(game, &good);
-  EXPECT_EQ(run.output.find("ERROR!!!"), std::string::npos) << run.output;
-  EXPECT_EQ(SaidLines(run.output), (std::vector<std::string>{"load 1", "loaded g 1 score 2"})) << run.output;
+  // default answer), and so does its form from before the rooms' physics were saved (version
+  // 540, without the room's flag at the end).
+  std::vector<uint8_t> older = cut(good.size() - 4);
+  older[0] = 0x1C;
+  for (const std::vector<uint8_t>* file : {&good, &older}) {
+    const RunnerResult run = PlayLoadAttempt(game, file);
+    EXPECT_EQ(run.output.find("ERROR!!!"), std::string::npos) << run.output;
+    EXPECT_EQ(SaidLines(run.output), (std::vector<std::string>{"load 1", "loaded g 1 score 2"})) << run.output;
+  }
+}
+
+// ---- rooms with a physics world ----
+
+void ExpectNear(const std::vector<double>& actual, const std::vector<double>& expected, double tolerance,
+                const std::string& what) {
+  ASSERT_EQ(actual.size(), expected.size()) << what;
+  for (size_t i = 0; i < actual.size(); ++i) EXPECT_NEAR(actual[i], expected[i], tolerance) << what << " value " << i;
+}
+
+// A room with a physics world (gravity 10, 0.1 metres per pixel) holding a ball and a floor
+// whose bodies come from their objects' physics settings; the ball spins and drifts sideways
+// from its create event. The controller's code is given.
+GameDataWriter PhysicsSaveGame(const std::string& controller) {
+  GameDataWriter game;
+  game.header.gameId = 5151;
+  game.header.lastInstanceId = 100100;
+  // Reports go through a script that calls another.
+  game.scripts.push_back({"scr_report", {"scr_say(argument0);"}});
+  game.scripts.push_back(
+      {"scr_say",
+       {"var b, f; b = instance_find(obj_ball, 0); f = instance_find(obj_floor, 0);"
+        "show_debug_message(\"@\" + argument0 + \" \" + string(b.x) + \" \" + string(b.y) + \" \""
+        " + string(b.phy_position_y * 1000) + \" \" + string(b.phy_speed_x * 1000) + \" \" + string(b.phy_speed_y * 1000)"
+        " + \" \" + string(b.phy_angular_velocity) + \" \" + string(b.phy_rotation * 1000) + \" \" + string(b.phy_fixed_rotation)"
+        " + \" \" + string(f.phy_dynamic) + \" \" + string(f.phy_position_y) + \" \" + string(instance_number(obj_ball)));"}});
+  game.objects.push_back(MakeObject("obj_ctrl", false, {{kCreate, 0, {"frames = 0;"}}, {kStep, kStepBegin, {controller}}}));
+  Object ball = MakeObject("obj_ball", false, {{kCreate, 0, {"phy_angular_velocity = 90; phy_speed_x = 1;"}}});
+  ball.physics = true;
+  ball.shape = 0;  // a circle: the radius is the second point's x
+  ball.points = {{0, 0}, {8, 0}};
+  ball.density = 1;
+  ball.linearDamping = ball.angularDamping = 0;
+  game.objects.push_back(ball);
+  Object floor = MakeObject("obj_floor", false, {});
+  floor.physics = true;
+  floor.shape = 1;
+  floor.points = {{-100, -10}, {100, -10}, {100, 10}, {-100, 10}};
+  floor.density = 0;
+  game.objects.push_back(floor);
+  Room room;
+  room.name = "rm_world";
+  room.speed = 30;
+  room.physicsWorld = true;
+  room.instances = {{0, 0, 0, 100001, {""}}, {100, 100, 1, 100002, {""}}, {320, 400, 2, 100003, {""}}};
+  game.rooms.push_back(room);
+  return game;
+}
+
+class PhysicsSavedGamePlay : public testing::TestWithParam<bool> {};
+
+// The world's gravity and update speed are changed and the ball made to keep its angle before
+// the save; ten frames later the state is noted and the game loaded. The step after the load
+// sees the bodies exactly as at the save (reading phy_* works, one ball), and ten frames later
+// they are where they were ten frames after the save.
+TEST_P(PhysicsSavedGamePlay, BodiesPlayOnAfterALoadAsAfterTheSave) {
+  const std::string controller =
+      "frames += 1;"
+      "if (!file_exists(\"p1\")) {"
+      "  if (frames == 2) { physics_world_gravity(0, 5); physics_world_update_speed(60);"
+      "    with (obj_ball) phy_fixed_rotation = true; }"
+      "  if (frames == 10) { scr_report(\"save\"); game_save(\"a.sav\");" + Mark("p1") + " }"
+      "  exit; }"
+      "if (!file_exists(\"p2\")) {"
+      "  if (frames == 20) { scr_report(\"later\");" + Mark("p2") + " game_load(\"a.sav\"); }"
+      "  exit; }"
+      // The counter comes back as it was saved (10) and counts the step after the load as 11.
+      "if (!file_exists(\"p3\")) { scr_report(\"loaded\");" + Mark("p3") + " exit; }"
+      "if (frames == 21) { scr_report(\"again\"); game_end(); }";
+  TempFolder folder, data;
+  ASSERT_TRUE(PhysicsSaveGame(controller).WriteFile(folder / "game.win"));
+  std::vector<std::string> args = {"-game", folder / "game.win"};
+  if (GetParam()) args.push_back("-oldexec");
+  const RunnerResult run = RunRunner(args, {.environment = {{"XDG_DATA_HOME", data.path()}}, .timeoutSeconds = 30.0});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(run.output.find("ERROR"), std::string::npos) << run.output;
+  const std::vector<std::string> lines = SaidLines(run.output);
+  ASSERT_EQ(lines.size(), 4u) << run.output;
+  EXPECT_EQ(lines[0].rfind("save ", 0), 0u);
+  EXPECT_EQ(lines[2].rfind("loaded ", 0), 0u);
+  const std::vector<double> save = SaidNumbers(lines[0]), later = SaidNumbers(lines[1]);
+  ASSERT_EQ(save.size(), 11u) << lines[0];
+  // Falling at 5 m/s^2 and drifting, not turning, a static floor, one ball.
+  EXPECT_GT(later[1], save[1] + 1.0);
+  EXPECT_GT(later[0], save[0]);
+  EXPECT_EQ(save[5], 0.0);
+  EXPECT_EQ(save[7], 1.0);
+  EXPECT_EQ(save[8], 0.0);
+  EXPECT_EQ(save[9], 400.0);
+  EXPECT_EQ(save[10], 1.0);
+  ExpectNear(SaidNumbers(lines[2]), save, 1e-3, "loaded");
+  ExpectNear(SaidNumbers(lines[3]), later, 1e-3, "again");
+}
+
+INSTANTIATE_TEST_SUITE_P(Executors, PhysicsSavedGamePlay, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "OldExec" : "VM"; });
+
+// A file from before the rooms' physics were saved (version 540, nothing after the id
+// counters): the room takes its own world (gravity 10) and the instances of objects with
+// physics settings bodies where they stand, at rest. Reading phy_* works and the ball falls.
+TEST(PhysicsSavedGameOlderFile, RoomTakesItsOwnWorldAndBodiesWhereInstancesStand) {
+  const std::string controller =
+      "frames += 1;"
+      "if (!file_exists(\"try.sav\")) { if (frames == 10) { scr_report(\"save\"); game_save(\"good.sav\"); game_end(); } exit; }"
+      "if (!variable_global_exists(\"asked\")) { global.asked = 1; game_load(\"try.sav\"); exit; }"
+      "if (!variable_global_exists(\"seen\")) { global.seen = 1; frames = 0; scr_report(\"loaded\"); exit; }"
+      "if (frames == 10) { scr_report(\"fallen\"); game_end(); }";
+  const GameDataWriter game = PhysicsSaveGame(controller);
+  TempFolder folder, data;
+  ASSERT_TRUE(game.WriteFile(folder / "game.win"));
+  const RunnerResult first =
+      RunRunner({"-game", folder / "game.win"}, {.environment = {{"XDG_DATA_HOME", data.path()}}, .timeoutSeconds = 30.0});
+  std::vector<uint8_t> file = ReadAll(data / "Game/good.sav");
+  // The room's physics at the end: its flag, the world (scale, update speed, iterations,
+  // paused, gravity), the body count and two bodies of 68 bytes.
+  const size_t physics = 4 + 8 + 4 + 4 + 4 + 16 + 4 + 2 * 68;
+  ASSERT_GT(file.size(), physics + 8) << first.output;
+  int32_t bodies = 0;
+  std::memcpy(&bodies, file.data() + file.size() - 2 * 68 - 4, 4);
+  ASSERT_EQ(bodies, 2);
+  file.resize(file.size() - physics);
+  file[0] = 0x1C;
+  WriteAll(data / "Game/try.sav", file);
+  const RunnerResult run =
+      RunRunner({"-game", folder / "game.win"}, {.environment = {{"XDG_DATA_HOME", data.path()}}, .timeoutSeconds = 30.0});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(run.output.find("ERROR"), std::string::npos) << run.output;
+  const std::vector<std::string> before = SaidLines(first.output), lines = SaidLines(run.output);
+  ASSERT_EQ(before.size(), 1u) << first.output;
+  ASSERT_EQ(lines.size(), 2u) << run.output;
+  const std::vector<double> save = SaidNumbers(before[0]), loaded = SaidNumbers(lines[0]), fallen = SaidNumbers(lines[1]);
+  ASSERT_EQ(loaded.size(), 11u) << lines[0];
+  ASSERT_EQ(fallen.size(), 11u) << lines[1];
+  // Where the instance stood, at rest; the floor static; one ball.
+  EXPECT_NEAR(loaded[0], save[0], 1e-3);
+  EXPECT_NEAR(loaded[1], save[1], 1e-3);
+  EXPECT_NEAR(loaded[2], save[1] * 1000, 1.0);
+  EXPECT_EQ(loaded[4], 0.0);
+  EXPECT_EQ(loaded[8], 0.0);
+  EXPECT_EQ(loaded[9], 400.0);
+  EXPECT_EQ(loaded[10], 1.0);
+  // Ten frames of gravity 10 from rest: 10 * 10 * 11 / 2 / 900 metres, 6.1 pixels.
+  EXPECT_NEAR(fallen[1] - loaded[1], 6.11, 0.05);
 }
 
 }  // namespace

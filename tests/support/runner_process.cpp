@@ -107,3 +107,12 @@ std::vector<std::string> SaidLines(const std::string& output) {
   }
   return lines;
 }
+
+std::vector<double> SaidNumbers(const std::string& line) {
+  std::istringstream in(line);
+  std::string word;
+  in >> word;
+  std::vector<double> numbers;
+  for (double v; in >> v;) numbers.push_back(v);
+  return numbers;
+}

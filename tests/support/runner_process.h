@@ -25,6 +25,8 @@ RunnerResult RunRunner(const std::vector<std::string>& args, const RunnerOptions
 
 // The lines of the output that start with "@" (what test games report), without the "@".
 std::vector<std::string> SaidLines(const std::string& output);
+// The numbers of a reported line after its first word ("fall 51.67 0" gives 51.67, 0).
+std::vector<double> SaidNumbers(const std::string& line);
 
 // A fresh empty folder under the test build folder, removed when the object goes.
 class TempFolder {

@@ -70,7 +70,10 @@ void main() {
       vec3 l;
       float attenuation = 1.0;
       if (uLightType[i] == 3) {
-        l = -normalize(uLightDir[i]);
+        // A directional light without a direction lights nothing.
+        float span = length(uLightDir[i]);
+        if (span == 0.0) continue;
+        l = -uLightDir[i] / span;
       } else {
         vec3 d = uLightPos[i] - world.xyz;
         float distance = length(d);

@@ -85,6 +85,7 @@ class CGLDevice {
   const Viewport& GetViewport() const { return viewport_; }
   void SetMaterial(const d3d::Material& material);
   void SetLight(int index, const d3d::Light& light);
+  const d3d::Light& GetLight(int index) const { return lights_[static_cast<size_t>(index & 7)]; }
   void LightEnable(int index, bool enable);
   void SetFVF(uint32_t fvf) { fvf_ = fvf; }
   void SetTexture(int stage, const GLTexture* texture);
