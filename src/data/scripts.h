@@ -25,8 +25,9 @@ class CScript {
 
   // record: {name reference, source text reference or stored code index}.
   void LoadFromChunk(const GameDataReader& reader, uint32_t record, uint64_t end);
-  // The source text; empty for a script held as stored bytecode.
-  const std::string& GetText() const { return text_; }
+  // The source text; for a script held as stored bytecode, the text the debug side file gives
+  // its code (empty without one).
+  const std::string& GetText() const { return codeIndex_ >= 0 && code_ != nullptr ? code_->GetText() : text_; }
   // The stored code index, or -1 for a script held as text.
   int32_t CodeIndex() const { return codeIndex_; }
   const CCode* GetCode() const { return code_.get(); }

@@ -85,10 +85,14 @@ const CExtensionFunction* FindInPackage(const CExtensionPackage& package, std::s
   return nullptr;
 }
 
+// A package of the dropped folder defines nothing: none of its functions is found, also by
+// stored code whose calls are resolved when the game loads, before the package is dropped.
+bool IsDropped(const CExtensionPackage& package) { return package.folderName == kDroppedFolder; }
+
 template <typename Visit>
 void ForEachFunction(Visit visit) {
   for (const auto& package : g_packages) {
-    if (!package) continue;
+    if (!package || IsDropped(*package)) continue;
     for (const CExtensionFile& file : package->files)
       for (const CExtensionFunction& function : file.functions)
         if (visit(function)) return;
@@ -157,7 +161,7 @@ void Extension_Load(const GameDataReader& reader, ChunkSpan body) {
 bool Extension_Prepare() {
   for (auto& package : g_packages) {
     if (!package) continue;
-    if (package->folderName == kDroppedFolder) {
+    if (IsDropped(*package)) {
       package.reset();
       continue;
     }

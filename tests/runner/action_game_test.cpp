@@ -5,11 +5,13 @@
 // Each game reports through show_debug_message lines starting with "@".
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -62,15 +64,17 @@ void AddRoom(GameDataWriter& game, std::vector<Instance> instances) {
   game.rooms.push_back(room);
 }
 
-class ActionGame : public ::testing::TestWithParam<bool> {
+class ActionGame : public ::testing::TestWithParam<GameForm> {
  protected:
-  RunnerResult Play(const GameDataWriter& game) { return Play(game.Build()); }
-  RunnerResult Play(const std::vector<uint8_t>& image) {
+  // Plays the game in the test's form; `damage` may change the written file's bytes first.
+  RunnerResult Play(const GameDataWriter& game, const std::function<void(std::vector<uint8_t>&)>& damage = {}) {
     TempFolder folder;
-    EXPECT_TRUE(WriteBytes(folder / "game.win", image));
-    std::vector<std::string> args = {"-game", folder / "game.win"};
-    if (GetParam()) args.push_back("-oldexec");
-    return RunRunner(args, {.workingDirectory = folder.path(), .timeoutSeconds = 30.0});
+    EXPECT_TRUE(WriteGameInForm(game, folder / "game.win", GetParam()));
+    if (damage) {
+      EXPECT_TRUE(RewriteGameFile(folder / "game.win", damage));
+    }
+    return RunRunner(WithFormArguments({"-game", folder / "game.win"}, GetParam()),
+                     {.workingDirectory = folder.path(), .timeoutSeconds = 30.0});
   }
   static std::string Lines(const RunnerResult& run) {
     std::istringstream in(run.output);
@@ -261,12 +265,12 @@ TEST_P(ActionGame, CreatingFromAFractionChecksTheObjectItMakes) {
                      {"action_create_object(0.6, 10, 10); action_create_object(1.4, 10, 10);" +
                       Report("made", {"instance_number(all)"}) + "action_end_game();"}}}));
   AddRoom(game, {{0, 0, 2, 100001, {""}}});
-  std::vector<uint8_t> image = game.Build();
-  const std::vector<ChunkLayoutEntry> layout = ChunkLayout(image);
-  const ChunkLayoutEntry* objects = FindChunk(layout, "OBJT");
-  ASSERT_NE(objects, nullptr);
-  WriteU32(image, objects->bodyOffset + 4, 0);  // the first object's record: none
-  const RunnerResult run = Play(image);
+  const RunnerResult run = Play(game, [](std::vector<uint8_t>& image) {
+    const std::vector<ChunkLayoutEntry> layout = ChunkLayout(image);
+    const ChunkLayoutEntry* objects = FindChunk(layout, "OBJT");
+    ASSERT_NE(objects, nullptr);
+    WriteU32(image, objects->bodyOffset + 4, 0);  // the first object's record: none
+  });
   EXPECT_EQ(run.exitCode, 0) << run.output;
   EXPECT_EQ(Lines(run), "made 2\n") << run.output;
   EXPECT_NE(run.output.find("Creating instance for non-existing object: 0"), std::string::npos) << run.output;
@@ -274,4 +278,4 @@ TEST_P(ActionGame, CreatingFromAFractionChecksTheObjectItMakes) {
 
 }  // namespace
 
-INSTANTIATE_TEST_SUITE_P(BothExecutors, ActionGame, ::testing::Bool());
+INSTANTIATE_GAME_FORMS(ActionGame);

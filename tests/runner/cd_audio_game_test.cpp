@@ -1,6 +1,6 @@
 // The cd_* built-ins in a played game, with the drive named by "KILNFORGE_CD_DEVICE" being a
 // disc image the test writes (or a missing one): from an event and from a script it calls, on
-// the virtual machine and with -oldexec.
+// the virtual machine (as stored bytecode and as source text) and with -oldexec.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -9,13 +9,14 @@
 
 #include "support/cd_disc_image.h"
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
 
 constexpr int32_t kCreate = 0;
 
-class CdAudioGame : public ::testing::TestWithParam<bool> {
+class CdAudioGame : public ::testing::TestWithParam<GameForm> {
  protected:
   std::vector<std::string> Play(const std::string& cdDevice) {
     GameDataWriter game;
@@ -40,9 +41,8 @@ game_end();)"}});
     room.speed = 1000;
     room.instances = {{0, 0, 0, 100001, {""}}};
     game.rooms.push_back(room);
-    EXPECT_TRUE(game.WriteFile(folder_ / "game.win"));
-    std::vector<std::string> args = {"-game", folder_ / "game.win", "-noaudio"};
-    if (GetParam()) args.push_back("-oldexec");
+    EXPECT_TRUE(WriteGameInForm(game, folder_ / "game.win", GetParam()));
+    std::vector<std::string> args = WithFormArguments({"-game", folder_ / "game.win", "-noaudio"}, GetParam());
     const RunnerResult run = RunRunner(
         args, {.workingDirectory = folder_.path(), .environment = {{"KILNFORGE_CD_DEVICE", cdDevice}}, .timeoutSeconds = 30.0});
     std::vector<std::string> lines;
@@ -64,7 +64,6 @@ TEST_P(CdAudioGame, NoDiscAnswersZero) {
   EXPECT_EQ(Play(folder_ / "none.cue"), (std::vector<std::string>{"0 0 0 0 0", "0 0 0 0 0", "0 0", "0"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Executors, CdAudioGame, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "OldExec" : "Machine"; });
+INSTANTIATE_GAME_FORMS(CdAudioGame);
 
 }  // namespace

@@ -1,6 +1,6 @@
 // "-debug" played headless by the runner binary: the debug window's model runs without a
 // window, evaluates the watches of Debug.ini every frame on the running game and writes the
-// file back after the run. Both executors play it.
+// file back after the run. Every form of the game plays it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,13 +12,14 @@
 
 #include "platform/ini_file.h"
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
 
 constexpr int32_t kCreate = 0, kStep = 3;
 
-class DebugWindowGame : public ::testing::TestWithParam<bool> {
+class DebugWindowGame : public ::testing::TestWithParam<GameForm> {
  protected:
   void WriteGame() {
     GameDataWriter game;
@@ -34,13 +35,13 @@ class DebugWindowGame : public ::testing::TestWithParam<bool> {
     room.speed = 1000;
     room.instances = {{0, 0, 0, 100001, {""}}};
     game.rooms.push_back(room);
-    ASSERT_TRUE(game.WriteFile(folder_ / "game.win"));
+    ASSERT_TRUE(WriteGameInForm(game, folder_ / "game.win", GetParam()));
   }
 
   RunnerResult Play(std::vector<std::string> extra) {
     std::vector<std::string> args = {"-game", folder_ / "game.win", "-noaudio"};
     args.insert(args.end(), extra.begin(), extra.end());
-    if (!GetParam()) args.push_back("-oldexec");
+    args = WithFormArguments(std::move(args), GetParam());
     RunnerOptions options;
     options.workingDirectory = folder_.path();
     options.timeoutSeconds = 30.0;
@@ -94,7 +95,6 @@ TEST_P(DebugWindowGame, WithoutDebugNothingOfTheWindowRuns) {
   EXPECT_FALSE(std::filesystem::exists(SavedIni()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Executors, DebugWindowGame, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "Machine" : "OldExec"; });
+INSTANTIATE_GAME_FORMS(DebugWindowGame);
 
 }  // namespace

@@ -2,7 +2,7 @@
 // keep a highscore table, played headless by the runner binary. Without a display every dialog
 // answers as cancelled; a file named by KILNFORGE_DIALOG_ANSWERS gives the answers a player
 // would have typed. Each game reports through show_debug_message lines starting with "@";
-// both executors play it.
+// every form of the game plays it.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -31,7 +32,7 @@ struct Played {
 
 std::string Say(const std::string& expression) { return "show_debug_message(\"@\" + string(" + expression + "));\n"; }
 
-class DialogGame : public ::testing::TestWithParam<bool> {
+class DialogGame : public ::testing::TestWithParam<GameForm> {
  protected:
   // One object whose create event runs code (then ends the game unless told otherwise).
   Played Play(const std::string& code, const std::vector<std::string>& answers = {}, std::vector<Event> events = {},
@@ -50,7 +51,7 @@ class DialogGame : public ::testing::TestWithParam<bool> {
     room.speed = 1000;
     room.instances = {{0, 0, 0, 100001, {""}}};
     game.rooms.push_back(room);
-    EXPECT_TRUE(game.WriteFile(folder_ / "game.win"));
+    EXPECT_TRUE(WriteGameInForm(game, folder_ / "game.win", GetParam()));
     RunnerOptions options;
     options.workingDirectory = folder_.path();
     options.timeoutSeconds = 30.0;
@@ -60,8 +61,7 @@ class DialogGame : public ::testing::TestWithParam<bool> {
       for (const std::string& answer : answers) file << answer << "\n";
       options.environment["KILNFORGE_DIALOG_ANSWERS"] = folder_ / "answers.txt";
     }
-    std::vector<std::string> args = {"-game", folder_ / "game.win"};
-    if (GetParam()) args.push_back("-oldexec");
+    std::vector<std::string> args = WithFormArguments({"-game", folder_ / "game.win"}, GetParam());
     Played played;
     played.run = RunRunner(args, options);
     std::istringstream in(played.run.output);
@@ -230,7 +230,6 @@ TEST_P(DialogGame, HugeRealsAndVeryLongTextsAreShownWhole) {
   EXPECT_TRUE(Printed(played, "\n" + std::string(full).substr(0, 63) + "\n@1\n")) << played.run.output.substr(0, 2000);
 }
 
-INSTANTIATE_TEST_SUITE_P(Executors, DialogGame, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "TreeInterpreter" : "VirtualMachine"; });
+INSTANTIATE_GAME_FORMS(DialogGame);
 
 }  // namespace

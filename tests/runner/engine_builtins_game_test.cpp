@@ -1,6 +1,6 @@
 // Games that use the engine's own built-ins: events performed by code, code executed from text
 // and files, variables by name, and functions of a native library. Each game reports through
-// show_debug_message lines starting with "@"; both executors play it.
+// show_debug_message lines starting with "@"; every form of the game plays it.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -26,7 +27,7 @@ struct Played {
   std::vector<std::string> lines;
 };
 
-class EngineBuiltins : public ::testing::TestWithParam<bool> {
+class EngineBuiltins : public ::testing::TestWithParam<GameForm> {
  protected:
   // One object whose create event runs code and ends the game; events lists more of its events.
   Played PlayCode(const std::string& code, std::vector<Event> events = {}, std::vector<std::string> extra = {}) {
@@ -42,9 +43,8 @@ class EngineBuiltins : public ::testing::TestWithParam<bool> {
     room.speed = 1000;
     room.instances = {{0, 0, 0, 100001, {""}}};
     game.rooms.push_back(room);
-    EXPECT_TRUE(game.WriteFile(folder_ / "game.win"));
-    std::vector<std::string> args = {"-game", folder_ / "game.win"};
-    if (GetParam()) args.push_back("-oldexec");
+    EXPECT_TRUE(WriteGameInForm(game, folder_ / "game.win", GetParam()));
+    std::vector<std::string> args = WithFormArguments({"-game", folder_ / "game.win"}, GetParam());
     args.insert(args.end(), extra.begin(), extra.end());
     Played played;
     played.run = RunRunner(args, {.workingDirectory = folder_.path(), .timeoutSeconds = 30.0});
@@ -126,7 +126,6 @@ TEST_P(EngineBuiltins, ExternalFunctionsOfANativeLibrary) {
   EXPECT_EQ(disabled.lines, (std::vector<std::string>{"0", "0", "0", "0", "0", "0", "-1", "0"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(BothExecutors, EngineBuiltins, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "Interpreter" : "VirtualMachine"; });
+INSTANTIATE_GAME_FORMS(EngineBuiltins);
 
 }  // namespace

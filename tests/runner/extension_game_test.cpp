@@ -2,12 +2,16 @@
 // initialisation and finalisation functions, and damaged package records.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -18,13 +22,14 @@ using gamedata::ExtensionPackage;
 
 constexpr int32_t kCreate = 0;
 constexpr int32_t kString = 1, kReal = 2;
+constexpr int32_t kMarkedId = 0x2a5a5;  // an extension function number found nowhere else in a file
 
 struct Played {
   RunnerResult run;
   std::vector<std::string> lines;
 };
 
-class ExtensionGame : public ::testing::TestWithParam<bool> {
+class ExtensionGame : public ::testing::TestWithParam<GameForm> {
  protected:
   GameDataWriter NewGame(const std::string& code, std::vector<ExtensionPackage> packages) {
     GameDataWriter game;
@@ -44,12 +49,15 @@ class ExtensionGame : public ::testing::TestWithParam<bool> {
     return game;
   }
 
-  Played Play(const GameDataWriter& game) {
+  // Plays the game in the test's form; `damage` may change the written file's bytes first.
+  Played Play(const GameDataWriter& game, const std::function<void(std::vector<uint8_t>&)>& damage = {}) {
     std::filesystem::copy_file(KF_EXTERNAL_TEST_LIBRARY, folder_ / "helper.so",
                                std::filesystem::copy_options::overwrite_existing);
-    EXPECT_TRUE(game.WriteFile(folder_ / "game.win"));
-    std::vector<std::string> args = {"-game", folder_ / "game.win"};
-    if (GetParam()) args.push_back("-oldexec");
+    EXPECT_TRUE(WriteGameInForm(game, folder_ / "game.win", GetParam()));
+    if (damage) {
+      EXPECT_TRUE(RewriteGameFile(folder_ / "game.win", damage));
+    }
+    std::vector<std::string> args = WithFormArguments({"-game", folder_ / "game.win"}, GetParam());
     Played played;
     played.run = RunRunner(args, {.workingDirectory = folder_.path(), .timeoutSeconds = 30.0});
     std::istringstream in(played.run.output);
@@ -88,11 +96,28 @@ TEST_P(ExtensionGame, LibraryFunctionsAreCalledByName) {
   EXPECT_EQ(played.lines, (std::vector<std::string>{"init", "5", "n:4", "0", "final"})) << played.run.output;
 }
 
+// The position of the first copy of `text` in the file; the file's size when there is none.
+size_t Find(const std::vector<uint8_t>& bytes, const std::string& text) {
+  const auto same = [](uint8_t byte, char c) { return byte == static_cast<uint8_t>(c); };
+  return static_cast<size_t>(std::search(bytes.begin(), bytes.end(), text.begin(), text.end(), same) - bytes.begin());
+}
+
 TEST_P(ExtensionGame, ADroppedPackageDefinesNothing) {
+  // The game-creation tool compiles calls to the package's functions (only the runner drops the
+  // folder), so the game is written with a folder name of the same length that the file then
+  // changes: stored code then names a function that is not found when the game loads.
   Played played = Play(NewGame("show_debug_message(\"@\" + string(plus(2, 3)));",
-                               {Library("TarnGames", {{"plus", 0, 12, kReal, "ext_add", {kReal, kReal}}})}));
-  EXPECT_NE(played.run.exitCode, 0);
+                               {Library("XarnGames", {{"plus", 0, 12, kReal, "ext_add", {kReal, kReal}}})}),
+                       [](std::vector<uint8_t>& bytes) {
+                         const size_t at = Find(bytes, "XarnGames");
+                         ASSERT_LT(at, bytes.size());
+                         bytes[at] = 'T';
+                       });
+  EXPECT_NE(played.run.exitCode, 0) << played.run.output;
   EXPECT_TRUE(played.lines.empty());
+  if (GetParam() == GameForm::StoredBytecode) {
+    EXPECT_NE(played.run.output.find("Unable to find function plus"), std::string::npos) << played.run.output;
+  }
 }
 
 TEST_P(ExtensionGame, AMissingInitialisationFunctionStopsTheStart) {
@@ -103,18 +128,32 @@ TEST_P(ExtensionGame, AMissingInitialisationFunctionStopsTheStart) {
   EXPECT_TRUE(played.lines.empty());
 }
 
+// The game is written with a sound record, marked by its number, whose number and argument
+// count the file then changes: the packer loads the game before it compiles the code, so it
+// would refuse the damaged record itself.
 TEST_P(ExtensionGame, DamagedRecordsFailTheLoad) {
   for (ExtensionFunction bad : {ExtensionFunction{"neg", -1, 12, kReal, "ext_add", {kReal, kReal}},
                                 ExtensionFunction{"huge", 1 << 30, 12, kReal, "ext_add", {}},
                                 ExtensionFunction{"many", 0, 12, kReal, "ext_add", std::vector<int32_t>(17, kReal)}}) {
-    Played played = Play(NewGame("show_debug_message(\"@ran\");", {Library("first", {bad})}));
+    ExtensionFunction sound = bad;
+    sound.id = kMarkedId;
+    sound.argTypes.resize(std::min<size_t>(bad.argTypes.size(), 16));
+    Played played = Play(NewGame("show_debug_message(\"@ran\");", {Library("first", {sound})}),
+                         [&bad](std::vector<uint8_t>& bytes) {
+                           // The record: name, number, kind, result type, external name, count.
+                           std::string marked(4, '\0');
+                           std::memcpy(marked.data(), &kMarkedId, 4);
+                           const size_t at = Find(bytes, marked);
+                           ASSERT_LT(at, bytes.size());
+                           WriteU32(bytes, static_cast<uint32_t>(at), static_cast<uint32_t>(bad.id));
+                           WriteU32(bytes, static_cast<uint32_t>(at + 16), static_cast<uint32_t>(bad.argTypes.size()));
+                         });
     EXPECT_NE(played.run.exitCode, 0) << bad.name;
     EXPECT_NE(played.run.output.find("Failed to load the game"), std::string::npos) << played.run.output;
     EXPECT_TRUE(played.lines.empty());
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothExecutors, ExtensionGame, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "Interpreter" : "VirtualMachine"; });
+INSTANTIATE_GAME_FORMS(ExtensionGame);
 
 }  // namespace

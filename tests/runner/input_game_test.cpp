@@ -1,5 +1,5 @@
 // A game that presses and releases a key by code and reads the keyboard in the following
-// steps; both executors play it.
+// steps; every form of the game plays it.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
 
 constexpr int32_t kCreate = 0, kStep = 3;
 
-class InputGame : public ::testing::TestWithParam<bool> {
+class InputGame : public ::testing::TestWithParam<GameForm> {
  protected:
   TempFolder folder_;
 };
@@ -28,9 +29,8 @@ TEST_P(InputGame, SynthesisedKeyIsSeenNextStep) {
                                            "if (t == 1) keyboard_key_press(ord(\"A\"));\n"
                                            "if (t == 2) keyboard_key_release(65);\n"
                                            "if (t == 4) game_end();"}}});
-  ASSERT_TRUE(game.WriteFile(folder_ / "game.win"));
-  std::vector<std::string> args = {"-game", folder_ / "game.win"};
-  if (GetParam()) args.push_back("-oldexec");
+  ASSERT_TRUE(WriteGameInForm(game, folder_ / "game.win", GetParam()));
+  std::vector<std::string> args = WithFormArguments({"-game", folder_ / "game.win"}, GetParam());
   RunnerResult run = RunRunner(args, {.workingDirectory = folder_.path(), .timeoutSeconds = 30.0});
   EXPECT_EQ(run.exitCode, 0) << run.output;
   std::vector<std::string> lines;
@@ -40,6 +40,6 @@ TEST_P(InputGame, SynthesisedKeyIsSeenNextStep) {
   EXPECT_EQ(lines, (std::vector<std::string>{"1:00001", "2:11010", "3:00101", "4:00001"})) << run.output;
 }
 
-INSTANTIATE_TEST_SUITE_P(Executors, InputGame, ::testing::Bool());
+INSTANTIATE_GAME_FORMS(InputGame);
 
 }  // namespace

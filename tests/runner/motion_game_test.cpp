@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -69,13 +70,12 @@ struct Played {
   std::vector<std::string> lines;
 };
 
-class MotionGame : public ::testing::TestWithParam<bool> {
+class MotionGame : public ::testing::TestWithParam<GameForm> {
  protected:
   Played PlayGame(const GameDataWriter& game) {
     TempFolder folder;
-    EXPECT_TRUE(game.WriteFile(folder / "game.win"));
-    std::vector<std::string> args = {"-game", folder / "game.win"};
-    if (GetParam()) args.push_back("-oldexec");
+    EXPECT_TRUE(WriteGameInForm(game, folder / "game.win", GetParam()));
+    std::vector<std::string> args = WithFormArguments({"-game", folder / "game.win"}, GetParam());
     Played played;
     played.run = RunRunner(args, {.workingDirectory = folder.path(), .timeoutSeconds = 30.0});
     std::istringstream in(played.run.output);
@@ -259,6 +259,6 @@ TEST_P(MotionGame, StepScriptsMoveEveryInstance) {
   ExpectPlayed(PlayGame(game), {"moved 85 30 -30 60 19 36"});
 }
 
-INSTANTIATE_TEST_SUITE_P(BothExecutors, MotionGame, ::testing::Bool());
+INSTANTIATE_GAME_FORMS(MotionGame);
 
 }  // namespace

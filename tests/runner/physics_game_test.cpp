@@ -1,4 +1,4 @@
-// Whole games in rooms with a physics world, on the virtual machine and with -oldexec: a body
+// Whole games in rooms with a physics world, in every form of the game: a body
 // falling under gravity, sub-steps, collision events on both instances, a motor turning a
 // revolute joint, a static box stopping a ball, bad input answered with reports while the game
 // runs on, and worlds that go while their instances keep bodies. Results are compared with
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -64,13 +65,12 @@ void AddPhysicsRoom(GameDataWriter& game, std::vector<gamedata::Instance> instan
   game.rooms.push_back(room);
 }
 
-class PhysicsGameTest : public ::testing::TestWithParam<bool> {
+class PhysicsGameTest : public ::testing::TestWithParam<GameForm> {
  protected:
   RunnerResult Play(const GameDataWriter& game, std::vector<std::string>& lines) {
     TempFolder folder;
-    EXPECT_TRUE(game.WriteFile(folder / "game.win"));
-    std::vector<std::string> args = {"-game", folder / "game.win"};
-    if (GetParam()) args.push_back("-oldexec");
+    EXPECT_TRUE(WriteGameInForm(game, folder / "game.win", GetParam()));
+    std::vector<std::string> args = WithFormArguments({"-game", folder / "game.win"}, GetParam());
     RunnerResult run = RunRunner(args, {.workingDirectory = folder.path(), .timeoutSeconds = 60.0});
     lines = SaidLines(run.output);
     EXPECT_EQ(run.exitCode, 0) << run.output;
@@ -279,9 +279,8 @@ TEST_P(PhysicsGameTest, PolygonOfTwoPointsEndsTheGameWithTheReport) {
                      Report("after", {"1"})}}}));
   AddPhysicsRoom(game, {{100, 100, 0, 100001, {""}}});
   TempFolder folder;
-  ASSERT_TRUE(game.WriteFile(folder / "game.win"));
-  std::vector<std::string> args = {"-game", folder / "game.win"};
-  if (GetParam()) args.push_back("-oldexec");
+  ASSERT_TRUE(WriteGameInForm(game, folder / "game.win", GetParam()));
+  std::vector<std::string> args = WithFormArguments({"-game", folder / "game.win"}, GetParam());
   const RunnerResult run = RunRunner(args, {.workingDirectory = folder.path(), .timeoutSeconds = 60.0});
   EXPECT_FALSE(run.timedOut);
   EXPECT_LT(run.exitCode, 128) << run.output;
@@ -349,7 +348,6 @@ TEST_P(PhysicsGameTest, WorldsGoWhileTheirInstancesKeepBodies) {
   EXPECT_EQ(lines, (std::vector<std::string>{"done 2"})) << run.output;
 }
 
-INSTANTIATE_TEST_SUITE_P(Executors, PhysicsGameTest, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "OldExec" : "VirtualMachine"; });
+INSTANTIATE_GAME_FORMS(PhysicsGameTest);
 
 }  // namespace

@@ -1,5 +1,5 @@
 // A game that calls the multiplayer, achievement, social and store built-ins from an event and
-// from a script called by another script, on both executors: what it prints, and the
+// from a script called by another script, in every form of the game: what it prints, and the
 // achievement posts it leaves in its save area for the next run.
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -62,12 +63,11 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-class PlatformServicesGame : public ::testing::TestWithParam<bool> {
+class PlatformServicesGame : public ::testing::TestWithParam<GameForm> {
  protected:
   RunnerResult Play(const std::string& code) {
-    EXPECT_TRUE(PlatformGame(code).WriteFile(folder_ / "game.win"));
-    std::vector<std::string> args = {"-game", folder_ / "game.win"};
-    if (GetParam()) args.push_back("-oldexec");
+    EXPECT_TRUE(WriteGameInForm(PlatformGame(code), folder_ / "game.win", GetParam()));
+    std::vector<std::string> args = WithFormArguments({"-game", folder_ / "game.win"}, GetParam());
     RunnerResult run = RunRunner(args, {.workingDirectory = folder_.path(),
                                         .environment = {{"XDG_DATA_HOME", data_.path()}},
                                         .timeoutSeconds = 30.0});
@@ -104,7 +104,6 @@ TEST_P(PlatformServicesGame, AnswersAndPostsKeptForTheNextRun) {
   EXPECT_EQ(ReadBytes(cache), both);
 }
 
-INSTANTIATE_TEST_SUITE_P(Executors, PlatformServicesGame, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "oldexec" : "vm"; });
+INSTANTIATE_GAME_FORMS(PlatformServicesGame);
 
 }  // namespace

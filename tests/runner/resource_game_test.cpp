@@ -1,7 +1,7 @@
 // Games that inspect, make, change and delete resources while they run: scripts executed by
 // index, sprites loaded from image files, drawn, grabbed and saved, objects and rooms made at
 // run time and entered, and the bad input of each family. Each game reports through
-// show_debug_message lines starting with "@"; both executors play it.
+// show_debug_message lines starting with "@"; every form of the game plays it.
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -14,6 +14,7 @@
 
 #include "support/game_data_writer.h"
 #include "support/local_http_server.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -57,7 +58,7 @@ std::vector<uint32_t> ReadPng(const std::string& path, int& width, int& height) 
   return pixels;
 }
 
-class ResourceGame : public ::testing::TestWithParam<bool> {
+class ResourceGame : public ::testing::TestWithParam<GameForm> {
  protected:
   ResourceGame() {
     game_.header.lastInstanceId = 100100;
@@ -78,9 +79,8 @@ class ResourceGame : public ::testing::TestWithParam<bool> {
     room.colour = 0x000000;
     room.instances = {{0, 0, 0, 100001, {""}}};
     game_.rooms.insert(game_.rooms.begin(), room);
-    EXPECT_TRUE(game_.WriteFile(folder_ / "game.win"));
-    std::vector<std::string> args = {"-game", folder_ / "game.win", "-noaudio"};
-    if (GetParam()) args.push_back("-oldexec");
+    EXPECT_TRUE(WriteGameInForm(game_, folder_ / "game.win", GetParam()));
+    std::vector<std::string> args = WithFormArguments({"-game", folder_ / "game.win", "-noaudio"}, GetParam());
     Played played;
     played.run = RunRunner(args, {.workingDirectory = folder_.path(),
                                   .environment = {{"XDG_DATA_HOME", folder_ / "data"}},
@@ -334,7 +334,6 @@ TEST_P(ResourceGame, ASpriteAddedFromAUrlArrivesWithTheImageLoadedEvent) {
   EXPECT_EQ(arrivals, (std::vector<std::string>{"0 0 3x2", "1 -1 1x1"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Executors, ResourceGame, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "TreeInterpreter" : "VirtualMachine"; });
+INSTANTIATE_GAME_FORMS(ResourceGame);
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Games that use the transition and display built-ins: from a create event and from a script
-// called by another script, on both executors, headless (a virtual screen of the configured
+// called by another script, in every form of the game, headless (a virtual screen of the configured
 // size where mode changes answer 0).
 #include <gtest/gtest.h>
 
@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
 
-class TransitionDisplayGame : public ::testing::TestWithParam<bool> {
+class TransitionDisplayGame : public ::testing::TestWithParam<GameForm> {
  protected:
   // The game's "@" lines; the create event calls scr_outer, which calls scr_inner.
   std::vector<std::string> Play(const std::string& inner, RunnerResult& run) {
@@ -30,9 +31,8 @@ class TransitionDisplayGame : public ::testing::TestWithParam<bool> {
     room.speed = 1000;
     room.instances = {{0, 0, 0, 100001, {""}}};
     game.rooms.push_back(room);
-    EXPECT_TRUE(game.WriteFile(folder_ / "game.win"));
-    std::vector<std::string> args = {"-game", folder_ / "game.win", "-noaudio"};
-    if (GetParam()) args.push_back("-oldexec");
+    EXPECT_TRUE(WriteGameInForm(game, folder_ / "game.win", GetParam()));
+    std::vector<std::string> args = WithFormArguments({"-game", folder_ / "game.win", "-noaudio"}, GetParam());
     run = RunRunner(args, {.workingDirectory = folder_.path(), .timeoutSeconds = 30.0});
     EXPECT_EQ(run.exitCode, 0) << run.output;
     std::vector<std::string> lines;
@@ -85,7 +85,6 @@ TEST_P(TransitionDisplayGame, DisplayAndWindowHeadless) {
                                              "gui 640 0 100 50"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(BothExecutors, TransitionDisplayGame, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "TreeInterpreter" : "VirtualMachine"; });
+INSTANTIATE_GAME_FORMS(TransitionDisplayGame);
 
 }  // namespace

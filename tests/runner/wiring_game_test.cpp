@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -28,12 +29,11 @@ std::vector<std::string> Reports(const std::string& output) {
   return lines;
 }
 
-class WiringGame : public ::testing::TestWithParam<bool> {
+class WiringGame : public ::testing::TestWithParam<GameForm> {
  protected:
   RunnerResult Run(const GameDataWriter& game, std::vector<std::string> extra = {}) {
-    EXPECT_TRUE(game.WriteFile(folder_ / "game.win"));
-    std::vector<std::string> args = {"-game", folder_ / "game.win", "-noaudio"};
-    if (GetParam()) args.push_back("-oldexec");
+    EXPECT_TRUE(WriteGameInForm(game, folder_ / "game.win", GetParam()));
+    std::vector<std::string> args = WithFormArguments({"-game", folder_ / "game.win", "-noaudio"}, GetParam());
     args.insert(args.end(), extra.begin(), extra.end());
     RunnerOptions options{.workingDirectory = folder_.path(), .timeoutSeconds = 30.0};
     options.environment["XDG_DATA_HOME"] = folder_ / "data";
@@ -58,7 +58,7 @@ TEST_P(WiringGame, EveryHookIsInstalledWhenTheGameStarts) {
 
 // "Trace" in options.ini switches the machine's script trace, after the command line.
 TEST_P(WiringGame, TraceKeyOfOptionsIniSwitchesTracing) {
-  if (GetParam()) GTEST_SKIP() << "the parse-tree interpreter writes no trace";
+  if (GetParam() == GameForm::SourceOldExec) GTEST_SKIP() << "the parse-tree interpreter writes no trace";
   GameDataWriter game = OneObjectGame("scr_probe(); game_end();");
   game.scripts.push_back({"scr_probe", {"return 1;"}});
   WriteIni("[DEFAULT]\nTrace=1\n");
@@ -93,6 +93,6 @@ TEST_P(WiringGame, FreezeOptionLetsAnActiveGameStep) {
   EXPECT_EQ(Reports(run.output), (std::vector<std::string>{"1:0", "2:0", "3:0"})) << run.output;
 }
 
-INSTANTIATE_TEST_SUITE_P(Executors, WiringGame, ::testing::Bool());
+INSTANTIATE_GAME_FORMS(WiringGame);
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 
 #include "stored_bytecode.h"
 
@@ -40,6 +42,17 @@ bool WriteGameInForm(const GameDataWriter& game, const std::string& path, GameFo
   int status = 0;
   if (waitpid(child, &status, 0) != child) return false;
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool RewriteGameFile(const std::string& path, const std::function<void(std::vector<uint8_t>&)>& change) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  in.close();
+  change(bytes);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
 }
 
 std::vector<std::string> WithFormArguments(std::vector<std::string> args, GameForm form) {

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -33,6 +35,11 @@ void PrintTo(GameForm form, std::ostream* out);
 // process, so this process's tables stay as they were; false, with the reason on stderr, when
 // the code does not compile or the file cannot be written.
 bool WriteGameInForm(const GameDataWriter& game, const std::string& path, GameForm form);
+
+// Lets `change` alter the bytes of a written game file (a damaged record, a renamed folder) and
+// writes them back: a game in any form is damaged the same way. False when the file cannot be
+// read or written.
+bool RewriteGameFile(const std::string& path, const std::function<void(std::vector<uint8_t>&)>& change);
 
 // The runner's command line for the form: args, with "-oldexec" added for SourceOldExec.
 std::vector<std::string> WithFormArguments(std::vector<std::string> args, GameForm form);
