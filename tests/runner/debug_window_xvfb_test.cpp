@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -21,7 +22,7 @@ bool Xdo(const std::string& commands) {
   return RunProcess("/bin/sh", {"-c", commands}, options).exitCode == 0;
 }
 
-class GtkDebugWindow : public ::testing::Test {
+class GtkDebugWindow : public ::testing::TestWithParam<GameForm> {
  protected:
   void SetUp() override {
     if (std::getenv("KF_DIALOG_XVFB") == nullptr || std::getenv("DISPLAY") == nullptr)
@@ -30,7 +31,7 @@ class GtkDebugWindow : public ::testing::Test {
   }
 };
 
-TEST_F(GtkDebugWindow, OpensBesideTheGameAndPausesAndStepsIt) {
+TEST_P(GtkDebugWindow, OpensBesideTheGameAndPausesAndStepsIt) {
   TempFolder folder;
   const std::string paused = folder / "paused", stepped = folder / "stepped";
   GameDataWriter game;
@@ -51,7 +52,7 @@ TEST_F(GtkDebugWindow, OpensBesideTheGameAndPausesAndStepsIt) {
   room.speed = 30;
   room.instances = {{0, 0, 0, 100001, {""}}};
   game.rooms.push_back(room);
-  ASSERT_TRUE(game.WriteFile(folder / "game.win"));
+  ASSERT_TRUE(WriteGameInForm(game, folder / "game.win", GetParam()));
 
   // The window is found by its caption; F6 pauses, F7 steps, F5 runs on.
   std::thread developer([&] {
@@ -67,7 +68,7 @@ TEST_F(GtkDebugWindow, OpensBesideTheGameAndPausesAndStepsIt) {
   options.environment["XDG_DATA_HOME"] = folder / "data";
   options.workingDirectory = folder.path();
   options.timeoutSeconds = 60.0;
-  const RunnerResult run = RunRunner({"-game", folder / "game.win", "-noaudio", "-debug"}, options);
+  const RunnerResult run = RunRunner(WithFormArguments({"-game", folder / "game.win", "-noaudio", "-debug"}, GetParam()), options);
   developer.join();
   ASSERT_EQ(run.exitCode, 0) << run.output;
   const std::vector<std::string> said = SaidLines(run.output);
@@ -77,5 +78,7 @@ TEST_F(GtkDebugWindow, OpensBesideTheGameAndPausesAndStepsIt) {
   EXPECT_GT(std::count(said.begin(), said.end(), "00"), 0) << run.output;
   EXPECT_EQ(std::count(said.begin(), said.end(), "01"), 0) << run.output;
 }
+
+INSTANTIATE_GAME_FORMS(GtkDebugWindow);
 
 }  // namespace

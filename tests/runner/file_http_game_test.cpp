@@ -1,6 +1,7 @@
 // Games that use the file and HTTP built-ins: one writes a text file in its save area and reads
 // it back; one asks a local web server for a page and prints the answer in its asynchronous
-// event. Each reports through show_debug_message lines starting with "@".
+// event. Each reports through show_debug_message lines starting with "@"; every form of the game
+// plays it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/local_http_server.h"
 #include "support/runner_process.h"
 
@@ -32,7 +34,9 @@ GameDataWriter GameWith(Object object) {
   return game;
 }
 
-TEST(FileAndHttpGames, WritesATextFileAndReadsItBack) {
+class FileAndHttpGames : public ::testing::TestWithParam<GameForm> {};
+
+TEST_P(FileAndHttpGames, WritesATextFileAndReadsItBack) {
   Object object;
   object.name = "obj_writer";
   object.events = {{kCreate, 0,
@@ -47,8 +51,8 @@ TEST(FileAndHttpGames, WritesATextFileAndReadsItBack) {
                      "file_text_close(f);"
                      "game_end();"}}};
   TempFolder folder, data;
-  ASSERT_TRUE(GameWith(object).WriteFile(folder / "game.win"));
-  RunnerResult run = RunRunner({"-game", folder / "game.win"},
+  ASSERT_TRUE(WriteGameInForm(GameWith(object), folder / "game.win", GetParam()));
+  RunnerResult run = RunRunner(WithFormArguments({"-game", folder / "game.win"}, GetParam()),
                                {.workingDirectory = "", .environment = {{"XDG_DATA_HOME", data.path()}},
                                 .timeoutSeconds = 30.0});
   EXPECT_EQ(run.exitCode, 0) << run.output;
@@ -57,7 +61,7 @@ TEST(FileAndHttpGames, WritesATextFileAndReadsItBack) {
 
 // The game folder and the save area are searched together, letters matching in any case;
 // folders and hidden files are found like files.
-TEST(FileAndHttpGames, FileFindListsTheGameFolderAndTheSaveArea) {
+TEST_P(FileAndHttpGames, FileFindListsTheGameFolderAndTheSaveArea) {
   TempFolder folder, data;
   std::filesystem::create_directories(folder / "Levels/Extra");
   std::filesystem::create_directories(data / "Game/levels");
@@ -77,8 +81,8 @@ TEST(FileAndHttpGames, FileFindListsTheGameFolderAndTheSaveArea) {
                      "show_debug_message(\"@none [\" + file_find_first(\"levels/*.png\", 0) + \"]\");"
                      "show_debug_message(\"@attributes \" + string(file_attributes(\"levels\", fa_directory)));"
                      "game_end();"}}};
-  ASSERT_TRUE(GameWith(object).WriteFile(folder / "game.win"));
-  RunnerResult run = RunRunner({"-game", folder / "game.win"},
+  ASSERT_TRUE(WriteGameInForm(GameWith(object), folder / "game.win", GetParam()));
+  RunnerResult run = RunRunner(WithFormArguments({"-game", folder / "game.win"}, GetParam()),
                                {.workingDirectory = "", .environment = {{"XDG_DATA_HOME", data.path()}},
                                 .timeoutSeconds = 30.0});
   EXPECT_EQ(run.exitCode, 0) << run.output;
@@ -88,7 +92,7 @@ TEST(FileAndHttpGames, FileFindListsTheGameFolderAndTheSaveArea) {
       << run.output;
 }
 
-TEST(FileAndHttpGames, HttpGetAnswersInTheAsyncEvent) {
+TEST_P(FileAndHttpGames, HttpGetAnswersInTheAsyncEvent) {
   LocalHttpServer server(LocalHttpServer::Bodies({{"/page", "hello from the server"}}));
   ASSERT_NE(server.Port(), 0);
   Object object;
@@ -103,8 +107,8 @@ TEST(FileAndHttpGames, HttpGetAnswersInTheAsyncEvent) {
         " + \" \" + string(ds_map_find_value(async_load, \"http_status\")));"
         "game_end(); }"}}};
   TempFolder folder, data;
-  ASSERT_TRUE(GameWith(object).WriteFile(folder / "game.win"));
-  RunnerResult run = RunRunner({"-game", folder / "game.win"},
+  ASSERT_TRUE(WriteGameInForm(GameWith(object), folder / "game.win", GetParam()));
+  RunnerResult run = RunRunner(WithFormArguments({"-game", folder / "game.win"}, GetParam()),
                                {.workingDirectory = "",
                                 .environment = {{"XDG_DATA_HOME", data.path()}, {"no_proxy", "*"},
                                                 {"http_proxy", ""}, {"HTTP_PROXY", ""}},
@@ -112,5 +116,7 @@ TEST(FileAndHttpGames, HttpGetAnswersInTheAsyncEvent) {
   EXPECT_EQ(run.exitCode, 0) << run.output;
   EXPECT_EQ(SaidLines(run.output), (std::vector<std::string>{"hello from the server", "status 0 200"})) << run.output;
 }
+
+INSTANTIATE_GAME_FORMS(FileAndHttpGames);
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -25,7 +26,7 @@ bool Xdo(const std::string& commands) {
   return run.exitCode == 0;
 }
 
-class GtkDialogs : public ::testing::Test {
+class GtkDialogs : public ::testing::TestWithParam<GameForm> {
  protected:
   void SetUp() override {
     if (std::getenv("KF_DIALOG_XVFB") == nullptr || std::getenv("DISPLAY") == nullptr)
@@ -34,7 +35,7 @@ class GtkDialogs : public ::testing::Test {
   }
 };
 
-TEST_F(GtkDialogs, PlayerAnswersEachKindOfDialog) {
+TEST_P(GtkDialogs, PlayerAnswersEachKindOfDialog) {
   TempFolder folder;
   { std::ofstream(folder / "picked.txt") << "x"; }
   GameDataWriter game;
@@ -60,7 +61,7 @@ TEST_F(GtkDialogs, PlayerAnswersEachKindOfDialog) {
   room.name = "rm_ask";
   room.instances = {{0, 0, 0, 100001, {""}}};
   game.rooms.push_back(room);
-  ASSERT_TRUE(game.WriteFile(folder / "game.win"));
+  ASSERT_TRUE(WriteGameInForm(game, folder / "game.win", GetParam()));
 
   // Each step waits for its dialog to be shown, gives it the keyboard and types.
   const std::string find = "xdotool search --sync --onlyvisible --classname '" + std::string(kDialogClass) + "'";
@@ -90,7 +91,7 @@ TEST_F(GtkDialogs, PlayerAnswersEachKindOfDialog) {
   options.environment["GSETTINGS_BACKEND"] = "memory";
   options.environment["XDG_DATA_HOME"] = folder / "data";
   options.timeoutSeconds = 60.0;
-  const RunnerResult run = RunRunner({"-game", folder / "game.win", "-noaudio"}, options);
+  const RunnerResult run = RunRunner(WithFormArguments({"-game", folder / "game.win", "-noaudio"}, GetParam()), options);
   player.join();
   std::vector<std::string> lines;
   std::istringstream in(run.output);
@@ -105,7 +106,7 @@ TEST_F(GtkDialogs, PlayerAnswersEachKindOfDialog) {
 
 namespace {
 
-TEST_F(GtkDialogs, WithNoGameNamedTheStartUpChooserAsksForOne) {
+TEST_P(GtkDialogs, WithNoGameNamedTheStartUpChooserAsksForOne) {
   TempFolder folder;
   GameDataWriter game;
   game.header.gameName = "gtk_start";
@@ -117,7 +118,7 @@ TEST_F(GtkDialogs, WithNoGameNamedTheStartUpChooserAsksForOne) {
   room.name = "rm_start";
   room.instances = {{0, 0, 0, 100001, {""}}};
   game.rooms.push_back(room);
-  ASSERT_TRUE(game.WriteFile(folder / "game.win"));
+  ASSERT_TRUE(WriteGameInForm(game, folder / "game.win", GetParam()));
   RunnerOptions options;
   options.environment["SDL_VIDEODRIVER"] = "x11";
   options.environment["GSETTINGS_BACKEND"] = "memory";
@@ -130,16 +131,18 @@ TEST_F(GtkDialogs, WithNoGameNamedTheStartUpChooserAsksForOne) {
     EXPECT_TRUE(Xdo(chooser + "xdotool key ctrl+l && sleep 0.3 && xdotool type --delay 30 '" + (folder / "game.win") +
                     "' && sleep 0.3 && xdotool key Return"));
   });
-  const RunnerResult picked = RunRunner({"-noaudio"}, options);
+  const RunnerResult picked = RunRunner(WithFormArguments({"-noaudio"}, GetParam()), options);
   picker.join();
   EXPECT_EQ(picked.exitCode, 0) << picked.output;
   EXPECT_NE(picked.output.find("\n@started\n"), std::string::npos) << picked.output;
 
   std::thread canceller([&] { EXPECT_TRUE(Xdo(chooser + "xdotool key Escape")); });
-  const RunnerResult cancelled = RunRunner({"-noaudio"}, options);
+  const RunnerResult cancelled = RunRunner(WithFormArguments({"-noaudio"}, GetParam()), options);
   canceller.join();
   EXPECT_EQ(cancelled.exitCode, 1) << cancelled.output;
   EXPECT_NE(cancelled.output.find("No game file to play"), std::string::npos) << cancelled.output;
 }
+
+INSTANTIATE_GAME_FORMS(GtkDialogs);
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "runner/input.h"
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -120,19 +121,22 @@ const char* const kPressedAPlayed =
     "4: key 65 last 65 char 'b' text 'ab' button 1 1\n"
     "4: holding A\n";
 
-class InputRecordingOnBothExecutors : public ::testing::TestWithParam<bool> {
+// Every form of the game records and plays back alike.
+class InputRecordingGame : public ::testing::TestWithParam<GameForm> {
  protected:
+  bool Write(const GameDataWriter& game, const std::string& path) const {
+    return WriteGameInForm(game, path, GetParam());
+  }
   std::vector<std::string> With(std::vector<std::string> options) const {
-    if (GetParam()) options.push_back("-oldexec");
-    return options;
+    return WithFormArguments(std::move(options), GetParam());
   }
 };
 
-TEST_P(InputRecordingOnBothExecutors, ARecordedRunPlaysBackWithTheSameOutput) {
+TEST_P(InputRecordingGame, ARecordedRunPlaysBackWithTheSameOutput) {
   TempFolder folder;
   const std::string recording = folder / "input.rec";
-  ASSERT_TRUE(EchoGame(4, true).WriteFile(folder / "typing.win"));
-  ASSERT_TRUE(EchoGame(4, false).WriteFile(folder / "quiet.win"));
+  ASSERT_TRUE(Write(EchoGame(4, true), folder / "typing.win"));
+  ASSERT_TRUE(Write(EchoGame(4, false), folder / "quiet.win"));
 
   const Played recorded = Play(folder / "typing.win", With({"-record", recording}));
   EXPECT_EQ(recorded.lines,
@@ -154,30 +158,26 @@ TEST_P(InputRecordingOnBothExecutors, ARecordedRunPlaysBackWithTheSameOutput) {
   EXPECT_EQ(std::filesystem::file_size(recording), 4 * kRecordFrameBytes);
 }
 
-INSTANTIATE_TEST_SUITE_P(Executors, InputRecordingOnBothExecutors, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                           return info.param ? std::string("TreeInterpreter") : std::string("Machine");
-                         });
 
-TEST(InputRecordingGame, PlaybackRaisesTheRecordedKeyAndMouseEvents) {
+TEST_P(InputRecordingGame, PlaybackRaisesTheRecordedKeyAndMouseEvents) {
   TempFolder folder;
   const std::string file = folder / "input.rec";
-  ASSERT_TRUE(EchoGame(4, false).WriteFile(folder / "game.win"));
+  ASSERT_TRUE(Write(EchoGame(4, false), folder / "game.win"));
   WriteFrames(file, PressedAFrames());
   const std::vector<uint8_t> before = FileBytes(file);
-  EXPECT_EQ(Play(folder / "game.win", {"-playback", file}).lines, kPressedAPlayed);
+  EXPECT_EQ(Play(folder / "game.win", With({"-playback", file})).lines, kPressedAPlayed);
 
   // With both options the later one names the file, and playback wins: the file is read and
   // left as it was.
-  const Played both = Play(folder / "game.win", {"-record", folder / "other.rec", "-playback", file});
+  const Played both = Play(folder / "game.win", With({"-record", folder / "other.rec", "-playback", file}));
   EXPECT_EQ(both.lines, kPressedAPlayed);
   EXPECT_EQ(FileBytes(file), before);
   EXPECT_FALSE(std::filesystem::exists(folder / "other.rec"));
 }
 
-TEST(InputRecordingGame, DamagedOrMissingPlaybackFilesLeaveTheGameOnLiveInput) {
+TEST_P(InputRecordingGame, DamagedOrMissingPlaybackFilesLeaveTheGameOnLiveInput) {
   TempFolder folder;
-  ASSERT_TRUE(EchoGame(4, false).WriteFile(folder / "game.win"));
+  ASSERT_TRUE(Write(EchoGame(4, false), folder / "game.win"));
   const std::string live =
       "1: key 0 last 0 char '' text '' button 0 0\n"
       "2: key 0 last 0 char '' text '' button 0 0\n"
@@ -187,7 +187,7 @@ TEST(InputRecordingGame, DamagedOrMissingPlaybackFilesLeaveTheGameOnLiveInput) {
   // Cut short inside a frame: refused as a whole before the game starts.
   const std::string cut = folder / "cut.rec";
   WriteFrames(cut, PressedAFrames(), 100);
-  Played played = Play(folder / "game.win", {"-playback", cut});
+  Played played = Play(folder / "game.win", With({"-playback", cut}));
   EXPECT_EQ(played.lines, live);
   EXPECT_NE(played.run.output.find("Playback file is damaged: " + cut), std::string::npos) << played.run.output;
 
@@ -195,7 +195,7 @@ TEST(InputRecordingGame, DamagedOrMissingPlaybackFilesLeaveTheGameOnLiveInput) {
   const std::string pipe = folder / "pipe.rec";
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
   for (const std::string& path : {folder.path(), pipe, folder / "missing.rec"}) {
-    played = Play(folder / "game.win", {"-playback", path});
+    played = Play(folder / "game.win", With({"-playback", path}));
     EXPECT_EQ(played.lines, live) << path;
     EXPECT_EQ(played.run.output.find("Playback file is damaged: " + path) != std::string::npos,
               path != folder / "missing.rec")
@@ -207,7 +207,7 @@ TEST(InputRecordingGame, DamagedOrMissingPlaybackFilesLeaveTheGameOnLiveInput) {
   frames[2].keyReleased[66] = 9;
   const std::string bad = folder / "bad.rec";
   WriteFrames(bad, frames);
-  played = Play(folder / "game.win", {"-playback", bad});
+  played = Play(folder / "game.win", With({"-playback", bad}));
   EXPECT_EQ(played.lines,
             "1: key 0 last 0 char '' text '' button 0 0\n"
             "2: key 65 last 65 char 'b' text 'ab' button 1 1\n"
@@ -220,5 +220,7 @@ TEST(InputRecordingGame, DamagedOrMissingPlaybackFilesLeaveTheGameOnLiveInput) {
             "4: holding A\n");
   EXPECT_NE(played.run.output.find("Playback file is damaged at frame 3"), std::string::npos) << played.run.output;
 }
+
+INSTANTIATE_GAME_FORMS(InputRecordingGame);
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Saved games played by the runner binary: a game saves (from a script called by a script),
-// changes everything, loads and checks on the following step that all came back, on the virtual
-// machine and with -oldexec, including a persistent room visited before the save and an instance
+// changes everything, loads and checks on the following step that all came back, in every form
+// of the game, including a persistent room visited before the save and an instance
 // carried between rooms; a second save after the load gives the same bytes. Damaged, foreign and
 // missing files are refused and the running game goes on untouched. A room with a physics world
 // plays on after a load as it did after the save, and a file from before worlds were saved
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -147,22 +148,20 @@ struct SavedRun {
   std::vector<uint8_t> first, second;
 };
 
-SavedRun PlaySaveLoad(const std::vector<std::string>& extra) {
+SavedRun PlaySaveLoad(GameForm form) {
   TempFolder folder, data;
-  EXPECT_TRUE(SaveLoadGame().WriteFile(folder / "game.win"));
-  std::vector<std::string> args = {"-game", folder / "game.win"};
-  args.insert(args.end(), extra.begin(), extra.end());
+  EXPECT_TRUE(WriteGameInForm(SaveLoadGame(), folder / "game.win", form));
   SavedRun result;
-  result.run = RunRunner(args, {.environment = {{"XDG_DATA_HOME", data.path()}}, .timeoutSeconds = 30.0});
+  result.run = RunRunner(WithFormArguments({"-game", folder / "game.win"}, form), {.environment = {{"XDG_DATA_HOME", data.path()}}, .timeoutSeconds = 30.0});
   result.first = ReadAll(data / "Game/a.sav");
   result.second = ReadAll(data / "Game/b.sav");
   return result;
 }
 
-class SavedGamePlay : public testing::TestWithParam<bool> {};
+class SavedGamePlay : public testing::TestWithParam<GameForm> {};
 
 TEST_P(SavedGamePlay, EverythingComesBackOnTheNextStep) {
-  const SavedRun played = PlaySaveLoad(GetParam() ? std::vector<std::string>{"-oldexec"} : std::vector<std::string>{});
+  const SavedRun played = PlaySaveLoad(GetParam());
   EXPECT_EQ(played.run.exitCode, 0) << played.run.output;
   const std::vector<std::string> expected = {
       "saved",
@@ -186,8 +185,7 @@ TEST_P(SavedGamePlay, EverythingComesBackOnTheNextStep) {
   EXPECT_EQ(played.run.output.find("ERROR"), std::string::npos) << played.run.output;
 }
 
-INSTANTIATE_TEST_SUITE_P(Executors, SavedGamePlay, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "OldExec" : "VM"; });
+INSTANTIATE_GAME_FORMS(SavedGamePlay);
 
 // A game that, when "try.sav" lies in its save area, changes its state, asks to load it and
 // reports on the next step; without it, it saves "good.sav" and ends.
@@ -214,24 +212,26 @@ GameDataWriter LoadAttemptGame(int32_t gameId) {
   return game;
 }
 
-RunnerResult PlayLoadAttempt(const GameDataWriter& game, const std::vector<uint8_t>* tryFile,
+RunnerResult PlayLoadAttempt(GameForm form, const GameDataWriter& game, const std::vector<uint8_t>* tryFile,
                              std::vector<uint8_t>* saved = nullptr) {
   TempFolder folder, data;
-  EXPECT_TRUE(game.WriteFile(folder / "game.win"));
+  EXPECT_TRUE(WriteGameInForm(game, folder / "game.win", form));
   if (tryFile != nullptr) {
     RunProcess("/bin/mkdir", {"-p", data / "Game"});
     WriteAll(data / "Game/try.sav", *tryFile);
   }
-  RunnerResult run =
-      RunRunner({"-game", folder / "game.win"}, {.environment = {{"XDG_DATA_HOME", data.path()}}, .timeoutSeconds = 30.0});
+  RunnerResult run = RunRunner(WithFormArguments({"-game", folder / "game.win"}, form),
+                               {.environment = {{"XDG_DATA_HOME", data.path()}}, .timeoutSeconds = 30.0});
   if (saved != nullptr) *saved = ReadAll(data / "Game/good.sav");
   return run;
 }
 
-TEST(SavedGameRefusal, DamagedForeignAndMissingFilesLeaveTheGameAsItWas) {
+class SavedGameRefusal : public testing::TestWithParam<GameForm> {};
+
+TEST_P(SavedGameRefusal, DamagedForeignAndMissingFilesLeaveTheGameAsItWas) {
   const GameDataWriter game = LoadAttemptGame(77);
   std::vector<uint8_t> good;
-  PlayLoadAttempt(game, nullptr, &good);
+  PlayLoadAttempt(GetParam(), game, nullptr, &good);
   ASSERT_GT(good.size(), 60u);
 
   auto with = [&good](size_t at, std::vector<uint8_t> bytes) {
@@ -271,7 +271,7 @@ TEST(SavedGameRefusal, DamagedForeignAndMissingFilesLeaveTheGameAsItWas) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const RunnerResult run = PlayLoadAttempt(game, &c.file);
+    const RunnerResult run = PlayLoadAttempt(GetParam(), game, &c.file);
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_FALSE(run.timedOut);
     EXPECT_NE(run.output.find("ERROR!!! :: " + c.error), std::string::npos) << run.output;
@@ -285,11 +285,13 @@ TEST(SavedGameRefusal, DamagedForeignAndMissingFilesLeaveTheGameAsItWas) {
   std::vector<uint8_t> older = cut(good.size() - 4);
   older[0] = 0x1C;
   for (const std::vector<uint8_t>* file : {&good, &older}) {
-    const RunnerResult run = PlayLoadAttempt(game, file);
+    const RunnerResult run = PlayLoadAttempt(GetParam(), game, file);
     EXPECT_EQ(run.output.find("ERROR!!!"), std::string::npos) << run.output;
     EXPECT_EQ(SaidLines(run.output), (std::vector<std::string>{"load 1", "loaded g 1 score 2"})) << run.output;
   }
 }
+
+INSTANTIATE_GAME_FORMS(SavedGameRefusal);
 
 // ---- rooms with a physics world ----
 
@@ -338,7 +340,7 @@ GameDataWriter PhysicsSaveGame(const std::string& controller) {
   return game;
 }
 
-class PhysicsSavedGamePlay : public testing::TestWithParam<bool> {};
+class PhysicsSavedGamePlay : public testing::TestWithParam<GameForm> {};
 
 // The world's gravity and update speed are changed and the ball made to keep its angle before
 // the save; ten frames later the state is noted and the game loaded. The step after the load
@@ -359,10 +361,9 @@ TEST_P(PhysicsSavedGamePlay, BodiesPlayOnAfterALoadAsAfterTheSave) {
       "if (!file_exists(\"p3\")) { scr_report(\"loaded\");" + Mark("p3") + " exit; }"
       "if (frames == 21) { scr_report(\"again\"); game_end(); }";
   TempFolder folder, data;
-  ASSERT_TRUE(PhysicsSaveGame(controller).WriteFile(folder / "game.win"));
-  std::vector<std::string> args = {"-game", folder / "game.win"};
-  if (GetParam()) args.push_back("-oldexec");
-  const RunnerResult run = RunRunner(args, {.environment = {{"XDG_DATA_HOME", data.path()}}, .timeoutSeconds = 30.0});
+  ASSERT_TRUE(WriteGameInForm(PhysicsSaveGame(controller), folder / "game.win", GetParam()));
+  const RunnerResult run = RunRunner(WithFormArguments({"-game", folder / "game.win"}, GetParam()),
+                                     {.environment = {{"XDG_DATA_HOME", data.path()}}, .timeoutSeconds = 30.0});
   EXPECT_EQ(run.exitCode, 0) << run.output;
   EXPECT_EQ(run.output.find("ERROR"), std::string::npos) << run.output;
   const std::vector<std::string> lines = SaidLines(run.output);
@@ -383,13 +384,14 @@ TEST_P(PhysicsSavedGamePlay, BodiesPlayOnAfterALoadAsAfterTheSave) {
   ExpectNear(SaidNumbers(lines[3]), later, 1e-3, "again");
 }
 
-INSTANTIATE_TEST_SUITE_P(Executors, PhysicsSavedGamePlay, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "OldExec" : "VM"; });
+INSTANTIATE_GAME_FORMS(PhysicsSavedGamePlay);
 
 // A file from before the rooms' physics were saved (version 540, nothing after the id
 // counters): the room takes its own world (gravity 10) and the instances of objects with
 // physics settings bodies where they stand, at rest. Reading phy_* works and the ball falls.
-TEST(PhysicsSavedGameOlderFile, RoomTakesItsOwnWorldAndBodiesWhereInstancesStand) {
+class PhysicsSavedGameOlderFile : public testing::TestWithParam<GameForm> {};
+
+TEST_P(PhysicsSavedGameOlderFile, RoomTakesItsOwnWorldAndBodiesWhereInstancesStand) {
   const std::string controller =
       "frames += 1;"
       "if (!file_exists(\"try.sav\")) { if (frames == 10) { scr_report(\"save\"); game_save(\"good.sav\"); game_end(); } exit; }"
@@ -398,9 +400,9 @@ TEST(PhysicsSavedGameOlderFile, RoomTakesItsOwnWorldAndBodiesWhereInstancesStand
       "if (frames == 10) { scr_report(\"fallen\"); game_end(); }";
   const GameDataWriter game = PhysicsSaveGame(controller);
   TempFolder folder, data;
-  ASSERT_TRUE(game.WriteFile(folder / "game.win"));
-  const RunnerResult first =
-      RunRunner({"-game", folder / "game.win"}, {.environment = {{"XDG_DATA_HOME", data.path()}}, .timeoutSeconds = 30.0});
+  ASSERT_TRUE(WriteGameInForm(game, folder / "game.win", GetParam()));
+  const std::vector<std::string> args = WithFormArguments({"-game", folder / "game.win"}, GetParam());
+  const RunnerResult first = RunRunner(args, {.environment = {{"XDG_DATA_HOME", data.path()}}, .timeoutSeconds = 30.0});
   std::vector<uint8_t> file = ReadAll(data / "Game/good.sav");
   // The room's physics at the end: its flag, the world (scale, update speed, iterations,
   // paused, gravity), the body count and two bodies of 68 bytes.
@@ -412,8 +414,7 @@ TEST(PhysicsSavedGameOlderFile, RoomTakesItsOwnWorldAndBodiesWhereInstancesStand
   file.resize(file.size() - physics);
   file[0] = 0x1C;
   WriteAll(data / "Game/try.sav", file);
-  const RunnerResult run =
-      RunRunner({"-game", folder / "game.win"}, {.environment = {{"XDG_DATA_HOME", data.path()}}, .timeoutSeconds = 30.0});
+  const RunnerResult run = RunRunner(args, {.environment = {{"XDG_DATA_HOME", data.path()}}, .timeoutSeconds = 30.0});
   EXPECT_EQ(run.exitCode, 0) << run.output;
   EXPECT_EQ(run.output.find("ERROR"), std::string::npos) << run.output;
   const std::vector<std::string> before = SaidLines(first.output), lines = SaidLines(run.output);
@@ -433,5 +434,7 @@ TEST(PhysicsSavedGameOlderFile, RoomTakesItsOwnWorldAndBodiesWhereInstancesStand
   // Ten frames of gravity 10 from rest: 10 * 10 * 11 / 2 / 900 metres, 6.1 pixels.
   EXPECT_NEAR(fallen[1] - loaded[1], 6.11, 0.05);
 }
+
+INSTANTIATE_GAME_FORMS(PhysicsSavedGameOlderFile);
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -61,10 +62,13 @@ TEST(Startup, WithoutAnyGameFileAndNoDisplayItSaysSoAndFails) {
   ExpectNoSanitizerReport(r.output);
 }
 
-TEST(Startup, LogLinesComeInTheirFixedOrder) {
+// Starts that play a game, in every form of it.
+class StartupGame : public ::testing::TestWithParam<GameForm> {};
+
+TEST_P(StartupGame, LogLinesComeInTheirFixedOrder) {
   TempFolder temp;
-  ASSERT_TRUE(TestGame().WriteFile(temp / "game.win"));
-  RunnerResult r = RunRunner({"-game", temp / "game.win", "-noaudio"},
+  ASSERT_TRUE(WriteGameInForm(TestGame(), temp / "game.win", GetParam()));
+  RunnerResult r = RunRunner(WithFormArguments({"-game", temp / "game.win", "-noaudio"}, GetParam()),
                              WithEnvironment({{"XDG_DATA_HOME", temp.path()}}));
   EXPECT_FALSE(r.timedOut);
   EXPECT_EQ(r.exitCode, 0) << r.output;
@@ -88,26 +92,27 @@ TEST(Startup, LogLinesComeInTheirFixedOrder) {
   ExpectNoSanitizerReport(r.output);
 }
 
-TEST(Startup, TheSaveAreaIsNamedAfterTheGame) {
+TEST_P(StartupGame, TheSaveAreaIsNamedAfterTheGame) {
   TempFolder temp;
   GameDataWriter game = TestGame();
   game.header.gameName = "Quiet Hills";
-  ASSERT_TRUE(game.WriteFile(temp / "game.win"));
-  RunnerResult r = RunRunner({"-game", temp / "game.win", "-noaudio"},
+  ASSERT_TRUE(WriteGameInForm(game, temp / "game.win", GetParam()));
+  RunnerResult r = RunRunner(WithFormArguments({"-game", temp / "game.win", "-noaudio"}, GetParam()),
                              WithEnvironment({{"XDG_DATA_HOME", temp.path()}}));
   EXPECT_EQ(r.exitCode, 0) << r.output;
   EXPECT_TRUE(std::filesystem::is_directory(temp / "Quiet Hills")) << r.output;
   EXPECT_FALSE(std::filesystem::exists(temp / "Kilnforge"));
 }
 
-TEST(Startup, DataWinBesideTheExecutableIgnoresTheCommandLine) {
+// No option is honoured, "-oldexec" neither: that form plays as the source text one does.
+TEST_P(StartupGame, DataWinBesideTheExecutableIgnoresTheCommandLine) {
   TempFolder temp;
   const std::string runner = temp / "kilnforge";
   std::filesystem::copy_file(KILNFORGE_BINARY, runner);
-  ASSERT_TRUE(TestGame().WriteFile(temp / "data.win"));
+  ASSERT_TRUE(WriteGameInForm(TestGame(), temp / "data.win", GetParam()));
 
   // "-game missing.win" alone would fail the start: here it is not even read.
-  RunnerResult r = RunProcess(runner, {"-game", "missing.win", "-debug"},
+  RunnerResult r = RunProcess(runner, WithFormArguments({"-game", "missing.win", "-debug"}, GetParam()),
                               WithEnvironment({{"SDL_VIDEODRIVER", "offscreen"}, {"XDG_DATA_HOME", temp.path()}}));
   EXPECT_FALSE(r.timedOut);
   EXPECT_EQ(r.exitCode, 0) << r.output;
@@ -116,5 +121,7 @@ TEST(Startup, DataWinBesideTheExecutableIgnoresTheCommandLine) {
   EXPECT_EQ(r.output.find("missing.win"), std::string::npos) << r.output;
   ExpectNoSanitizerReport(r.output);
 }
+
+INSTANTIATE_GAME_FORMS(StartupGame);
 
 }  // namespace
