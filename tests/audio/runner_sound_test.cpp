@@ -1,11 +1,12 @@
 // The runner as a process playing a game that plays a sound: with OpenAL Soft's null output,
-// with "-noaudio", and with no output device at all (silent, one log line).
+// with "-noaudio", and with no output device at all (silent, one log line); in each game form.
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "audio_support.h"
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -24,18 +25,21 @@ size_t Count(const std::string& text, const std::string& part) {
   return n;
 }
 
-TEST(RunnerSound, PlaysWithADeviceAndRunsSilentWithout) {
+class RunnerSound : public ::testing::TestWithParam<GameForm> {};
+
+TEST_P(RunnerSound, PlaysWithADeviceAndRunsSilentWithout) {
   GameDataWriter game = SoundGame({ToneWave(440.0, 0.5)}, false);
   game.rooms[0].creationCode.source =
       "sound_loop(snd_0); show_debug_message(\"@playing \" + string(sound_isplaying(snd_0))); game_end();";
   TempFolder folder;
-  ASSERT_TRUE(game.WriteFile(folder / "game.win"));
+  ASSERT_TRUE(WriteGameInForm(game, folder / "game.win", GetParam()));
   for (const Case& c : {Case{"null output", {{"ALSOFT_DRIVERS", "null"}}, {}, "@playing 1", false},
                         Case{"-noaudio", {{"ALSOFT_DRIVERS", "null"}}, {"-noaudio"}, "@playing 0", false},
                         Case{"no device", {{"ALSOFT_DRIVERS", "no-such-driver"}}, {}, "@playing 0", true}}) {
     std::vector<std::string> args = {"-game", folder / "game.win"};
     args.insert(args.end(), c.extra.begin(), c.extra.end());
-    const RunnerResult run = RunRunner(args, {.environment = c.environment, .timeoutSeconds = 30.0});
+    const RunnerResult run =
+        RunRunner(WithFormArguments(args, GetParam()), {.environment = c.environment, .timeoutSeconds = 30.0});
     EXPECT_EQ(run.exitCode, 0) << c.what << "\n" << run.output;
     EXPECT_NE(run.output.find(c.playing), std::string::npos) << c.what << "\n" << run.output;
     EXPECT_EQ(Count(run.output, "No sound device could be opened"), c.silentLine ? 1u : 0u) << c.what;
@@ -43,11 +47,7 @@ TEST(RunnerSound, PlaysWithADeviceAndRunsSilentWithout) {
   }
 }
 
-}  // namespace
-
-namespace {
-
-TEST(RunnerSound, AudioEngineGamePlaysByName) {
+TEST_P(RunnerSound, AudioEngineGamePlaysByName) {
   GameDataWriter game = SoundGame({ToneWave(440.0, 0.5)}, true);
   game.rooms[0].creationCode.source =
       "var v; v = audio_play_sound(snd_0, 1, 0);"
@@ -55,13 +55,16 @@ TEST(RunnerSound, AudioEngineGamePlaysByName) {
       " string(audio_sound_length(snd_0)));"
       "sound_play(snd_0); game_end();";
   TempFolder folder;
-  ASSERT_TRUE(game.WriteFile(folder / "game.win"));
+  ASSERT_TRUE(WriteGameInForm(game, folder / "game.win", GetParam()));
   const RunnerResult run =
-      RunRunner({"-game", folder / "game.win"}, {.environment = {{"ALSOFT_DRIVERS", "null"}}, .timeoutSeconds = 30.0});
+      RunRunner(WithFormArguments({"-game", folder / "game.win"}, GetParam()),
+                {.environment = {{"ALSOFT_DRIVERS", "null"}}, .timeoutSeconds = 30.0});
   EXPECT_EQ(run.exitCode, 0) << run.output;
   EXPECT_NE(run.output.find("@voice 200000 1 0.50"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("Audio_Load()"), std::string::npos);
   EXPECT_NE(run.output.find("Audio_WAVs()"), std::string::npos);
 }
+
+INSTANTIATE_GAME_FORMS(RunnerSound);
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "platform/ini_file.h"
 #include "runner/run_options.h"
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -295,12 +296,16 @@ TEST(DebugFile, DamagedSideFileIsDroppedWhole) {
   EXPECT_EQ(DebugFile_Source(0), "");
 }
 
-TEST(RunnerBinary, LoadsAWrittenGameAndExitsZero) {
+class RunnerBinary : public ::testing::TestWithParam<GameForm> {};
+
+TEST_P(RunnerBinary, LoadsAWrittenGameAndExitsZero) {
   TempFolder folder;
-  ASSERT_TRUE(TestGame().WriteFile(folder / "game.win"));
-  const RunnerResult r = RunRunner({"-game", folder / "game.win"});
+  ASSERT_TRUE(WriteGameInForm(TestGame(), folder / "game.win", GetParam()));
+  const RunnerResult r = RunRunner(WithFormArguments({"-game", folder / "game.win"}, GetParam()));
   EXPECT_EQ(r.exitCode, 0) << r.output;
   EXPECT_NE(r.output.find("Process Chunk: ROOM"), std::string::npos) << r.output;
 }
+
+INSTANTIATE_GAME_FORMS(RunnerBinary);
 
 }  // namespace

@@ -130,34 +130,41 @@ TEST_F(Preparation, RefusingTheColourModeStopsGraphics) {
 
 }  // namespace
 
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
 
-// The runner binary prepares the game on either executor; a failed preparation ends the start
-// with its message and a non-zero exit.
-TEST(PreparationRunner, BothExecutorsPrepareAndAFailureEndsTheStart) {
+// The runner binary prepares the game in each form; a failed preparation ends the start with
+// its message and a non-zero exit.
+class PreparationRunner : public ::testing::TestWithParam<GameForm> {};
+
+TEST_P(PreparationRunner, EveryFormPreparesAndAFailureEndsTheStart) {
   TempFolder folder;
   GameDataWriter good = TestGame();
   good.timeLines.push_back({"tl_one", {{3, {"x = 1;"}}}});
   good.options.constants.push_back({"START_X", "x + 2"});  // runs for a temporary instance
-  ASSERT_TRUE(good.WriteFile(folder / "good.win"));
+  ASSERT_TRUE(WriteGameInForm(good, folder / "good.win", GetParam()));
+  std::vector<std::string> args = WithFormArguments({"-game", folder / "good.win"}, GetParam());
+  const RunnerResult ok = RunRunner(args);
+  EXPECT_EQ(ok.exitCode, 0) << ok.output;
+  EXPECT_NE(ok.output.find("Finished PrepareGame() \n"), std::string::npos) << ok.output;
+
   GameDataWriter bad = TestGame();
   bad.scripts.push_back({"scr_bad", {"x = ;"}});
-  ASSERT_TRUE(bad.WriteFile(folder / "bad.win"));
-  for (const std::vector<std::string>& extra : {std::vector<std::string>{}, {"-oldexec"}}) {
-    std::vector<std::string> args = {"-game", folder / "good.win"};
-    args.insert(args.end(), extra.begin(), extra.end());
-    const RunnerResult ok = RunRunner(args);
-    EXPECT_EQ(ok.exitCode, 0) << ok.output;
-    EXPECT_NE(ok.output.find("Finished PrepareGame() \n"), std::string::npos) << ok.output;
-
-    args[1] = folder / "bad.win";
-    const RunnerResult failed = RunRunner(args);
-    EXPECT_NE(failed.exitCode, 0);
-    EXPECT_NE(failed.output.find("Failed to compile the scripts.\n"), std::string::npos) << failed.output;
-    EXPECT_EQ(failed.output.find("Run_Start"), std::string::npos);
+  // Code that does not compile is never stored as bytecode: that form has no such game.
+  if (GetParam() == GameForm::StoredBytecode) {
+    EXPECT_FALSE(WriteGameInForm(bad, folder / "bad.win", GetParam()));
+    return;
   }
+  ASSERT_TRUE(WriteGameInForm(bad, folder / "bad.win", GetParam()));
+  args[1] = folder / "bad.win";
+  const RunnerResult failed = RunRunner(args);
+  EXPECT_NE(failed.exitCode, 0);
+  EXPECT_NE(failed.output.find("Failed to compile the scripts.\n"), std::string::npos) << failed.output;
+  EXPECT_EQ(failed.output.find("Run_Start"), std::string::npos);
 }
+
+INSTANTIATE_GAME_FORMS(PreparationRunner);
 
 }  // namespace

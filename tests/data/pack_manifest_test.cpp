@@ -8,6 +8,7 @@
 #include "data/game_options.h"
 #include "data/pack_manifest.h"
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -152,9 +153,16 @@ TEST_F(PackManifest, TilesAndSoundsAreStored) {
   EXPECT_EQ(std::string(game.samples[0].begin(), game.samples[0].end()), "RIFF....WAVE");
 }
 
-TEST_F(PackManifest, PackerOutputLoadsInTheRunner) {
-  const std::string packer = std::string(KF_TEST_BINARY_DIR) + "/../tools/kilnforge-pack";
-  const RunnerResult packed = RunProcess(packer, {folder.path()});
+std::string Packer() { return std::string(KF_TEST_BINARY_DIR) + "/../tools/kilnforge-pack"; }
+
+// The packer writes the game's code as stored bytecode, or with "-source" as source text; the
+// runner plays either (the source text also with -oldexec).
+class PackedGame : public PackManifest, public ::testing::WithParamInterface<GameForm> {};
+
+TEST_P(PackedGame, PackerOutputLoadsInTheRunner) {
+  std::vector<std::string> packArgs = {folder.path()};
+  if (GetParam() != GameForm::StoredBytecode) packArgs.push_back("-source");
+  const RunnerResult packed = RunProcess(Packer(), packArgs);
   ASSERT_EQ(packed.exitCode, 0) << packed.output;
   {
     ConsoleCapture console;
@@ -162,11 +170,15 @@ TEST_F(PackManifest, PackerOutputLoadsInTheRunner) {
     EXPECT_EQ(GameData_Header().name, "Packed Game");
     EXPECT_EQ(Options_Get().windowColour, 0x102030);
   }
-  const RunnerResult run = RunRunner({"-game", folder / "data.win"});
+  const RunnerResult run = RunRunner(WithFormArguments({"-game", folder / "data.win"}, GetParam()));
   EXPECT_EQ(run.exitCode, 0) << run.output;
+}
 
+INSTANTIATE_GAME_FORMS(PackedGame);
+
+TEST_F(PackManifest, PackerNamesASourceFileItCannotRead) {
   WriteText(folder / "game.manifest", "object a\nevent create 0 nowhere.gml\n");
-  const RunnerResult failed = RunProcess(packer, {folder.path(), "-o", folder / "other.win"});
+  const RunnerResult failed = RunProcess(Packer(), {folder.path(), "-o", folder / "other.win"});
   EXPECT_EQ(failed.exitCode, 1);
   EXPECT_NE(failed.output.find("game.manifest: line 2: cannot read"), std::string::npos) << failed.output;
 }

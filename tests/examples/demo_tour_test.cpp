@@ -1,6 +1,7 @@
-// The bundled demo, played headless by the runner binary to its end: the console tells the
-// tour room by room, and the picture each room saves in the save area matches its golden
-// image (KF_UPDATE_GOLDEN=1 writes them anew).
+// The bundled demo, played headless by the runner binary to its end in each game form (as the
+// build packs it, its code stored as bytecode; packed with "-source"; and that with -oldexec):
+// the console tells the tour room by room, and the picture each room saves in the save area
+// matches its golden image, the same for every form (KF_UPDATE_GOLDEN=1 writes them anew).
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -47,9 +49,28 @@ double DifferentShare(const Picture& a, const Picture& b) {
 const char* const kRooms[] = {"rm_garden", "rm_text", "rm_sound", "rm_particles",
                               "rm_stage", "rm_physics", "rm_saving", "rm_data", "rm_overlay", "rm_dialog"};
 
+class DemoTour : public ::testing::TestWithParam<GameForm> {};
+
+// The demo as the build packs it (stored bytecode) or, for the source forms, packed again
+// into folder with "-source", its tune beside it.
+std::string DemoGame(GameForm form, const TempFolder& folder, std::string& failure) {
+  if (form == GameForm::StoredBytecode) return KF_DEMO_GAME;
+  const std::string demo = std::string(KF_TEST_SOURCE_DIR) + "/../examples/demo";
+  const std::string packer = std::string(KF_TEST_BINARY_DIR) + "/../tools/kilnforge-pack";
+  const RunnerResult packed = RunProcess(packer, {demo, "-source", "-o", folder / "data.win"});
+  if (packed.exitCode != 0) failure = packed.output;
+  std::error_code ec;
+  std::filesystem::copy_file(demo + "/sounds/music.mid", folder / "music.mid", ec);
+  return folder / "data.win";
+}
+
 }  // namespace
 
-TEST(DemoTour, PlaysHeadlessToItsEndAndEveryRoomLooksAsItShould) {
+TEST_P(DemoTour, PlaysHeadlessToItsEndAndEveryRoomLooksAsItShould) {
+  TempFolder packed;
+  std::string failure;
+  const std::string game = DemoGame(GetParam(), packed, failure);
+  ASSERT_EQ(failure, "");
   TempFolder data;
   RunnerOptions options;
   options.environment["XDG_DATA_HOME"] = data.path();
@@ -57,7 +78,7 @@ TEST(DemoTour, PlaysHeadlessToItsEndAndEveryRoomLooksAsItShould) {
   // The overlay's frame rate as if every frame took a 60th of a second.
   options.environment["KILNFORGE_FIXED_FRAME_TIME"] = "16666";
   options.timeoutSeconds = 120;
-  const RunnerResult run = RunRunner({"-game", KF_DEMO_GAME, "-noaudio"}, options);
+  const RunnerResult run = RunRunner(WithFormArguments({"-game", game, "-noaudio"}, GetParam()), options);
   ASSERT_FALSE(run.timedOut) << run.output;
   ASSERT_EQ(run.exitCode, 0) << run.output;
 
@@ -106,3 +127,5 @@ TEST(DemoTour, PlaysHeadlessToItsEndAndEveryRoomLooksAsItShould) {
     EXPECT_LT(DifferentShare(picture, expected), 0.01) << name;
   }
 }
+
+INSTANTIATE_GAME_FORMS(DemoTour);

@@ -1,4 +1,4 @@
-// 3D games played headless by the runner binary on both executors, their pictures compared
+// 3D games played headless by the runner binary in each game form, their pictures compared
 // with golden images: a textured block under a perspective projection with the depth buffer,
 // a lit ellipsoid, fog, 3D switched off again, and a deep instance in a room with tiles. The
 // drawing runs in a script called from the draw event's script, as games arrange it.
@@ -27,7 +27,7 @@ class D3DGame : public PlayedDrawingGame {
 // A block with the checker background's page entry as its texture, repeated twice across each
 // face, in front of a red block that it partly hides: the depth buffer, not the drawing
 // order, decides what is seen.
-TEST_F(D3DGame, TexturedBlockUnderPerspectiveWithDepth) {
+TEST_P(D3DGame, TexturedBlockUnderPerspectiveWithDepth) {
   Play(SceneGame("d3d_start(); tex = background_get_texture(0);",
                  std::string(kCamera) +
                      "draw_set_color(c_white); d3d_draw_block(-20, -20, 0, 20, 20, 30, tex, 2, 2);"
@@ -40,7 +40,7 @@ TEST_F(D3DGame, TexturedBlockUnderPerspectiveWithDepth) {
 
 // An ellipsoid lit by one directional light and a dim ambient light: the side facing the
 // light is bright, the far side only ambient.
-TEST_F(D3DGame, LitEllipsoid) {
+TEST_P(D3DGame, LitEllipsoid) {
   Play(SceneGame("d3d_start(); d3d_set_lighting(true); d3d_light_define_ambient(make_color_rgb(40, 40, 40));"
                  "d3d_light_define_direction(0.4, 1, 0, 0, c_white); d3d_light_enable(0, true);",
                  std::string(kCamera) + "draw_set_color(c_white); d3d_draw_ellipsoid(-25, -25, -25, 25, 25, 25, -1, 1, 1, 24);"));
@@ -49,7 +49,7 @@ TEST_F(D3DGame, LitEllipsoid) {
 
 // A second light given a direction of no length, or one beyond single precision, lights
 // nothing: the picture is the one lit ellipsoid's, with no NaN reaching the lighting.
-TEST_F(D3DGame, LightWithoutADirectionLightsNothing) {
+TEST_P(D3DGame, LightWithoutADirectionLightsNothing) {
   Play(SceneGame("d3d_start(); d3d_set_lighting(true); d3d_light_define_ambient(make_color_rgb(40, 40, 40));"
                  "d3d_light_define_direction(0.4, 1, 0, 0, c_white); d3d_light_enable(0, true);"
                  "d3d_light_define_direction(1, 0, 0, 0, c_red); d3d_light_enable(1, true);"
@@ -60,7 +60,7 @@ TEST_F(D3DGame, LightWithoutADirectionLightsNothing) {
 
 // Linear fog between 60 and 200: a floor running away from the camera fades into the fog's
 // colour.
-TEST_F(D3DGame, FogFadesTheFarFloor) {
+TEST_P(D3DGame, FogFadesTheFarFloor) {
   Play(SceneGame("d3d_start(); d3d_set_fog(true, c_blue, 60, 200);",
                  "d3d_set_projection_ext(0, -40, 20, 0, 100, 0, 0, 0, 1, 70, 1, 1, 1000);"
                  "draw_set_color(c_lime); d3d_draw_floor(-60, -20, 0, 60, 400, 0, -1, 1, 1);"));
@@ -69,7 +69,7 @@ TEST_F(D3DGame, FogFadesTheFarFloor) {
 
 // 3D mode on in the first frame and off from the second: the room's projection is flat again,
 // nothing is clipped for its depth, and a rectangle lands on the pixels it names.
-TEST_F(D3DGame, SwitchingThreeDOffRestoresTwoDDrawing) {
+TEST_P(D3DGame, SwitchingThreeDOffRestoresTwoDDrawing) {
   Play(SceneGame("frame = 0;",
                  "frame += 1; if (frame == 1) { d3d_start(); d3d_set_depth(20000); d3d_draw_block(0, 0, 0, 9, 9, 9, -1, 1, 1); }"
                  "else { r = d3d_end(); show_debug_message(\"@end \" + string(r)); d3d_set_depth(500);"
@@ -89,7 +89,7 @@ TEST_F(D3DGame, SwitchingThreeDOffRestoresTwoDDrawing) {
 // part of the farther one, drawn untextured in yellow: the yellow reaches only the vertices
 // without a colour of their own. Some lines leave out the slots their kind does not use, as
 // files written by other tools do.
-TEST_F(D3DGame, ModelFromATextFileDrawnTwice) {
+TEST_P(D3DGame, ModelFromATextFileDrawnTwice) {
   const std::string fileLines[] = {"100",
                                "7",
                                "10 -10 -10 0 10 10 16 1 1 0 0",
@@ -120,7 +120,7 @@ TEST_F(D3DGame, ModelFromATextFileDrawnTwice) {
 
 // In 3D mode the room is drawn through the perspective view projection: an instance deep in
 // the room (depth 8000) is drawn small, near the middle, among tiles nearer to the eye.
-TEST_F(D3DGame, DeepInstanceIsDrawnInARoomWithTiles) {
+TEST_P(D3DGame, DeepInstanceIsDrawnInARoomWithTiles) {
   GameDataWriter game = BaseGame();
   game.header.lastInstanceId = 100100;
   gamedata::Object deep;
@@ -138,5 +138,7 @@ TEST_F(D3DGame, DeepInstanceIsDrawnInARoomWithTiles) {
   ExpectShot("d3d_deep_instance");
   EXPECT_NE(At(32, 32), kBlack);
 }
+
+INSTANTIATE_GAME_FORMS(D3DGame);
 
 }  // namespace

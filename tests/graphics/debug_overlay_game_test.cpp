@@ -8,7 +8,7 @@ class DebugOverlayGame : public PlayedDrawingGame {};
 
 // The lines the runner writes at shut-down: the minimum, maximum and average frame rates of
 // the frames from the 102nd on (none counted in a short run).
-TEST_F(DebugOverlayGame, ShutDownLogsTheFrameRateStatistics) {
+TEST_P(DebugOverlayGame, ShutDownLogsTheFrameRateStatistics) {
   struct Case {
     int frames;
     const char* figures;
@@ -23,7 +23,7 @@ TEST_F(DebugOverlayGame, ShutDownLogsTheFrameRateStatistics) {
 
 // show_debug_overlay(true) from a script called by a script: the frame-rate line and bars over
 // the room, as the golden picture shows them at 50 frames a second.
-TEST_F(DebugOverlayGame, OverlayShowsTheFrameRateLineAndBars) {
+TEST_P(DebugOverlayGame, OverlayShowsTheFrameRateLineAndBars) {
   // The overlay is drawn over the finished frame, so a step event's screen_save shows it on
   // the frame before.
   GameDataWriter game = PainterGame(
@@ -36,5 +36,7 @@ TEST_F(DebugOverlayGame, OverlayShowsTheFrameRateLineAndBars) {
   Play(game, {{"KILNFORGE_FIXED_FRAME_TIME", "20000"}});
   ExpectGolden("debug_overlay", shot, width, height);
 }
+
+INSTANTIATE_GAME_FORMS(DebugOverlayGame);
 
 }  // namespace

@@ -1,11 +1,8 @@
 #include "graphics/drawing_fixture.h"
 
 #include <filesystem>
-#include <fstream>
 
 #include <png.h>
-
-#include <filesystem>
 
 #include "data/background.h"
 #include "data/event_lists.h"
@@ -166,30 +163,34 @@ std::vector<uint32_t> DrawingTest::SavedPng(const std::string& name, int& width,
   return pixels;
 }
 
-RunnerResult DrawingTest::RunGameSaving(const GameDataWriter& game, const std::string& png,
-                                        const std::vector<std::string>& extraArgs) {
-  TempFolder folder;
-  const std::string file = folder / "game.win";
-  {
-    std::ofstream out(file, std::ios::binary);
-    const std::vector<uint8_t> bytes = game.Build();
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  }
-  RunnerOptions options;
-  options.environment["XDG_DATA_HOME"] = folder / "data";
-  std::vector<std::string> args = {"-game", file, "-inawindow", "-noaudio"};
-  args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-  RunnerResult run = RunRunner(args, options);
-  const std::string saved = FindFile(folder / "data", png);
-  if (!saved.empty()) {
-    std::filesystem::copy_file(saved, saveArea->path() + "/" + png, std::filesystem::copy_options::overwrite_existing);
-  }
-  return run;
-}
-
 void DrawingTest::ExpectSavedGolden(const std::string& name) {
   int width = 0, height = 0;
   std::vector<uint32_t> pixels = SavedPng(name + ".png", width, height);
   if (pixels.empty()) return;
   ExpectGolden(name, pixels, width, height);
+}
+
+RunnerResult DrawingGameTest::PlayInFolder(const GameDataWriter& game, const TempFolder& folder,
+                                           const std::vector<std::string>& extraArgs, RunnerOptions options) {
+  const std::string file = folder / "game.win";
+  if (!WriteGameInForm(game, file, GetParam())) {
+    ADD_FAILURE() << "the game could not be written as " << GameFormName(GetParam());
+    return {};
+  }
+  options.environment["XDG_DATA_HOME"] = folder / "data";
+  std::vector<std::string> args = {"-game", file};
+  args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+  return RunRunner(WithFormArguments(args, GetParam()), options);
+}
+
+RunnerResult DrawingGameTest::RunGameSaving(const GameDataWriter& game, const std::vector<std::string>& pngs,
+                                            const std::vector<std::string>& extraArgs, RunnerOptions options) {
+  TempFolder folder;
+  RunnerResult run = PlayInFolder(game, folder, extraArgs, std::move(options));
+  for (const std::string& png : pngs) {
+    const std::string saved = FindFile(folder / "data", png);
+    if (saved.empty()) continue;
+    std::filesystem::copy_file(saved, saveArea->path() + "/" + png, std::filesystem::copy_options::overwrite_existing);
+  }
+  return run;
 }

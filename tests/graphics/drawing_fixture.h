@@ -11,6 +11,7 @@
 #include "graphics/graphics_fixture.h"
 #include "runner/instance.h"
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 // The first file of that name anywhere below the folder (a game's save area); empty if none.
@@ -34,13 +35,23 @@ class DrawingTest : public GraphicsTest {
   // One frame: begin, the room drawn, end. Then the PNG saved as name in the save area.
   void DrawRoomFrame();
   std::vector<uint32_t> SavedPng(const std::string& name, int& width, int& height);
-  // Plays the game with the runner binary, headless (and the extra arguments); the PNG named
-  // png that it saves in its save area is copied into this test's save area.
-  RunnerResult RunGameSaving(const GameDataWriter& game, const std::string& png,
-                             const std::vector<std::string>& extraArgs = {});
   void ExpectSavedGolden(const std::string& name);
 
   RoomSettings room;
   std::vector<std::unique_ptr<CInstance>> instances;
   std::unique_ptr<TempFolder> saveArea;
+};
+
+// A game played by the runner binary headless, in each of the game forms: a suite derives
+// from it, writes its tests with TEST_P and is instantiated with INSTANTIATE_GAME_FORMS.
+class DrawingGameTest : public DrawingTest, public ::testing::WithParamInterface<GameForm> {
+ protected:
+  // Writes the game in this test's form into folder and plays it with the extra arguments;
+  // its save area lies below folder/data.
+  RunnerResult PlayInFolder(const GameDataWriter& game, const TempFolder& folder,
+                            const std::vector<std::string>& extraArgs, RunnerOptions options = {});
+  // The same in a folder of its own; the PNGs of these names that the game saves in its save
+  // area are copied into this test's save area.
+  RunnerResult RunGameSaving(const GameDataWriter& game, const std::vector<std::string>& pngs,
+                             const std::vector<std::string>& extraArgs = {}, RunnerOptions options = {});
 };

@@ -3,7 +3,6 @@
 #include "graphics/drawing_fixture.h"
 
 #include <filesystem>
-#include <fstream>
 
 #include "data/game_loader.h"
 #include "graphics/fonts.h"
@@ -204,7 +203,11 @@ TEST_F(DrawingTest, LongLineDrawsInPieces) {
   EXPECT_EQ(At(pixels, 59, 22), 0xFFFFFFu);  // the dot of the ninth "i" of the second line
 }
 
-TEST_F(DrawingTest, RunnerBinaryDrawsTextInBothFonts) {
+namespace {
+
+class FontTextGame : public DrawingGameTest {};
+
+TEST_P(FontTextGame, RunnerBinaryDrawsTextInBothFonts) {
   // Start-up builds the built-in font on first need and shut-down frees it after the table.
   GameDataWriter game = BaseGame();
   game.fonts.push_back(PageFont());
@@ -223,21 +226,12 @@ TEST_F(DrawingTest, RunnerBinaryDrawsTextInBothFonts) {
   game.rooms.push_back(room);
   game.header.lastInstanceId = 100100;
 
-  TempFolder folder;
-  const std::string file = folder / "game.win";
-  ASSERT_TRUE(WriteBytes(file, game.Build()));
-  RunnerOptions options;
-  options.environment["XDG_DATA_HOME"] = folder / "data";
-  const RunnerResult run = RunRunner({"-game", file, "-inawindow", "-noaudio"}, options);
+  const RunnerResult run = RunGameSaving(game, {"runner_text.png"}, {"-inawindow", "-noaudio"});
   ASSERT_EQ(run.exitCode, 0) << run.output;
-  std::string saved;
-  std::error_code ec;
-  for (auto it = std::filesystem::recursive_directory_iterator(folder / "data", ec);
-       it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-    if (ec) break;
-    if (it->path().filename() == "runner_text.png") saved = it->path().string();
-  }
-  ASSERT_FALSE(saved.empty()) << run.output;
-  std::filesystem::copy_file(saved, saveArea->path() + "/runner_text.png");
+  ASSERT_TRUE(std::filesystem::exists(saveArea->path() + "/runner_text.png")) << run.output;
   ExpectSavedGolden("runner_text");
 }
+
+INSTANTIATE_GAME_FORMS(FontTextGame);
+
+}  // namespace

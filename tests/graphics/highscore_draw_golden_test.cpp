@@ -1,13 +1,16 @@
 // draw_highscore through the runner binary, headless: ten rows of names at the left edge and
 // scores ending at the right edge, in the drawing colour and the built-in font, compared with
-// a golden image.
+// a golden image: one picture whatever the game's form.
 #include <filesystem>
-#include <fstream>
 
 #include "graphics/drawing_fixture.h"
 #include "support/runner_process.h"
 
-TEST_F(DrawingTest, DrawHighscoreLaysOutTenRowsWithTheScoresEndingAtTheRightEdge) {
+namespace {
+
+class HighscoreDrawGame : public DrawingGameTest {};
+
+TEST_P(HighscoreDrawGame, DrawHighscoreLaysOutTenRowsWithTheScoresEndingAtTheRightEdge) {
   GameDataWriter game = BaseGame();
   game.header.gameName = "highscore_draw";
   game.header.windowWidth = 128;
@@ -30,10 +33,7 @@ TEST_F(DrawingTest, DrawHighscoreLaysOutTenRowsWithTheScoresEndingAtTheRightEdge
   game.header.lastInstanceId = 100100;
 
   TempFolder folder;
-  ASSERT_TRUE(game.WriteFile(folder / "game.win"));
-  RunnerOptions options;
-  options.environment["XDG_DATA_HOME"] = folder / "data";
-  const RunnerResult run = RunRunner({"-game", folder / "game.win", "-noaudio"}, options);
+  const RunnerResult run = PlayInFolder(game, folder, {"-noaudio"});
   ASSERT_EQ(run.exitCode, 0) << run.output;
   const std::string saved = folder / "data/highscore_draw/table.png";
   ASSERT_TRUE(std::filesystem::exists(saved)) << run.output;
@@ -59,3 +59,7 @@ TEST_F(DrawingTest, DrawHighscoreLaysOutTenRowsWithTheScoresEndingAtTheRightEdge
   EXPECT_FALSE(lit(0, 4, 0, 168));
   ExpectSavedGolden("highscore_table");
 }
+
+INSTANTIATE_GAME_FORMS(HighscoreDrawGame);
+
+}  // namespace

@@ -1,21 +1,17 @@
-// Particle games played headless by the runner binary, on the virtual machine and with
-// -oldexec: counts of particles after known numbers of updates (bursts, streams, lifetimes,
-// step and death spawns, destroyers, changers, the built-in effects), the positions of one
-// particle moved by a deflector and by attractors, bad indices and counts, and the pictures
-// of particles of several shapes and blends drawn among the instances.
-#include <filesystem>
-#include <sstream>
-
-#include "graphics/drawing_fixture.h"
-#include "support/runner_process.h"
+// Particle games played headless by the runner binary in each game form: counts of particles
+// after known numbers of updates (bursts, streams, lifetimes, step and death spawns,
+// destroyers, changers, the built-in effects), the positions of one particle moved by a
+// deflector and by attractors, bad indices and counts, and the pictures of particles of
+// several shapes and blends drawn among the instances.
+#include "graphics/played_drawing_game.h"
 
 namespace {
 
-class ParticleGame : public DrawingTest {
+class ParticleGame : public PlayedDrawingGame {
  protected:
   // A game whose controller runs `create` in its create event, then `step` in every step, and
-  // saves "shot.png" and ends in the draw-GUI event of step `frames`. The "@" lines of both
-  // executors must agree; they are kept in `lines`.
+  // saves "shot.png" and ends in the draw-GUI event of step `frames`. Its "@" lines are kept
+  // in `lines`.
   void Play(const std::string& create, const std::string& step = "", int frames = 1, int depth = 0) {
     GameDataWriter game = BaseGame();
     game.header.lastInstanceId = 100100;
@@ -39,42 +35,8 @@ class ParticleGame : public DrawingTest {
     room.colour = 0x000000;
     room.instances = {{0, 0, 0, 100001, {""}}, {36, 52, 1, 100002, {""}}};
     game.rooms.push_back(room);
-    std::string previous;
-    for (const bool tree : {false, true}) {
-      SCOPED_TRACE(tree ? "tree interpreter" : "machine");
-      TempFolder folder;
-      ASSERT_TRUE(game.WriteFile(folder / "game.win"));
-      RunnerOptions options;
-      options.environment["XDG_DATA_HOME"] = folder / "data";
-      options.timeoutSeconds = 60.0;
-      std::vector<std::string> args = {"-game", folder / "game.win", "-noaudio"};
-      if (tree) args.push_back("-oldexec");
-      const RunnerResult run = RunRunner(args, options);
-      ASSERT_EQ(run.exitCode, 0) << run.output;
-      lines.clear();
-      std::istringstream in(run.output);
-      for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line[0] == '@') lines += line.substr(1) + "\n";
-      }
-      if (tree) EXPECT_EQ(lines, previous);
-      previous = lines;
-      output = run.output;
-      const std::string saved = FindFile(folder / "data", "shot.png");
-      if (!saved.empty()) {
-        std::filesystem::copy_file(saved, saveArea->path() + "/shot.png",
-                                   std::filesystem::copy_options::overwrite_existing);
-      }
-    }
+    PlayedDrawingGame::Play(game);
   }
-
-  uint32_t At(int x, int y) {
-    if (shot.empty()) shot = SavedPng("shot.png", width, height);
-    return shot.empty() ? 0u : shot[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
-  }
-
-  std::string lines, output;
-  std::vector<uint32_t> shot;
-  int width = 0, height = 0;
 };
 
 // Manual updates of systems whose automatic update is off; a script prints the counts.
@@ -122,7 +84,7 @@ const char* const kCounting =
     "for (i = 0; i < 5; i += 1) { part_system_update(c); global.out += string(part_particles_count(c)) + \" \"; }"
     "show_debug_message(\"@changer \" + global.out); global.out = \"\";";
 
-TEST_F(ParticleGame, CountsAfterKnownNumbersOfUpdates) {
+TEST_P(ParticleGame, CountsAfterKnownNumbersOfUpdates) {
   Play(kCounting);
   EXPECT_EQ(lines,
             "burst 30 30 30 30 0 \n"
@@ -136,7 +98,7 @@ TEST_F(ParticleGame, CountsAfterKnownNumbersOfUpdates) {
 
 // The game step updates automatic systems after the end-step event: a burst made in the create
 // event of particles living 3 steps is there in the first two steps and gone in the fourth.
-TEST_F(ParticleGame, TheStepUpdatesAutomaticSystems) {
+TEST_P(ParticleGame, TheStepUpdatesAutomaticSystems) {
   Play(
       "t = part_type_create(); part_type_life(t, 3, 3); ps = part_system_create();"
       "part_particles_create(ps, 10, 10, t, 7);",
@@ -158,7 +120,7 @@ std::string Probe() {
 // One particle at a time: a horizontal deflector with friction 1 sends it back and slows it to
 // 1 a step; an additive attractor accelerates it, a non-additive one moves it by its pull each
 // step, a linear one pulls by the fraction of its distance left.
-TEST_F(ParticleGame, DeflectorsAndAttractorsMoveOneParticle) {
+TEST_P(ParticleGame, DeflectorsAndAttractorsMoveOneParticle) {
   Play(
       "global.out = \"\"; sf = surface_create(64, 64);"
       "t = part_type_create(); part_type_speed(t, 2, 2, 0, 0); part_type_direction(t, 0, 0, 0, 0);"
@@ -188,7 +150,7 @@ TEST_F(ParticleGame, DeflectorsAndAttractorsMoveOneParticle) {
 
 // Unknown systems, types and actors, negative and huge counts: nothing happens, the answers
 // are 0 or -1, and the game goes on.
-TEST_F(ParticleGame, BadIndicesAndCountsDoNothing) {
+TEST_P(ParticleGame, BadIndicesAndCountsDoNothing) {
   Play(
       "show_debug_message(\"@\" + string(part_type_exists(-1)) + \" \" + string(part_system_exists(5)) + \" \""
       " + string(part_emitter_create(99)) + \" \" + string(part_particles_count(99)) + \" \""
@@ -211,7 +173,7 @@ TEST_F(ParticleGame, BadIndicesAndCountsDoNothing) {
 
 // The built-in effects make their particles in two systems of their own (made on first use):
 // 9 drops of large rain, 75 sparks of a small firework, 21 particles of an explosion.
-TEST_F(ParticleGame, EffectsMakeTheirParticles) {
+TEST_P(ParticleGame, EffectsMakeTheirParticles) {
   Play(
       "effect_create_above(ef_rain, 500, 500, 2, c_white);"
       "effect_create_below(ef_firework, 30, 30, 0, c_red);"
@@ -225,7 +187,7 @@ TEST_F(ParticleGame, EffectsMakeTheirParticles) {
 
 // Shapes drawn among the instances: a blue disk behind the block (depth 10), additive green and
 // red squares overlapping in yellow in front of it, a white star, a blue ring, a sprite.
-TEST_F(ParticleGame, ShapesAndBlendsAreDrawnAtTheirDepth) {
+TEST_P(ParticleGame, ShapesAndBlendsAreDrawnAtTheirDepth) {
   Play(
       "behind = part_system_create(); part_system_depth(behind, 10); part_system_automatic_update(behind, 0);"
       "front = part_system_create(); part_system_depth(front, -10); part_system_automatic_update(front, 0);"
@@ -242,7 +204,6 @@ TEST_F(ParticleGame, ShapesAndBlendsAreDrawnAtTheirDepth) {
       "spr = part_type_create(); part_type_sprite(spr, spr_bar, 0, 0, 0); part_type_size(spr, 2, 2, 0, 0);"
       "part_particles_create(front, 44, 34, spr, 1);",
       "", 2);
-  At(0, 0);
   ExpectGolden("particle_shapes_and_blends", shot, width, height);
   // The block covers the blue disk; the disk shows around it.
   EXPECT_EQ(At(33, 51), 0xFFFF0000u);
@@ -252,5 +213,7 @@ TEST_F(ParticleGame, ShapesAndBlendsAreDrawnAtTheirDepth) {
   EXPECT_EQ(At(6, 6), 0xFF00FF00u);
   EXPECT_EQ(At(0, 0), 0xFF000000u);
 }
+
+INSTANTIATE_GAME_FORMS(ParticleGame);
 
 }  // namespace

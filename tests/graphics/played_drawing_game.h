@@ -1,18 +1,16 @@
-// Games played headless by the runner binary on both executors (the virtual machine and
-// -oldexec): the "@" lines they print must agree, and the picture the game saves with
-// screen_save ("shot.png", 64 x 64) is read back.
+// Games played headless by the runner binary in each of the game forms: the "@" lines they
+// print are kept, and the picture the game saves with screen_save ("shot.png", 64 x 64) is
+// read back.
 #pragma once
 
-#include <filesystem>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "graphics/drawing_fixture.h"
 #include "support/runner_process.h"
 
-class PlayedDrawingGame : public DrawingTest {
+class PlayedDrawingGame : public DrawingGameTest {
  protected:
   // A 64 x 64 room, black, in which the game saves "shot.png" and ends by itself.
   static gamedata::Room BlackRoom() {
@@ -24,44 +22,23 @@ class PlayedDrawingGame : public DrawingTest {
     return room;
   }
 
-  // Plays the game on both executors: the "@" lines must agree; the picture of the last run
-  // is kept as `shot`.
+  // Plays the game in this test's form: its "@" lines are kept as `lines`, its picture as
+  // `shot` ("first.png", if it saves one, is readable with SavedPng).
   void Play(const GameDataWriter& game, const std::map<std::string, std::string>& environment = {},
             const std::vector<std::string>& extraArgs = {}) {
-    std::string previous;
-    for (const bool tree : {false, true}) {
-      SCOPED_TRACE(tree ? "tree interpreter" : "machine");
-      TempFolder folder;
-      ASSERT_TRUE(game.WriteFile(folder / "game.win"));
-      RunnerOptions options;
-      options.environment = environment;
-      options.environment["XDG_DATA_HOME"] = folder / "data";
-      options.timeoutSeconds = 30.0;
-      std::vector<std::string> args = {"-game", folder / "game.win", "-noaudio"};
-      if (tree) args.push_back("-oldexec");
-      args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-      const RunnerResult run = RunRunner(args, options);
-      ASSERT_EQ(run.exitCode, 0) << run.output;
-      lines.clear();
-      std::istringstream in(run.output);
-      for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line[0] == '@') lines += line.substr(1) + "\n";
-      }
-      if (tree) {
-        EXPECT_EQ(lines, previous);
-      }
-      previous = lines;
-      for (const char* name : {"first.png", "shot.png"}) {
-        const std::string saved = FindFile(folder / "data", name);
-        if (saved.empty()) continue;
-        std::filesystem::copy_file(saved, saveArea->path() + "/" + name,
-                                   std::filesystem::copy_options::overwrite_existing);
-      }
-      shot = SavedPng("shot.png", width, height);
-      ASSERT_EQ(width, kCanvas);
-      ASSERT_EQ(height, kCanvas);
-      output = run.output;
-    }
+    RunnerOptions options;
+    options.environment = environment;
+    options.timeoutSeconds = 60.0;
+    std::vector<std::string> args = {"-noaudio"};
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    const RunnerResult run = RunGameSaving(game, {"first.png", "shot.png"}, args, options);
+    output = run.output;
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    lines.clear();
+    for (const std::string& line : SaidLines(run.output)) lines += line + "\n";
+    shot = SavedPng("shot.png", width, height);
+    ASSERT_EQ(width, kCanvas);
+    ASSERT_EQ(height, kCanvas);
   }
 
   uint32_t At(int x, int y) const {

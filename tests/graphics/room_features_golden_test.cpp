@@ -1,7 +1,7 @@
 // Room features played by the runner binary, headless, each saving its screen for a golden
 // image: tiles changed by the tile built-ins among instances by depth; a view drawn into a
 // surface and the surface drawn scaled; the GUI pass at a GUI size other than the window's.
-// The tile game runs on the virtual machine and on the tree interpreter.
+// Each game is played in every game form, to the same golden image.
 #include "graphics/drawing_fixture.h"
 
 namespace {
@@ -43,9 +43,14 @@ gamedata::Tile StoredTile(int32_t id, int32_t x, int32_t y, int32_t depth) {
 constexpr uint32_t kCheckerBlue = 0x2040FFu;
 constexpr uint32_t kCheckerYellow = 0xFFE000u;
 
-}  // namespace
+class RoomFeatures : public DrawingGameTest {
+ protected:
+  RunnerResult RunSaving(const GameDataWriter& game, const std::string& png) {
+    return RunGameSaving(game, {png}, {"-inawindow", "-noaudio"});
+  }
+};
 
-TEST_F(DrawingTest, TileBuiltInsChangeLayersAmongInstancesByDepth) {
+TEST_P(RoomFeatures, TileBuiltInsChangeLayersAmongInstancesByDepth) {
   GameDataWriter game = BaseGame();
   game.objects.push_back(ObjectWith("obj_red", 60, "draw_set_color(c_red); draw_rectangle(16, 16, 47, 47, 0);"));
   game.objects.push_back(ObjectWith("obj_saver", 0, "", "screen_save(\"tiles_layers.png\"); game_end();"));
@@ -82,35 +87,33 @@ TEST_F(DrawingTest, TileBuiltInsChangeLayersAmongInstancesByDepth) {
   game.rooms.push_back(room);
   game.header.lastInstanceId = 100100;
   game.header.lastTileId = 10000010;
-  for (const std::vector<std::string>& mode : {std::vector<std::string>{}, std::vector<std::string>{"-oldexec"}}) {
-    const RunnerResult run = RunGameSaving(game, "tiles_layers.png", mode);
-    ASSERT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("found 1 depth 100 xscale 4 background 0"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("added 1 at 44,44 region 4 alpha 1 blend 16777215"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("shifted 8 layer 1"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("missing 0 0"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("Tile does not exist."), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("no background -1"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("Background does not exist."), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("negative deleted 0"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("layer 1000.5 01"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("layers deleted 00"), std::string::npos) << run.output;
-    int w = 0, h = 0;
-    auto pixels = SavedPng("tiles_layers.png", w, h);
-    ASSERT_EQ(w, 64);
-    EXPECT_EQ(At(pixels, 4, 4), 0u);                // the layer moved down by 8
-    EXPECT_EQ(At(pixels, 2, 10), kCheckerBlue);     // the shifted layer's checker
-    EXPECT_EQ(At(pixels, 20, 10), kCheckerYellow);
-    EXPECT_EQ(At(pixels, 20, 20), kCheckerYellow);  // ... now in front of the red square
-    EXPECT_EQ(At(pixels, 20, 44), 0xFF0000u);       // the square below the layer
-    EXPECT_EQ(At(pixels, 4, 50), 0u);               // the hidden layer
-    EXPECT_EQ(At(pixels, 46, 46), kCheckerBlue);    // the added tile, in front of the square
-    EXPECT_EQ(At(pixels, 42, 42), 0xFF0000u);
-    ExpectSavedGolden("tiles_layers");
-  }
+  const RunnerResult run = RunSaving(game, "tiles_layers.png");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_NE(run.output.find("found 1 depth 100 xscale 4 background 0"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("added 1 at 44,44 region 4 alpha 1 blend 16777215"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("shifted 8 layer 1"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("missing 0 0"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("Tile does not exist."), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("no background -1"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("Background does not exist."), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("negative deleted 0"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("layer 1000.5 01"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("layers deleted 00"), std::string::npos) << run.output;
+  int w = 0, h = 0;
+  auto pixels = SavedPng("tiles_layers.png", w, h);
+  ASSERT_EQ(w, 64);
+  EXPECT_EQ(At(pixels, 4, 4), 0u);                // the layer moved down by 8
+  EXPECT_EQ(At(pixels, 2, 10), kCheckerBlue);     // the shifted layer's checker
+  EXPECT_EQ(At(pixels, 20, 10), kCheckerYellow);
+  EXPECT_EQ(At(pixels, 20, 20), kCheckerYellow);  // ... now in front of the red square
+  EXPECT_EQ(At(pixels, 20, 44), 0xFF0000u);       // the square below the layer
+  EXPECT_EQ(At(pixels, 4, 50), 0u);               // the hidden layer
+  EXPECT_EQ(At(pixels, 46, 46), kCheckerBlue);    // the added tile, in front of the square
+  EXPECT_EQ(At(pixels, 42, 42), 0xFF0000u);
+  ExpectSavedGolden("tiles_layers");
 }
 
-TEST_F(DrawingTest, ViewDrawnIntoASurfaceAndTheSurfaceDrawnScaled) {
+TEST_P(RoomFeatures, ViewDrawnIntoASurfaceAndTheSurfaceDrawnScaled) {
   GameDataWriter game = BaseGame();
   game.objects.push_back(ObjectWith("obj_painter", 0,
                                     "draw_set_color(c_red); draw_rectangle(0, 0, 15, 31, 0);"
@@ -131,7 +134,7 @@ TEST_F(DrawingTest, ViewDrawnIntoASurfaceAndTheSurfaceDrawnScaled) {
   room.creationCode = {"global.s = surface_create(32, 32); view_surface_id[0] = global.s; view_surface_id[2] = 99;"};
   game.rooms.push_back(room);
   game.header.lastInstanceId = 100100;
-  const RunnerResult run = RunGameSaving(game, "view_surface.png");
+  const RunnerResult run = RunSaving(game, "view_surface.png");
   ASSERT_EQ(run.exitCode, 0) << run.output;
   int w = 0, h = 0;
   auto pixels = SavedPng("view_surface.png", w, h);
@@ -145,7 +148,7 @@ TEST_F(DrawingTest, ViewDrawnIntoASurfaceAndTheSurfaceDrawnScaled) {
   ExpectSavedGolden("view_surface");
 }
 
-TEST_F(DrawingTest, GuiPassAtItsOwnSize) {
+TEST_P(RoomFeatures, GuiPassAtItsOwnSize) {
   GameDataWriter game = BaseGame();
   game.objects.push_back(ObjectWith("obj_gui", 0, "draw_set_color(c_blue); draw_rectangle(40, 0, 63, 7, 0);",
                                     "draw_set_color(c_red); draw_rectangle(0, 0, 15, 15, 0);"
@@ -158,7 +161,7 @@ TEST_F(DrawingTest, GuiPassAtItsOwnSize) {
       "display_set_gui_size(32, 32);"};
   game.rooms.push_back(room);
   game.header.lastInstanceId = 100100;
-  const RunnerResult run = RunGameSaving(game, "gui_size.png");
+  const RunnerResult run = RunSaving(game, "gui_size.png");
   ASSERT_EQ(run.exitCode, 0) << run.output;
   EXPECT_NE(run.output.find("gui before 64"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("gui 32x32"), std::string::npos) << run.output;
@@ -170,3 +173,7 @@ TEST_F(DrawingTest, GuiPassAtItsOwnSize) {
   EXPECT_EQ(At(pixels, 50, 4), 0x0000FFu);   // the room itself unscaled
   ExpectSavedGolden("gui_size");
 }
+
+INSTANTIATE_GAME_FORMS(RoomFeatures);
+
+}  // namespace

@@ -13,7 +13,7 @@ class RunnerDrawingGame : public PlayedDrawingGame {};
 
 // Outside 3D mode the depth is no z: an instance at depth -20000 (in front of everything) is
 // drawn in a room with tiles, by its sprite and by its draw event, and so is the tile.
-TEST_F(RunnerDrawingGame, InstancesFarInFrontAreDrawnInARoomWithTiles) {
+TEST_P(RunnerDrawingGame, InstancesFarInFrontAreDrawnInARoomWithTiles) {
   GameDataWriter game = BaseGame();
   game.header.lastInstanceId = 100100;
   gamedata::Object front;
@@ -45,7 +45,7 @@ TEST_F(RunnerDrawingGame, InstancesFarInFrontAreDrawnInARoomWithTiles) {
 // Stretched sprites keep their origin, scaled with the frame: the 8 x 4 sprite with origin
 // (4, 2) stretched to 16 x 8 at (32, 8) covers 24..39 x 4..11. Parts and the general form
 // place the part's top-left corner at the position, without the origin.
-TEST_F(RunnerDrawingGame, StretchedSpritesKeepTheirOriginScaled) {
+TEST_P(RunnerDrawingGame, StretchedSpritesKeepTheirOriginScaled) {
   Play(PainterGame({{8, 0,
                      {"draw_sprite_stretched(spr_bar, 0, 32, 8, 16, 8);"
                       "draw_sprite_stretched_ext(spr_bar, 0, 16, 48, 8, 8, c_white, 1);"
@@ -75,7 +75,7 @@ TEST_F(RunnerDrawingGame, StretchedSpritesKeepTheirOriginScaled) {
 
 // A surface left as the target at the end of a frame is the target no more: set again in the
 // next frame it takes the drawing, and resetting it gives the screen back.
-TEST_F(RunnerDrawingGame, SurfaceSetAgainInTheNextFrameTakesTheDrawing) {
+TEST_P(RunnerDrawingGame, SurfaceSetAgainInTheNextFrameTakesTheDrawing) {
   Play(PainterGame({{0, 0, {"s = surface_create(16, 16); n = 0;"}},
                     {8, 0,
                      {"n += 1;"
@@ -97,7 +97,7 @@ TEST_F(RunnerDrawingGame, SurfaceSetAgainInTheNextFrameTakesTheDrawing) {
 
 // The room's first picture is a frame of its own, shown before the first step: a screenshot
 // taken in the first step shows it (in the first room and in the next).
-TEST_F(RunnerDrawingGame, TheRoomsFirstPictureIsShownBeforeItsFirstStep) {
+TEST_P(RunnerDrawingGame, TheRoomsFirstPictureIsShownBeforeItsFirstStep) {
   GameDataWriter game = BaseGame();
   game.header.lastInstanceId = 100100;
   gamedata::Object painter;
@@ -126,7 +126,7 @@ TEST_F(RunnerDrawingGame, TheRoomsFirstPictureIsShownBeforeItsFirstStep) {
 
 // draw_getpixel reads the screen in its own byte order (red high); draw_path draws a line strip
 // through the path, shifted to start at the position or, absolute, where it lies.
-TEST_F(RunnerDrawingGame, GetpixelReadsTheScreenAndPathsAreDrawn) {
+TEST_P(RunnerDrawingGame, GetpixelReadsTheScreenAndPathsAreDrawn) {
   GameDataWriter game =
       PainterGame({{8, 0,
                     {"draw_set_color(c_red); draw_rectangle(4, 4, 11, 11, 0);"
@@ -156,7 +156,7 @@ TEST_F(RunnerDrawingGame, GetpixelReadsTheScreenAndPathsAreDrawn) {
 // frame are merged with themselves. The frames read back from the texture pages keep their
 // pixels, their orientation and their place in the frame. The growing is done by a script
 // called from the draw event's script, as games arrange it.
-TEST_F(RunnerDrawingGame, GameFileSpritesGainFramesFromSurfacesAndMerges) {
+TEST_P(RunnerDrawingGame, GameFileSpritesGainFramesFromSurfacesAndMerges) {
   GameDataWriter game = PainterGame(
       {{0, 0, {"n = 0;"}},
        {8, 0,
@@ -220,5 +220,7 @@ TEST_F(RunnerDrawingGame, GameFileSpritesGainFramesFromSurfacesAndMerges) {
   EXPECT_EQ(red, 64);
   EXPECT_EQ(At(28, 38), kRed);
 }
+
+INSTANTIATE_GAME_FORMS(RunnerDrawingGame);
 
 }  // namespace

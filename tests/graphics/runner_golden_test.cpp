@@ -1,11 +1,15 @@
 // The whole road through the runner binary, headless: a written game file whose room draws
 // (a tiled layer, sprites by depth, a view following a moving instance, shapes in the GUI
 // pass) saves its screen with screen_save in its third frame and ends; the PNG it left in its
-// save area is compared with a golden image.
+// save area is compared with a golden image: one picture whatever the game's form.
 #include "graphics/drawing_fixture.h"
 #include "support/runner_process.h"
 
-TEST_F(DrawingTest, RunnerBinaryDrawsARoomThroughAFollowingView) {
+namespace {
+
+class RunnerGolden : public DrawingGameTest {};
+
+TEST_P(RunnerGolden, RunnerBinaryDrawsARoomThroughAFollowingView) {
   GameDataWriter game = BaseGame();
   gamedata::Object walker;
   walker.name = "obj_walker";
@@ -37,7 +41,7 @@ TEST_F(DrawingTest, RunnerBinaryDrawsARoomThroughAFollowingView) {
   game.rooms.push_back(room);
   game.header.lastInstanceId = 100100;
 
-  const RunnerResult run = RunGameSaving(game, "runner_view.png");
+  const RunnerResult run = RunGameSaving(game, {"runner_view.png"}, {"-inawindow", "-noaudio"});
   ASSERT_EQ(run.exitCode, 0) << run.output;
   int w = 0, h = 0;
   auto pixels = SavedPng("runner_view.png", w, h);
@@ -45,3 +49,7 @@ TEST_F(DrawingTest, RunnerBinaryDrawsARoomThroughAFollowingView) {
   ASSERT_EQ(h, 64);
   ExpectSavedGolden("runner_view");
 }
+
+INSTANTIATE_GAME_FORMS(RunnerGolden);
+
+}  // namespace

@@ -2,7 +2,6 @@
 // colour around the views, and the loading screen (the splash entry and the progress bar)
 // left on the screen when the first room starts.
 #include <filesystem>
-#include <fstream>
 
 #include "graphics/drawing_fixture.h"
 #include "support/runner_process.h"
@@ -13,7 +12,7 @@ uint32_t Rgb(const std::vector<uint32_t>& pixels, int width, int x, int y) {
   return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] & 0xFFFFFFu;
 }
 
-class RunnerOptionsPicture : public DrawingTest {
+class RunnerOptionsPicture : public DrawingGameTest {
  protected:
   // A game of one room of the window's size holding one instance of an object with these events.
   // The texture pages of BaseGame come with it.
@@ -27,22 +26,16 @@ class RunnerOptionsPicture : public DrawingTest {
     game.rooms[0].width = game.rooms[0].height = size;
     return game;
   }
-  // Runs the game headless; the screenshot it saved as name is then readable with SavedPng.
+  // Runs the game headless in this test's form; the screenshot it saved as name is then
+  // readable with SavedPng.
   void Run(const GameDataWriter& game, const std::string& name) {
-    const std::string file = folder_ / "game.win";
-    ASSERT_TRUE(game.WriteFile(file));
-    RunnerOptions options;
-    options.environment["XDG_DATA_HOME"] = folder_ / "data";
-    const RunnerResult run = RunRunner({"-game", file, "-noaudio"}, options);
+    const RunnerResult run = RunGameSaving(game, {name}, {"-noaudio"});
     ASSERT_EQ(run.exitCode, 0) << run.output;
-    const std::string saved = FindFile(folder_ / "data", name);
-    ASSERT_FALSE(saved.empty()) << run.output;
-    std::filesystem::copy_file(saved, saveArea->path() + "/" + name);
+    ASSERT_TRUE(std::filesystem::exists(saveArea->path() + "/" + name)) << run.output;
   }
-  TempFolder folder_;
 };
 
-TEST_F(RunnerOptionsPicture, WindowColourFillsWhatTheViewsLeave) {
+TEST_P(RunnerOptionsPicture, WindowColourFillsWhatTheViewsLeave) {
   GameDataWriter game = OneRoomGame(
       kCanvas, {{0, 0, {"frames = 0;"}},
                 {3, 0, {"frames += 1; if (frames == 2) { screen_save(\"window.png\"); game_end(); }"}}});
@@ -64,7 +57,7 @@ TEST_F(RunnerOptionsPicture, WindowColourFillsWhatTheViewsLeave) {
   EXPECT_EQ(Rgb(pixels, w, 8, 48), 0x0000FFu);
 }
 
-TEST_F(RunnerOptionsPicture, LoadingScreenDrawsTheSplashAndTheFullProgressBar) {
+TEST_P(RunnerOptionsPicture, LoadingScreenDrawsTheSplashAndTheFullProgressBar) {
   // The create event runs as the first room starts, before anything of the room is drawn.
   GameDataWriter game = OneRoomGame(96, {{0, 0, {"screen_save(\"loading.png\"); game_end();"}}});
   game.rooms[0].showColour = false;
@@ -83,5 +76,7 @@ TEST_F(RunnerOptionsPicture, LoadingScreenDrawsTheSplashAndTheFullProgressBar) {
   EXPECT_EQ(Rgb(pixels, w, 51, 49), 0x00FF00u);
   EXPECT_EQ(Rgb(pixels, w, 43, 46), 0x000000u);
 }
+
+INSTANTIATE_GAME_FORMS(RunnerOptionsPicture);
 
 }  // namespace
