@@ -946,7 +946,8 @@ int32_t Room_Duplicate(int32_t index) {
 bool Room_Assign(int32_t dst, int32_t src) {
   if (!Room_Exists(dst) || !Room_Exists(src)) return false;
   auto room = std::make_unique<CRoom>();
-  room->Assign(Room_Data(src), true);
+  // A template holds records only: its instances come alive when the room is entered.
+  room->Assign(Room_Data(src), false);
   // The template replaced goes with its record; running copies keep theirs.
   Table().rooms[static_cast<size_t>(dst)] = std::move(room);
   return true;

@@ -250,7 +250,8 @@ const char* VM_DoBinary(VMOpcode op, uint32_t typeByte, ScriptValue* top) {
       break;
     case VMOpcode::Rem:
       if (b == 0.0) return "DoRem :: Divide by zero";
-      v = std::trunc(a / b);
+      // A whole number has no sign at zero: 1 div -2 is +0, as the interpreter's integers give.
+      v = std::trunc(a / b) + 0.0;
       break;
     case VMOpcode::Mod:
       v = std::fmod(a, b);
