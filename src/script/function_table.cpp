@@ -1,8 +1,11 @@
 #include "script/function_table.h"
 
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 #include "platform/containers/name_index.h"
+#include "script/error_report.h"
 
 namespace {
 std::vector<BuiltinFunctionEntry>& Table() {
@@ -75,8 +78,20 @@ bool Function_Call(int32_t id, ScriptValue& result, CInstance* self, CInstance* 
   const BuiltinFunctionEntry* entry = Function_Get(id);
   if (entry == nullptr || entry->implementation == nullptr) return false;
   result.SetReal(0.0);
-  entry->implementation(result, self, other, argc, args);
+  Function_Invoke(*entry, result, self, other, argc, args);
   return true;
+}
+
+void Function_Invoke(const BuiltinFunctionEntry& entry, ScriptValue& result, CInstance* self,
+                     CInstance* other, int argc, ScriptValue* args) {
+  if (entry.implementation == nullptr) return;
+  try {
+    entry.implementation(result, self, other, argc, args);
+  } catch (const std::bad_alloc&) {
+    Error_Show_Action("String too long.", false);
+  } catch (const std::length_error&) {
+    Error_Show_Action("String too long.", false);
+  }
 }
 
 void Function_FreeAll() {

@@ -34,6 +34,10 @@ int32_t Function_Capacity();
 // nothing called) when id is not a registered built-in.
 bool Function_Call(int32_t id, ScriptValue& result, CInstance* self, CInstance* other, int argc,
                    ScriptValue* args);
+// Runs a built-in's implementation. Memory it cannot get ends the call with the runtime error
+// "String too long." (result as the implementation left it), not the runner.
+void Function_Invoke(const BuiltinFunctionEntry& entry, ScriptValue& result, CInstance* self,
+                     CInstance* other, int argc, ScriptValue* args);
 void Function_FreeAll();
 
 // Scripts and extension functions are looked up by name through these, installed by their

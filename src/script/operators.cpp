@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 #include "platform/conversions.h"
 #include "script/compiler/compile_error_sink.h"
@@ -67,8 +69,23 @@ const char* Operator_RepeatString(std::string& out, std::string_view text, int64
   out.clear();
   if (count <= 0 || text.empty()) return nullptr;
   if (text.size() > kMaxRepeatedLength / static_cast<uint64_t>(count)) return "String too long.";
-  out.reserve(text.size() * static_cast<size_t>(count));
+  try {
+    out.reserve(text.size() * static_cast<size_t>(count));
+  } catch (const std::bad_alloc&) {
+    return "String too long.";
+  }
   for (int64_t i = 0; i < count; ++i) out += text;
+  return nullptr;
+}
+
+const char* Operator_Concatenate(ScriptValue& left, std::string_view right) {
+  try {
+    left.AppendText(right);
+  } catch (const std::bad_alloc&) {
+    return "String too long.";
+  } catch (const std::length_error&) {
+    return "String too long.";
+  }
   return nullptr;
 }
 
@@ -114,7 +131,7 @@ const char* Operator_Binary(int32_t op, ScriptValue& left, const ScriptValue& ri
       if (reals) {
         left.SetReal(l + r);
       } else if (left.IsString() && right.IsString()) {
-        left.AppendText(right.Text());
+        return Operator_Concatenate(left, right.Text());
       } else {
         return "Wrong type of arguments to +.";
       }

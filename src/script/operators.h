@@ -20,6 +20,10 @@ const char* Operator_Binary(int32_t op, ScriptValue& left, const ScriptValue& ri
 // repetition may make (then out is left empty).
 const char* Operator_RepeatString(std::string& out, std::string_view text, int64_t count);
 
+// right appended to the string left, as both executors join strings; null, or "String too
+// long." when memory cannot be had for the result (then left is unchanged).
+const char* Operator_Concatenate(ScriptValue& left, std::string_view right);
+
 // As above, reporting a failure as a compile error of code at position.
 bool Code_UnaryOp(const CCode& code, int32_t position, int32_t op, ScriptValue& value);
 bool Code_BinaryOp(const CCode& code, int32_t position, int32_t op, ScriptValue& left,

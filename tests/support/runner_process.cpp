@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,6 +29,10 @@ RunnerResult RunProcess(const std::string& program, const std::vector<std::strin
     if (devNull >= 0) dup2(devNull, STDIN_FILENO);
     if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) _exit(126);
     for (const auto& [key, value] : options.environment) setenv(key.c_str(), value.c_str(), 1);
+    if (options.addressSpaceLimit != 0) {
+      const rlimit limit{options.addressSpaceLimit, options.addressSpaceLimit};
+      if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(125);
+    }
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));

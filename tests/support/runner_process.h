@@ -1,6 +1,7 @@
 // Runs the real runner binary as a child process and collects what it printed.
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@ struct RunnerOptions {
   std::string workingDirectory;                 // empty: the current one
   std::map<std::string, std::string> environment;  // added to (or replacing) the inherited one
   double timeoutSeconds = 60.0;
+  size_t addressSpaceLimit = 0;                 // bytes of address space the child may hold; 0: no limit
 };
 
 // Runs `program` (the runner by default) with the given arguments.

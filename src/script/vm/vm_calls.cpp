@@ -45,9 +45,7 @@ const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, i
       const BuiltinFunctionEntry* entry = Function_Get(id);
       if (entry != nullptr) {
         if (VM_ScriptTrace) g_DebugConsole->Output("func call = %s\n", entry->name.c_str());
-        if (entry->implementation != nullptr) {
-          entry->implementation(result, st.self, st.other, argc, sp);
-        }
+        Function_Invoke(*entry, result, st.self, st.other, argc, sp);
       }
     }
     sp += argc;

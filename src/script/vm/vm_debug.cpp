@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -335,19 +336,10 @@ void VM_DebugStep(VMState& st, int32_t used) {
 
 void VM_SetErrorHandler(VMErrorHandler handler) { ErrorHandler() = std::move(handler); }
 
-void VM_Error(VMState& st, const std::string& message, int32_t /*used*/) {
-  if (Debug_EvaluatingWatches) {
-    Code_PendingError = true;
-    return;
-  }
-  const std::string rule(92, '#');
-  TMemoryConsole out;
-  std::string lineText;
-  int32_t line = LineOf(st.ident->debugInfo, st.pc, st.ident->source, &lineText);
-  out.Output("%s\n", rule.c_str());
-  out.Output("VMError!! Occurred - %s\n", message.c_str());
-  out.Output(" at %s (line %d) - %s\n", std::string(st.ident->name).c_str(), line, lineText.c_str());
-  out.Output("%s\n", rule.c_str());
+namespace {
+
+// The report's variables, and the frames of the calls that led to the error.
+void DumpVariablesAndFrames(VMState& st, int32_t line, const std::string& rule, TMemoryConsole& out) {
   if (st.locals != nullptr && st.locals->Count() > 0) {
     out.Output("%s\n", rule.c_str());
     out.Output("Local Variables : \n");
@@ -372,6 +364,29 @@ void VM_Error(VMState& st, const std::string& message, int32_t /*used*/) {
                  callerText.c_str());
       if (it->locals != nullptr) it->locals->Dump(out);
     }
+  }
+}
+
+}  // namespace
+
+void VM_Error(VMState& st, const std::string& message, int32_t /*used*/) {
+  if (Debug_EvaluatingWatches) {
+    Code_PendingError = true;
+    return;
+  }
+  const std::string rule(92, '#');
+  TMemoryConsole out;
+  std::string lineText;
+  int32_t line = LineOf(st.ident->debugInfo, st.pc, st.ident->source, &lineText);
+  out.Output("%s\n", rule.c_str());
+  out.Output("VMError!! Occurred - %s\n", message.c_str());
+  out.Output(" at %s (line %d) - %s\n", std::string(st.ident->name).c_str(), line, lineText.c_str());
+  out.Output("%s\n", rule.c_str());
+  try {
+    DumpVariablesAndFrames(st, line, rule, out);
+  } catch (const std::bad_alloc&) {
+    // A value too large for the memory left is not shown; the report still is.
+    out.Output("(the variables are too large to show)\n");
   }
   if (ErrorHandler()) {
     ErrorHandler()(message, out.Text());

@@ -147,10 +147,7 @@ const char* VM_DoBinary(VMOpcode op, uint32_t typeByte, ScriptValue* top) {
   const bool lString = l.kind == VMResolved::String, rString = r.kind == VMResolved::String;
   const bool bothInt = l.kind == VMResolved::Int && r.kind == VMResolved::Int;
 
-  if (op == VMOpcode::Add && lString && rString) {
-    leftCell.AppendText(r.text);
-    return nullptr;
-  }
+  if (op == VMOpcode::Add && lString && rString) return Operator_Concatenate(leftCell, r.text);
   if (op == VMOpcode::Mul && IsNumber(l.kind) && rString) {
     int64_t count = l.kind == VMResolved::Real ? Conv_TruncToInt64(l.real) : l.whole;
     std::string repeated;
