@@ -6,18 +6,13 @@
 #include <string>
 
 #include "functions/argument_helpers.h"
+#include "platform/conversions.h"
 #include "script/function_table.h"
 
 namespace {
 
 constexpr double kSecondsPerDay = 86400.0;
 constexpr int kDaysPerMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-
-// Truncated toward zero; NaN and values beyond 64 bits give INT64_MIN.
-int64_t ToSeconds(double value) {
-  if (!(value > -9.2233720368547758e18 && value < 9.2233720368547758e18)) return INT64_MIN;
-  return static_cast<int64_t>(value);
-}
 
 bool IsLeapYear(int64_t year) { return year % 4 == 0 && (year % 400 == 0 || year % 100 != 0); }
 
@@ -38,7 +33,20 @@ std::optional<std::tm> RecordOf(const ScriptValue& datetime) {
   return LocalTime(Date_DatetimeToTime(Arg_Real(datetime)));
 }
 
-int64_t MakeTime(std::tm record) { return static_cast<int64_t>(std::mktime(&record)); }
+// The C library's calendar fields are ints: a field pushed beyond them makes no date.
+std::optional<int> CalendarField(int64_t value) {
+  if (!Conv_FitsInt32(static_cast<double>(value))) return std::nullopt;
+  return static_cast<int>(value);
+}
+
+// The seconds value of a record; nullopt when mktime cannot represent it. mktime sets the
+// weekday only when it succeeds, which tells its failure from the second before 1970.
+std::optional<int64_t> MakeTime(std::tm record) {
+  record.tm_wday = -1;
+  const time_t made = std::mktime(&record);
+  if (made == static_cast<time_t>(-1) && record.tm_wday == -1) return std::nullopt;
+  return static_cast<int64_t>(made);
+}
 
 double Compare(double a, double b) { return a < b ? -1.0 : (a > b ? 1.0 : 0.0); }
 
@@ -61,20 +69,26 @@ std::string Format(const std::optional<std::tm>& record, const char* format) {
   return text;
 }
 
+// The record with one field grown by n x step, normalised by mktime; nullopt when the field
+// or the date leaves what the C library can hold (the result then stays 0).
+std::optional<int64_t> Shifted(std::optional<std::tm> record, int std::tm::*field, int32_t n, int32_t step) {
+  if (!record) return std::nullopt;
+  const std::optional<int> grown = CalendarField(int64_t{(*record).*field} + int64_t{n} * step);
+  if (!grown) return std::nullopt;
+  (*record).*field = *grown;
+  return MakeTime(*record);
+}
+
 // Calendar-unit shift: the field grows by n and mktime normalises the record.
 void IncCalendar(ScriptValue& result, ScriptValue* args, int std::tm::*field, int32_t step) {
-  std::optional<std::tm> record = RecordOf(args[0]);
-  if (!record) return;
-  (*record).*field += Arg_Rounded(args[1]) * step;
-  result.SetReal(Date_TimeToDatetime(MakeTime(*record)));
+  if (std::optional<int64_t> t = Shifted(RecordOf(args[0]), field, Arg_Rounded(args[1]), step))
+    result.SetReal(Date_TimeToDatetime(*t));
 }
 
 // Clock-unit shift, on seconds counted without the 25569-day offset.
 void IncClock(ScriptValue& result, ScriptValue* args, int std::tm::*field) {
-  std::optional<std::tm> record = LocalTime(Date_DaysToSeconds(Arg_Real(args[0])));
-  if (!record) return;
-  (*record).*field += Arg_Rounded(args[1]);
-  result.SetReal(Date_SecondsToDays(MakeTime(*record)));
+  const std::optional<std::tm> record = LocalTime(Date_DaysToSeconds(Arg_Real(args[0])));
+  if (std::optional<int64_t> t = Shifted(record, field, Arg_Rounded(args[1]), 1)) result.SetReal(Date_SecondsToDays(*t));
 }
 
 template <typename Getter>
@@ -91,20 +105,27 @@ void GetClockField(ScriptValue& result, const ScriptValue& days, Getter getter) 
 double Span(ScriptValue* args) {
   const int64_t t1 = Date_DatetimeToTime(Arg_Real(args[0]));
   const int64_t t2 = Date_DatetimeToTime(Arg_Real(args[1]));
-  const int64_t difference = t1 > t2 ? t1 - t2 : t2 - t1;
+  // Unsigned, so that the distance between values far apart cannot overflow.
+  const uint64_t difference = t1 > t2 ? uint64_t(t1) - uint64_t(t2) : uint64_t(t2) - uint64_t(t1);
   return static_cast<double>(difference);
 }
 
-void Create(ScriptValue& result, int year, int month, int day, int hour, int minute, int second) {
+// The date of the calendar fields (year and month counted from 1); the result stays 0 when the
+// year or month cannot be a calendar field or mktime cannot represent the date.
+void Create(ScriptValue& result, int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
+            int32_t second) {
+  const std::optional<int> yearField = CalendarField(int64_t{year} - 1900);
+  const std::optional<int> monthField = CalendarField(int64_t{month} - 1);
+  if (!yearField || !monthField) return;
   std::tm record{};
-  record.tm_year = year;
-  record.tm_mon = month;
+  record.tm_year = *yearField;
+  record.tm_mon = *monthField;
   record.tm_mday = day;
   record.tm_hour = hour;
   record.tm_min = minute;
   record.tm_sec = second;
   record.tm_isdst = 0;
-  result.SetReal(Date_TimeToDatetime(MakeTime(record)));
+  if (std::optional<int64_t> t = MakeTime(record)) result.SetReal(Date_TimeToDatetime(*t));
 }
 
 // Every argument a real holding a whole number; their truncated values.
@@ -112,7 +133,7 @@ bool WholeReals(int argc, int expected, const ScriptValue* args, int64_t* out) {
   if (argc != expected) return false;
   for (int i = 0; i < argc; ++i) {
     if (!args[i].IsReal()) return false;
-    const int64_t whole = ToSeconds(args[i].real);
+    const int64_t whole = Conv_TruncToInt64(args[i].real);
     if (static_cast<double>(whole) != args[i].real) return false;
     out[i] = whole;
   }
@@ -146,7 +167,7 @@ double Date_SecondsToDays(int64_t seconds) { return (static_cast<double>(seconds
 // put 1 January 2000 00:00:00.5 at 23:59:59 the day before whenever the product rounds down.
 int64_t Date_DaysToSeconds(double days) {
   constexpr double kSnap = 1e-4;  // far above the rounding error of a date-time in seconds
-  return ToSeconds(std::floor(days * kSecondsPerDay + kSnap));
+  return Conv_TruncToInt64(std::floor(days * kSecondsPerDay + kSnap));
 }
 
 
@@ -155,14 +176,14 @@ void F_DateCurrentDatetime(ScriptValue& result, CInstance*, CInstance*, int, Scr
 }
 
 void F_DateCreateDatetime(ScriptValue& r, CInstance*, CInstance*, int, ScriptValue* a) {
-  Create(r, Arg_Rounded(a[0]) - 1900, Arg_Rounded(a[1]) - 1, Arg_Rounded(a[2]), Arg_Rounded(a[3]),
-         Arg_Rounded(a[4]), Arg_Rounded(a[5]));
+  Create(r, Arg_Rounded(a[0]), Arg_Rounded(a[1]), Arg_Rounded(a[2]), Arg_Rounded(a[3]), Arg_Rounded(a[4]),
+         Arg_Rounded(a[5]));
 }
 void F_DateCreateDate(ScriptValue& r, CInstance*, CInstance*, int, ScriptValue* a) {
-  Create(r, Arg_Rounded(a[0]) - 1900, Arg_Rounded(a[1]) - 1, Arg_Rounded(a[2]), 0, 0, 0);
+  Create(r, Arg_Rounded(a[0]), Arg_Rounded(a[1]), Arg_Rounded(a[2]), 0, 0, 0);
 }
 void F_DateCreateTime(ScriptValue& r, CInstance*, CInstance*, int, ScriptValue* a) {
-  Create(r, 0, 0, 0, Arg_Rounded(a[0]), Arg_Rounded(a[1]), Arg_Rounded(a[2]));
+  Create(r, 1900, 1, 0, Arg_Rounded(a[0]), Arg_Rounded(a[1]), Arg_Rounded(a[2]));
 }
 
 void F_DateValidDatetime(ScriptValue& r, CInstance*, CInstance*, int argc, ScriptValue* a) {

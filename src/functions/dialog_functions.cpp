@@ -411,14 +411,15 @@ void F_GetLoginAsync(ScriptValue& result, CInstance*, CInstance*, int, ScriptVal
 }
 
 void F_DrawHighscore(ScriptValue&, CInstance*, CInstance*, int, ScriptValue* args) {
-  const int32_t x = Conv_RoundToInt32(Arg_Real(args[0]));
-  int32_t y = Conv_RoundToInt32(Arg_Real(args[1]));
-  const int32_t w = Conv_RoundToInt32(Arg_Real(args[2]) - Arg_Real(args[0]));
-  const int32_t h = Conv_RoundToInt32((Arg_Real(args[3]) - Arg_Real(args[1])) / 10.0);
+  // The rounded corner and sizes are added in 64 bits: far-off arguments cannot overflow.
+  const int64_t x = Conv_RoundToInt32(Arg_Real(args[0]));
+  int64_t y = Conv_RoundToInt32(Arg_Real(args[1]));
+  const int64_t w = Conv_RoundToInt32(Arg_Real(args[2]) - Arg_Real(args[0]));
+  const int64_t h = Conv_RoundToInt32((Arg_Real(args[3]) - Arg_Real(args[1])) / 10.0);
   for (int place = 1; place <= kHighScorePlaces; ++place) {
     GR_Text_Draw(static_cast<float>(x), static_cast<float>(y), HighScore_GetName(place), -1, -1);
     const std::string score = std::to_string(HighScore_GetValue(place));
-    const int32_t width = GR_Text_Width(score, -1, -1);
+    const int64_t width = GR_Text_Width(score, -1, -1);
     GR_Text_Draw(static_cast<float>(x + w - width), static_cast<float>(y), score, -1, -1);
     y += h;
   }

@@ -44,8 +44,10 @@ FilePtr OpenFile(const std::string& path, const char* mode) {
   return FilePtr(std::fopen(path.c_str(), mode));
 }
 
-// Text files are written with CR LF line ends.
+// Text files are written with CR LF line ends. An empty text (a real passed for the string)
+// writes nothing: its view may hold no buffer at all.
 void WriteText(std::FILE* file, std::string_view text) {
+  if (text.empty()) return;
   size_t start = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] != '\n') continue;

@@ -12,6 +12,7 @@
 #include "functions/ds_functions.h"
 #include "functions/file_functions.h"
 #include "platform/ds_map.h"
+#include "script/error_report.h"
 #include "script/function_table.h"
 
 int32_t HTTP_ResultCallback(HTTP_REQ_CONTEXT& request, int32_t& asyncMap) {
@@ -120,11 +121,20 @@ JsonPtr ParseObject(const std::string& text) {
 
 // ---- ds structures to JSON text ------------------------------------------------------
 
+// How deep maps and lists may nest below the map being written. Only a crafted ds_*_read text
+// can nest them deeper, and writing such a chain would exhaust the stack.
+constexpr size_t kMaxEncodedDepth = 1000;
+
 // The structures being written, so that a map or list that contains itself ends as null.
 struct Encoder {
   std::vector<const void*> open;
+  bool tooDeep = false;
 
   bool Enter(const void* container) {
+    if (tooDeep || open.size() >= kMaxEncodedDepth) {
+      tooDeep = true;
+      return false;
+    }
     for (const void* c : open)
       if (c == container) return false;
     open.push_back(container);
@@ -189,6 +199,10 @@ std::string Json_Encode(int32_t mapIndex) {
   if (map == nullptr) return {};
   Encoder encoder;
   JsonPtr object(encoder.Map(*map));
+  if (encoder.tooDeep) {
+    Error_Show_Action("Data structure is nested too deeply.", false);
+    return {};
+  }
   return json_object_to_json_string(object.get());
 }
 

@@ -2,6 +2,7 @@
 // of their own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include "functions/ds_functions.h"
 #include "functions/file_functions.h"
 #include "functions/http_json_functions.h"
+#include "platform/ds_containers.h"
 #include "platform/ds_map.h"
 #include "platform/file_locations.h"
 #include "platform/http.h"
@@ -422,6 +424,46 @@ TEST_F(FileBuiltins, HttpRequestsReachTheGameAsAsyncMaps) {
   EXPECT_EQ(seen[second].result, "");
   EXPECT_EQ(server.LastRequest().body, "a=1");
   HTTP_Shutdown();
+}
+
+TEST_F(FileBuiltins, TextWrittenForARealIsNothing) {
+  const double f = Call("file_text_open_write", {S("out.txt")}).real;
+  Call("file_text_write_string", {R(f), R(12.5)});
+  Call("file_text_write_string", {R(f), S("a")});
+  Call("file_text_write_string", {R(f), R(-1)});
+  Call("file_text_close", {R(f)});
+  std::ifstream in(save / "out.txt", std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(), "a");
+  EXPECT_EQ(TakeError(), "");
+}
+
+TEST_F(FileBuiltins, JsonOfDeepNestingIsRefusedWithAnError) {
+  // A chain of lists, each holding the next as a nested list (a mark only a crafted ds_list_read
+  // text can give), under one map.
+  const auto chain = [this](int32_t levels) {
+    std::vector<double> lists(static_cast<size_t>(levels));
+    for (double& list : lists) list = Call("ds_list_create", {}).real;
+    for (int32_t i = 0; i + 1 < levels; ++i) {
+      CDS_List next;
+      next.Add(DS_MarkedIndex(kDSMarkList, static_cast<int32_t>(lists[size_t(i) + 1])));
+      EXPECT_EQ(Call("ds_list_read", {R(lists[size_t(i)]), S(next.Write())}).real, 0.0);
+    }
+    const double map = Call("ds_map_create", {}).real;
+    CDS_Map* top = DS_Tables().maps.Get(static_cast<int32_t>(map));
+    top->Add(S("deep"), DS_MarkedIndex(kDSMarkList, static_cast<int32_t>(lists[0])));
+    return map;
+  };
+  // 100 levels are written whole.
+  const std::string shallow(Call("json_encode", {R(chain(100))}).Text());
+  EXPECT_EQ(shallow.rfind("{ \"deep\": [ [ [", 0), 0u) << shallow;
+  EXPECT_EQ(std::count(shallow.begin(), shallow.end(), '['), 100);
+  EXPECT_EQ(TakeError(), "");
+  // Deeper chains (a crafted text can make 100,000 levels, enough to exhaust the stack) are
+  // refused, and the answer is the empty string.
+  EXPECT_EQ(Call("json_encode", {R(chain(1500))}).Text(), "");
+  EXPECT_NE(TakeError().find("Data structure is nested too deeply."), std::string::npos);
 }
 
 }  // namespace

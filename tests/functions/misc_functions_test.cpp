@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 #include <ctime>
@@ -123,6 +124,42 @@ TEST_F(DateBuiltins, ShiftsSpansAndComparisons) {
   EXPECT_EQ(CallBuiltin(F_DateIsToday, {R(now - 1)}).real, 0.0);
   // Values below 25569 count days from 1970: day 1 is 2 January 1970.
   EXPECT_EQ(CallBuiltin(F_DateDateString, {R(1.0)}).Text(), "02/01/1970");
+}
+
+TEST_F(DateBuiltins, BeyondTheCalendarNoDateIsMade) {
+  // A year or month that no calendar field holds makes no date: the result stays 0.
+  const std::vector<std::vector<ScriptValue>> unmade = {
+      {R(1e10), R(1), R(1)},  {R(-1e10), R(1), R(1)}, {R(2000), R(1e10), R(1)}, {R(2000), R(-1e12), R(1)},
+      {R(NAN), R(1), R(1)},   {R(2000), R(NAN), R(1)}, {R(-2147483000.0), R(1), R(1)},
+  };
+  for (const std::vector<ScriptValue>& args : unmade) {
+    EXPECT_EQ(CallBuiltin(F_DateCreateDate, args).real, 0.0) << args[0].real << " " << args[1].real;
+    std::vector<ScriptValue> full = args;
+    full.insert(full.end(), {R(12), R(0), R(0)});
+    EXPECT_EQ(CallBuiltin(F_DateCreateDatetime, full).real, 0.0) << args[0].real << " " << args[1].real;
+  }
+  // Far but representable days, hours and seconds are still normalised.
+  EXPECT_GT(CallBuiltin(F_DateCreateDate, {R(2000), R(1), R(1e6)}).real, 36526.0 + 999990.0);
+  EXPECT_EQ(CallBuiltin(F_DateCreateDate, {R(2000), R(1), R(1)}).real,
+            CallBuiltin(F_DateCreateDatetime, {R(2000), R(1), R(1), R(0), R(0), R(0)}).real);
+
+  // Shifts that push a field beyond an int, or the date beyond the C library, give no date.
+  const double y2k = CallBuiltin(F_DateCreateDate, {R(2000), R(1), R(1)}).real;
+  EXPECT_EQ(CallBuiltin(F_DateIncWeek, {R(y2k), R(1e10)}).real, 0.0);
+  EXPECT_EQ(CallBuiltin(F_DateIncWeek, {R(y2k), R(400000000)}).real, 0.0);  // 2.8e9 days
+  EXPECT_EQ(CallBuiltin(F_DateIncYear, {R(y2k), R(2147483600)}).real, 0.0);
+  for (BuiltinFunction shift : {F_DateIncYear, F_DateIncMonth, F_DateIncWeek, F_DateIncDay, F_DateIncHour,
+                                F_DateIncMinute, F_DateIncSecond}) {
+    EXPECT_EQ(CallBuiltin(shift, {R(NAN), R(1)}).real, 0.0);
+  }
+  EXPECT_EQ(CallBuiltin(F_DateIncWeek, {R(y2k), R(1)}).real, y2k + 7);
+  EXPECT_EQ(CallBuiltin(F_DateIncSecond, {R(y2k), R(2000000000)}).real,
+            CallBuiltin(F_DateCreateDatetime, {R(2063), R(5), R(18), R(3), R(33), R(20)}).real);
+
+  // Spans between values 2^63 seconds apart or more are measured, not wrapped.
+  EXPECT_DOUBLE_EQ(CallBuiltin(F_DateSecondSpan, {R(-1e14), R(1e14)}).real, 2e14 * 86400 - 25569 * 86400.0);
+  EXPECT_GT(CallBuiltin(F_DateSecondSpan, {R(1e14), R(NAN)}).real, 1.7e19);
+  EXPECT_EQ(CallBuiltin(F_DateDaySpan, {R(y2k), R(y2k + 1.5)}).real, 1.5);
 }
 
 }  // namespace

@@ -101,7 +101,8 @@ bool PlatformFont_RenderGlyphs(std::string_view name, int32_t size, bool bold, b
   if (ft.library == nullptr) return false;
   FreeTypeFace face;
   if (FT_New_Face(ft.library, found->file.c_str(), found->index, &face.face) != 0) return false;
-  int32_t points = size == 0 ? kDefaultSize : std::min(std::abs(size), kLargestSize);
+  // Through 64 bits: the size of a huge or NaN argument arrives as INT32_MIN, which has no 32-bit magnitude.
+  const int64_t points = size == 0 ? kDefaultSize : std::min<int64_t>(std::abs(int64_t{size}), kLargestSize);
   if (FT_Set_Char_Size(face.face, 0, static_cast<FT_F26Dot6>(points) * 64, kDotsPerInch, kDotsPerInch) != 0) {
     return false;
   }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/console.h"
+#include "platform/conversions.h"
 #include "runner/display.h"
 #include "runner/input.h"
 #include "runner/window.h"
@@ -433,7 +434,9 @@ int GR_Window_Get_Client_Height() {
 void GR_Window_Mouse_Set(int x, int y) {
   MainWindowState& w = MainWindow();
   if (!w.hasFocus || w.window == nullptr) return;
-  SDL_WarpMouseGlobal(GR_Window_Get_X() + x, GR_Window_Get_Y() + y);
+  // Summed exactly as reals; a sum beyond 32 bits converts as every out-of-range integer does.
+  const auto onScreen = [](int origin, int offset) { return Conv_RoundToInt32(static_cast<double>(origin) + offset); };
+  SDL_WarpMouseGlobal(onScreen(GR_Window_Get_X(), x), onScreen(GR_Window_Get_Y(), y));
 }
 
 void GR_Window_Set_Cursor(int32_t constant) {
