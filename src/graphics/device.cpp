@@ -534,7 +534,15 @@ void Graphics_DrawScreenTexture() {
   projection.m[13] += 1.0f / textureHeight;
   g.device->SetTransform(d3d::TransformType::View, view.m);
   g.device->SetTransform(d3d::TransformType::Projection, projection.m);
-  Graphics::Clear(GR_Window_Get_Color(), 1.0f, 0, 7);
+  // The screen texture laid over the whole back buffer texel for texel (its own size, even, so
+  // that the centred view puts its corners on pixel corners; point sampled; drawn by a draw that
+  // keeps every texel) is a copy: made as one, the rasteriser runs no shader over the screen,
+  // and the colour cleared first would be covered everywhere.
+  const bool copy = !g.letterbox && g.screen->Width() == g.sizes.backBufferWidth &&
+                    g.screen->Height() == g.sizes.backBufferHeight && g.sizes.backBufferWidth % 2 == 0 &&
+                    g.sizes.backBufferHeight % 2 == 0 && !g.creationInterpolation && g.screen->gl.samples == 0 &&
+                    g.device->DrawsTexelsUnchanged();
+  Graphics::Clear(GR_Window_Get_Color(), 1.0f, 0, copy ? 6 : 7);
 
   float left = 0, top = 0, right = backWidth, bottom = backHeight;
   if (g.letterbox) {
@@ -549,7 +557,12 @@ void Graphics_DrawScreenTexture() {
       right = left + imageWidth;
     }
   }
-  Graphics_DrawTexturedRect(g.screen.get(), left, top, right, bottom, 0, 0, 1, 1, 0xFFFFFFFFu);
+  if (copy) {
+    const int whole[4] = {0, 0, g.sizes.backBufferWidth, g.sizes.backBufferHeight};
+    g.device->StretchRect(g.device->SurfaceOf(g.screen->gl), whole, g.device->BackBuffer(), whole, false);
+  } else {
+    Graphics_DrawTexturedRect(g.screen.get(), left, top, right, bottom, 0, 0, 1, 1, 0xFFFFFFFFu);
+  }
   MainWindowState& window = MainWindow();
   window.drawnLeft = static_cast<int>(left);
   window.drawnRight = static_cast<int>(right);

@@ -469,7 +469,7 @@ CGLDevice::~CGLDevice() {
     if (vao_) glDeleteVertexArrays(1, &vao_);
     if (sampler_) glDeleteSamplers(1, &sampler_);
     if (backBuffer_.fbo) glDeleteFramebuffers(1, &backBuffer_.fbo);
-    if (backColour_) glDeleteRenderbuffers(1, &backColour_);
+    if (backColour_) glDeleteTextures(1, &backColour_);
     if (backDepth_) glDeleteRenderbuffers(1, &backDepth_);
   }
   if (sdlContext_ != nullptr) SDL_GL_DeleteContext(static_cast<SDL_GLContext>(sdlContext_));
@@ -543,14 +543,17 @@ bool CGLDevice::ResizeBackBuffer(int width, int height) {
   height = std::max(height, 1);
   bool current = target_ == backBuffer_;
   if (backBuffer_.fbo == 0) glGenFramebuffers(1, &backBuffer_.fbo);
-  if (backColour_ == 0) glGenRenderbuffers(1, &backColour_);
+  if (backColour_ == 0) glGenTextures(1, &backColour_);
   if (backDepth_ == 0) glGenRenderbuffers(1, &backDepth_);
-  glBindRenderbuffer(GL_RENDERBUFFER, backColour_);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, backColour_);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+  glBindTexture(GL_TEXTURE_2D, boundTextureName_);
   glBindRenderbuffer(GL_RENDERBUFFER, backDepth_);
   glRenderbufferStorage(GL_RENDERBUFFER, depth24_ ? GL_DEPTH24_STENCIL8 : GL_DEPTH_COMPONENT16, width, height);
   glBindFramebuffer(GL_FRAMEBUFFER, backBuffer_.fbo);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, backColour_);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, backColour_, 0);
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, depth24_ ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
                             GL_RENDERBUFFER, backDepth_);
   bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
@@ -682,6 +685,20 @@ void CGLDevice::SetTextureStageState(int stage, d3d::TextureStageState state, ui
     case d3d::TextureStageState::AlphaArg1: alphaArg1_ = value; break;
     default: break;  // the second arguments are always the diffuse colour
   }
+}
+
+bool CGLDevice::DrawsTexelsUnchanged() const {
+  auto state = [this](d3d::RenderState s) { return rs_[static_cast<int>(s)]; };
+  // Selecting the first argument takes the texel only when that argument is the texture;
+  // every other operation modulates by the (white) vertex colour.
+  auto texelKept = [](uint32_t op, uint32_t arg1) {
+    return op != d3d::kTextureOpSelectArg1 || arg1 == d3d::kTextureArgTexture;
+  };
+  return state(d3d::RenderState::AlphaBlendEnable) == 0 && state(d3d::RenderState::AlphaTestEnable) == 0 &&
+         state(d3d::RenderState::ZEnable) == 0 && state(d3d::RenderState::Lighting) == 0 &&
+         state(d3d::RenderState::FogEnable) == 0 && state(d3d::RenderState::ColorWriteEnable) == 15 &&
+         state(d3d::RenderState::FillMode) == d3d::kFillSolid && texelKept(colorOp_, colorArg1_) &&
+         texelKept(alphaOp_, alphaArg1_);
 }
 
 void CGLDevice::SetTransform(d3d::TransformType type, const float matrix[16]) {

@@ -90,6 +90,10 @@ class CGLDevice {
   void SetFVF(uint32_t fvf) { fvf_ = fvf; }
   void SetTexture(int stage, const GLTexture* texture);
   void SetSwapInterval(int interval);
+  // Whether a textured draw in opaque white would write every texel it covers as it is: no
+  // blending, alpha test, depth test, lighting or fog, all four channels written, polygons
+  // filled, the texture's colour and alpha taken unchanged.
+  bool DrawsTexelsUnchanged() const;
 
   // Drawing.
   void Clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil);

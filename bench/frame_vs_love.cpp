@@ -1,0 +1,89 @@
+// frame_vs_love: writes the two games that bench/frame_vs_love.sh plays in the real runner, each
+// in a 640x480 room at a room speed no frame can reach, so that a frame costs only its own work:
+//   frame_empty.win    an empty room (one instance without a sprite that only keeps time);
+//   frame_sprites.win  the same room whose draw event draws N 32x32 sprites of one page a frame.
+// The time keeper skips the first frames, then reports "@frame <microseconds a frame>" after
+// S seconds and ends the game. Usage: frame_vs_love <folder> [sprites] [seconds]
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "data/game_data_writer.h"
+
+namespace {
+
+constexpr int kWidth = 640, kHeight = 480;
+
+// The 64x64 page of sprite_draw and bench/love/frame: a colour ramp with a checker of alpha.
+std::vector<uint8_t> BenchPage() {
+  std::vector<uint8_t> page(64 * 64 * 4);
+  for (size_t i = 0; i < page.size(); i += 4) {
+    const size_t p = i / 4;
+    page[i] = static_cast<uint8_t>(p * 7);
+    page[i + 1] = static_cast<uint8_t>(p * 13);
+    page[i + 2] = static_cast<uint8_t>(p * 3);
+    page[i + 3] = ((p % 64) / 8 + (p / 64) / 8) % 2 == 0 ? 255 : 128;
+  }
+  return page;
+}
+
+GameDataWriter BenchGame(int sprites, double seconds) {
+  GameDataWriter game;
+  game.header.windowWidth = kWidth;
+  game.header.windowHeight = kHeight;
+  game.header.lastInstanceId = 100001;
+  game.textures.push_back(gamedata::RawImage(64, 64, BenchPage()));
+  game.texturePageEntries.push_back({0, 0, 32, 32, 0, 0, 32, 32, 32, 32, 0});
+  gamedata::Sprite sprite;
+  sprite.name = "spr_ball";
+  sprite.width = sprite.height = 32;
+  sprite.bboxRight = sprite.bboxBottom = 31;
+  sprite.xorigin = sprite.yorigin = 16;
+  sprite.frames = {0};
+  game.sprites.push_back(sprite);
+  gamedata::Object clock;
+  clock.name = "obj_clock";
+  clock.events.push_back({0, 0, {"frames = -30; start = 0;"}});
+  clock.events.push_back(
+      {3, 0,
+       {"frames += 1; if (frames == 0) start = get_timer(); "
+        "if (frames > 0 && get_timer() - start >= " +
+        std::to_string(static_cast<long long>(seconds * 1e6)) +
+        ") { show_debug_message(\"@frame \" + string_format((get_timer() - start) / frames, 0, 2)); "
+        "game_end(); }"}});
+  if (sprites > 0) {
+    clock.events.push_back(
+        {8, 0,
+         {"var i; for (i = 0; i < " + std::to_string(sprites) +
+          "; i += 1) draw_sprite(spr_ball, 0, (i * 37) mod 640, (i * 53) mod 480);"}});
+  }
+  game.objects.push_back(clock);
+  gamedata::Room room;
+  room.name = "rm_frame";
+  room.width = kWidth;
+  room.height = kHeight;
+  room.speed = 1000000;
+  room.colour = 0x000000;
+  room.instances = {{0, 0, 0, 100001, {""}}};
+  game.rooms.push_back(room);
+  return game;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: frame_vs_love <folder> [sprites] [seconds]\n");
+    return 2;
+  }
+  const std::string folder = argv[1];
+  const int sprites = argc > 2 ? std::atoi(argv[2]) : 10000;
+  const double seconds = argc > 3 ? std::atof(argv[3]) : 2.0;
+  if (!BenchGame(0, seconds).WriteFile(folder + "/frame_empty.win") ||
+      !BenchGame(sprites, seconds).WriteFile(folder + "/frame_sprites.win")) {
+    std::fprintf(stderr, "could not write the games into %s\n", folder.c_str());
+    return 1;
+  }
+  return 0;
+}
