@@ -19,7 +19,8 @@
 //   0 (every variable is set before it is read); errors: the tree reports them and goes on,
 //   the machine ends the game (the programs make none);
 // - the order with (all) visits more than two instances in (bodies over all instances only
-//   add and update each instance's own variables);
+//   update each instance's own variables and add bounded values into globals, so that the
+//   sums are exact in any order);
 // - the order of evaluation: the machine works out a call's arguments last to first, the
 //   tree first to last; for an assignment to an element the tree works out the index before
 //   the value, the machine after it; for a compound assignment (+= and the like) the machine
