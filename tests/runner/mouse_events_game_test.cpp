@@ -9,6 +9,7 @@
 
 #include "runner/input.h"
 #include "support/game_data_writer.h"
+#include "support/game_forms.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -75,11 +76,11 @@ InputFrame MouseAt(int32_t x, int32_t y, bool held, bool pressed, bool released)
   return frame;
 }
 
-class MouseEventsUnderAView : public ::testing::TestWithParam<bool> {};
+class MouseEventsUnderAView : public ::testing::TestWithParam<GameForm> {};
 
 TEST_P(MouseEventsUnderAView, LocalEventsReachTheInstanceUnderTheMouseInTheRoom) {
   TempFolder folder;
-  ASSERT_TRUE(TargetGame(5).WriteFile(folder / "game.win"));
+  ASSERT_TRUE(WriteGameInForm(TargetGame(5), folder / "game.win", GetParam()));
   const std::vector<InputFrame> frames = {
       MouseAt(150, 110, false, false, false),  // the room point (370, 240): off the target
       MouseAt(15, 15, false, false, false),    // onto it
@@ -94,9 +95,9 @@ TEST_P(MouseEventsUnderAView, LocalEventsReachTheInstanceUnderTheMouseInTheRoom)
       out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
   }
-  std::vector<std::string> args = {"-game", folder / "game.win", "-playback", folder / "input.rec"};
-  if (GetParam()) args.push_back("-oldexec");
-  const RunnerResult run = RunRunner(args, {.timeoutSeconds = 30.0});
+  const RunnerResult run = RunRunner(
+      WithFormArguments({"-game", folder / "game.win", "-playback", folder / "input.rec"}, GetParam()),
+      {.timeoutSeconds = 30.0});
   EXPECT_EQ(run.exitCode, 0) << run.output;
   std::string lines;
   std::istringstream in(run.output);
@@ -119,9 +120,6 @@ TEST_P(MouseEventsUnderAView, LocalEventsReachTheInstanceUnderTheMouseInTheRoom)
       << run.output;
 }
 
-INSTANTIATE_TEST_SUITE_P(Executors, MouseEventsUnderAView, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                           return info.param ? std::string("TreeInterpreter") : std::string("Machine");
-                         });
+INSTANTIATE_GAME_FORMS(MouseEventsUnderAView);
 
 }  // namespace
