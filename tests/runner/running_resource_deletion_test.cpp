@@ -38,14 +38,13 @@ void PlayCase(const RunningDeletionCase& c, GameForm form) {
   EXPECT_EQ(SaidLines(run.output), c.said) << run.output;
 }
 
-// The one instance runs time line 0 from the start at the speed given; the fourth step ends the
+// The one instance runs time line 0 as `start` sets it going; the fourth step ends the
 // game, telling whether the time line is still there. Scripts: scr_drop deletes time line 0,
 // scr_clear(step) clears its moment at that step.
-GameDataWriter TimeLineGame(std::vector<gamedata::Moment> moments, const std::string& speed) {
+GameDataWriter TimeLineGame(std::vector<gamedata::Moment> moments, const std::string& start) {
   GameDataWriter game = OneInstanceGame(
       {{kCreate, 0,
-        {"passes = 0; steps = 0; timeline_index = 0; timeline_position = 0; timeline_speed = " + speed +
-         "; timeline_running = true;"}},
+        {"passes = 0; steps = 0; timeline_index = 0; timeline_running = true; " + start}},
        {kStep, kStepNormal,
         {"steps += 1; if (steps == 4) { show_debug_message(\"@end \" + string(timeline_exists(0))); "
          "game_end(); }"}}});
@@ -65,17 +64,17 @@ TEST_P(RunningResourceDeletion, TimeLineDeletedOrClearedByItsOwnMoment) {
        TimeLineGame({{0, {"show_debug_message(\"@m0 \" + string(timeline_delete(0)) + \" \" + "
                           "string(timeline_exists(0)));" + after}},
                      {1, {"show_debug_message(\"@m1\");"}}},
-                    "1"),
+                    "timeline_speed = 1;"),
        {"m0 1 0", "goes on 3", "end 0"}},
       {"timeline_delete in a script the moment calls",
        TimeLineGame({{0, {"show_debug_message(\"@m0\"); scr_drop();" + after}},
                      {1, {"show_debug_message(\"@m1\");"}}},
-                    "1"),
+                    "timeline_speed = 1;"),
        {"m0", "script 0", "goes on 3", "end 0"}},
       {"timeline_delete in code the moment executes",
        TimeLineGame({{0, {"execute_string('timeline_delete(0);');" + after}},
                      {1, {"show_debug_message(\"@m1\");"}}},
-                    "1"),
+                    "timeline_speed = 1;"),
        {"goes on 3", "end 0"}},
       // Three moments in one step: the one cleared by itself goes, the others run on time,
       // and the next pass over the same steps runs only those two.
@@ -84,14 +83,20 @@ TEST_P(RunningResourceDeletion, TimeLineDeletedOrClearedByItsOwnMoment) {
                      {1, {"show_debug_message(\"@m1\");"}},
                      {2, {"passes += 1; show_debug_message(\"@m2 \" + string(passes)); "
                           "if (passes == 1) timeline_position = 0;"}}},
-                    "3"),
+                    "timeline_speed = 3;"),
        {"m0", "goes on 3", "m1", "m2 1", "m1", "m2 2", "end 1"}},
       {"timeline_moment_clear in a script, of the running and the next moment",
        TimeLineGame({{0, {"scr_clear(0); scr_clear(1); timeline_moment_add(0, 1, \"\");" + after}},
                      {1, {"show_debug_message(\"@m1\");"}},
                      {2, {"show_debug_message(\"@m2\");"}}},
-                    "3"),
+                    "timeline_speed = 3;"),
        {"goes on 3", "m2", "end 1"}},
+      {"timeline_moment_clear of a moment still to come, running backwards",
+       TimeLineGame({{0, {"show_debug_message(\"@m0\");"}},
+                     {1, {"show_debug_message(\"@m1\");"}},
+                     {2, {"scr_clear(1); show_debug_message(\"@m2\");" + after}}},
+                    "timeline_position = 2; timeline_speed = -3;"),
+       {"m2", "goes on 3", "m0", "end 1"}},
   };
   for (const RunningDeletionCase& c : cases) PlayCase(c, GetParam());
 }
