@@ -145,10 +145,12 @@ TEST_P(RunningResourceDeletion, ObjectDeletedOrClearedByItsOwnEvent) {
 }
 
 // The room's creation code replaces the room's creation code, or the whole room, and restarts
-// it: the rest of the old code runs, and the restart runs the new.
-GameDataWriter RoomCodeGame(const std::string& creationCode) {
+// it: the rest of the old code runs, and the restart runs the new. The instance's creation code
+// clears the instance records it came from: the restart makes no instance.
+GameDataWriter RoomCodeGame(const std::string& roomCode, const std::string& instanceCode = "") {
   GameDataWriter game = OneInstanceGame({});
-  game.rooms[0].creationCode = {creationCode};
+  game.rooms[0].creationCode = {roomCode};
+  game.rooms[0].instances[0].creationCode = {instanceCode};
   return game;
 }
 
@@ -164,6 +166,12 @@ TEST_P(RunningResourceDeletion, RoomCodeReplacedWhileItRuns) {
                     "'show_debug_message(\"@assigned\"); game_end();'); room_assign(room, r);" +
                     after + "room_restart();"),
        {"old", "goes on 3", "assigned"}},
+      {"room_instance_clear in an instance's creation code",
+       RoomCodeGame("show_debug_message(\"@room \" + string(instance_number(obj_probe))); "
+                    "if (variable_global_exists(\"again\")) game_end(); global.again = 1;",
+                    "room_instance_clear(room); show_debug_message(\"@cleared\");" + after +
+                        "room_restart();"),
+       {"cleared", "goes on 3", "room 1", "room 0"}},
   };
   for (const RunningDeletionCase& c : cases) PlayCase(c, GetParam());
 }
