@@ -37,7 +37,7 @@ void CTimeLine::LoadFromChunk(const GameDataReader& reader, uint32_t record) {
       throw GameDataError("a time line's moments are out of order");
     }
     if (entry == 0) throw GameDataError("a time-line moment has no event record");
-    moment.event = std::make_unique<CEvent>();
+    moment.event = std::make_shared<CEvent>();
     Code_Compile_Action(*moment.event, reader, reader.U32(uint64_t{entry} + 4));
     moments_.push_back(std::move(moment));
   }
@@ -63,6 +63,11 @@ int32_t CTimeLine::GetMomentTime(int32_t i) const {
 CEvent* CTimeLine::GetMomentEvent(int32_t i) const {
   if (i < 0 || i >= GetMomentCount()) return nullptr;
   return moments_[static_cast<size_t>(i)].event.get();
+}
+
+std::shared_ptr<CEvent> CTimeLine::HoldMomentEvent(int32_t i) const {
+  if (i < 0 || i >= GetMomentCount()) return nullptr;
+  return moments_[static_cast<size_t>(i)].event;
 }
 
 int32_t CTimeLine::FindMomentIndex(int32_t step) const {
@@ -96,7 +101,7 @@ CEvent* CTimeLine::AddMoment(int32_t step) {
   if (i < moments_.size() && moments_[i].step == step) return moments_[i].event.get();
   Moment moment;
   moment.step = step;
-  moment.event = std::make_unique<CEvent>();
+  moment.event = std::make_shared<CEvent>();
   CEvent* event = moment.event.get();
   moments_.insert(moments_.begin() + static_cast<std::ptrdiff_t>(i), std::move(moment));
   return event;

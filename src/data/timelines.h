@@ -29,6 +29,9 @@ class CTimeLine {
   int32_t GetMomentCount() const { return static_cast<int32_t>(moments_.size()); }
   int32_t GetMomentTime(int32_t i) const;    // 0 outside the list
   CEvent* GetMomentEvent(int32_t i) const;   // null outside the list
+  // The moment's event held for a run: the code it runs may clear the moment or delete the
+  // time line, and the event has to outlive that run. Null outside the list.
+  std::shared_ptr<CEvent> HoldMomentEvent(int32_t i) const;
   int32_t FindMomentIndex(int32_t step) const;  // -1 when no moment has exactly that step
   // The first moment whose step is at least t (the count when none; 0 with no moments).
   int32_t FindMomentAtOrAfter(double t) const;
@@ -42,7 +45,7 @@ class CTimeLine {
  private:
   struct Moment {
     int32_t step = 0;
-    std::unique_ptr<CEvent> event;
+    std::shared_ptr<CEvent> event;  // shared with the moment's run while it runs
   };
   std::vector<Moment> moments_;
 };

@@ -45,15 +45,17 @@ std::vector<std::unique_ptr<CRoom>> g_StoredRooms;
 std::vector<std::unique_ptr<CInstance>> g_CarriedInstances;
 bool g_GameRunning = false;
 
-void RunCode(CInstance& instance, const CCode& code) {
+// The code is held for its run: it may replace the record it came from (room_set_code,
+// room_assign).
+void RunCode(CInstance& instance, std::shared_ptr<CCode> code) {
   ScriptValue result;
-  Code_Execute(&instance, &instance, code, result);
+  Code_Execute(&instance, &instance, *code, result);
 }
 
 void RunCreation(CInstance& instance) {
   const bool eventFirst = Options_Get().createEventBeforeCreationCode;
   if (eventFirst) Perform_Event(&instance, &instance, 0, 0);
-  if (instance.creationCode) RunCode(instance, *instance.creationCode);
+  if (instance.creationCode) RunCode(instance, instance.creationCode);
   if (!eventFirst) Perform_Event(&instance, &instance, 0, 0);
 }
 
@@ -169,7 +171,7 @@ void Room_Start(int32_t index, bool gameStart) {
   if (gameStart) Perform_Event_All(7, 2);
   if (fresh && room.creationCode) {
     CInstance temporary(0.0f, 0.0f, 0, 0, false);
-    RunCode(temporary, *room.creationCode);
+    RunCode(temporary, room.creationCode);
   }
   Perform_Event_All(7, 4);
   if (PendingRoom == PendingRoomCode::None && AutomaticDraw == 1 && Run_StepHooks().draw) {
