@@ -6,7 +6,6 @@
 #include <png.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -18,14 +17,9 @@
 #include "support/game_data_writer.h"
 #include "support/game_forms.h"
 #include "support/runner_process.h"
+#include "support/xvfb_desktop.h"
 
 namespace {
-
-bool Xdo(const std::string& commands) {
-  RunnerOptions options;
-  options.timeoutSeconds = 40.0;
-  return RunProcess("/bin/sh", {"-c", commands}, options).exitCode == 0;
-}
 
 // The first file of that name below the folder; empty if none.
 std::string Find(const std::string& folder, const std::string& name) {
@@ -51,14 +45,7 @@ bool TopRowsLit(const std::string& path, int last) {
   return false;
 }
 
-class GtkDebugWindowFps : public ::testing::TestWithParam<GameForm> {
- protected:
-  void SetUp() override {
-    if (std::getenv("KF_DIALOG_XVFB") == nullptr || std::getenv("DISPLAY") == nullptr)
-      GTEST_SKIP() << "runs under xvfb-run from ctest";
-    if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
-  }
-};
+class GtkDebugWindowFps : public XvfbDesktopTest {};
 
 TEST_P(GtkDebugWindowFps, TheBoxSwitchesTheOverlaysFrameRateLine) {
   TempFolder folder;
