@@ -1,0 +1,47 @@
+// How deep runs of game code nest inside one another. The machine's script calls do not grow
+// the native stack, but every other way code starts code does: a built-in that performs an
+// event (event_user, instance_destroy, instance_create, ...), script_execute, execute_string,
+// and on the parse-tree interpreter every script call. Both executors count such runs here,
+// so that code nesting without end, whatever mix of scripts, events and built-ins it goes
+// through, stops with "Stack overflow..." at the same depth instead of running the process
+// out of stack.
+#pragma once
+
+#include <cstdint>
+
+// The deepest nesting of runs allowed; the run that would go deeper is refused.
+inline constexpr int32_t kMaxCodeNesting = 512;
+
+// Whether the native stack has less left than a run may need: past the budget below the
+// outermost run, or too close to the end of the thread's stack.
+bool Code_NativeStackExhausted();
+
+namespace code_nesting_detail {
+extern int32_t depth;
+// Answers whether one more run may start: the depth is below the limit and the native stack
+// has room; notes where the stack stood when this is the outermost run.
+bool MayEnter();
+void LeftOutermost();
+}  // namespace code_nesting_detail
+
+inline int32_t Code_NestingDepth() { return code_nesting_detail::depth; }
+
+// One run of code for as long as it lives. When the nesting is already as deep as it may go
+// (or the native stack is nearly used up), nothing is entered and Refused() is true: the
+// run reports "Stack overflow..." and does not start.
+class CodeNestingScope {
+ public:
+  CodeNestingScope() : entered_(code_nesting_detail::MayEnter()) {
+    if (entered_) ++code_nesting_detail::depth;
+  }
+  ~CodeNestingScope() {
+    if (entered_ && --code_nesting_detail::depth == 0) code_nesting_detail::LeftOutermost();
+  }
+  CodeNestingScope(const CodeNestingScope&) = delete;
+  CodeNestingScope& operator=(const CodeNestingScope&) = delete;
+
+  bool Refused() const { return !entered_; }
+
+ private:
+  bool entered_;
+};

@@ -1,0 +1,102 @@
+// Code that nests without end, through scripts, events and the built-ins that run code, ends
+// in "Stack overflow..." on both executors instead of running the process out of native
+// stack. On the machine the report is its fatal error; on the interpreter it is an error
+// report like any other, and the game goes on.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/game_data_writer.h"
+#include "support/game_forms.h"
+#include "support/runner_process.h"
+
+namespace {
+
+using gamedata::Event;
+using gamedata::Object;
+using gamedata::Room;
+
+constexpr int32_t kDestroy = 1, kAlarm = 2, kOther = 7, kUserZero = 10;
+
+struct NestingGame {
+  const char* name;
+  std::vector<gamedata::Script> scripts;
+  std::vector<Event> events;  // of obj_probe
+  const char* start;          // the creation code of the one obj_probe instance
+  // Whether a built-in stands between the levels: the interpreter's error then ends only the
+  // innermost level, and the code that started the nesting goes on.
+  bool throughBuiltIn;
+};
+
+const NestingGame kGames[] = {
+    {"script calling itself", {{"scr_deep", {"scr_deep();"}}}, {}, "scr_deep();", false},
+    {"script_execute", {{"scr_deep", {"script_execute(scr_deep);"}}}, {}, "scr_deep();", true},
+    {"event_user", {}, {{kOther, kUserZero, {"event_user(0);"}}}, "event_user(0);", true},
+    {"event_perform", {}, {{kOther, kUserZero, {"event_perform(ev_other, ev_user0);"}}},
+     "event_perform(ev_other, ev_user0);", true},
+    {"instance_destroy in the destroy event", {}, {{kDestroy, 0, {"instance_destroy();"}}},
+     "instance_destroy();", true},
+    {"instance_change in the destroy event", {}, {{kDestroy, 0, {"instance_change(obj_probe, true);"}}},
+     "instance_destroy();", true},
+    {"script, event_user and script_execute",
+     {{"scr_deep", {"event_user(0);"}}, {"scr_again", {"scr_deep();"}}},
+     {{kOther, kUserZero, {"script_execute(scr_again);"}}},
+     "scr_deep();",
+     true},
+};
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+  return count;
+}
+
+class DeepNesting : public ::testing::TestWithParam<GameForm> {};
+
+TEST_P(DeepNesting, EndlessNestingReportsStackOverflow) {
+  const GameForm form = GetParam();
+  const bool onMachine = form != GameForm::SourceOldExec;
+  for (const NestingGame& nesting : kGames) {
+    SCOPED_TRACE(nesting.name);
+    GameDataWriter game;
+    game.header.lastInstanceId = 100100;
+    game.scripts = nesting.scripts;
+    Object probe;
+    probe.name = "obj_probe";
+    probe.events = nesting.events;
+    game.objects.push_back(probe);
+    // A second instance ends the game a step later: the game goes on after the report.
+    Object clock;
+    clock.name = "obj_clock";
+    clock.events = {{kAlarm, 0, {"show_debug_message(\"@later\"); game_end();"}}};
+    game.objects.push_back(clock);
+    Room room;
+    room.name = "rm_only";
+    room.speed = 1000;
+    room.instances = {{0, 0, 0, 100001, {std::string(nesting.start) + "\nshow_debug_message(\"@after\");"}},
+                      {0, 0, 1, 100002, {"alarm[0] = 1;"}}};
+    game.rooms.push_back(room);
+    TempFolder folder;
+    ASSERT_TRUE(WriteGameInForm(game, folder / "game.win", form));
+    const RunnerResult run = RunRunner(WithFormArguments({"-game", folder / "game.win"}, form),
+                                       {.workingDirectory = folder.path(), .timeoutSeconds = 60.0});
+    ASSERT_FALSE(run.timedOut) << run.output.substr(0, 4000);
+    if (onMachine) {
+      // The machine's fatal error, once, and nothing after it.
+      EXPECT_EQ(run.exitCode, 255) << run.output.substr(0, 4000);
+      EXPECT_EQ(Occurrences(run.output, "VMError!! Occurred - Stack overflow...\n"), 1u) << run.output;
+      EXPECT_EQ(SaidLines(run.output), std::vector<std::string>{}) << run.output;
+    } else {
+      EXPECT_EQ(run.exitCode, 0) << run.output.substr(0, 4000);
+      EXPECT_EQ(Occurrences(run.output, ": Stack overflow...\n"), 1u) << run.output;
+      const std::vector<std::string> said =
+          nesting.throughBuiltIn ? std::vector<std::string>{"after", "later"} : std::vector<std::string>{"later"};
+      EXPECT_EQ(SaidLines(run.output), said) << run.output;
+    }
+  }
+}
+
+INSTANTIATE_GAME_FORMS(DeepNesting);
+
+}  // namespace
