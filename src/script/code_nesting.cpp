@@ -17,7 +17,7 @@ std::uintptr_t g_StackBase = 0;
 
 // How far below the outermost run the stack may reach: half the thread's stack limit (the
 // other half is for what runs above it and for the frames of the last run), within sane
-// bounds for an unlimited or tiny limit.
+// bounds for an unlimited or tiny limit. Read once, after Code_WidenNativeStack.
 std::uintptr_t StackBudget() {
   static const std::uintptr_t budget = [] {
     constexpr std::uintptr_t kDefault = std::uintptr_t{8} << 20;
@@ -33,6 +33,15 @@ std::uintptr_t StackBudget() {
 }
 
 }  // namespace
+
+void Code_WidenNativeStack() {
+  constexpr rlim_t kWanted = rlim_t{64} << 20;
+  rlimit rl{};
+  if (getrlimit(RLIMIT_STACK, &rl) != 0 || rl.rlim_cur == RLIM_INFINITY || rl.rlim_cur >= kWanted) return;
+  rl.rlim_cur = rl.rlim_max == RLIM_INFINITY ? kWanted : std::min(kWanted, rl.rlim_max);
+  // Refused, the stack stays as it was and the budget follows the old limit.
+  setrlimit(RLIMIT_STACK, &rl);
+}
 
 bool Code_NativeStackExhausted() {
   const std::uintptr_t here = StackHere();

@@ -12,9 +12,15 @@
 // The deepest nesting of runs allowed; the run that would go deeper is refused.
 inline constexpr int32_t kMaxCodeNesting = 512;
 
-// Whether the native stack has less left than a run may need: past the budget below the
-// outermost run, or too close to the end of the thread's stack.
+// Whether the native stack has less left than a run may need: it reaches further below the
+// outermost run than half the thread's stack limit. This holds the nesting where a build's
+// frames are so large that kMaxCodeNesting runs would not fit.
 bool Code_NativeStackExhausted();
+
+// Lets the main thread's stack grow to 64 MiB where the system allows it, so that
+// kMaxCodeNesting runs fit with room to spare in every build, the sanitizer's included.
+// Called once at start-up, before any code runs.
+void Code_WidenNativeStack();
 
 namespace code_nesting_detail {
 extern int32_t depth;
@@ -27,7 +33,7 @@ void LeftOutermost();
 inline int32_t Code_NestingDepth() { return code_nesting_detail::depth; }
 
 // One run of code for as long as it lives. When the nesting is already as deep as it may go
-// (or the native stack is nearly used up), nothing is entered and Refused() is true: the
+// (or the native stack has no room for another), nothing is entered and Refused() is true: the
 // run reports "Stack overflow..." and does not start.
 class CodeNestingScope {
  public:

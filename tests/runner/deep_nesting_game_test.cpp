@@ -9,6 +9,7 @@
 
 #include "support/game_data_writer.h"
 #include "support/game_forms.h"
+#include "script/code_nesting.h"
 #include "support/runner_process.h"
 
 namespace {
@@ -95,6 +96,23 @@ TEST_P(DeepNesting, EndlessNestingReportsStackOverflow) {
       EXPECT_EQ(SaidLines(run.output), said) << run.output;
     }
   }
+}
+
+TEST_P(DeepNesting, BothExecutorsStopAtTheSameDepth) {
+  // Each level says how deep it is. The room's creation code is the outermost run; the user
+  // event that would make one run too many is refused.
+  GameDataWriter game = OneInstanceGame(
+      {{kOther, kUserZero, {"global.d += 1; show_debug_message(\"@\" + string(global.d)); event_user(0);"}}});
+  game.rooms[0].creationCode = {"global.d = 0; with (obj_probe) event_user(0); game_end();"};
+  TempFolder folder;
+  ASSERT_TRUE(WriteGameInForm(game, folder / "game.win", GetParam()));
+  const RunnerResult run = RunRunner(WithFormArguments({"-game", folder / "game.win"}, GetParam()),
+                                     {.workingDirectory = folder.path(), .timeoutSeconds = 60.0});
+  EXPECT_EQ(run.exitCode, GetParam() == GameForm::SourceOldExec ? 0 : 255) << run.output.substr(0, 4000);
+  const std::vector<std::string> said = SaidLines(run.output);
+  ASSERT_FALSE(said.empty()) << run.output.substr(0, 4000);
+  EXPECT_EQ(said.back(), std::to_string(kMaxCodeNesting - 1));
+  EXPECT_EQ(said.size(), static_cast<size_t>(kMaxCodeNesting - 1));
 }
 
 INSTANTIATE_GAME_FORMS(DeepNesting);
