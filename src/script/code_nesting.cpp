@@ -7,9 +7,6 @@
 
 namespace {
 
-// The native stack's position where the outermost run started; 0 while none runs.
-std::uintptr_t g_StackBase = 0;
-
 // The frame address is the real stack even where a sanitizer moves locals elsewhere.
 [[gnu::noinline]] std::uintptr_t StackHere() {
   return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
@@ -44,22 +41,16 @@ void Code_WidenNativeStack() {
 }
 
 bool Code_NativeStackExhausted() {
+  const std::uintptr_t base = code_nesting_detail::stackBase;
   const std::uintptr_t here = StackHere();
-  return g_StackBase > here && g_StackBase - here > StackBudget();
+  return code_nesting_detail::depth > 0 && base > here && base - here > StackBudget();
 }
 
 namespace code_nesting_detail {
 
 int32_t depth = 0;
+std::uintptr_t stackBase = 0;
 
-bool MayEnter() {
-  if (depth == 0) {
-    g_StackBase = StackHere();
-    return true;
-  }
-  return depth < kMaxCodeNesting && !Code_NativeStackExhausted();
-}
-
-void LeftOutermost() { g_StackBase = 0; }
+bool MayEnterNested() { return depth < kMaxCodeNesting && !Code_NativeStackExhausted(); }
 
 }  // namespace code_nesting_detail

@@ -24,10 +24,11 @@ void Code_WidenNativeStack();
 
 namespace code_nesting_detail {
 extern int32_t depth;
-// Answers whether one more run may start: the depth is below the limit and the native stack
-// has room; notes where the stack stood when this is the outermost run.
-bool MayEnter();
-void LeftOutermost();
+// The native stack's position where the outermost run started.
+extern std::uintptr_t stackBase;
+// Answers whether a run inside others may start: the depth is below the limit and the
+// native stack has room.
+bool MayEnterNested();
 }  // namespace code_nesting_detail
 
 inline int32_t Code_NestingDepth() { return code_nesting_detail::depth; }
@@ -37,11 +38,19 @@ inline int32_t Code_NestingDepth() { return code_nesting_detail::depth; }
 // run reports "Stack overflow..." and does not start.
 class CodeNestingScope {
  public:
-  CodeNestingScope() : entered_(code_nesting_detail::MayEnter()) {
-    if (entered_) ++code_nesting_detail::depth;
+  // Inline so that the outermost run, every event of every step, costs next to nothing.
+  [[gnu::always_inline]] CodeNestingScope() {
+    using namespace code_nesting_detail;
+    if (depth == 0) {
+      stackBase = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+      entered_ = true;
+    } else {
+      entered_ = MayEnterNested();
+    }
+    if (entered_) ++depth;
   }
   ~CodeNestingScope() {
-    if (entered_ && --code_nesting_detail::depth == 0) code_nesting_detail::LeftOutermost();
+    if (entered_) --code_nesting_detail::depth;
   }
   CodeNestingScope(const CodeNestingScope&) = delete;
   CodeNestingScope& operator=(const CodeNestingScope&) = delete;

@@ -61,6 +61,14 @@ size_t Occurrences(const std::string& text, const std::string& part) {
   return count;
 }
 
+// Plays the game written in folder.
+RunnerResult Play(const TempFolder& folder, GameForm form) {
+  RunnerOptions options;
+  options.workingDirectory = folder.path();
+  options.timeoutSeconds = 60.0;
+  return RunRunner(WithFormArguments({"-game", folder / "game.win"}, form), options);
+}
+
 class DeepNesting : public ::testing::TestWithParam<GameForm> {};
 
 TEST_P(DeepNesting, EndlessNestingReportsStackOverflow) {
@@ -88,8 +96,7 @@ TEST_P(DeepNesting, EndlessNestingReportsStackOverflow) {
     game.rooms.push_back(room);
     TempFolder folder;
     ASSERT_TRUE(WriteGameInForm(game, folder / "game.win", form));
-    const RunnerResult run = RunRunner(WithFormArguments({"-game", folder / "game.win"}, form),
-                                       {.workingDirectory = folder.path(), .timeoutSeconds = 60.0});
+    const RunnerResult run = Play(folder, form);
     ASSERT_FALSE(run.timedOut) << run.output.substr(0, 4000);
     if (onMachine) {
       // The machine's fatal error, once, and nothing after it.
@@ -115,8 +122,7 @@ TEST_P(DeepNesting, BothExecutorsStopAtTheSameDepth) {
   game.rooms[0].creationCode = {"global.d = 0; with (obj_probe) event_user(0); game_end();"};
   TempFolder folder;
   ASSERT_TRUE(WriteGameInForm(game, folder / "game.win", GetParam()));
-  const RunnerResult run = RunRunner(WithFormArguments({"-game", folder / "game.win"}, GetParam()),
-                                     {.workingDirectory = folder.path(), .timeoutSeconds = 60.0});
+  const RunnerResult run = Play(folder, GetParam());
   EXPECT_EQ(run.exitCode, GetParam() == GameForm::SourceOldExec ? 0 : 255) << run.output.substr(0, 4000);
   const std::vector<std::string> said = SaidLines(run.output);
   ASSERT_FALSE(said.empty()) << run.output.substr(0, 4000);
