@@ -10,6 +10,7 @@
 #include "platform/conversions.h"
 #include "runner/instance.h"
 #include "script/code.h"
+#include "script/code_nesting.h"
 #include "script/compiler/compile_error_sink.h"
 #include "script/compiler/token.h"
 #include "script/compiler/user_variables.h"
@@ -22,25 +23,13 @@
 namespace {
 
 constexpr size_t kMaxCallArguments = 16;
-// Deep script recursion would run the process out of stack: past this many bytes of stack
-// below the outermost run, a run fails instead.
-constexpr std::uintptr_t kStackBudget = std::uintptr_t{3} << 20;
 
 TreeScriptCall g_ScriptCall = Script_Perform;
 TreeExtensionCall g_ExtensionCall = nullptr;
-std::uintptr_t g_StackBase = 0;
-
-// The frame address is the real stack even where a sanitizer moves locals elsewhere.
-std::uintptr_t StackHere() { return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)); }
 
 ExecStatus Fail(const CodeExecContext& context, const CodeNode& node, const std::string& message) {
   Compiler_ReportError(*context.code, node.position, message);
   return ExecStatus::Error;
-}
-
-bool StackExhausted() {
-  const std::uintptr_t here = StackHere();
-  return g_StackBase > here && g_StackBase - here > kStackBudget;
 }
 
 bool IsLabel(const CodeNode& node) {
@@ -431,7 +420,8 @@ ExecStatus Switch(CodeExecContext& context, const CodeNode& node, ScriptValue& r
 
 ExecStatus Code_Exec_Expression(CodeExecContext& context, const CodeNode& node,
                                 ScriptValue& result) {
-  if (StackExhausted()) return Fail(context, node, "Stack overflow...");
+  // Deeply nested source runs the stack out within one run too.
+  if (Code_NativeStackExhausted()) return Fail(context, node, "Stack overflow...");
   switch (node.kind) {
     case NodeKind::Constant:
       ScriptValue_Copy(result, node.constant);
@@ -470,7 +460,7 @@ ExecStatus Code_Exec_Expression(CodeExecContext& context, const CodeNode& node,
 
 ExecStatus Code_Exec_Statement(CodeExecContext& context, const CodeNode& node,
                                ScriptValue& result) {
-  if (StackExhausted()) return Fail(context, node, "Stack overflow...");
+  if (Code_NativeStackExhausted()) return Fail(context, node, "Stack overflow...");
   const size_t n = node.children.size();
   switch (node.kind) {
     case NodeKind::Call: {
@@ -531,16 +521,18 @@ ExecStatus Code_Exec_Program(CodeExecContext& context, const CodeNode& root, Scr
 }
 
 bool Code_Exec_Run(const CCode& code, CInstance* self, CInstance* other, ScriptValue& result) {
-  const bool outermost = g_StackBase == 0;
-  if (outermost) g_StackBase = StackHere();
   CodeExecContext context;
   context.self = self;
   context.other = other;
   context.code = &code;
+  const CodeNestingScope nesting;
+  if (nesting.Refused()) {
+    Fail(context, code.Root(), "Stack overflow...");
+    return false;
+  }
   ExecStatus status = code.Kind() == CodeKind::Program
                           ? Code_Exec_Program(context, code.Root(), result)
                           : Code_Exec_Expression(context, code.Root(), result);
-  if (outermost) g_StackBase = 0;
   // A break or continue that reaches the top ends the program like exit.
   return status != ExecStatus::Error;
 }

@@ -13,6 +13,7 @@
 #include "data/room_settings.h"
 #include "runner/instance.h"
 #include "script/builtin_variables.h"
+#include "script/code_nesting.h"
 #include "script/compile_error.h"
 #include "script/compiler/user_variables.h"
 #include "script/error_report.h"
@@ -1942,6 +1943,7 @@ fail_before_fetch:
 
 void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMBuffer& code,
              ScriptValue* result, const VMBuffer* debugInfo, std::string_view sourceText) {
+  const CodeNestingScope nesting;
   VMSegment* seg = TakeSegment();
   SegmentRelease release;
   VMState st;
@@ -1953,6 +1955,10 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
   st.buffer = &code;
   const VMCodeIdentity ident{debugInfo, sourceText, name};
   st.ident = &ident;
+  if (nesting.Refused()) [[unlikely]] {
+    VM_Error(st, "Stack overflow...", kTopReserve);
+    return;
+  }
   const VMDecoded* dec = VM_Decoded(code);
   LoopStart start;
   // Code that names no local runs without a locals list.
@@ -1983,6 +1989,14 @@ void VM_RunPrepared(VMPrepared& prepared, CInstance* self, CInstance* other) {
     ScriptValue result;
     VM_Exec(prepared.ident.name, self, other, *prepared.buffer, &result,
             prepared.ident.debugInfo, prepared.ident.source);
+    return;
+  }
+  const CodeNestingScope nesting;
+  if (nesting.Refused()) [[unlikely]] {
+    // Refused there as well, with the machine's report.
+    ScriptValue result;
+    VM_Exec(prepared.ident.name, self, other, *prepared.buffer, &result, prepared.ident.debugInfo,
+            prepared.ident.source);
     return;
   }
   VMSegment* seg = TakeSegment();
