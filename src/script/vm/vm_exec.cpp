@@ -134,6 +134,32 @@ bool WriteVariable(VMState& st, int32_t instance, int32_t id, int32_t index,
   }
 }
 
+// True when the instruction at pc stores the top into the variable that left (a string about
+// to be joined onto) was read from, that variable holds left's bytes and no other value does
+// (s += t, s = s + t): the join may then grow those bytes in place. Only plain variables of a
+// fixed instance without an index are looked at: a built-in variable's setter sees what it is
+// given, and the store of an indexed or computed target does not follow the join at once.
+bool StoredBackAlone(VMState& st, const uint8_t* code, int32_t size, int32_t pc,
+                     const ScriptValue& left) {
+  if (left.TextHolders() != 2 || pc + 8 > size) return false;
+  uint32_t word, var;
+  std::memcpy(&word, code + pc, 4);
+  std::memcpy(&var, code + pc + 4, 4);
+  constexpr uint32_t kPlain = kVMVarFixedInstance | kVMVarNoIndex;
+  if ((word >> 24) != static_cast<uint32_t>(VMOpcode::Pop) ||
+      ((word >> 16) & 0x0F) != static_cast<uint32_t>(VMType::Var) || (var & kPlain) != kPlain) {
+    return false;
+  }
+  const auto id = static_cast<int32_t>(var & kVMVarIdMask);
+  if (id < kFirstListVariableId) return false;
+  int32_t instance = static_cast<int16_t>(word & 0xFFFF);
+  if ((var & kVMVarInstanceId) != 0) instance += kFirstInstanceId;
+  // Read, the variable's value is a third holder of the bytes when it is the other one.
+  ScriptValue held;
+  return ReadVariable(st, instance, id, 0, held) && held.SharesTextWith(left) &&
+         left.TextHolders() == 3;
+}
+
 // Finds a local's node and remembers where its plain value lives; null when the list does
 // not hold it yet. The node belongs to the pooled list, which is never shared across threads
 // and is cleared only by the pool, so the address stays good until then.
@@ -1629,7 +1655,8 @@ op_Shr:  // push U >> T
   binary = VMOpcode::Shr;
   goto binary_general;
 binary_general : {
-  if ((message = VM_DoBinary(binary, typeByte, sp)) != nullptr) goto fail;
+  const bool storedBack = binary == VMOpcode::Add && StoredBackAlone(st, codeBase, codeSize, pc, sp[1]);
+  if ((message = VM_DoBinary(binary, typeByte, sp, storedBack)) != nullptr) goto fail;
   VMType rt = VM_ResultType(binary, static_cast<VMType>(typeByte >> 4),
                             static_cast<VMType>(typeByte & 0x0F));
   used += slot(static_cast<uint32_t>(rt)) - slot(typeByte) - slot(typeByte >> 4);
