@@ -534,6 +534,31 @@ template <VMOpcode Op>
     used -= 4;
     return true;
   }
+  if constexpr (kCompare) {
+    // Two strings (.v or .s), compared byte by byte as unsigned bytes.
+    const uint32_t leftType = typeByte >> 4, rightType = typeByte & 0x0F;
+    if ((leftType == 5 || leftType == 6) && (rightType == 5 || rightType == 6) &&
+        sp[1].IsString() && sp[0].IsString()) {
+      const int order = sp[1].Text().compare(sp[0].Text());
+      bool truth;
+      if constexpr (Op == VMOpcode::Slt)
+        truth = order < 0;
+      else if constexpr (Op == VMOpcode::Sle)
+        truth = order <= 0;
+      else if constexpr (Op == VMOpcode::Seq)
+        truth = order == 0;
+      else if constexpr (Op == VMOpcode::Sne)
+        truth = order != 0;
+      else if constexpr (Op == VMOpcode::Sge)
+        truth = order >= 0;
+      else
+        truth = order > 0;
+      Cell_SetInt(sp[1], truth ? 1 : 0);
+      used += 4 - VM_SlotSize(leftType) - VM_SlotSize(rightType);
+      ++sp;
+      return true;
+    }
+  }
   const bool rightVar = (typeByte & 0x0F) == 5;
   if ((typeByte >> 4) != 5 || sp[1].Kind() != ValueKind::Real ||
       !(rightVar ? sp[0].Kind() == ValueKind::Real : (typeByte & 0x0F) == 2)) {
@@ -767,6 +792,7 @@ const void* const* FastHandlers();
         {VMFastOp::PushIntSneBranch, &&fop_PushIntSneBranch},
         {VMFastOp::PushIntSgeBranch, &&fop_PushIntSgeBranch},
         {VMFastOp::PushIntSgtBranch, &&fop_PushIntSgtBranch},
+        {VMFastOp::PushString, &&fop_PushString},
         {VMFastOp::Push4, &&fop_Push4},
         {VMFastOp::Push8, &&fop_Push8},
         {VMFastOp::PopLocal, &&fop_PopLocal},
@@ -923,6 +949,11 @@ fop_PushLocalInt : {  // push.v L; conv.v.i
   ip += 2;
   goto* ip->handler;
 }
+fop_PushString:
+  --sp;
+  *sp = *ip->text;
+  used += 4;
+  KF_FAST_GROWN();
 fop_Push4:
   --sp;
   Cell_SetBits(*sp, &ip->bits, 4);
