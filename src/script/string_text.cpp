@@ -1,6 +1,7 @@
 #include "script/string_text.h"
 
 #include <cstring>
+#include <new>
 
 #include "platform/utf8.h"
 
@@ -66,9 +67,23 @@ void LearnChars(StringRep& rep) {
   rep.known |= Chars;
 }
 
-StringRep& Known(StringRep& rep) {
-  if ((rep.known & Chars) == 0) LearnChars(rep);
-  return rep;
+// What is known of the characters is forgotten: learnt again when next asked.
+void ForgetChars(StringRep& rep) {
+  rep.known &= TextBytes;
+  rep.charIndex.reset();
+}
+
+// True when the characters are known (worked out now if need be); false when there was no
+// memory for the index, and the text must then be walked from its start.
+bool Known(StringRep& rep) {
+  if ((rep.known & Chars) != 0) return true;
+  try {
+    LearnChars(rep);
+    return true;
+  } catch (const std::bad_alloc&) {
+    ForgetChars(rep);
+    return false;
+  }
 }
 
 }  // namespace
@@ -78,13 +93,23 @@ std::string_view StringText_Bytes(StringRep& rep) {
   return {rep.Bytes(), rep.textBytes};
 }
 
-int64_t StringText_Length(StringRep& rep) { return Known(rep).chars; }
+int64_t StringText_Length(StringRep& rep) {
+  return Known(rep) ? rep.chars : UTF8_Length(rep.Bytes());
+}
 
-bool StringText_IsAscii(StringRep& rep) { return (Known(rep).known & Ascii) != 0; }
+bool StringText_IsAscii(StringRep& rep) {
+  if (Known(rep)) return (rep.known & Ascii) != 0;
+  const std::string_view text = StringText_Bytes(rep);
+  return FirstHighByte(text.data(), text.data() + text.size()) == text.data() + text.size();
+}
 
 const char* StringText_CharAt(StringRep& rep, int64_t n) {
-  Known(rep);
   const char* base = rep.Bytes();
+  if (!Known(rep)) {
+    const char* p = base;
+    for (int64_t i = 0; i < n && *p != '\0'; ++i) UTF8_GetChar(p);
+    return n < 0 ? base + StringText_Bytes(rep).size() : p;
+  }
   if (n < 0 || n >= rep.chars) return base + rep.textBytes;
   if ((rep.known & Ascii) != 0) return base + n;
   const auto entry = static_cast<size_t>(n / kCharIndexStep);
@@ -100,17 +125,21 @@ void StringText_Grew(StringRep& rep, uint32_t oldSize) {
   if (rep.textBytes < oldSize) return;       // a NUL before the new bytes: the text is as it was
   LearnTextBytes(rep, oldSize);
   if ((rep.known & Chars) == 0) return;
-  if ((rep.known & Ascii) != 0) {
-    WalkFrom(rep, oldSize, rep.chars);
-    return;
+  try {
+    if ((rep.known & Ascii) != 0) {
+      WalkFrom(rep, oldSize, rep.chars);
+      return;
+    }
+    // The last character may have been cut short by the old end: counted again from the
+    // last entry of the index, which the walk puts back.
+    std::vector<uint32_t>& index = *rep.charIndex;
+    const auto last = static_cast<uint32_t>(index.size() - 1);
+    const uint32_t from = index[last];
+    index.pop_back();
+    WalkFrom(rep, from, last * kCharIndexStep);
+  } catch (const std::bad_alloc&) {
+    ForgetChars(rep);
   }
-  // The last character may have been cut short by the old end: counted again from the last
-  // entry of the index, which the walk puts back.
-  std::vector<uint32_t>& index = *rep.charIndex;
-  const auto last = static_cast<uint32_t>(index.size() - 1);
-  const uint32_t from = index[last];
-  index.pop_back();
-  WalkFrom(rep, from, last * kCharIndexStep);
 }
 
 void StringText_CarryOver(StringRep& from, StringRep& to, bool movable) {
@@ -120,7 +149,11 @@ void StringText_CarryOver(StringRep& from, StringRep& to, bool movable) {
   if (from.charIndex == nullptr) return;
   if (movable) {
     to.charIndex = std::move(from.charIndex);
-  } else {
+    return;
+  }
+  try {
     to.charIndex = std::make_unique<std::vector<uint32_t>>(*from.charIndex);
+  } catch (const std::bad_alloc&) {
+    ForgetChars(to);
   }
 }

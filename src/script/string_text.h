@@ -23,8 +23,9 @@ bool StringText_IsAscii(StringRep& rep);
 // its length or below 0.
 const char* StringText_CharAt(StringRep& rep, int64_t n);
 
-// For the block itself. Keeps what is known right after bytes were appended to the block in
-// place (it held oldSize bytes before).
+// For the block itself; neither throws (without memory for the index, what is known of the
+// characters is forgotten). Keeps what is known right after bytes were appended to the block
+// (it held oldSize bytes before).
 void StringText_Grew(StringRep& rep, uint32_t oldSize);
 // What is known of from's bytes, now the first bytes of to (from's index moved when
 // movable, else copied).
