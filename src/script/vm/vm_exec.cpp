@@ -1686,7 +1686,9 @@ op_Shr:  // push U >> T
   binary = VMOpcode::Shr;
   goto binary_general;
 binary_general : {
-  const bool storedBack = binary == VMOpcode::Add && StoredBackAlone(st, codeBase, codeSize, pc, sp[1]);
+  // Not while stepping for the debugger, which may look at the variable before the store.
+  const bool storedBack = binary == VMOpcode::Add && !g_VMSlowSteps &&
+                          StoredBackAlone(st, codeBase, codeSize, pc, sp[1]);
   if ((message = VM_DoBinary(binary, typeByte, sp, storedBack)) != nullptr) goto fail;
   VMType rt = VM_ResultType(binary, static_cast<VMType>(typeByte >> 4),
                             static_cast<VMType>(typeByte & 0x0F));
