@@ -40,7 +40,9 @@ TEST_F(ExecutorsTest, ATextBuiltByJoiningGrowsInPlace) {
       "globalvar gv; gv = \"\"; repeat (1000) gv = gv + \"ab\"; r = gv;",
   };
   for (const char* program : programs) {
-    for (Executor executor : kEveryExecutor) {
+    // Not the byte loop of this fixture: it runs with a breakpoint set, and while the debugger
+    // may stop between a join and its store, joins copy.
+    for (Executor executor : {Executor::Decoded, Executor::Tree, Executor::Stored}) {
       const Outcome out = RunOn(executor, program);
       EXPECT_EQ(out.error, "") << ExecutorName(executor) << ": " << program;
       ASSERT_EQ(out.r.Text().size(), 2000u) << ExecutorName(executor) << ": " << program;

@@ -1686,8 +1686,8 @@ op_Shr:  // push U >> T
   binary = VMOpcode::Shr;
   goto binary_general;
 binary_general : {
-  // Not while stepping for the debugger, which may look at the variable before the store.
-  const bool storedBack = binary == VMOpcode::Add && !g_VMSlowSteps &&
+  // Not while the debugger may stop, and show the variable, before the store.
+  const bool storedBack = binary == VMOpcode::Add && !VM_BreakpointsSet &&
                           StoredBackAlone(st, codeBase, codeSize, pc, sp[1]);
   if ((message = VM_DoBinary(binary, typeByte, sp, storedBack)) != nullptr) goto fail;
   VMType rt = VM_ResultType(binary, static_cast<VMType>(typeByte >> 4),
