@@ -78,7 +78,7 @@ for case in parse_1 parse_2 build_1 build_2; do
   done
 done
 
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "-" || b == "-" || b == 0) print "-"; else printf "%.2f", a / b }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "-" || b == "-" || b == 0) print "-"; else printf "%.3g", a / b }'; }
 row() {  # label case lua-side
   local vm oldexec lua
   vm="$(median "$2" vm)"
