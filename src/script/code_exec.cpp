@@ -139,16 +139,63 @@ int32_t CompoundOperator(int32_t assignment) {
   }
 }
 
+// True when the variable of target holds the bytes of the string value, and no other value
+// but that one does. Only plain variables count: a built-in variable's setter sees what it is
+// given.
+bool TargetAloneHolds(CodeExecContext& context, const VariableTarget& target, const ScriptValue& value) {
+  if (target.id < kFirstListVariableId || value.TextHolders() != 2) return false;
+  // Read, the variable's value is a third holder of the bytes when it is the other one.
+  ScriptValue held;
+  return ReadTarget(context, target, held) && held.SharesTextWith(value) && value.TextHolders() == 3;
+}
+
+// left op right as Code_BinaryOp applies it, for a result stored into target next: a string
+// joined onto bytes that target alone holds besides left grows them in place.
+bool OperateForStore(CodeExecContext& context, int32_t position, int32_t op,
+                     const VariableTarget& target, ScriptValue& left, const ScriptValue& right) {
+  if (op == static_cast<int32_t>(TokenKind::Plus) && left.IsString() && right.IsString() &&
+      TargetAloneHolds(context, target, left)) {
+    if (const char* error = Operator_Concatenate(left, right.Text(), true)) {
+      Compiler_ReportError(*context.code, position, error);
+      return false;
+    }
+    return true;
+  }
+  return Code_BinaryOp(*context.code, position, op, left, right);
+}
+
+// True for the value of s = s + t: a binary + whose left operand is the assigned variable,
+// named the same fixed way.
+bool AddsOntoTarget(const CodeNode& target, const CodeNode& value) {
+  if (value.kind != NodeKind::Binary || value.value != static_cast<int32_t>(TokenKind::Plus) ||
+      value.children.size() != 2) {
+    return false;
+  }
+  const CodeNode& left = value.children[0];
+  return target.kind == NodeKind::FixedVariable && left.kind == NodeKind::FixedVariable &&
+         left.value == target.value && left.instance == target.instance;
+}
+
 ExecStatus Assign(CodeExecContext& context, const CodeNode& node, ScriptValue& result) {
   if (node.children.size() != 2) return Fail(context, node, "Statement expected.");
   const CodeNode& targetNode = node.children[0];
+  const CodeNode& valueNode = node.children[1];
   VariableTarget target;
   if (ResolveTarget(context, targetNode, target) != ExecStatus::Normal) return ExecStatus::Error;
   ScriptValue value;
-  if (Code_Exec_Expression(context, node.children[1], value) != ExecStatus::Normal) {
+  const int32_t op = CompoundOperator(node.value);
+  if (op == 0 && AddsOntoTarget(targetNode, valueNode)) {
+    // The binary + evaluated here as an expression would evaluate it, its result known to be
+    // stored back.
+    ScriptValue right;
+    if (Code_Exec_Expression(context, valueNode.children[0], value) != ExecStatus::Normal ||
+        Code_Exec_Expression(context, valueNode.children[1], right) != ExecStatus::Normal ||
+        !OperateForStore(context, valueNode.position, valueNode.value, target, value, right)) {
+      return ExecStatus::Error;
+    }
+  } else if (Code_Exec_Expression(context, valueNode, value) != ExecStatus::Normal) {
     return ExecStatus::Error;
   }
-  const int32_t op = CompoundOperator(node.value);
   if (op != 0) {
     ScriptValue current;
     if (!ReadTarget(context, target, current)) {
@@ -158,7 +205,7 @@ ExecStatus Assign(CodeExecContext& context, const CodeNode& node, ScriptValue& r
       // A variable that cannot be read counts as 0 here, as it does when read.
       current.SetReal(0.0);
     }
-    if (!Code_BinaryOp(*context.code, node.position, op, current, value)) return ExecStatus::Error;
+    if (!OperateForStore(context, node.position, op, target, current, value)) return ExecStatus::Error;
     value = std::move(current);
   }
   if (target.instance == kInstanceNoone || !WriteTarget(context, target, value)) {

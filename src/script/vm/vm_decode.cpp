@@ -6,6 +6,7 @@
 
 #include "script/variable_list.h"
 #include "script/vm/vm_opcodes.h"
+#include "script/vm/vm_strings.h"
 
 namespace {
 
@@ -260,7 +261,16 @@ struct Decoder {
           } else if (t == static_cast<uint32_t>(VMType::Double) ||
                      t == static_cast<uint32_t>(VMType::Long)) {
             f = VMFastOp::Push8;
-          } else if (t != static_cast<uint32_t>(VMType::String)) {
+          } else if (t == static_cast<uint32_t>(VMType::String)) {
+            // The string as the byte loop would look it up, made once; left to the byte
+            // loop when the tables do not hold it yet.
+            std::string_view text;
+            if (vars[i] == kVMNullString || VM_String(vars[i], text)) {
+              out.texts.push_back(ScriptValue::String(text));
+              r.text = &out.texts.back();
+              f = VMFastOp::PushString;
+            }
+          } else {
             f = VMFastOp::Nop;
           }
           break;

@@ -10,8 +10,11 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <vector>
+
+#include "script/script_value.h"
 
 #include "script/vm/vm_state.h"
 #include "script/vm_buffer.h"
@@ -86,6 +89,7 @@ enum class VMFastOp : uint8_t {
   PushIntSneBranch,
   PushIntSgeBranch,
   PushIntSgtBranch,
+  PushString,     // push.s of a string the tables hold
   Push4,          // push.i .f .b
   Push8,          // push.d .l
   PopLocal,       // pop.v.U of a local, no index
@@ -131,6 +135,7 @@ struct VMInsn {
   const VMInsn* jump = nullptr;  // that record (past any plain branches it starts)
   int32_t slot = 0;      // popz, pop: bytes of the popped value's type
   int32_t imm = 0;       // push.e, push.i: the integer pushed
+  const ScriptValue* text = nullptr;  // push.s: the string pushed (a copy shares its bytes)
   uint8_t typeByte = 0;
   uint8_t op = 0;        // idioms: the arithmetic or comparison opcode; bt/bf: 1 for bt
   // Variables of self or other: where in its instance's list the variable was last found.
@@ -139,6 +144,7 @@ struct VMInsn {
 
 struct VMDecoded {
   std::vector<VMInsn> insns;     // the last one is the end
+  std::deque<ScriptValue> texts;  // the strings of the push.s records (a deque keeps them in place)
   bool usesLocals = false;       // some instruction may name a local
   std::vector<int32_t> indexOf;  // record index by offset / 4; -1 inside an instruction
   // The names of the script whose code this is, filled on its first call.

@@ -135,6 +135,32 @@ bool WriteVariable(VMState& st, int32_t instance, int32_t id, int32_t index,
   }
 }
 
+// True when the instruction at pc stores the top into the variable that left (a string about
+// to be joined onto) was read from, that variable holds left's bytes and no other value does
+// (s += t, s = s + t): the join may then grow those bytes in place. Only plain variables of a
+// fixed instance without an index are looked at: a built-in variable's setter sees what it is
+// given, and the store of an indexed or computed target does not follow the join at once.
+bool StoredBackAlone(VMState& st, const uint8_t* code, int32_t size, int32_t pc,
+                     const ScriptValue& left) {
+  if (left.TextHolders() != 2 || pc + 8 > size) return false;
+  uint32_t word, var;
+  std::memcpy(&word, code + pc, 4);
+  std::memcpy(&var, code + pc + 4, 4);
+  constexpr uint32_t kPlain = kVMVarFixedInstance | kVMVarNoIndex;
+  if ((word >> 24) != static_cast<uint32_t>(VMOpcode::Pop) ||
+      ((word >> 16) & 0x0F) != static_cast<uint32_t>(VMType::Var) || (var & kPlain) != kPlain) {
+    return false;
+  }
+  const auto id = static_cast<int32_t>(var & kVMVarIdMask);
+  if (id < kFirstListVariableId) return false;
+  int32_t instance = static_cast<int16_t>(word & 0xFFFF);
+  if ((var & kVMVarInstanceId) != 0) instance += kFirstInstanceId;
+  // Read, the variable's value is a third holder of the bytes when it is the other one.
+  ScriptValue held;
+  return ReadVariable(st, instance, id, 0, held) && held.SharesTextWith(left) &&
+         left.TextHolders() == 3;
+}
+
 // Finds a local's node and remembers where its plain value lives; null when the list does
 // not hold it yet. The node belongs to the pooled list, which is never shared across threads
 // and is cleared only by the pool, so the address stays good until then.
@@ -509,6 +535,31 @@ template <VMOpcode Op>
     used -= 4;
     return true;
   }
+  if constexpr (kCompare) {
+    // Two strings (.v or .s), compared byte by byte as unsigned bytes.
+    const uint32_t leftType = typeByte >> 4, rightType = typeByte & 0x0F;
+    if ((leftType == 5 || leftType == 6) && (rightType == 5 || rightType == 6) &&
+        sp[1].IsString() && sp[0].IsString()) {
+      const int order = sp[1].Text().compare(sp[0].Text());
+      bool truth;
+      if constexpr (Op == VMOpcode::Slt)
+        truth = order < 0;
+      else if constexpr (Op == VMOpcode::Sle)
+        truth = order <= 0;
+      else if constexpr (Op == VMOpcode::Seq)
+        truth = order == 0;
+      else if constexpr (Op == VMOpcode::Sne)
+        truth = order != 0;
+      else if constexpr (Op == VMOpcode::Sge)
+        truth = order >= 0;
+      else
+        truth = order > 0;
+      Cell_SetInt(sp[1], truth ? 1 : 0);
+      used += 4 - VM_SlotSize(leftType) - VM_SlotSize(rightType);
+      ++sp;
+      return true;
+    }
+  }
   const bool rightVar = (typeByte & 0x0F) == 5;
   if ((typeByte >> 4) != 5 || sp[1].Kind() != ValueKind::Real ||
       !(rightVar ? sp[0].Kind() == ValueKind::Real : (typeByte & 0x0F) == 2)) {
@@ -742,6 +793,7 @@ const void* const* FastHandlers();
         {VMFastOp::PushIntSneBranch, &&fop_PushIntSneBranch},
         {VMFastOp::PushIntSgeBranch, &&fop_PushIntSgeBranch},
         {VMFastOp::PushIntSgtBranch, &&fop_PushIntSgtBranch},
+        {VMFastOp::PushString, &&fop_PushString},
         {VMFastOp::Push4, &&fop_Push4},
         {VMFastOp::Push8, &&fop_Push8},
         {VMFastOp::PopLocal, &&fop_PopLocal},
@@ -898,6 +950,11 @@ fop_PushLocalInt : {  // push.v L; conv.v.i
   ip += 2;
   goto* ip->handler;
 }
+fop_PushString:
+  --sp;
+  *sp = *ip->text;
+  used += 4;
+  KF_FAST_GROWN();
 fop_Push4:
   --sp;
   Cell_SetBits(*sp, &ip->bits, 4);
@@ -1630,7 +1687,10 @@ op_Shr:  // push U >> T
   binary = VMOpcode::Shr;
   goto binary_general;
 binary_general : {
-  if ((message = VM_DoBinary(binary, typeByte, sp)) != nullptr) goto fail;
+  // Not while the debugger may stop, and show the variable, before the store.
+  const bool storedBack = binary == VMOpcode::Add && !VM_BreakpointsSet &&
+                          StoredBackAlone(st, codeBase, codeSize, pc, sp[1]);
+  if ((message = VM_DoBinary(binary, typeByte, sp, storedBack)) != nullptr) goto fail;
   VMType rt = VM_ResultType(binary, static_cast<VMType>(typeByte >> 4),
                             static_cast<VMType>(typeByte & 0x0F));
   used += slot(static_cast<uint32_t>(rt)) - slot(typeByte) - slot(typeByte >> 4);
