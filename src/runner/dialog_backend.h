@@ -25,6 +25,8 @@ struct LoginAnswer {
 class CDialogBackend {
  public:
   virtual ~CDialogBackend() = default;
+  // A text with an OK button; returns once it is closed.
+  virtual void Message(const std::string& caption, const std::string& text) = 0;
   // Yes (true) or No; the question cannot be cancelled.
   virtual bool Question(const std::string& caption, const std::string& prompt) = 0;
   // The typed text, or no value when cancelled.

@@ -10,6 +10,7 @@
 
 #include "platform/console.h"
 #include "platform/conversions.h"
+#include "platform/termination_signal.h"
 #include "data/room_settings.h"
 #include "runner/instance.h"
 #include "script/builtin_variables.h"
@@ -808,11 +809,16 @@ const void* const* FastHandlers();
     pcOut = ip->pc;    \
     goto slow;         \
   } while (false)
-#define KF_FAST_JUMP()   \
-  do {                   \
-    ip = ip->jump;       \
-    goto* ip->handler;   \
+// Every loop goes backward somewhere: there a termination signal hands the code to the byte
+// loop's step, which abandons it.
+#define KF_FAST_GO(target)                                                  \
+  do {                                                                      \
+    const VMInsn* const to = (target);                                      \
+    if (to <= ip && TerminationSignal_Pending()) [[unlikely]] goto at_step; \
+    ip = to;                                                                \
+    goto* ip->handler;                                                      \
   } while (false)
+#define KF_FAST_JUMP() KF_FAST_GO(ip->jump)
 
 fop_Slow:
   KF_FAST_SLOW();
@@ -862,8 +868,7 @@ fop_PushShort:
       goto* ip->handler;                                                   \
     }                                                                      \
     used -= 4;                                                             \
-    ip = Cell_Bool(*sp++) == (ip->slot == 1) ? ip->jump : ip + 3;          \
-    goto* ip->handler;                                                     \
+    KF_FAST_GO(Cell_Bool(*sp++) == (ip->slot == 1) ? ip->jump : ip + 3);   \
   }
   KF_FAST_PUSH_INT_BRANCH(Slt)
   KF_FAST_PUSH_INT_BRANCH(Sle)
@@ -962,8 +967,7 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
 #define KF_FAST_VARIABLE_INT_BRANCH(Name)                                                  \
   fop_VariableInt##Name##Branch : {                                                    \
     KF_FAST_VARIABLE_INT_OPERAND();                                                        \
-    ip = CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1) ? ip->jump : ip + 4;    \
-    goto* ip->handler;                                                                 \
+    KF_FAST_GO(CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1) ? ip->jump : ip + 4); \
   }
   KF_FAST_VARIABLE_INT_ARITHMETIC(Add, a + b)
   KF_FAST_VARIABLE_INT_ARITHMETIC(Sub, a - b)
@@ -1001,8 +1005,7 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
         !ReadRealQuick(st, ip + 1, argumentFirst, b)) {                                \
       goto fop_PushInstanceVariable;                                                   \
     }                                                                                  \
-    ip = CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1) ? ip->jump : ip + 4;    \
-    goto* ip->handler;                                                                 \
+    KF_FAST_GO(CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1) ? ip->jump : ip + 4); \
   }
   KF_FAST_VARIABLE_VARIABLE_BRANCH(Slt)
   KF_FAST_VARIABLE_VARIABLE_BRANCH(Sle)
@@ -1260,11 +1263,13 @@ fop_Bf:
   KF_FAST_NEXT();
 
 #undef KF_FAST_JUMP
+#undef KF_FAST_GO
 #undef KF_FAST_SLOW
 #undef KF_FAST_GROWN
 #undef KF_FAST_NEXT
 
 fop_Call : {  // a call made here; the code it enters (or returns to) goes on here too
+  if (TerminationSignal_Pending()) [[unlikely]] goto at_step;
   // A script with records is entered here; everything else through the general call.
   const CCode* script = VM_ScriptOfCall(ip->id);
   if (script != nullptr && !VM_ScriptTrace && !g_VMSlowSteps) {
@@ -1290,7 +1295,8 @@ fop_Call : {  // a call made here; the code it enters (or returns to) goes on he
   if (VM_DoCall(st, ip->id, ip->imm, spNow, usedNow) != nullptr) __builtin_trap();
   sp = spNow;
   used = usedNow;
-  if (used > limit) {
+  // A call may take long (a dialog): a termination signal met during it is taken up at once.
+  if (used > limit || TerminationSignal_Pending()) {
     pcOut = st.pc;
     goto step;
   }
@@ -1337,6 +1343,8 @@ resume:
 ip_to_slow:
   pcOut = ip->pc;
   goto slow;
+at_step:
+  pcOut = ip->pc;
 step:
   spInOut = sp;
   usedInOut = used;
@@ -1484,11 +1492,12 @@ struct LoopStart {
   } while (false)
 // pc := the branch word + 4 * its offset, refused outside the code. (Branches carry no
 // operand: the word is the 4 bytes before pc.)
-#define KF_VM_BRANCH()                                        \
-  do {                                                        \
-    int32_t target = pc - 4 + 4 * SignExtend24(word);         \
-    if (target < 0 || target > codeSize) goto branch_outside; \
-    pc = target;                                              \
+#define KF_VM_BRANCH()                                                         \
+  do {                                                                         \
+    int32_t target = pc - 4 + 4 * SignExtend24(word);                          \
+    if (target < 0 || target > codeSize) goto branch_outside;                  \
+    if (target < pc && TerminationSignal_Pending()) [[unlikely]] goto stopped; \
+    pc = target;                                                               \
   } while (false)
 
   switch (start.entry) {
@@ -1504,6 +1513,7 @@ struct LoopStart {
   KF_VM_DISPATCH_GROWN();
 
 slow_step:
+  if (TerminationSignal_Pending()) [[unlikely]] goto stopped;
   if (pc + 4 > codeSize) {
     // The end of the code: a script call returns 0 to its caller; the activation ends.
     if (st.depth == 0) goto finished;
@@ -1675,6 +1685,7 @@ op_Push : {  // push a constant of type T, or for .v the value of a variable
         if (index == 0 && local->Kind() == ValueKind::Real && !g_VMSlowSteps && used + 32 <= limit) {
           const int32_t after = FusedLocalIdiom(st, codeBase, codeSize, pc, word, var, node->value);
           if (after >= 0) {
+            if (after < pc && TerminationSignal_Pending()) [[unlikely]] goto stopped;
             pc = after;
             KF_VM_DISPATCH();
           }
@@ -1846,6 +1857,7 @@ op_Call : {  // pop argc .v arguments, push the result .v
   std::memcpy(&id, operand, 4);
   const int32_t argc = static_cast<int32_t>(word & 0xFFFF);
   if (argc > stackStart - sp) goto underflow;
+  if (TerminationSignal_Pending()) [[unlikely]] goto stopped;
   st.pc = pc;
   st.code = codeBase;
   st.codeSize = codeSize;
@@ -1855,6 +1867,7 @@ op_Call : {  // pop argc .v arguments, push the result .v
   sp = spNow;
   used = usedNow;
   if (message != nullptr) goto fail;
+  if (TerminationSignal_Pending()) [[unlikely]] goto stopped;
   codeBase = st.code;
   codeSize = st.codeSize;
   pc = st.pc;
@@ -1908,6 +1921,14 @@ finished:
   }
   seg->withs.clear();
   if (ownLocals) VM_GiveBackLocals();
+  return;
+
+// A termination signal: the code and every script it called are left where they are, as an
+// error that does not end the process leaves them.
+stopped:
+  UnwindAll(st);
+  if (ownLocals) VM_GiveBackLocals();
+  Code_ArgumentCount = savedArgumentCount;
   return;
 
 decoded_failed:
