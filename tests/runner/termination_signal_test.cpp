@@ -90,7 +90,7 @@ TEST_P(TerminationSignal, EndsCodeStuckInAnEndlessLoop) {
     ASSERT_TRUE(WriteGameInForm(game, folder / "game.win", GetParam()));
     RunnerOptions options;
     options.environment["XDG_DATA_HOME"] = data.path();
-    options.timeoutSeconds = 60.0;
+    options.timeoutSeconds = 30.0;
     options.signalAfterOutput = "@looping\n";
     options.signal = c.signal;
     const RunnerResult run = RunRunner(WithFormArguments({"-game", folder / "game.win", "-noaudio"}, GetParam()), options);
@@ -151,7 +151,7 @@ TEST_P(DialogTerminationSignal, ClosesTheOpenDialogAndEndsTheRun) {
     options.environment["SDL_VIDEODRIVER"] = "x11";
     options.environment["GSETTINGS_BACKEND"] = "memory";
     options.environment["XDG_DATA_HOME"] = data.path();
-    options.timeoutSeconds = 60.0;
+    options.timeoutSeconds = 30.0;
     const RunnerResult run = RunRunner(WithFormArguments({"-game", folder / "game.win", "-noaudio"}, GetParam()), options);
     const auto endedAt = std::chrono::steady_clock::now();
     player.join();
