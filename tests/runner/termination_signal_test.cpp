@@ -130,12 +130,14 @@ TEST_P(DialogTerminationSignal, ClosesTheOpenDialogAndEndsTheRun) {
       {"show_question(\"Go on?\")", "INT"},
       {"get_string(\"Your name?\", \"def\")", "HUP"},
       {"get_open_filename(\"Text files|*.txt\", \"\")", "TERM"},
+      {"show_error(\"Broken\", false)", "TERM"},
   };
   for (const DialogCase& c : cases) {
     SCOPED_TRACE(c.call);
     TempFolder folder, data;
     // In a script called from a script, as games often ask.
     GameDataWriter game = StuckGame(Say("asking") + "scr_outer();", std::string(c.call) + ";");
+    game.options.showErrors = true;  // show_error's box
     ASSERT_TRUE(WriteGameInForm(game, folder / "game.win", GetParam()));
 
     // Once the dialog shows, its process is sent the signal.

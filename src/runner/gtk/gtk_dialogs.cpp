@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "platform/termination_signal.h"
 #include "runner/dialog_backend.h"
@@ -16,6 +18,10 @@ namespace {
 constexpr char kDialogWindowClass[] = "kilnforge-dialog";
 constexpr int kResponseYes = 1;
 constexpr int kResponseNo = 2;
+constexpr int kResponseCopy = 3;
+constexpr int kResponseClear = 4;
+constexpr int kResponseAbort = 5;
+constexpr int kResponseIgnore = 6;
 // How often a dialog that waits for its player looks for a termination signal.
 constexpr guint kTerminationPollMilliseconds = 100;
 
@@ -77,6 +83,45 @@ class CGtkDialogs final : public CDialogBackend {
     gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
     RunDialog(dialog);
     DestroyDialog(dialog);
+  }
+
+  bool ErrorBox(const std::string& text, bool offerIgnore) override {
+    GtkWidget* dialog =
+        gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_NONE, "%s", text.c_str());
+    gtk_window_set_title(GTK_WINDOW(dialog), "Code Error...");
+    gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
+    gtk_dialog_add_buttons(GTK_DIALOG(dialog), "Copy", kResponseCopy, "Clear", kResponseClear, "Abort", kResponseAbort,
+                           nullptr);
+    if (offerIgnore) gtk_dialog_add_button(GTK_DIALOG(dialog), "Ignore", kResponseIgnore);
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), offerIgnore ? kResponseIgnore : kResponseAbort);
+    // Copy and Clear keep the box open; so do Escape and the close box when Ignore is not
+    // offered. The end of the run closes it as Ignore would.
+    std::string shown = text;
+    std::optional<bool> abort;
+    while (!abort) {
+      switch (RunDialog(dialog)) {
+        case kResponseCopy:
+          // The clipboard holds what the box shows; after Clear there is nothing to copy.
+          if (!shown.empty() && shown != " ")
+            gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), shown.c_str(), -1);
+          break;
+        case kResponseClear:
+          shown.assign(1, ' ');
+          g_object_set(dialog, "text", shown.c_str(), nullptr);
+          break;
+        case kResponseAbort:
+          abort = true;
+          break;
+        case GTK_RESPONSE_NONE:
+          abort = false;
+          break;
+        default:
+          if (offerIgnore) abort = false;
+          break;
+      }
+    }
+    DestroyDialog(dialog);
+    return *abort;
   }
 
   bool Question(const std::string& caption, const std::string& prompt) override {
