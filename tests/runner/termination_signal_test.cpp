@@ -29,8 +29,9 @@ constexpr double kEndsWithinSeconds = 10.0;
 
 std::string Say(const std::string& text) { return "show_debug_message(\"@" + text + "\");"; }
 
-// The game: the create event puts a name in the highscore table, says `said` and runs `code`;
-// the game end event says so. Scripts: scr_outer calls scr_spin, which runs `spin`.
+// The game: the create event puts a name in the highscore table and runs `code`, then says
+// "after"; the game end event says "game end". Scripts: scr_outer calls scr_spin, which runs
+// `spin`, then says "outer after".
 GameDataWriter StuckGame(const std::string& code, const std::string& spin) {
   GameDataWriter game = OneInstanceGame(
       {{kCreate, 0, {"highscore_clear(); highscore_add(\"ann\", 77);" + code + Say("after")}},
