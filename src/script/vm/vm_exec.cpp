@@ -809,16 +809,21 @@ const void* const* FastHandlers();
     pcOut = ip->pc;    \
     goto slow;         \
   } while (false)
-// Every loop goes backward somewhere: there a termination signal hands the code to the byte
+// Every loop takes a branch somewhere: there a termination signal hands the code to the byte
 // loop's step, which abandons it.
-#define KF_FAST_GO(target)                                                  \
-  do {                                                                      \
-    const VMInsn* const to = (target);                                      \
-    if (to <= ip && TerminationSignal_Pending()) [[unlikely]] goto at_step; \
-    ip = to;                                                                \
-    goto* ip->handler;                                                      \
+#define KF_FAST_JUMP()                                           \
+  do {                                                           \
+    if (TerminationSignal_Pending()) [[unlikely]] goto at_step; \
+    ip = ip->jump;                                               \
+    goto* ip->handler;                                           \
   } while (false)
-#define KF_FAST_JUMP() KF_FAST_GO(ip->jump)
+// The branch when `taken`, else on to the record `past` records further.
+#define KF_FAST_BRANCH(taken, past) \
+  do {                              \
+    if (taken) KF_FAST_JUMP();      \
+    ip += past;                     \
+    goto* ip->handler;              \
+  } while (false)
 
 fop_Slow:
   KF_FAST_SLOW();
@@ -868,7 +873,7 @@ fop_PushShort:
       goto* ip->handler;                                                   \
     }                                                                      \
     used -= 4;                                                             \
-    KF_FAST_GO(Cell_Bool(*sp++) == (ip->slot == 1) ? ip->jump : ip + 3);   \
+    KF_FAST_BRANCH(Cell_Bool(*sp++) == (ip->slot == 1), 3);                \
   }
   KF_FAST_PUSH_INT_BRANCH(Slt)
   KF_FAST_PUSH_INT_BRANCH(Sle)
@@ -967,7 +972,7 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
 #define KF_FAST_VARIABLE_INT_BRANCH(Name)                                                  \
   fop_VariableInt##Name##Branch : {                                                    \
     KF_FAST_VARIABLE_INT_OPERAND();                                                        \
-    KF_FAST_GO(CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1) ? ip->jump : ip + 4); \
+    KF_FAST_BRANCH(CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1), 4);              \
   }
   KF_FAST_VARIABLE_INT_ARITHMETIC(Add, a + b)
   KF_FAST_VARIABLE_INT_ARITHMETIC(Sub, a - b)
@@ -1005,7 +1010,7 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
         !ReadRealQuick(st, ip + 1, argumentFirst, b)) {                                \
       goto fop_PushInstanceVariable;                                                   \
     }                                                                                  \
-    KF_FAST_GO(CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1) ? ip->jump : ip + 4); \
+    KF_FAST_BRANCH(CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1), 4);              \
   }
   KF_FAST_VARIABLE_VARIABLE_BRANCH(Slt)
   KF_FAST_VARIABLE_VARIABLE_BRANCH(Sle)
@@ -1263,7 +1268,7 @@ fop_Bf:
   KF_FAST_NEXT();
 
 #undef KF_FAST_JUMP
-#undef KF_FAST_GO
+#undef KF_FAST_BRANCH
 #undef KF_FAST_SLOW
 #undef KF_FAST_GROWN
 #undef KF_FAST_NEXT
