@@ -8,6 +8,7 @@
 #include "data/game_options.h"
 #include "data/scripts.h"
 #include "platform/conversions.h"
+#include "platform/termination_signal.h"
 #include "runner/instance.h"
 #include "script/code.h"
 #include "script/code_nesting.h"
@@ -508,6 +509,9 @@ ExecStatus Code_Exec_Expression(CodeExecContext& context, const CodeNode& node,
 ExecStatus Code_Exec_Statement(CodeExecContext& context, const CodeNode& node,
                                ScriptValue& result) {
   if (Code_NativeStackExhausted()) return Fail(context, node, "Stack overflow...");
+  // After a termination signal no statement runs: the code ends as at an exit, loops and the
+  // scripts it called included (each loop runs its body as a statement).
+  if (TerminationSignal_Pending()) [[unlikely]] return ExecStatus::Exit;
   const size_t n = node.children.size();
   switch (node.kind) {
     case NodeKind::Call: {

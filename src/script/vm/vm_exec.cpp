@@ -10,6 +10,7 @@
 
 #include "platform/console.h"
 #include "platform/conversions.h"
+#include "platform/termination_signal.h"
 #include "data/room_settings.h"
 #include "runner/instance.h"
 #include "script/builtin_variables.h"
@@ -861,10 +862,20 @@ const void* const* FastHandlers();
     pcOut = ip->pc;    \
     goto slow;         \
   } while (false)
-#define KF_FAST_JUMP()   \
-  do {                   \
-    ip = ip->jump;       \
-    goto* ip->handler;   \
+// Every loop takes a branch somewhere: there a termination signal hands the code to the byte
+// loop's step, which abandons it.
+#define KF_FAST_JUMP()                                           \
+  do {                                                           \
+    if (TerminationSignal_Pending()) [[unlikely]] goto at_step; \
+    ip = ip->jump;                                               \
+    goto* ip->handler;                                           \
+  } while (false)
+// The branch when `taken`, else on to the record `past` records further.
+#define KF_FAST_BRANCH(taken, past) \
+  do {                              \
+    if (taken) KF_FAST_JUMP();      \
+    ip += past;                     \
+    goto* ip->handler;              \
   } while (false)
 
 fop_Slow:
@@ -915,8 +926,7 @@ fop_PushShort:
       goto* ip->handler;                                                   \
     }                                                                      \
     used -= 4;                                                             \
-    ip = Cell_Bool(*sp++) == (ip->slot == 1) ? ip->jump : ip + 3;          \
-    goto* ip->handler;                                                     \
+    KF_FAST_BRANCH(Cell_Bool(*sp++) == (ip->slot == 1), 3);                \
   }
   KF_FAST_PUSH_INT_BRANCH(Slt)
   KF_FAST_PUSH_INT_BRANCH(Sle)
@@ -1020,8 +1030,7 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
 #define KF_FAST_VARIABLE_INT_BRANCH(Name)                                                  \
   fop_VariableInt##Name##Branch : {                                                    \
     KF_FAST_VARIABLE_INT_OPERAND();                                                        \
-    ip = CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1) ? ip->jump : ip + 4;    \
-    goto* ip->handler;                                                                 \
+    KF_FAST_BRANCH(CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1), 4);              \
   }
   KF_FAST_VARIABLE_INT_ARITHMETIC(Add, a + b)
   KF_FAST_VARIABLE_INT_ARITHMETIC(Sub, a - b)
@@ -1059,8 +1068,7 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
         !ReadRealQuick(st, ip + 1, argumentFirst, b)) {                                \
       goto fop_PushInstanceVariable;                                                   \
     }                                                                                  \
-    ip = CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1) ? ip->jump : ip + 4;    \
-    goto* ip->handler;                                                                 \
+    KF_FAST_BRANCH(CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1), 4);              \
   }
   KF_FAST_VARIABLE_VARIABLE_BRANCH(Slt)
   KF_FAST_VARIABLE_VARIABLE_BRANCH(Sle)
@@ -1318,11 +1326,13 @@ fop_Bf:
   KF_FAST_NEXT();
 
 #undef KF_FAST_JUMP
+#undef KF_FAST_BRANCH
 #undef KF_FAST_SLOW
 #undef KF_FAST_GROWN
 #undef KF_FAST_NEXT
 
 fop_Call : {  // a call made here; the code it enters (or returns to) goes on here too
+  if (TerminationSignal_Pending()) [[unlikely]] goto at_step;
   // A script with records is entered here; everything else through the general call.
   const CCode* script = VM_ScriptOfCall(ip->id);
   if (script != nullptr && !VM_ScriptTrace && !g_VMSlowSteps) {
@@ -1348,7 +1358,8 @@ fop_Call : {  // a call made here; the code it enters (or returns to) goes on he
   if (VM_DoCall(st, ip->id, ip->imm, spNow, usedNow) != nullptr) __builtin_trap();
   sp = spNow;
   used = usedNow;
-  if (used > limit) {
+  // A call may take long (a dialog): a termination signal met during it is taken up at once.
+  if (used > limit || TerminationSignal_Pending()) {
     pcOut = st.pc;
     goto step;
   }
@@ -1395,6 +1406,8 @@ resume:
 ip_to_slow:
   pcOut = ip->pc;
   goto slow;
+at_step:
+  pcOut = ip->pc;
 step:
   spInOut = sp;
   usedInOut = used;
@@ -1542,11 +1555,12 @@ struct LoopStart {
   } while (false)
 // pc := the branch word + 4 * its offset, refused outside the code. (Branches carry no
 // operand: the word is the 4 bytes before pc.)
-#define KF_VM_BRANCH()                                        \
-  do {                                                        \
-    int32_t target = pc - 4 + 4 * SignExtend24(word);         \
-    if (target < 0 || target > codeSize) goto branch_outside; \
-    pc = target;                                              \
+#define KF_VM_BRANCH()                                                         \
+  do {                                                                         \
+    int32_t target = pc - 4 + 4 * SignExtend24(word);                          \
+    if (target < 0 || target > codeSize) goto branch_outside;                  \
+    if (target < pc && TerminationSignal_Pending()) [[unlikely]] goto stopped; \
+    pc = target;                                                               \
   } while (false)
 
   switch (start.entry) {
@@ -1562,6 +1576,7 @@ struct LoopStart {
   KF_VM_DISPATCH_GROWN();
 
 slow_step:
+  if (TerminationSignal_Pending()) [[unlikely]] goto stopped;
   if (pc + 4 > codeSize) {
     // The end of the code: a script call returns 0 to its caller; the activation ends.
     if (st.depth == 0) goto finished;
@@ -1736,6 +1751,7 @@ op_Push : {  // push a constant of type T, or for .v the value of a variable
         if (index == 0 && local->Kind() == ValueKind::Real && !g_VMSlowSteps && used + 32 <= limit) {
           const int32_t after = FusedLocalIdiom(st, codeBase, codeSize, pc, word, var, node->value);
           if (after >= 0) {
+            if (after < pc && TerminationSignal_Pending()) [[unlikely]] goto stopped;
             pc = after;
             KF_VM_DISPATCH();
           }
@@ -1907,6 +1923,7 @@ op_Call : {  // pop argc .v arguments, push the result .v
   std::memcpy(&id, operand, 4);
   const int32_t argc = static_cast<int32_t>(word & 0xFFFF);
   if (argc > stackStart - sp) goto underflow;
+  if (TerminationSignal_Pending()) [[unlikely]] goto stopped;
   st.pc = pc;
   st.code = codeBase;
   st.codeSize = codeSize;
@@ -1916,6 +1933,7 @@ op_Call : {  // pop argc .v arguments, push the result .v
   sp = spNow;
   used = usedNow;
   if (message != nullptr) goto fail;
+  if (TerminationSignal_Pending()) [[unlikely]] goto stopped;
   codeBase = st.code;
   codeSize = st.codeSize;
   pc = st.pc;
@@ -1969,6 +1987,14 @@ finished:
   }
   seg->withs.clear();
   if (ownLocals) VM_GiveBackLocals();
+  return;
+
+// A termination signal: the code and every script it called are left where they are, as an
+// error that does not end the process leaves them.
+stopped:
+  UnwindAll(st);
+  if (ownLocals) VM_GiveBackLocals();
+  Code_ArgumentCount = savedArgumentCount;
   return;
 
 decoded_failed:
