@@ -97,9 +97,14 @@ enum class VMFastOp : uint8_t {
   // (a store's record takes the type byte and slot of its pop)
   PushLocalElement2D,
   PopLocalElement2D,
+  // push.e -7; push.v I; conv.v.i; push.v or pop.v.U of a local's element: the element of
+  // a[I] of locals a and I (id: I, id3: a; a store's record takes its pop's type byte and slot)
+  PushLocalElement1D,
+  PopLocalElement1D,
   Add,
   Sub,
   Mul,
+  Div,            // div.v.v / div.v.i on reals with a divisor not zero; anything else in the byte loop
   Slt,
   Sle,
   Seq,
@@ -127,7 +132,7 @@ struct VMInsn {
   int32_t id = 0;        // the local
   int32_t id2 = -1;      // idioms: the right-hand local, or -1 for the constant
   int32_t target = 0;    // branches and idioms ending in one: the record branched to
-  int32_t id3 = -1;      // elements of a[R, C]: the array (id: R, id2: C)
+  int32_t id3 = -1;      // elements of a[R, C] and a[I]: the array (id: R or I, id2: C)
   const VMInsn* jump = nullptr;  // that record (past any plain branches it starts)
   int32_t slot = 0;      // popz, pop: bytes of the popped value's type
   int32_t imm = 0;       // push.e, push.i: the integer pushed

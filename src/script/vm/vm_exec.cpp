@@ -186,6 +186,24 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
   return static_cast<size_t>(column) < items.size() ? &items[static_cast<size_t>(column)] : nullptr;
 }
 
+// An element of a local's array by index, 0 naming the plain value; null as above.
+[[gnu::always_inline]] inline const ScriptValue* LocalElementOrValue(const VariableNode& node,
+                                                                     int32_t index) {
+  return index == 0 ? &node.value : LocalElement(node, index);
+}
+
+// The index of a[I] from the real local I (the id of an element record), as its conv.v.i
+// works it out; false when I is not a real yet or room is false, which sends the record back
+// to running its instructions.
+[[gnu::always_inline]] inline bool LocalIndex1D(VMState& st, VMLocalsCache* cache,
+                                                const VMInsn* ip, bool room, int32_t& index) {
+  if (cache == nullptr || !room) return false;
+  const VariableNode* node = FindLocal(st, cache, ip->id);
+  if (node == nullptr || !node->value.IsReal()) return false;
+  index = Cell_TruncToInt32(node->value.real);
+  return true;
+}
+
 // The loop's hot locals never have their address taken: slow paths work on copies.
 [[gnu::always_inline]] inline void ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used,
                                                     const uint8_t*& code, int32_t& codeSize,
@@ -351,6 +369,16 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
   Variable_ArrayError = false;
 }
 
+// Pops the value on top into a local's plain value (its element 0), as the byte loop does.
+[[gnu::always_inline]] inline void PopIntoValue(ScriptValue*& sp, int32_t& used, VariableNode& node,
+                                                uint32_t typeByte, int32_t slot) {
+  ScriptValue& value = *sp;
+  ConvertForStore(value, typeByte >> 4);
+  ++sp;
+  used -= slot;
+  node.value = std::move(value);
+}
+
 // Pushes a copy of a variable's value.
 [[gnu::always_inline]] inline void PushCopy(ScriptValue*& sp, const ScriptValue& value) {
   --sp;
@@ -483,6 +511,7 @@ template <VMOpcode Op>
   constexpr bool kCompare = Op >= VMOpcode::Slt && Op <= VMOpcode::Sgt;
   constexpr double kTolerance = 1e-05;
   if (typeByte == 0x22) {  // two integers
+    if constexpr (Op == VMOpcode::Div) return false;  // wraps and reports in the byte loop
     const int32_t a = Cell_Int(sp[1]), b = Cell_Int(sp[0]);
     const auto ua = static_cast<uint32_t>(a), ub = static_cast<uint32_t>(b);
     int32_t v;
@@ -515,6 +544,9 @@ template <VMOpcode Op>
     return false;
   }
   const double a = sp[1].real, b = rightVar ? sp[0].real : Cell_Int(sp[0]);
+  if constexpr (Op == VMOpcode::Div) {
+    if (b == 0.0) return false;  // the byte loop reports the division by zero
+  }
   const double d = a - b;
   if constexpr (kCompare) {
     bool truth;
@@ -537,6 +569,8 @@ template <VMOpcode Op>
       sp[1].real = a + b;
     else if constexpr (Op == VMOpcode::Sub)
       sp[1].real = d;
+    else if constexpr (Op == VMOpcode::Div)
+      sp[1].real = a / b;
     else
       sp[1].real = a * b;
     used -= VM_SlotSize(typeByte & 0x0F);
@@ -750,6 +784,8 @@ const void* const* FastHandlers();
         {VMFastOp::PopElement, &&fop_PopElement},
         {VMFastOp::PushLocalElement2D, &&fop_PushLocalElement2D},
         {VMFastOp::PopLocalElement2D, &&fop_PopLocalElement2D},
+        {VMFastOp::PushLocalElement1D, &&fop_PushLocalElement1D},
+        {VMFastOp::PopLocalElement1D, &&fop_PopLocalElement1D},
         {VMFastOp::Add, &&fop_Add},
         {VMFastOp::Sub, &&fop_Sub},
         {VMFastOp::Mul, &&fop_Mul},
@@ -759,6 +795,7 @@ const void* const* FastHandlers();
         {VMFastOp::Sne, &&fop_Sne},
         {VMFastOp::Sge, &&fop_Sge},
         {VMFastOp::Sgt, &&fop_Sgt},
+        {VMFastOp::Div, &&fop_Div},
         {VMFastOp::Conv, &&fop_Conv},
         {VMFastOp::Neg, &&fop_Neg},
         {VMFastOp::Popz, &&fop_Popz},
@@ -1066,14 +1103,13 @@ push_node:
   Variable_ArrayError = false;
   KF_FAST_GROWN();
 
-fop_PushElement : {  // an element of a local's array; anything else in the byte loop
-  // (index 0 too: the byte loop's idioms may take it)
+fop_PushElement : {  // an element of a local's array (0: its value); anything else in the byte loop
   const int32_t index = Cell_Int(sp[0]);
-  if (Cell_Int(sp[1]) != -7 || index == 0 || localsCache == nullptr) KF_FAST_SLOW();
+  if (Cell_Int(sp[1]) != -7 || localsCache == nullptr) KF_FAST_SLOW();
   VariableNode* node = localsCache->Find(ip->id);
   if (node == nullptr) node = CacheLocal(st, ip->id);
   if (node == nullptr) KF_FAST_SLOW();
-  const ScriptValue* element = LocalElement(*node, index);
+  const ScriptValue* element = LocalElementOrValue(*node, index);
   if (element == nullptr) KF_FAST_SLOW();
   ++sp;  // index and instance popped, the value pushed
   used += 8;
@@ -1082,12 +1118,18 @@ fop_PushElement : {  // an element of a local's array; anything else in the byte
   KF_FAST_GROWN();
 }
 
-fop_PopElement : {  // a store into an element of a local's array
+fop_PopElement : {  // a store into an element of a local's array (0: its value)
   const int32_t index = Cell_Int(sp[0]);
-  if (Cell_Int(sp[1]) != -7 || index == 0 || localsCache == nullptr) KF_FAST_SLOW();
+  if (Cell_Int(sp[1]) != -7 || localsCache == nullptr) KF_FAST_SLOW();
   VariableNode* node = localsCache->Find(ip->id);
   if (node == nullptr) node = CacheLocal(st, ip->id);
   if (node == nullptr) KF_FAST_SLOW();
+  if (index == 0) {
+    sp += 2;
+    used -= 8;
+    PopIntoValue(sp, used, *node, ip->typeByte, ip->slot);
+    KF_FAST_NEXT();
+  }
   const int32_t row = index / kArrayRowStride, column = index - row * kArrayRowStride;
   if (row < 0 || column < 0) KF_FAST_SLOW();
   sp += 2;
@@ -1121,6 +1163,36 @@ fop_PopLocalElement2D : {
   if (node == nullptr) goto fop_PushShort;
   PopIntoElement(sp, used, *node, row, column, ip->typeByte, ip->slot);
   ip += 9;
+  goto* ip->handler;
+}
+
+  // a[I] of locals: as the two above, the index worked out as its two records would; anything
+  // else runs the four records one by one from the push of -7.
+fop_PushLocalElement1D : {
+  int32_t index;
+  if (!LocalIndex1D(st, localsCache, ip, used + 24 <= limit, index)) goto fop_PushShort;
+  const VariableNode* node = FindLocal(st, localsCache, ip->id3);
+  const ScriptValue* element = node == nullptr ? nullptr : LocalElementOrValue(*node, index);
+  if (element == nullptr) goto fop_PushShort;
+  PushCopy(sp, *element);
+  used += 16;
+  Variable_ArrayError = false;
+  ip += 4;
+  goto* ip->handler;
+}
+fop_PopLocalElement1D : {
+  int32_t index;
+  if (!LocalIndex1D(st, localsCache, ip, used + 24 <= limit, index)) goto fop_PushShort;
+  VariableNode* node = FindLocal(st, localsCache, ip->id3);
+  if (node == nullptr) goto fop_PushShort;
+  if (index == 0) {
+    PopIntoValue(sp, used, *node, ip->typeByte, ip->slot);
+  } else {
+    const int32_t row = index / kArrayRowStride, column = index - row * kArrayRowStride;
+    if (row < 0 || column < 0) goto fop_PushShort;
+    PopIntoElement(sp, used, *node, row, column, ip->typeByte, ip->slot);
+  }
+  ip += 4;
   goto* ip->handler;
 }
 
@@ -1196,6 +1268,9 @@ fop_Sub:
   KF_FAST_SLOW();
 fop_Mul:
   if (FastBinary<VMOpcode::Mul>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+fop_Div:
+  if (FastBinary<VMOpcode::Div>(ip->typeByte, sp, used)) KF_FAST_NEXT();
   KF_FAST_SLOW();
 fop_Slt:
   if (FastBinary<VMOpcode::Slt>(ip->typeByte, sp, used)) KF_FAST_NEXT();
