@@ -236,6 +236,7 @@ struct Decoder {
                   depth[i + 1] >= 0) {
                 f = VMFastOp::PushLocalInt;
               }
+              if (f == VMFastOp::PushLocal) f = LocalOperand(i, f);
             } else if (IndexAndInstanceOnStack(vars[i])) {
               r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
               f = VMFastOp::PushElement;
@@ -354,6 +355,21 @@ struct Decoder {
       case VMOpcode::Sne: return VMFastOp::PushIntSne;
       case VMOpcode::Sge: return VMFastOp::PushIntSge;
       case VMOpcode::Sgt: return VMFastOp::PushIntSgt;
+      default: return plain;
+    }
+  }
+
+  // A push of a local (record i) that the next record, an add/sub/mul/div .v.v, takes at once
+  // as its right-hand operand: one record for both.
+  VMFastOp LocalOperand(size_t i, VMFastOp plain) const {
+    if (i + 2 >= out.insns.size() || depth[i + 1] < 0) return plain;
+    const uint32_t next = out.insns[i + 1].word;
+    if (((next >> 16) & 0xFF) != 0x55) return plain;
+    switch (static_cast<VMOpcode>(next >> 24)) {
+      case VMOpcode::Add: return VMFastOp::PushLocalAdd;
+      case VMOpcode::Sub: return VMFastOp::PushLocalSub;
+      case VMOpcode::Mul: return VMFastOp::PushLocalMul;
+      case VMOpcode::Div: return VMFastOp::PushLocalDiv;
       default: return plain;
     }
   }

@@ -69,6 +69,12 @@ enum class VMFastOp : uint8_t {
   VariableVariableSneBranch,
   VariableVariableSgeBranch,
   VariableVariableSgtBranch,
+  // push.v of a local, no index; add/sub/mul/div .v.v: the local taken at once as the right-hand
+  // operand when both are reals (a divisor not zero)
+  PushLocalAdd,
+  PushLocalSub,
+  PushLocalMul,
+  PushLocalDiv,
   PushShort,      // push.e
   PushLocalInt,   // push.v of a local, no index; conv.v.i
   PushIntAdd,     // push.e/.i k; add (then sub, mul, slt..sgt) with an integer on the right

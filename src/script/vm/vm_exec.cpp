@@ -780,6 +780,10 @@ const void* const* FastHandlers();
         {VMFastOp::Push8, &&fop_Push8},
         {VMFastOp::PopLocal, &&fop_PopLocal},
         {VMFastOp::PopInstanceVariable, &&fop_PopInstanceVariable},
+        {VMFastOp::PushLocalAdd, &&fop_PushLocalAdd},
+        {VMFastOp::PushLocalSub, &&fop_PushLocalSub},
+        {VMFastOp::PushLocalMul, &&fop_PushLocalMul},
+        {VMFastOp::PushLocalDiv, &&fop_PushLocalDiv},
         {VMFastOp::PushElement, &&fop_PushElement},
         {VMFastOp::PopElement, &&fop_PopElement},
         {VMFastOp::PushLocalElement2D, &&fop_PushLocalElement2D},
@@ -955,6 +959,28 @@ fop_PushLocal : {
   Variable_ArrayError = false;
   KF_FAST_GROWN();
 }
+
+  // push.v L; op.v.v: the local's real taken straight into the left operand on top; anything
+  // else (not two reals, a divisor of zero, no room for the push) runs the two records.
+#define KF_FAST_PUSH_LOCAL_OP(Name, expression)                                    \
+  fop_PushLocal##Name : {                                                          \
+    const VariableNode* node = FindLocal(st, localsCache, ip->id);                 \
+    if (node == nullptr || !node->value.IsReal() || sp->Kind() != ValueKind::Real || \
+        used + 16 > limit) {                                                       \
+      goto fop_PushLocal;                                                          \
+    }                                                                              \
+    const double a = sp->real, b = node->value.real;                               \
+    if (#Name[0] == 'D' && b == 0.0) goto fop_PushLocal;                           \
+    sp->real = expression;                                                         \
+    Variable_ArrayError = false;                                                   \
+    ip += 2;                                                                       \
+    goto* ip->handler;                                                             \
+  }
+  KF_FAST_PUSH_LOCAL_OP(Add, a + b)
+  KF_FAST_PUSH_LOCAL_OP(Sub, a - b)
+  KF_FAST_PUSH_LOCAL_OP(Mul, a * b)
+  KF_FAST_PUSH_LOCAL_OP(Div, a / b)
+#undef KF_FAST_PUSH_LOCAL_OP
 
 fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others through their accessors
   const auto k = static_cast<uint32_t>(ip->id - argumentFirst);
