@@ -51,11 +51,20 @@ std::optional<ScriptValue> ReadToken(std::string_view text, size_t& position, bo
   return ScriptValue::Real(real);
 }
 
-// The hash the lookup index files a key under: the real's bits folded, or the text's hash.
-// Separate from the bucket's CRC, which only places a new entry in the iteration order.
+// The hash the lookup index files a key under: a whole real's integer, so that neighbouring
+// keys sit in neighbouring slots, another real's bits folded, or the text's hash. Separate
+// from the bucket's CRC, which only places a new entry in the iteration order.
 uint32_t IndexHash(const ScriptValue& key) {
   if (key.IsString()) return static_cast<uint32_t>(std::hash<std::string_view>{}(key.Text()));
-  const uint64_t bits = RealBits(key.real);
+  const double real = key.real;
+  if (real >= -9.2e18 && real <= 9.2e18) {
+    const auto whole = static_cast<int64_t>(real);
+    if (static_cast<double>(whole) == real) {
+      const auto bits = static_cast<uint64_t>(whole);
+      return static_cast<uint32_t>(bits ^ (bits >> 32));
+    }
+  }
+  const uint64_t bits = RealBits(real);
   return static_cast<uint32_t>(bits ^ (bits >> 32));
 }
 
@@ -75,8 +84,11 @@ uint32_t DSMap_KeyHash(const ScriptValue& key) {
 
 CDS_Map::CDS_Map() : buckets_(std::make_unique<std::array<Bucket, kBucketCount>>()) {}
 
+// Hashes that differ only in their low three bits share a run of eight slots; the runs are
+// spread by a multiplicative hash of the rest.
 size_t CDS_Map::Home(uint32_t hash) const {
-  return static_cast<size_t>((uint64_t{hash} * 0x9E3779B97F4A7C15ull) >> indexShift_);
+  const uint64_t run = (uint64_t{hash >> 3} * 0x9E3779B97F4A7C15ull) >> (indexShift_ + 3);
+  return static_cast<size_t>((run << 3) | (hash & 7));
 }
 
 DSMapEntry* CDS_Map::Lookup(const ScriptValue& key, uint32_t hash) const {
