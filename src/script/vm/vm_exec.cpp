@@ -1385,6 +1385,18 @@ fop_Call : {  // a call made here; the code it enters (or returns to) goes on he
     }
   }
   st.pc = ip[1].pc;
+  if (static_cast<uint32_t>(ip->id) < static_cast<uint32_t>(kScriptFunctionBase)) {
+    // A built-in: the code goes on at the next record unless the call asks for the byte loop.
+    sp = VM_CallBuiltin(st, ip->id, ip->imm, sp);
+    used -= kVMArgumentBytes * (ip->imm - 1);
+    if (used > limit) {
+      pcOut = st.pc;
+      goto step;
+    }
+    if (g_VMSlowSteps) goto resume;
+    ++ip;
+    goto* ip->handler;
+  }
   ScriptValue* spNow = sp;
   int32_t usedNow = used;
   const int32_t depth = st.depth;
