@@ -592,8 +592,16 @@ const VMDecoded* VM_DecodeBuffer(const VMBuffer& code) {
       }
       return &insns[i];
     };
+    auto isLocalUpdate = [&](const void* handler) {
+      for (VMFastOp op : {VMFastOp::LocalAddK, VMFastOp::LocalSubK, VMFastOp::LocalMulK,
+                          VMFastOp::LocalAddL, VMFastOp::LocalSubL, VMFastOp::LocalMulL}) {
+        if (handler == d.H(op)) return true;
+      }
+      return false;
+    };
     for (size_t i = 0; i < insns.size(); ++i) {
       insns[i].jump = past(static_cast<size_t>(insns[i].target));
+      if (isLocalUpdate(insns[i].handler) && i + 4 < insns.size()) insns[i].after = past(i + 4);
     }
   }
   code.SetDerived(decoded);

@@ -140,6 +140,9 @@ struct VMInsn {
   int32_t target = 0;    // branches and idioms ending in one: the record branched to
   int32_t id3 = -1;      // elements of a[R, C] and a[I]: the array (id: R or I, id2: C)
   const VMInsn* jump = nullptr;  // that record (past any plain branches it starts)
+  // Updates of a local (LocalAddK .. LocalMulL): the record after the idiom, past any plain
+  // branches it starts (the end of a loop's body goes straight to the loop's test).
+  const VMInsn* after = nullptr;
   int32_t slot = 0;      // popz, pop: bytes of the popped value's type
   int32_t imm = 0;       // push.e, push.i: the integer pushed
   uint8_t typeByte = 0;

@@ -1084,7 +1084,7 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
     const int step = LocalUpdate<VMOpcode::Op, #Right[0] == 'L'>(st, localsCache, ip, used, \
                                                                  limit, pushNode);         \
     if (step == kIdiomDone) {                                                              \
-      ip += 4;                                                                             \
+      ip = ip->after;                                                                      \
       goto* ip->handler;                                                                   \
     }                                                                                      \
     if (step == kIdiomPush) goto push_node;                                                \
