@@ -130,6 +130,7 @@ TEST_F(VMDecodedTest, AStringArgumentAgainstAConstantFailsAlikeInEveryMode) {
 TEST_F(VMDecodedTest, DivisionsByZeroAndElementsOutsideTheArrayFailAlikeInEveryMode) {
   const char* programs[] = {
       "var a, b; a = 1; b = 0; r = a / b;",   "var a; a = 3; r = a / 0;",
+      "var a, b, c; a = 1; b = 0; c = a / b;",
       "var a, i; a[2] = 1; i = 5; r = a[i];", "var a, i; a[2] = 1; i = -1; a[i] = 4;",
       "var a, i; a[1, 2] = 1; i = 40000; r = a[i];",
   };

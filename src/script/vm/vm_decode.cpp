@@ -283,9 +283,9 @@ struct Decoder {
             f = VMFastOp::PopElement;
           }
           break;
-        case VMOpcode::Add: f = VMFastOp::Add; break;
-        case VMOpcode::Sub: f = VMFastOp::Sub; break;
-        case VMOpcode::Mul: f = VMFastOp::Mul; break;
+        case VMOpcode::Add: f = StoredToLocal(i, VMFastOp::Add, VMFastOp::AddPopLocal); break;
+        case VMOpcode::Sub: f = StoredToLocal(i, VMFastOp::Sub, VMFastOp::SubPopLocal); break;
+        case VMOpcode::Mul: f = StoredToLocal(i, VMFastOp::Mul, VMFastOp::MulPopLocal); break;
         case VMOpcode::Slt: f = VMFastOp::Slt; break;
         case VMOpcode::Sle: f = VMFastOp::Sle; break;
         case VMOpcode::Seq: f = VMFastOp::Seq; break;
@@ -306,7 +306,7 @@ struct Decoder {
         case VMOpcode::Neg:  // neg.v; the other types in the byte loop
           if (t == static_cast<uint32_t>(VMType::Var)) f = VMFastOp::Neg;
           break;
-        case VMOpcode::Div: f = VMFastOp::Div; break;
+        case VMOpcode::Div: f = StoredToLocal(i, VMFastOp::Div, VMFastOp::DivPopLocal); break;
         case VMOpcode::Dup:  // the byte loop runs these
         case VMOpcode::Not:
         case VMOpcode::Rem:
@@ -357,6 +357,20 @@ struct Decoder {
       case VMOpcode::Sgt: return VMFastOp::PushIntSgt;
       default: return plain;
     }
+  }
+
+  // An arithmetic on two .v (record i) whose result the next record, a pop.v.v, stores into a
+  // local: fused, else plain.
+  VMFastOp StoredToLocal(size_t i, VMFastOp plain, VMFastOp fused) {
+    if (i + 2 >= out.insns.size() || depth[i + 1] < 0) return plain;
+    VMInsn& r = out.insns[i];
+    const uint32_t next = out.insns[i + 1].word;
+    if (r.typeByte != 0x55 || static_cast<VMOpcode>(next >> 24) != VMOpcode::Pop ||
+        ((next >> 16) & 0xFF) != 0x55 || !IsPlainLocal(next, vars[i + 1])) {
+      return plain;
+    }
+    r.id = static_cast<int32_t>(vars[i + 1] & kVMVarIdMask);
+    return fused;
   }
 
   // A push of a local (record i) that the next record, an add/sub/mul/div .v.v, takes at once

@@ -111,6 +111,12 @@ enum class VMFastOp : uint8_t {
   Sub,
   Mul,
   Div,            // div.v.v / div.v.i on reals with a divisor not zero; anything else in the byte loop
+  // add/sub/mul/div .v.v; pop.v.v of a local, no index: the result of two reals (a divisor not
+  // zero) stored straight into the local
+  AddPopLocal,
+  SubPopLocal,
+  MulPopLocal,
+  DivPopLocal,
   Slt,
   Sle,
   Seq,

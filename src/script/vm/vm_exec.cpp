@@ -800,6 +800,10 @@ const void* const* FastHandlers();
         {VMFastOp::Sge, &&fop_Sge},
         {VMFastOp::Sgt, &&fop_Sgt},
         {VMFastOp::Div, &&fop_Div},
+        {VMFastOp::AddPopLocal, &&fop_AddPopLocal},
+        {VMFastOp::SubPopLocal, &&fop_SubPopLocal},
+        {VMFastOp::MulPopLocal, &&fop_MulPopLocal},
+        {VMFastOp::DivPopLocal, &&fop_DivPopLocal},
         {VMFastOp::Conv, &&fop_Conv},
         {VMFastOp::Neg, &&fop_Neg},
         {VMFastOp::Popz, &&fop_Popz},
@@ -976,10 +980,10 @@ fop_PushLocal : {
     ip += 2;                                                                       \
     goto* ip->handler;                                                             \
   }
-  KF_FAST_PUSH_LOCAL_OP(Add, a + b)
-  KF_FAST_PUSH_LOCAL_OP(Sub, a - b)
-  KF_FAST_PUSH_LOCAL_OP(Mul, a * b)
-  KF_FAST_PUSH_LOCAL_OP(Div, a / b)
+  // Each of the four arithmetics a record on two reals a and b may take whole.
+#define KF_FAST_REAL_ARITHMETIC(Record) \
+  Record(Add, a + b) Record(Sub, a - b) Record(Mul, a * b) Record(Div, a / b)
+  KF_FAST_REAL_ARITHMETIC(KF_FAST_PUSH_LOCAL_OP)
 #undef KF_FAST_PUSH_LOCAL_OP
 
 fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others through their accessors
@@ -1295,6 +1299,24 @@ fop_Sub:
 fop_Mul:
   if (FastBinary<VMOpcode::Mul>(ip->typeByte, sp, used)) KF_FAST_NEXT();
   KF_FAST_SLOW();
+  // op; pop.v.v L: two reals' result straight into the local; anything else (not two reals, a
+  // divisor of zero, a local not there yet) runs the operation's record and then the pop's.
+#define KF_FAST_BINARY_POP_LOCAL(Name, expression)                                     \
+  fop_##Name##PopLocal : {                                                             \
+    if (sp[0].Kind() != ValueKind::Real || sp[1].Kind() != ValueKind::Real) goto fop_##Name; \
+    const double a = sp[1].real, b = sp[0].real;                                       \
+    if (#Name[0] == 'D' && b == 0.0) goto fop_##Name;                                  \
+    VariableNode* node = FindLocal(st, localsCache, ip->id);                           \
+    if (node == nullptr) goto fop_##Name;                                              \
+    node->value.SetReal(expression);                                                   \
+    sp += 2;                                                                           \
+    used -= 32;                                                                        \
+    ip += 2;                                                                           \
+    goto* ip->handler;                                                                 \
+  }
+  KF_FAST_REAL_ARITHMETIC(KF_FAST_BINARY_POP_LOCAL)
+#undef KF_FAST_BINARY_POP_LOCAL
+#undef KF_FAST_REAL_ARITHMETIC
 fop_Div:
   if (FastBinary<VMOpcode::Div>(ip->typeByte, sp, used)) KF_FAST_NEXT();
   KF_FAST_SLOW();
