@@ -213,6 +213,24 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
   return static_cast<size_t>(column) < items.size() ? &items[static_cast<size_t>(column)] : nullptr;
 }
 
+// An element of a local's array by index, 0 naming the plain value; null as above.
+[[gnu::always_inline]] inline const ScriptValue* LocalElementOrValue(const VariableNode& node,
+                                                                     int32_t index) {
+  return index == 0 ? &node.value : LocalElement(node, index);
+}
+
+// The index of a[I] from the real local I (the id of an element record), as its conv.v.i
+// works it out; false when I is not a real yet or room is false, which sends the record back
+// to running its instructions.
+[[gnu::always_inline]] inline bool LocalIndex1D(VMState& st, VMLocalsCache* cache,
+                                                const VMInsn* ip, bool room, int32_t& index) {
+  if (cache == nullptr || !room) return false;
+  const VariableNode* node = FindLocal(st, cache, ip->id);
+  if (node == nullptr || !node->value.IsReal()) return false;
+  index = Cell_TruncToInt32(node->value.real);
+  return true;
+}
+
 // The loop's hot locals never have their address taken: slow paths work on copies.
 [[gnu::always_inline]] inline void ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used,
                                                     const uint8_t*& code, int32_t& codeSize,
@@ -378,6 +396,16 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
   Variable_ArrayError = false;
 }
 
+// Pops the value on top into a local's plain value (its element 0), as the byte loop does.
+[[gnu::always_inline]] inline void PopIntoValue(ScriptValue*& sp, int32_t& used, VariableNode& node,
+                                                uint32_t typeByte, int32_t slot) {
+  ScriptValue& value = *sp;
+  ConvertForStore(value, typeByte >> 4);
+  ++sp;
+  used -= slot;
+  node.value = std::move(value);
+}
+
 // Pushes a copy of a variable's value.
 [[gnu::always_inline]] inline void PushCopy(ScriptValue*& sp, const ScriptValue& value) {
   --sp;
@@ -510,6 +538,7 @@ template <VMOpcode Op>
   constexpr bool kCompare = Op >= VMOpcode::Slt && Op <= VMOpcode::Sgt;
   constexpr double kTolerance = 1e-05;
   if (typeByte == 0x22) {  // two integers
+    if constexpr (Op == VMOpcode::Div) return false;  // wraps and reports in the byte loop
     const int32_t a = Cell_Int(sp[1]), b = Cell_Int(sp[0]);
     const auto ua = static_cast<uint32_t>(a), ub = static_cast<uint32_t>(b);
     int32_t v;
@@ -567,6 +596,9 @@ template <VMOpcode Op>
     return false;
   }
   const double a = sp[1].real, b = rightVar ? sp[0].real : Cell_Int(sp[0]);
+  if constexpr (Op == VMOpcode::Div) {
+    if (b == 0.0) return false;  // the byte loop reports the division by zero
+  }
   const double d = a - b;
   if constexpr (kCompare) {
     bool truth;
@@ -589,6 +621,8 @@ template <VMOpcode Op>
       sp[1].real = a + b;
     else if constexpr (Op == VMOpcode::Sub)
       sp[1].real = d;
+    else if constexpr (Op == VMOpcode::Div)
+      sp[1].real = a / b;
     else
       sp[1].real = a * b;
     used -= VM_SlotSize(typeByte & 0x0F);
@@ -799,10 +833,16 @@ const void* const* FastHandlers();
         {VMFastOp::Push8, &&fop_Push8},
         {VMFastOp::PopLocal, &&fop_PopLocal},
         {VMFastOp::PopInstanceVariable, &&fop_PopInstanceVariable},
+        {VMFastOp::PushLocalAdd, &&fop_PushLocalAdd},
+        {VMFastOp::PushLocalSub, &&fop_PushLocalSub},
+        {VMFastOp::PushLocalMul, &&fop_PushLocalMul},
+        {VMFastOp::PushLocalDiv, &&fop_PushLocalDiv},
         {VMFastOp::PushElement, &&fop_PushElement},
         {VMFastOp::PopElement, &&fop_PopElement},
         {VMFastOp::PushLocalElement2D, &&fop_PushLocalElement2D},
         {VMFastOp::PopLocalElement2D, &&fop_PopLocalElement2D},
+        {VMFastOp::PushLocalElement1D, &&fop_PushLocalElement1D},
+        {VMFastOp::PopLocalElement1D, &&fop_PopLocalElement1D},
         {VMFastOp::Add, &&fop_Add},
         {VMFastOp::Sub, &&fop_Sub},
         {VMFastOp::Mul, &&fop_Mul},
@@ -812,6 +852,11 @@ const void* const* FastHandlers();
         {VMFastOp::Sne, &&fop_Sne},
         {VMFastOp::Sge, &&fop_Sge},
         {VMFastOp::Sgt, &&fop_Sgt},
+        {VMFastOp::Div, &&fop_Div},
+        {VMFastOp::AddPopLocal, &&fop_AddPopLocal},
+        {VMFastOp::SubPopLocal, &&fop_SubPopLocal},
+        {VMFastOp::MulPopLocal, &&fop_MulPopLocal},
+        {VMFastOp::DivPopLocal, &&fop_DivPopLocal},
         {VMFastOp::Conv, &&fop_Conv},
         {VMFastOp::Neg, &&fop_Neg},
         {VMFastOp::Popz, &&fop_Popz},
@@ -986,6 +1031,28 @@ fop_PushLocal : {
   KF_FAST_GROWN();
 }
 
+  // push.v L; op.v.v: the local's real taken straight into the left operand on top; anything
+  // else (not two reals, a divisor of zero, no room for the push) runs the two records.
+#define KF_FAST_PUSH_LOCAL_OP(Name, expression)                                    \
+  fop_PushLocal##Name : {                                                          \
+    const VariableNode* node = FindLocal(st, localsCache, ip->id);                 \
+    if (node == nullptr || !node->value.IsReal() || sp->Kind() != ValueKind::Real || \
+        used + 16 > limit) {                                                       \
+      goto fop_PushLocal;                                                          \
+    }                                                                              \
+    const double a = sp->real, b = node->value.real;                               \
+    if (#Name[0] == 'D' && b == 0.0) goto fop_PushLocal;                           \
+    sp->real = expression;                                                         \
+    Variable_ArrayError = false;                                                   \
+    ip += 2;                                                                       \
+    goto* ip->handler;                                                             \
+  }
+  // Each of the four arithmetics a record on two reals a and b may take whole.
+#define KF_FAST_REAL_ARITHMETIC(Record) \
+  Record(Add, a + b) Record(Sub, a - b) Record(Mul, a * b) Record(Div, a / b)
+  KF_FAST_REAL_ARITHMETIC(KF_FAST_PUSH_LOCAL_OP)
+#undef KF_FAST_PUSH_LOCAL_OP
+
 fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others through their accessors
   const auto k = static_cast<uint32_t>(ip->id - argumentFirst);
   if (argumentFirst < 0 || k >= static_cast<uint32_t>(kArgumentSlotCount)) {
@@ -1086,7 +1153,7 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
     const int step = LocalUpdate<VMOpcode::Op, #Right[0] == 'L'>(st, localsCache, ip, used, \
                                                                  limit, pushNode);         \
     if (step == kIdiomDone) {                                                              \
-      ip += 4;                                                                             \
+      ip = ip->after;                                                                      \
       goto* ip->handler;                                                                   \
     }                                                                                      \
     if (step == kIdiomPush) goto push_node;                                                \
@@ -1131,14 +1198,13 @@ push_node:
   Variable_ArrayError = false;
   KF_FAST_GROWN();
 
-fop_PushElement : {  // an element of a local's array; anything else in the byte loop
-  // (index 0 too: the byte loop's idioms may take it)
+fop_PushElement : {  // an element of a local's array (0: its value); anything else in the byte loop
   const int32_t index = Cell_Int(sp[0]);
-  if (Cell_Int(sp[1]) != -7 || index == 0 || localsCache == nullptr) KF_FAST_SLOW();
+  if (Cell_Int(sp[1]) != -7 || localsCache == nullptr) KF_FAST_SLOW();
   VariableNode* node = localsCache->Find(ip->id);
   if (node == nullptr) node = CacheLocal(st, ip->id);
   if (node == nullptr) KF_FAST_SLOW();
-  const ScriptValue* element = LocalElement(*node, index);
+  const ScriptValue* element = LocalElementOrValue(*node, index);
   if (element == nullptr) KF_FAST_SLOW();
   ++sp;  // index and instance popped, the value pushed
   used += 8;
@@ -1147,12 +1213,18 @@ fop_PushElement : {  // an element of a local's array; anything else in the byte
   KF_FAST_GROWN();
 }
 
-fop_PopElement : {  // a store into an element of a local's array
+fop_PopElement : {  // a store into an element of a local's array (0: its value)
   const int32_t index = Cell_Int(sp[0]);
-  if (Cell_Int(sp[1]) != -7 || index == 0 || localsCache == nullptr) KF_FAST_SLOW();
+  if (Cell_Int(sp[1]) != -7 || localsCache == nullptr) KF_FAST_SLOW();
   VariableNode* node = localsCache->Find(ip->id);
   if (node == nullptr) node = CacheLocal(st, ip->id);
   if (node == nullptr) KF_FAST_SLOW();
+  if (index == 0) {
+    sp += 2;
+    used -= 8;
+    PopIntoValue(sp, used, *node, ip->typeByte, ip->slot);
+    KF_FAST_NEXT();
+  }
   const int32_t row = index / kArrayRowStride, column = index - row * kArrayRowStride;
   if (row < 0 || column < 0) KF_FAST_SLOW();
   sp += 2;
@@ -1186,6 +1258,36 @@ fop_PopLocalElement2D : {
   if (node == nullptr) goto fop_PushShort;
   PopIntoElement(sp, used, *node, row, column, ip->typeByte, ip->slot);
   ip += 9;
+  goto* ip->handler;
+}
+
+  // a[I] of locals: as the two above, the index worked out as its two records would; anything
+  // else runs the four records one by one from the push of -7.
+fop_PushLocalElement1D : {
+  int32_t index;
+  if (!LocalIndex1D(st, localsCache, ip, used + 24 <= limit, index)) goto fop_PushShort;
+  const VariableNode* node = FindLocal(st, localsCache, ip->id3);
+  const ScriptValue* element = node == nullptr ? nullptr : LocalElementOrValue(*node, index);
+  if (element == nullptr) goto fop_PushShort;
+  PushCopy(sp, *element);
+  used += 16;
+  Variable_ArrayError = false;
+  ip += 4;
+  goto* ip->handler;
+}
+fop_PopLocalElement1D : {
+  int32_t index;
+  if (!LocalIndex1D(st, localsCache, ip, used + 24 <= limit, index)) goto fop_PushShort;
+  VariableNode* node = FindLocal(st, localsCache, ip->id3);
+  if (node == nullptr) goto fop_PushShort;
+  if (index == 0) {
+    PopIntoValue(sp, used, *node, ip->typeByte, ip->slot);
+  } else {
+    const int32_t row = index / kArrayRowStride, column = index - row * kArrayRowStride;
+    if (row < 0 || column < 0) goto fop_PushShort;
+    PopIntoElement(sp, used, *node, row, column, ip->typeByte, ip->slot);
+  }
+  ip += 4;
   goto* ip->handler;
 }
 
@@ -1261,6 +1363,27 @@ fop_Sub:
   KF_FAST_SLOW();
 fop_Mul:
   if (FastBinary<VMOpcode::Mul>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
+  // op; pop.v.v L: two reals' result straight into the local; anything else (not two reals, a
+  // divisor of zero, a local not there yet) runs the operation's record and then the pop's.
+#define KF_FAST_BINARY_POP_LOCAL(Name, expression)                                     \
+  fop_##Name##PopLocal : {                                                             \
+    if (sp[0].Kind() != ValueKind::Real || sp[1].Kind() != ValueKind::Real) goto fop_##Name; \
+    const double a = sp[1].real, b = sp[0].real;                                       \
+    if (#Name[0] == 'D' && b == 0.0) goto fop_##Name;                                  \
+    VariableNode* node = FindLocal(st, localsCache, ip->id);                           \
+    if (node == nullptr) goto fop_##Name;                                              \
+    node->value.SetReal(expression);                                                   \
+    sp += 2;                                                                           \
+    used -= 32;                                                                        \
+    ip += 2;                                                                           \
+    goto* ip->handler;                                                                 \
+  }
+  KF_FAST_REAL_ARITHMETIC(KF_FAST_BINARY_POP_LOCAL)
+#undef KF_FAST_BINARY_POP_LOCAL
+#undef KF_FAST_REAL_ARITHMETIC
+fop_Div:
+  if (FastBinary<VMOpcode::Div>(ip->typeByte, sp, used)) KF_FAST_NEXT();
   KF_FAST_SLOW();
 fop_Slt:
   if (FastBinary<VMOpcode::Slt>(ip->typeByte, sp, used)) KF_FAST_NEXT();
@@ -1351,6 +1474,18 @@ fop_Call : {  // a call made here; the code it enters (or returns to) goes on he
     }
   }
   st.pc = ip[1].pc;
+  if (static_cast<uint32_t>(ip->id) < static_cast<uint32_t>(kScriptFunctionBase)) {
+    // A built-in: the code goes on at the next record unless the call asks for the byte loop.
+    sp = VM_CallBuiltin(st, ip->id, ip->imm, sp);
+    used -= kVMArgumentBytes * (ip->imm - 1);
+    if (used > limit) {
+      pcOut = st.pc;
+      goto step;
+    }
+    if (g_VMSlowSteps) goto resume;
+    ++ip;
+    goto* ip->handler;
+  }
   ScriptValue* spNow = sp;
   int32_t usedNow = used;
   const int32_t depth = st.depth;
