@@ -8,6 +8,7 @@
 #include "platform/ini_file.h"
 #include "runner/debug_window.h"
 #include "runner/main_loop.h"
+#include "runner/run_globals.h"
 #include "runner/run_options.h"
 #include "script/builtin_variables.h"
 #include "script/code.h"
@@ -95,8 +96,8 @@ TEST(DebugWindowModel, PauseStopsStepsAndStepRunsOneWhilePaused) {
     static int32_t speed = 1000;
     return &speed;
   };
+  Run_Global_Init();
   Running = 1;
-  Paused = 0;
   CDebugForm form(nullptr);
   auto command = [&form](DebugCommand c) {
     DebugRequest request;
