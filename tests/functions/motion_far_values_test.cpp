@@ -14,6 +14,7 @@
 #include "functions/builtin_by_name.h"
 #include "functions/registry.h"
 #include "runner/instance.h"
+#include "runner/motion_planning.h"
 #include "runner/room_start.h"
 #include "script/function_table.h"
 #include "support/game_data_writer.h"
@@ -58,6 +59,7 @@ class MotionFarValues : public ::testing::Test {
     ASSERT_TRUE(game_.Load(MoverGame()) && game_.Start());
     // Loading registers the built-ins once a process; a test before may have cleared them.
     if (Function_Count() == 0) Functions_RegisterAll();
+    MP_PotentialSettings(30.0f, 10.0f, 3.0f, true);  // the settings a game starts with
     for (CInstance* at = Run_CurrentRoom()->active.first; at != nullptr; at = at->next) {
       if (at->object_index == kMoverObject) mover_ = at;
     }
