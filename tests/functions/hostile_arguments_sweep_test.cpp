@@ -264,30 +264,38 @@ TEST(HostileArgumentsSweep, EveryBuiltInReturnsFromEveryList) {
     }
     const bool trace = std::getenv("KF_SWEEP_TRACE") != nullptr;
 
+    // Twice: with the calling instance where it was placed, then at a place that is not a
+    // number, moving at a speed that is not one either.
     int32_t swept = 0;
     const int32_t count = Function_Count();
-    for (int32_t id = 0; id < count; ++id) {
-      const BuiltinFunctionEntry* entry = Function_Get(id);
-      ASSERT_NE(entry, nullptr);
-      if (LeftOut().contains(entry->name) || LeftOutFamily(entry->name) != nullptr) continue;
-      const auto started = std::chrono::steady_clock::now();
-      ++swept;
-      for (const std::vector<ScriptValue>& list : HostileLists(entry->argc, !Ends(entry->name))) {
-        // A built-in of a fixed count reads its arguments without looking at how many came (the
-        // compiler checks the count); the machine's stack always holds values past them.
-        std::vector<ScriptValue> args = list;
-        if (entry->argc >= 0 && args.size() < static_cast<size_t>(entry->argc)) {
-          args.resize(static_cast<size_t>(entry->argc));
+    for (const bool farOff : {false, true}) {
+      for (int32_t id = 0; id < count; ++id) {
+        const BuiltinFunctionEntry* entry = Function_Get(id);
+        ASSERT_NE(entry, nullptr);
+        if (LeftOut().contains(entry->name) || LeftOutFamily(entry->name) != nullptr) continue;
+        const auto started = std::chrono::steady_clock::now();
+        self->SetPosition(farOff ? NAN : 40.0f, farOff ? INFINITY : 40.0f);
+        self->SetDirection(farOff ? INFINITY : 0.0f);
+        self->SetSpeed(farOff ? NAN : 0.0f);
+        swept += farOff ? 0 : 1;
+        for (const std::vector<ScriptValue>& list : HostileLists(entry->argc, !Ends(entry->name))) {
+          // The compiler checks a fixed count, so a built-in of one reads its arguments without
+          // looking at how many came: the list is padded with reals 0 up to that count.
+          std::vector<ScriptValue> args = list;
+          if (entry->argc >= 0 && args.size() < static_cast<size_t>(entry->argc)) {
+            args.resize(static_cast<size_t>(entry->argc));
+          }
+          ScriptValue result;
+          ASSERT_TRUE(Function_Call(id, result, self, other, static_cast<int>(list.size()),
+                                    args.empty() ? nullptr : args.data()))
+              << entry->name;
+          EXPECT_TRUE(result.IsReal() || result.IsString()) << entry->name;
         }
-        ScriptValue result;
-        ASSERT_TRUE(Function_Call(id, result, self, other, static_cast<int>(list.size()),
-                                  args.empty() ? nullptr : args.data()))
-            << entry->name;
-        EXPECT_TRUE(result.IsReal() || result.IsString()) << entry->name;
-      }
-      if (trace) {
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
-        std::fprintf(stderr, "sweep: %s %lld ms\n", entry->name.c_str(), static_cast<long long>(ms.count()));
+        if (trace) {
+          const auto elapsed = std::chrono::steady_clock::now() - started;
+          const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
+          std::fprintf(stderr, "sweep: %s %lld ms\n", entry->name.c_str(), ms);
+        }
       }
     }
     EXPECT_GT(swept, 1300);
