@@ -308,7 +308,8 @@ bool MP_LinearPath(CInstance& instance, CPath& path, float x, float y, float ste
     const float oldX = instance.x;
     const float oldY = instance.y;
     if (MP_LinearStep(instance, x, y, step, object, checkall)) break;
-    if (Motion_SamePlace(oldX, oldY, instance.x, instance.y) || points.size() > static_cast<size_t>(kMaxPlannedSteps)) {
+    const bool stuck = Motion_SamePlace(oldX, oldY, instance.x, instance.y);
+    if (stuck || points.size() > static_cast<size_t>(kMaxPlannedSteps)) {
       path.AddPoints(points);
       return false;
     }
