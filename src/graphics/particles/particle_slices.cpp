@@ -1,6 +1,7 @@
 #include "graphics/particles/particle_slices.h"
 
 #include <algorithm>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -26,6 +27,12 @@ void Particle_InSlices(size_t count, const std::function<void(size_t begin, size
   const auto bound = [&](size_t slice) { return count * slice / slices; };
   std::vector<std::jthread> helpers;
   helpers.reserve(slices - 1);
-  for (size_t slice = 1; slice < slices; ++slice) helpers.emplace_back(work, bound(slice), bound(slice + 1));
+  size_t next = 1;
+  try {
+    for (; next < slices; ++next) helpers.emplace_back(work, bound(next), bound(next + 1));
+  } catch (const std::system_error&) {
+    // No thread to be had: the slices left are worked here.
+  }
+  for (size_t slice = next; slice < slices; ++slice) work(bound(slice), bound(slice + 1));
   work(0, bound(1));
 }
