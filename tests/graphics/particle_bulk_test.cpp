@@ -1,7 +1,7 @@
-// Particles in bulk: a system of tens of thousands (moved in slices on several threads, with the
-// type, gravity and fading looked up once for each run of like particles) ends every update
-// exactly where the same particles end when they are held a few to a system; and the batch's
-// quad list draws the pixels of the same quads sent as a triangle list.
+// Particles in bulk: a system of tens of thousands (the type, gravity and fading looked up once
+// for each run of like particles) ends every update exactly where the same particles end when
+// they are held a few to a system; and the batch's quad list draws the pixels of the same quads
+// sent as a triangle list.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -7,7 +7,6 @@
 #include "graphics/batch.h"
 #include "graphics/graphics_state.h"
 #include "graphics/particles/particle_shapes.h"
-#include "graphics/particles/particle_slices.h"
 #include "graphics/primitives.h"
 #include "graphics/texture_table.h"
 #include "platform/conversions.h"
@@ -153,14 +152,12 @@ void Age(ParticleSystem& s) {
   if (anyDead) RemoveDead(s);
 }
 
-// Moves the particles [begin, end): each on its own, reading only its type and the attractors.
-void MoveSlice(ParticleSystem& s, size_t begin, size_t end) {
+void Move(ParticleSystem& s) {
   const bool anyAttractor = !s.attractors.empty();
   TypeRecords types;
   const ParticleType* gravityOf = nullptr;
   float gravityX = 0.0f, gravityY = 0.0f;  // the pull of gravityOf's gravity, a step
-  for (size_t i = begin; i < end; ++i) {
-    Particle& p = s.particles[i];
+  for (Particle& p : s.particles) {
     const ParticleType* t = types(p.type);
     if (t == nullptr) continue;
     p.xprevious = p.x;
@@ -214,10 +211,6 @@ void MoveSlice(ParticleSystem& s, size_t begin, size_t end) {
     p.x += std::cos(direction) * speed + ox;
     p.y += -std::sin(direction) * speed + oy;
   }
-}
-
-void Move(ParticleSystem& s) {
-  Particle_InSlices(s.particles.size(), [&s](size_t begin, size_t end) { MoveSlice(s, begin, end); });
 }
 
 bool InRegion(const Particle& p, float xmin, float xmax, float ymin, float ymax) {
