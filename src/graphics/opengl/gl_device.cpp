@@ -11,6 +11,7 @@
 #include <cstring>
 #include <iterator>
 #include <tuple>
+#include <vector>
 
 #include <malloc.h>
 
@@ -466,6 +467,7 @@ CGLDevice::~CGLDevice() {
       }
     }
     if (vbo_) glDeleteBuffers(1, &vbo_);
+    if (quadIndices_) glDeleteBuffers(1, &quadIndices_);
     if (vao_) glDeleteVertexArrays(1, &vao_);
     if (sampler_) glDeleteSamplers(1, &sampler_);
     if (backBuffer_.fbo) glDeleteFramebuffers(1, &backBuffer_.fbo);
@@ -844,14 +846,13 @@ void CGLDevice::BindVertexLayout(uint32_t stride, uintptr_t base) {
 // that read it) and writing starts again at its start. Renewing the storage for every draw
 // instead makes the driver allocate and fault in fresh memory each time, which a scene of
 // many small 3D shapes pays for many times over.
-void CGLDevice::DrawArrays(uint32_t glMode, const void* vertices, uint32_t count, uint32_t stride) {
+void CGLDevice::StreamVertices(const void* vertices, uint32_t count, uint32_t stride) {
   const auto bytes = static_cast<GLsizeiptr>(count) * stride;
   glBindBuffer(GL_ARRAY_BUFFER, vbo_);
   if (bytes > kStreamBufferBytes) {
     glBufferData(GL_ARRAY_BUFFER, bytes, vertices, GL_STREAM_DRAW);
     streamOffset_ = kStreamBufferBytes;  // the next draw renews the stream's storage
     BindVertexLayout(stride, 0);
-    glDrawArrays(glMode, 0, static_cast<GLsizei>(count));
     return;
   }
   if (streamOffset_ + bytes > kStreamBufferBytes) {
@@ -870,7 +871,32 @@ void CGLDevice::DrawArrays(uint32_t glMode, const void* vertices, uint32_t count
     BindVertexLayout(stride, static_cast<uintptr_t>(streamOffset_));
     streamOffset_ += (bytes + 15) & ~GLsizeiptr{15};
   }
+}
+
+void CGLDevice::DrawArrays(uint32_t glMode, const void* vertices, uint32_t count, uint32_t stride) {
+  StreamVertices(vertices, count, stride);
   glDrawArrays(glMode, 0, static_cast<GLsizei>(count));
+}
+
+void CGLDevice::DrawQuadsUP(uint32_t quadCount, const void* vertices, uint32_t stride) {
+  if (quadCount == 0 || quadCount > kMostIndexedQuads || vertices == nullptr) return;
+  const ProgramInfo& program = ChooseProgram();
+  glUseProgram(program.id);
+  UploadUniforms(program);
+  if (quadIndices_ == 0) {
+    std::vector<uint16_t> indices;
+    indices.reserve(static_cast<size_t>(kMostIndexedQuads) * 6);
+    for (uint32_t corner = 0; corner < kMostIndexedQuads * 4; corner += 4) {
+      for (uint32_t i : {0u, 1u, 2u, 0u, 2u, 3u}) indices.push_back(static_cast<uint16_t>(corner + i));
+    }
+    glGenBuffers(1, &quadIndices_);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quadIndices_);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(uint16_t)), indices.data(),
+                 GL_STATIC_DRAW);
+  }
+  StreamVertices(vertices, quadCount * 4, stride);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quadIndices_);
+  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(quadCount * 6), GL_UNSIGNED_SHORT, nullptr);
 }
 
 namespace {
