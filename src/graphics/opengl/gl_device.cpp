@@ -694,7 +694,14 @@ bool CGLDevice::DrawsTexelsUnchanged() const {
   auto texelKept = [](uint32_t op, uint32_t arg1) {
     return op != d3d::kTextureOpSelectArg1 || arg1 == d3d::kTextureArgTexture;
   };
-  return state(d3d::RenderState::AlphaBlendEnable) == 0 && state(d3d::RenderState::AlphaTestEnable) == 0 &&
+  // An alpha test that every alpha from 0 to 255 passes discards nothing.
+  const uint32_t reference = state(d3d::RenderState::AlphaRef) & 0xFF;
+  const uint32_t function = state(d3d::RenderState::AlphaFunc);
+  const bool everyAlphaPasses = function < 1 || function > 7 ||
+                                (function == d3d::kCmpGreaterEqual && reference == 0) ||
+                                (function == d3d::kCmpLessEqual && reference == 255);
+  return state(d3d::RenderState::AlphaBlendEnable) == 0 &&
+         (state(d3d::RenderState::AlphaTestEnable) == 0 || everyAlphaPasses) &&
          state(d3d::RenderState::ZEnable) == 0 && state(d3d::RenderState::Lighting) == 0 &&
          state(d3d::RenderState::FogEnable) == 0 && state(d3d::RenderState::ColorWriteEnable) == 15 &&
          state(d3d::RenderState::FillMode) == d3d::kFillSolid && texelKept(colorOp_, colorArg1_) &&
