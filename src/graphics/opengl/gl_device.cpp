@@ -785,6 +785,15 @@ void CGLDevice::Clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil) 
   // stencil are always cleared together: the targets hold them in one buffer.
   const Viewport rect = ClearRectangle();
   if (rect.width == 0 || rect.height == 0) return;
+  bool colourDone = false;
+  if (colour && clearTexture_ && targetUntouched_ && target_.colour != 0) {
+    // Nothing waits to be drawn into the target: its texture is filled at once, and a frame
+    // that only clears its target costs the rasteriser no pass over it.
+    const uint32_t texel = argb;
+    glClearTexSubImage(target_.colour, 0, rect.x, rect.y, 0, rect.width, rect.height, 1, GL_BGRA,
+                       GL_UNSIGNED_BYTE, &texel);
+    colourDone = true;
+  }
   if (depth) {
     if (rs_[static_cast<int>(d3d::RenderState::ZEnable)] != 0) {
       ClearDepthNow(rect, z, stencil);
@@ -803,15 +812,7 @@ void CGLDevice::Clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil) 
       pendingDepthClears_.push_back({target_.fbo, rect, z, stencil});
     }
   }
-  if (!colour) return;
-  if (clearTexture_ && targetUntouched_ && target_.colour != 0) {
-    // Nothing waits to be drawn into the target: its texture is filled at once, and a frame
-    // that only clears its target costs the rasteriser no pass over it.
-    const uint32_t texel = argb;
-    glClearTexSubImage(target_.colour, 0, rect.x, rect.y, 0, rect.width, rect.height, 1, GL_BGRA,
-                       GL_UNSIGNED_BYTE, &texel);
-    return;
-  }
+  if (!colour || colourDone) return;
   d3d::ColorValue value = FromArgb(argb);
   glEnable(GL_SCISSOR_TEST);
   glScissor(rect.x, rect.y, rect.width, rect.height);
