@@ -521,7 +521,9 @@ const CGLDevice::ProgramInfo& CGLDevice::ChooseProgram() const {
   auto state = [this](d3d::RenderState s) { return rs_[static_cast<int>(s)]; };
   const bool flat = state(d3d::RenderState::ShadeMode) == d3d::kShadeFlat;
   const bool textured = boundTextureName_ != 0;
-  const bool alphaTest = state(d3d::RenderState::AlphaTestEnable) != 0;
+  // A lean program tests alpha only when the test can discard: a shader that may discard
+  // costs the rasteriser more for every pixel.
+  const bool alphaTest = AlphaTestDiscards();
   const bool lean = state(d3d::RenderState::Lighting) == 0 && state(d3d::RenderState::FogEnable) == 0 &&
                     (!textured || (colorOp_ != d3d::kTextureOpSelectArg1 && alphaOp_ != d3d::kTextureOpSelectArg1));
   if (lean) return programLean_[flat][textured][alphaTest];
@@ -695,6 +697,17 @@ void CGLDevice::SetTextureStageState(int stage, d3d::TextureStageState state, ui
   }
 }
 
+bool CGLDevice::AlphaTestDiscards() const {
+  if (rs_[static_cast<int>(d3d::RenderState::AlphaTestEnable)] == 0) return false;
+  // A test that every alpha from 0 to 255 passes discards nothing.
+  const uint32_t reference = rs_[static_cast<int>(d3d::RenderState::AlphaRef)] & 0xFF;
+  const uint32_t function = rs_[static_cast<int>(d3d::RenderState::AlphaFunc)];
+  const bool everyAlphaPasses = function < d3d::kCmpNever || function > d3d::kCmpGreaterEqual ||
+                                (function == d3d::kCmpGreaterEqual && reference == 0) ||
+                                (function == d3d::kCmpLessEqual && reference == 255);
+  return !everyAlphaPasses;
+}
+
 bool CGLDevice::DrawsTexelsUnchanged() const {
   auto state = [this](d3d::RenderState s) { return rs_[static_cast<int>(s)]; };
   // Selecting the first argument takes the texel only when that argument is the texture;
@@ -702,14 +715,7 @@ bool CGLDevice::DrawsTexelsUnchanged() const {
   auto texelKept = [](uint32_t op, uint32_t arg1) {
     return op != d3d::kTextureOpSelectArg1 || arg1 == d3d::kTextureArgTexture;
   };
-  // An alpha test that every alpha from 0 to 255 passes discards nothing.
-  const uint32_t reference = state(d3d::RenderState::AlphaRef) & 0xFF;
-  const uint32_t function = state(d3d::RenderState::AlphaFunc);
-  const bool everyAlphaPasses = function < 1 || function > 7 ||
-                                (function == d3d::kCmpGreaterEqual && reference == 0) ||
-                                (function == d3d::kCmpLessEqual && reference == 255);
-  return state(d3d::RenderState::AlphaBlendEnable) == 0 &&
-         (state(d3d::RenderState::AlphaTestEnable) == 0 || everyAlphaPasses) &&
+  return state(d3d::RenderState::AlphaBlendEnable) == 0 && !AlphaTestDiscards() &&
          state(d3d::RenderState::ZEnable) == 0 && state(d3d::RenderState::Lighting) == 0 &&
          state(d3d::RenderState::FogEnable) == 0 && state(d3d::RenderState::ColorWriteEnable) == 15 &&
          state(d3d::RenderState::FillMode) == d3d::kFillSolid && texelKept(colorOp_, colorArg1_) &&

@@ -146,6 +146,7 @@ class CGLDevice {
   struct ProgramInfo;
   // The program the current state draws with: a lean one for plain 2D drawing.
   const ProgramInfo& ChooseProgram() const;
+  bool AlphaTestDiscards() const;
   void UploadUniforms(const ProgramInfo& info);
   void BindVertexLayout(uint32_t stride, uintptr_t base);
   void DrawArrays(uint32_t glMode, const void* vertices, uint32_t count, uint32_t stride);
