@@ -35,6 +35,7 @@ struct RenderSurface {
   int width = 0;
   int height = 0;
   uint32_t resolveFbo = 0;
+  uint32_t colour = 0;  // the texture the framebuffer draws into, when it is one and single-sampled
   bool operator==(const RenderSurface&) const = default;
 };
 
@@ -150,6 +151,7 @@ class CGLDevice {
   struct ProgramInfo;
   // The program the current state draws with: a lean one for plain 2D drawing.
   const ProgramInfo& ChooseProgram() const;
+  bool AlphaTestDiscards() const;
   void UploadUniforms(const ProgramInfo& info);
   void BindVertexLayout(uint32_t stride, uintptr_t base);
   void DrawArrays(uint32_t glMode, const void* vertices, uint32_t count, uint32_t stride);
@@ -158,6 +160,10 @@ class CGLDevice {
   bool MakeTargetObjects(GLTexture& texture, bool withDepth);
   bool MakeMultisampleObjects(GLTexture& texture);
   void ResolveSurface(const RenderSurface& surface);
+  // The part of the viewport inside the target, as a scissor rectangle.
+  Viewport ClearRectangle() const;
+  void ClearDepthNow(const Viewport& rect, float z, uint32_t stencil);
+  void ApplyPendingDepthClear();
 
   SDL_Window* window_ = nullptr;
   uint64_t serial_ = 0;
@@ -187,6 +193,20 @@ class CGLDevice {
   RenderSurface backBuffer_;
   RenderSurface target_;
   Viewport viewport_;
+  // Nothing has been drawn into the target since it was bound, so its colour can be cleared
+  // on the spot without waiting for drawing still to be done.
+  bool targetUntouched_ = false;
+  bool clearTexture_ = false;  // glClearTexSubImage is there
+  // A depth clear of a target is held back while nothing tests depth: 2D frames never pay for
+  // it. It is done before the first draw that tests depth in that target.
+  struct PendingDepthClear {
+    uint32_t fbo = 0;
+    Viewport rect;
+    float z = 1.0f;
+    uint32_t stencil = 0;
+  };
+  std::vector<PendingDepthClear> pendingDepthClears_;
+  void DropPendingDepthClear(uint32_t fbo);
 
   // Device state as Direct3D would hold it.
   std::array<uint32_t, d3d::kRenderStateCount> rs_{};
