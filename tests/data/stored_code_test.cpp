@@ -188,4 +188,24 @@ TEST(StoredCodeBinary, UnresolvableFunctionExitsWithCodeOne) {
   EXPECT_NE(r.output.find("Error on load\nUnable to find function kf_nowhere\n"), std::string::npos) << r.output;
 }
 
+// The compiler never writes a call with fewer arguments than a built-in takes, but a stored
+// game can hold one: the built-in reads the missing arguments as 0, never the memory past the
+// pushed values (the sanitizer build reports any such read), and the game plays on.
+TEST(StoredCodeBinary, BuiltInCalledWithTooFewArgumentsReadsZeros) {
+  GameDataWriter game = TestGame();
+  gamedata::StoredCode c;
+  c.name = "short_calls";
+  constexpr uint32_t kPopz = Instruction(0x9F, 0x05);
+  c.words = {kCall, 0, kPopz, kCall, 0, kPopz, kCall, 0, kPopz};
+  // A stored game holds all its code as bytecode: this entry ends the game itself.
+  c.functionUses = {{"draw_sprite_general", {0}}, {"room_set_view", {12}}, {"game_end", {24}}};
+  game.code = {c};
+  game.objects[0].events[0].code.stored = 0;
+  TempFolder folder;
+  ASSERT_TRUE(game.WriteFile(folder / "game.win"));
+  const RunnerResult r = RunRunner({"-game", folder / "game.win"});
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_EQ(r.output.find("Sanitizer"), std::string::npos) << r.output;
+}
+
 }  // namespace

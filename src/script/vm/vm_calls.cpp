@@ -1,7 +1,9 @@
 // Calls (built-ins, scripts, extension functions) and with environments.
-#include <cstdio>
+#include <algorithm>
 #include <bit>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/console.h"
 #include "runner/instance.h"
@@ -35,7 +37,16 @@ ScriptValue* VM_CallBuiltin(VMState& st, int32_t id, int32_t argc, ScriptValue* 
   ScriptValue result;
   if (const BuiltinFunctionEntry* entry = Function_Get(id)) {
     if (VM_ScriptTrace) g_DebugConsole->Output("func call = %s\n", entry->name.c_str());
-    Function_Invoke(*entry, result, st.self, st.other, argc, sp);
+    if (entry->argc > argc) [[unlikely]] {
+      // Stored code can call a built-in with fewer arguments than it takes (a damaged or
+      // hand-made game file; the compiler refuses such a call): the missing ones read as 0
+      // instead of whatever lies past the pushed values.
+      std::vector<ScriptValue> padded(static_cast<size_t>(entry->argc));
+      std::copy(sp, sp + std::max(argc, 0), padded.begin());
+      Function_Invoke(*entry, result, st.self, st.other, argc, padded.data());
+    } else {
+      Function_Invoke(*entry, result, st.self, st.other, argc, sp);
+    }
   }
   sp += argc - 1;
   VM_MoveValue(*sp, result);
