@@ -193,6 +193,16 @@ const ScriptValue* StoredOperand(const CodeExecContext& context, const CodeNode&
   return variable != nullptr ? &variable->value : nullptr;
 }
 
+// Code_Exec_Expression, with a constant or a set plain variable copied without a call.
+[[gnu::always_inline]] inline ExecStatus Evaluate(CodeExecContext& context, const CodeNode& node,
+                                                  ScriptValue& result) {
+  if (const ScriptValue* stored = StoredOperand(context, node)) {
+    result = *stored;
+    return ExecStatus::Normal;
+  }
+  return Code_Exec_Expression(context, node, result);
+}
+
 ExecStatus ReadVariable(CodeExecContext& context, const CodeNode& node, ScriptValue& result) {
   VariableTarget target;
   if (ResolveTarget(context, node, target) != ExecStatus::Normal) return ExecStatus::Error;
@@ -266,13 +276,23 @@ ExecStatus Assign(CodeExecContext& context, const CodeNode& node, ScriptValue& r
     // The binary + evaluated here as an expression would evaluate it, its result known to be
     // stored back.
     ScriptValue right;
-    if (Code_Exec_Expression(context, valueNode.children[0], value) != ExecStatus::Normal ||
-        Code_Exec_Expression(context, valueNode.children[1], right) != ExecStatus::Normal ||
+    if (Evaluate(context, valueNode.children[0], value) != ExecStatus::Normal ||
+        Evaluate(context, valueNode.children[1], right) != ExecStatus::Normal ||
         !OperateForStore(context, valueNode.position, valueNode.value, target, value, right)) {
       return ExecStatus::Error;
     }
-  } else if (Code_Exec_Expression(context, valueNode, value) != ExecStatus::Normal) {
+  } else if (Evaluate(context, valueNode, value) != ExecStatus::Normal) {
     return ExecStatus::Error;
+  }
+  if (op != 0 && value.IsReal() && target.fixed != nullptr) {
+    // A real worked into a plain variable that holds a real changes it where it is stored.
+    VariableNode* variable = StoredVariable(context, targetNode);
+    if (variable != nullptr && variable->value.IsReal()) {
+      if (!Code_BinaryOp(*context.code, node.position, op, variable->value, value)) {
+        return ExecStatus::Error;
+      }
+      return ExecStatus::Normal;
+    }
   }
   if (op != 0) {
     ScriptValue current;
@@ -320,7 +340,7 @@ ExecStatus Call(CodeExecContext& context, const CodeNode& node, ScriptValue& res
   const size_t argc = std::min(node.children.size(), kMaxCallArguments);
   CallArguments args(argc);
   for (size_t i = 0; i < argc; ++i) {
-    ExecStatus status = Code_Exec_Expression(context, node.children[i], args[i]);
+    ExecStatus status = Evaluate(context, node.children[i], args[i]);
     if (status != ExecStatus::Normal) return status;
   }
   const int32_t id = node.value;
@@ -361,7 +381,7 @@ ExecStatus Block(CodeExecContext& context, const CodeNode& node, ScriptValue& re
 ExecStatus Condition(CodeExecContext& context, const CodeNode& node, const char* message,
                      double& value) {
   ScriptValue v;
-  if (Code_Exec_Expression(context, node, v) != ExecStatus::Normal) return ExecStatus::Error;
+  if (Evaluate(context, node, v) != ExecStatus::Normal) return ExecStatus::Error;
   if (!v.IsReal()) return Fail(context, node, message);
   value = v.real;
   return ExecStatus::Normal;
@@ -591,7 +611,7 @@ ExecStatus Code_Exec_Expression(CodeExecContext& context, const CodeNode& node,
     case NodeKind::Binary: {
       if (node.children.size() != 2) break;
       // Both operands are always evaluated: && and || do not short-circuit.
-      if (Code_Exec_Expression(context, node.children[0], result) != ExecStatus::Normal) {
+      if (Evaluate(context, node.children[0], result) != ExecStatus::Normal) {
         return ExecStatus::Error;
       }
       // The right operand is only looked at: a constant or a set variable is not copied.
