@@ -582,11 +582,35 @@ ExecStatus Switch(CodeExecContext& context, const CodeNode& node, ScriptValue& r
   return ExecStatus::Normal;
 }
 
+// left op right; both operands are always evaluated: && and || do not short-circuit.
+[[gnu::always_inline]] inline ExecStatus Binary(CodeExecContext& context, const CodeNode& node,
+                                                ScriptValue& result) {
+  if (Evaluate(context, node.children[0], result) != ExecStatus::Normal) return ExecStatus::Error;
+  // The right operand is only looked at: a constant or a set variable is not copied.
+  const ScriptValue* right = StoredOperand(context, node.children[1]);
+  ScriptValue evaluated;
+  if (right == nullptr) {
+    if (Code_Exec_Expression(context, node.children[1], evaluated) != ExecStatus::Normal) {
+      return ExecStatus::Error;
+    }
+    right = &evaluated;
+  }
+  if (const char* error = Operator_Binary(node.value, result, *right)) {
+    Compiler_ReportError(*context.code, node.position, error);
+    return ExecStatus::Error;
+  }
+  return ExecStatus::Normal;
+}
+
 }  // namespace
 
 ExecStatus Code_Exec_Expression(CodeExecContext& context, const CodeNode& node,
                                 ScriptValue& result) {
   if (StackExhausted(context)) return Fail(context, node, "Stack overflow...");
+  // The commonest first, ahead of the switch's search through the kinds.
+  if (node.kind == NodeKind::Binary && node.children.size() == 2) {
+    return Binary(context, node, result);
+  }
   switch (node.kind) {
     case NodeKind::Constant:
       ScriptValue_Copy(result, node.constant);
@@ -608,26 +632,6 @@ ExecStatus Code_Exec_Expression(CodeExecContext& context, const CodeNode& node,
         return ExecStatus::Error;
       }
       return ExecStatus::Normal;
-    case NodeKind::Binary: {
-      if (node.children.size() != 2) break;
-      // Both operands are always evaluated: && and || do not short-circuit.
-      if (Evaluate(context, node.children[0], result) != ExecStatus::Normal) {
-        return ExecStatus::Error;
-      }
-      // The right operand is only looked at: a constant or a set variable is not copied.
-      const ScriptValue* right = StoredOperand(context, node.children[1]);
-      ScriptValue evaluated;
-      if (right == nullptr) {
-        if (Code_Exec_Expression(context, node.children[1], evaluated) != ExecStatus::Normal) {
-          return ExecStatus::Error;
-        }
-        right = &evaluated;
-      }
-      if (!Code_BinaryOp(*context.code, node.position, node.value, result, *right)) {
-        return ExecStatus::Error;
-      }
-      return ExecStatus::Normal;
-    }
     default: break;
   }
   return Fail(context, node, "(Sub-)expression expected.");
@@ -637,6 +641,9 @@ ExecStatus Code_Exec_Statement(CodeExecContext& context, const CodeNode& node,
                                ScriptValue& result) {
   if (StackExhausted(context)) return Fail(context, node, "Stack overflow...");
   const size_t n = node.children.size();
+  // The commonest first, ahead of the switch's search through the kinds.
+  if (node.kind == NodeKind::Assignment) return Assign(context, node, result);
+  if (node.kind == NodeKind::If && n >= 2) return If(context, node, result);
   switch (node.kind) {
     case NodeKind::Call: {
       // A call made as a statement gives nothing back: its value must not become what the
