@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <new>
+#include <span>
 #include <vector>
 
 #include "data/game_options.h"
@@ -33,6 +36,12 @@ ExecStatus Fail(const CodeExecContext& context, const CodeNode& node, const std:
   return ExecStatus::Error;
 }
 
+// Deeply nested source runs the stack out within one run too: Code_NativeStackExhausted,
+// asked at every node.
+[[gnu::always_inline]] inline bool StackExhausted(const CodeExecContext& context) {
+  return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < context.stackFloor;
+}
+
 bool IsLabel(const CodeNode& node) {
   return node.kind == NodeKind::Case || node.kind == NodeKind::Default ||
          node.kind == NodeKind::ConstantCase;
@@ -54,15 +63,53 @@ struct VariableTarget {
   int32_t instance = kInstanceSelf;
   int32_t id = 0;
   int32_t index = 0;
+  int32_t* hint = nullptr;  // the node's guess at the variable's place in its list
+  const CodeNode* fixed = nullptr;  // the node, when a FixedVariable
 };
+
+// The list that holds the variable of a FixedVariable node when it is a plain variable of
+// the run's locals, the globals or self's or other's own; null for any other variable.
+CVariableList* OwnList(const CodeExecContext& context, const CodeNode& node) {
+  if (node.value < kFirstListVariableId) return nullptr;
+  CInstance* instance = nullptr;
+  switch (node.instance) {
+    case kInstanceLocal: return context.locals.get();
+    case kInstanceDefault:
+      if (Variable_IsGlobalVar(node.value)) return &Variable_GlobalList();
+      instance = context.self;
+      break;
+    case kInstanceGlobal: return &Variable_GlobalList();
+    case kInstanceSelf: instance = context.self; break;
+    case kInstanceOther: instance = context.other; break;
+    default: return nullptr;
+  }
+  return instance != nullptr ? instance->variables.get() : nullptr;
+}
+
+// The variable of a FixedVariable node, where it is stored, when it is a plain variable
+// (OwnList) that has been set; reading or writing it there is what the list's Get and Set
+// would do. Null when the access must go the ordinary way.
+VariableNode* StoredVariable(const CodeExecContext& context, const CodeNode& node) {
+  CVariableList* list = OwnList(context, node);
+  if (list == nullptr) return nullptr;
+  VariableNode* variable = list->FindNodeFrom(node.value, node.hint);
+  if (variable != nullptr) Variable_ArrayError = false;  // as Get and Set leave it
+  return variable;
+}
+
+// Subscripts a variable node holds without an allocation; the parser allows no more.
+constexpr size_t kInlineSubscripts = 2;
 
 ExecStatus ResolveTarget(CodeExecContext& context, const CodeNode& node, VariableTarget& target) {
   target.id = node.value;
   target.index = 0;
+  target.hint = &node.hint;
   if (node.kind == NodeKind::FixedVariable) {
     target.instance = node.instance;
+    target.fixed = &node;
     return ExecStatus::Normal;
   }
+  target.fixed = nullptr;
   if (node.children.empty()) {
     target.instance = kInstanceDefault;
     return ExecStatus::Normal;
@@ -73,7 +120,14 @@ ExecStatus ResolveTarget(CodeExecContext& context, const CodeNode& node, Variabl
   }
   if (!value.IsReal()) return Fail(context, node.children[0], "Wrong type of variable index");
   target.instance = Conv_RoundToInt32(value.real);
-  std::vector<ScriptValue> subscripts(node.children.size() - 1);
+  const size_t count = node.children.size() - 1;
+  std::array<ScriptValue, kInlineSubscripts> inlineSubscripts;
+  std::vector<ScriptValue> moreSubscripts;
+  std::span<ScriptValue> subscripts(inlineSubscripts.data(), std::min(count, kInlineSubscripts));
+  if (count > kInlineSubscripts) {
+    moreSubscripts.resize(count);
+    subscripts = moreSubscripts;
+  }
   for (size_t i = 1; i < node.children.size(); ++i) {
     if (Code_Exec_Expression(context, node.children[i], subscripts[i - 1]) != ExecStatus::Normal) {
       return ExecStatus::Error;
@@ -86,34 +140,68 @@ ExecStatus ResolveTarget(CodeExecContext& context, const CodeNode& node, Variabl
 }
 
 bool ReadTarget(CodeExecContext& context, const VariableTarget& t, ScriptValue& out) {
+  if (t.fixed != nullptr) {
+    if (const VariableNode* variable = StoredVariable(context, *t.fixed)) {
+      out = variable->value;
+      return true;
+    }
+  }
+  int32_t& hint = *t.hint;
   switch (t.instance) {
     case kInstanceLocal:
-      return context.locals != nullptr && context.locals->Get(t.id, t.index, out);
+      return context.locals != nullptr && context.locals->Get(t.id, t.index, out, hint);
     case kInstanceDefault:
-      if (Variable_IsGlobalVar(t.id)) return Variable_Global_Get(t.id, t.index, out);
-      return Variable_GetValue(context.self, t.id, t.index, out);
-    case kInstanceGlobal: return Variable_Global_Get(t.id, t.index, out);
+      if (Variable_IsGlobalVar(t.id)) return Variable_GlobalList().Get(t.id, t.index, out, hint);
+      return Variable_GetValue(context.self, t.id, t.index, out, hint);
+    case kInstanceGlobal: return Variable_GlobalList().Get(t.id, t.index, out, hint);
     case kInstanceNoone: return false;
-    case kInstanceOther: return Variable_GetValue(context.other, t.id, t.index, out);
-    case kInstanceSelf: return Variable_GetValue(context.self, t.id, t.index, out);
+    case kInstanceOther: return Variable_GetValue(context.other, t.id, t.index, out, hint);
+    case kInstanceSelf: return Variable_GetValue(context.self, t.id, t.index, out, hint);
     default: return Variable_GetThrough(t.instance, t.id, t.index, out);
   }
 }
 
 bool WriteTarget(CodeExecContext& context, const VariableTarget& t, const ScriptValue& value) {
+  if (t.fixed != nullptr) {
+    if (VariableNode* variable = StoredVariable(context, *t.fixed)) {
+      variable->value = value;
+      return true;
+    }
+  }
+  int32_t& hint = *t.hint;
   switch (t.instance) {
     case kInstanceLocal:
       if (context.locals == nullptr) context.locals = std::make_unique<CVariableList>();
-      return context.locals->Set(t.id, t.index, value);
+      return context.locals->Set(t.id, t.index, value, hint);
     case kInstanceDefault:
-      if (Variable_IsGlobalVar(t.id)) return Variable_Global_Set(t.id, t.index, value);
-      return Variable_SetValue(context.self, t.id, t.index, value);
-    case kInstanceGlobal: return Variable_Global_Set(t.id, t.index, value);
+      if (Variable_IsGlobalVar(t.id)) return Variable_GlobalList().Set(t.id, t.index, value, hint);
+      return Variable_SetValue(context.self, t.id, t.index, value, hint);
+    case kInstanceGlobal: return Variable_GlobalList().Set(t.id, t.index, value, hint);
     case kInstanceNoone: return false;
-    case kInstanceOther: return Variable_SetValue(context.other, t.id, t.index, value);
-    case kInstanceSelf: return Variable_SetValue(context.self, t.id, t.index, value);
+    case kInstanceOther: return Variable_SetValue(context.other, t.id, t.index, value, hint);
+    case kInstanceSelf: return Variable_SetValue(context.self, t.id, t.index, value, hint);
     default: return Variable_SetThrough(t.instance, t.id, t.index, value);
   }
+}
+
+// The value a read of node would copy, where it is stored, for an operand that is only
+// looked at: a constant, or a set plain variable (StoredVariable). Null when the operand
+// must be evaluated.
+const ScriptValue* StoredOperand(const CodeExecContext& context, const CodeNode& node) {
+  if (node.kind == NodeKind::Constant) return &node.constant;
+  if (node.kind != NodeKind::FixedVariable) return nullptr;
+  const VariableNode* variable = StoredVariable(context, node);
+  return variable != nullptr ? &variable->value : nullptr;
+}
+
+// Code_Exec_Expression, with a constant or a set plain variable copied without a call.
+[[gnu::always_inline]] inline ExecStatus Evaluate(CodeExecContext& context, const CodeNode& node,
+                                                  ScriptValue& result) {
+  if (const ScriptValue* stored = StoredOperand(context, node)) {
+    result = *stored;
+    return ExecStatus::Normal;
+  }
+  return Code_Exec_Expression(context, node, result);
 }
 
 ExecStatus ReadVariable(CodeExecContext& context, const CodeNode& node, ScriptValue& result) {
@@ -189,13 +277,23 @@ ExecStatus Assign(CodeExecContext& context, const CodeNode& node, ScriptValue& r
     // The binary + evaluated here as an expression would evaluate it, its result known to be
     // stored back.
     ScriptValue right;
-    if (Code_Exec_Expression(context, valueNode.children[0], value) != ExecStatus::Normal ||
-        Code_Exec_Expression(context, valueNode.children[1], right) != ExecStatus::Normal ||
+    if (Evaluate(context, valueNode.children[0], value) != ExecStatus::Normal ||
+        Evaluate(context, valueNode.children[1], right) != ExecStatus::Normal ||
         !OperateForStore(context, valueNode.position, valueNode.value, target, value, right)) {
       return ExecStatus::Error;
     }
-  } else if (Code_Exec_Expression(context, valueNode, value) != ExecStatus::Normal) {
+  } else if (Evaluate(context, valueNode, value) != ExecStatus::Normal) {
     return ExecStatus::Error;
+  }
+  if (op != 0 && value.IsReal() && target.fixed != nullptr) {
+    // A real worked into a plain variable that holds a real changes it where it is stored.
+    VariableNode* variable = StoredVariable(context, targetNode);
+    if (variable != nullptr && variable->value.IsReal()) {
+      if (!Code_BinaryOp(*context.code, node.position, op, variable->value, value)) {
+        return ExecStatus::Error;
+      }
+      return ExecStatus::Normal;
+    }
   }
   if (op != 0) {
     ScriptValue current;
@@ -218,11 +316,32 @@ ExecStatus Assign(CodeExecContext& context, const CodeNode& node, ScriptValue& r
 
 // ---- calls ------------------------------------------------------------------------------
 
+// The argument values of one call: room for the most a call takes, and only as many values
+// made as the call has arguments.
+class CallArguments {
+ public:
+  explicit CallArguments(size_t count) : count_(count) {
+    for (size_t i = 0; i < count_; ++i) new (bytes_ + i * sizeof(ScriptValue)) ScriptValue();
+  }
+  ~CallArguments() {
+    for (size_t i = 0; i < count_; ++i) data()[i].~ScriptValue();
+  }
+  CallArguments(const CallArguments&) = delete;
+  CallArguments& operator=(const CallArguments&) = delete;
+
+  ScriptValue* data() { return std::launder(reinterpret_cast<ScriptValue*>(bytes_)); }
+  ScriptValue& operator[](size_t i) { return data()[i]; }
+
+ private:
+  alignas(ScriptValue) std::byte bytes_[kMaxCallArguments * sizeof(ScriptValue)];
+  size_t count_;
+};
+
 ExecStatus Call(CodeExecContext& context, const CodeNode& node, ScriptValue& result) {
-  std::array<ScriptValue, kMaxCallArguments> args;
   const size_t argc = std::min(node.children.size(), kMaxCallArguments);
+  CallArguments args(argc);
   for (size_t i = 0; i < argc; ++i) {
-    ExecStatus status = Code_Exec_Expression(context, node.children[i], args[i]);
+    ExecStatus status = Evaluate(context, node.children[i], args[i]);
     if (status != ExecStatus::Normal) return status;
   }
   const int32_t id = node.value;
@@ -263,7 +382,7 @@ ExecStatus Block(CodeExecContext& context, const CodeNode& node, ScriptValue& re
 ExecStatus Condition(CodeExecContext& context, const CodeNode& node, const char* message,
                      double& value) {
   ScriptValue v;
-  if (Code_Exec_Expression(context, node, v) != ExecStatus::Normal) return ExecStatus::Error;
+  if (Evaluate(context, node, v) != ExecStatus::Normal) return ExecStatus::Error;
   if (!v.IsReal()) return Fail(context, node, message);
   value = v.real;
   return ExecStatus::Normal;
@@ -464,19 +583,47 @@ ExecStatus Switch(CodeExecContext& context, const CodeNode& node, ScriptValue& r
   return ExecStatus::Normal;
 }
 
+// left op right; both operands are always evaluated: && and || do not short-circuit.
+[[gnu::always_inline]] inline ExecStatus Binary(CodeExecContext& context, const CodeNode& node,
+                                                ScriptValue& result) {
+  if (Evaluate(context, node.children[0], result) != ExecStatus::Normal) return ExecStatus::Error;
+  // The right operand is only looked at: a constant or a set variable is not copied.
+  const ScriptValue* right = StoredOperand(context, node.children[1]);
+  ScriptValue evaluated;
+  if (right == nullptr) {
+    if (Code_Exec_Expression(context, node.children[1], evaluated) != ExecStatus::Normal) {
+      return ExecStatus::Error;
+    }
+    right = &evaluated;
+  }
+  if (const char* error = Operator_Binary(node.value, result, *right)) {
+    Compiler_ReportError(*context.code, node.position, error);
+    return ExecStatus::Error;
+  }
+  return ExecStatus::Normal;
+}
+
 }  // namespace
 
 ExecStatus Code_Exec_Expression(CodeExecContext& context, const CodeNode& node,
                                 ScriptValue& result) {
-  // Deeply nested source runs the stack out within one run too.
-  if (Code_NativeStackExhausted()) return Fail(context, node, "Stack overflow...");
+  if (StackExhausted(context)) return Fail(context, node, "Stack overflow...");
+  // The commonest first, ahead of the switch's search through the kinds.
+  if (node.kind == NodeKind::Binary && node.children.size() == 2) {
+    return Binary(context, node, result);
+  }
   switch (node.kind) {
     case NodeKind::Constant:
       ScriptValue_Copy(result, node.constant);
       return ExecStatus::Normal;
     case NodeKind::Call: return Call(context, node, result);
-    case NodeKind::Variable:
-    case NodeKind::FixedVariable: return ReadVariable(context, node, result);
+    case NodeKind::FixedVariable:
+      if (const VariableNode* variable = StoredVariable(context, node)) {
+        result = variable->value;
+        return ExecStatus::Normal;
+      }
+      return ReadVariable(context, node, result);
+    case NodeKind::Variable: return ReadVariable(context, node, result);
     case NodeKind::Unary:
       if (node.children.size() != 1) break;
       if (Code_Exec_Expression(context, node.children[0], result) != ExecStatus::Normal) {
@@ -486,21 +633,6 @@ ExecStatus Code_Exec_Expression(CodeExecContext& context, const CodeNode& node,
         return ExecStatus::Error;
       }
       return ExecStatus::Normal;
-    case NodeKind::Binary: {
-      if (node.children.size() != 2) break;
-      // Both operands are always evaluated: && and || do not short-circuit.
-      if (Code_Exec_Expression(context, node.children[0], result) != ExecStatus::Normal) {
-        return ExecStatus::Error;
-      }
-      ScriptValue right;
-      if (Code_Exec_Expression(context, node.children[1], right) != ExecStatus::Normal) {
-        return ExecStatus::Error;
-      }
-      if (!Code_BinaryOp(*context.code, node.position, node.value, result, right)) {
-        return ExecStatus::Error;
-      }
-      return ExecStatus::Normal;
-    }
     default: break;
   }
   return Fail(context, node, "(Sub-)expression expected.");
@@ -508,11 +640,14 @@ ExecStatus Code_Exec_Expression(CodeExecContext& context, const CodeNode& node,
 
 ExecStatus Code_Exec_Statement(CodeExecContext& context, const CodeNode& node,
                                ScriptValue& result) {
-  if (Code_NativeStackExhausted()) return Fail(context, node, "Stack overflow...");
+  if (StackExhausted(context)) return Fail(context, node, "Stack overflow...");
   // After a termination signal no statement runs: the code ends as at an exit, loops and the
   // scripts it called included (each loop runs its body as a statement).
   if (TerminationSignal_Pending()) [[unlikely]] return ExecStatus::Exit;
   const size_t n = node.children.size();
+  // The commonest first, ahead of the switch's search through the kinds.
+  if (node.kind == NodeKind::Assignment) return Assign(context, node, result);
+  if (node.kind == NodeKind::If && n >= 2) return If(context, node, result);
   switch (node.kind) {
     case NodeKind::Call: {
       // A call made as a statement gives nothing back: its value must not become what the
@@ -581,6 +716,7 @@ bool Code_Exec_Run(const CCode& code, CInstance* self, CInstance* other, ScriptV
     Fail(context, code.Root(), "Stack overflow...");
     return false;
   }
+  context.stackFloor = Code_NativeStackFloor();
   ExecStatus status = code.Kind() == CodeKind::Program
                           ? Code_Exec_Program(context, code.Root(), result)
                           : Code_Exec_Expression(context, code.Root(), result);

@@ -30,6 +30,7 @@ struct CodeExecContext {
   CInstance* other = nullptr;
   std::unique_ptr<CVariableList> locals;  // made on the first assignment to a local
   const CCode* code = nullptr;
+  std::uintptr_t stackFloor = 0;  // Code_NativeStackFloor of the run
 };
 
 ExecStatus Code_Exec_Program(CodeExecContext& context, const CodeNode& root, ScriptValue& result);

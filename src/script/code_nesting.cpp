@@ -46,6 +46,13 @@ bool Code_NativeStackExhausted() {
   return code_nesting_detail::depth > 0 && base > here && base - here > StackBudget();
 }
 
+std::uintptr_t Code_NativeStackFloor() {
+  const std::uintptr_t base = code_nesting_detail::stackBase;
+  const std::uintptr_t budget = StackBudget();
+  if (code_nesting_detail::depth == 0 || base <= budget) return 0;
+  return base - budget;
+}
+
 namespace code_nesting_detail {
 
 int32_t depth = 0;

@@ -16,6 +16,10 @@ inline constexpr int32_t kMaxCodeNesting = 512;
 // outermost run than half the thread's stack limit. This holds the nesting where a build's
 // frames are so large that kMaxCodeNesting runs would not fit.
 bool Code_NativeStackExhausted();
+// The same test made cheap for an executor that asks at every step of a run: inside a run,
+// the native stack is exhausted exactly when the frame address lies below this address (0
+// outside any run, where it never is). The floor stays put for as long as the run lasts.
+std::uintptr_t Code_NativeStackFloor();
 
 // Lets the main thread's stack grow to 64 MiB where the system allows it, so that
 // kMaxCodeNesting runs fit with room to spare in every build, the sanitizer's included.

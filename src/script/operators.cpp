@@ -16,38 +16,27 @@ bool Truth(double value) { return value >= 0.5; }
 // Byte-wise comparison as unsigned bytes: negative, zero or positive.
 int CompareText(std::string_view a, std::string_view b) {
   size_t n = std::min(a.size(), b.size());
+  // Mostly single characters: their first bytes usually settle it.
+  if (n != 0 && a[0] != b[0]) {
+    return static_cast<unsigned char>(a[0]) < static_cast<unsigned char>(b[0]) ? -1 : 1;
+  }
   int c = n == 0 ? 0 : std::memcmp(a.data(), b.data(), n);
   if (c != 0) return c;
   return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
-const char* Compare(TokenKind op, ScriptValue& left, const ScriptValue& right) {
-  int order;
-  if (left.IsReal() && right.IsReal()) {
-    order = left.real < right.real ? -1 : (left.real > right.real ? 1 : 0);
-    // NaN compares unequal and unordered, as the processor's comparisons give it.
-    if (std::isnan(left.real) || std::isnan(right.real)) {
-      left.SetReal(op == TokenKind::NotEqual ? 1.0 : 0.0);
-      return nullptr;
-    }
-  } else if (left.IsString() && right.IsString()) {
-    order = CompareText(left.Text(), right.Text());
-  } else {
-    return "Cannot compare arguments.";
-  }
-  bool result = false;
+// Whether two values in the given order (negative, zero or positive) pass a comparison.
+bool CompareResult(TokenKind op, int order) {
   switch (op) {
     case TokenKind::Assign:
-    case TokenKind::Equal: result = order == 0; break;
-    case TokenKind::NotEqual: result = order != 0; break;
-    case TokenKind::Less: result = order < 0; break;
-    case TokenKind::LessEqual: result = order <= 0; break;
-    case TokenKind::Greater: result = order > 0; break;
-    case TokenKind::GreaterEqual: result = order >= 0; break;
-    default: break;
+    case TokenKind::Equal: return order == 0;
+    case TokenKind::NotEqual: return order != 0;
+    case TokenKind::Less: return order < 0;
+    case TokenKind::LessEqual: return order <= 0;
+    case TokenKind::Greater: return order > 0;
+    case TokenKind::GreaterEqual: return order >= 0;
+    default: return false;
   }
-  left.SetReal(result ? 1.0 : 0.0);
-  return nullptr;
 }
 
 // real x string: the string repeated round(l) times.
@@ -106,11 +95,68 @@ const char* Operator_Unary(int32_t op, ScriptValue& value) {
   }
 }
 
-const char* Operator_Binary(int32_t op, ScriptValue& left, const ScriptValue& right) {
-  const bool reals = left.IsReal() && right.IsReal();
-  const double l = left.real;
-  const double r = right.real;
-  switch (static_cast<TokenKind>(op)) {
+namespace {
+
+// left op right for two reals; the result replaces left's real.
+const char* RealBinary(TokenKind op, double& left, double r) {
+  const double l = left;
+  switch (op) {
+    // The processor's comparisons: NaN compares unequal and unordered.
+    case TokenKind::Assign:
+    case TokenKind::Equal: left = l == r ? 1.0 : 0.0; return nullptr;
+    case TokenKind::NotEqual: left = l != r ? 1.0 : 0.0; return nullptr;
+    case TokenKind::Less: left = l < r ? 1.0 : 0.0; return nullptr;
+    case TokenKind::LessEqual: left = l <= r ? 1.0 : 0.0; return nullptr;
+    case TokenKind::Greater: left = l > r ? 1.0 : 0.0; return nullptr;
+    case TokenKind::GreaterEqual: left = l >= r ? 1.0 : 0.0; return nullptr;
+    case TokenKind::LogicalAnd: left = Truth(l) && Truth(r) ? 1.0 : 0.0; return nullptr;
+    case TokenKind::LogicalOr: left = Truth(l) || Truth(r) ? 1.0 : 0.0; return nullptr;
+    case TokenKind::LogicalXor: left = Truth(l) != Truth(r) ? 1.0 : 0.0; return nullptr;
+    case TokenKind::Plus: left = l + r; return nullptr;
+    case TokenKind::Minus: left = l - r; return nullptr;
+    case TokenKind::Multiply: left = l * r; return nullptr;
+    case TokenKind::Divide:
+      if (r == 0.0) return "Division by 0.";
+      left = l / r;
+      return nullptr;
+    case TokenKind::IntegerDivide: {
+      int64_t a = Conv_TruncToInt32(l);
+      int64_t b = Conv_TruncToInt32(r);
+      if (b == 0) return "Division by 0.";
+      left = static_cast<double>(a / b);  // 64-bit, so INT32_MIN / -1 cannot trap
+      return nullptr;
+    }
+    case TokenKind::Modulo:
+      if (r == 0.0) return "Modulo by 0.";
+      left = l - r * std::trunc(l / r);
+      return nullptr;
+    case TokenKind::BitOr:
+    case TokenKind::BitAnd:
+    case TokenKind::BitXor: {
+      uint32_t a = static_cast<uint32_t>(Conv_RoundToInt32(l));
+      uint32_t b = static_cast<uint32_t>(Conv_RoundToInt32(r));
+      uint32_t v = op == TokenKind::BitOr ? (a | b) : op == TokenKind::BitAnd ? (a & b) : (a ^ b);
+      left = static_cast<double>(static_cast<int32_t>(v));
+      return nullptr;
+    }
+    case TokenKind::ShiftLeft:
+    case TokenKind::ShiftRight: {
+      int32_t value = Conv_RoundToInt32(l);
+      uint32_t count = static_cast<uint32_t>(Conv_RoundToInt32(r)) & 31u;
+      int32_t shifted = op == TokenKind::ShiftLeft
+                            ? static_cast<int32_t>(static_cast<uint32_t>(value) << count)
+                            : (value >> count);  // arithmetic: keeps the sign
+      left = static_cast<double>(shifted);
+      return nullptr;
+    }
+    default: return "Internal error: unknown binary operator.";
+  }
+}
+
+// left op right when they are not both reals: string comparisons, joins and repetitions,
+// and every other operator's complaint.
+const char* OtherBinary(TokenKind op, ScriptValue& left, const ScriptValue& right) {
+  switch (op) {
     case TokenKind::Assign:
     case TokenKind::Equal:
     case TokenKind::NotEqual:
@@ -118,90 +164,37 @@ const char* Operator_Binary(int32_t op, ScriptValue& left, const ScriptValue& ri
     case TokenKind::LessEqual:
     case TokenKind::Greater:
     case TokenKind::GreaterEqual:
-      return Compare(static_cast<TokenKind>(op), left, right);
-    case TokenKind::LogicalAnd:
-      if (!reals) return "Wrong type of arguments for &&.";
-      left.SetReal(Truth(l) && Truth(r) ? 1.0 : 0.0);
+      if (!left.IsString() || !right.IsString()) return "Cannot compare arguments.";
+      left.SetReal(CompareResult(op, CompareText(left.Text(), right.Text())) ? 1.0 : 0.0);
       return nullptr;
-    case TokenKind::LogicalOr:
-      if (!reals) return "Wrong type of arguments for ||.";
-      left.SetReal(Truth(l) || Truth(r) ? 1.0 : 0.0);
-      return nullptr;
-    case TokenKind::LogicalXor:
-      if (!reals) return "Wrong type of arguments for ^^.";
-      left.SetReal(Truth(l) != Truth(r) ? 1.0 : 0.0);
-      return nullptr;
+    case TokenKind::LogicalAnd: return "Wrong type of arguments for &&.";
+    case TokenKind::LogicalOr: return "Wrong type of arguments for ||.";
+    case TokenKind::LogicalXor: return "Wrong type of arguments for ^^.";
     case TokenKind::Plus:
-      if (reals) {
-        left.SetReal(l + r);
-      } else if (left.IsString() && right.IsString()) {
-        return Operator_Concatenate(left, right.Text());
-      } else {
-        return "Wrong type of arguments to +.";
-      }
-      return nullptr;
-    case TokenKind::Minus:
-      if (!reals) return "Wrong type of arguments to -.";
-      left.SetReal(l - r);
-      return nullptr;
+      if (left.IsString() && right.IsString()) return Operator_Concatenate(left, right.Text());
+      return "Wrong type of arguments to +.";
+    case TokenKind::Minus: return "Wrong type of arguments to -.";
     case TokenKind::Multiply:
-      if (reals) {
-        left.SetReal(l * r);
-      } else if (left.IsReal() && right.IsString()) {
-        return Repeat(left, right);
-      } else {
-        return "Wrong type of arguments to *.";
-      }
-      return nullptr;
-    case TokenKind::Divide:
-      if (!reals) return "Wrong type of arguments to /.";
-      if (r == 0.0) return "Division by 0.";
-      left.SetReal(l / r);
-      return nullptr;
-    case TokenKind::IntegerDivide: {
-      if (!reals) return "Wrong type of arguments to div.";
-      int64_t a = Conv_TruncToInt32(l);
-      int64_t b = Conv_TruncToInt32(r);
-      if (b == 0) return "Division by 0.";
-      left.SetReal(static_cast<double>(a / b));  // 64-bit, so INT32_MIN / -1 cannot trap
-      return nullptr;
-    }
-    case TokenKind::Modulo:
-      if (!reals) return "Wrong type of arguments to mod.";
-      if (r == 0.0) return "Modulo by 0.";
-      left.SetReal(l - r * std::trunc(l / r));
-      return nullptr;
-    case TokenKind::BitOr:
-    case TokenKind::BitAnd:
-    case TokenKind::BitXor: {
-      TokenKind kind = static_cast<TokenKind>(op);
-      if (!reals) {
-        return kind == TokenKind::BitOr    ? "Wrong type of arguments for |."
-               : kind == TokenKind::BitAnd ? "Wrong type of arguments for &."
-                                           : "Wrong type of arguments for ^.";
-      }
-      uint32_t a = static_cast<uint32_t>(Conv_RoundToInt32(l));
-      uint32_t b = static_cast<uint32_t>(Conv_RoundToInt32(r));
-      uint32_t v = kind == TokenKind::BitOr ? (a | b) : kind == TokenKind::BitAnd ? (a & b) : (a ^ b);
-      left.SetReal(static_cast<double>(static_cast<int32_t>(v)));
-      return nullptr;
-    }
-    case TokenKind::ShiftLeft:
-    case TokenKind::ShiftRight: {
-      bool shiftLeft = static_cast<TokenKind>(op) == TokenKind::ShiftLeft;
-      if (!reals) {
-        return shiftLeft ? "Wrong type of arguments for <<." : "Wrong type of arguments for >>.";
-      }
-      int32_t value = Conv_RoundToInt32(l);
-      uint32_t count = static_cast<uint32_t>(Conv_RoundToInt32(r)) & 31u;
-      int32_t shifted = shiftLeft
-                            ? static_cast<int32_t>(static_cast<uint32_t>(value) << count)
-                            : (value >> count);  // arithmetic: keeps the sign
-      left.SetReal(static_cast<double>(shifted));
-      return nullptr;
-    }
+      if (left.IsReal() && right.IsString()) return Repeat(left, right);
+      return "Wrong type of arguments to *.";
+    case TokenKind::Divide: return "Wrong type of arguments to /.";
+    case TokenKind::IntegerDivide: return "Wrong type of arguments to div.";
+    case TokenKind::Modulo: return "Wrong type of arguments to mod.";
+    case TokenKind::BitOr: return "Wrong type of arguments for |.";
+    case TokenKind::BitAnd: return "Wrong type of arguments for &.";
+    case TokenKind::BitXor: return "Wrong type of arguments for ^.";
+    case TokenKind::ShiftLeft: return "Wrong type of arguments for <<.";
+    case TokenKind::ShiftRight: return "Wrong type of arguments for >>.";
     default: return "Internal error: unknown binary operator.";
   }
+}
+
+}  // namespace
+
+const char* Operator_Binary(int32_t op, ScriptValue& left, const ScriptValue& right) {
+  const auto kind = static_cast<TokenKind>(op);
+  if (left.IsReal() && right.IsReal()) return RealBinary(kind, left.real, right.real);
+  return OtherBinary(kind, left, right);
 }
 
 bool Code_UnaryOp(const CCode& code, int32_t position, int32_t op, ScriptValue& value) {

@@ -63,6 +63,24 @@ bool Variable_SetValue(CInstance* instance, int32_t id, int32_t index, const Scr
   return g_BuiltInSetter != nullptr && g_BuiltInSetter(instance, id, index, value);
 }
 
+bool Variable_GetValue(CInstance* instance, int32_t id, int32_t index, ScriptValue& out,
+                       int32_t& hint) {
+  if (id >= kFirstListVariableId) {
+    return instance != nullptr && instance->variables->Get(id, index, out, hint);
+  }
+  return g_BuiltInGetter != nullptr && g_BuiltInGetter(instance, id, index, out);
+}
+
+bool Variable_SetValue(CInstance* instance, int32_t id, int32_t index, const ScriptValue& value,
+                       int32_t& hint) {
+  if (id >= kFirstListVariableId) {
+    if (instance == nullptr) return false;
+    instance->variables->Set(id, index, value, hint);
+    return true;
+  }
+  return g_BuiltInSetter != nullptr && g_BuiltInSetter(instance, id, index, value);
+}
+
 bool Variable_GetThrough(int32_t target, int32_t id, int32_t index, ScriptValue& out) {
   if (target < 0 && target != kInstanceAll) return false;
   CInstance* instance = nullptr;

@@ -40,6 +40,11 @@ InstanceWorldHooks& Variable_InstanceWorld();
 // The instance's own variable, or its built-in variable for an id below 10000.
 bool Variable_GetValue(CInstance* instance, int32_t id, int32_t index, ScriptValue& out);
 bool Variable_SetValue(CInstance* instance, int32_t id, int32_t index, const ScriptValue& value);
+// The same for a caller that keeps where the variable was last found (CVariableList::Get).
+bool Variable_GetValue(CInstance* instance, int32_t id, int32_t index, ScriptValue& out,
+                       int32_t& hint);
+bool Variable_SetValue(CInstance* instance, int32_t id, int32_t index, const ScriptValue& value,
+                       int32_t& hint);
 
 // Reads from the first instance the target code names that is not marked for removal.
 bool Variable_GetThrough(int32_t target, int32_t id, int32_t index, ScriptValue& out);

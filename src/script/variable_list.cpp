@@ -138,7 +138,10 @@ VariableNode& CVariableList::Link(int32_t id) {
 
 bool CVariableList::Get(int32_t id, int32_t index, ScriptValue& out) const {
   Variable_ArrayError = false;
-  const VariableNode* node = FindNode(id);
+  return Read(FindNode(id), index, out);
+}
+
+bool CVariableList::Read(const VariableNode* node, int32_t index, ScriptValue& out) {
   if (node == nullptr) {
     if (Option_UnsetVariables) return false;
     out.SetReal(0.0);
@@ -164,7 +167,10 @@ bool CVariableList::Get(int32_t id, int32_t index, ScriptValue& out) const {
 
 bool CVariableList::Set(int32_t id, int32_t index, const ScriptValue& value) {
   Variable_ArrayError = false;
-  VariableNode* node = Find(id);
+  return Write(Find(id), id, index, value);
+}
+
+bool CVariableList::Write(VariableNode* node, int32_t id, int32_t index, const ScriptValue& value) {
   if (node == nullptr) node = &Link(id);
   if (index == 0) {
     ScriptValue_Copy(node->value, value);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "script/save_bytes.h"
@@ -78,6 +79,16 @@ class CVariableList {
   // past a row's end lengthens that row; a negative row or column sets the array-error
   // flag, stores nothing and answers false.
   bool Set(int32_t id, int32_t index, const ScriptValue& value);
+  // Get and Set for a caller that reaches one id in one list after another: the node is
+  // looked for as FindNodeFrom looks for it, from the place hint.
+  bool Get(int32_t id, int32_t index, ScriptValue& out, int32_t& hint) const {
+    Variable_ArrayError = false;
+    return Read(FindNodeFrom(id, hint), index, out);
+  }
+  bool Set(int32_t id, int32_t index, const ScriptValue& value, int32_t& hint) {
+    Variable_ArrayError = false;
+    return Write(FindNodeFrom(id, hint), id, index, value);
+  }
   // Adds id with the real 0 when it is not there yet.
   void Declare(int32_t id);
   // Becomes a deep copy of source.
@@ -113,6 +124,9 @@ class CVariableList {
     if (at < nodes_.size() && nodes_[at]->id == id) return nodes_[at];
     return FindNodeAndPlace(id, hint);
   }
+  VariableNode* FindNodeFrom(int32_t id, int32_t& hint) {
+    return const_cast<VariableNode*>(std::as_const(*this).FindNodeFrom(id, hint));
+  }
 
   // Visits the nodes in bucket order: bucket 0 to 63, each chain from its newest node.
   template <typename Visitor>
@@ -130,6 +144,9 @@ class CVariableList {
   static constexpr int32_t kNoId = INT32_MIN;
 
   static uint32_t BucketOf(int32_t id) { return static_cast<uint32_t>(id) & (kBucketCount - 1); }
+  // Get and Set once the node of id has been looked for (null: the list has no such id).
+  static bool Read(const VariableNode* node, int32_t index, ScriptValue& out);
+  bool Write(VariableNode* node, int32_t id, int32_t index, const ScriptValue& value);
   const VariableNode* FindListed(int32_t id) const;
   const VariableNode* FindNodeAndPlace(int32_t id, int32_t& place) const;
   VariableNode* Find(int32_t id);

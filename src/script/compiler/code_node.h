@@ -83,6 +83,9 @@ struct CodeNode {
   NodeKind kind = NodeKind::Empty;
   int32_t value = 0;     // operator code, function id or variable id
   int32_t instance = 0;  // instance code of a FixedVariable
+  // Of a variable node: where a variable list held its variable when the tree interpreter
+  // last reached it; only a guess, which the list checks (CVariableList::FindNodeFrom).
+  mutable int32_t hint = 0;
   ScriptValue constant;  // value of a Constant node
   std::vector<CodeNode> children;
   int32_t position = 0;  // byte position of the token that starts the node
