@@ -9,6 +9,43 @@
 
 #include "platform/console.h"
 #include "platform/ds_map.h"
+#include "platform/shared_library.h"
+
+namespace {
+
+// libcurl, opened by the first request (SharedLibrary): the functions the session uses.
+#define KF_CURL_FUNCTIONS(X)                                                                         \
+  X(global_init) X(easy_init) X(easy_cleanup) X(easy_setopt) X(easy_getinfo) X(easy_strerror)         \
+  X(multi_init) X(multi_cleanup) X(multi_add_handle) X(multi_remove_handle) X(multi_perform)          \
+  X(multi_info_read) X(multi_strerror) X(slist_append) X(slist_free_all) X(url) X(url_set) X(url_get) \
+  X(url_strerror) X(url_cleanup) X(free)
+
+struct CurlFunctions {
+#define KF_CURL_MEMBER(name) decltype(&::curl_##name) name = nullptr;
+  KF_CURL_FUNCTIONS(KF_CURL_MEMBER)
+#undef KF_CURL_MEMBER
+};
+
+CurlFunctions g_Curl;
+
+// False when the library or one of its functions is missing; then no request can start.
+bool LoadCurl() {
+  static const bool loaded = [] {
+    static SharedLibrary library("libcurl.so.4");
+    if (!library.Open()) return false;
+    bool all = true;
+#define KF_CURL_BIND(name) all = SharedLibrary_Bind(library, "curl_" #name, g_Curl.name) && all;
+    KF_CURL_FUNCTIONS(KF_CURL_BIND)
+#undef KF_CURL_BIND
+    return all;
+  }();
+  return loaded;
+}
+
+// Only reached once LoadCurl succeeded (a session or a transfer exists).
+const CurlFunctions& Curl() { return g_Curl; }
+
+}  // namespace
 
 struct HTTP_REQ_CONTEXT::Transfer {
   CURL* easy = nullptr;
@@ -16,8 +53,8 @@ struct HTTP_REQ_CONTEXT::Transfer {
   bool attached = false;  // added to the session's multi handle
 
   ~Transfer() {
-    if (easy) curl_easy_cleanup(easy);
-    if (headers) curl_slist_free_all(headers);
+    if (easy) Curl().easy_cleanup(easy);
+    if (headers) Curl().slist_free_all(headers);
   }
 };
 
@@ -27,7 +64,7 @@ namespace {
 struct Session {
   CURLM* multi = nullptr;
   ~Session() {
-    if (multi) curl_multi_cleanup(multi);
+    if (multi) Curl().multi_cleanup(multi);
   }
 };
 
@@ -38,14 +75,18 @@ int32_t g_RequestCounter = 0;
 
 bool OpenSession() {
   if (g_Session.multi) return true;
-  static std::once_flag globalInit;
-  static CURLcode globalResult = CURLE_OK;
-  std::call_once(globalInit, [] { globalResult = curl_global_init(CURL_GLOBAL_DEFAULT); });
-  if (globalResult != CURLE_OK) {
-    HTTP_FormatError("InternetOpen", curl_easy_strerror(globalResult));
+  if (!LoadCurl()) {
+    HTTP_FormatError("InternetOpen", "the HTTP library (libcurl) could not be loaded");
     return false;
   }
-  g_Session.multi = curl_multi_init();
+  static std::once_flag globalInit;
+  static CURLcode globalResult = CURLE_OK;
+  std::call_once(globalInit, [] { globalResult = Curl().global_init(CURL_GLOBAL_DEFAULT); });
+  if (globalResult != CURLE_OK) {
+    HTTP_FormatError("InternetOpen", Curl().easy_strerror(globalResult));
+    return false;
+  }
+  g_Session.multi = Curl().multi_init();
   if (!g_Session.multi) {
     HTTP_FormatError("InternetOpen", "the session could not be opened");
     return false;
@@ -91,15 +132,15 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
 
 // Canonicalises the URL as a browser would (spaces and other bytes escaped).
 bool CanonicaliseUrl(const std::string& url, std::string& out) {
-  CURLU* handle = curl_url();
+  CURLU* handle = Curl().url();
   if (!handle) return false;
   char* text = nullptr;
-  CURLUcode rc = curl_url_set(handle, CURLUPART_URL, url.c_str(), CURLU_URLENCODE);
-  if (rc == CURLUE_OK) rc = curl_url_get(handle, CURLUPART_URL, &text, 0);
+  CURLUcode rc = Curl().url_set(handle, CURLUPART_URL, url.c_str(), CURLU_URLENCODE);
+  if (rc == CURLUE_OK) rc = Curl().url_get(handle, CURLUPART_URL, &text, 0);
   if (rc == CURLUE_OK) out = text;
-  else HTTP_FormatError("InternetCanonicalizeUrl", curl_url_strerror(rc));
-  curl_free(text);
-  curl_url_cleanup(handle);
+  else HTTP_FormatError("InternetCanonicalizeUrl", Curl().url_strerror(rc));
+  Curl().free(text);
+  Curl().url_cleanup(handle);
   return rc == CURLUE_OK;
 }
 
@@ -116,43 +157,43 @@ void Start(HTTP_REQ_CONTEXT& request, const std::string* postData) {
   std::string canonical;
   if (!CanonicaliseUrl(request.url, canonical)) return Fail(request);
   auto transfer = std::make_unique<HTTP_REQ_CONTEXT::Transfer>();
-  transfer->easy = curl_easy_init();
+  transfer->easy = Curl().easy_init();
   if (!transfer->easy) {
     HTTP_FormatError("InternetConnect", "the request could not be created");
     return Fail(request);
   }
   CURL* easy = transfer->easy;
-  curl_easy_setopt(easy, CURLOPT_URL, canonical.c_str());
-  curl_easy_setopt(easy, CURLOPT_USERAGENT, kHTTPUserAgent);
-  curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
-  curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, 30L);
+  Curl().easy_setopt(easy, CURLOPT_URL, canonical.c_str());
+  Curl().easy_setopt(easy, CURLOPT_USERAGENT, kHTTPUserAgent);
+  Curl().easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+  Curl().easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  Curl().easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+  Curl().easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
+  Curl().easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+  Curl().easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, 30L);
   // A server that stops sending for a minute fails the request, which is then delivered.
-  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, 60L);
+  Curl().easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  Curl().easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, 60L);
   // Polled once a frame: a large buffer lets a big answer arrive in few frames.
-  curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 256L * 1024);
-  curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
-  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, WriteBody);
-  curl_easy_setopt(easy, CURLOPT_WRITEDATA, &request);
-  curl_easy_setopt(easy, CURLOPT_PRIVATE, &request);
+  Curl().easy_setopt(easy, CURLOPT_BUFFERSIZE, 256L * 1024);
+  Curl().easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+  Curl().easy_setopt(easy, CURLOPT_WRITEFUNCTION, WriteBody);
+  Curl().easy_setopt(easy, CURLOPT_WRITEDATA, &request);
+  Curl().easy_setopt(easy, CURLOPT_PRIVATE, &request);
   // An answer is always fetched anew, never from a cache.
-  transfer->headers = curl_slist_append(transfer->headers, "Cache-Control: no-cache");
+  transfer->headers = Curl().slist_append(transfer->headers, "Cache-Control: no-cache");
   if (postData) {
-    transfer->headers = curl_slist_append(transfer->headers, "Content-Type: application/x-www-form-urlencoded");
-    transfer->headers = curl_slist_append(transfer->headers, "Accept: */*");
-    transfer->headers = curl_slist_append(transfer->headers, "Expect:");
-    curl_easy_setopt(easy, CURLOPT_POST, 1L);
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(postData->size()));
-    curl_easy_setopt(easy, CURLOPT_COPYPOSTFIELDS, postData->c_str());
+    transfer->headers = Curl().slist_append(transfer->headers, "Content-Type: application/x-www-form-urlencoded");
+    transfer->headers = Curl().slist_append(transfer->headers, "Accept: */*");
+    transfer->headers = Curl().slist_append(transfer->headers, "Expect:");
+    Curl().easy_setopt(easy, CURLOPT_POST, 1L);
+    Curl().easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(postData->size()));
+    Curl().easy_setopt(easy, CURLOPT_COPYPOSTFIELDS, postData->c_str());
   }
-  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headers);
-  CURLMcode rc = curl_multi_add_handle(g_Session.multi, easy);
+  Curl().easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headers);
+  CURLMcode rc = Curl().multi_add_handle(g_Session.multi, easy);
   if (rc != CURLM_OK) {
-    HTTP_FormatError("HttpSendRequest", curl_multi_strerror(rc));
+    HTTP_FormatError("HttpSendRequest", Curl().multi_strerror(rc));
     return Fail(request);
   }
   transfer->attached = true;
@@ -162,7 +203,7 @@ void Start(HTTP_REQ_CONTEXT& request, const std::string* postData) {
 
 void Detach(HTTP_REQ_CONTEXT& request) {
   if (request.transfer && request.transfer->attached && g_Session.multi) {
-    curl_multi_remove_handle(g_Session.multi, request.transfer->easy);
+    Curl().multi_remove_handle(g_Session.multi, request.transfer->easy);
     request.transfer->attached = false;
   }
   request.transfer.reset();
@@ -204,20 +245,20 @@ int32_t HTTP_AddCompleted(HTTP_Callback callback) {
 void HTTP_Poll() {
   if (!g_Session.multi) return;
   int running = 0;
-  CURLMcode rc = curl_multi_perform(g_Session.multi, &running);
-  if (rc != CURLM_OK) HTTP_FormatError("InternetReadFile", curl_multi_strerror(rc));
+  CURLMcode rc = Curl().multi_perform(g_Session.multi, &running);
+  if (rc != CURLM_OK) HTTP_FormatError("InternetReadFile", Curl().multi_strerror(rc));
   int left = 0;
-  while (CURLMsg* message = curl_multi_info_read(g_Session.multi, &left)) {
+  while (CURLMsg* message = Curl().multi_info_read(g_Session.multi, &left)) {
     if (message->msg != CURLMSG_DONE) continue;
     HTTP_REQ_CONTEXT* request = nullptr;
-    curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &request);
+    Curl().easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &request);
     if (!request) continue;
     long code = 0;
-    if (curl_easy_getinfo(message->easy_handle, CURLINFO_RESPONSE_CODE, &code) != CURLE_OK) code = 0;
+    if (Curl().easy_getinfo(message->easy_handle, CURLINFO_RESPONSE_CODE, &code) != CURLE_OK) code = 0;
     request->httpStatus = static_cast<int32_t>(code);
     CURLcode result = message->data.result;
     if (result != CURLE_OK) {
-      HTTP_FormatError(OperationOf(result), curl_easy_strerror(result));
+      HTTP_FormatError(OperationOf(result), Curl().easy_strerror(result));
       request->failed = true;
     }
     request->status = HTTPRequestStatus::Complete;
@@ -253,7 +294,7 @@ int32_t HTTP_PendingCount() { return static_cast<int32_t>(g_Requests.size()); }
 void HTTP_Shutdown() {
   g_Requests.clear();
   if (g_Session.multi) {
-    curl_multi_cleanup(g_Session.multi);
+    Curl().multi_cleanup(g_Session.multi);
     g_Session.multi = nullptr;
   }
 }
