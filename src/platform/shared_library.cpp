@@ -2,6 +2,9 @@
 
 #include <dlfcn.h>
 
+#include <list>
+#include <memory>
+
 bool SharedLibrary::Open() {
   if (!tried_) {
     tried_ = true;
@@ -12,4 +15,13 @@ bool SharedLibrary::Open() {
 
 void* SharedLibrary::Find(const char* name) const {
   return handle_ != nullptr ? dlsym(handle_, name) : nullptr;
+}
+
+bool SharedLibrary_Load(const char* soname, const std::function<bool(const SharedLibrary&)>& bind) {
+  static std::list<std::unique_ptr<SharedLibrary>> opened;
+  auto library = std::make_unique<SharedLibrary>(soname);
+  if (!library->Open()) return false;
+  const bool bound = bind(*library);
+  opened.push_back(std::move(library));
+  return bound;
 }

@@ -4,6 +4,7 @@
 // or handlers it started may still run its code while the process exits.
 #pragma once
 
+#include <functional>
 #include <string>
 
 class SharedLibrary {
@@ -16,7 +17,6 @@ class SharedLibrary {
   bool Open();
   // The address of an exported function of the opened library; null when it has none.
   void* Find(const char* name) const;
-  const std::string& Name() const { return soname_; }
 
  private:
   std::string soname_;
@@ -30,3 +30,14 @@ bool SharedLibrary_Bind(const SharedLibrary& library, const char* name, Function
   pointer = reinterpret_cast<Function*>(library.Find(name));
   return pointer != nullptr;
 }
+
+// Opens the library `soname` and lets `bind` fill a table of its functions; false when the
+// library cannot be opened or `bind` finds a function missing.
+bool SharedLibrary_Load(const char* soname, const std::function<bool(const SharedLibrary&)>& bind);
+
+// A table of a library's functions, named once in a list macro LIST(X) of their names:
+//   struct Functions { LIST(KF_LIBRARY_FUNCTION) };
+// and filled inside a `bind` of SharedLibrary_Load, with a `bool all` and a `Functions& table`:
+//   LIST(KF_LIBRARY_BIND)
+#define KF_LIBRARY_FUNCTION(name) decltype(&::name) name = nullptr;
+#define KF_LIBRARY_BIND(name) all = SharedLibrary_Bind(library, #name, table.name) && all;
