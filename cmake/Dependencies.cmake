@@ -24,7 +24,8 @@ pkg_check_modules(CDIO REQUIRED IMPORTED_TARGET libcdio libcdio_cdda libcdio_par
 # headers are used at build time.
 set(KF_LAZY_LIBRARY_HEADERS
   $<TARGET_PROPERTY:CURL::libcurl,INTERFACE_INCLUDE_DIRECTORIES>
-  $<TARGET_PROPERTY:PkgConfig::FLUIDSYNTH,INTERFACE_INCLUDE_DIRECTORIES>)
+  $<TARGET_PROPERTY:PkgConfig::FLUIDSYNTH,INTERFACE_INCLUDE_DIRECTORIES>
+  $<TARGET_PROPERTY:PkgConfig::GTK3,INTERFACE_INCLUDE_DIRECTORIES>)
 
 set(KF_DEPENDENCIES
   ZLIB::ZLIB PNG::PNG
@@ -32,6 +33,6 @@ set(KF_DEPENDENCIES
   OpenGL::OpenGL OpenGL::EGL
   OpenAL::OpenAL PkgConfig::ALUT
   json-c::json-c box2d::box2d
-  PkgConfig::FFI PkgConfig::MPG123 PkgConfig::GTK3
+  PkgConfig::FFI PkgConfig::MPG123
   Freetype::Freetype PkgConfig::FONTCONFIG PkgConfig::CDIO
   Threads::Threads ${CMAKE_DL_LIBS})

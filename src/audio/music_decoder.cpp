@@ -88,12 +88,8 @@ FluidFunctions g_Fluid;
 
 // False when the library or one of its functions is missing: no MIDI piece opens then.
 bool LoadFluid() {
-  static const bool loaded = SharedLibrary_Load("libfluidsynth.so.3", [](const SharedLibrary& library) {
-    bool all = true;
-    FluidFunctions& table = g_Fluid;
-    KF_FLUID_FUNCTIONS(KF_LIBRARY_BIND)
-    return all;
-  });
+  FluidFunctions& table = g_Fluid;
+  static const bool loaded = SharedLibrary_Load("libfluidsynth.so.3", {KF_FLUID_FUNCTIONS(KF_LIBRARY_ENTRY)});
   return loaded;
 }
 

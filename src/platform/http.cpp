@@ -31,12 +31,8 @@ CurlFunctions g_Curl;
 
 // False when the library or one of its functions is missing; then no request can start.
 bool LoadCurl() {
-  static const bool loaded = SharedLibrary_Load("libcurl.so.4", [](const SharedLibrary& library) {
-    bool all = true;
-    CurlFunctions& table = g_Curl;
-    KF_CURL_FUNCTIONS(KF_LIBRARY_BIND)
-    return all;
-  });
+  CurlFunctions& table = g_Curl;
+  static const bool loaded = SharedLibrary_Load("libcurl.so.4", {KF_CURL_FUNCTIONS(KF_LIBRARY_ENTRY)});
   return loaded;
 }
 

@@ -17,11 +17,16 @@ void* SharedLibrary::Find(const char* name) const {
   return handle_ != nullptr ? dlsym(handle_, name) : nullptr;
 }
 
-bool SharedLibrary_Load(const char* soname, const std::function<bool(const SharedLibrary&)>& bind) {
+bool SharedLibrary_Load(const char* soname, std::initializer_list<SharedFunctionSlot> functions) {
   static std::list<std::unique_ptr<SharedLibrary>> opened;
   auto library = std::make_unique<SharedLibrary>(soname);
   if (!library->Open()) return false;
-  const bool bound = bind(*library);
+  bool all = true;
+  for (const SharedFunctionSlot& function : functions) {
+    void* address = library->Find(function.name);
+    function.assign(function.slot, address);
+    all = all && address != nullptr;
+  }
   opened.push_back(std::move(library));
-  return bound;
+  return all;
 }

@@ -4,7 +4,7 @@
 // or handlers it started may still run its code while the process exits.
 #pragma once
 
-#include <functional>
+#include <initializer_list>
 #include <string>
 
 class SharedLibrary {
@@ -24,20 +24,27 @@ class SharedLibrary {
   bool tried_ = false;
 };
 
-// Fills `pointer` with the function `name` of the library; false when it is missing.
+// One function of a library to look up, and where its address goes.
+struct SharedFunctionSlot {
+  const char* name;
+  void* slot;
+  void (*assign)(void* slot, void* address);
+};
+
 template <typename Function>
-bool SharedLibrary_Bind(const SharedLibrary& library, const char* name, Function*& pointer) {
-  pointer = reinterpret_cast<Function*>(library.Find(name));
-  return pointer != nullptr;
+SharedFunctionSlot SharedFunction(const char* name, Function*& pointer) {
+  return {name, &pointer, [](void* slot, void* address) {
+            *static_cast<Function**>(slot) = reinterpret_cast<Function*>(address);
+          }};
 }
 
-// Opens the library `soname` and lets `bind` fill a table of its functions; false when the
-// library cannot be opened or `bind` finds a function missing.
-bool SharedLibrary_Load(const char* soname, const std::function<bool(const SharedLibrary&)>& bind);
+// Opens the library `soname` (kept for the rest of the process) and fills every slot; false
+// when the library cannot be opened or one of the functions is missing.
+bool SharedLibrary_Load(const char* soname, std::initializer_list<SharedFunctionSlot> functions);
 
 // A table of a library's functions, named once in a list macro LIST(X) of their names:
 //   struct Functions { LIST(KF_LIBRARY_FUNCTION) };
-// and filled inside a `bind` of SharedLibrary_Load, with a `bool all` and a `Functions& table`:
-//   LIST(KF_LIBRARY_BIND)
+// and filled, with a `Functions& table` in scope, by
+//   SharedLibrary_Load(soname, {LIST(KF_LIBRARY_ENTRY)})
 #define KF_LIBRARY_FUNCTION(name) decltype(&::name) name = nullptr;
-#define KF_LIBRARY_BIND(name) all = SharedLibrary_Bind(library, #name, table.name) && all;
+#define KF_LIBRARY_ENTRY(name) SharedFunction(#name, table.name),
