@@ -9,11 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "data/game_data_writer.h"
+#include "timed_room.h"
 
 namespace {
-
-constexpr int kWidth = 640, kHeight = 480;
 
 // The 64x64 page of sprite_draw and bench/love/frame: a colour ramp with a checker of alpha.
 std::vector<uint8_t> BenchPage() {
@@ -30,9 +28,6 @@ std::vector<uint8_t> BenchPage() {
 
 GameDataWriter BenchGame(int sprites, double seconds) {
   GameDataWriter game;
-  game.header.windowWidth = kWidth;
-  game.header.windowHeight = kHeight;
-  game.header.lastInstanceId = 100001;
   game.textures.push_back(gamedata::RawImage(64, 64, BenchPage()));
   game.texturePageEntries.push_back({0, 0, 32, 32, 0, 0, 32, 32, 32, 32, 0});
   gamedata::Sprite sprite;
@@ -59,14 +54,7 @@ GameDataWriter BenchGame(int sprites, double seconds) {
           "; i += 1) draw_sprite(spr_ball, 0, (i * 37) mod 640, (i * 53) mod 480);"}});
   }
   game.objects.push_back(clock);
-  gamedata::Room room;
-  room.name = "rm_frame";
-  room.width = kWidth;
-  room.height = kHeight;
-  room.speed = 1000000;
-  room.colour = 0x000000;
-  room.instances = {{0, 0, 0, 100001, {""}}};
-  game.rooms.push_back(room);
+  AddTimedRoom(game, "rm_frame");
   return game;
 }
 

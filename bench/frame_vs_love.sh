@@ -12,16 +12,8 @@ cd "$(dirname "$0")/.."
 rounds="${1:-5}"
 sprites="${2:-10000}"
 seconds="${3:-2}"
-need=()
-command -v love >/dev/null || need+=(love)
-command -v xvfb-run >/dev/null || need+=(xvfb xauth)
-if [ "${#need[@]}" -gt 0 ]; then
-  if [ "$(id -u)" -eq 0 ]; then
-    apt-get install -y "${need[@]}" >/dev/null || { apt-get update >/dev/null && apt-get install -y "${need[@]}" >/dev/null; }
-  else
-    sudo apt-get install -y "${need[@]}" >/dev/null
-  fi
-fi
+source bench/love/side_by_side.sh
+need_love_and_xvfb
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)" --target kilnforge frame_vs_love >/dev/null
 work="$(mktemp -d)"
@@ -44,8 +36,7 @@ LIBGL_ALWAYS_SOFTWARE=1 ALSOFT_DRIVERS=null xvfb-run -a -s "-screen 0 1024x768x2
   bash "$work/rounds.sh" "$PWD/build/release/kilnforge" "$work" "$PWD/bench/love/frame" "$rounds" "$sprites" \
   "$seconds" >"$work/times"
 
-median() { awk -v c="$1" '$1 == c && $2 != "" { print $2 }' "$work/times" | sort -g |
-  awk '{ v[NR] = $1 } END { if (NR == 0) print 0; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+median() { median_of "$1" "$work/times"; }
 echo "one frame, 640x480 window under Xvfb (llvmpipe), median of $rounds interleaved runs of ${seconds}s:"
 for case in empty sprites; do
   ours="$(median "ours_$case")"

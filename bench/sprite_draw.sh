@@ -7,16 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 sprites="${1:-10000}"
 seconds="${2:-3}"
-need=()
-command -v love >/dev/null || need+=(love)
-command -v xvfb-run >/dev/null || need+=(xvfb xauth)
-if [ "${#need[@]}" -gt 0 ]; then
-  if [ "$(id -u)" -eq 0 ]; then
-    apt-get install -y "${need[@]}" >/dev/null || { apt-get update >/dev/null && apt-get install -y "${need[@]}" >/dev/null; }
-  else
-    sudo apt-get install -y "${need[@]}" >/dev/null
-  fi
-fi
+source bench/love/side_by_side.sh
+need_love_and_xvfb
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)" --target sprite_draw >/dev/null
 ours="$(SDL_VIDEODRIVER="${SDL_VIDEODRIVER:-offscreen}" EGL_PLATFORM="${EGL_PLATFORM:-surfaceless}" \

@@ -3,8 +3,10 @@
 #include <new>
 
 #include "runner/startup.h"
+#include "script/code_nesting.h"
 
 int main(int argc, char** argv) {
+  Code_WidenNativeStack();
   try {
     return Runner_Main(argc, argv);
   } catch (const std::bad_alloc&) {

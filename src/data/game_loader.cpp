@@ -27,6 +27,7 @@
 #include "script/code.h"
 #include "script/error_report.h"
 #include "script/extensions.h"
+#include "script/function_table.h"
 
 namespace {
 
@@ -162,11 +163,11 @@ void PublishStoredCode() {
   Code_SetStoredTable(std::move(entries));
 }
 
-// The built-ins are registered once per process, however often a game is loaded.
+// The built-ins are registered once, however often a game is loaded; again only when shut-down
+// has freed the table since.
 void RegisterBuiltinsOnce() {
-  static bool registered = false;
-  if (registered) return;
-  registered = true;
+  if (Function_BuiltinsRegistered()) return;
+  Function_SetBuiltinsRegistered();
   RegisterBuiltinFunctions();
 }
 

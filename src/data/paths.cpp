@@ -195,6 +195,11 @@ int32_t CPath::AddPoint(float x, float y, float speed) {
   return GetNumber() - 1;
 }
 
+void CPath::AddPoints(const std::vector<PathPoint>& points) {
+  points_.insert(points_.end(), points.begin(), points.end());
+  Recompute();
+}
+
 void CPath::InsertPoint(int32_t i, float x, float y, float speed) {
   if (i < 0 || i > GetNumber()) return;
   Reserve(points_);

@@ -62,6 +62,8 @@ class CPath {
   void SetClosed(bool closed);
   void SetPrecision(int32_t precision);  // clamped to 0..8
   int32_t AddPoint(float x, float y, float speed);
+  // Appends the points in order, computing the path once for all of them.
+  void AddPoints(const std::vector<PathPoint>& points);
   void InsertPoint(int32_t i, float x, float y, float speed);  // 0 <= i <= count
   void ChangePoint(int32_t i, float x, float y, float speed);  // 0 <= i < count
   void DeletePoint(int32_t i);

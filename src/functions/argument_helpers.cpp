@@ -3,6 +3,7 @@
 
 #include "platform/conversions.h"
 #include "script/error_report.h"
+#include "script/string_text.h"
 
 int32_t Arg_Rounded(const ScriptValue& value) { return Conv_RoundToInt32(value.real); }
 
@@ -20,7 +21,7 @@ bool Arg_FlagAbove(const ScriptValue& value) { return value.real > 0.5; }
 
 std::string_view Arg_String(const ScriptValue& value) {
   if (!value.IsString()) return {};
-  return std::string_view(value.CStr());  // stops at the first NUL
+  return StringText_Bytes(value.TextBlock());  // up to the first NUL
 }
 
 const char* Arg_CString(const ScriptValue& value) {

@@ -48,7 +48,9 @@ void F_EventPerform(ScriptValue&, CInstance* self, CInstance* other, int, Script
 }
 
 void F_EventUser(ScriptValue&, CInstance* self, CInstance* other, int, ScriptValue* args) {
-  Perform_Event(self, other, kOtherEvents, Arg_Rounded(args[0]) + kUserEventBase);
+  // A number past the 32-bit range wraps as the 32-bit sum did.
+  const uint32_t number = static_cast<uint32_t>(Arg_Rounded(args[0])) + static_cast<uint32_t>(kUserEventBase);
+  Perform_Event(self, other, kOtherEvents, static_cast<int32_t>(number));
 }
 
 void F_EventPerformObject(ScriptValue&, CInstance* self, CInstance* other, int, ScriptValue* args) {

@@ -47,7 +47,10 @@ double BBoxDistance(CInstance* target, CInstance& self) {
   if (target->bbox_right < self.bbox_left) dx = int64_t{target->bbox_right} - self.bbox_left;
   if (target->bbox_top > self.bbox_bottom) dy = int64_t{target->bbox_top} - self.bbox_bottom;
   if (target->bbox_bottom < self.bbox_top) dy = int64_t{target->bbox_bottom} - self.bbox_top;
-  return static_cast<float>(std::sqrt(static_cast<double>(dx * dx + dy * dy)));
+  // Boxes at opposite ends of the 32-bit range square beyond 64 bits: the sum is taken as a real.
+  const double ddx = static_cast<double>(dx);
+  const double ddy = static_cast<double>(dy);
+  return static_cast<float>(std::sqrt(ddx * ddx + ddy * ddy));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // String built-ins. No built-in here raises an error: wrong kinds give the empty string or
-// 0. Every result is built in a std::string sized to fit, and every walk over a string
-// stops at its terminator.
+// 0. Every walk over a string stops at its terminator. The character built-ins find their
+// positions through what the string's block knows of its text (script/string_text.h), so
+// they cost what their result costs, not the length of the text.
 #include "functions/string_functions.h"
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include "functions/argument_helpers.h"
 #include "platform/conversions.h"
 #include "platform/utf8.h"
+#include "script/string_text.h"
 
 namespace {
 
@@ -49,12 +51,6 @@ inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 inline bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
 inline bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
 
-// Advances p by up to count characters; stops at the terminator.
-const char* SkipChars(const char* p, int64_t count) {
-  for (int64_t i = 0; i < count && *p != '\0'; ++i) UTF8_GetChar(p);
-  return p;
-}
-
 // Decodes up to count characters from p (all of them when count < 0) and appends them
 // re-encoded. A malformed sequence that decodes to 0 ends the text, as its terminator would.
 void AppendChars(std::string& out, const char* p, int64_t count) {
@@ -63,6 +59,31 @@ void AppendChars(std::string& out, const char* p, int64_t count) {
     if (c == 0) break;
     UTF8_PutChar(out, c);
   }
+}
+
+// AppendChars from p, a character start of text: for an ASCII text, its bytes as they are.
+void AppendTextChars(std::string& out, StringRep& text, const char* p, int64_t count) {
+  if (!StringText_IsAscii(text)) {
+    AppendChars(out, p, count);
+    return;
+  }
+  const std::string_view bytes = StringText_Bytes(text);
+  size_t n = static_cast<size_t>(bytes.data() + bytes.size() - p);
+  if (count >= 0 && static_cast<uint64_t>(count) < n) n = static_cast<size_t>(count);
+  out.append(p, n);
+}
+
+// result becomes the string of up to count characters of text from p, a character start.
+void SetChars(ScriptValue& result, StringRep& text, const char* p, int64_t count) {
+  if (StringText_IsAscii(text)) {
+    const std::string_view bytes = StringText_Bytes(text);
+    const auto left = static_cast<size_t>(bytes.data() + bytes.size() - p);
+    result.SetString(std::string_view(p, std::min(left, static_cast<size_t>(count))));
+    return;
+  }
+  std::string out;
+  AppendChars(out, p, count);
+  result.SetString(out);
 }
 
 template <typename Keep>
@@ -267,7 +288,7 @@ void F_Ord(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) 
 }
 
 void F_StringLength(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
-  result.SetReal(UTF8_Length(Arg_CString(args[0])));
+  result.SetReal(static_cast<double>(StringText_Length(args[0].TextBlock())));
 }
 
 void F_StringByteLength(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
@@ -276,6 +297,15 @@ void F_StringByteLength(ScriptValue& result, CInstance*, CInstance*, int, Script
 
 void F_StringPos(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
   if (!args[0].IsString() || !args[1].IsString()) return;
+  StringRep& text = args[1].TextBlock();
+  StringRep& wanted = args[0].TextBlock();
+  if (StringText_IsAscii(text) && StringText_IsAscii(wanted)) {
+    // A character is a byte on both sides: the first match of the bytes is the answer.
+    const std::string_view s = StringText_Bytes(text);
+    const size_t at = s.find(StringText_Bytes(wanted));
+    if (!s.empty() && at != std::string_view::npos) result.SetReal(static_cast<double>(at) + 1);
+    return;
+  }
   const char* sub = Arg_CString(args[0]);
   const char* s = Arg_CString(args[1]);
   for (double position = 1; *s != '\0'; ++position) {
@@ -288,70 +318,73 @@ void F_StringPos(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* 
 }
 
 void F_StringCopy(ScriptValue& result, CInstance*, CInstance*, int argc, ScriptValue* args) {
-  result.SetString(std::string());
-  if (argc != 3 || !Arg_HasText(args[0]) || !args[1].IsReal() || !args[2].IsReal()) return;
-  const char* s = Arg_CString(args[0]);
+  if (argc != 3 || !Arg_HasText(args[0]) || !args[1].IsReal() || !args[2].IsReal()) {
+    result.SetString({});
+    return;
+  }
+  StringRep& text = args[0].TextBlock();
   int64_t start = static_cast<int64_t>(std::max(Arg_Rounded(args[1]), 1)) - 1;
   int64_t count = Arg_Rounded(args[2]);
-  int64_t length = UTF8_Length(s);
+  int64_t length = StringText_Length(text);
   // A count beyond the whole length gives nothing at all, not the rest of s.
-  if (start >= length || count < 0 || count > length) return;
+  if (start >= length || count < 0 || count > length) {
+    result.SetString({});
+    return;
+  }
   if (start + count > length) count = length - start;
-  std::string out;
-  AppendChars(out, SkipChars(s, start), count);
-  result.SetString(std::move(out));
+  SetChars(result, text, StringText_CharAt(text, start), count);
 }
 
 void F_StringCharAt(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
-  result.SetString(std::string());
-  if (!args[0].IsString() || !args[1].IsReal()) return;
+  if (!args[0].IsString() || !args[1].IsReal()) {
+    result.SetString({});
+    return;
+  }
+  StringRep& text = args[0].TextBlock();
   int64_t index = static_cast<int64_t>(std::max(Arg_Rounded(args[1]), 1)) - 1;
-  std::string out;
-  AppendChars(out, SkipChars(Arg_CString(args[0]), index), 1);
-  result.SetString(std::move(out));
+  SetChars(result, text, StringText_CharAt(text, index), 1);
 }
 
 void F_StringByteAt(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
   std::string_view s = Arg_String(args[0]);
   int64_t index = static_cast<int64_t>(std::max(Arg_Rounded(args[1]), 1)) - 1;
-  if (index < static_cast<int64_t>(s.size())) {
-    result.SetString(std::string(1, s[static_cast<size_t>(index)]));
-  } else {
-    result.SetString(std::string());
-  }
+  result.SetString(index < static_cast<int64_t>(s.size()) ? s.substr(static_cast<size_t>(index), 1)
+                                                          : std::string_view());
 }
 
 void F_StringDelete(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
-  const char* s = Arg_CString(args[0]);
+  StringRep& text = args[0].TextBlock();
+  const std::string_view bytes = StringText_Bytes(text);
   int64_t start = static_cast<int64_t>(Arg_Rounded(args[1])) - 1;
   int64_t count = Arg_Rounded(args[2]);
-  int64_t length = UTF8_Length(s);
+  int64_t length = StringText_Length(text);
   if (start < 0 || start >= length || count < 1) {
-    result.SetString(std::string(Arg_String(args[0])));
+    result.SetString(bytes);
     return;
   }
-  const char* cut = SkipChars(s, start);
-  std::string out(s, static_cast<size_t>(cut - s));
-  AppendChars(out, SkipChars(cut, std::min(count, length - start)), -1);
-  result.SetString(std::move(out));
+  const char* cut = StringText_CharAt(text, start);
+  std::string out(bytes.data(), static_cast<size_t>(cut - bytes.data()));
+  AppendTextChars(out, text, StringText_CharAt(text, start + std::min(count, length - start)), -1);
+  result.SetString(out);
 }
 
 void F_StringInsert(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {
   std::string_view sub = Arg_String(args[0]);
+  // A second argument that is not a string reads as the empty string.
+  StringRep& text = args[1].TextBlock();
+  const std::string_view bytes = StringText_Bytes(text);
   if (sub.empty()) {
-    result.SetString(std::string(Arg_String(args[1])));
+    result.SetString(bytes);
     return;
   }
-  // A second argument that is not a string reads as the empty string.
-  const char* s = Arg_CString(args[1]);
-  int64_t length = UTF8_Length(s);
+  int64_t length = StringText_Length(text);
   int64_t position = std::clamp<int64_t>(static_cast<int64_t>(Arg_Rounded(args[2])) - 1, 0, length);
   std::string out;
-  out.reserve(sub.size() + std::string_view(s).size());
-  AppendChars(out, s, position);
+  out.reserve(sub.size() + bytes.size());
+  AppendTextChars(out, text, bytes.data(), position);
   out.append(sub);
-  AppendChars(out, SkipChars(s, position), -1);
-  result.SetString(std::move(out));
+  AppendTextChars(out, text, StringText_CharAt(text, position), -1);
+  result.SetString(out);
 }
 
 void F_StringLower(ScriptValue& result, CInstance*, CInstance*, int, ScriptValue* args) {

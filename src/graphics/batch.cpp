@@ -25,6 +25,8 @@ Batch& TheBatch() {
   return batch;
 }
 
+static_assert(kBatchCapacity / 4 <= static_cast<int>(gfx::CGLDevice::kMostIndexedQuads));
+
 bool Joinable(int type) { return type != 3 && type != 5 && type != 6; }
 
 uint32_t FvfOf(int vertexSize) {
@@ -109,13 +111,18 @@ int GR_D3D_Draw(int type, int count, const void* vertices, int vertexSize) {
     case 4: primitives = count / 3; break;
     case 5:
     case 6: primitives = count - 2; break;
+    case kBatchQuadList: primitives = count / 4 * 2; break;
     default: return 0;
   }
   if (type >= 4) b.counters.trianglesThisFrame += primitives > 0 ? primitives : 0;
   if (primitives >= 1 && device != nullptr) {
     ++b.counters.drawCallsThisFrame;
-    device->DrawPrimitiveUP(static_cast<d3d::PrimitiveType>(type), static_cast<uint32_t>(primitives), vertices,
-                            static_cast<uint32_t>(vertexSize));
+    if (type == kBatchQuadList) {
+      device->DrawQuadsUP(static_cast<uint32_t>(count / 4), vertices, static_cast<uint32_t>(vertexSize));
+    } else {
+      device->DrawPrimitiveUP(static_cast<d3d::PrimitiveType>(type), static_cast<uint32_t>(primitives), vertices,
+                              static_cast<uint32_t>(vertexSize));
+    }
   }
   return primitives;
 }

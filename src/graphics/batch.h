@@ -10,6 +10,11 @@ struct HardwareTexture;
 
 inline constexpr int kBatchCapacity = 32768;
 
+// The batch's own primitive type beside Direct3D's six: quads of four vertices each (corners in
+// fan order), drawn as the triangles (0, 1, 2) and (0, 2, 3) of each, the pixels of the same
+// quads as a six-vertex triangle list. Reservations of it are whole quads.
+inline constexpr int kBatchQuadList = 7;
+
 struct Vertex16 {
   float x, y, z;
   uint32_t colour;

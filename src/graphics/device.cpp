@@ -542,7 +542,9 @@ void Graphics_DrawScreenTexture() {
                     g.screen->Height() == g.sizes.backBufferHeight && g.sizes.backBufferWidth % 2 == 0 &&
                     g.sizes.backBufferHeight % 2 == 0 && !g.creationInterpolation && g.screen->gl.samples == 0 &&
                     g.device->DrawsTexelsUnchanged();
-  Graphics::Clear(GR_Window_Get_Color(), 1.0f, 0, copy ? 6 : 7);
+  // Nothing drawn here tests depth, so only the colour around a smaller picture is cleared,
+  // and nothing at all before a copy that covers every pixel.
+  if (!copy) Graphics::Clear(GR_Window_Get_Color(), 1.0f, 0, 1);
 
   float left = 0, top = 0, right = backWidth, bottom = backHeight;
   if (g.letterbox) {

@@ -15,6 +15,11 @@ inline constexpr int kProfilerMaxDepth = 58;
 inline constexpr uint32_t kProfilerTotalColour = 0xFF000080u;
 inline constexpr uint32_t kProfilerTextColour = 0xFFFF00u;
 inline constexpr uint32_t kProfilerInputColour = 0xFF00C000u;
+// The step's sections: its update (begin step to particles), its drawing, and the scrolling of
+// backgrounds with the animation.
+inline constexpr uint32_t kProfilerUpdateColour = 0xFFE02020u;
+inline constexpr uint32_t kProfilerDrawColour = 0xFFE0A000u;
+inline constexpr uint32_t kProfilerScrollColour = 0xFFC040C0u;
 
 struct ProfilerRecord {
   int64_t start = 0;  // microseconds

@@ -32,7 +32,11 @@ inline int32_t Conv_TruncToInt32(double value) {
 // Nearest, halves to even; NaN or out of range gives INT32_MIN.
 inline int32_t Conv_RoundToInt32(double value) {
   if (std::isnan(value)) return kIntegerIndefinite;
-  double r = std::nearbyint(value);
+  // Below 2^51 in magnitude, adding and taking away 1.5 * 2^52 rounds as nearbyint does
+  // (in the same rounding mode) without the library call.
+  constexpr double kShift = 6755399441055744.0;
+  double r = std::fabs(value) < 2251799813685248.0 ? (value + kShift) - kShift
+                                                   : std::nearbyint(value);
   return Conv_FitsInt32(r) ? static_cast<int32_t>(r) : kIntegerIndefinite;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/ds_map.h"
 
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -50,6 +51,23 @@ std::optional<ScriptValue> ReadToken(std::string_view text, size_t& position, bo
   return ScriptValue::Real(real);
 }
 
+// The hash the lookup index files a key under: a whole real's integer, so that neighbouring
+// keys sit in neighbouring slots, another real's bits folded, or the text's hash. Separate
+// from the bucket's CRC, which only places a new entry in the iteration order.
+uint32_t IndexHash(const ScriptValue& key) {
+  if (key.IsString()) return static_cast<uint32_t>(std::hash<std::string_view>{}(key.Text()));
+  const double real = key.real;
+  if (real >= -9.2e18 && real <= 9.2e18) {
+    const auto whole = static_cast<int64_t>(real);
+    if (static_cast<double>(whole) == real) {
+      const auto bits = static_cast<uint64_t>(whole);
+      return static_cast<uint32_t>(bits ^ (bits >> 32));
+    }
+  }
+  const uint64_t bits = RealBits(real);
+  return static_cast<uint32_t>(bits ^ (bits >> 32));
+}
+
 }  // namespace
 
 const ScriptValue& DSMapEntry_GetKey(const DSMapEntry& entry) { return entry.key; }
@@ -66,56 +84,132 @@ uint32_t DSMap_KeyHash(const ScriptValue& key) {
 
 CDS_Map::CDS_Map() : buckets_(std::make_unique<std::array<Bucket, kBucketCount>>()) {}
 
+// Hashes that differ only in their low three bits share a run of eight slots; the runs are
+// spread by a multiplicative hash of the rest.
+size_t CDS_Map::Home(uint32_t hash) const {
+  const uint64_t run = (uint64_t{hash >> 3} * 0x9E3779B97F4A7C15ull) >> (indexShift_ + 3);
+  return static_cast<size_t>((run << 3) | (hash & 7));
+}
+
+DSMapEntry* CDS_Map::Lookup(const ScriptValue& key, uint32_t hash) const {
+  if (index_.empty()) return nullptr;
+  const size_t mask = index_.size() - 1;
+  for (size_t at = Home(hash);; at = (at + 1) & mask) {
+    const IndexSlot& slot = index_[at];
+    if (slot.entry == nullptr) return nullptr;
+    if (slot.hash == hash && SameKey(slot.entry->key, key)) return slot.entry;
+  }
+}
+
+void CDS_Map::IndexInsert(uint32_t hash, DSMapEntry* entry) {
+  if (2 * (static_cast<size_t>(count_) + 1) > index_.size()) IndexGrow();
+  const size_t mask = index_.size() - 1;
+  size_t at = Home(hash);
+  while (index_[at].entry != nullptr) at = (at + 1) & mask;
+  index_[at] = IndexSlot{hash, entry};
+}
+
+void CDS_Map::IndexGrow() {
+  std::vector<IndexSlot> old = std::move(index_);
+  const size_t size = old.empty() ? 16 : old.size() * 2;
+  index_.assign(size, IndexSlot{});
+  indexShift_ = 64 - std::countr_zero(size);
+  const size_t mask = size - 1;
+  for (const IndexSlot& slot : old) {
+    if (slot.entry == nullptr) continue;
+    size_t at = Home(slot.hash);
+    while (index_[at].entry != nullptr) at = (at + 1) & mask;
+    index_[at] = slot;
+  }
+}
+
+void CDS_Map::IndexErase(DSMapEntry* entry, uint32_t hash) {
+  const size_t mask = index_.size() - 1;
+  size_t hole = Home(hash);
+  while (index_[hole].entry != entry) hole = (hole + 1) & mask;
+  // Backward shift: later slots of the run move into the hole when their home allows it.
+  for (size_t next = (hole + 1) & mask; index_[next].entry != nullptr; next = (next + 1) & mask) {
+    const size_t home = Home(index_[next].hash);
+    if (((next - home) & mask) >= ((next - hole) & mask)) {
+      index_[hole] = index_[next];
+      hole = next;
+    }
+  }
+  index_[hole] = IndexSlot{};
+}
+
 std::optional<CDS_Map::Position> CDS_Map::Locate(const ScriptValue& key) const {
-  uint32_t bucket = DSMap_KeyHash(key) & kBucketMask;
+  const DSMapEntry* entry = Lookup(key, IndexHash(key));
+  if (entry == nullptr) return std::nullopt;
+  const uint32_t bucket = DSMap_KeyHash(key) & kBucketMask;
   const Bucket& chain = (*buckets_)[bucket];
-  for (size_t i = 0; i < chain.size(); ++i)
-    if (SameKey(chain[i]->key, key)) return Position{bucket, i};
-  return std::nullopt;
+  size_t i = 0;
+  while (chain[i].get() != entry) ++i;
+  return Position{bucket, i};
 }
 
 void CDS_Map::Append(ScriptValue key, ScriptValue value) {
-  uint32_t bucket = DSMap_KeyHash(key) & kBucketMask;
-  (*buckets_)[bucket].push_back(std::make_unique<DSMapEntry>(DSMapEntry{std::move(key), std::move(value)}));
+  const uint32_t hash = IndexHash(key);
+  const bool twin = Lookup(key, hash) != nullptr;
+  AppendEntry(std::move(key), std::move(value), hash, !twin);
+  if (twin) hasTwins_ = true;  // the index keeps the first
+}
+
+void CDS_Map::AppendEntry(ScriptValue key, ScriptValue value, uint32_t hash, bool indexed) {
+  Bucket& chain = (*buckets_)[DSMap_KeyHash(key) & kBucketMask];
+  chain.push_back(std::make_unique<DSMapEntry>(DSMapEntry{std::move(key), std::move(value)}));
+  if (indexed) IndexInsert(hash, chain.back().get());
   ++count_;
 }
 
 bool CDS_Map::Add(const ScriptValue& key, const ScriptValue& value) {
-  if (Locate(key)) return false;
-  Append(key, value);
+  const uint32_t hash = IndexHash(key);
+  if (Lookup(key, hash) != nullptr) return false;
+  AppendEntry(key, value, hash, true);
   return true;
 }
 
 bool CDS_Map::Replace(const ScriptValue& key, const ScriptValue& value) {
-  if (DSMapEntry* entry = Find(key)) {
+  const uint32_t hash = IndexHash(key);
+  if (DSMapEntry* entry = Lookup(key, hash)) {
     entry->value = value;
     return true;
   }
-  Append(key, value);
+  AppendEntry(key, value, hash, true);
   return false;
 }
 
-DSMapEntry* CDS_Map::Find(const ScriptValue& key) {
-  auto at = Locate(key);
-  return at ? (*buckets_)[at->bucket][at->index].get() : nullptr;
-}
+DSMapEntry* CDS_Map::Find(const ScriptValue& key) { return Lookup(key, IndexHash(key)); }
 
 const DSMapEntry* CDS_Map::Find(const ScriptValue& key) const {
-  auto at = Locate(key);
-  return at ? (*buckets_)[at->bucket][at->index].get() : nullptr;
+  return Lookup(key, IndexHash(key));
 }
 
 void CDS_Map::Delete(const ScriptValue& key) {
   auto at = Locate(key);
   if (!at) return;
   Bucket& chain = (*buckets_)[at->bucket];
+  const uint32_t hash = IndexHash(key);
+  IndexErase(chain[at->index].get(), hash);
   chain.erase(chain.begin() + std::ptrdiff_t(at->index));
   --count_;
+  if (hasTwins_) {
+    // A second entry of the key now answers for it.
+    for (size_t i = at->index; i < chain.size(); ++i) {
+      if (SameKey(chain[i]->key, key)) {
+        IndexInsert(hash, chain[i].get());
+        break;
+      }
+    }
+  }
 }
 
 void CDS_Map::Clear() {
   for (uint32_t b = kBucketCount; b-- > 0;) (*buckets_)[b].clear();
+  index_.clear();
+  indexShift_ = 64;
   count_ = 0;
+  hasTwins_ = false;
 }
 
 const DSMapEntry* CDS_Map::FindFirst() const {

@@ -75,11 +75,30 @@ class CDS_Map {
     uint32_t bucket;
     size_t index;
   };
+  // An entry of the lookup index: the key's index hash and its entry, null when the slot is free.
+  struct IndexSlot {
+    uint32_t hash = 0;
+    DSMapEntry* entry = nullptr;
+  };
   std::optional<Position> Locate(const ScriptValue& key) const;
+  // The key's entry (the first added when a read text gave it twice), or null.
+  DSMapEntry* Lookup(const ScriptValue& key, uint32_t hash) const;
+  // Adds an entry at the end of its bucket; Append also when the key has one already.
   void Append(ScriptValue key, ScriptValue value);
+  // indexed: the key has no entry yet (hash is its index hash), so the index takes this one.
+  void AppendEntry(ScriptValue key, ScriptValue value, uint32_t hash, bool indexed);
+  void IndexInsert(uint32_t hash, DSMapEntry* entry);
+  void IndexErase(DSMapEntry* entry, uint32_t hash);
+  void IndexGrow();
+  size_t Home(uint32_t hash) const;
 
   std::unique_ptr<std::array<Bucket, kBucketCount>> buckets_;
+  // The buckets keep the iteration order; this open-addressing table (linear probing, at most
+  // half full) finds a key's entry without walking its bucket.
+  std::vector<IndexSlot> index_;
+  int indexShift_ = 64;
   int32_t count_ = 0;
+  bool hasTwins_ = false;  // some key has two entries (only a read text makes them)
 };
 
 // ---- tables of containers ---------------------------------------------------

@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "platform/console.h"
+#include "platform/process_memory.h"
 
 // Design note. A block is recognised by asking a registry of the live blocks instead of
 // reading the words in front of an arbitrary pointer: a foreign pointer (a string literal,
@@ -193,8 +194,13 @@ MemoryStatistics MemoryManager::Statistics() {
   return s.stats;
 }
 
+uint32_t MemoryManager::BytesInUse() {
+  const uint64_t heap = Process_HeapBytesInUse();
+  return heap > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(heap);
+}
+
 void MemoryManager::DumpMemory() {
-  const uint32_t total = Statistics().bytesInUse;
+  const uint32_t total = BytesInUse();
   g_DebugConsole->Output("Total memory used = %d(0x%08x) bytes\n", static_cast<int>(total), total);
 }
 
@@ -205,9 +211,9 @@ void MemoryManager::DumpStatistics(const char* title) {
 }
 
 void MemoryManager::CountFrame() {
+  const uint32_t inUse = BytesInUse();
   State& s = S();
   std::lock_guard<std::mutex> guard(s.lock);
-  const uint32_t inUse = std::max({s.stats.bytesInUse, s.stats.bytesInUseShadow1, s.stats.bytesInUseShadow2});
   ++s.frames.frames;
   s.frames.bytesInUse = inUse;
   s.frames.peakBytesInUse = std::max(s.frames.peakBytesInUse, inUse);

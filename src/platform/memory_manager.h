@@ -10,15 +10,14 @@
 
 struct MemoryStatistics {
   uint32_t bytesInUse = 0;
-  // Two further byte counters that always move with bytesInUse; the debug overlay's
-  // memory bar reads all three.
+  // Two further byte counters that always move with bytesInUse.
   uint32_t bytesInUseShadow1 = 0;
   uint32_t bytesInUseShadow2 = 0;
   uint32_t blocksInUse = 0;
 };
 
 // What the allocator noted at the start of each frame (MemoryManager::CountFrame): the frames
-// counted, the bytes in use then, and the most bytes in use seen at any frame's start.
+// counted, the program's bytes in use then (BytesInUse), and the most seen at any frame's start.
 struct MemoryFrameStatistics {
   uint32_t frames = 0;
   uint32_t bytesInUse = 0;
@@ -63,13 +62,16 @@ class MemoryManager {
   // A copy of text (with its terminating zero) in a new block; null for null.
   static char* Strdup(const char* text, const char* file, int line);
 
+  // The totals of this allocator's own blocks.
   static MemoryStatistics Statistics();
-  // "Total memory used = %d(0x%08x) bytes\n" on the debug console, the bytes in use twice.
+  // The bytes the program has in use: everything it holds on the heap (this allocator's blocks
+  // among them, and all that the containers and objects of the runner allocate).
+  static uint32_t BytesInUse();
+  // "Total memory used = %d(0x%08x) bytes\n" on the debug console, BytesInUse twice.
   static void DumpMemory();
   // The title line, then the same as DumpMemory and the number of blocks in use.
   static void DumpStatistics(const char* title);
-  // Counts a frame (the main loop, once a frame) and notes the bytes in use: the largest of the
-  // three byte counters.
+  // Counts a frame (the main loop, once a frame) and notes the program's bytes in use.
   static void CountFrame();
   static MemoryFrameStatistics FrameStatistics();
 };

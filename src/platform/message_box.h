@@ -22,3 +22,8 @@ void MessageBox_SetAfterBox(MessageBoxCheckReset afterBox);
 // goes to the console and the answer is no. The same bracket runs around it.
 bool AskYesNo(const std::string& text);
 void MessageBox_SetCaption(MessageBoxCaption caption);
+
+// The runner's own dialog layer, set by the runner: shows the box of ShowMessage and answers
+// true, or false when it cannot (SDL's box is shown then).
+using MessageBoxDesktop = bool (*)(const std::string& caption, const std::string& text);
+void MessageBox_SetDesktop(MessageBoxDesktop desktop);

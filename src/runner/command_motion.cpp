@@ -7,6 +7,7 @@
 #include "platform/conversions.h"
 #include "runner/commands.h"
 #include "runner/instance.h"
+#include "runner/motion_progress.h"
 
 namespace {
 
@@ -72,7 +73,7 @@ bool Command_MoveContact(CInstance& self, float direction, float maxdist, bool a
     const float nx = self.x + ux;
     const float ny = self.y + uy;
     free = PlaceFree(self, nx, ny, all);
-    if (!free) break;
+    if (!free || Motion_SamePlace(self.x, self.y, nx, ny)) break;  // the steps left change nothing
     self.SetPosition(nx, ny);
   }
   return free;
@@ -86,7 +87,10 @@ bool Command_MoveOutside(CInstance& self, float direction, float maxdist, bool a
   bool free = PlaceFree(self, self.x, self.y, all);
   if (free || n < 1) return free;
   for (int32_t i = 1; i <= n && !free; ++i) {
-    self.SetPosition(self.x + ux, self.y + uy);
+    const float nx = self.x + ux;
+    const float ny = self.y + uy;
+    if (Motion_SamePlace(self.x, self.y, nx, ny)) break;  // the steps left change nothing
+    self.SetPosition(nx, ny);
     free = PlaceFree(self, self.x, self.y, all);
   }
   return free;

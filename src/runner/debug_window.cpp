@@ -15,6 +15,7 @@
 #include "platform/ini_file.h"
 #include "platform/sdl/clipboard.h"
 #include "platform/sdl/display_presence.h"
+#include "runner/debug_overlay.h"
 #include "runner/dialogs.h"
 #include "runner/input.h"
 #include "runner/instance.h"
@@ -134,6 +135,16 @@ CDebugForm::CDebugForm(std::unique_ptr<CDebugView> view)
 }
 
 CDebugForm::~CDebugForm() = default;
+
+bool CDebugForm::FpsVisible() const { return (g_RunOptions.debugOverlayMode & kOverlayFrameRate) != 0; }
+
+void CDebugForm::SetFpsVisible(bool visible) {
+  if (visible) {
+    g_RunOptions.debugOverlayMode |= kOverlayFrameRate;
+  } else {
+    g_RunOptions.debugOverlayMode &= ~kOverlayFrameRate;
+  }
+}
 
 void CDebugForm::AddWatch(std::string expression) { watches_.push_back({std::move(expression), ""}); }
 
@@ -260,7 +271,7 @@ void CDebugForm::Handle(const DebugRequest& request) {
       }
       break;
     case DebugCommand::SetFpsVisible:
-      fpsVisible_ = request.flag;
+      SetFpsVisible(request.flag);
       break;
     case DebugCommand::ClosePane:
       if (request.pane >= 0 && request.pane < kPaneCount) panes_[static_cast<size_t>(request.pane)].visible = false;
@@ -386,7 +397,7 @@ DebugSnapshot CDebugForm::Snapshot() const {
   DebugSnapshot snapshot;
   snapshot.counters = counters_;
   snapshot.watches = watches_;
-  snapshot.fpsVisible = fpsVisible_;
+  snapshot.fpsVisible = FpsVisible();
   snapshot.paused = Paused != 0;
   snapshot.stoppedAt = stoppedAt_;
   snapshot.callStack = callStack_;
@@ -418,7 +429,9 @@ void CDebugForm::Refresh() {
 // ---- Debug.ini --------------------------------------------------------------------------------
 
 void CDebugForm::ReadIni(const IniFile& ini) {
-  if (const std::string* fps = ini.FindKey("DebugForm", "FPSVisible")) fpsVisible_ = *fps != "false";
+  if (const std::string* fps = ini.FindKey("DebugForm", "FPSVisible"); fps != nullptr && *fps == "false") {
+    SetFpsVisible(false);
+  }
   for (DebugPane& pane : panes_) {
     const std::string& s = pane.section;
     pane.visible = ini.ReadString(s, "Visible", "false") == "true";
@@ -444,7 +457,7 @@ void CDebugForm::WriteIni(IniFile& ini) const {
   // Keys of an earlier run (more watches, a pane open then) must not outlive it.
   ini.DeleteSection("DebugForm");
   for (const DebugPane& pane : panes_) ini.DeleteSection(pane.section);
-  ini.WriteString("DebugForm", "FPSVisible", fpsVisible_ ? "true" : "false");
+  ini.WriteString("DebugForm", "FPSVisible", FpsVisible() ? "true" : "false");
   int32_t written = 0;
   for (const DebugWatch& watch : watches_) {
     if (watch.expression.empty()) continue;

@@ -150,7 +150,10 @@ class CDebugForm {
   // "Show Instance Variables": a number names an instance id, other text an object name.
   bool OpenLocalsByText(const std::string& text);
 
-  bool FpsVisible() const { return fpsVisible_; }
+  // "Display FPS": the debug overlay's frame-rate line (DebugOverlayMode's value 2), which
+  // taps on the game's screen and show_debug_overlay switch as well.
+  bool FpsVisible() const;
+  void SetFpsVisible(bool visible);
 
   void ReadIni(const IniFile& ini);
   void WriteIni(IniFile& ini) const;
@@ -181,7 +184,6 @@ class CDebugForm {
   std::array<DebugPane, kPaneCount> panes_;
   std::vector<std::string> messages_;
   std::vector<std::string> counters_;
-  bool fpsVisible_ = false;
   bool loaded_ = false;
   bool closed_ = false;
   bool refreshing_ = false;

@@ -25,6 +25,11 @@ struct LoginAnswer {
 class CDialogBackend {
  public:
   virtual ~CDialogBackend() = default;
+  // A text with an OK button; returns once it is closed.
+  virtual void Message(const std::string& caption, const std::string& text) = 0;
+  // The runtime-error box: the text with Copy, Clear, Abort and, when offered, Ignore (also the
+  // answer of Escape and the close box); true for Abort.
+  virtual bool ErrorBox(const std::string& text, bool offerIgnore) = 0;
   // Yes (true) or No; the question cannot be cancelled.
   virtual bool Question(const std::string& caption, const std::string& prompt) = 0;
   // The typed text, or no value when cancelled.

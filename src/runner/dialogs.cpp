@@ -79,6 +79,13 @@ void Dialogs_SetScriptedAnswers(std::deque<std::string> answers) {
 
 void Dialogs_Reset() { State() = DialogState{}; }
 
+bool Dialog_ShowMessage(const std::string& caption, const std::string& text) {
+  CDialogBackend* desktop = Desktop();
+  if (desktop == nullptr) return false;
+  desktop->Message(caption, text);
+  return true;
+}
+
 bool ShowQuestion(const std::string& caption, const std::string& prompt) {
   if (std::optional<std::string> scripted = NextScripted()) {
     const bool yes = *scripted == "yes";

@@ -31,6 +31,9 @@ void Dialogs_Reset();
 // Every modal box is bracketed by Window_BeforeModalBox / Window_AfterModalBox (runner/window.h):
 // full screen is left before it shows, and the input state is cleared after it.
 
+// The box of show_message on the desktop: false when there is no desktop back end. A
+// termination signal closes it as OK would.
+bool Dialog_ShowMessage(const std::string& caption, const std::string& text);
 bool ShowQuestion(const std::string& caption, const std::string& prompt);
 // out receives the typed text (at most 1023 characters) after OK, the default text (cut to
 // 2050 characters) after Cancel; answers whether OK was pressed.

@@ -489,6 +489,8 @@ void Run_Step() {
   CRoom* room = Run_CurrentRoom();
   if (room == nullptr) return;
 
+  // A check that returns leaves "Update" open until the next frame starts the profiler afresh.
+  Profiler_Begin(kProfilerUpdateColour, "Update");
   ForEachActive(true, [](CInstance& at) {
     at.xprevious = at.x;
     at.yprevious = at.y;
@@ -509,11 +511,16 @@ void Run_Step() {
                                if (Pending()) return;
   Run_StepEvents(2);           if (Pending()) return;
   if (hooks.particlesUpdate) hooks.particlesUpdate();
+  Profiler_End();
 
   room = Run_CurrentRoom();
   if (room == nullptr) return;
-  room->RemoveDestroyedInstances();
-  if (AutomaticDraw != 0 && hooks.draw) hooks.draw();
+  {
+    const CProfilerSection section(kProfilerDrawColour, "Draw");
+    room->RemoveDestroyedInstances();
+    if (AutomaticDraw != 0 && hooks.draw) hooks.draw();
+  }
+  const CProfilerSection section(kProfilerScrollColour, "Scroll");
   room->ScrollBackgrounds();
   Run_Animation();
   ++Run_Globals.stepCount;

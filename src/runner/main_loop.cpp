@@ -2,6 +2,7 @@
 
 #include "platform/conversions.h"
 #include "platform/message_pump.h"
+#include "platform/termination_signal.h"
 #include "platform/timing.h"
 
 uint8_t Running = 0;
@@ -154,6 +155,8 @@ int64_t Run_Frame() {
 
 void ProcessMessages() {
   if (g_Hooks.pumpWindowMessages && !g_Hooks.pumpWindowMessages()) Running = 0;
+  // A termination signal ends the loop as a closed window does.
+  if (TerminationSignal_Pending()) Running = 0;
 }
 
 void MainLoop_StartClock() {

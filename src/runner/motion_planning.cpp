@@ -8,13 +8,15 @@
 #include "graphics/primitives.h"
 #include "runner/commands.h"
 #include "runner/instance.h"
+#include "runner/motion_progress.h"
 
 namespace {
 
 constexpr float kPi = 3.1415927f;
 constexpr float kPathPointSpeed = 100.0f;
 constexpr int32_t kForbidden = -1;
-// A potential path with an unbounded length factor still ends.
+// A potential path with an unbounded length factor still ends, and so does a straight one
+// that still moves in steps far too short for its length.
 constexpr int64_t kMaxPlannedSteps = 10000;
 
 std::vector<std::unique_ptr<CGrid>>& Grids() {
@@ -221,8 +223,9 @@ bool MPGrid_FindPath(int32_t id, CPath& path, int32_t xs, int32_t ys, int32_t xg
       }
       if (!moved) break;
       if (x != sx || y != sy) {
-        const int32_t px = grid->left + grid->cellWidth * x + grid->cellWidth / 2;
-        const int32_t py = grid->top + grid->cellHeight * y + grid->cellHeight / 2;
+        // Cell centres of a grid placed far out may lie beyond 32 bits.
+        const int64_t px = int64_t{grid->left} + int64_t{grid->cellWidth} * x + grid->cellWidth / 2;
+        const int64_t py = int64_t{grid->top} + int64_t{grid->cellHeight} * y + grid->cellHeight / 2;
         path.AddPoint(static_cast<float>(px), static_cast<float>(py), kPathPointSpeed);
       }
     }
@@ -299,22 +302,30 @@ bool MP_LinearPath(CInstance& instance, CPath& path, float x, float y, float ste
   if (!(step > 0.0f)) return false;
   SavedPlace saved(instance);
   StartPlannedPath(path);
-  path.AddPoint(instance.x, instance.y, kPathPointSpeed);
+  // The points go into the path at once: it is computed again whenever it gains one.
+  std::vector<PathPoint> points{{instance.x, instance.y, kPathPointSpeed}};
   for (;;) {
     const float oldX = instance.x;
     const float oldY = instance.y;
     if (MP_LinearStep(instance, x, y, step, object, checkall)) break;
-    if (instance.x == oldX && instance.y == oldY) return false;
-    path.AddPoint(instance.x, instance.y, kPathPointSpeed);
+    const bool stuck = Motion_SamePlace(oldX, oldY, instance.x, instance.y);
+    if (stuck || points.size() > static_cast<size_t>(kMaxPlannedSteps)) {
+      path.AddPoints(points);
+      return false;
+    }
+    points.push_back({instance.x, instance.y, kPathPointSpeed});
   }
-  path.AddPoint(x, y, kPathPointSpeed);
+  points.push_back({x, y, kPathPointSpeed});
+  path.AddPoints(points);
   return true;
 }
 
 void MP_PotentialSettings(float maxRotation, float rotationStep, float ahead, bool onSpot) {
-  g_Potential.maxRotation = std::max(maxRotation, 1.0f);
-  g_Potential.rotationStep = std::max(rotationStep, 1.0f);
-  g_Potential.ahead = std::max(ahead, 1.0f);
+  // Below 1, and NaN, become 1.
+  auto atLeastOne = [](float v) { return v >= 1.0f ? v : 1.0f; };
+  g_Potential.maxRotation = atLeastOne(maxRotation);
+  g_Potential.rotationStep = atLeastOne(rotationStep);
+  g_Potential.ahead = atLeastOne(ahead);
   g_Potential.onSpot = onSpot;
 }
 
@@ -383,7 +394,7 @@ bool MP_PotentialPath(CInstance& instance, CPath& path, float x, float y, float 
     if (MP_PotentialStep(instance, x, y, step, object, checkall)) break;
     path.AddPoint(instance.x, instance.y, kPathPointSpeed);
     if (static_cast<double>(path.GetLength()) > limit || steps >= kMaxPlannedSteps) return false;
-    still = instance.x == oldX && instance.y == oldY ? still + 1 : 0;
+    still = Motion_SamePlace(oldX, oldY, instance.x, instance.y) ? still + 1 : 0;
     if (still >= stillLimit) return false;
   }
   path.AddPoint(x, y, kPathPointSpeed);

@@ -7,6 +7,7 @@ RunGlobals Run_Globals;
 void Run_Global_Init() {
   Running = 0;
   Paused = 0;
+  PendingRoom = PendingRoomCode::None;
   AutomaticDraw = 1;
   Run_Globals = RunGlobals();
 }

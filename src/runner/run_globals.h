@@ -27,5 +27,6 @@ struct RunGlobals {
 
 extern RunGlobals Run_Globals;
 
-// Start values; also clears the running and paused flags of the main loop.
+// Start values; also clears the running and paused flags of the main loop and a room change
+// still pending from a game before.
 void Run_Global_Init();

@@ -40,6 +40,7 @@
 #include "platform/file_locations.h"
 #include "platform/hashes.h"
 #include "platform/memory_manager.h"
+#include "platform/termination_signal.h"
 #include "platform/random.h"
 #include "platform/temp_directory.h"
 #include "platform/timing.h"
@@ -272,6 +273,7 @@ void GameEnd_Cleanup() {
 
 int Runner_Main(int argc, char** argv) {
   g_ExitStatus = 0;
+  TerminationSignal_Install();
   CommandLine_Keep(argc, argv);
 
   // A game shipped with the runner beside it is played as it is: no option is honoured.
@@ -287,6 +289,8 @@ int Runner_Main(int argc, char** argv) {
   if (!InitSubsystems()) return g_ExitStatus;
   Runner_Initialise();
   if (Running == 1) MainLoop_Run();
+  // A termination signal has ended the loop by now: the room end and game end events run.
+  TerminationSignal_Clear();
   if (Running == 0) EndGame();
   GameEnd_Cleanup();
   pending::Window_PostQuit();

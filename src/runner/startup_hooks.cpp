@@ -30,6 +30,7 @@
 #include "runner/debug_overlay.h"
 #include "runner/debug_window.h"
 #include "runner/game_step.h"
+#include "runner/dialogs.h"
 #include "runner/display.h"
 #include "runner/instance.h"
 #include "runner/input.h"
@@ -155,6 +156,7 @@ void InstallModalBoxes() {
   MessageBox_SetCheckReset(Window_BeforeModalBox);
   MessageBox_SetAfterBox(Window_AfterModalBox);
   MessageBox_SetCaption([] { return GR_Window_Get_Caption(); });
+  MessageBox_SetDesktop(Dialog_ShowMessage);
 }
 
 void InstallBuiltinVariables() {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "graphics/device.h"
+#include "platform/conversions.h"
 #include "runner/input.h"
 #include "runner/main_loop.h"
 
@@ -104,7 +105,8 @@ namespace {
 
 constexpr float kPi = 3.1415927f;
 
-int RoundEven(float v) { return static_cast<int>(std::nearbyint(v)); }
+// Halves to even; NaN and places beyond 32 bits give INT32_MIN.
+int RoundEven(float v) { return Conv_RoundToInt32(v); }
 
 // The client size less the letterbox bars, guarded against a client of no size.
 float Span(int client, int offset) {

@@ -8,8 +8,10 @@
 #include "data/game_options.h"
 #include "data/scripts.h"
 #include "platform/conversions.h"
+#include "platform/termination_signal.h"
 #include "runner/instance.h"
 #include "script/code.h"
+#include "script/code_nesting.h"
 #include "script/compiler/compile_error_sink.h"
 #include "script/compiler/token.h"
 #include "script/compiler/user_variables.h"
@@ -22,25 +24,13 @@
 namespace {
 
 constexpr size_t kMaxCallArguments = 16;
-// Deep script recursion would run the process out of stack: past this many bytes of stack
-// below the outermost run, a run fails instead.
-constexpr std::uintptr_t kStackBudget = std::uintptr_t{3} << 20;
 
 TreeScriptCall g_ScriptCall = Script_Perform;
 TreeExtensionCall g_ExtensionCall = nullptr;
-std::uintptr_t g_StackBase = 0;
-
-// The frame address is the real stack even where a sanitizer moves locals elsewhere.
-std::uintptr_t StackHere() { return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)); }
 
 ExecStatus Fail(const CodeExecContext& context, const CodeNode& node, const std::string& message) {
   Compiler_ReportError(*context.code, node.position, message);
   return ExecStatus::Error;
-}
-
-bool StackExhausted() {
-  const std::uintptr_t here = StackHere();
-  return g_StackBase > here && g_StackBase - here > kStackBudget;
 }
 
 bool IsLabel(const CodeNode& node) {
@@ -150,16 +140,63 @@ int32_t CompoundOperator(int32_t assignment) {
   }
 }
 
+// True when the variable of target holds the bytes of the string value, and no other value
+// but that one does. Only plain variables count: a built-in variable's setter sees what it is
+// given.
+bool TargetAloneHolds(CodeExecContext& context, const VariableTarget& target, const ScriptValue& value) {
+  if (target.id < kFirstListVariableId || value.TextHolders() != 2) return false;
+  // Read, the variable's value is a third holder of the bytes when it is the other one.
+  ScriptValue held;
+  return ReadTarget(context, target, held) && held.SharesTextWith(value) && value.TextHolders() == 3;
+}
+
+// left op right as Code_BinaryOp applies it, for a result stored into target next: a string
+// joined onto bytes that target alone holds besides left grows them in place.
+bool OperateForStore(CodeExecContext& context, int32_t position, int32_t op,
+                     const VariableTarget& target, ScriptValue& left, const ScriptValue& right) {
+  if (op == static_cast<int32_t>(TokenKind::Plus) && left.IsString() && right.IsString() &&
+      TargetAloneHolds(context, target, left)) {
+    if (const char* error = Operator_Concatenate(left, right.Text(), true)) {
+      Compiler_ReportError(*context.code, position, error);
+      return false;
+    }
+    return true;
+  }
+  return Code_BinaryOp(*context.code, position, op, left, right);
+}
+
+// True for the value of s = s + t: a binary + whose left operand is the assigned variable,
+// named the same fixed way.
+bool AddsOntoTarget(const CodeNode& target, const CodeNode& value) {
+  if (value.kind != NodeKind::Binary || value.value != static_cast<int32_t>(TokenKind::Plus) ||
+      value.children.size() != 2) {
+    return false;
+  }
+  const CodeNode& left = value.children[0];
+  return target.kind == NodeKind::FixedVariable && left.kind == NodeKind::FixedVariable &&
+         left.value == target.value && left.instance == target.instance;
+}
+
 ExecStatus Assign(CodeExecContext& context, const CodeNode& node, ScriptValue& result) {
   if (node.children.size() != 2) return Fail(context, node, "Statement expected.");
   const CodeNode& targetNode = node.children[0];
+  const CodeNode& valueNode = node.children[1];
   VariableTarget target;
   if (ResolveTarget(context, targetNode, target) != ExecStatus::Normal) return ExecStatus::Error;
   ScriptValue value;
-  if (Code_Exec_Expression(context, node.children[1], value) != ExecStatus::Normal) {
+  const int32_t op = CompoundOperator(node.value);
+  if (op == 0 && AddsOntoTarget(targetNode, valueNode)) {
+    // The binary + evaluated here as an expression would evaluate it, its result known to be
+    // stored back.
+    ScriptValue right;
+    if (Code_Exec_Expression(context, valueNode.children[0], value) != ExecStatus::Normal ||
+        Code_Exec_Expression(context, valueNode.children[1], right) != ExecStatus::Normal ||
+        !OperateForStore(context, valueNode.position, valueNode.value, target, value, right)) {
+      return ExecStatus::Error;
+    }
+  } else if (Code_Exec_Expression(context, valueNode, value) != ExecStatus::Normal) {
     return ExecStatus::Error;
   }
-  const int32_t op = CompoundOperator(node.value);
   if (op != 0) {
     ScriptValue current;
     if (!ReadTarget(context, target, current)) {
@@ -169,7 +206,7 @@ ExecStatus Assign(CodeExecContext& context, const CodeNode& node, ScriptValue& r
       // A variable that cannot be read counts as 0 here, as it does when read.
       current.SetReal(0.0);
     }
-    if (!Code_BinaryOp(*context.code, node.position, op, current, value)) return ExecStatus::Error;
+    if (!OperateForStore(context, node.position, op, target, current, value)) return ExecStatus::Error;
     value = std::move(current);
   }
   if (target.instance == kInstanceNoone || !WriteTarget(context, target, value)) {
@@ -431,7 +468,8 @@ ExecStatus Switch(CodeExecContext& context, const CodeNode& node, ScriptValue& r
 
 ExecStatus Code_Exec_Expression(CodeExecContext& context, const CodeNode& node,
                                 ScriptValue& result) {
-  if (StackExhausted()) return Fail(context, node, "Stack overflow...");
+  // Deeply nested source runs the stack out within one run too.
+  if (Code_NativeStackExhausted()) return Fail(context, node, "Stack overflow...");
   switch (node.kind) {
     case NodeKind::Constant:
       ScriptValue_Copy(result, node.constant);
@@ -470,7 +508,10 @@ ExecStatus Code_Exec_Expression(CodeExecContext& context, const CodeNode& node,
 
 ExecStatus Code_Exec_Statement(CodeExecContext& context, const CodeNode& node,
                                ScriptValue& result) {
-  if (StackExhausted()) return Fail(context, node, "Stack overflow...");
+  if (Code_NativeStackExhausted()) return Fail(context, node, "Stack overflow...");
+  // After a termination signal no statement runs: the code ends as at an exit, loops and the
+  // scripts it called included (each loop runs its body as a statement).
+  if (TerminationSignal_Pending()) [[unlikely]] return ExecStatus::Exit;
   const size_t n = node.children.size();
   switch (node.kind) {
     case NodeKind::Call: {
@@ -531,16 +572,18 @@ ExecStatus Code_Exec_Program(CodeExecContext& context, const CodeNode& root, Scr
 }
 
 bool Code_Exec_Run(const CCode& code, CInstance* self, CInstance* other, ScriptValue& result) {
-  const bool outermost = g_StackBase == 0;
-  if (outermost) g_StackBase = StackHere();
   CodeExecContext context;
   context.self = self;
   context.other = other;
   context.code = &code;
+  const CodeNestingScope nesting;
+  if (nesting.Refused()) {
+    Fail(context, code.Root(), "Stack overflow...");
+    return false;
+  }
   ExecStatus status = code.Kind() == CodeKind::Program
                           ? Code_Exec_Program(context, code.Root(), result)
                           : Code_Exec_Expression(context, code.Root(), result);
-  if (outermost) g_StackBase = 0;
   // A break or continue that reaches the top ends the program like exit.
   return status != ExecStatus::Error;
 }

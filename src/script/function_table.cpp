@@ -22,6 +22,7 @@ NameIndex& ByName() {
 FunctionNameLookup g_ScriptLookup = nullptr;
 FunctionNameLookup g_ExtensionLookup = nullptr;
 ExtensionArgCountLookup g_ExtensionArgCount = nullptr;
+bool g_BuiltinsRegistered = false;
 }  // namespace
 
 void Function_SetScriptLookup(FunctionNameLookup lookup) { g_ScriptLookup = lookup; }
@@ -98,4 +99,22 @@ void Function_FreeAll() {
   ByName().Invalidate();
   Table().clear();
   Table().shrink_to_fit();
+  g_BuiltinsRegistered = false;
+}
+
+bool Function_BuiltinsRegistered() { return g_BuiltinsRegistered; }
+
+void Function_SetBuiltinsRegistered() { g_BuiltinsRegistered = true; }
+
+FunctionTableState Function_SaveState() {
+  return {Table(), g_BuiltinsRegistered, g_ScriptLookup, g_ExtensionLookup, g_ExtensionArgCount};
+}
+
+void Function_RestoreState(FunctionTableState state) {
+  ByName().Invalidate();
+  Table() = std::move(state.entries);
+  g_BuiltinsRegistered = state.builtinsRegistered;
+  g_ScriptLookup = state.scriptLookup;
+  g_ExtensionLookup = state.extensionLookup;
+  g_ExtensionArgCount = state.extensionArgCount;
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "script/builtin_function.h"
 
@@ -38,7 +39,13 @@ bool Function_Call(int32_t id, ScriptValue& result, CInstance* self, CInstance* 
 // "String too long." (result as the implementation left it), not the runner.
 void Function_Invoke(const BuiltinFunctionEntry& entry, ScriptValue& result, CInstance* self,
                      CInstance* other, int argc, ScriptValue* args);
+// Empties the table; the runner's built-ins count as not registered until they are again.
 void Function_FreeAll();
+
+// Whether the runner's own built-ins are in the table since it was last emptied: a game loaded
+// after shut-down freed the table registers them again.
+bool Function_BuiltinsRegistered();
+void Function_SetBuiltinsRegistered();
 
 // Scripts and extension functions are looked up by name through these, installed by their
 // tables: the number of the script or extension function with exactly this name.
@@ -46,3 +53,15 @@ using FunctionNameLookup = bool (*)(const char* name, int32_t& number);
 using ExtensionArgCountLookup = int32_t (*)(int32_t number);  // -100 when there is none
 void Function_SetScriptLookup(FunctionNameLookup lookup);
 void Function_SetExtensionLookup(FunctionNameLookup lookup, ExtensionArgCountLookup argCount);
+
+// Everything the table holds, records and lookups, taken whole and put back whole: for a caller
+// that empties or replaces the table for a while and must leave it as it found it.
+struct FunctionTableState {
+  std::vector<BuiltinFunctionEntry> entries;
+  bool builtinsRegistered = false;
+  FunctionNameLookup scriptLookup = nullptr;
+  FunctionNameLookup extensionLookup = nullptr;
+  ExtensionArgCountLookup extensionArgCount = nullptr;
+};
+FunctionTableState Function_SaveState();
+void Function_RestoreState(FunctionTableState state);

@@ -78,9 +78,13 @@ const char* Operator_RepeatString(std::string& out, std::string_view text, int64
   return nullptr;
 }
 
-const char* Operator_Concatenate(ScriptValue& left, std::string_view right) {
+const char* Operator_Concatenate(ScriptValue& left, std::string_view right, bool storedBack) {
   try {
-    left.AppendText(right);
+    if (storedBack) {
+      left.AppendTextForStore(right);
+    } else {
+      left.AppendText(right);
+    }
   } catch (const std::bad_alloc&) {
     return "String too long.";
   } catch (const std::length_error&) {

@@ -21,8 +21,11 @@ const char* Operator_Binary(int32_t op, ScriptValue& left, const ScriptValue& ri
 const char* Operator_RepeatString(std::string& out, std::string_view text, int64_t count);
 
 // right appended to the string left, as both executors join strings; null, or "String too
-// long." when memory cannot be had for the result (then left is unchanged).
-const char* Operator_Concatenate(ScriptValue& left, std::string_view right);
+// long." when memory cannot be had for the result (then left is unchanged). storedBack: the
+// caller has made sure that left is stored next into the variable it was read from, that this
+// variable holds left's bytes, that no other value does, and that nothing reads the variable
+// in between; those bytes then grow in place (s += t, s = s + t).
+const char* Operator_Concatenate(ScriptValue& left, std::string_view right, bool storedBack = false);
 
 // As above, reporting a failure as a compile error of code at position.
 bool Code_UnaryOp(const CCode& code, int32_t position, int32_t op, ScriptValue& value);

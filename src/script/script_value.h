@@ -86,13 +86,17 @@ struct ScriptValue {
     real = stored;
   }
   // A string value gets more bytes at its end; any other value becomes the string of them.
-  void AppendText(std::string_view s) {
-    if (!IsString()) {
-      SetString(s);
-      return;
-    }
-    tag_ = reinterpret_cast<uintptr_t>(StringRep_Append(Rep(), s));
-  }
+  void AppendText(std::string_view s) { AppendText(s, 1); }
+  // The same, for a value about to be stored into a variable that holds its bytes too, with
+  // nothing reading that variable in between: bytes held by those two alone grow in place.
+  void AppendTextForStore(std::string_view s) { AppendText(s, 2); }
+  // The shared block of a string value's bytes (the empty block for any other value), for
+  // the readers of its text (script/string_text.h).
+  StringRep& TextBlock() const { return IsString() ? *Rep() : *StringRep_Empty(); }
+  // True when both are string values sharing one block of bytes.
+  bool SharesTextWith(const ScriptValue& other) const { return IsString() && tag_ == other.tag_; }
+  // How many values share a string value's bytes; 0 for any other value.
+  uint32_t TextHolders() const { return IsString() ? Rep()->refs : 0; }
   // Drops the bytes of a string value (the kind and kept real stay).
   void DropText() {
     if (!IsString()) return;
@@ -112,8 +116,18 @@ struct ScriptValue {
     return rep;
   }
   static uint64_t MakeTag(std::string_view s) {
-    return reinterpret_cast<uintptr_t>(s.empty() ? Retained(StringRep_Empty())
-                                                 : StringRep_Make(s, s.size()));
+    if (s.size() <= 1) {
+      return reinterpret_cast<uintptr_t>(Retained(
+          s.empty() ? StringRep_Empty() : StringRep_OfByte(static_cast<unsigned char>(s[0]))));
+    }
+    return reinterpret_cast<uintptr_t>(StringRep_Make(s, s.size()));
+  }
+  void AppendText(std::string_view s, uint32_t holders) {
+    if (!IsString()) {
+      SetString(s);
+      return;
+    }
+    tag_ = reinterpret_cast<uintptr_t>(StringRep_Append(Rep(), s, holders));
   }
   StringRep* Rep() const { return reinterpret_cast<StringRep*>(tag_); }
   void Retain() const {

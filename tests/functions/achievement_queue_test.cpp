@@ -15,6 +15,7 @@
 #include "functions/builtin_call.h"
 #include "platform/file_locations.h"
 #include "script/function_table.h"
+#include "support/function_table_guard.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ std::vector<uint8_t> Bytes(std::initializer_list<int> values) { return {values.b
 
 class AchievementQueue : public ::testing::Test {
  protected:
+  FunctionTableGuard functions_;  // put back after TearDown
   void SetUp() override {
     folder_ = fs::temp_directory_path() / ("kf_ach_" + std::to_string(::getpid()));
     fs::create_directories(folder_);
@@ -35,7 +37,6 @@ class AchievementQueue : public ::testing::Test {
   }
   void TearDown() override {
     Achievement_SetSender(nullptr);
-    Function_FreeAll();
     FileLocations_Reset();
     fs::remove_all(folder_);
   }

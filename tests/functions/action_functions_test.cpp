@@ -16,11 +16,13 @@
 #include "script/function_table.h"
 #include "script/script_arguments.h"
 #include "support/console_capture.h"
+#include "support/function_table_guard.h"
 
 namespace {
 
 class Actions : public ::testing::Test {
  protected:
+  FunctionTableGuard functions_;  // put back after TearDown
   void SetUp() override {
     Function_FreeAll();
     Functions_RegisterAll();
@@ -28,7 +30,6 @@ class Actions : public ::testing::Test {
   }
   void TearDown() override {
     Action_Relative = false;
-    Function_FreeAll();
   }
 
   ScriptValue Act(const char* name, CInstance* self, std::initializer_list<ScriptValue> args) {
@@ -247,6 +248,7 @@ constexpr char kSystemCreate[] = "part_system_create", kSystemClear[] = "part_sy
                kEmitterBurst[] = "part_emitter_burst", kEmitterDestroy[] = "part_emitter_destroy";
 
 TEST(ActionParticles, ReachThePartBuiltInsByNameAndKeepTheirSlots) {
+  FunctionTableGuard functions;
   Function_FreeAll();
   InitActionFunctions();
   {
@@ -293,7 +295,6 @@ TEST(ActionParticles, ReachThePartBuiltInsByNameAndKeepTheirSlots) {
   EXPECT_EQ(act("action_partemit_destroy", {R(1)}), "");
   EXPECT_EQ(act("action_partsyst_destroy", {}), "part_system_destroy(7) ");
   EXPECT_EQ(act("action_partsyst_destroy", {}), "");
-  Function_FreeAll();
 }
 
 }  // namespace

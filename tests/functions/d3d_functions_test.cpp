@@ -8,11 +8,13 @@
 #include "graphics/d3d_mode.h"
 #include "graphics/graphics_state.h"
 #include "script/function_table.h"
+#include "support/function_table_guard.h"
 
 namespace {
 
 class D3DFunctions : public ::testing::Test {
  protected:
+  FunctionTableGuard functions_;  // put back after TearDown
   void SetUp() override {
     Function_FreeAll();
     Functions_RegisterAll();
@@ -20,7 +22,6 @@ class D3DFunctions : public ::testing::Test {
   void TearDown() override {
     Call("d3d_end", {});
     Call("d3d_set_fog", {R(0), R(0), R(0), R(1)});
-    Function_FreeAll();
   }
   static ScriptValue Call(const char* name, std::vector<ScriptValue> args) {
     int32_t id = -1;

@@ -16,11 +16,13 @@
 #include "platform/file_locations.h"
 #include "script/function_table.h"
 #include "support/runner_process.h"
+#include "support/function_table_guard.h"
 
 namespace {
 
 class D3DModelFunctions : public ::testing::Test {
  protected:
+  FunctionTableGuard functions_;  // put back after TearDown
   void SetUp() override {
     Function_FreeAll();
     Functions_RegisterAll();
@@ -33,7 +35,6 @@ class D3DModelFunctions : public ::testing::Test {
   void TearDown() override {
     GR_3D_Model_FreeAll();
     FileLocations_Reset();
-    Function_FreeAll();
   }
   static ScriptValue Call(const char* name, std::vector<ScriptValue> args) {
     int32_t id = -1;

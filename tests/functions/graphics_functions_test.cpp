@@ -8,6 +8,7 @@
 #include "functions/builtin_call.h"
 #include "graphics/primitives.h"
 #include "script/function_table.h"
+#include "support/function_table_guard.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ int32_t Find(const char* name) {
 }  // namespace
 
 TEST(GraphicsBuiltins, RegisteredWithTheirArgumentCounts) {
+  FunctionTableGuard functions;
   Function_FreeAll();
   InitGraphicsFunctions();
   const std::pair<const char*, int32_t> cases[] = {
@@ -37,7 +39,6 @@ TEST(GraphicsBuiltins, RegisteredWithTheirArgumentCounts) {
   const int32_t self = Find("draw_self");
   EXPECT_EQ(Find("draw_sprite"), self + 1);
   EXPECT_EQ(Find("draw_background_tiled_ext"), self + 19);
-  Function_FreeAll();
 }
 
 TEST(GraphicsBuiltins, MissingResourcesAreReportedAndDrawNothing) {
@@ -107,6 +108,7 @@ TEST(GraphicsBuiltins, ColourComponentsAndHsv) {
 // The graphics family registers its drawing-state, colour, shape and primitive built-ins in
 // this order after the screen savers (display and window built-ins come first when built).
 TEST(GraphicsBuiltins, DrawingStateColourAndShapeBuiltInsComeInTheirOrder) {
+  FunctionTableGuard functions;
   Function_FreeAll();
   InitGraphicsFunctions();
   const std::pair<const char*, int32_t> order[] = {
@@ -134,5 +136,4 @@ TEST(GraphicsBuiltins, DrawingStateColourAndShapeBuiltInsComeInTheirOrder) {
     }
     previous = id;
   }
-  Function_FreeAll();
 }

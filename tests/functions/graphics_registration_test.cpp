@@ -8,6 +8,7 @@
 
 #include "functions/graphics_functions.h"
 #include "script/function_table.h"
+#include "support/function_table_guard.h"
 
 namespace {
 
@@ -99,6 +100,7 @@ bool OfAnotherFamily(const std::string& name) {
 
 TEST(GraphicsRegistration, EveryNameInItsOrderWithItsArgumentCount) {
   ASSERT_EQ(ExpectedGraphicsNames().size(), 199u);
+  FunctionTableGuard functions;
   Function_FreeAll();
   InitGraphicsFunctions();
   std::vector<std::string> registered;
@@ -119,7 +121,6 @@ TEST(GraphicsRegistration, EveryNameInItsOrderWithItsArgumentCount) {
     if (!Function_Find(n.name, id)) continue;
     EXPECT_EQ(Function_ArgCount(id), n.argc) << n.name;
   }
-  Function_FreeAll();
 }
 
 }  // namespace

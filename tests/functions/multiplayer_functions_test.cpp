@@ -9,6 +9,7 @@
 #include "functions/builtin_by_name.h"
 #include "functions/builtin_call.h"
 #include "script/function_table.h"
+#include "support/function_table_guard.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ ScriptValue Call(const char* name, std::initializer_list<ScriptValue> args) {
 
 class Multiplayer : public ::testing::Test {
  protected:
+  FunctionTableGuard functions_;  // put back after TearDown
   void SetUp() override {
     Function_FreeAll();
     InitDPlayFunctions();
@@ -27,7 +29,6 @@ class Multiplayer : public ::testing::Test {
   }
   void TearDown() override {
     DPlay_Clear();
-    Function_FreeAll();
   }
 };
 

@@ -11,6 +11,7 @@
 #include "functions/builtin_call.h"
 #include "platform/random.h"
 #include "script/function_table.h"
+#include "support/function_table_guard.h"
 
 namespace {
 
@@ -307,6 +308,7 @@ TEST(NumberBuiltins, RandomizeSeedFromTime) {
 }
 
 TEST(MathRegistration, SeventyThreeUniqueNamesInOrder) {
+  FunctionTableGuard functions;
   Function_FreeAll();
   InitMathFunctions();
   ASSERT_EQ(Function_Count(), 73);
@@ -325,7 +327,6 @@ TEST(MathRegistration, SeventyThreeUniqueNamesInOrder) {
     ASSERT_TRUE(Function_Find(name, id)) << name;
     EXPECT_EQ(Function_ArgCount(id), argc) << name;
   }
-  Function_FreeAll();
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "functions/builtin_call.h"
 #include "platform/file_locations.h"
 #include "script/function_table.h"
+#include "support/function_table_guard.h"
 
 namespace {
 
@@ -84,6 +85,7 @@ TEST(OsBuiltins, FixedAnswers) {
 // The platform family's names in their order, aliases beside their names; the interface-layer
 // size is the window's until the game sets one.
 TEST(OsBuiltins, PlatformBuiltInsAreRegisteredInTheirOrder) {
+  FunctionTableGuard functions;
   Function_FreeAll();
   InitPlatformFunctions();
   Os_RegisterMiscFunctions();

@@ -7,10 +7,12 @@
 
 #include "functions/registry.h"
 #include "script/function_table.h"
+#include "support/function_table_guard.h"
 
 namespace {
 
 TEST(Registry, NamesAreUniqueAndTheGameFamiliesAreThere) {
+  FunctionTableGuard functions;
   Function_FreeAll();
   Functions_RegisterAll();
   std::set<std::string> names;
@@ -41,10 +43,10 @@ TEST(Registry, NamesAreUniqueAndTheGameFamiliesAreThere) {
   EXPECT_EQ(Function_Get(40)->name, "mp_grid_draw");
   EXPECT_EQ(Function_Get(41)->name, "collision_point");
   EXPECT_EQ(Function_Get(80)->name, "sleep");
-  Function_FreeAll();
 }
 
 TEST(Registry, TextureAndTextBuiltInsFollowTheTextureQueriesInTheirOrder) {
+  FunctionTableGuard functions;
   Function_FreeAll();
   Functions_RegisterAll();
   struct Expected {
@@ -68,10 +70,10 @@ TEST(Registry, TextureAndTextBuiltInsFollowTheTextureQueriesInTheirOrder) {
     if (previous >= 0) EXPECT_EQ(id, previous + 1) << e.name;
     previous = id;
   }
-  Function_FreeAll();
 }
 
 TEST(Registry, DialogFamilyStandsInItsOrderBeforeTheInputFamily) {
+  FunctionTableGuard functions;
   Function_FreeAll();
   Functions_RegisterAll();
   struct Expected {
@@ -103,12 +105,12 @@ TEST(Registry, DialogFamilyStandsInItsOrderBeforeTheInputFamily) {
     EXPECT_EQ(entry->name, order[i].name);
     EXPECT_EQ(Function_ArgCount(first + static_cast<int32_t>(i)), order[i].argc) << order[i].name;
   }
-  Function_FreeAll();
 }
 
 // The resource family in its order: sprites and backgrounds (format 800 layouts), sounds,
 // fonts, paths, scripts, time lines, objects and rooms; 61 + 72 + 42 names, one after another.
 TEST(Registry, ResourceBuiltInsAreRegisteredInTheirOrderWithTheirArgumentCounts) {
+  FunctionTableGuard functions;
   Function_FreeAll();
   Functions_RegisterAll();
   struct Expected {
@@ -167,12 +169,12 @@ TEST(Registry, ResourceBuiltInsAreRegisteredInTheirOrderWithTheirArgumentCounts)
   int32_t id = -1;
   EXPECT_FALSE(Function_Find("sprite_add_alpha", id));
   EXPECT_FALSE(Function_Find("background_replace_alpha", id));
-  Function_FreeAll();
 }
 
 // The physics family stands between the multiplayer family and the platform services, its 39
 // names one after another.
 TEST(Registry, PhysicsFamilyFollowsTheMultiplayerFamily) {
+  FunctionTableGuard functions;
   Function_FreeAll();
   Functions_RegisterAll();
   struct Expected {
@@ -204,7 +206,6 @@ TEST(Registry, PhysicsFamilyFollowsTheMultiplayerFamily) {
     EXPECT_EQ(entry->name, order[i].name);
     EXPECT_EQ(Function_ArgCount(first + static_cast<int32_t>(i)), order[i].argc) << order[i].name;
   }
-  Function_FreeAll();
 }
 
 }  // namespace

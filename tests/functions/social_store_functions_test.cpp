@@ -8,6 +8,7 @@
 #include "functions/builtin_call.h"
 #include "functions/ds_functions.h"
 #include "script/function_table.h"
+#include "support/function_table_guard.h"
 
 namespace {
 
@@ -19,12 +20,12 @@ ScriptValue Call(const char* name, std::initializer_list<ScriptValue> args) {
 
 class SocialStore : public ::testing::Test {
  protected:
+  FunctionTableGuard functions_;  // put back after TearDown
   void SetUp() override {
     Function_FreeAll();
     InitDataStructureFunctions();
     SocialStore_RegisterFunctions();
   }
-  void TearDown() override { Function_FreeAll(); }
 };
 
 TEST_F(SocialStore, NeutralAnswersAndConsoleTexts) {

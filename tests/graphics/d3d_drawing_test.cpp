@@ -16,6 +16,7 @@
 #include "graphics/primitives.h"
 #include "platform/matrix.h"
 #include "script/function_table.h"
+#include "support/function_table_guard.h"
 
 namespace {
 
@@ -205,6 +206,7 @@ TEST_F(D3DDrawing, AddedTransformsApplyAfterTheWorld) {
 // d3d_light_define_direction gives the device a unit direction; one of no length, or beyond
 // single precision, reaches it as no direction at all rather than as NaN.
 TEST_F(D3DDrawing, LightDirectionsReachTheDeviceAsUnitVectorsOrNone) {
+  FunctionTableGuard functions;
   Function_FreeAll();
   Functions_RegisterAll();
   int32_t id = -1;
@@ -223,7 +225,6 @@ TEST_F(D3DDrawing, LightDirectionsReachTheDeviceAsUnitVectorsOrNone) {
     }
     EXPECT_EQ(light.diffuse.r, 1.0f);
   }
-  Function_FreeAll();
 }
 
 }  // namespace

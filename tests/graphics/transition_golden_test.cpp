@@ -8,6 +8,7 @@
 #include "graphics/transitions.h"
 #include "runner/run_globals.h"
 #include "script/function_table.h"
+#include "support/function_table_guard.h"
 
 namespace {
 
@@ -140,6 +141,7 @@ TEST(TransitionSettings, StepsDefinitionsAndExistence) {
     EXPECT_EQ(GR_Transition_Get_Steps(), stored);
   }
   GR_Transition_Set_Steps(1);
+  FunctionTableGuard functions;
   Function_FreeAll();
   Function_Add("scr_wipe", [](ScriptValue&, CInstance*, CInstance*, int, ScriptValue*) {}, 0);
   EXPECT_FALSE(GR_Transition_Define(30, "no_such_function"));
@@ -155,5 +157,4 @@ TEST(TransitionSettings, StepsDefinitionsAndExistence) {
   EXPECT_FALSE(TransFunctionExists(0));
   GR_Transition_Store(22, nullptr, -1);
   EXPECT_EQ(GR_Transition_Name(22), "");
-  Function_FreeAll();
 }

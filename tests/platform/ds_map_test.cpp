@@ -93,6 +93,54 @@ TEST(DSMap, IterationFollowsBucketsThenInsertion) {
   EXPECT_FALSE(copy.Exists(S("stale")));
 }
 
+// Thousands of keys (reals in steps that share low bits, and texts), half deleted in a
+// scattered order: every key left is found with its value, every deleted one is gone, and
+// the iteration visits exactly the keys left.
+TEST(DSMap, ManyKeysSurviveScatteredDeletes) {
+  CDS_Map map;
+  constexpr int kKeys = 6000;
+  auto keyOf = [](int i) { return i % 3 == 0 ? S("key" + std::to_string(i)) : R(i * 65536.0); };
+  for (int i = 0; i < kKeys; ++i) ASSERT_TRUE(map.Add(keyOf(i), R(i)));
+  for (int i = 0; i < kKeys; ++i) {
+    if ((i * 7919) % 2 == 0) map.Delete(keyOf((i * 7919) % kKeys));
+  }
+  int left = 0;
+  for (int i = 0; i < kKeys; ++i) {
+    const DSMapEntry* entry = map.Find(keyOf(i));
+    if (i % 2 == 0) {
+      EXPECT_EQ(entry, nullptr) << i;
+    } else {
+      ASSERT_NE(entry, nullptr) << i;
+      EXPECT_EQ(entry->value.real, i);
+      ++left;
+    }
+  }
+  EXPECT_EQ(map.Size(), left);
+  EXPECT_EQ(static_cast<int>(KeyOrder(map).size()), left);
+  EXPECT_TRUE(map.Replace(keyOf(1), R(-1)));
+  EXPECT_FALSE(map.Replace(keyOf(0), R(-2)));
+  EXPECT_EQ(map.Find(keyOf(0))->value.real, -2);
+}
+
+// A key a read text gives twice: deleting it deletes the first entry, and the second then
+// answers for the key.
+TEST(DSMap, DeletingARepeatedKeyUncoversItsSecondEntry) {
+  CDS_Map map;
+  ASSERT_TRUE(map.Read("1:61:3FF0,1:61:4000,1:62:4008"));
+  EXPECT_EQ(map.Find(S("a"))->value.real, 1);
+  map.Delete(S("a"));
+  ASSERT_TRUE(map.Exists(S("a")));
+  EXPECT_EQ(map.Find(S("a"))->value.real, 2);
+  map.Delete(S("a"));
+  EXPECT_FALSE(map.Exists(S("a")));
+  EXPECT_EQ(map.Size(), 1);
+  CDS_Map copy;
+  map.Add(S("c"), R(4));
+  copy.Copy(map);
+  EXPECT_EQ(copy.Find(S("c"))->value.real, 4);
+  EXPECT_EQ(KeyOrder(copy), KeyOrder(map));
+}
+
 TEST(DSMapText, WritesTheKindDigitAndTokens) {
   CDS_Map map;
   EXPECT_EQ(map.Write(), "");

@@ -8,6 +8,8 @@
 #include "platform/ini_file.h"
 #include "runner/debug_window.h"
 #include "runner/main_loop.h"
+#include "runner/run_globals.h"
+#include "runner/run_options.h"
 #include "script/builtin_variables.h"
 #include "script/code.h"
 #include "script/code_exec.h"
@@ -94,8 +96,8 @@ TEST(DebugWindowModel, PauseStopsStepsAndStepRunsOneWhilePaused) {
     static int32_t speed = 1000;
     return &speed;
   };
+  Run_Global_Init();
   Running = 1;
-  Paused = 0;
   CDebugForm form(nullptr);
   auto command = [&form](DebugCommand c) {
     DebugRequest request;
@@ -149,6 +151,11 @@ TEST(DebugWindowModel, WithoutAWindowABreakpointIsReportedAndTheCodeRunsOn) {
 }
 
 TEST(DebugWindowModel, SettingsGoToTheIniFileAndComeBack) {
+  // "Display FPS" is the overlay's frame-rate line: it is put back as it was.
+  struct KeepOverlayMode {
+    int32_t mode = g_RunOptions.debugOverlayMode;
+    ~KeepOverlayMode() { g_RunOptions.debugOverlayMode = mode; }
+  } keep;
   IniFile before;
   // An earlier run left more watches and a pane open: none of it may outlive this one.
   before.Parse(

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,23 +12,11 @@
 #include "support/game_data_writer.h"
 #include "support/game_forms.h"
 #include "support/runner_process.h"
+#include "support/xvfb_desktop.h"
 
 namespace {
 
-bool Xdo(const std::string& commands) {
-  RunnerOptions options;
-  options.timeoutSeconds = 40.0;
-  return RunProcess("/bin/sh", {"-c", commands}, options).exitCode == 0;
-}
-
-class GtkDebugWindow : public ::testing::TestWithParam<GameForm> {
- protected:
-  void SetUp() override {
-    if (std::getenv("KF_DIALOG_XVFB") == nullptr || std::getenv("DISPLAY") == nullptr)
-      GTEST_SKIP() << "runs under xvfb-run from ctest";
-    if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
-  }
-};
+class GtkDebugWindow : public XvfbDesktopTest {};
 
 TEST_P(GtkDebugWindow, OpensBesideTheGameAndPausesAndStepsIt) {
   TempFolder folder;

@@ -16,6 +16,7 @@
 #include "runner/main_loop.h"
 #include "runner/window.h"
 #include "script/function_table.h"
+#include "support/function_table_guard.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ TEST(SdlWindow, DisplayAndWindowBuiltInsActOnTheRealWindow) {
   MainWindowState& w = MainWindow();
   ASSERT_TRUE(GR_D3D_Init(w.window, 320, 240, 0));
   Graphics_Hooks().freeAllSurfaces = [] { GR_Surface_Free_All(); };
+  FunctionTableGuard functions;
   Function_FreeAll();
   InitGraphicsFunctions();
   const bool real = Display_IsReal();

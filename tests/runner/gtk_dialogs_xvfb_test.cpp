@@ -13,27 +13,13 @@
 #include "support/game_data_writer.h"
 #include "support/game_forms.h"
 #include "support/runner_process.h"
+#include "support/xvfb_desktop.h"
 
 namespace {
 
 constexpr char kDialogClass[] = "^kilnforge-dialog$";
 
-// Runs one xdotool command line through the shell; false when it failed.
-bool Xdo(const std::string& commands) {
-  RunnerOptions options;
-  options.timeoutSeconds = 30.0;
-  const RunnerResult run = RunProcess("/bin/sh", {"-c", commands}, options);
-  return run.exitCode == 0;
-}
-
-class GtkDialogs : public ::testing::TestWithParam<GameForm> {
- protected:
-  void SetUp() override {
-    if (std::getenv("KF_DIALOG_XVFB") == nullptr || std::getenv("DISPLAY") == nullptr)
-      GTEST_SKIP() << "runs under xvfb-run from ctest";
-    if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
-  }
-};
+class GtkDialogs : public XvfbDesktopTest {};
 
 TEST_P(GtkDialogs, PlayerAnswersEachKindOfDialog) {
   TempFolder folder;

@@ -20,6 +20,7 @@ std::map<int32_t, InstanceSpriteShape>& Sprites() {
 class InstanceTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    Object_FreeAll();  // a game loaded in this process before leaves its objects
     Instance_SetSpriteLookup([](int32_t sprite, InstanceSpriteShape& shape) {
       auto it = Sprites().find(sprite);
       if (it == Sprites().end()) return false;

@@ -1,6 +1,7 @@
 #include "runner/main_loop.h"
 
 #include "platform/timing.h"
+#include "runner/run_globals.h"
 
 #include <gtest/gtest.h>
 
@@ -67,7 +68,10 @@ class MainLoopTest : public ::testing::Test {
       }
     };
   }
-  void TearDown() override { MainLoop_Hooks() = MainLoopHooks(); }
+  void TearDown() override {
+    MainLoop_Hooks() = MainLoopHooks();
+    Run_Global_Init();  // no game running, nothing pending for the tests after
+  }
 
   int32_t speed = 1000;
   bool haveRoom = true;
@@ -187,6 +191,7 @@ TEST(MainLoopPlaceholder, EndsAfterTheFramesAskedFor) {
   MainLoop_SetPlaceholderFrameLimit(1);
   MainLoop_SetPlaceholderRoomSpeed(60);
   MainLoop_Hooks() = MainLoopHooks();
+  Run_Global_Init();
 }
 
 }  // namespace

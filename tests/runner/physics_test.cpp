@@ -15,6 +15,7 @@
 #include "runner/physics_world.h"
 #include "script/function_table.h"
 #include "support/console_capture.h"
+#include "support/function_table_guard.h"
 
 namespace {
 
@@ -91,6 +92,7 @@ ScriptValue Call(const char* name, std::vector<ScriptValue> args) {
 }
 
 TEST(Physics, BuiltInsWithoutARoomOrWorldReport) {
+  FunctionTableGuard functions;
   Function_FreeAll();
   InitPhysicsFunctions();
   const ScriptValue r = ScriptValue::Real(1);
@@ -107,7 +109,6 @@ TEST(Physics, BuiltInsWithoutARoomOrWorldReport) {
     EXPECT_TRUE(console.Contains(message)) << message << "\n" << console.Text();
   }
   EXPECT_EQ(Call("physics_joint_get_value", {ScriptValue::Real(-7), r}).real, 0.0);
-  Function_FreeAll();
 }
 
 // A room's physics section as a saved game holds it, with one body; the values are given.

@@ -91,12 +91,14 @@ std::string Join(const std::vector<CodeNode>& nodes, size_t from, const char* se
 }  // namespace
 
 void CompilerFixture_Init() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  Function_Add("two_args", Nothing, 2);
-  Function_Add("any_args", Nothing, -1);
-  Function_Add("no_args", Nothing, 0);
+  // Looked up each time: a test before may have emptied the function table.
+  for (auto [name, argc] : {std::pair{"two_args", 2}, {"any_args", -1}, {"no_args", 0}}) {
+    int32_t id = -1;
+    if (!Function_Find(name, id)) Function_Add(name, Nothing, argc);
+  }
+  static bool constants = false;
+  if (constants) return;
+  constants = true;
   Constant_Init();
 }
 

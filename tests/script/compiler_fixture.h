@@ -8,7 +8,7 @@
 #include "script/code.h"
 #include "script/compiler/compile_error_sink.h"
 
-// Registers (once per process) the test functions and the built-in constants:
+// Registers the test functions (unless they are there) and the built-in constants:
 //   two_args (2 arguments), any_args (any number), no_args (none).
 void CompilerFixture_Init();
 

@@ -5,6 +5,7 @@
 
 #include "script/function_table.h"
 #include "script/script_arguments.h"
+#include "support/function_table_guard.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ int32_t ExtensionArgCount(int32_t number) { return number == 2 ? 3 : kNoSuchFunc
 
 class FunctionTable : public ::testing::Test {
  protected:
+  FunctionTableGuard functions_;  // put back after TearDown
   void SetUp() override {
     Function_FreeAll();
     Function_Add("shadowed", Nothing, 1);
@@ -36,11 +38,6 @@ class FunctionTable : public ::testing::Test {
     Function_Add("count_args", Nothing, 0);  // a second registration: never found
     Function_SetScriptLookup(FindScript);
     Function_SetExtensionLookup(FindExtension, ExtensionArgCount);
-  }
-  void TearDown() override {
-    Function_SetScriptLookup(nullptr);
-    Function_SetExtensionLookup(nullptr, nullptr);
-    Function_FreeAll();
   }
 };
 

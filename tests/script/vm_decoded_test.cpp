@@ -63,6 +63,11 @@ const Program kPrograms[] = {
      "var a, b, i, j, t; for (i = 0; i < 3; i += 1) for (j = 0; j < 4; j += 1) a[i, j] = i * 10 + j;"
      "i = 2; j = 1; b[j, i] = \"s\"; t = a[1, 3] * 1000 + a[2, 0] * 10 + a[i, j] * 100000;"
      "i = 1; j = 3; a[i, j] = a[j - 3, i] + 0.5; r = concat(t, a[1, 3], b[1, 2], a[i, j]);"},
+    {"elements of a local's array named by a local, element 0 its plain value, and divisions",
+     "var a, b, c, i, t; for (i = 0; i < 5; i += 1) a[i] = i * 1.5 + 1; b = 7; i = 0;"
+     "b[i] = b[i] + 2; i = 3; c[i] = \"s\"; t = 0; for (i = 0; i < 5; i += 1) t += a[i] / 2;"
+     "i = 2.7; t += a[i]; i = \"1\"; t += a[i]; i = 0; a[i] = a[i] / 4; i = 4; t = t / i;"
+     "r = concat(t, a[0], a[4], b, b[0], c[3], c[0], 10 / 4, 7 div 2, a[1] / 0.5);"},
 };
 
 class VMDecodedTest : public VMTest {
@@ -118,6 +123,27 @@ TEST_F(VMDecodedTest, AStringArgumentAgainstAConstantFailsAlikeInEveryMode) {
       ASSERT_EQ(Errors().size(), 1u);
       EXPECT_EQ(Errors()[0], expected);
     }
+    TheWorld().errors.clear();
+  }
+}
+
+TEST_F(VMDecodedTest, DivisionsByZeroAndElementsOutsideTheArrayFailAlikeInEveryMode) {
+  const char* programs[] = {
+      "var a, b; a = 1; b = 0; r = a / b;",   "var a; a = 3; r = a / 0;",
+      "var a, b, c; a = 1; b = 0; c = a / b;",
+      "var a, i; a[2] = 1; i = 5; r = a[i];", "var a, i; a[2] = 1; i = -1; a[i] = 4;",
+      "var a, i; a[1, 2] = 1; i = 40000; r = a[i];",
+  };
+  for (const char* program : programs) {
+    SCOPED_TRACE(program);
+    const ScriptValue before = RunIn(Mode::ByteLoop, program);
+    ASSERT_EQ(Errors().size(), 1u);
+    const std::string expected = Errors()[0];
+    TheWorld().errors.clear();
+    const ScriptValue got = RunIn(Mode::Decoded, program);
+    ASSERT_EQ(Errors().size(), 1u);
+    EXPECT_EQ(Errors()[0], expected);
+    EXPECT_EQ(got.real, before.real);
     TheWorld().errors.clear();
   }
 }

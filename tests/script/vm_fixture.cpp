@@ -31,9 +31,8 @@ const CCode* GetScript(int32_t number) {
 }  // namespace
 
 void Prepare() {
-  static bool done = false;
-  if (done) return;
-  done = true;
+  // Every test installs all of it again: a test before it in the process may have swapped or
+  // cleared any of these hooks.
   VM_Install();
   Code_SetUseVM(true);
   InstallTestBuiltins();
@@ -82,8 +81,9 @@ void VMTest::SetUp() {
 void VMTest::TearDown() {
   World& w = TheWorld();
   w.room.clear();
-  // Script names stay registered (compiled code may refer to them); their code goes.
-  for (auto& script : w.scripts) script.reset();
+  // The next test numbers its scripts from 0 again.
+  w.scripts.clear();
+  w.scriptNames.clear();
 }
 
 bool VMTest::Run(const std::string& program, ScriptValue* result) {

@@ -29,7 +29,8 @@ struct World {
 };
 World& TheWorld();
 
-// Installs everything once per process; each test starts from an empty world.
+// Installs the machine, the test built-ins and the world's hooks; each test starts from an
+// empty world.
 void Prepare();
 CInstance& AddInstance(int32_t id, int32_t objectIndex);
 void InstallTestBuiltins();

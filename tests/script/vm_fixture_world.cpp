@@ -72,8 +72,11 @@ void Concat(ScriptValue& result, CInstance*, CInstance*, int argc, ScriptValue* 
 }  // namespace
 
 void InstallTestBuiltins() {
-  Function_Add("rec", Record, -1);
-  Function_Add("concat", Concat, -1);
+  const std::pair<const char*, BuiltinFunction> builtins[] = {{"rec", Record}, {"concat", Concat}};
+  for (const auto& [name, implementation] : builtins) {
+    int32_t id = -1;
+    if (!Function_Find(name, id)) Function_Add(name, implementation, -1);
+  }
 }
 
 void InstallWorldHooks() {

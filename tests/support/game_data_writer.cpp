@@ -21,6 +21,18 @@ GameDataWriter TestGame() {
   return game;
 }
 
+void AddBoxSprite(GameDataWriter& game) {
+  gamedata::Sprite box;
+  box.name = "spr_box" + std::to_string(game.sprites.size());
+  box.width = box.height = 16;
+  box.bboxRight = box.bboxBottom = 15;
+  box.bboxMode = 2;
+  box.frames = {static_cast<int32_t>(game.texturePageEntries.size())};
+  game.sprites.push_back(box);
+  game.texturePageEntries.push_back({0, 0, 16, 16, 0, 0, 16, 16, 16, 16, static_cast<int16_t>(game.textures.size())});
+  game.textures.push_back(gamedata::RawImage(16, 16, std::vector<uint8_t>(16 * 16 * 4, 255)));
+}
+
 GameDataWriter OneInstanceGame(std::vector<gamedata::Event> events) {
   GameDataWriter game;
   game.header.lastInstanceId = 100100;

@@ -23,6 +23,10 @@ GameDataWriter TestGame();
 // events; instance ids are free from 100101.
 GameDataWriter OneInstanceGame(std::vector<gamedata::Event> events);
 
+// Adds a sprite: a white 16 x 16 box whose collision box is the whole image, on a texture page
+// of its own.
+void AddBoxSprite(GameDataWriter& game);
+
 struct ChunkLayoutEntry {
   std::string id;
   uint32_t headerOffset = 0;  // where the chunk's id word is

@@ -45,6 +45,8 @@ RunnerResult RunProcess(const std::string& program, const std::vector<std::strin
   auto deadline = std::chrono::steady_clock::now() +
                   std::chrono::milliseconds(static_cast<long long>(options.timeoutSeconds * 1000));
   char buffer[4096];
+  std::chrono::steady_clock::time_point signalled;
+  bool signalSent = false;
   for (;;) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                     deadline - std::chrono::steady_clock::now())
@@ -60,11 +62,20 @@ RunnerResult RunProcess(const std::string& program, const std::vector<std::strin
     ssize_t n = read(pipeFds[0], buffer, sizeof buffer);
     if (n <= 0) break;
     result.output.append(buffer, static_cast<size_t>(n));
+    if (options.signal != 0 && !signalSent && result.output.find(options.signalAfterOutput) != std::string::npos) {
+      kill(pid, options.signal);
+      signalSent = true;
+      signalled = std::chrono::steady_clock::now();
+    }
   }
   close(pipeFds[0]);
 
   int status = 0;
   waitpid(pid, &status, 0);
+  if (signalSent) {
+    result.secondsAfterSignal =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - signalled).count();
+  }
   if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
   else if (WIFSIGNALED(status)) result.exitCode = 128 + WTERMSIG(status);
   return result;

@@ -10,6 +10,7 @@ struct RunnerResult {
   int exitCode = -1;       // the process's exit status; 128 + signal when it was killed
   bool timedOut = false;
   std::string output;      // standard output and standard error, interleaved as written
+  double secondsAfterSignal = -1.0;  // from the signal of RunnerOptions to the end; -1: none sent
 };
 
 struct RunnerOptions {
@@ -17,6 +18,9 @@ struct RunnerOptions {
   std::map<std::string, std::string> environment;  // added to (or replacing) the inherited one
   double timeoutSeconds = 60.0;
   size_t addressSpaceLimit = 0;                 // bytes of address space the child may hold; 0: no limit
+  // When the output first holds this text, the child is sent `signal` (once).
+  std::string signalAfterOutput;
+  int signal = 0;
 };
 
 // Runs `program` (the runner by default) with the given arguments.

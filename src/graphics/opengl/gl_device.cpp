@@ -11,6 +11,7 @@
 #include <cstring>
 #include <iterator>
 #include <tuple>
+#include <vector>
 
 #include <malloc.h>
 
@@ -404,6 +405,11 @@ bool CGLDevice::Initialise(const DeviceConfig& config) {
     return false;
   }
   glClipControl(GL_UPPER_LEFT, GL_ZERO_TO_ONE);
+  clearTexture_ = major > 4 || (major == 4 && minor >= 4);
+  for (GLint i = 0; i < extensions && !clearTexture_; ++i) {
+    const GLubyte* name = glGetStringi(GL_EXTENSIONS, static_cast<GLuint>(i));
+    clearTexture_ = name != nullptr && std::strcmp(reinterpret_cast<const char*>(name), "GL_ARB_clear_texture") == 0;
+  }
   glEnable(GL_PROGRAM_POINT_SIZE);
   glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -466,6 +472,7 @@ CGLDevice::~CGLDevice() {
       }
     }
     if (vbo_) glDeleteBuffers(1, &vbo_);
+    if (quadIndices_) glDeleteBuffers(1, &quadIndices_);
     if (vao_) glDeleteVertexArrays(1, &vao_);
     if (sampler_) glDeleteSamplers(1, &sampler_);
     if (backBuffer_.fbo) glDeleteFramebuffers(1, &backBuffer_.fbo);
@@ -513,7 +520,9 @@ const CGLDevice::ProgramInfo& CGLDevice::ChooseProgram() {
   auto state = [this](d3d::RenderState s) { return rs_[static_cast<int>(s)]; };
   const bool flat = state(d3d::RenderState::ShadeMode) == d3d::kShadeFlat;
   const bool textured = boundTextureName_ != 0;
-  const bool alphaTest = state(d3d::RenderState::AlphaTestEnable) != 0;
+  // A lean program tests alpha only when the test can discard: a shader that may discard
+  // costs the rasteriser more for every pixel.
+  const bool alphaTest = AlphaTestDiscards();
   const bool lean = state(d3d::RenderState::Lighting) == 0 && state(d3d::RenderState::FogEnable) == 0 &&
                     (!textured || (colorOp_ != d3d::kTextureOpSelectArg1 && alphaOp_ != d3d::kTextureOpSelectArg1));
   ProgramInfo& chosen = lean ? programLean_[flat][textured][alphaTest] : flat ? programFlat_ : programSmooth_;
@@ -557,6 +566,8 @@ bool CGLDevice::ResizeBackBuffer(int width, int height) {
   bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
   backBuffer_.width = width;
   backBuffer_.height = height;
+  backBuffer_.colour = backColour_;
+  DropPendingDepthClear(backBuffer_.fbo);
   if (current || target_.fbo == 0) {
     SetRenderTarget(backBuffer_);
   } else {
@@ -569,6 +580,7 @@ void CGLDevice::SetRenderTarget(const RenderSurface& requested) {
   // A saved back buffer may be older than the last resize.
   RenderSurface surface = requested.fbo == backBuffer_.fbo ? backBuffer_ : requested;
   target_ = surface;
+  targetUntouched_ = true;
   glBindFramebuffer(GL_FRAMEBUFFER, surface.fbo);
   // Direct3D resets the viewport to the whole new target.
   SetViewport({0, 0, surface.width, surface.height, 0.0f, 1.0f});
@@ -685,6 +697,17 @@ void CGLDevice::SetTextureStageState(int stage, d3d::TextureStageState state, ui
   }
 }
 
+bool CGLDevice::AlphaTestDiscards() const {
+  if (rs_[static_cast<int>(d3d::RenderState::AlphaTestEnable)] == 0) return false;
+  // A test that every alpha from 0 to 255 passes discards nothing.
+  const uint32_t reference = rs_[static_cast<int>(d3d::RenderState::AlphaRef)] & 0xFF;
+  const uint32_t function = rs_[static_cast<int>(d3d::RenderState::AlphaFunc)];
+  const bool everyAlphaPasses = function < d3d::kCmpNever || function > d3d::kCmpGreaterEqual ||
+                                (function == d3d::kCmpGreaterEqual && reference == 0) ||
+                                (function == d3d::kCmpLessEqual && reference == 255);
+  return !everyAlphaPasses;
+}
+
 bool CGLDevice::DrawsTexelsUnchanged() const {
   auto state = [this](d3d::RenderState s) { return rs_[static_cast<int>(s)]; };
   // Selecting the first argument takes the texel only when that argument is the texture;
@@ -692,7 +715,7 @@ bool CGLDevice::DrawsTexelsUnchanged() const {
   auto texelKept = [](uint32_t op, uint32_t arg1) {
     return op != d3d::kTextureOpSelectArg1 || arg1 == d3d::kTextureArgTexture;
   };
-  return state(d3d::RenderState::AlphaBlendEnable) == 0 && state(d3d::RenderState::AlphaTestEnable) == 0 &&
+  return state(d3d::RenderState::AlphaBlendEnable) == 0 && !AlphaTestDiscards() &&
          state(d3d::RenderState::ZEnable) == 0 && state(d3d::RenderState::Lighting) == 0 &&
          state(d3d::RenderState::FogEnable) == 0 && state(d3d::RenderState::ColorWriteEnable) == 15 &&
          state(d3d::RenderState::FillMode) == d3d::kFillSolid && texelKept(colorOp_, colorArg1_) &&
@@ -726,26 +749,86 @@ void CGLDevice::SetTexture(int stage, const GLTexture* texture) {
   }
 }
 
-void CGLDevice::Clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil) {
-  GLbitfield mask = 0;
-  if (flags & d3d::kClearTarget) mask |= GL_COLOR_BUFFER_BIT;
-  if (flags & d3d::kClearZBuffer) mask |= GL_DEPTH_BUFFER_BIT;
-  if (flags & d3d::kClearStencil) mask |= GL_STENCIL_BUFFER_BIT;
-  if (mask == 0) return;
-  d3d::ColorValue colour = FromArgb(argb);
-  // Direct3D clears the viewport's rectangle only, whatever the write masks say.
+Viewport CGLDevice::ClearRectangle() const {
+  const int left = std::max(viewport_.x, 0), top = std::max(viewport_.y, 0);
+  const int right = std::min(viewport_.x + std::max(viewport_.width, 0), target_.width);
+  const int bottom = std::min(viewport_.y + std::max(viewport_.height, 0), target_.height);
+  return {left, top, std::max(right - left, 0), std::max(bottom - top, 0), 0.0f, 1.0f};
+}
+
+void CGLDevice::ClearDepthNow(const Viewport& rect, float z, uint32_t stencil) {
   glEnable(GL_SCISSOR_TEST);
-  glScissor(viewport_.x, viewport_.y, std::max(viewport_.width, 0), std::max(viewport_.height, 0));
-  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glScissor(rect.x, rect.y, rect.width, rect.height);
   glDepthMask(GL_TRUE);
-  glClearColor(colour.r, colour.g, colour.b, colour.a);
   glClearDepth(z);
   glClearStencil(static_cast<GLint>(stencil));
-  glClear(mask);
+  glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  glDisable(GL_SCISSOR_TEST);
+  glDepthMask(rs_[static_cast<int>(d3d::RenderState::ZWriteEnable)] ? GL_TRUE : GL_FALSE);
+  targetUntouched_ = false;
+}
+
+void CGLDevice::DropPendingDepthClear(uint32_t fbo) {
+  std::erase_if(pendingDepthClears_, [fbo](const PendingDepthClear& clear) { return clear.fbo == fbo; });
+}
+
+void CGLDevice::ApplyPendingDepthClear() {
+  if (rs_[static_cast<int>(d3d::RenderState::ZEnable)] == 0 || pendingDepthClears_.empty()) return;
+  for (auto it = pendingDepthClears_.begin(); it != pendingDepthClears_.end(); ++it) {
+    if (it->fbo != target_.fbo) continue;
+    const PendingDepthClear clear = *it;
+    pendingDepthClears_.erase(it);
+    ClearDepthNow(clear.rect, clear.z, clear.stencil);
+    return;
+  }
+}
+
+void CGLDevice::Clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil) {
+  const bool colour = (flags & d3d::kClearTarget) != 0;
+  const bool depth = (flags & (d3d::kClearZBuffer | d3d::kClearStencil)) != 0;
+  if (!colour && !depth) return;
+  // Direct3D clears the viewport's rectangle only, whatever the write masks say. Depth and
+  // stencil are always cleared together: the targets hold them in one buffer.
+  const Viewport rect = ClearRectangle();
+  if (rect.width == 0 || rect.height == 0) return;
+  bool colourDone = false;
+  if (colour && clearTexture_ && targetUntouched_ && target_.colour != 0) {
+    // Nothing waits to be drawn into the target: its texture is filled at once, and a frame
+    // that only clears its target costs the rasteriser no pass over it.
+    const uint32_t texel = argb;
+    glClearTexSubImage(target_.colour, 0, rect.x, rect.y, 0, rect.width, rect.height, 1, GL_BGRA,
+                       GL_UNSIGNED_BYTE, &texel);
+    colourDone = true;
+  }
+  if (depth) {
+    if (rs_[static_cast<int>(d3d::RenderState::ZEnable)] != 0) {
+      ClearDepthNow(rect, z, stencil);
+    } else {
+      // A held-back clear inside the new one is replaced by it; any other is done first.
+      for (auto it = pendingDepthClears_.begin(); it != pendingDepthClears_.end(); ++it) {
+        if (it->fbo != target_.fbo) continue;
+        const Viewport& held = it->rect;
+        const bool inside = held.x >= rect.x && held.y >= rect.y && held.x + held.width <= rect.x + rect.width &&
+                            held.y + held.height <= rect.y + rect.height;
+        const PendingDepthClear earlier = *it;
+        pendingDepthClears_.erase(it);
+        if (!inside) ClearDepthNow(earlier.rect, earlier.z, earlier.stencil);
+        break;
+      }
+      pendingDepthClears_.push_back({target_.fbo, rect, z, stencil});
+    }
+  }
+  if (!colour || colourDone) return;
+  d3d::ColorValue value = FromArgb(argb);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(rect.x, rect.y, rect.width, rect.height);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glClearColor(value.r, value.g, value.b, value.a);
+  glClear(GL_COLOR_BUFFER_BIT);
   glDisable(GL_SCISSOR_TEST);
   uint32_t write = rs_[static_cast<int>(d3d::RenderState::ColorWriteEnable)];
   glColorMask((write & 1) != 0, (write & 2) != 0, (write & 4) != 0, (write & 8) != 0);
-  glDepthMask(rs_[static_cast<int>(d3d::RenderState::ZWriteEnable)] ? GL_TRUE : GL_FALSE);
+  targetUntouched_ = false;
 }
 
 void CGLDevice::UploadUniforms(const ProgramInfo& info) {
@@ -842,14 +925,17 @@ void CGLDevice::BindVertexLayout(uint32_t stride, uintptr_t base) {
 // that read it) and writing starts again at its start. Renewing the storage for every draw
 // instead makes the driver allocate and fault in fresh memory each time, which a scene of
 // many small 3D shapes pays for many times over.
-void CGLDevice::DrawArrays(uint32_t glMode, const void* vertices, uint32_t count, uint32_t stride) {
+void CGLDevice::StreamVertices(const void* vertices, uint32_t count, uint32_t stride) {
+  // Every draw streams its vertices first: a held-back depth clear is done before it, and
+  // the target is no longer untouched.
+  ApplyPendingDepthClear();
+  targetUntouched_ = false;
   const auto bytes = static_cast<GLsizeiptr>(count) * stride;
   glBindBuffer(GL_ARRAY_BUFFER, vbo_);
   if (bytes > kStreamBufferBytes) {
     glBufferData(GL_ARRAY_BUFFER, bytes, vertices, GL_STREAM_DRAW);
     streamOffset_ = kStreamBufferBytes;  // the next draw renews the stream's storage
     BindVertexLayout(stride, 0);
-    glDrawArrays(glMode, 0, static_cast<GLsizei>(count));
     return;
   }
   if (streamOffset_ + bytes > kStreamBufferBytes) {
@@ -868,7 +954,32 @@ void CGLDevice::DrawArrays(uint32_t glMode, const void* vertices, uint32_t count
     BindVertexLayout(stride, static_cast<uintptr_t>(streamOffset_));
     streamOffset_ += (bytes + 15) & ~GLsizeiptr{15};
   }
+}
+
+void CGLDevice::DrawArrays(uint32_t glMode, const void* vertices, uint32_t count, uint32_t stride) {
+  StreamVertices(vertices, count, stride);
   glDrawArrays(glMode, 0, static_cast<GLsizei>(count));
+}
+
+void CGLDevice::DrawQuadsUP(uint32_t quadCount, const void* vertices, uint32_t stride) {
+  if (quadCount == 0 || quadCount > kMostIndexedQuads || vertices == nullptr) return;
+  const ProgramInfo& program = ChooseProgram();
+  glUseProgram(program.id);
+  UploadUniforms(program);
+  if (quadIndices_ == 0) {
+    std::vector<uint16_t> indices;
+    indices.reserve(static_cast<size_t>(kMostIndexedQuads) * 6);
+    for (uint32_t corner = 0; corner < kMostIndexedQuads * 4; corner += 4) {
+      for (uint32_t i : {0u, 1u, 2u, 0u, 2u, 3u}) indices.push_back(static_cast<uint16_t>(corner + i));
+    }
+    glGenBuffers(1, &quadIndices_);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quadIndices_);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(uint16_t)), indices.data(),
+                 GL_STATIC_DRAW);
+  }
+  StreamVertices(vertices, quadCount * 4, stride);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quadIndices_);
+  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(quadCount * 6), GL_UNSIGNED_SHORT, nullptr);
 }
 
 namespace {
@@ -931,6 +1042,8 @@ void CGLDevice::DrawPrimitive(d3d::PrimitiveType type, uint32_t buffer, uint32_t
   GLenum mode = GL_TRIANGLES;
   uint32_t count = 0;
   PrimitiveMode(type, primitiveCount, mode, count);
+  ApplyPendingDepthClear();
+  targetUntouched_ = false;
   const ProgramInfo& program = ChooseProgram();
   glUseProgram(program.id);
   UploadUniforms(program);
@@ -1047,6 +1160,8 @@ void CGLDevice::DestroyTexture(GLTexture& texture) {
   }
   if ((texture.fbo != 0 && texture.fbo == target_.fbo) || (texture.msFbo != 0 && texture.msFbo == target_.fbo))
     SetRenderTarget(backBuffer_);
+  DropPendingDepthClear(texture.fbo);
+  DropPendingDepthClear(texture.msFbo);
   if (texture.msFbo) glDeleteFramebuffers(1, &texture.msFbo);
   if (texture.msColour) glDeleteRenderbuffers(1, &texture.msColour);
   if (texture.fbo) glDeleteFramebuffers(1, &texture.fbo);
@@ -1076,7 +1191,7 @@ RenderSurface CGLDevice::SurfaceOf(GLTexture& texture) {
   if (texture.texture == 0) return {};
   if (texture.fbo == 0 && !MakeTargetObjects(texture, false)) return {};
   if (texture.msFbo != 0) return {texture.msFbo, texture.width, texture.height, texture.fbo};
-  return {texture.fbo, texture.width, texture.height, 0};
+  return {texture.fbo, texture.width, texture.height, 0, texture.texture};
 }
 
 bool CGLDevice::ReadPixels(const RenderSurface& surface, int x, int y, int width, int height, void* out) {
@@ -1102,6 +1217,7 @@ void CGLDevice::StretchRect(const RenderSurface& source, const int sourceRect[4]
   glBlitFramebuffer(sourceRect[0], sourceRect[1], sourceRect[2], sourceRect[3], destRect[0], destRect[1],
                     destRect[2], destRect[3], GL_COLOR_BUFFER_BIT, linear ? GL_LINEAR : GL_NEAREST);
   glBindFramebuffer(GL_FRAMEBUFFER, target_.fbo);
+  if (dest.fbo == target_.fbo || dest.resolveFbo == target_.fbo) targetUntouched_ = false;
 }
 
 void CGLDevice::DrawableSize(int& width, int& height) const {

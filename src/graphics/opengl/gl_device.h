@@ -35,6 +35,7 @@ struct RenderSurface {
   int width = 0;
   int height = 0;
   uint32_t resolveFbo = 0;
+  uint32_t colour = 0;  // the texture the framebuffer draws into, when it is one and single-sampled
   bool operator==(const RenderSurface&) const = default;
 };
 
@@ -99,6 +100,11 @@ class CGLDevice {
   void Clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil);
   void DrawPrimitiveUP(d3d::PrimitiveType type, uint32_t primitiveCount, const void* vertices,
                        uint32_t stride);
+  // Quads of four vertices each (corners in fan order), drawn as the triangles (0, 1, 2) and
+  // (0, 2, 3) of each through a shared index list: the pixels of the six-vertex triangle list,
+  // with a third fewer vertices to send and transform. At most kMostIndexedQuads a call.
+  void DrawQuadsUP(uint32_t quadCount, const void* vertices, uint32_t stride);
+  static constexpr uint32_t kMostIndexedQuads = 16384;
 
   // Static vertex buffers: filled once and drawn many times. A buffer belongs to the device that
   // made it (see Serial); 0 is none.
@@ -148,12 +154,19 @@ class CGLDevice {
   // The program the current state draws with: a lean one for plain 2D drawing. Each program is
   // linked the first time a draw needs it.
   const ProgramInfo& ChooseProgram();
+  bool AlphaTestDiscards() const;
   void UploadUniforms(const ProgramInfo& info);
   void BindVertexLayout(uint32_t stride, uintptr_t base);
   void DrawArrays(uint32_t glMode, const void* vertices, uint32_t count, uint32_t stride);
+  // Puts the vertices where the next draw reads them and binds their layout.
+  void StreamVertices(const void* vertices, uint32_t count, uint32_t stride);
   bool MakeTargetObjects(GLTexture& texture, bool withDepth);
   bool MakeMultisampleObjects(GLTexture& texture);
   void ResolveSurface(const RenderSurface& surface);
+  // The part of the viewport inside the target, as a scissor rectangle.
+  Viewport ClearRectangle() const;
+  void ClearDepthNow(const Viewport& rect, float z, uint32_t stencil);
+  void ApplyPendingDepthClear();
 
   SDL_Window* window_ = nullptr;
   uint64_t serial_ = 0;
@@ -174,6 +187,7 @@ class CGLDevice {
   ProgramInfo programLean_[2][2][2];  // [flat][textured][alpha test]
   uint32_t vao_ = 0;
   uint32_t vbo_ = 0;
+  uint32_t quadIndices_ = 0;  // the index list of DrawQuadsUP, made at its first use
   static constexpr intptr_t kStreamBufferBytes = intptr_t{4} << 20;
   intptr_t streamOffset_ = kStreamBufferBytes;  // where the next draw's vertices go in vbo_
   uint32_t sampler_ = 0;
@@ -183,6 +197,20 @@ class CGLDevice {
   RenderSurface backBuffer_;
   RenderSurface target_;
   Viewport viewport_;
+  // Nothing has been drawn into the target since it was bound, so its colour can be cleared
+  // on the spot without waiting for drawing still to be done.
+  bool targetUntouched_ = false;
+  bool clearTexture_ = false;  // glClearTexSubImage is there
+  // A depth clear of a target is held back while nothing tests depth: 2D frames never pay for
+  // it. It is done before the first draw that tests depth in that target.
+  struct PendingDepthClear {
+    uint32_t fbo = 0;
+    Viewport rect;
+    float z = 1.0f;
+    uint32_t stencil = 0;
+  };
+  std::vector<PendingDepthClear> pendingDepthClears_;
+  void DropPendingDepthClear(uint32_t fbo);
 
   // Device state as Direct3D would hold it.
   std::array<uint32_t, d3d::kRenderStateCount> rs_{};

@@ -5,7 +5,6 @@
 
 #include "data/sprite.h"
 #include "graphics/batch.h"
-#include "graphics/d3d_numbering.h"
 #include "graphics/graphics_state.h"
 #include "graphics/particles/particle_shapes.h"
 #include "graphics/primitives.h"
@@ -105,6 +104,23 @@ int32_t AppendParticles(ParticleSystem& s, float x, float y, int32_t type, int32
   return made;
 }
 
+// The record of a particle's type, looked up again only when the type changes from one particle
+// to the next (particles come in runs of one type).
+class TypeRecords {
+ public:
+  const ParticleType* operator()(int32_t index) {
+    if (index != index_) {
+      index_ = index;
+      record_ = ParticleType_Record(index);
+    }
+    return record_;
+  }
+
+ private:
+  int32_t index_ = -1;
+  const ParticleType* record_ = nullptr;  // the record of -1
+};
+
 void RemoveDead(ParticleSystem& s) {
   std::erase_if(s.particles, [](const Particle& p) { return !p.alive; });
 }
@@ -116,26 +132,33 @@ float Tri(float u) { return (u > 2.0f ? 4.0f - u : u) - 1.0f; }
 // Ages every particle, the ones born in this pass included; makes death and step particles at
 // the parent's position. The system's limit bounds a type that spawns its own kind.
 void Age(ParticleSystem& s) {
+  TypeRecords types;
+  bool anyDead = false;
+  // A spawn setting of 0 makes nothing and draws nothing from the generator: it is skipped.
   for (size_t i = 0; i < s.particles.size(); ++i) {
     Particle& p = s.particles[i];
     p.age += 1;
-    const ParticleType* t = ParticleType_Record(p.type);
+    const ParticleType* t = types(p.type);
     if (t == nullptr) continue;
     const float x = p.x, y = p.y;
     if (p.age >= p.life) {
       p.alive = false;
-      AppendParticles(s, x, y, t->deathType, SpawnCount(t->deathNumber));
-    } else {
+      anyDead = true;
+      if (t->deathNumber != 0) AppendParticles(s, x, y, t->deathType, SpawnCount(t->deathNumber));
+    } else if (t->stepNumber != 0) {
       AppendParticles(s, x, y, t->stepType, SpawnCount(t->stepNumber));
     }
   }
-  RemoveDead(s);
+  if (anyDead) RemoveDead(s);
 }
 
 void Move(ParticleSystem& s) {
   const bool anyAttractor = !s.attractors.empty();
+  TypeRecords types;
+  const ParticleType* gravityOf = nullptr;
+  float gravityX = 0.0f, gravityY = 0.0f;  // the pull of gravityOf's gravity, a step
   for (Particle& p : s.particles) {
-    const ParticleType* t = ParticleType_Record(p.type);
+    const ParticleType* t = types(p.type);
     if (t == nullptr) continue;
     p.xprevious = p.x;
     p.yprevious = p.y;
@@ -148,9 +171,14 @@ void Move(ParticleSystem& s) {
       const float d = p.direction * kDegreesToRadians;
       float vx = std::cos(d) * p.speed;
       float vy = -std::sin(d) * p.speed;
-      const float g = t->gravityDirection * kDegreesToRadians;
-      vx += std::cos(g) * t->gravityAmount;
-      vy += -std::sin(g) * t->gravityAmount;
+      if (t != gravityOf) {
+        gravityOf = t;
+        const float g = t->gravityDirection * kDegreesToRadians;
+        gravityX = std::cos(g) * t->gravityAmount;
+        gravityY = -std::sin(g) * t->gravityAmount;
+      }
+      vx += gravityX;
+      vy += gravityY;
       for (const ParticleAttractor& a : s.attractors) {
         if (!a.used) continue;
         const float dx = a.x - p.x, dy = a.y - p.y;
@@ -256,80 +284,179 @@ void DestroyPass(ParticleSystem& s) {
   RemoveDead(s);
 }
 
+float FadedAlpha(const ParticleType& t, int32_t age, int32_t life) {
+  if (life <= 0) return t.alpha2;
+  const float f = 2.0f * static_cast<float>(age) / static_cast<float>(life);
+  return f < 1.0f ? (1.0f - f) * t.alpha1 + f * t.alpha2 : (2.0f - f) * t.alpha2 + (f - 1.0f) * t.alpha3;
+}
+
+// The fading colour and alpha of one type at one age and life. Particles born together share
+// them, so the last one worked out is kept for the next particle.
+struct Fade {
+  const ParticleType* type = nullptr;
+  int32_t age = 0, life = 0;
+  int32_t colour = 0;
+  float alpha = 0.0f;
+};
+
 void Appearance(ParticleSystem& s) {
+  TypeRecords types;
+  Fade fade;
   for (Particle& p : s.particles) {
-    const ParticleType* t = ParticleType_Record(p.type);
+    const ParticleType* t = types(p.type);
     if (t == nullptr) continue;
     p.size += t->sizeIncrease;
     if (p.size < 0.0f) p.size = 0.0f;
-    Particle_ComputeColour(p);
-    if (p.life > 0) {
-      const float f = 2.0f * static_cast<float>(p.age) / static_cast<float>(p.life);
-      p.alpha = f < 1.0f ? (1.0f - f) * t->alpha1 + f * t->alpha2 : (2.0f - f) * t->alpha2 + (f - 1.0f) * t->alpha3;
-    } else {
-      p.alpha = t->alpha2;
+    if (p.age <= 0 || p.life <= 0) {
+      // The birth branch draws from the generator: never shared.
+      Particle_ComputeColour(p);
+      p.alpha = FadedAlpha(*t, p.age, p.life);
+      continue;
     }
+    // Past birth only the fading modes change the colour.
+    const bool fading = t->colourMode == 1 || t->colourMode == 2;
+    if (t != fade.type || p.age != fade.age || p.life != fade.life) {
+      fade.type = t;
+      fade.age = p.age;
+      fade.life = p.life;
+      if (fading) {
+        Particle faded = p;
+        Particle_ComputeColour(faded);
+        fade.colour = faded.colour;
+      }
+      fade.alpha = FadedAlpha(*t, p.age, p.life);
+    }
+    if (fading) p.colour = fade.colour;
+    p.alpha = fade.alpha;
   }
 }
 
 // ---- drawing ----
 
-void DrawShape(const Particle& p, const ParticleType& t, HardwareTexture* texture, float sx, float sy, float angle,
-               float size) {
-  // The fan of four corners goes into the batch as its two triangles (0, 1, 2) and (0, 2, 3):
-  // the same pixels, and consecutive particles of one texture share a draw.
-  auto* v = static_cast<Vertex24*>(
-      GR_D3D_Batch_Reserve(static_cast<int>(d3d::PrimitiveType::TriangleList), texture, 24, 6));
-  if (v == nullptr) return;
-  const float cx = static_cast<float>(Conv_TruncToInt32(p.x + sx));
-  const float cy = static_cast<float>(Conv_TruncToInt32(p.y + sy));
-  const float hx = 32.0f * t.xscale * size, hy = 32.0f * t.yscale * size;
-  const float corners[4][4] = {{-hx, -hy, 0, 0}, {hx, -hy, 1, 0}, {hx, hy, 1, 1}, {-hx, hy, 0, 1}};
-  const float z = GR_Draw_Vertex_Z();
-  const uint32_t colour = GR_Color_Alpha_To_ARGB(static_cast<uint32_t>(p.colour), p.alpha);
-  const bool rotated = std::fabs(angle) >= 0.01f;
-  const float c = rotated ? std::cos(angle * kDegreesToRadians) : 1.0f;
-  const float s = rotated ? std::sin(angle * kDegreesToRadians) : 0.0f;
-  for (int i = 0; i < 4; ++i) {
-    const float dx = corners[i][0], dy = corners[i][1];
-    v[i].x = rotated ? cx + c * dx + s * dy : cx + dx;
-    v[i].y = rotated ? cy - s * dx + c * dy : cy + dy;
-    v[i].z = z;
-    v[i].colour = colour;
-    v[i].u = corners[i][2];
-    v[i].v = corners[i][3];
+// What drawing needs of a particle's type, looked up once for each run of particles of one type.
+struct TypeLook {
+  int32_t index = -1;
+  const ParticleType* type = nullptr;  // null: particles of this type draw nothing
+  const CSprite* sprite = nullptr;
+  HardwareTexture* texture = nullptr;  // the shape's texture when there is no sprite
+};
+
+TypeLook LookUpType(int32_t index) {
+  TypeLook look;
+  look.index = index;
+  const ParticleType* t = ParticleType_Record(index);
+  if (t == nullptr) return look;
+  if (Sprite_Exists(t->sprite)) {
+    look.sprite = Sprite_Data(t->sprite);
+    if (look.sprite == nullptr || look.sprite->GetFrameCount() <= 0) return look;
+  } else {
+    look.texture = Particle_ShapeTexture(t->shape);
+    if (look.texture == nullptr) return look;
   }
-  v[5] = v[3];
-  v[4] = v[2];
-  v[3] = v[0];
+  look.type = t;
+  return look;
 }
 
-void DrawParticle(const Particle& p, float sx, float sy) {
-  if (p.life <= 0) return;
-  const ParticleType* t = ParticleType_Record(p.type);
-  if (t == nullptr) return;
-  const CSprite* sprite = Sprite_Exists(t->sprite) ? Sprite_Data(t->sprite) : nullptr;
-  HardwareTexture* texture = nullptr;
-  if (sprite != nullptr) {
-    if (sprite->GetFrameCount() <= 0) return;
-  } else {
-    texture = Particle_ShapeTexture(t->shape);
-    if (texture == nullptr) return;
+// Writes shape particles straight into the batch, reserving room for many at a time; what was
+// reserved and not written is handed back before anything else reaches the batch.
+class ShapeWriter {
+ public:
+  ShapeWriter(float sx, float sy) : sx_(sx), sy_(sy), z_(GR_Draw_Vertex_Z()) {}
+  ~ShapeWriter() { Release(); }
+  ShapeWriter(const ShapeWriter&) = delete;
+  ShapeWriter& operator=(const ShapeWriter&) = delete;
+
+  // `upTo`: how many particles may still come (a bound on the room worth reserving).
+  void Write(const Particle& p, const ParticleType& t, HardwareTexture* texture, float angle, float size,
+             size_t upTo) {
+    if (texture != texture_ || room_ == 0) {
+      Release();
+      const size_t quads = std::min(upTo, static_cast<size_t>(kBatchCapacity / 4));
+      next_ = static_cast<Vertex24*>(GR_D3D_Batch_Reserve(kBatchQuadList, texture, 24, static_cast<int>(quads * 4)));
+      if (next_ == nullptr) return;
+      texture_ = texture;
+      room_ = quads;
+    }
+    Quad(p, t, angle, size, next_);
+    next_ += 4;
+    --room_;
   }
+
+  // Hands the unwritten room back to the batch.
+  void Release() {
+    if (room_ > 0) GR_D3D_Batch_Unreserve(static_cast<int>(room_ * 4));
+    room_ = 0;
+    texture_ = nullptr;
+    next_ = nullptr;
+  }
+
+ private:
+  // The four corners in fan order, drawn as the triangles (0, 1, 2) and (0, 2, 3); consecutive
+  // particles of one texture share a draw.
+  void Quad(const Particle& p, const ParticleType& t, float angle, float size, Vertex24* v) const {
+    const float cx = static_cast<float>(Conv_TruncToInt32(p.x + sx_));
+    const float cy = static_cast<float>(Conv_TruncToInt32(p.y + sy_));
+    const float hx = 32.0f * t.xscale * size, hy = 32.0f * t.yscale * size;
+    const uint32_t colour = GR_Color_Alpha_To_ARGB(static_cast<uint32_t>(p.colour), p.alpha);
+    if (std::fabs(angle) >= 0.01f) {
+      const float c = std::cos(angle * kDegreesToRadians);
+      const float s = std::sin(angle * kDegreesToRadians);
+      v[0] = {cx + c * -hx + s * -hy, cy - s * -hx + c * -hy, z_, colour, 0.0f, 0.0f};
+      v[1] = {cx + c * hx + s * -hy, cy - s * hx + c * -hy, z_, colour, 1.0f, 0.0f};
+      v[2] = {cx + c * hx + s * hy, cy - s * hx + c * hy, z_, colour, 1.0f, 1.0f};
+      v[3] = {cx + c * -hx + s * hy, cy - s * -hx + c * hy, z_, colour, 0.0f, 1.0f};
+    } else {
+      v[0] = {cx + -hx, cy + -hy, z_, colour, 0.0f, 0.0f};
+      v[1] = {cx + hx, cy + -hy, z_, colour, 1.0f, 0.0f};
+      v[2] = {cx + hx, cy + hy, z_, colour, 1.0f, 1.0f};
+      v[3] = {cx + -hx, cy + hy, z_, colour, 0.0f, 1.0f};
+    }
+  }
+
+  float sx_, sy_, z_;
+  HardwareTexture* texture_ = nullptr;
+  Vertex24* next_ = nullptr;
+  size_t room_ = 0;
+};
+
+// `upTo`: how many particles of the system, this one included, are still to be drawn.
+void DrawParticle(const Particle& p, const TypeLook& look, ShapeWriter& shapes, float sx, float sy, size_t upTo) {
+  if (p.life <= 0 || look.type == nullptr) return;
+  const ParticleType& t = *look.type;
   const int64_t w = p.wiggleSeed, age = p.age;
-  float angle = p.orientation + (t->orientationRelative ? p.direction : 0.0f);
-  angle += t->orientationWiggle * Tri(static_cast<float>((age + 2 * w) % 16) * 0.25f);
-  const float size = p.size + t->sizeWiggle * Tri(static_cast<float>((age + w) % 16) * 0.25f);
-  if (t->additive) GR_Blend_Mode(1);
-  if (sprite != nullptr) {
-    int64_t frame = p.startFrame;
-    if (t->animate) frame += t->stretch ? age * sprite->GetFrameCount() / p.life : age;
-    sprite->Draw(static_cast<int32_t>(frame % INT32_MAX), p.x + sx, p.y + sy, t->xscale * size, t->yscale * size,
-                 angle, static_cast<uint32_t>(p.colour), p.alpha);
-  } else {
-    DrawShape(p, *t, texture, sx, sy, angle, size);
+  float angle = p.orientation + (t.orientationRelative ? p.direction : 0.0f);
+  angle += t.orientationWiggle * Tri(static_cast<float>((age + 2 * w) % 16) * 0.25f);
+  const float size = p.size + t.sizeWiggle * Tri(static_cast<float>((age + w) % 16) * 0.25f);
+  if (look.sprite == nullptr && !t.additive) {
+    shapes.Write(p, t, look.texture, angle, size, upTo);
+    return;
   }
-  if (t->additive) GR_Blend_Mode(0);
+  shapes.Release();
+  if (t.additive) GR_Blend_Mode(1);
+  if (look.sprite != nullptr) {
+    int64_t frame = p.startFrame;
+    if (t.animate) frame += t.stretch ? age * look.sprite->GetFrameCount() / p.life : age;
+    look.sprite->Draw(static_cast<int32_t>(frame % INT32_MAX), p.x + sx, p.y + sy, t.xscale * size, t.yscale * size,
+                      angle, static_cast<uint32_t>(p.colour), p.alpha);
+  } else {
+    shapes.Write(p, t, look.texture, angle, size, 1);
+    shapes.Release();
+  }
+  if (t.additive) GR_Blend_Mode(0);
+}
+
+// Draws the particles in the order given (oldest or newest first).
+template <class Iterator>
+void DrawParticles(Iterator first, Iterator last, float sx, float sy) {
+  ShapeWriter shapes(sx, sy);
+  TypeLook look;
+  for (size_t left = static_cast<size_t>(last - first); first != last; ++first, --left) {
+    if (first->type != look.index) {
+      shapes.Release();  // looking up a shape may make its texture
+      look = LookUpType(first->type);
+    }
+    DrawParticle(*first, look, shapes, sx, sy, left);
+  }
 }
 
 }  // namespace
@@ -414,9 +541,9 @@ void ParticleSystem_Draw(int32_t system) {
   if (s == nullptr) return;
   const bool interpolation = GR_Texture_Get_Interpolation();
   if (s->oldestFirst) {
-    for (const Particle& p : s->particles) DrawParticle(p, s->x, s->y);
+    DrawParticles(s->particles.cbegin(), s->particles.cend(), s->x, s->y);
   } else {
-    for (auto p = s->particles.rbegin(); p != s->particles.rend(); ++p) DrawParticle(*p, s->x, s->y);
+    DrawParticles(s->particles.crbegin(), s->particles.crend(), s->x, s->y);
   }
   GR_Texture_Set_Interpolation(interpolation);
 }

@@ -153,7 +153,8 @@ class CGtkDebugView final : public CDebugView {
       Gtk().gtk_grid_attach(GTK_GRID(counters), counters_[i], i % 2, i / 2, 1, 1);
     }
     Gtk().gtk_box_pack_start(GTK_BOX(box), counters, FALSE, FALSE, 2);
-    fps_ = Gtk().gtk_check_button_new_with_label("Display FPS");
+    // Alt+F switches it from the keyboard.
+    fps_ = Gtk().gtk_check_button_new_with_mnemonic("Display _FPS");
     Gtk_Connect(fps_, "toggled", G_CALLBACK(&CGtkDebugView::OnFpsToggled), this);
     Gtk().gtk_box_pack_start(GTK_BOX(box), fps_, FALSE, FALSE, 0);
 

@@ -5,7 +5,10 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
+#include <string>
 
+#include "platform/termination_signal.h"
 #include "runner/dialog_backend.h"
 #include "runner/dialogs.h"
 #include "runner/highscore.h"
@@ -15,6 +18,12 @@ namespace {
 constexpr char kDialogWindowClass[] = "kilnforge-dialog";
 constexpr int kResponseYes = 1;
 constexpr int kResponseNo = 2;
+constexpr int kResponseCopy = 3;
+constexpr int kResponseClear = 4;
+constexpr int kResponseAbort = 5;
+constexpr int kResponseIgnore = 6;
+// How often a dialog that waits for its player looks for a termination signal.
+constexpr guint kTerminationPollMilliseconds = 100;
 
 // Lets GTK finish closing its windows before the game goes on.
 void Settle() {
@@ -25,6 +34,22 @@ std::string TakeGString(gchar* text) {
   std::string copy = text != nullptr ? text : "";
   Gtk().g_free(text);
   return copy;
+}
+
+// gtk_dialog_run, except that a termination signal closes the dialog unanswered
+// (GTK_RESPONSE_NONE): the run is ending and nobody may be there to answer.
+int RunDialog(GtkWidget* dialog) {
+  if (TerminationSignal_Pending()) return GTK_RESPONSE_NONE;
+  const guint watch = Gtk().g_timeout_add(
+      kTerminationPollMilliseconds,
+      [](gpointer running) -> gboolean {
+        if (TerminationSignal_Pending()) Gtk().gtk_dialog_response(GTK_DIALOG(running), GTK_RESPONSE_NONE);
+        return G_SOURCE_CONTINUE;
+      },
+      dialog);
+  const int response = Gtk().gtk_dialog_run(GTK_DIALOG(dialog));
+  Gtk().g_source_remove(watch);
+  return TerminationSignal_Pending() ? GTK_RESPONSE_NONE : response;
 }
 
 void DestroyDialog(GtkWidget* dialog) {
@@ -51,6 +76,54 @@ GtkWidget* RowLabel(const std::string& text, uint32_t colour, const std::string&
 
 class CGtkDialogs final : public CDialogBackend {
  public:
+  void Message(const std::string& caption, const std::string& text) override {
+    GtkWidget* dialog = Gtk().gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK,
+                                                     "%s", text.c_str());
+    Gtk().gtk_window_set_title(GTK_WINDOW(dialog), caption.c_str());
+    Gtk().gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
+    RunDialog(dialog);
+    DestroyDialog(dialog);
+  }
+
+  bool ErrorBox(const std::string& text, bool offerIgnore) override {
+    GtkWidget* dialog = Gtk().gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_NONE,
+                                                     "%s", text.c_str());
+    Gtk().gtk_window_set_title(GTK_WINDOW(dialog), "Code Error...");
+    Gtk().gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
+    Gtk().gtk_dialog_add_buttons(GTK_DIALOG(dialog), "Copy", kResponseCopy, "Clear", kResponseClear, "Abort",
+                                 kResponseAbort, nullptr);
+    if (offerIgnore) Gtk().gtk_dialog_add_button(GTK_DIALOG(dialog), "Ignore", kResponseIgnore);
+    Gtk().gtk_dialog_set_default_response(GTK_DIALOG(dialog), offerIgnore ? kResponseIgnore : kResponseAbort);
+    // Copy and Clear keep the box open; so do Escape and the close box when Ignore is not
+    // offered. The end of the run closes it as Ignore would.
+    std::string shown = text;
+    std::optional<bool> abort;
+    while (!abort) {
+      switch (RunDialog(dialog)) {
+        case kResponseCopy:
+          // The clipboard holds what the box shows; after Clear there is nothing to copy.
+          if (!shown.empty() && shown != " ")
+            Gtk().gtk_clipboard_set_text(Gtk().gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), shown.c_str(), -1);
+          break;
+        case kResponseClear:
+          shown.assign(1, ' ');
+          Gtk().g_object_set(dialog, "text", shown.c_str(), nullptr);
+          break;
+        case kResponseAbort:
+          abort = true;
+          break;
+        case GTK_RESPONSE_NONE:
+          abort = false;
+          break;
+        default:
+          if (offerIgnore) abort = false;
+          break;
+      }
+    }
+    DestroyDialog(dialog);
+    return *abort;
+  }
+
   bool Question(const std::string& caption, const std::string& prompt) override {
     GtkWidget* dialog = Gtk().gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
                                                "%s", prompt.c_str());
@@ -58,11 +131,12 @@ class CGtkDialogs final : public CDialogBackend {
     Gtk().gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
     Gtk().gtk_dialog_add_buttons(GTK_DIALOG(dialog), "_Yes", kResponseYes, "_No", kResponseNo, nullptr);
     Gtk().gtk_dialog_set_default_response(GTK_DIALOG(dialog), kResponseYes);
-    // Escape and the close box do not answer: only Yes or No closes the question.
+    // Escape and the close box do not answer: only Yes or No closes the question (or the end
+    // of the run, which answers No).
     int response = 0;
     do {
-      response = Gtk().gtk_dialog_run(GTK_DIALOG(dialog));
-    } while (response != kResponseYes && response != kResponseNo);
+      response = RunDialog(dialog);
+    } while (response != kResponseYes && response != kResponseNo && response != GTK_RESPONSE_NONE);
     DestroyDialog(dialog);
     return response == kResponseYes;
   }
@@ -87,7 +161,7 @@ class CGtkDialogs final : public CDialogBackend {
     Gtk().gtk_box_pack_start(GTK_BOX(content), entry, FALSE, FALSE, 4);
     Gtk().gtk_widget_show_all(dialog);
     Gtk().gtk_widget_grab_focus(entry);
-    const int response = Gtk().gtk_dialog_run(GTK_DIALOG(dialog));
+    const int response = RunDialog(dialog);
     std::optional<std::string> typed;
     if (response == GTK_RESPONSE_OK) typed = Gtk().gtk_entry_get_text(GTK_ENTRY(entry));
     DestroyDialog(dialog);
@@ -130,7 +204,7 @@ class CGtkDialogs final : public CDialogBackend {
         Gtk().gtk_file_chooser_set_filename(chooser, request.fileName.c_str());
       }
     }
-    const int response = Gtk().gtk_dialog_run(GTK_DIALOG(dialog));
+    const int response = RunDialog(dialog);
     std::optional<std::string> chosen;
     if (response == GTK_RESPONSE_ACCEPT) chosen = TakeGString(Gtk().gtk_file_chooser_get_filename(chooser));
     DestroyDialog(dialog);
@@ -208,7 +282,7 @@ class CGtkDialogs final : public CDialogBackend {
     Gtk().g_object_unref(css);
     Gtk().gtk_box_pack_start(GTK_BOX(content), grid, TRUE, TRUE, 0);
     Gtk().gtk_widget_show_all(dialog);
-    Gtk().gtk_dialog_run(GTK_DIALOG(dialog));
+    RunDialog(dialog);
     DestroyDialog(dialog);
   }
 

@@ -10,12 +10,14 @@
 #include "platform/shared_library.h"
 
 #define KF_GTK_FUNCTIONS(X) \
-  X(g_free) X(g_list_free_full) X(g_markup_printf_escaped) X(g_object_unref) X(g_set_prgname) \
-  X(g_signal_connect_data) X(gtk_accel_group_new) X(gtk_box_new) X(gtk_box_pack_start) \
-  X(gtk_button_new_with_label) X(gtk_cell_renderer_text_new) X(gtk_check_button_new_with_label) \
-  X(gtk_container_add) X(gtk_container_set_border_width) X(gtk_css_provider_load_from_data) \
-  X(gtk_css_provider_new) X(gtk_dialog_add_buttons) X(gtk_dialog_get_content_area) \
-  X(gtk_dialog_new_with_buttons) X(gtk_dialog_run) X(gtk_dialog_set_default_response) \
+  X(g_free) X(g_list_free_full) X(g_markup_printf_escaped) X(g_object_set) X(g_object_unref) \
+  X(g_set_prgname) X(g_signal_connect_data) X(g_source_remove) X(g_timeout_add) \
+  X(gtk_accel_group_new) X(gtk_box_new) X(gtk_box_pack_start) X(gtk_button_new_with_label) \
+  X(gtk_cell_renderer_text_new) X(gtk_check_button_new_with_mnemonic) X(gtk_clipboard_get) \
+  X(gtk_clipboard_set_text) X(gtk_container_add) X(gtk_container_set_border_width) \
+  X(gtk_css_provider_load_from_data) X(gtk_css_provider_new) X(gtk_dialog_add_button) \
+  X(gtk_dialog_add_buttons) X(gtk_dialog_get_content_area) X(gtk_dialog_new_with_buttons) \
+  X(gtk_dialog_response) X(gtk_dialog_run) X(gtk_dialog_set_default_response) \
   X(gtk_disable_setlocale) X(gtk_entry_get_text) X(gtk_entry_new) \
   X(gtk_entry_set_activates_default) X(gtk_entry_set_max_length) X(gtk_entry_set_text) \
   X(gtk_entry_set_visibility) X(gtk_entry_set_width_chars) X(gtk_events_pending) \

@@ -6,6 +6,7 @@
 
 #include "platform/console.h"
 #include "platform/sdl/display_presence.h"
+#include "runner/dialog_backend.h"
 #include "runner/main_loop.h"
 #include "runner/window.h"
 
@@ -38,6 +39,9 @@ bool ErrorDialog_Show(const std::string& text, bool offerIgnore) {
     ProcessMessages();
     SDL_Delay(100);
   }
+  // The runner's own dialog layer when it can start; SDL's box keeps a termination signal
+  // waiting until it is answered.
+  if (CDialogBackend* desktop = GtkDialogs_Backend()) return desktop->ErrorBox(text, offerIgnore);
   std::string message = text;
   std::vector<SDL_MessageBoxButtonData> buttons = {
       {0, kButtonCopy, "Copy"},

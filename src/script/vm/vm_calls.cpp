@@ -30,29 +30,36 @@ void VM_RestoreArguments(VMFrame& frame, uint32_t changed) {
 void VM_SetScriptLookup(VMScriptLookup lookup) { g_VMScriptLookup = lookup; }
 void VM_SetExtensionCall(VMExtensionCall call) { ExtensionCall() = call; }
 
+ScriptValue* VM_CallBuiltin(VMState& st, int32_t id, int32_t argc, ScriptValue* sp) {
+  st.argsMaybeSet = kAllArgumentSlots;
+  ScriptValue result;
+  if (const BuiltinFunctionEntry* entry = Function_Get(id)) {
+    if (VM_ScriptTrace) g_DebugConsole->Output("func call = %s\n", entry->name.c_str());
+    Function_Invoke(*entry, result, st.self, st.other, argc, sp);
+  }
+  sp += argc - 1;
+  VM_MoveValue(*sp, result);
+  return sp;
+}
+
 const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, int32_t& used) {
   const bool isScript = id >= kScriptFunctionBase && id < kExtensionFunctionBase;
   const CCode* script = VM_ScriptOfCall(id);
   const VMBuffer* bytecode = script != nullptr ? script->Bytecode() : nullptr;
 
   if (!isScript || bytecode == nullptr) {
-    st.argsMaybeSet = kAllArgumentSlots;
-    ScriptValue result;
-    if (id >= kExtensionFunctionBase) {
-      if (ExtensionCall() != nullptr)
+    if (!isScript && id < kExtensionFunctionBase) {
+      sp = VM_CallBuiltin(st, id, argc, sp);
+    } else {
+      st.argsMaybeSet = kAllArgumentSlots;
+      ScriptValue result;
+      if (id >= kExtensionFunctionBase && ExtensionCall() != nullptr) {
         ExtensionCall()(id - kExtensionFunctionBase, argc, sp, result);
-    } else if (!isScript) {
-      const BuiltinFunctionEntry* entry = Function_Get(id);
-      if (entry != nullptr) {
-        if (VM_ScriptTrace) g_DebugConsole->Output("func call = %s\n", entry->name.c_str());
-        Function_Invoke(*entry, result, st.self, st.other, argc, sp);
       }
+      sp += argc - 1;
+      VM_MoveValue(*sp, result);
     }
-    sp += argc;
-    used -= kVMArgumentBytes * argc;
-    --sp;
-    VM_MoveValue(*sp, result);
-    used += kVMArgumentBytes;
+    used -= kVMArgumentBytes * (argc - 1);
     return nullptr;
   }
 

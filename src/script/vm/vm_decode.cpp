@@ -6,6 +6,7 @@
 
 #include "script/variable_list.h"
 #include "script/vm/vm_opcodes.h"
+#include "script/vm/vm_strings.h"
 
 namespace {
 
@@ -236,6 +237,7 @@ struct Decoder {
                   depth[i + 1] >= 0) {
                 f = VMFastOp::PushLocalInt;
               }
+              if (f == VMFastOp::PushLocal) f = LocalOperand(i, f);
             } else if (IndexAndInstanceOnStack(vars[i])) {
               r.id = static_cast<int32_t>(vars[i] & kVMVarIdMask);
               f = VMFastOp::PushElement;
@@ -249,6 +251,7 @@ struct Decoder {
             r.imm = static_cast<int16_t>(r.word & 0xFFFF);
             f = IntOperation(i, f);
             if (f == VMFastOp::PushShort) f = LocalElement2D(i, f);
+            if (f == VMFastOp::PushShort) f = LocalElement1D(i, f);
           } else if (t == static_cast<uint32_t>(VMType::Int) ||
                      t == static_cast<uint32_t>(VMType::Float) ||
                      t == static_cast<uint32_t>(VMType::Bool)) {
@@ -260,7 +263,16 @@ struct Decoder {
           } else if (t == static_cast<uint32_t>(VMType::Double) ||
                      t == static_cast<uint32_t>(VMType::Long)) {
             f = VMFastOp::Push8;
-          } else if (t != static_cast<uint32_t>(VMType::String)) {
+          } else if (t == static_cast<uint32_t>(VMType::String)) {
+            // The string as the byte loop would look it up, made once; left to the byte
+            // loop when the tables do not hold it yet.
+            std::string_view text;
+            if (vars[i] == kVMNullString || VM_String(vars[i], text)) {
+              out.texts.push_back(ScriptValue::String(text));
+              r.text = &out.texts.back();
+              f = VMFastOp::PushString;
+            }
+          } else {
             f = VMFastOp::Nop;
           }
           break;
@@ -281,9 +293,9 @@ struct Decoder {
             f = VMFastOp::PopElement;
           }
           break;
-        case VMOpcode::Add: f = VMFastOp::Add; break;
-        case VMOpcode::Sub: f = VMFastOp::Sub; break;
-        case VMOpcode::Mul: f = VMFastOp::Mul; break;
+        case VMOpcode::Add: f = StoredToLocal(i, VMFastOp::Add, VMFastOp::AddPopLocal); break;
+        case VMOpcode::Sub: f = StoredToLocal(i, VMFastOp::Sub, VMFastOp::SubPopLocal); break;
+        case VMOpcode::Mul: f = StoredToLocal(i, VMFastOp::Mul, VMFastOp::MulPopLocal); break;
         case VMOpcode::Slt: f = VMFastOp::Slt; break;
         case VMOpcode::Sle: f = VMFastOp::Sle; break;
         case VMOpcode::Seq: f = VMFastOp::Seq; break;
@@ -304,9 +316,9 @@ struct Decoder {
         case VMOpcode::Neg:  // neg.v; the other types in the byte loop
           if (t == static_cast<uint32_t>(VMType::Var)) f = VMFastOp::Neg;
           break;
+        case VMOpcode::Div: f = StoredToLocal(i, VMFastOp::Div, VMFastOp::DivPopLocal); break;
         case VMOpcode::Dup:  // the byte loop runs these
         case VMOpcode::Not:
-        case VMOpcode::Div:
         case VMOpcode::Rem:
         case VMOpcode::Mod:
         case VMOpcode::And:
@@ -357,14 +369,69 @@ struct Decoder {
     }
   }
 
+  // An arithmetic on two .v (record i) whose result the next record, a pop.v.v, stores into a
+  // local: fused, else plain.
+  VMFastOp StoredToLocal(size_t i, VMFastOp plain, VMFastOp fused) {
+    if (i + 2 >= out.insns.size() || depth[i + 1] < 0) return plain;
+    VMInsn& r = out.insns[i];
+    const uint32_t next = out.insns[i + 1].word;
+    if (r.typeByte != 0x55 || static_cast<VMOpcode>(next >> 24) != VMOpcode::Pop ||
+        ((next >> 16) & 0xFF) != 0x55 || !IsPlainLocal(next, vars[i + 1])) {
+      return plain;
+    }
+    r.id = static_cast<int32_t>(vars[i + 1] & kVMVarIdMask);
+    return fused;
+  }
+
+  // A push of a local (record i) that the next record, an add/sub/mul/div .v.v, takes at once
+  // as its right-hand operand: one record for both.
+  VMFastOp LocalOperand(size_t i, VMFastOp plain) const {
+    if (i + 2 >= out.insns.size() || depth[i + 1] < 0) return plain;
+    const uint32_t next = out.insns[i + 1].word;
+    if (((next >> 16) & 0xFF) != 0x55) return plain;
+    switch (static_cast<VMOpcode>(next >> 24)) {
+      case VMOpcode::Add: return VMFastOp::PushLocalAdd;
+      case VMOpcode::Sub: return VMFastOp::PushLocalSub;
+      case VMOpcode::Mul: return VMFastOp::PushLocalMul;
+      case VMOpcode::Div: return VMFastOp::PushLocalDiv;
+      default: return plain;
+    }
+  }
+
+  // Whether record i is a push.e -7 and the length - 1 records after it are reached.
+  bool LocalElementStart(size_t i, size_t length) const {
+    if (i + length >= out.insns.size() || out.insns[i].imm != kLocalInstance) return false;
+    for (size_t k = 1; k < length; ++k) {
+      if (depth[i + k] < 0) return false;
+    }
+    return true;
+  }
+
+  // The last record (e) of an element idiom starting at record i: push, when it reads a
+  // local's element; pop, when it stores one (record i then takes the pop's type byte and
+  // slot); else plain. Record i takes the array's id in id3.
+  VMFastOp LocalElementAccess(size_t i, size_t e, VMFastOp push, VMFastOp pop, VMFastOp plain) {
+    const uint32_t element = out.insns[e].word;
+    const auto op = static_cast<VMOpcode>(element >> 24);
+    const uint32_t t = (element >> 16) & 0x0F, u = (element >> 20) & 0x0F;
+    if (t != static_cast<uint32_t>(VMType::Var) || !IndexAndInstanceOnStack(vars[e])) {
+      return plain;
+    }
+    VMInsn& r = out.insns[i];
+    r.id3 = static_cast<int32_t>(vars[e] & kVMVarIdMask);
+    if (op == VMOpcode::Push) return push;
+    if (op == VMOpcode::Pop && u <= static_cast<uint32_t>(VMType::String)) {
+      r.slot = VM_SlotSize(u);
+      r.typeByte = static_cast<uint8_t>(element >> 16);
+      return pop;
+    }
+    return plain;
+  }
+
   // push.e -7 (record i) starting a[R, C] of locals a, R and C, read or stored: one record
   // for the nine.
   VMFastOp LocalElement2D(size_t i, VMFastOp plain) {
-    constexpr size_t kLength = 9;
-    if (i + kLength >= out.insns.size() || out.insns[i].imm != kLocalInstance) return plain;
-    for (size_t k = 1; k < kLength; ++k) {
-      if (depth[i + k] < 0) return plain;
-    }
+    if (!LocalElementStart(i, 9)) return plain;
     const auto at = [this, i](size_t k) { return out.insns[i + k].word; };
     const uint32_t toInt = VM_Word(VMOpcode::Conv, 0x25);
     if ((at(1) >> 16) != 0xC005 || !IsPlainLocal(at(1), vars[i + 1]) || at(2) != toInt ||
@@ -374,23 +441,28 @@ struct Decoder {
         at(7) != VM_Word(VMOpcode::Add, 0x22)) {
       return plain;
     }
-    const uint32_t element = at(8);
-    const auto op = static_cast<VMOpcode>(element >> 24);
-    const uint32_t t = (element >> 16) & 0x0F, u = (element >> 20) & 0x0F;
-    if (t != static_cast<uint32_t>(VMType::Var) || !IndexAndInstanceOnStack(vars[i + 8])) {
+    const VMFastOp f = LocalElementAccess(i, i + 8, VMFastOp::PushLocalElement2D,
+                                          VMFastOp::PopLocalElement2D, plain);
+    if (f != plain) {
+      out.insns[i].id = static_cast<int32_t>(vars[i + 1] & kVMVarIdMask);
+      out.insns[i].id2 = static_cast<int32_t>(vars[i + 5] & kVMVarIdMask);
+    }
+    return f;
+  }
+
+  // push.e -7 (record i) starting a[I] of locals a and I, read or stored: one record for the
+  // four.
+  VMFastOp LocalElement1D(size_t i, VMFastOp plain) {
+    if (!LocalElementStart(i, 4)) return plain;
+    const auto at = [this, i](size_t k) { return out.insns[i + k].word; };
+    if ((at(1) >> 16) != 0xC005 || !IsPlainLocal(at(1), vars[i + 1]) ||
+        at(2) != VM_Word(VMOpcode::Conv, 0x25)) {
       return plain;
     }
-    VMInsn& r = out.insns[i];
-    r.id = static_cast<int32_t>(vars[i + 1] & kVMVarIdMask);
-    r.id2 = static_cast<int32_t>(vars[i + 5] & kVMVarIdMask);
-    r.id3 = static_cast<int32_t>(vars[i + 8] & kVMVarIdMask);
-    if (op == VMOpcode::Push) return VMFastOp::PushLocalElement2D;
-    if (op == VMOpcode::Pop && u <= static_cast<uint32_t>(VMType::String)) {
-      r.slot = VM_SlotSize(u);
-      r.typeByte = static_cast<uint8_t>(element >> 16);
-      return VMFastOp::PopLocalElement2D;
-    }
-    return plain;
+    const VMFastOp f = LocalElementAccess(i, i + 3, VMFastOp::PushLocalElement1D,
+                                          VMFastOp::PopLocalElement1D, plain);
+    if (f != plain) out.insns[i].id = static_cast<int32_t>(vars[i + 1] & kVMVarIdMask);
+    return f;
   }
 
   // The record of comparison op within a run of six that starts with the one for slt.
@@ -544,8 +616,16 @@ const VMDecoded* VM_DecodeBuffer(const VMBuffer& code) {
       }
       return &insns[i];
     };
+    auto isLocalUpdate = [&](const void* handler) {
+      for (VMFastOp op : {VMFastOp::LocalAddK, VMFastOp::LocalSubK, VMFastOp::LocalMulK,
+                          VMFastOp::LocalAddL, VMFastOp::LocalSubL, VMFastOp::LocalMulL}) {
+        if (handler == d.H(op)) return true;
+      }
+      return false;
+    };
     for (size_t i = 0; i < insns.size(); ++i) {
       insns[i].jump = past(static_cast<size_t>(insns[i].target));
+      if (isLocalUpdate(insns[i].handler) && i + 4 < insns.size()) insns[i].after = past(i + 4);
     }
   }
   code.SetDerived(decoded);

@@ -10,8 +10,11 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <vector>
+
+#include "script/script_value.h"
 
 #include "script/vm/vm_state.h"
 #include "script/vm_buffer.h"
@@ -69,6 +72,12 @@ enum class VMFastOp : uint8_t {
   VariableVariableSneBranch,
   VariableVariableSgeBranch,
   VariableVariableSgtBranch,
+  // push.v of a local, no index; add/sub/mul/div .v.v: the local taken at once as the right-hand
+  // operand when both are reals (a divisor not zero)
+  PushLocalAdd,
+  PushLocalSub,
+  PushLocalMul,
+  PushLocalDiv,
   PushShort,      // push.e
   PushLocalInt,   // push.v of a local, no index; conv.v.i
   PushIntAdd,     // push.e/.i k; add (then sub, mul, slt..sgt) with an integer on the right
@@ -86,6 +95,7 @@ enum class VMFastOp : uint8_t {
   PushIntSneBranch,
   PushIntSgeBranch,
   PushIntSgtBranch,
+  PushString,     // push.s of a string the tables hold
   Push4,          // push.i .f .b
   Push8,          // push.d .l
   PopLocal,       // pop.v.U of a local, no index
@@ -97,9 +107,20 @@ enum class VMFastOp : uint8_t {
   // (a store's record takes the type byte and slot of its pop)
   PushLocalElement2D,
   PopLocalElement2D,
+  // push.e -7; push.v I; conv.v.i; push.v or pop.v.U of a local's element: the element of
+  // a[I] of locals a and I (id: I, id3: a; a store's record takes its pop's type byte and slot)
+  PushLocalElement1D,
+  PopLocalElement1D,
   Add,
   Sub,
   Mul,
+  Div,            // div.v.v / div.v.i on reals with a divisor not zero; anything else in the byte loop
+  // add/sub/mul/div .v.v; pop.v.v of a local, no index: the result of two reals (a divisor not
+  // zero) stored straight into the local
+  AddPopLocal,
+  SubPopLocal,
+  MulPopLocal,
+  DivPopLocal,
   Slt,
   Sle,
   Seq,
@@ -127,10 +148,14 @@ struct VMInsn {
   int32_t id = 0;        // the local
   int32_t id2 = -1;      // idioms: the right-hand local, or -1 for the constant
   int32_t target = 0;    // branches and idioms ending in one: the record branched to
-  int32_t id3 = -1;      // elements of a[R, C]: the array (id: R, id2: C)
+  int32_t id3 = -1;      // elements of a[R, C] and a[I]: the array (id: R or I, id2: C)
   const VMInsn* jump = nullptr;  // that record (past any plain branches it starts)
+  // Updates of a local (LocalAddK .. LocalMulL): the record after the idiom, past any plain
+  // branches it starts (the end of a loop's body goes straight to the loop's test).
+  const VMInsn* after = nullptr;
   int32_t slot = 0;      // popz, pop: bytes of the popped value's type
   int32_t imm = 0;       // push.e, push.i: the integer pushed
+  const ScriptValue* text = nullptr;  // push.s: the string pushed (a copy shares its bytes)
   uint8_t typeByte = 0;
   uint8_t op = 0;        // idioms: the arithmetic or comparison opcode; bt/bf: 1 for bt
   // Variables of self or other: where in its instance's list the variable was last found.
@@ -139,6 +164,7 @@ struct VMInsn {
 
 struct VMDecoded {
   std::vector<VMInsn> insns;     // the last one is the end
+  std::deque<ScriptValue> texts;  // the strings of the push.s records (a deque keeps them in place)
   bool usesLocals = false;       // some instruction may name a local
   std::vector<int32_t> indexOf;  // record index by offset / 4; -1 inside an instruction
   // The names of the script whose code this is, filled on its first call.

@@ -10,9 +10,11 @@
 
 #include "platform/console.h"
 #include "platform/conversions.h"
+#include "platform/termination_signal.h"
 #include "data/room_settings.h"
 #include "runner/instance.h"
 #include "script/builtin_variables.h"
+#include "script/code_nesting.h"
 #include "script/compile_error.h"
 #include "script/compiler/user_variables.h"
 #include "script/error_report.h"
@@ -134,6 +136,32 @@ bool WriteVariable(VMState& st, int32_t instance, int32_t id, int32_t index,
   }
 }
 
+// True when the instruction at pc stores the top into the variable that left (a string about
+// to be joined onto) was read from, that variable holds left's bytes and no other value does
+// (s += t, s = s + t): the join may then grow those bytes in place. Only plain variables of a
+// fixed instance without an index are looked at: a built-in variable's setter sees what it is
+// given, and the store of an indexed or computed target does not follow the join at once.
+bool StoredBackAlone(VMState& st, const uint8_t* code, int32_t size, int32_t pc,
+                     const ScriptValue& left) {
+  if (left.TextHolders() != 2 || pc + 8 > size) return false;
+  uint32_t word, var;
+  std::memcpy(&word, code + pc, 4);
+  std::memcpy(&var, code + pc + 4, 4);
+  constexpr uint32_t kPlain = kVMVarFixedInstance | kVMVarNoIndex;
+  if ((word >> 24) != static_cast<uint32_t>(VMOpcode::Pop) ||
+      ((word >> 16) & 0x0F) != static_cast<uint32_t>(VMType::Var) || (var & kPlain) != kPlain) {
+    return false;
+  }
+  const auto id = static_cast<int32_t>(var & kVMVarIdMask);
+  if (id < kFirstListVariableId) return false;
+  int32_t instance = static_cast<int16_t>(word & 0xFFFF);
+  if ((var & kVMVarInstanceId) != 0) instance += kFirstInstanceId;
+  // Read, the variable's value is a third holder of the bytes when it is the other one.
+  ScriptValue held;
+  return ReadVariable(st, instance, id, 0, held) && held.SharesTextWith(left) &&
+         left.TextHolders() == 3;
+}
+
 // Finds a local's node and remembers where its plain value lives; null when the list does
 // not hold it yet. The node belongs to the pooled list, which is never shared across threads
 // and is cleared only by the pool, so the address stays good until then.
@@ -183,6 +211,24 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
   if (row < 0 || column < 0 || static_cast<size_t>(row) >= node.rows.size()) return nullptr;
   const auto& items = node.rows[static_cast<size_t>(row)].items;
   return static_cast<size_t>(column) < items.size() ? &items[static_cast<size_t>(column)] : nullptr;
+}
+
+// An element of a local's array by index, 0 naming the plain value; null as above.
+[[gnu::always_inline]] inline const ScriptValue* LocalElementOrValue(const VariableNode& node,
+                                                                     int32_t index) {
+  return index == 0 ? &node.value : LocalElement(node, index);
+}
+
+// The index of a[I] from the real local I (the id of an element record), as its conv.v.i
+// works it out; false when I is not a real yet or room is false, which sends the record back
+// to running its instructions.
+[[gnu::always_inline]] inline bool LocalIndex1D(VMState& st, VMLocalsCache* cache,
+                                                const VMInsn* ip, bool room, int32_t& index) {
+  if (cache == nullptr || !room) return false;
+  const VariableNode* node = FindLocal(st, cache, ip->id);
+  if (node == nullptr || !node->value.IsReal()) return false;
+  index = Cell_TruncToInt32(node->value.real);
+  return true;
 }
 
 // The loop's hot locals never have their address taken: slow paths work on copies.
@@ -350,6 +396,16 @@ inline const ScriptValue* LocalElement(const VariableNode& node, int32_t index) 
   Variable_ArrayError = false;
 }
 
+// Pops the value on top into a local's plain value (its element 0), as the byte loop does.
+[[gnu::always_inline]] inline void PopIntoValue(ScriptValue*& sp, int32_t& used, VariableNode& node,
+                                                uint32_t typeByte, int32_t slot) {
+  ScriptValue& value = *sp;
+  ConvertForStore(value, typeByte >> 4);
+  ++sp;
+  used -= slot;
+  node.value = std::move(value);
+}
+
 // Pushes a copy of a variable's value.
 [[gnu::always_inline]] inline void PushCopy(ScriptValue*& sp, const ScriptValue& value) {
   --sp;
@@ -482,6 +538,7 @@ template <VMOpcode Op>
   constexpr bool kCompare = Op >= VMOpcode::Slt && Op <= VMOpcode::Sgt;
   constexpr double kTolerance = 1e-05;
   if (typeByte == 0x22) {  // two integers
+    if constexpr (Op == VMOpcode::Div) return false;  // wraps and reports in the byte loop
     const int32_t a = Cell_Int(sp[1]), b = Cell_Int(sp[0]);
     const auto ua = static_cast<uint32_t>(a), ub = static_cast<uint32_t>(b);
     int32_t v;
@@ -508,12 +565,40 @@ template <VMOpcode Op>
     used -= 4;
     return true;
   }
+  if constexpr (kCompare) {
+    // Two strings (.v or .s), compared byte by byte as unsigned bytes.
+    const uint32_t leftType = typeByte >> 4, rightType = typeByte & 0x0F;
+    if ((leftType == 5 || leftType == 6) && (rightType == 5 || rightType == 6) &&
+        sp[1].IsString() && sp[0].IsString()) {
+      const int order = sp[1].Text().compare(sp[0].Text());
+      bool truth;
+      if constexpr (Op == VMOpcode::Slt)
+        truth = order < 0;
+      else if constexpr (Op == VMOpcode::Sle)
+        truth = order <= 0;
+      else if constexpr (Op == VMOpcode::Seq)
+        truth = order == 0;
+      else if constexpr (Op == VMOpcode::Sne)
+        truth = order != 0;
+      else if constexpr (Op == VMOpcode::Sge)
+        truth = order >= 0;
+      else
+        truth = order > 0;
+      Cell_SetInt(sp[1], truth ? 1 : 0);
+      used += 4 - VM_SlotSize(leftType) - VM_SlotSize(rightType);
+      ++sp;
+      return true;
+    }
+  }
   const bool rightVar = (typeByte & 0x0F) == 5;
   if ((typeByte >> 4) != 5 || sp[1].Kind() != ValueKind::Real ||
       !(rightVar ? sp[0].Kind() == ValueKind::Real : (typeByte & 0x0F) == 2)) {
     return false;
   }
   const double a = sp[1].real, b = rightVar ? sp[0].real : Cell_Int(sp[0]);
+  if constexpr (Op == VMOpcode::Div) {
+    if (b == 0.0) return false;  // the byte loop reports the division by zero
+  }
   const double d = a - b;
   if constexpr (kCompare) {
     bool truth;
@@ -536,6 +621,8 @@ template <VMOpcode Op>
       sp[1].real = a + b;
     else if constexpr (Op == VMOpcode::Sub)
       sp[1].real = d;
+    else if constexpr (Op == VMOpcode::Div)
+      sp[1].real = a / b;
     else
       sp[1].real = a * b;
     used -= VM_SlotSize(typeByte & 0x0F);
@@ -741,14 +828,21 @@ const void* const* FastHandlers();
         {VMFastOp::PushIntSneBranch, &&fop_PushIntSneBranch},
         {VMFastOp::PushIntSgeBranch, &&fop_PushIntSgeBranch},
         {VMFastOp::PushIntSgtBranch, &&fop_PushIntSgtBranch},
+        {VMFastOp::PushString, &&fop_PushString},
         {VMFastOp::Push4, &&fop_Push4},
         {VMFastOp::Push8, &&fop_Push8},
         {VMFastOp::PopLocal, &&fop_PopLocal},
         {VMFastOp::PopInstanceVariable, &&fop_PopInstanceVariable},
+        {VMFastOp::PushLocalAdd, &&fop_PushLocalAdd},
+        {VMFastOp::PushLocalSub, &&fop_PushLocalSub},
+        {VMFastOp::PushLocalMul, &&fop_PushLocalMul},
+        {VMFastOp::PushLocalDiv, &&fop_PushLocalDiv},
         {VMFastOp::PushElement, &&fop_PushElement},
         {VMFastOp::PopElement, &&fop_PopElement},
         {VMFastOp::PushLocalElement2D, &&fop_PushLocalElement2D},
         {VMFastOp::PopLocalElement2D, &&fop_PopLocalElement2D},
+        {VMFastOp::PushLocalElement1D, &&fop_PushLocalElement1D},
+        {VMFastOp::PopLocalElement1D, &&fop_PopLocalElement1D},
         {VMFastOp::Add, &&fop_Add},
         {VMFastOp::Sub, &&fop_Sub},
         {VMFastOp::Mul, &&fop_Mul},
@@ -758,6 +852,11 @@ const void* const* FastHandlers();
         {VMFastOp::Sne, &&fop_Sne},
         {VMFastOp::Sge, &&fop_Sge},
         {VMFastOp::Sgt, &&fop_Sgt},
+        {VMFastOp::Div, &&fop_Div},
+        {VMFastOp::AddPopLocal, &&fop_AddPopLocal},
+        {VMFastOp::SubPopLocal, &&fop_SubPopLocal},
+        {VMFastOp::MulPopLocal, &&fop_MulPopLocal},
+        {VMFastOp::DivPopLocal, &&fop_DivPopLocal},
         {VMFastOp::Conv, &&fop_Conv},
         {VMFastOp::Neg, &&fop_Neg},
         {VMFastOp::Popz, &&fop_Popz},
@@ -808,10 +907,20 @@ const void* const* FastHandlers();
     pcOut = ip->pc;    \
     goto slow;         \
   } while (false)
-#define KF_FAST_JUMP()   \
-  do {                   \
-    ip = ip->jump;       \
-    goto* ip->handler;   \
+// Every loop takes a branch somewhere: there a termination signal hands the code to the byte
+// loop's step, which abandons it.
+#define KF_FAST_JUMP()                                           \
+  do {                                                           \
+    if (TerminationSignal_Pending()) [[unlikely]] goto at_step; \
+    ip = ip->jump;                                               \
+    goto* ip->handler;                                           \
+  } while (false)
+// The branch when `taken`, else on to the record `past` records further.
+#define KF_FAST_BRANCH(taken, past) \
+  do {                              \
+    if (taken) KF_FAST_JUMP();      \
+    ip += past;                     \
+    goto* ip->handler;              \
   } while (false)
 
 fop_Slow:
@@ -862,8 +971,7 @@ fop_PushShort:
       goto* ip->handler;                                                   \
     }                                                                      \
     used -= 4;                                                             \
-    ip = Cell_Bool(*sp++) == (ip->slot == 1) ? ip->jump : ip + 3;          \
-    goto* ip->handler;                                                     \
+    KF_FAST_BRANCH(Cell_Bool(*sp++) == (ip->slot == 1), 3);                \
   }
   KF_FAST_PUSH_INT_BRANCH(Slt)
   KF_FAST_PUSH_INT_BRANCH(Sle)
@@ -897,6 +1005,11 @@ fop_PushLocalInt : {  // push.v L; conv.v.i
   ip += 2;
   goto* ip->handler;
 }
+fop_PushString:
+  --sp;
+  *sp = *ip->text;
+  used += 4;
+  KF_FAST_GROWN();
 fop_Push4:
   --sp;
   Cell_SetBits(*sp, &ip->bits, 4);
@@ -917,6 +1030,28 @@ fop_PushLocal : {
   Variable_ArrayError = false;
   KF_FAST_GROWN();
 }
+
+  // push.v L; op.v.v: the local's real taken straight into the left operand on top; anything
+  // else (not two reals, a divisor of zero, no room for the push) runs the two records.
+#define KF_FAST_PUSH_LOCAL_OP(Name, expression)                                    \
+  fop_PushLocal##Name : {                                                          \
+    const VariableNode* node = FindLocal(st, localsCache, ip->id);                 \
+    if (node == nullptr || !node->value.IsReal() || sp->Kind() != ValueKind::Real || \
+        used + 16 > limit) {                                                       \
+      goto fop_PushLocal;                                                          \
+    }                                                                              \
+    const double a = sp->real, b = node->value.real;                               \
+    if (#Name[0] == 'D' && b == 0.0) goto fop_PushLocal;                           \
+    sp->real = expression;                                                         \
+    Variable_ArrayError = false;                                                   \
+    ip += 2;                                                                       \
+    goto* ip->handler;                                                             \
+  }
+  // Each of the four arithmetics a record on two reals a and b may take whole.
+#define KF_FAST_REAL_ARITHMETIC(Record) \
+  Record(Add, a + b) Record(Sub, a - b) Record(Mul, a * b) Record(Div, a / b)
+  KF_FAST_REAL_ARITHMETIC(KF_FAST_PUSH_LOCAL_OP)
+#undef KF_FAST_PUSH_LOCAL_OP
 
 fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others through their accessors
   const auto k = static_cast<uint32_t>(ip->id - argumentFirst);
@@ -962,8 +1097,7 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
 #define KF_FAST_VARIABLE_INT_BRANCH(Name)                                                  \
   fop_VariableInt##Name##Branch : {                                                    \
     KF_FAST_VARIABLE_INT_OPERAND();                                                        \
-    ip = CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1) ? ip->jump : ip + 4;    \
-    goto* ip->handler;                                                                 \
+    KF_FAST_BRANCH(CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1), 4);              \
   }
   KF_FAST_VARIABLE_INT_ARITHMETIC(Add, a + b)
   KF_FAST_VARIABLE_INT_ARITHMETIC(Sub, a - b)
@@ -1001,8 +1135,7 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
         !ReadRealQuick(st, ip + 1, argumentFirst, b)) {                                \
       goto fop_PushInstanceVariable;                                                   \
     }                                                                                  \
-    ip = CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1) ? ip->jump : ip + 4;    \
-    goto* ip->handler;                                                                 \
+    KF_FAST_BRANCH(CompareReals(VMOpcode::Name, a - b) == (ip->slot == 1), 4);              \
   }
   KF_FAST_VARIABLE_VARIABLE_BRANCH(Slt)
   KF_FAST_VARIABLE_VARIABLE_BRANCH(Sle)
@@ -1020,7 +1153,7 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
     const int step = LocalUpdate<VMOpcode::Op, #Right[0] == 'L'>(st, localsCache, ip, used, \
                                                                  limit, pushNode);         \
     if (step == kIdiomDone) {                                                              \
-      ip += 4;                                                                             \
+      ip = ip->after;                                                                      \
       goto* ip->handler;                                                                   \
     }                                                                                      \
     if (step == kIdiomPush) goto push_node;                                                \
@@ -1065,14 +1198,13 @@ push_node:
   Variable_ArrayError = false;
   KF_FAST_GROWN();
 
-fop_PushElement : {  // an element of a local's array; anything else in the byte loop
-  // (index 0 too: the byte loop's idioms may take it)
+fop_PushElement : {  // an element of a local's array (0: its value); anything else in the byte loop
   const int32_t index = Cell_Int(sp[0]);
-  if (Cell_Int(sp[1]) != -7 || index == 0 || localsCache == nullptr) KF_FAST_SLOW();
+  if (Cell_Int(sp[1]) != -7 || localsCache == nullptr) KF_FAST_SLOW();
   VariableNode* node = localsCache->Find(ip->id);
   if (node == nullptr) node = CacheLocal(st, ip->id);
   if (node == nullptr) KF_FAST_SLOW();
-  const ScriptValue* element = LocalElement(*node, index);
+  const ScriptValue* element = LocalElementOrValue(*node, index);
   if (element == nullptr) KF_FAST_SLOW();
   ++sp;  // index and instance popped, the value pushed
   used += 8;
@@ -1081,12 +1213,18 @@ fop_PushElement : {  // an element of a local's array; anything else in the byte
   KF_FAST_GROWN();
 }
 
-fop_PopElement : {  // a store into an element of a local's array
+fop_PopElement : {  // a store into an element of a local's array (0: its value)
   const int32_t index = Cell_Int(sp[0]);
-  if (Cell_Int(sp[1]) != -7 || index == 0 || localsCache == nullptr) KF_FAST_SLOW();
+  if (Cell_Int(sp[1]) != -7 || localsCache == nullptr) KF_FAST_SLOW();
   VariableNode* node = localsCache->Find(ip->id);
   if (node == nullptr) node = CacheLocal(st, ip->id);
   if (node == nullptr) KF_FAST_SLOW();
+  if (index == 0) {
+    sp += 2;
+    used -= 8;
+    PopIntoValue(sp, used, *node, ip->typeByte, ip->slot);
+    KF_FAST_NEXT();
+  }
   const int32_t row = index / kArrayRowStride, column = index - row * kArrayRowStride;
   if (row < 0 || column < 0) KF_FAST_SLOW();
   sp += 2;
@@ -1120,6 +1258,36 @@ fop_PopLocalElement2D : {
   if (node == nullptr) goto fop_PushShort;
   PopIntoElement(sp, used, *node, row, column, ip->typeByte, ip->slot);
   ip += 9;
+  goto* ip->handler;
+}
+
+  // a[I] of locals: as the two above, the index worked out as its two records would; anything
+  // else runs the four records one by one from the push of -7.
+fop_PushLocalElement1D : {
+  int32_t index;
+  if (!LocalIndex1D(st, localsCache, ip, used + 24 <= limit, index)) goto fop_PushShort;
+  const VariableNode* node = FindLocal(st, localsCache, ip->id3);
+  const ScriptValue* element = node == nullptr ? nullptr : LocalElementOrValue(*node, index);
+  if (element == nullptr) goto fop_PushShort;
+  PushCopy(sp, *element);
+  used += 16;
+  Variable_ArrayError = false;
+  ip += 4;
+  goto* ip->handler;
+}
+fop_PopLocalElement1D : {
+  int32_t index;
+  if (!LocalIndex1D(st, localsCache, ip, used + 24 <= limit, index)) goto fop_PushShort;
+  VariableNode* node = FindLocal(st, localsCache, ip->id3);
+  if (node == nullptr) goto fop_PushShort;
+  if (index == 0) {
+    PopIntoValue(sp, used, *node, ip->typeByte, ip->slot);
+  } else {
+    const int32_t row = index / kArrayRowStride, column = index - row * kArrayRowStride;
+    if (row < 0 || column < 0) goto fop_PushShort;
+    PopIntoElement(sp, used, *node, row, column, ip->typeByte, ip->slot);
+  }
+  ip += 4;
   goto* ip->handler;
 }
 
@@ -1196,6 +1364,27 @@ fop_Sub:
 fop_Mul:
   if (FastBinary<VMOpcode::Mul>(ip->typeByte, sp, used)) KF_FAST_NEXT();
   KF_FAST_SLOW();
+  // op; pop.v.v L: two reals' result straight into the local; anything else (not two reals, a
+  // divisor of zero, a local not there yet) runs the operation's record and then the pop's.
+#define KF_FAST_BINARY_POP_LOCAL(Name, expression)                                     \
+  fop_##Name##PopLocal : {                                                             \
+    if (sp[0].Kind() != ValueKind::Real || sp[1].Kind() != ValueKind::Real) goto fop_##Name; \
+    const double a = sp[1].real, b = sp[0].real;                                       \
+    if (#Name[0] == 'D' && b == 0.0) goto fop_##Name;                                  \
+    VariableNode* node = FindLocal(st, localsCache, ip->id);                           \
+    if (node == nullptr) goto fop_##Name;                                              \
+    node->value.SetReal(expression);                                                   \
+    sp += 2;                                                                           \
+    used -= 32;                                                                        \
+    ip += 2;                                                                           \
+    goto* ip->handler;                                                                 \
+  }
+  KF_FAST_REAL_ARITHMETIC(KF_FAST_BINARY_POP_LOCAL)
+#undef KF_FAST_BINARY_POP_LOCAL
+#undef KF_FAST_REAL_ARITHMETIC
+fop_Div:
+  if (FastBinary<VMOpcode::Div>(ip->typeByte, sp, used)) KF_FAST_NEXT();
+  KF_FAST_SLOW();
 fop_Slt:
   if (FastBinary<VMOpcode::Slt>(ip->typeByte, sp, used)) KF_FAST_NEXT();
   KF_FAST_SLOW();
@@ -1260,11 +1449,13 @@ fop_Bf:
   KF_FAST_NEXT();
 
 #undef KF_FAST_JUMP
+#undef KF_FAST_BRANCH
 #undef KF_FAST_SLOW
 #undef KF_FAST_GROWN
 #undef KF_FAST_NEXT
 
 fop_Call : {  // a call made here; the code it enters (or returns to) goes on here too
+  if (TerminationSignal_Pending()) [[unlikely]] goto at_step;
   // A script with records is entered here; everything else through the general call.
   const CCode* script = VM_ScriptOfCall(ip->id);
   if (script != nullptr && !VM_ScriptTrace && !g_VMSlowSteps) {
@@ -1283,6 +1474,18 @@ fop_Call : {  // a call made here; the code it enters (or returns to) goes on he
     }
   }
   st.pc = ip[1].pc;
+  if (static_cast<uint32_t>(ip->id) < static_cast<uint32_t>(kScriptFunctionBase)) {
+    // A built-in: the code goes on at the next record unless the call asks for the byte loop.
+    sp = VM_CallBuiltin(st, ip->id, ip->imm, sp);
+    used -= kVMArgumentBytes * (ip->imm - 1);
+    if (used > limit) {
+      pcOut = st.pc;
+      goto step;
+    }
+    if (g_VMSlowSteps) goto resume;
+    ++ip;
+    goto* ip->handler;
+  }
   ScriptValue* spNow = sp;
   int32_t usedNow = used;
   const int32_t depth = st.depth;
@@ -1290,7 +1493,8 @@ fop_Call : {  // a call made here; the code it enters (or returns to) goes on he
   if (VM_DoCall(st, ip->id, ip->imm, spNow, usedNow) != nullptr) __builtin_trap();
   sp = spNow;
   used = usedNow;
-  if (used > limit) {
+  // A call may take long (a dialog): a termination signal met during it is taken up at once.
+  if (used > limit || TerminationSignal_Pending()) {
     pcOut = st.pc;
     goto step;
   }
@@ -1337,6 +1541,8 @@ resume:
 ip_to_slow:
   pcOut = ip->pc;
   goto slow;
+at_step:
+  pcOut = ip->pc;
 step:
   spInOut = sp;
   usedInOut = used;
@@ -1484,11 +1690,12 @@ struct LoopStart {
   } while (false)
 // pc := the branch word + 4 * its offset, refused outside the code. (Branches carry no
 // operand: the word is the 4 bytes before pc.)
-#define KF_VM_BRANCH()                                        \
-  do {                                                        \
-    int32_t target = pc - 4 + 4 * SignExtend24(word);         \
-    if (target < 0 || target > codeSize) goto branch_outside; \
-    pc = target;                                              \
+#define KF_VM_BRANCH()                                                         \
+  do {                                                                         \
+    int32_t target = pc - 4 + 4 * SignExtend24(word);                          \
+    if (target < 0 || target > codeSize) goto branch_outside;                  \
+    if (target < pc && TerminationSignal_Pending()) [[unlikely]] goto stopped; \
+    pc = target;                                                               \
   } while (false)
 
   switch (start.entry) {
@@ -1504,6 +1711,7 @@ struct LoopStart {
   KF_VM_DISPATCH_GROWN();
 
 slow_step:
+  if (TerminationSignal_Pending()) [[unlikely]] goto stopped;
   if (pc + 4 > codeSize) {
     // The end of the code: a script call returns 0 to its caller; the activation ends.
     if (st.depth == 0) goto finished;
@@ -1629,7 +1837,10 @@ op_Shr:  // push U >> T
   binary = VMOpcode::Shr;
   goto binary_general;
 binary_general : {
-  if ((message = VM_DoBinary(binary, typeByte, sp)) != nullptr) goto fail;
+  // Not while the debugger may stop, and show the variable, before the store.
+  const bool storedBack = binary == VMOpcode::Add && !VM_BreakpointsSet &&
+                          StoredBackAlone(st, codeBase, codeSize, pc, sp[1]);
+  if ((message = VM_DoBinary(binary, typeByte, sp, storedBack)) != nullptr) goto fail;
   VMType rt = VM_ResultType(binary, static_cast<VMType>(typeByte >> 4),
                             static_cast<VMType>(typeByte & 0x0F));
   used += slot(static_cast<uint32_t>(rt)) - slot(typeByte) - slot(typeByte >> 4);
@@ -1675,6 +1886,7 @@ op_Push : {  // push a constant of type T, or for .v the value of a variable
         if (index == 0 && local->Kind() == ValueKind::Real && !g_VMSlowSteps && used + 32 <= limit) {
           const int32_t after = FusedLocalIdiom(st, codeBase, codeSize, pc, word, var, node->value);
           if (after >= 0) {
+            if (after < pc && TerminationSignal_Pending()) [[unlikely]] goto stopped;
             pc = after;
             KF_VM_DISPATCH();
           }
@@ -1846,6 +2058,7 @@ op_Call : {  // pop argc .v arguments, push the result .v
   std::memcpy(&id, operand, 4);
   const int32_t argc = static_cast<int32_t>(word & 0xFFFF);
   if (argc > stackStart - sp) goto underflow;
+  if (TerminationSignal_Pending()) [[unlikely]] goto stopped;
   st.pc = pc;
   st.code = codeBase;
   st.codeSize = codeSize;
@@ -1855,6 +2068,7 @@ op_Call : {  // pop argc .v arguments, push the result .v
   sp = spNow;
   used = usedNow;
   if (message != nullptr) goto fail;
+  if (TerminationSignal_Pending()) [[unlikely]] goto stopped;
   codeBase = st.code;
   codeSize = st.codeSize;
   pc = st.pc;
@@ -1910,6 +2124,14 @@ finished:
   if (ownLocals) VM_GiveBackLocals();
   return;
 
+// A termination signal: the code and every script it called are left where they are, as an
+// error that does not end the process leaves them.
+stopped:
+  UnwindAll(st);
+  if (ownLocals) VM_GiveBackLocals();
+  Code_ArgumentCount = savedArgumentCount;
+  return;
+
 decoded_failed:
   instructionPc = st.failedAt;
   st.failedAt = -1;
@@ -1942,6 +2164,7 @@ fail_before_fetch:
 
 void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMBuffer& code,
              ScriptValue* result, const VMBuffer* debugInfo, std::string_view sourceText) {
+  const CodeNestingScope nesting;
   VMSegment* seg = TakeSegment();
   SegmentRelease release;
   VMState st;
@@ -1953,6 +2176,10 @@ void VM_Exec(std::string_view name, CInstance* self, CInstance* other, const VMB
   st.buffer = &code;
   const VMCodeIdentity ident{debugInfo, sourceText, name};
   st.ident = &ident;
+  if (nesting.Refused()) [[unlikely]] {
+    VM_Error(st, "Stack overflow...", kTopReserve);
+    return;
+  }
   const VMDecoded* dec = VM_Decoded(code);
   LoopStart start;
   // Code that names no local runs without a locals list.
@@ -1983,6 +2210,14 @@ void VM_RunPrepared(VMPrepared& prepared, CInstance* self, CInstance* other) {
     ScriptValue result;
     VM_Exec(prepared.ident.name, self, other, *prepared.buffer, &result,
             prepared.ident.debugInfo, prepared.ident.source);
+    return;
+  }
+  const CodeNestingScope nesting;
+  if (nesting.Refused()) [[unlikely]] {
+    // Refused there as well, with the machine's report.
+    ScriptValue result;
+    VM_Exec(prepared.ident.name, self, other, *prepared.buffer, &result, prepared.ident.debugInfo,
+            prepared.ident.source);
     return;
   }
   VMSegment* seg = TakeSegment();

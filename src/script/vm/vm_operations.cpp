@@ -129,7 +129,7 @@ const char* DoSet(VMOpcode op, const VMOperandValue& l, const VMOperandValue& r,
 
 }  // namespace
 
-const char* VM_DoBinary(VMOpcode op, uint32_t typeByte, ScriptValue* top) {
+const char* VM_DoBinary(VMOpcode op, uint32_t typeByte, ScriptValue* top, bool storedBack) {
   const uint32_t rightType = typeByte & 0x0F, leftType = (typeByte >> 4) & 0x0F;
   ScriptValue& leftCell = top[1];
   const VMOperandValue r = Cell_Resolve(top[0], rightType);
@@ -147,7 +147,9 @@ const char* VM_DoBinary(VMOpcode op, uint32_t typeByte, ScriptValue* top) {
   const bool lString = l.kind == VMResolved::String, rString = r.kind == VMResolved::String;
   const bool bothInt = l.kind == VMResolved::Int && r.kind == VMResolved::Int;
 
-  if (op == VMOpcode::Add && lString && rString) return Operator_Concatenate(leftCell, r.text);
+  if (op == VMOpcode::Add && lString && rString) {
+    return Operator_Concatenate(leftCell, r.text, storedBack);
+  }
   if (op == VMOpcode::Mul && IsNumber(l.kind) && rString) {
     int64_t count = l.kind == VMResolved::Real ? Conv_TruncToInt64(l.real) : l.whole;
     std::string repeated;

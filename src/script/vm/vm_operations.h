@@ -23,8 +23,9 @@ constexpr VMType VM_ResultType(VMOpcode op, VMType left, VMType right) {
 }
 
 // Binary operation (mul ... sgt): right in top[0], left in top[1]; the result replaces the
-// left cell. typeByte: low nibble right type, high nibble left type.
-const char* VM_DoBinary(VMOpcode op, uint32_t typeByte, ScriptValue* top);
+// left cell. typeByte: low nibble right type, high nibble left type. storedBack: as for
+// Operator_Concatenate, when add joins two strings.
+const char* VM_DoBinary(VMOpcode op, uint32_t typeByte, ScriptValue* top, bool storedBack = false);
 // neg and not on top[0].
 const char* VM_DoUnary(VMOpcode op, uint32_t type, ScriptValue* top);
 // conv: low nibble source, high nibble destination.

@@ -156,6 +156,9 @@ extern bool g_VMSlowSteps;
 
 // Slow paths of the loop. Each answers null or a machine error's message.
 const char* VM_DoCall(VMState& st, int32_t id, int32_t argc, ScriptValue*& sp, int32_t& used);
+// A built-in's call (id below the scripts'): the argc values on top of the stack are its
+// arguments; answers the stack with them replaced by its result.
+ScriptValue* VM_CallBuiltin(VMState& st, int32_t id, int32_t argc, ScriptValue* sp);
 // Back to the caller of the innermost script call (its code and pc in the state).
 void VM_ReturnFromScript(VMState& st, ScriptValue*& sp, int32_t& used, ScriptValue& value);
 const char* VM_PushEnv(VMState& st, int32_t instance, int32_t& used, bool& skip);

@@ -1,0 +1,20 @@
+# Sourced by the benchmarks that time Love2D beside the runner.
+
+# Installs Love2D and Xvfb when they are missing.
+need_love_and_xvfb() {
+  local need=()
+  command -v love >/dev/null || need+=(love)
+  command -v xvfb-run >/dev/null || need+=(xvfb xauth)
+  [ "${#need[@]}" -eq 0 ] && return 0
+  if [ "$(id -u)" -eq 0 ]; then
+    apt-get install -y "${need[@]}" >/dev/null || { apt-get update >/dev/null && apt-get install -y "${need[@]}" >/dev/null; }
+  else
+    sudo apt-get install -y "${need[@]}" >/dev/null
+  fi
+}
+
+# The median of the times of one case in a file of "<case> <time>" lines (0 when there are none).
+median_of() {
+  awk -v c="$1" '$1 == c && $2 != "" { print $2 }' "$2" | sort -g |
+    awk '{ v[NR] = $1 } END { if (NR == 0) print 0; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}

@@ -1,0 +1,17 @@
+#include "support/xvfb_desktop.h"
+
+#include <cstdlib>
+
+#include "support/runner_process.h"
+
+bool Xdo(const std::string& commands, double timeoutSeconds) {
+  RunnerOptions options;
+  options.timeoutSeconds = timeoutSeconds;
+  return RunProcess("/bin/sh", {"-c", commands}, options).exitCode == 0;
+}
+
+std::string XvfbDesktopMissing() {
+  if (std::getenv("KF_DIALOG_XVFB") == nullptr || std::getenv("DISPLAY") == nullptr) return "runs under xvfb-run from ctest";
+  if (std::system("command -v xdotool >/dev/null 2>&1") != 0) return "xdotool is not installed";
+  return {};
+}
