@@ -20,12 +20,19 @@ pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0)
 pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
 pkg_check_modules(CDIO REQUIRED IMPORTED_TARGET libcdio libcdio_cdda libcdio_paranoia)
 
+# Opened by the runner when first needed (platform/shared_library.h), not linked: only their
+# headers are used at build time.
+set(KF_LAZY_LIBRARY_HEADERS
+  $<TARGET_PROPERTY:CURL::libcurl,INTERFACE_INCLUDE_DIRECTORIES>
+  $<TARGET_PROPERTY:PkgConfig::FLUIDSYNTH,INTERFACE_INCLUDE_DIRECTORIES>
+  $<TARGET_PROPERTY:PkgConfig::GTK3,INTERFACE_INCLUDE_DIRECTORIES>)
+
 set(KF_DEPENDENCIES
-  ZLIB::ZLIB PNG::PNG CURL::libcurl
+  ZLIB::ZLIB PNG::PNG
   SDL2::SDL2 SDL2_image::SDL2_image
   OpenGL::OpenGL OpenGL::EGL
   OpenAL::OpenAL PkgConfig::ALUT
   json-c::json-c box2d::box2d
-  PkgConfig::FFI PkgConfig::MPG123 PkgConfig::FLUIDSYNTH PkgConfig::GTK3
+  PkgConfig::FFI PkgConfig::MPG123
   Freetype::Freetype PkgConfig::FONTCONFIG PkgConfig::CDIO
   Threads::Threads ${CMAKE_DL_LIBS})

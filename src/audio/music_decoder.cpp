@@ -7,6 +7,8 @@
 #include <cctype>
 #include <filesystem>
 
+#include "platform/shared_library.h"
+
 namespace {
 
 constexpr const char* kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
@@ -71,6 +73,29 @@ class Mp3Decoder final : public MusicDecoder {
   int channels_;
 };
 
+// FluidSynth, opened by the first MIDI piece: the functions the decoder uses.
+#define KF_FLUID_FUNCTIONS(X)                                                                          \
+  X(fluid_set_log_function) X(new_fluid_settings) X(delete_fluid_settings) X(fluid_settings_setnum)    \
+  X(new_fluid_synth) X(delete_fluid_synth) X(fluid_synth_sfload) X(fluid_synth_write_s16)              \
+  X(fluid_synth_system_reset) X(new_fluid_player) X(delete_fluid_player) X(fluid_player_add)           \
+  X(fluid_player_play) X(fluid_player_stop) X(fluid_player_get_status) X(fluid_is_midifile)
+
+struct FluidFunctions {
+  KF_FLUID_FUNCTIONS(KF_LIBRARY_FUNCTION)
+};
+
+FluidFunctions g_Fluid;
+
+// False when the library or one of its functions is missing: no MIDI piece opens then.
+bool LoadFluid() {
+  FluidFunctions& table = g_Fluid;
+  static const bool loaded = SharedLibrary_Load("libfluidsynth.so.3", {KF_FLUID_FUNCTIONS(KF_LIBRARY_ENTRY)});
+  return loaded;
+}
+
+// Only reached once LoadFluid succeeded.
+const FluidFunctions& Fluid() { return g_Fluid; }
+
 void QuietFluid(int, const char*, void*) {}
 
 class MidiDecoder final : public MusicDecoder {
@@ -78,46 +103,47 @@ class MidiDecoder final : public MusicDecoder {
   explicit MidiDecoder(std::string path) : path_(std::move(path)) {}
   ~MidiDecoder() override {
     DropPlayer();
-    if (synth_ != nullptr) delete_fluid_synth(synth_);
-    if (settings_ != nullptr) delete_fluid_settings(settings_);
+    if (synth_ != nullptr) Fluid().delete_fluid_synth(synth_);
+    if (settings_ != nullptr) Fluid().delete_fluid_settings(settings_);
   }
 
   bool Open() {
+    if (!LoadFluid()) return false;
     for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
-      fluid_set_log_function(level, QuietFluid, nullptr);
+      Fluid().fluid_set_log_function(level, QuietFluid, nullptr);
     }
-    settings_ = new_fluid_settings();
+    settings_ = Fluid().new_fluid_settings();
     if (settings_ == nullptr) return false;
-    fluid_settings_setnum(settings_, "synth.sample-rate", kMidiRate);
-    synth_ = new_fluid_synth(settings_);
-    if (synth_ == nullptr || fluid_synth_sfload(synth_, kSoundFont, 1) == FLUID_FAILED) return false;
+    Fluid().fluid_settings_setnum(settings_, "synth.sample-rate", kMidiRate);
+    synth_ = Fluid().new_fluid_synth(settings_);
+    if (synth_ == nullptr || Fluid().fluid_synth_sfload(synth_, kSoundFont, 1) == FLUID_FAILED) return false;
     return StartPlayer();
   }
 
   int32_t Channels() const override { return 2; }
   int32_t Rate() const override { return kMidiRate; }
   void Read(std::vector<int16_t>& out, int32_t frames) override {
-    if (player_ == nullptr || fluid_player_get_status(player_) != FLUID_PLAYER_PLAYING) return;
+    if (player_ == nullptr || Fluid().fluid_player_get_status(player_) != FLUID_PLAYER_PLAYING) return;
     const size_t old = out.size();
     out.resize(old + static_cast<size_t>(frames) * 2);
-    fluid_synth_write_s16(synth_, frames, out.data() + old, 0, 2, out.data() + old, 1, 2);
+    Fluid().fluid_synth_write_s16(synth_, frames, out.data() + old, 0, 2, out.data() + old, 1, 2);
   }
   bool Rewind() override {
     DropPlayer();
-    fluid_synth_system_reset(synth_);
+    Fluid().fluid_synth_system_reset(synth_);
     return StartPlayer();
   }
 
  private:
   bool StartPlayer() {
-    player_ = new_fluid_player(synth_);
-    return player_ != nullptr && fluid_player_add(player_, path_.c_str()) == FLUID_OK &&
-           fluid_player_play(player_) == FLUID_OK;
+    player_ = Fluid().new_fluid_player(synth_);
+    return player_ != nullptr && Fluid().fluid_player_add(player_, path_.c_str()) == FLUID_OK &&
+           Fluid().fluid_player_play(player_) == FLUID_OK;
   }
   void DropPlayer() {
     if (player_ == nullptr) return;
-    fluid_player_stop(player_);
-    delete_fluid_player(player_);
+    Fluid().fluid_player_stop(player_);
+    Fluid().delete_fluid_player(player_);
     player_ = nullptr;
   }
 
@@ -132,7 +158,9 @@ class MidiDecoder final : public MusicDecoder {
 bool MusicDecoder_CanOpen(const std::string& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return false;
-  if (IsMidiName(path)) return std::filesystem::exists(kSoundFont, error) && fluid_is_midifile(path.c_str());
+  if (IsMidiName(path)) {
+    return std::filesystem::exists(kSoundFont, error) && LoadFluid() && Fluid().fluid_is_midifile(path.c_str());
+  }
   long rate = 0;
   int channels = 0;
   return OpenMp3(path, rate, channels) != nullptr;

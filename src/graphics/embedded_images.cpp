@@ -1,6 +1,6 @@
 #include "graphics/embedded_images.h"
 
-#include <cstring>
+#include <array>
 #include <vector>
 
 #include "graphics/debug_font_image.h"
@@ -9,42 +9,39 @@
 
 namespace {
 
-std::vector<uint8_t> g_table;
+// Each image is drawn the first time it is asked for: a game that never draws a particle
+// shape or the built-in font does not pay for them at start-up.
+struct Slot {
+  bool drawn = false;
+  std::vector<uint8_t> bytes;
+};
 
-uint32_t ReadU32(size_t at) {
-  uint32_t v = 0;
-  std::memcpy(&v, g_table.data() + at, 4);
-  return v;
+std::array<Slot, kEmbeddedImageCount>& Slots() {
+  static std::array<Slot, kEmbeddedImageCount> slots;
+  return slots;
 }
-void PutU32(size_t at, uint32_t v) { std::memcpy(g_table.data() + at, &v, 4); }
+
+std::vector<uint8_t> DrawImage(int index) {
+  if (index >= 1 && index <= kParticleShapeCount) return ParticleShape_RawImage(index - 1);
+  if (index == kEmbeddedDebugFont) return DebugFont_RawImage();
+  return {};
+}
 
 }  // namespace
 
 void SetEmbeddedImageTable() {
-  if (!g_table.empty()) return;
-  std::vector<std::vector<uint8_t>> images(kEmbeddedImageCount);
-  for (int shape = 0; shape < kParticleShapeCount; ++shape) images[shape + 1] = ParticleShape_RawImage(shape);
-  images[kEmbeddedDebugFont] = DebugFont_RawImage();
-  const size_t header = 4 + 8 * static_cast<size_t>(kEmbeddedImageCount);
-  size_t total = header;
-  for (const auto& image : images) total += image.size();
-  g_table.assign(total, 0);
-  PutU32(0, kEmbeddedImageCount);
-  size_t at = header;
-  for (size_t i = 0; i < images.size(); ++i) {
-    PutU32(4 + 8 * i, static_cast<uint32_t>(images[i].size()));
-    PutU32(8 + 8 * i, static_cast<uint32_t>(images[i].empty() ? 0 : at));
-    if (!images[i].empty()) std::memcpy(g_table.data() + at, images[i].data(), images[i].size());
-    at += images[i].size();
-  }
+  // The slots exist from here on; their images are drawn on demand (EmbeddedImage_Data).
+  Slots();
 }
 
 std::span<const uint8_t> EmbeddedImage_Data(int index) {
-  if (g_table.size() < 4 || index < 0 || static_cast<uint32_t>(index) >= ReadU32(0)) return {};
-  const size_t size = ReadU32(4 + 8 * static_cast<size_t>(index));
-  const size_t offset = ReadU32(8 + 8 * static_cast<size_t>(index));
-  if (size == 0 || offset > g_table.size() || size > g_table.size() - offset) return {};
-  return std::span<const uint8_t>(g_table).subspan(offset, size);
+  if (index < 0 || index >= kEmbeddedImageCount) return {};
+  Slot& slot = Slots()[static_cast<size_t>(index)];
+  if (!slot.drawn) {
+    slot.bytes = DrawImage(index);
+    slot.drawn = true;
+  }
+  return slot.bytes;
 }
 
 size_t EmbeddedImage_Size(int index) { return EmbeddedImage_Data(index).size(); }

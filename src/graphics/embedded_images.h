@@ -1,5 +1,5 @@
 // The images compiled into the runner, available before any game data: a table of encoded
-// images, {u32 count; count x {u32 size, u32 offset from the table's start}; the images}.
+// images, each drawn by our own code the first time it is asked for.
 // Slots 1 to 14 are the particle shapes (64 x 64), slot 15 the built-in font's sheet (256 x 128);
 // slots 0 and 16 are empty in this build (size 0).
 #pragma once
@@ -14,7 +14,7 @@ struct HardwareTexture;
 inline constexpr int kEmbeddedImageCount = 17;
 inline constexpr int kEmbeddedDebugFont = 15;
 
-// Builds the table (once); the first step of start-up.
+// Readies the table (once); the first step of start-up. It draws no image.
 void SetEmbeddedImageTable();
 // The bytes of image i; empty for an index outside the table or an empty slot.
 std::span<const uint8_t> EmbeddedImage_Data(int index);

@@ -1,5 +1,7 @@
 #include "platform/http.h"
 
+// Calls go through the table of functions below, which the type checks of the header cannot follow.
+#define CURL_DISABLE_TYPECHECK
 #include <curl/curl.h>
 
 #include <limits>
@@ -9,6 +11,35 @@
 
 #include "platform/console.h"
 #include "platform/ds_map.h"
+#include "platform/shared_library.h"
+
+namespace {
+
+// libcurl, opened by the first request: the functions the session uses.
+#define KF_CURL_FUNCTIONS(X)                                                                        \
+  X(curl_global_init) X(curl_easy_init) X(curl_easy_cleanup) X(curl_easy_setopt) X(curl_easy_getinfo) \
+  X(curl_easy_strerror) X(curl_multi_init) X(curl_multi_cleanup) X(curl_multi_add_handle)            \
+  X(curl_multi_remove_handle) X(curl_multi_perform) X(curl_multi_info_read) X(curl_multi_strerror)   \
+  X(curl_slist_append) X(curl_slist_free_all) X(curl_url) X(curl_url_set) X(curl_url_get)            \
+  X(curl_url_strerror) X(curl_url_cleanup) X(curl_free)
+
+struct CurlFunctions {
+  KF_CURL_FUNCTIONS(KF_LIBRARY_FUNCTION)
+};
+
+CurlFunctions g_Curl;
+
+// False when the library or one of its functions is missing; then no request can start.
+bool LoadCurl() {
+  CurlFunctions& table = g_Curl;
+  static const bool loaded = SharedLibrary_Load("libcurl.so.4", {KF_CURL_FUNCTIONS(KF_LIBRARY_ENTRY)});
+  return loaded;
+}
+
+// Only reached once LoadCurl succeeded (a session or a transfer exists).
+const CurlFunctions& Curl() { return g_Curl; }
+
+}  // namespace
 
 struct HTTP_REQ_CONTEXT::Transfer {
   CURL* easy = nullptr;
@@ -16,8 +47,8 @@ struct HTTP_REQ_CONTEXT::Transfer {
   bool attached = false;  // added to the session's multi handle
 
   ~Transfer() {
-    if (easy) curl_easy_cleanup(easy);
-    if (headers) curl_slist_free_all(headers);
+    if (easy) Curl().curl_easy_cleanup(easy);
+    if (headers) Curl().curl_slist_free_all(headers);
   }
 };
 
@@ -27,7 +58,7 @@ namespace {
 struct Session {
   CURLM* multi = nullptr;
   ~Session() {
-    if (multi) curl_multi_cleanup(multi);
+    if (multi) Curl().curl_multi_cleanup(multi);
   }
 };
 
@@ -38,14 +69,18 @@ int32_t g_RequestCounter = 0;
 
 bool OpenSession() {
   if (g_Session.multi) return true;
-  static std::once_flag globalInit;
-  static CURLcode globalResult = CURLE_OK;
-  std::call_once(globalInit, [] { globalResult = curl_global_init(CURL_GLOBAL_DEFAULT); });
-  if (globalResult != CURLE_OK) {
-    HTTP_FormatError("InternetOpen", curl_easy_strerror(globalResult));
+  if (!LoadCurl()) {
+    HTTP_FormatError("InternetOpen", "the HTTP library (libcurl) could not be loaded");
     return false;
   }
-  g_Session.multi = curl_multi_init();
+  static std::once_flag globalInit;
+  static CURLcode globalResult = CURLE_OK;
+  std::call_once(globalInit, [] { globalResult = Curl().curl_global_init(CURL_GLOBAL_DEFAULT); });
+  if (globalResult != CURLE_OK) {
+    HTTP_FormatError("InternetOpen", Curl().curl_easy_strerror(globalResult));
+    return false;
+  }
+  g_Session.multi = Curl().curl_multi_init();
   if (!g_Session.multi) {
     HTTP_FormatError("InternetOpen", "the session could not be opened");
     return false;
@@ -91,15 +126,15 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
 
 // Canonicalises the URL as a browser would (spaces and other bytes escaped).
 bool CanonicaliseUrl(const std::string& url, std::string& out) {
-  CURLU* handle = curl_url();
+  CURLU* handle = Curl().curl_url();
   if (!handle) return false;
   char* text = nullptr;
-  CURLUcode rc = curl_url_set(handle, CURLUPART_URL, url.c_str(), CURLU_URLENCODE);
-  if (rc == CURLUE_OK) rc = curl_url_get(handle, CURLUPART_URL, &text, 0);
+  CURLUcode rc = Curl().curl_url_set(handle, CURLUPART_URL, url.c_str(), CURLU_URLENCODE);
+  if (rc == CURLUE_OK) rc = Curl().curl_url_get(handle, CURLUPART_URL, &text, 0);
   if (rc == CURLUE_OK) out = text;
-  else HTTP_FormatError("InternetCanonicalizeUrl", curl_url_strerror(rc));
-  curl_free(text);
-  curl_url_cleanup(handle);
+  else HTTP_FormatError("InternetCanonicalizeUrl", Curl().curl_url_strerror(rc));
+  Curl().curl_free(text);
+  Curl().curl_url_cleanup(handle);
   return rc == CURLUE_OK;
 }
 
@@ -116,43 +151,43 @@ void Start(HTTP_REQ_CONTEXT& request, const std::string* postData) {
   std::string canonical;
   if (!CanonicaliseUrl(request.url, canonical)) return Fail(request);
   auto transfer = std::make_unique<HTTP_REQ_CONTEXT::Transfer>();
-  transfer->easy = curl_easy_init();
+  transfer->easy = Curl().curl_easy_init();
   if (!transfer->easy) {
     HTTP_FormatError("InternetConnect", "the request could not be created");
     return Fail(request);
   }
   CURL* easy = transfer->easy;
-  curl_easy_setopt(easy, CURLOPT_URL, canonical.c_str());
-  curl_easy_setopt(easy, CURLOPT_USERAGENT, kHTTPUserAgent);
-  curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
-  curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, 30L);
+  Curl().curl_easy_setopt(easy, CURLOPT_URL, canonical.c_str());
+  Curl().curl_easy_setopt(easy, CURLOPT_USERAGENT, kHTTPUserAgent);
+  Curl().curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+  Curl().curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  Curl().curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+  Curl().curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
+  Curl().curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+  Curl().curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, 30L);
   // A server that stops sending for a minute fails the request, which is then delivered.
-  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, 60L);
+  Curl().curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  Curl().curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, 60L);
   // Polled once a frame: a large buffer lets a big answer arrive in few frames.
-  curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 256L * 1024);
-  curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
-  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, WriteBody);
-  curl_easy_setopt(easy, CURLOPT_WRITEDATA, &request);
-  curl_easy_setopt(easy, CURLOPT_PRIVATE, &request);
+  Curl().curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 256L * 1024);
+  Curl().curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+  Curl().curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, WriteBody);
+  Curl().curl_easy_setopt(easy, CURLOPT_WRITEDATA, &request);
+  Curl().curl_easy_setopt(easy, CURLOPT_PRIVATE, &request);
   // An answer is always fetched anew, never from a cache.
-  transfer->headers = curl_slist_append(transfer->headers, "Cache-Control: no-cache");
+  transfer->headers = Curl().curl_slist_append(transfer->headers, "Cache-Control: no-cache");
   if (postData) {
-    transfer->headers = curl_slist_append(transfer->headers, "Content-Type: application/x-www-form-urlencoded");
-    transfer->headers = curl_slist_append(transfer->headers, "Accept: */*");
-    transfer->headers = curl_slist_append(transfer->headers, "Expect:");
-    curl_easy_setopt(easy, CURLOPT_POST, 1L);
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(postData->size()));
-    curl_easy_setopt(easy, CURLOPT_COPYPOSTFIELDS, postData->c_str());
+    transfer->headers = Curl().curl_slist_append(transfer->headers, "Content-Type: application/x-www-form-urlencoded");
+    transfer->headers = Curl().curl_slist_append(transfer->headers, "Accept: */*");
+    transfer->headers = Curl().curl_slist_append(transfer->headers, "Expect:");
+    Curl().curl_easy_setopt(easy, CURLOPT_POST, 1L);
+    Curl().curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(postData->size()));
+    Curl().curl_easy_setopt(easy, CURLOPT_COPYPOSTFIELDS, postData->c_str());
   }
-  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headers);
-  CURLMcode rc = curl_multi_add_handle(g_Session.multi, easy);
+  Curl().curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headers);
+  CURLMcode rc = Curl().curl_multi_add_handle(g_Session.multi, easy);
   if (rc != CURLM_OK) {
-    HTTP_FormatError("HttpSendRequest", curl_multi_strerror(rc));
+    HTTP_FormatError("HttpSendRequest", Curl().curl_multi_strerror(rc));
     return Fail(request);
   }
   transfer->attached = true;
@@ -162,7 +197,7 @@ void Start(HTTP_REQ_CONTEXT& request, const std::string* postData) {
 
 void Detach(HTTP_REQ_CONTEXT& request) {
   if (request.transfer && request.transfer->attached && g_Session.multi) {
-    curl_multi_remove_handle(g_Session.multi, request.transfer->easy);
+    Curl().curl_multi_remove_handle(g_Session.multi, request.transfer->easy);
     request.transfer->attached = false;
   }
   request.transfer.reset();
@@ -204,20 +239,20 @@ int32_t HTTP_AddCompleted(HTTP_Callback callback) {
 void HTTP_Poll() {
   if (!g_Session.multi) return;
   int running = 0;
-  CURLMcode rc = curl_multi_perform(g_Session.multi, &running);
-  if (rc != CURLM_OK) HTTP_FormatError("InternetReadFile", curl_multi_strerror(rc));
+  CURLMcode rc = Curl().curl_multi_perform(g_Session.multi, &running);
+  if (rc != CURLM_OK) HTTP_FormatError("InternetReadFile", Curl().curl_multi_strerror(rc));
   int left = 0;
-  while (CURLMsg* message = curl_multi_info_read(g_Session.multi, &left)) {
+  while (CURLMsg* message = Curl().curl_multi_info_read(g_Session.multi, &left)) {
     if (message->msg != CURLMSG_DONE) continue;
     HTTP_REQ_CONTEXT* request = nullptr;
-    curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &request);
+    Curl().curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &request);
     if (!request) continue;
     long code = 0;
-    if (curl_easy_getinfo(message->easy_handle, CURLINFO_RESPONSE_CODE, &code) != CURLE_OK) code = 0;
+    if (Curl().curl_easy_getinfo(message->easy_handle, CURLINFO_RESPONSE_CODE, &code) != CURLE_OK) code = 0;
     request->httpStatus = static_cast<int32_t>(code);
     CURLcode result = message->data.result;
     if (result != CURLE_OK) {
-      HTTP_FormatError(OperationOf(result), curl_easy_strerror(result));
+      HTTP_FormatError(OperationOf(result), Curl().curl_easy_strerror(result));
       request->failed = true;
     }
     request->status = HTTPRequestStatus::Complete;
@@ -253,7 +288,7 @@ int32_t HTTP_PendingCount() { return static_cast<int32_t>(g_Requests.size()); }
 void HTTP_Shutdown() {
   g_Requests.clear();
   if (g_Session.multi) {
-    curl_multi_cleanup(g_Session.multi);
+    Curl().curl_multi_cleanup(g_Session.multi);
     g_Session.multi = nullptr;
   }
 }

@@ -51,7 +51,6 @@
 #include "runner/open_file_dialog.h"
 #include "graphics/embedded_images.h"
 #include "graphics/fonts.h"
-#include "graphics/particles/particle_shapes.h"
 #include "graphics/particles/particle_types.h"
 #include "runner/pending_subsystems.h"
 #include "runner/room_start.h"
@@ -209,7 +208,6 @@ void Runner_Initialise() {
   ProcessMessages();
   for (int i = 0; i < kBlackFrames; ++i) ShowBlankFrame();
   GR_D3D_Start_Frame();
-  Particle_LoadShapeTextures();
 
   g_DebugConsole->Output("Create Score Form\n");
   pending::ScoreForm_Create();

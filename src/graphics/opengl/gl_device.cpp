@@ -491,35 +491,32 @@ CGLDevice::~CGLDevice() {
 bool CGLDevice::BuildPrograms() {
   static_assert(std::tuple_size_v<decltype(ProgramInfo::uniforms)> == std::size(kUniformNames));
   static_assert(std::tuple_size_v<decltype(ProgramInfo::lights)> == std::size(kLightUniformNames));
-  // Uniforms a program lacks get location -1, which OpenGL ignores on upload.
-  auto locate = [](ProgramInfo& info) {
-    for (size_t i = 0; i < info.uniforms.size(); ++i) info.uniforms[i] = glGetUniformLocation(info.id, kUniformNames[i]);
-    for (size_t n = 0; n < info.lights.size(); ++n) {
-      for (size_t i = 0; i < 8; ++i) {
-        std::string name = std::string(kLightUniformNames[n]) + "[" + std::to_string(i) + "]";
-        info.lights[n][i] = glGetUniformLocation(info.id, name.c_str());
-      }
-    }
-    return info.id != 0;
-  };
-  for (bool flat : {false, true}) {
-    ProgramInfo& info = flat ? programFlat_ : programSmooth_;
-    info.id = Link(flat);
-    if (!locate(info)) return false;
-    for (bool textured : {false, true}) {
-      for (bool alphaTest : {false, true}) {
-        ProgramInfo& lean = programLean_[flat][textured][alphaTest];
-        const std::string defines = std::string(textured ? "#define TEXTURED\n" : "") +
-                                    (alphaTest ? "#define ALPHA_TEST\n" : "");
-        lean.id = Link(flat, kLeanVertexShader, kLeanFragmentShader, defines.c_str());
-        if (!locate(lean)) return false;
-      }
-    }
-  }
-  return true;
+  // The other programs are linked when a draw first needs one; this one proves now that the
+  // driver compiles the set.
+  return BuildProgram(programLean_[0][0][0], false, true, false, false);
 }
 
-const CGLDevice::ProgramInfo& CGLDevice::ChooseProgram() const {
+bool CGLDevice::BuildProgram(ProgramInfo& info, bool flat, bool lean, bool textured, bool alphaTest) {
+  info.built = true;
+  if (lean) {
+    const std::string defines = std::string(textured ? "#define TEXTURED\n" : "") +
+                                (alphaTest ? "#define ALPHA_TEST\n" : "");
+    info.id = Link(flat, kLeanVertexShader, kLeanFragmentShader, defines.c_str());
+  } else {
+    info.id = Link(flat);
+  }
+  // Uniforms a program lacks get location -1, which OpenGL ignores on upload.
+  for (size_t i = 0; i < info.uniforms.size(); ++i) info.uniforms[i] = glGetUniformLocation(info.id, kUniformNames[i]);
+  for (size_t n = 0; n < info.lights.size(); ++n) {
+    for (size_t i = 0; i < 8; ++i) {
+      std::string name = std::string(kLightUniformNames[n]) + "[" + std::to_string(i) + "]";
+      info.lights[n][i] = glGetUniformLocation(info.id, name.c_str());
+    }
+  }
+  return info.id != 0;
+}
+
+const CGLDevice::ProgramInfo& CGLDevice::ChooseProgram() {
   auto state = [this](d3d::RenderState s) { return rs_[static_cast<int>(s)]; };
   const bool flat = state(d3d::RenderState::ShadeMode) == d3d::kShadeFlat;
   const bool textured = boundTextureName_ != 0;
@@ -528,8 +525,9 @@ const CGLDevice::ProgramInfo& CGLDevice::ChooseProgram() const {
   const bool alphaTest = AlphaTestDiscards();
   const bool lean = state(d3d::RenderState::Lighting) == 0 && state(d3d::RenderState::FogEnable) == 0 &&
                     (!textured || (colorOp_ != d3d::kTextureOpSelectArg1 && alphaOp_ != d3d::kTextureOpSelectArg1));
-  if (lean) return programLean_[flat][textured][alphaTest];
-  return flat ? programFlat_ : programSmooth_;
+  ProgramInfo& chosen = lean ? programLean_[flat][textured][alphaTest] : flat ? programFlat_ : programSmooth_;
+  if (!chosen.built) BuildProgram(chosen, flat, lean, textured, alphaTest);
+  return chosen;
 }
 
 std::string CGLDevice::RendererName() const {

@@ -149,8 +149,11 @@ class CGLDevice {
   void ApplyCull();
   void ApplySampler();
   struct ProgramInfo;
-  // The program the current state draws with: a lean one for plain 2D drawing.
-  const ProgramInfo& ChooseProgram() const;
+  // Links a program of the set (full or lean) and finds its uniforms; false when it failed.
+  bool BuildProgram(ProgramInfo& info, bool flat, bool lean, bool textured, bool alphaTest);
+  // The program the current state draws with: a lean one for plain 2D drawing. Each program is
+  // linked the first time a draw needs it.
+  const ProgramInfo& ChooseProgram();
   bool AlphaTestDiscards() const;
   void UploadUniforms(const ProgramInfo& info);
   void BindVertexLayout(uint32_t stride, uintptr_t base);
@@ -174,6 +177,7 @@ class CGLDevice {
 
   // A program with the locations of its uniforms, found once.
   struct ProgramInfo {
+    bool built = false;  // linked (or tried: id stays 0 when linking failed)
     uint32_t id = 0;
     std::array<int32_t, 23> uniforms{};
     std::array<std::array<int32_t, 8>, 8> lights{};

@@ -176,13 +176,12 @@ std::vector<uint8_t> ParticleShape_RawImage(int shape) {
 }
 
 void Particle_LoadShapeTextures() {
-  for (int shape = 0; shape < kParticleShapeCount; ++shape) {
-    if (g_textures[shape] == nullptr) g_textures[shape] = LoadTextureFromEmbedded(shape + 1);
-  }
+  for (int shape = 0; shape < kParticleShapeCount; ++shape) Particle_ShapeTexture(shape);
 }
 
 HardwareTexture* Particle_ShapeTexture(int32_t shape) {
   if (shape < 0 || shape >= kParticleShapeCount) return nullptr;
+  if (g_textures[shape] == nullptr) g_textures[shape] = LoadTextureFromEmbedded(shape + 1);
   return g_textures[shape].get();
 }
 

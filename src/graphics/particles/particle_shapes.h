@@ -12,8 +12,9 @@ inline constexpr int kParticleShapeSize = 64;
 
 // The shape's image as a "RAW " block (empty outside 0..13).
 std::vector<uint8_t> ParticleShape_RawImage(int shape);
-// Once at start-up, inside an open frame: the textures of the 14 shapes from the embedded images.
+// The textures of all 14 shapes at once (a benchmark's warm-up); inside an open frame.
 void Particle_LoadShapeTextures();
-// The texture of a shape; null outside 0..13 or when it could not be made.
+// The texture of a shape, made from its embedded image the first time a shape is drawn; null
+// outside 0..13 or when it could not be made.
 HardwareTexture* Particle_ShapeTexture(int32_t shape);
 void Particle_FreeShapeTextures();

@@ -35,7 +35,9 @@ SdlObjects& Owned() {
   return objects;
 }
 
-void LoadCursors() {
+// The cursor of a slot, made the first time it is shown: the theme's files are read for the
+// cursors a game uses, not for all fifteen at start-up.
+SDL_Cursor* CursorOfSlot(size_t slot) {
   static constexpr SDL_SystemCursor kSystem[15] = {
       SDL_SYSTEM_CURSOR_ARROW,    SDL_SYSTEM_CURSOR_ARROW,     SDL_SYSTEM_CURSOR_CROSSHAIR,
       SDL_SYSTEM_CURSOR_IBEAM,    SDL_SYSTEM_CURSOR_SIZENESW,  SDL_SYSTEM_CURSOR_SIZENS,
@@ -43,12 +45,14 @@ void LoadCursors() {
       SDL_SYSTEM_CURSOR_WAIT,     SDL_SYSTEM_CURSOR_HAND,      SDL_SYSTEM_CURSOR_NO,
       SDL_SYSTEM_CURSOR_WAITARROW, SDL_SYSTEM_CURSOR_ARROW,    SDL_SYSTEM_CURSOR_SIZEALL};
   auto& cursors = MainWindow().cursors;
-  for (size_t i = 0; i < cursors.size(); ++i) {
-    // Slot 1 is "no cursor"; the up-arrow and help cursors have no SDL counterpart
-    // and show the arrow.
-    Owned().cursors[i].reset(i == 1 ? nullptr : SDL_CreateSystemCursor(kSystem[i]));
-    cursors[i] = Owned().cursors[i].get();
+  // Slot 1 is "no cursor"; the up-arrow and help cursors have no SDL counterpart and show the
+  // arrow.
+  if (slot >= cursors.size() || slot == 1) return nullptr;
+  if (cursors[slot] == nullptr) {
+    Owned().cursors[slot].reset(SDL_CreateSystemCursor(kSystem[slot]));
+    cursors[slot] = Owned().cursors[slot].get();
   }
+  return cursors[slot];
 }
 
 void ShowCursor(SDL_Cursor* cursor) {
@@ -304,10 +308,9 @@ bool MainWindow_Create(int width, int height, const MainWindowSettings& settings
     SDL_ShowWindow(window);
     Window_ProcessMessages();
   }
-  LoadCursors();
   if ((settings.windowFlags & kWindowFlagShowCursor) != 0) {
     w.cursorConstant = 0;
-    ShowCursor(w.cursors[0]);
+    ShowCursor(CursorOfSlot(0));
   } else {
     w.cursorConstant = -1;
     ShowCursor(nullptr);
@@ -444,7 +447,7 @@ void GR_Window_Set_Cursor(int32_t constant) {
   w.cursorConstant = constant;
   int slot = Window_CursorSlot(constant);
   if (slot < 0) return;
-  ShowCursor(w.cursors[static_cast<size_t>(slot)]);
+  ShowCursor(CursorOfSlot(static_cast<size_t>(slot)));
 }
 
 void IO_Joystick_Poll() {

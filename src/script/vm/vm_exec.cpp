@@ -1153,7 +1153,13 @@ fop_PushInstanceVariable : {  // argument0..15 straight from their slots; others
     const int step = LocalUpdate<VMOpcode::Op, #Right[0] == 'L'>(st, localsCache, ip, used, \
                                                                  limit, pushNode);         \
     if (step == kIdiomDone) {                                                              \
-      ip = ip->after;                                                                      \
+      /* Back to a loop's test is a branch taken: a termination signal is looked for. */  \
+      const VMInsn* next = ip->after;                                                      \
+      if (next < ip && TerminationSignal_Pending()) [[unlikely]] {                         \
+        ip = next;                                                                         \
+        goto at_step;                                                                      \
+      }                                                                                    \
+      ip = next;                                                                           \
       goto* ip->handler;                                                                   \
     }                                                                                      \
     if (step == kIdiomPush) goto push_node;                                                \
