@@ -9,34 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "bench_sprite.h"
 #include "timed_room.h"
 
 namespace {
 
-// The 64x64 page of sprite_draw and bench/love/frame: a colour ramp with a checker of alpha.
-std::vector<uint8_t> BenchPage() {
-  std::vector<uint8_t> page(64 * 64 * 4);
-  for (size_t i = 0; i < page.size(); i += 4) {
-    const size_t p = i / 4;
-    page[i] = static_cast<uint8_t>(p * 7);
-    page[i + 1] = static_cast<uint8_t>(p * 13);
-    page[i + 2] = static_cast<uint8_t>(p * 3);
-    page[i + 3] = ((p % 64) / 8 + (p / 64) / 8) % 2 == 0 ? 255 : 128;
-  }
-  return page;
-}
-
 GameDataWriter BenchGame(int sprites, double seconds) {
   GameDataWriter game;
-  game.textures.push_back(gamedata::RawImage(64, 64, BenchPage()));
-  game.texturePageEntries.push_back({0, 0, 32, 32, 0, 0, 32, 32, 32, 32, 0});
-  gamedata::Sprite sprite;
-  sprite.name = "spr_ball";
-  sprite.width = sprite.height = 32;
-  sprite.bboxRight = sprite.bboxBottom = 31;
-  sprite.xorigin = sprite.yorigin = 16;
-  sprite.frames = {0};
-  game.sprites.push_back(sprite);
+  AddBenchSprite(game);
   gamedata::Object clock;
   clock.name = "obj_clock";
   clock.events.push_back({0, 0, {"frames = -30; start = 0;"}});

@@ -43,8 +43,5 @@ for case in empty sprites; do
   peer="$(median "love_$case")"
   label="empty room"
   [ "$case" = sprites ] && label="$sprites sprites"
-  awk -v label="$label" -v ours="$ours" -v peer="$peer" 'BEGIN {
-    printf "  %-14s ours %9.1f us   Love2D %9.1f us   ours / Love2D %.2fx\n", label, ours, peer,
-      (peer > 0 ? ours / peer : 0)
-  }'
+  print_ratio "$label" "$ours" "$peer"
 done

@@ -45,8 +45,5 @@ for case in burst stream; do
   peer="$(median "love_$case")"
   label="burst, $frames frames"
   [ "$case" = stream ] && label="stream, ${seconds}s"
-  awk -v label="$label" -v ours="$ours" -v peer="$peer" 'BEGIN {
-    printf "  %-18s ours %9.1f us   Love2D %9.1f us   ours / Love2D %.2fx\n", label, ours, peer,
-      (peer > 0 ? ours / peer : 0)
-  }'
+  print_ratio "$label" "$ours" "$peer"
 done

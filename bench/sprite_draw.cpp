@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_sprite.h"
 #include "data/event_lists.h"
 #include "data/game_data_writer.h"
 #include "data/game_loader.h"
@@ -42,23 +43,7 @@ GameDataWriter BenchGame(int sprites) {
   GameDataWriter game;
   game.header.windowWidth = kWidth;
   game.header.windowHeight = kHeight;
-  std::vector<uint8_t> page(64 * 64 * 4);
-  for (size_t i = 0; i < page.size(); i += 4) {
-    const size_t p = i / 4;
-    page[i] = static_cast<uint8_t>(p * 7);
-    page[i + 1] = static_cast<uint8_t>(p * 13);
-    page[i + 2] = static_cast<uint8_t>(p * 3);
-    page[i + 3] = ((p % 64) / 8 + (p / 64) / 8) % 2 == 0 ? 255 : 128;
-  }
-  game.textures.push_back(gamedata::RawImage(64, 64, page));
-  game.texturePageEntries.push_back({0, 0, 32, 32, 0, 0, 32, 32, 32, 32, 0});
-  gamedata::Sprite sprite;
-  sprite.name = "spr_ball";
-  sprite.width = sprite.height = 32;
-  sprite.bboxRight = sprite.bboxBottom = 31;
-  sprite.xorigin = sprite.yorigin = 16;
-  sprite.frames = {0};
-  game.sprites.push_back(sprite);
+  AddBenchSprite(game);
   gamedata::Object drawer;
   drawer.name = "obj_drawer";
   drawer.events.push_back(

@@ -18,3 +18,11 @@ median_of() {
   awk -v c="$1" '$1 == c && $2 != "" { print $2 }' "$2" | sort -g |
     awk '{ v[NR] = $1 } END { if (NR == 0) print 0; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
+
+# Prints one case's line: its label, the medians of both sides in microseconds and the ratio.
+print_ratio() {  # label ours peer
+  awk -v label="$1" -v ours="$2" -v peer="$3" 'BEGIN {
+    printf "  %-18s ours %9.1f us   Love2D %9.1f us   ours / Love2D %.2fx\n", label, ours, peer,
+      (peer > 0 ? ours / peer : 0)
+  }'
+}

@@ -79,12 +79,8 @@ TEST_P(GtkDebugWindowFps, TheBoxSwitchesTheOverlaysFrameRateLine) {
                     "xdotool windowfocus --sync $w && sleep 0.5 && xdotool key alt+f && sleep 0.5 && "
                     "touch '" + switched + "'"));
   });
-  RunnerOptions options;
-  options.environment["SDL_VIDEODRIVER"] = "x11";
-  options.environment["GSETTINGS_BACKEND"] = "memory";
-  options.environment["XDG_DATA_HOME"] = folder / "data";
+  RunnerOptions options = XvfbDesktopRunnerOptions(folder / "data", 60.0);
   options.workingDirectory = folder.path();
-  options.timeoutSeconds = 60.0;
   const RunnerResult run =
       RunRunner(WithFormArguments({"-game", folder / "game.win", "-noaudio", "-debug"}, GetParam()), options);
   developer.join();

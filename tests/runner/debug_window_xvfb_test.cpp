@@ -49,12 +49,8 @@ TEST_P(GtkDebugWindow, OpensBesideTheGameAndPausesAndStepsIt) {
                     "xdotool key F7 && sleep 0.4 && xdotool key F7 && sleep 0.4 && xdotool key F7 && sleep 0.5 && "
                     "touch '" + stepped + "' && sleep 0.3 && xdotool key F5"));
   });
-  RunnerOptions options;
-  options.environment["SDL_VIDEODRIVER"] = "x11";
-  options.environment["GSETTINGS_BACKEND"] = "memory";
-  options.environment["XDG_DATA_HOME"] = folder / "data";
+  RunnerOptions options = XvfbDesktopRunnerOptions(folder / "data", 60.0);
   options.workingDirectory = folder.path();
-  options.timeoutSeconds = 60.0;
   const RunnerResult run = RunRunner(WithFormArguments({"-game", folder / "game.win", "-noaudio", "-debug"}, GetParam()), options);
   developer.join();
   ASSERT_EQ(run.exitCode, 0) << run.output;

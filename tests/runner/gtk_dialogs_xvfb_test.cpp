@@ -71,12 +71,7 @@ TEST_P(GtkDialogs, PlayerAnswersEachKindOfDialog) {
                     "xdotool windowfocus --sync $w && sleep 0.3 && xdotool key Tab && "
                     "xdotool type --delay 30 'se cret' && xdotool key Return"));
   });
-  RunnerOptions options;
-  options.environment["SDL_VIDEODRIVER"] = "x11";
-  // The file chooser keeps its settings in memory: no session bus here.
-  options.environment["GSETTINGS_BACKEND"] = "memory";
-  options.environment["XDG_DATA_HOME"] = folder / "data";
-  options.timeoutSeconds = 60.0;
+  const RunnerOptions options = XvfbDesktopRunnerOptions(folder / "data", 60.0);
   const RunnerResult run = RunRunner(WithFormArguments({"-game", folder / "game.win", "-noaudio"}, GetParam()), options);
   player.join();
   std::vector<std::string> lines;
@@ -105,11 +100,7 @@ TEST_P(GtkDialogs, WithNoGameNamedTheStartUpChooserAsksForOne) {
   room.instances = {{0, 0, 0, 100001, {""}}};
   game.rooms.push_back(room);
   ASSERT_TRUE(WriteGameInForm(game, folder / "game.win", GetParam()));
-  RunnerOptions options;
-  options.environment["SDL_VIDEODRIVER"] = "x11";
-  options.environment["GSETTINGS_BACKEND"] = "memory";
-  options.environment["XDG_DATA_HOME"] = folder / "data";
-  options.timeoutSeconds = 60.0;
+  const RunnerOptions options = XvfbDesktopRunnerOptions(folder / "data", 60.0);
 
   const std::string chooser = "w=$(xdotool search --sync --onlyvisible --name '^Open$' | head -1) && "
                               "xdotool windowfocus --sync $w && sleep 0.5 && ";

@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -18,6 +17,7 @@
 #include "support/game_data_writer.h"
 #include "support/game_forms.h"
 #include "support/runner_process.h"
+#include "support/xvfb_desktop.h"
 
 namespace {
 
@@ -103,23 +103,9 @@ TEST_P(TerminationSignal, EndsCodeStuckInAnEndlessLoop) {
 
 INSTANTIATE_GAME_FORMS(TerminationSignal);
 
-// Runs one shell command line; false when it failed.
-bool Shell(const std::string& commands) {
-  RunnerOptions options;
-  options.timeoutSeconds = 30.0;
-  return RunProcess("/bin/sh", {"-c", commands}, options).exitCode == 0;
-}
-
 // The modal dialogs on a real X server: runs only where ctest starts it under xvfb-run
 // (KF_DIALOG_XVFB set) with xdotool installed.
-class DialogTerminationSignal : public ::testing::TestWithParam<GameForm> {
- protected:
-  void SetUp() override {
-    if (std::getenv("KF_DIALOG_XVFB") == nullptr || std::getenv("DISPLAY") == nullptr)
-      GTEST_SKIP() << "runs under xvfb-run from ctest";
-    if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
-  }
-};
+class DialogTerminationSignal : public XvfbDesktopTest {};
 
 TEST_P(DialogTerminationSignal, ClosesTheOpenDialogAndEndsTheRun) {
   struct DialogCase {
@@ -145,17 +131,14 @@ TEST_P(DialogTerminationSignal, ClosesTheOpenDialogAndEndsTheRun) {
     std::atomic<bool> sent{false};
     std::chrono::steady_clock::time_point sentAt;
     std::thread player([&] {
-      const bool ok = Shell("w=$(xdotool search --sync --onlyvisible --classname '^kilnforge-dialog$' | head -1) && "
-                            "sleep 0.5 && kill -" + std::string(c.signal) + " $(xdotool getwindowpid $w)");
+      const bool ok = Xdo("w=$(xdotool search --sync --onlyvisible --classname '^kilnforge-dialog$' | head -1) && "
+                          "sleep 0.5 && kill -" + std::string(c.signal) + " $(xdotool getwindowpid $w)",
+                          30.0);
       sentAt = std::chrono::steady_clock::now();
       sent = ok;
     });
-    RunnerOptions options;
-    options.environment["SDL_VIDEODRIVER"] = "x11";
-    options.environment["GSETTINGS_BACKEND"] = "memory";
-    options.environment["XDG_DATA_HOME"] = data.path();
-    options.timeoutSeconds = 30.0;
-    const RunnerResult run = RunRunner(WithFormArguments({"-game", folder / "game.win", "-noaudio"}, GetParam()), options);
+    const RunnerResult run = RunRunner(WithFormArguments({"-game", folder / "game.win", "-noaudio"}, GetParam()),
+                                       XvfbDesktopRunnerOptions(data.path(), 30.0));
     const auto endedAt = std::chrono::steady_clock::now();
     player.join();
     ASSERT_TRUE(sent) << run.output;

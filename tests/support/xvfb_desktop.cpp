@@ -2,12 +2,20 @@
 
 #include <cstdlib>
 
-#include "support/runner_process.h"
 
 bool Xdo(const std::string& commands, double timeoutSeconds) {
   RunnerOptions options;
   options.timeoutSeconds = timeoutSeconds;
   return RunProcess("/bin/sh", {"-c", commands}, options).exitCode == 0;
+}
+
+RunnerOptions XvfbDesktopRunnerOptions(const std::string& dataFolder, double timeoutSeconds) {
+  RunnerOptions options;
+  options.environment["SDL_VIDEODRIVER"] = "x11";
+  options.environment["GSETTINGS_BACKEND"] = "memory";
+  options.environment["XDG_DATA_HOME"] = dataFolder;
+  options.timeoutSeconds = timeoutSeconds;
+  return options;
 }
 
 std::string XvfbDesktopMissing() {

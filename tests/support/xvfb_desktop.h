@@ -8,9 +8,13 @@
 #include <string>
 
 #include "support/game_forms.h"
+#include "support/runner_process.h"
 
 // Runs xdotool command lines through the shell; false when they failed or took too long.
 bool Xdo(const std::string& commands, double timeoutSeconds = 40.0);
+// The runner's options for a run on that server: SDL on X11, GTK's settings in memory (no
+// session bus here), the save area in dataFolder.
+RunnerOptions XvfbDesktopRunnerOptions(const std::string& dataFolder, double timeoutSeconds);
 // Why such a test cannot run here; empty when it can.
 std::string XvfbDesktopMissing();
 
