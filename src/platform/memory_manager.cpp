@@ -211,7 +211,9 @@ void MemoryManager::DumpStatistics(const char* title) {
 }
 
 void MemoryManager::CountFrame() {
-  const uint32_t inUse = BytesInUse();
+  // Every frame: the resident figure, not the heap allocator's count, which walks the heap.
+  const uint64_t resident = Process_PrivateResidentBytes();
+  const uint32_t inUse = resident > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(resident);
   State& s = S();
   std::lock_guard<std::mutex> guard(s.lock);
   ++s.frames.frames;

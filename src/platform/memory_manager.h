@@ -17,7 +17,7 @@ struct MemoryStatistics {
 };
 
 // What the allocator noted at the start of each frame (MemoryManager::CountFrame): the frames
-// counted, the program's bytes in use then (BytesInUse), and the most seen at any frame's start.
+// counted, the program's private resident memory then, and the most seen at any frame's start.
 struct MemoryFrameStatistics {
   uint32_t frames = 0;
   uint32_t bytesInUse = 0;

@@ -18,10 +18,7 @@
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
-namespace {
-
-// Resident pages that are not shared with other processes, from /proc/self/statm.
-uint64_t PrivateResidentBytes() {
+uint64_t Process_PrivateResidentBytes() {
   std::FILE* file = std::fopen("/proc/self/statm", "r");
   if (file == nullptr) return 0;
   unsigned long long size = 0, resident = 0, shared = 0;
@@ -32,8 +29,6 @@ uint64_t PrivateResidentBytes() {
   return (resident - shared) * static_cast<uint64_t>(page > 0 ? page : 4096);
 }
 
-}  // namespace
-
 uint64_t Process_HeapBytesInUse() {
 #if defined(KF_ADDRESS_SANITIZER)
   const uint64_t heap = __sanitizer_get_current_allocated_bytes();
@@ -41,5 +36,5 @@ uint64_t Process_HeapBytesInUse() {
   const struct mallinfo2 info = mallinfo2();
   const uint64_t heap = static_cast<uint64_t>(info.uordblks) + static_cast<uint64_t>(info.hblkhd);
 #endif
-  return heap != 0 ? heap : PrivateResidentBytes();
+  return heap != 0 ? heap : Process_PrivateResidentBytes();
 }
